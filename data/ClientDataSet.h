@@ -1,0 +1,86 @@
+#pragma once
+// An in-memory result set fed by a provider: every row of the answer is held
+// in the table engine; the program walks, reads and changes rows in memory
+// only. Failures carry the component's name ("ClientDataSet1: ...").
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Component.h"
+#include "DataSource.h"
+#include "Field.h"
+
+class TDataSetProvider;
+class TableEngine;
+struct ColumnDesc;
+
+enum class DataSetState { Inactive, Browse, Edit, Insert };
+enum class PacketFormat { Binary, Xml };
+
+class TClientDataSet : public TComponent {
+public:
+    explicit TClientDataSet(std::string name = {});
+    ~TClientDataSet() override;
+
+    // Wiring: the provider is found by name through the resolver (the window's
+    // components) at every Open().
+    void SetProviderName(std::string name);
+    const std::string &ProviderName() const;
+    void SetProviderResolver(std::function<TDataSetProvider *(const std::string &)> resolver);
+    void SetCommandText(std::string text);
+    const std::string &CommandText() const;
+
+    void Open();
+    void Close();
+    bool Active() const;
+    DataSetState State() const;
+
+    int RecordCount() const;
+    void First();
+    void Next();
+    void Prior();
+    int MoveBy(int distance);
+    void Last();
+    bool AtEnd() const;
+    bool AtStart() const;
+    int RecNo() const;          // from 1; 0 when there is no row
+    void SetRecNo(int recNo);
+    int CurrentRow() const;     // 0-based index of the current row, -1 when none
+
+    void Edit();
+    void Post();
+    void Cancel();
+    void Insert();
+    void Append();
+    void Delete();
+    bool Modified() const;
+    bool CanModify() const;
+
+    TField *FieldNamed(const std::string &name) const;  // raises "Field '%s' not found"
+    TField *FindField(const std::string &name) const;   // null when absent; ignores case
+    int FieldCount() const;
+    TField *Field(int position) const;                   // in position order
+
+    // Holding back announcements (nestable); releasing announces a change.
+    void DisableControls();
+    void EnableControls();
+    bool ControlsDisabled() const;
+    void AddDataSource(TDataSource *source);
+    void RemoveDataSource(TDataSource *source);
+
+    // Writes the present content as one data packet. A closed set writes
+    // nothing. Binary unless the name ends in ".xml".
+    void WriteToFile(const std::string &path, PacketFormat format = PacketFormat::Binary);
+    // Loads a packet file written by WriteToFile; the set opens on it.
+    void LoadFromFile(const std::string &path);
+    // Opens an empty set with the given columns (no provider needed).
+    void CreateDataSet(const std::vector<ColumnDesc> &columns);
+
+    const TableEngine *Engine() const;
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> d_;
+};

@@ -1,0 +1,90 @@
+#pragma once
+// A data source connects one client result set to its links (the grid). The
+// result set announces its changes through the source; each link keeps a
+// window of consecutive rows that it shows.
+#include <vector>
+
+#include "Component.h"
+
+class TClientDataSet;
+class TField;
+class TDataLink;
+
+// What a result set announces to the links of its data sources.
+enum class DataEvent {
+    ActiveChanged,   // opened or closed
+    DataSetChanged,  // rows changed (post, cancel, delete, reload): reload the window
+    DataSetScroll,   // the current row moved; info = rows moved (signed)
+    RecordChanged,   // a field of the current row changed; field = that field or null
+    UpdateState,     // state changed (browse, edit, insert)
+    LayoutChanged,   // fields' visibility, order, width or label changed
+};
+
+class TDataSource : public TComponent {
+public:
+    explicit TDataSource(std::string name = {});
+    ~TDataSource() override;
+
+    void SetDataSet(TClientDataSet *dataSet);
+    TClientDataSet *DataSet() const { return dataSet_; }
+    bool AutoEdit() const { return autoEdit_; }
+    void SetAutoEdit(bool on) { autoEdit_ = on; }
+
+    // Called by the result set.
+    void Notify(DataEvent event, long info, TField *field);
+    const std::vector<TDataLink *> &Links() const { return links_; }
+
+private:
+    friend class TDataLink;
+    void AddLink(TDataLink *link);
+    void RemoveLink(TDataLink *link);
+
+    TClientDataSet *dataSet_ = nullptr;
+    bool autoEdit_ = true;
+    std::vector<TDataLink *> links_;
+};
+
+// A link's row window: up to BufferCount() consecutive rows of the result set.
+// The result set keeps the current row inside the window. A move inside it
+// only changes ActiveRecord(); a move past an edge shifts the window by as
+// many rows as needed and is announced by DataSetScrolled(distance).
+// Opening, First() and Last() fill the window from the first row or up to the
+// last; a post, cancel or removal reloads it around the current row, keeping
+// its position; SetRecNo reloads it with the current row near the middle.
+class TDataLink {
+public:
+    TDataLink() = default;
+    virtual ~TDataLink();
+    TDataLink(const TDataLink &) = delete;
+    TDataLink &operator=(const TDataLink &) = delete;
+
+    void SetDataSource(TDataSource *source);
+    TDataSource *DataSource() const { return source_; }
+    TClientDataSet *DataSet() const;
+    bool Active() const;  // has an open result set
+
+    void SetBufferCount(int rows);      // the window's size wanted (>= 1)
+    int BufferCount() const { return bufferCount_; }
+    int RecordCount() const;            // rows in the window (<= BufferCount)
+    int ActiveRecord() const;           // index of the current row in the window
+    int FirstRow() const { return firstRow_; } // result-set row index (0-based) of window row 0
+
+    // Callbacks (the announcements). DataSetScrolled is called after the
+    // window moved; distance is how far the window moved (0 when only the
+    // active record changed).
+    virtual void ActiveChanged() {}
+    virtual void DataSetChanged() {}
+    virtual void DataSetScrolled(int distance) { (void)distance; }
+    virtual void RecordChanged(TField *field) { (void)field; }
+    virtual void EditingChanged() {}
+    virtual void LayoutChanged() {}
+
+private:
+    friend class TDataSource;
+    friend class TClientDataSet;
+    void HandleEvent(DataEvent event, long info, TField *field);
+
+    TDataSource *source_ = nullptr;
+    int bufferCount_ = 1;
+    int firstRow_ = 0;
+};

@@ -1,0 +1,108 @@
+#pragma once
+// The in-memory table engine: typed rows with null flags, held compactly,
+// a change log of posted changes, and the data packet (the project's own
+// binary format, docs/packet-format.md) written and read back. Statuses of
+// the engine become EDBClient failures with the engine's own text.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "DataType.h"
+
+struct ColumnDesc {
+    std::string name;
+    DataType type = DataType::String;
+    int size = 0;          // characters for String, else 0
+    int precision = 0;     // Bcd
+    int scale = 0;         // Bcd: digits after the point
+    uint16_t subType = 0;  // as the driver reported it
+    bool readOnly = false;
+    bool required = false;
+    bool hidden = false;
+    bool operator==(const ColumnDesc &) const = default;
+};
+
+// One value of any type. Which member counts follows the column's type:
+// integers (SmallInt, Integer, BigInt, Bcd unscaled, Boolean 0/1) in i,
+// Float in f, Date in date, Time in time, TimeStamp in date and time, String,
+// Memo and Blob in s.
+struct FieldValue {
+    bool isNull = true;
+    int64_t i = 0;
+    double f = 0;
+    int32_t date = 0;
+    uint32_t time = 0;
+    std::string s;
+    bool operator==(const FieldValue &) const = default;
+};
+
+// A posted change of the change log.
+struct ChangeLogEntry {
+    enum class Kind : uint8_t { Modified = 1, Inserted = 2, Deleted = 3 };
+    Kind kind;
+    uint32_t rowId;                   // stable id of the row (not its position)
+    std::vector<FieldValue> before;   // Modified, Deleted: the values before
+    bool operator==(const ChangeLogEntry &) const = default;
+};
+
+class TableEngine {
+public:
+    explicit TableEngine(std::vector<ColumnDesc> columns);
+    ~TableEngine();
+    TableEngine(const TableEngine &) = delete;
+    TableEngine &operator=(const TableEngine &) = delete;
+
+    const std::vector<ColumnDesc> &Columns() const;
+
+    // Packet properties (LCID, PRIMARY_KEY, UNIQUE_KEY, DEFAULT_ORDER, ...).
+    void SetProperty(const std::string &name, const std::string &value);
+    std::string Property(const std::string &name) const;  // "" when absent
+    const std::vector<std::pair<std::string, std::string>> &Properties() const;
+
+    int RecordCount() const;
+
+    // Fast loading while fetching: BeginRow, one Set... per column (unset
+    // columns are null), EndRow appends the row. Not logged as changes.
+    void BeginRow();
+    void SetNull(int col);
+    void SetInt(int col, int64_t value);
+    void SetDouble(int col, double value);
+    void SetDate(int col, int32_t days);
+    void SetTime(int col, uint32_t fractions);
+    void SetTimeStamp(int col, int32_t days, uint32_t fractions);
+    void SetBytes(int col, const char *data, size_t len);  // String, Memo, Blob
+    void EndRow();
+
+    // Reading a field of a row (0-based position).
+    bool IsNull(int row, int col) const;
+    FieldValue Value(int row, int col) const;
+    std::string_view Text(int row, int col) const;  // String, Memo, Blob bytes
+    std::vector<FieldValue> Record(int row) const;
+    uint32_t RowId(int row) const;
+
+    // Verifying and storing: Verify raises EDBClient for a value that does
+    // not fit its column (a text longer than its size, a wrong type);
+    // WriteRecord stores a modified record and logs the change.
+    void VerifyField(int col, const FieldValue &value) const;
+    void WriteRecord(int row, const std::vector<FieldValue> &values);
+    void InsertRecord(int row, const std::vector<FieldValue> &values);  // row == count appends
+    void DeleteRecord(int row);
+    const std::vector<ChangeLogEntry> &ChangeLog() const;
+
+    // The data packet: columns, properties, rows, change log. ReadPacket
+    // refuses (EDBClient) a packet of another version, a damaged or a
+    // truncated one.
+    std::string WritePacket() const;
+    void WritePacket(std::string &out) const;
+    static std::unique_ptr<TableEngine> ReadPacket(std::string_view bytes);
+    // A readable XML form of the same content.
+    std::string WriteXml() const;
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> d_;
+};
