@@ -1,0 +1,106 @@
+#pragma once
+// The database connection: reads the named connection from the connection
+// file and the driver from the driver file, loads the driver library, and
+// hands out driver commands to the query components. Statuses of the driver
+// become EDatabaseError failures by one status rule (CheckStatus).
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Component.h"
+#include "SqlDriver.h"
+
+class TSQLConnection;
+
+// Something that runs statements on a connection (a query component). The
+// connection closes its clients before it disconnects and tells them when
+// it connected or disconnected.
+class SQLConnectionClient {
+public:
+    virtual ~SQLConnectionClient() = default;
+    virtual void ConnectionClosing() = 0;  // close and free the driver command
+    virtual void ConnectionOpened() {}
+};
+
+// A driver command handed out by the connection; destroying it frees the
+// command and gives it back (closing the clone connection made for it).
+class SQLCommandLease {
+public:
+    SQLCommandLease() = default;
+    SQLCommandLease(SQLCommandLease &&other) noexcept;
+    SQLCommandLease &operator=(SQLCommandLease &&other) noexcept;
+    ~SQLCommandLease();
+    ISQLCommand *get() const { return command_; }
+    ISQLCommand *operator->() const { return command_; }
+    explicit operator bool() const { return command_ != nullptr; }
+    void reset();
+    // The connection the command runs on (the clone when one was made).
+    TSQLConnection *connection() const { return connection_; }
+
+private:
+    friend class TSQLConnection;
+    ISQLCommand *command_ = nullptr;
+    TSQLConnection *owner_ = nullptr;       // counts the command
+    TSQLConnection *connection_ = nullptr;  // runs it
+    std::unique_ptr<TSQLConnection> clone_;
+};
+
+class TSQLConnection : public TComponent {
+public:
+    explicit TSQLConnection(std::string name = {});
+    ~TSQLConnection() override;
+
+    // Properties as the window declares them.
+    std::string ConnectionName;
+    std::string DriverName;
+    std::string GetDriverFunc;
+    std::string LibraryName;
+    std::string VendorLib;
+    bool LoadParamsOnConnect = false;
+    bool LoginPrompt = true;
+    bool KeepConnection = true;
+    bool SQLHourGlass = true;
+    std::vector<std::string> Params;  // "key=value" lines
+
+    // While the window is being built, setting Connected only records the
+    // wish; EndLoading carries it out.
+    void BeginLoading();
+    void EndLoading();
+    void SetConnected(bool connected);
+    bool Connected() const;
+    void Open() { SetConnected(true); }
+    void Close() { SetConnected(false); }
+
+    // A parameter's value: key without regard to case, the first line wins,
+    // "" when absent.
+    std::string ParamValue(const std::string &key) const;
+
+    // Opens the connection if it is closed, then hands out a command.
+    SQLCommandLease AcquireCommand();
+    int CommandsInUse() const;
+    ISQLMetaData *MetaData() const;  // while connected
+
+    // Raises the failure for a non-zero status; source is the object that
+    // returned it (its own text is used for 255 and above).
+    void CheckStatus(SQLStatus status, ISQLErrorSource *source);
+    const std::string &LastErrorText() const;
+
+    // An explicit transaction, for statements that must take effect together.
+    void StartTransaction();
+    void Commit();
+    void Rollback();
+    bool InTransaction() const;
+
+    void RegisterClient(SQLConnectionClient *client);
+    void UnregisterClient(SQLConnectionClient *client);
+
+    // The busy pointer while connecting (set by the application).
+    static void SetBusyCursorHook(std::function<void(bool busy)> hook);
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> d_;
+};
