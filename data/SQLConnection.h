@@ -22,6 +22,9 @@ public:
     virtual ~SQLConnectionClient() = default;
     virtual void ConnectionClosing() = 0;  // close and free the driver command
     virtual void ConnectionOpened() {}
+    // Whether the client holds an open result; with KeepConnection off the
+    // connection closes once no client does.
+    virtual bool ClientActive() const { return false; }
 };
 
 // A driver command handed out by the connection; destroying it frees the
@@ -64,6 +67,14 @@ public:
     bool SQLHourGlass = true;
     std::vector<std::string> Params;  // "key=value" lines
 
+    // The connection file is located when the object is made, the driver file
+    // afresh at each connect (user settings, else beside the program). Setting
+    // a path here overrides the lookup; an empty driver path restores it.
+    const std::string &ConnectionFile() const;
+    void SetConnectionFile(std::string path);
+    std::string DriverFile() const;
+    void SetDriverFile(std::string path);
+
     // While the window is being built, setting Connected only records the
     // wish; EndLoading carries it out.
     void BeginLoading();
@@ -80,6 +91,9 @@ public:
     // Opens the connection if it is closed, then hands out a command.
     SQLCommandLease AcquireCommand();
     int CommandsInUse() const;
+    // A data set tells the connection it closed; with KeepConnection off the
+    // connection closes when no client is active any more.
+    void DataSetClosed();
     ISQLMetaData *MetaData() const;  // while connected
 
     // Raises the failure for a non-zero status; source is the object that
@@ -101,6 +115,14 @@ public:
 
     struct Impl;
 
+protected:
+    // The driver's limit of statements active at once on one connection (0:
+    // no limit), read once after connecting. A subclass may impose its own.
+    virtual int64_t ReadStatementLimit(ISQLConnection *connection);
+
 private:
+    friend class SQLCommandLease;
+    void DoConnect();
+    void DoDisconnect();
     std::unique_ptr<Impl> d_;
 };

@@ -30,10 +30,15 @@ public:
     // Prepares (unless the same text is still prepared) and executes; returns
     // the rows affected.
     int64_t Execute();
+    // How many times a text was prepared (re-executing the same text does not
+    // prepare it again).
+    int PrepareCount() const;
 
     struct Impl;
 
 private:
     void ConnectionClosing() override;
+    void TextChanged();
+    void FreeCommand();
     std::unique_ptr<Impl> d_;
 };

@@ -1,0 +1,128 @@
+#include "SQLQuery.h"
+
+#include "Errors.h"
+#include "ParamList.h"
+#include "ParamScan.h"
+
+struct TSQLQuery::Impl {
+    TSQLConnection *connection = nullptr;
+    std::vector<std::string> lines;
+    std::string text;
+    std::vector<std::string> paramNames;
+    SQLCommandLease command;
+    std::string preparedText;  // the text the command holds prepared
+    int prepareCount = 0;
+};
+
+TSQLQuery::TSQLQuery(std::string name) : TComponent(std::move(name)), d_(new Impl) {}
+
+TSQLQuery::~TSQLQuery() { SetSQLConnection(nullptr); }
+
+void TSQLQuery::SetSQLConnection(TSQLConnection *connection) {
+    if (connection == d_->connection) return;
+    FreeCommand();
+    if (d_->connection) d_->connection->UnregisterClient(this);
+    d_->connection = connection;
+    if (connection) connection->RegisterClient(this);
+}
+
+TSQLConnection *TSQLQuery::SQLConnection() const { return d_->connection; }
+
+void TSQLQuery::Close() {
+    // Nothing is ever left open: Execute closes what it opened.
+}
+
+void TSQLQuery::ClearSQL() {
+    d_->lines.clear();
+    TextChanged();
+}
+
+void TSQLQuery::AddSQL(const std::string &line) {
+    d_->lines.push_back(line);
+    TextChanged();
+}
+
+const std::vector<std::string> &TSQLQuery::SQL() const { return d_->lines; }
+
+std::string TSQLQuery::Text() const { return d_->text; }
+
+const std::vector<std::string> &TSQLQuery::ParamNames() const { return d_->paramNames; }
+
+int TSQLQuery::PrepareCount() const { return d_->prepareCount; }
+
+void TSQLQuery::TextChanged() {
+    Close();
+    FreeCommand();
+    std::string text;
+    for (const std::string &line : d_->lines) {
+        text += line;
+        text += "\r\n";
+    }
+    d_->text = std::move(text);
+    d_->paramNames.clear();
+    if (ParamCheck)
+        for (const ParamMarker &marker : ScanParamMarkers(d_->text))
+            d_->paramNames.push_back(marker.name);
+}
+
+void TSQLQuery::FreeCommand() {
+    d_->command.reset();
+    d_->preparedText.clear();
+}
+
+void TSQLQuery::ConnectionClosing() { FreeCommand(); }
+
+int64_t TSQLQuery::Execute() {
+    if (Active()) throw EDatabaseError(Prefixed("Cannot perform this operation on an open dataset"));
+    TSQLConnection *connection = d_->connection;
+    if (!connection) throw EDatabaseError(Prefixed("Missing SQLConnection property"));
+    if (d_->text.empty()) throw EDatabaseError(Prefixed("No SQL statement available"));
+    // Parameter values cannot be given to this component, and a statement
+    // must never run with a marker left unbound.
+    if (!d_->paramNames.empty())
+        throw EDatabaseError(Prefixed("No value for parameter '" + d_->paramNames.front() + "'"));
+
+    if (!connection->Connected()) connection->Open();
+    int64_t rows = 0;
+
+    if (!d_->command || d_->preparedText != d_->text) {
+        FreeCommand();
+        d_->command = connection->AcquireCommand();
+        if (!d_->command) throw EDatabaseError("Unable to execute Query");
+        d_->command->setRowSetSize(RowsetSizeOf(connection->Params));
+        SQLStatus status = d_->command->prepare(d_->text, 0);
+        if (status != kSqlSuccess) {
+            try {
+                connection->CheckStatus(status, d_->command.get());
+            } catch (...) {
+                FreeCommand();
+                throw;
+            }
+        }
+        d_->preparedText = d_->text;
+        ++d_->prepareCount;
+    }
+
+    ISQLCommand *command = d_->command.get();
+    ISQLCursor *cursor = nullptr;
+    SQLStatus status = command->execute(&cursor);
+    if (status == kSqlSuccess) status = command->getRowsAffected(&rows);
+    if (status != kSqlSuccess) {
+        // After a failed execution the statement is prepared afresh next time:
+        // a lost connection or a changed table may have spoilt it.
+        delete cursor;
+        try {
+            connection->CheckStatus(status, command);
+        } catch (...) {
+            FreeCommand();
+            throw;
+        }
+    }
+    if (cursor) {
+        delete cursor;
+        FreeCommand();
+    } else {
+        command->close();
+    }
+    return rows;
+}
