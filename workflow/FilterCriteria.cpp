@@ -1,0 +1,15 @@
+#include "FilterCriteria.h"
+
+#include "OrderWindow.h"
+
+FilterCriteria ReadFilterCriteria(const OrderWindow &window)
+{
+    FilterCriteria criteria;
+    criteria.dateFrom = window.BoxText(FilterBox::DateFrom);
+    criteria.dateTo = window.BoxText(FilterBox::DateTo);
+    criteria.customerFrom = window.BoxText(FilterBox::CustomerFrom);
+    criteria.customerTo = window.BoxText(FilterBox::CustomerTo);
+    criteria.departmentFrom = window.BoxText(FilterBox::DepartmentFrom);
+    criteria.departmentTo = window.BoxText(FilterBox::DepartmentTo);
+    return criteria;
+}

@@ -1,0 +1,20 @@
+#pragma once
+// The six filter texts, read from the window's boxes exactly as they return
+// them: nothing is trimmed, upper-cased or escaped at this point.
+#include <string>
+
+class OrderWindow;
+
+struct FilterCriteria {
+    std::string dateFrom;        // date boxes: always 10 characters, spaces where not filled in
+    std::string dateTo;
+    std::string customerFrom;    // free text, possibly empty
+    std::string customerTo;
+    std::string departmentFrom;
+    std::string departmentTo;
+    bool operator==(const FilterCriteria &) const = default;
+};
+
+// Reads the boxes at this moment. Every query is built from a fresh reading,
+// so a box changed after listing counts for the next query or backup.
+FilterCriteria ReadFilterCriteria(const OrderWindow &window);
