@@ -101,6 +101,19 @@ public:
     // A readable XML form of the same content.
     std::string WriteXml() const;
 
+    // Bytes held for the rows: record chunks and the row index.
+    size_t MemoryUsed() const;
+
+    // For the packet writer and reader: a row's record in the encoding that
+    // packets carry (data/PacketRecord.h), and restoring a table's ids and
+    // change log. AppendRecordBytes checks the record and raises EDBClient
+    // for one that does not fit the columns; ids must lie below NextRowId.
+    std::string_view RecordBytes(int row) const;
+    void AppendRecordBytes(uint32_t rowId, std::string_view record);
+    uint32_t NextRowId() const;
+    void SetNextRowId(uint32_t next);
+    void RestoreChangeLog(std::vector<ChangeLogEntry> log);
+
     struct Impl;
 
 private:

@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "Errors.h"
+#include "TableEngine.h"
+#include "test_table_engine_rows.h"
+
+namespace {
+
+// Three loaded rows of every type, the middle one all null.
+class TableEngineTest : public ::testing::Test {
+protected:
+    TableEngineTest() : engine(EveryTypeColumns()) {
+        Load(EveryTypeRecord(0));
+        engine.BeginRow();
+        engine.EndRow();
+        Load(EveryTypeRecord(2));
+    }
+    void Load(const std::vector<FieldValue> &r) {
+        engine.BeginRow();
+        engine.SetBytes(0, r[0].s.data(), r[0].s.size());
+        engine.SetInt(1, r[1].i);
+        engine.SetInt(2, r[2].i);
+        engine.SetInt(3, r[3].i);
+        engine.SetDouble(4, r[4].f);
+        engine.SetInt(5, r[5].i);
+        engine.SetDate(6, r[6].date);
+        engine.SetTime(7, r[7].time);
+        engine.SetTimeStamp(8, r[8].date, r[8].time);
+        engine.SetInt(9, r[9].i);
+        engine.SetBytes(10, r[10].s.data(), r[10].s.size());
+        engine.SetBytes(11, r[11].s.data(), r[11].s.size());
+        engine.EndRow();
+    }
+    TableEngine engine;
+};
+
+TEST_F(TableEngineTest, LoadedRowsReadBackEveryTypeAndNull) {
+    ASSERT_EQ(engine.RecordCount(), 3);
+    EXPECT_EQ(engine.Record(0), EveryTypeRecord(0));
+    EXPECT_EQ(engine.Record(2), EveryTypeRecord(2));
+    for (int c = 0; c < 12; ++c) {
+        EXPECT_TRUE(engine.IsNull(1, c)) << c;
+        EXPECT_EQ(engine.Value(1, c), Null()) << c;
+        EXPECT_FALSE(engine.IsNull(0, c)) << c;
+    }
+    EXPECT_EQ(engine.Text(0, 0), "字0");
+    EXPECT_EQ(engine.Text(2, 11), std::string("\0\xff\x01" "bin2", 7));
+    EXPECT_EQ(engine.RowId(0), 1u);
+    EXPECT_EQ(engine.RowId(2), 3u);
+    EXPECT_TRUE(engine.ChangeLog().empty());
+}
+
+TEST_F(TableEngineTest, SetNullAfterAValueAndUnsetColumnsGiveNull) {
+    engine.BeginRow();
+    engine.SetBytes(0, "abc", 3);
+    engine.SetNull(0);
+    engine.SetBytes(10, "memo", 4);
+    engine.SetInt(2, 5);
+    engine.EndRow();
+    EXPECT_TRUE(engine.IsNull(3, 0));
+    EXPECT_EQ(engine.Text(3, 0), "");
+    EXPECT_EQ(engine.Text(3, 10), "memo");
+    EXPECT_EQ(engine.Value(3, 2), Int(5));
+    EXPECT_TRUE(engine.IsNull(3, 11));
+}
+
+TEST_F(TableEngineTest, TextsKeepTheirPlaceWhileManyRowsAreAdded) {
+    const std::string_view memo = engine.Text(0, 10);
+    for (int i = 0; i < 2000; ++i) Load(EveryTypeRecord(i));  // several memory chunks
+    EXPECT_EQ(memo, std::string(3000, 'm'));
+    EXPECT_EQ(engine.Record(2001), EveryTypeRecord(1998));
+}
+
+TEST_F(TableEngineTest, WritesInsertsAndDeletesAreLoggedWithValuesBefore) {
+    const auto before1 = engine.Record(1);
+    engine.WriteRecord(1, EveryTypeRecord(7));
+    engine.InsertRecord(0, EveryTypeRecord(8));
+    AppendRecord(engine, EveryTypeRecord(9));
+    const auto before0 = engine.Record(1);  // loaded row 0, now at 1
+    engine.DeleteRecord(1);
+    engine.WriteRecord(1, EveryTypeRecord(10));  // written twice: logged twice
+
+    ASSERT_EQ(engine.RecordCount(), 4);
+    EXPECT_EQ(engine.Record(0), EveryTypeRecord(8));
+    EXPECT_EQ(engine.Record(1), EveryTypeRecord(10));
+    EXPECT_EQ(engine.Record(2), EveryTypeRecord(2));
+    EXPECT_EQ(engine.Record(3), EveryTypeRecord(9));
+    const std::vector<uint32_t> ids = {engine.RowId(0), engine.RowId(1), engine.RowId(2), engine.RowId(3)};
+    EXPECT_EQ(ids, (std::vector<uint32_t>{4, 2, 3, 5}));
+
+    using K = ChangeLogEntry::Kind;
+    const std::vector<ChangeLogEntry> expected = {
+        {K::Modified, 2, before1},
+        {K::Inserted, 4, {}},
+        {K::Inserted, 5, {}},
+        {K::Deleted, 1, before0},
+        {K::Modified, 2, EveryTypeRecord(7)},
+    };
+    EXPECT_EQ(engine.ChangeLog(), expected);
+}
+
+TEST_F(TableEngineTest, AFailedWriteChangesNothing) {
+    auto bad = EveryTypeRecord(5);
+    bad[0] = Str("12345678901");
+    EXPECT_THROW(engine.WriteRecord(0, bad), EDBClient);
+    EXPECT_THROW(engine.InsertRecord(0, bad), EDBClient);
+    EXPECT_EQ(engine.RecordCount(), 3);
+    EXPECT_EQ(engine.Record(0), EveryTypeRecord(0));
+    EXPECT_TRUE(engine.ChangeLog().empty());
+}
+
+TEST_F(TableEngineTest, TextSizeCountsCharactersNotBytes) {
+    engine.VerifyField(0, Str("一二三四五六七八九十"));  // 10 characters, 30 bytes
+    engine.VerifyField(0, Str("0123456789"));
+    auto rec = EveryTypeRecord(0);
+    rec[0] = Str("一二三四五六七八九十");
+    engine.WriteRecord(0, rec);
+    EXPECT_EQ(engine.Text(0, 0), "一二三四五六七八九十");
+}
+
+struct Failure {
+    const char *name;
+    std::function<void(TableEngine &)> act;
+    const char *message;
+};
+
+class TableEngineFailure : public TableEngineTest, public ::testing::WithParamInterface<Failure> {};
+
+TEST_P(TableEngineFailure, RaisesTheEngineText) {
+    try {
+        GetParam().act(engine);
+        FAIL() << "no failure";
+    } catch (const EDBClient &e) {
+        EXPECT_EQ(e.Message(), GetParam().message);
+        EXPECT_EQ(e.ClassName(), "EDBClient");
+    }
+    EXPECT_EQ(engine.RecordCount(), 3);
+    EXPECT_TRUE(engine.ChangeLog().empty());
+}
+
+FieldValue TooMany() { return Str("一二三四五六七八九十一"); }
+
+const Failure kFailures[] = {
+    {"ReadPastTheEnd", [](TableEngine &e) { e.Value(3, 0); }, "Record number 4 is out of range (1 to 3)"},
+    {"ReadBeforeTheStart", [](TableEngine &e) { e.IsNull(-1, 0); }, "Record number 0 is out of range (1 to 3)"},
+    {"WritePastTheEnd", [](TableEngine &e) { e.WriteRecord(3, EveryTypeRecord(0)); },
+     "Record number 4 is out of range (1 to 3)"},
+    {"InsertPastTheEnd", [](TableEngine &e) { e.InsertRecord(4, EveryTypeRecord(0)); },
+     "Record number 5 is out of range (1 to 3)"},
+    {"DeletePastTheEnd", [](TableEngine &e) { e.DeleteRecord(3); }, "Record number 4 is out of range (1 to 3)"},
+    {"ColumnPastTheEnd", [](TableEngine &e) { e.Value(0, 12); }, "Field number 13 is out of range (1 to 12)"},
+    {"TextTooLong", [](TableEngine &e) { e.VerifyField(0, TooMany()); },
+     "Field 'S' is too long: it holds at most 10 characters, the value has 11"},
+    {"LoadedTextTooLong",
+     [](TableEngine &e) {
+         e.BeginRow();
+         e.SetBytes(0, "12345678901", 11);
+     },
+     "Field 'S' is too long: it holds at most 10 characters, the value has 11"},
+    {"BrokenUtf8", [](TableEngine &e) { e.VerifyField(10, Str("a\xe5\xad")); },
+     "Field 'M' cannot take text that is not valid UTF-8"},
+    {"TextInANumber", [](TableEngine &e) { e.VerifyField(2, Str("12")); },
+     "Field 'I' of type Integer cannot take a text value"},
+    {"SmallIntOverflow", [](TableEngine &e) { e.VerifyField(1, Int(32768)); },
+     "Field 'SI' of type SmallInt cannot take the value 32768"},
+    {"IntegerOverflow", [](TableEngine &e) { e.VerifyField(2, Int(-2147483649LL)); },
+     "Field 'I' of type Integer cannot take the value -2147483649"},
+    {"TruthValueTwo", [](TableEngine &e) { e.VerifyField(9, Int(2)); },
+     "Field 'B' of type Boolean cannot take the value 2"},
+    {"DateAfter9999", [](TableEngine &e) { e.VerifyField(6, Day(DbDateFromCivil(10000, 1, 1))); },
+     "Field 'D' cannot take a date outside 0001-01-01 to 9999-12-31"},
+    {"TimePastMidnight", [](TableEngine &e) { e.VerifyField(8, Stamp(0, 864000000)); },
+     "Field 'TS' cannot take a time past the end of the day"},
+    {"TooFewValues", [](TableEngine &e) { e.WriteRecord(0, {Str("a")}); },
+     "A record of 12 fields cannot take 1 values"},
+    {"IntegerIntoText",
+     [](TableEngine &e) {
+         e.BeginRow();
+         e.SetInt(0, 1);
+     },
+     "Field 'S' of type String cannot take an integer"},
+    {"DateIntoTimeStamp",
+     [](TableEngine &e) {
+         e.BeginRow();
+         e.SetDate(8, 1);
+     },
+     "Field 'TS' of type TimeStamp cannot take a date"},
+    {"SetWithoutBeginRow", [](TableEngine &e) { e.SetInt(1, 1); },
+     "No record is being loaded: BeginRow must come first"},
+    {"EndRowTwice", [](TableEngine &e) { e.EndRow(); }, "No record is being loaded: BeginRow must come first"},
+    {"TextOfANumber", [](TableEngine &e) { e.Text(0, 2); }, "Field 'I' of type Integer holds no text"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, TableEngineFailure, ::testing::ValuesIn(kFailures),
+                         [](const auto &c) { return std::string(c.param.name); });
+
+TEST(TableEngineEmpty, ReportsNoRecordsForAnyRow) {
+    TableEngine e(OrderListColumns());
+    EXPECT_EQ(e.RecordCount(), 0);
+    try {
+        e.Record(0);
+        FAIL();
+    } catch (const EDBClient &x) {
+        EXPECT_EQ(x.Message(), "Record number 1 is out of range: the table holds no records");
+    }
+    e.InsertRecord(0, {Str("A"), Day(1), Null(), Null(), Null(), Null(), Str("N")});
+    EXPECT_EQ(e.Text(0, 6), "N");
+}
+
+TEST(TableEngineProperties, SettingANameAgainReplacesItsValue) {
+    TableEngine e(OrderListColumns());
+    EXPECT_EQ(e.Property("LCID"), "");
+    e.SetProperty("LCID", "1028");
+    e.SetProperty("PRIMARY_KEY", "MASTERBILLID");
+    e.SetProperty("LCID", "0");
+    EXPECT_EQ(e.Property("LCID"), "0");
+    const std::vector<std::pair<std::string, std::string>> expected = {{"LCID", "0"}, {"PRIMARY_KEY", "MASTERBILLID"}};
+    EXPECT_EQ(e.Properties(), expected);
+}
+
+struct CivilCase {
+    int y, m, d;
+    int32_t days;
+};
+
+TEST(DbDate, ConvertsKnownDatesBothWays) {
+    const CivilCase cases[] = {
+        {1858, 11, 17, 0}, {1858, 11, 16, -1}, {1970, 1, 1, 40587}, {2000, 1, 1, 51544},
+        {2000, 2, 29, 51603}, {1900, 3, 1, 15079}, {1, 1, 1, -678575}, {9999, 12, 31, 2973483},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(DbDateFromCivil(c.y, c.m, c.d), c.days) << c.y << "-" << c.m << "-" << c.d;
+        const CivilDate back = CivilFromDbDate(c.days);
+        EXPECT_EQ((std::vector<int>{back.year, back.month, back.day}), (std::vector<int>{c.y, c.m, c.d}));
+    }
+}
+
+int DaysInMonth(int y, int m) {
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    return m == 2 && leap ? 29 : kDays[m - 1];
+}
+
+TEST(DbDate, EveryDayFromYear1To9999FollowsTheDayBefore) {
+    CivilDate prev = CivilFromDbDate(DbDateFromCivil(1, 1, 1));
+    for (int32_t d = DbDateFromCivil(1, 1, 1) + 1; d <= DbDateFromCivil(9999, 12, 31); ++d) {
+        const CivilDate c = CivilFromDbDate(d);
+        const bool monthEnd = prev.day == DaysInMonth(prev.year, prev.month);
+        const bool nextDay = c.year == prev.year && c.month == prev.month && c.day == prev.day + 1 && !monthEnd;
+        const bool nextMonth = c.year == prev.year && c.month == prev.month + 1 && c.day == 1 && monthEnd;
+        const bool nextYear = c.year == prev.year + 1 && c.month == 1 && c.day == 1 && prev.month == 12 && monthEnd;
+        ASSERT_TRUE(nextDay || nextMonth || nextYear) << c.year << "-" << c.month << "-" << c.day;
+        ASSERT_EQ(DbDateFromCivil(c.year, c.month, c.day), d);
+        prev = c;
+    }
+}
+
+}  // namespace
