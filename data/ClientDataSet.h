@@ -30,6 +30,8 @@ public:
     void SetProviderResolver(std::function<TDataSetProvider *(const std::string &)> resolver);
     void SetCommandText(std::string text);
     const std::string &CommandText() const;
+    // Names of the parameter markers found in the command text.
+    const std::vector<std::string> &ParamNames() const;
 
     void Open();
     void Close();
@@ -47,6 +49,8 @@ public:
     int RecNo() const;          // from 1; 0 when there is no row
     void SetRecNo(int recNo);
     int CurrentRow() const;     // 0-based index of the current row, -1 when none
+    // Rows a link can show: the rows in memory plus a new row not yet posted.
+    int DisplayRowCount() const;
 
     void Edit();
     void Post();
@@ -56,6 +60,9 @@ public:
     void Delete();
     bool Modified() const;
     bool CanModify() const;
+    // A read-only result set refuses Edit, Insert and Append (off by default).
+    void SetReadOnly(bool readOnly);
+    bool ReadOnly() const;
 
     TField *FieldNamed(const std::string &name) const;  // raises "Field '%s' not found"
     TField *FindField(const std::string &name) const;   // null when absent; ignores case
@@ -82,5 +89,9 @@ public:
     struct Impl;
 
 private:
+    friend class TField;
+    friend class TDataLink;
+    void OpenOn(std::unique_ptr<TableEngine> engine);
+    void BeginNewRow(int position, WindowReload placement);
     std::unique_ptr<Impl> d_;
 };

@@ -20,6 +20,14 @@ enum class DataEvent {
     LayoutChanged,   // fields' visibility, order, width or label changed
 };
 
+// How a link places its window when the rows changed (DataSetChanged's info).
+enum class WindowReload : long {
+    KeepPosition = 0,  // the current row keeps its place in the window
+    FromFirst = 1,     // the window starts at the first row
+    ToLast = 2,        // the window ends at the last row
+    Centered = 3,      // the current row near the middle
+};
+
 class TDataSource : public TComponent {
 public:
     explicit TDataSource(std::string name = {});
@@ -36,6 +44,7 @@ public:
 
 private:
     friend class TDataLink;
+    friend class TClientDataSet;
     void AddLink(TDataLink *link);
     void RemoveLink(TDataLink *link);
 
@@ -68,10 +77,12 @@ public:
     int RecordCount() const;            // rows in the window (<= BufferCount)
     int ActiveRecord() const;           // index of the current row in the window
     int FirstRow() const { return firstRow_; } // result-set row index (0-based) of window row 0
+    // The result-set row (0-based) shown in window row i.
+    int RowAt(int windowRow) const { return firstRow_ + windowRow; }
 
     // Callbacks (the announcements). DataSetScrolled is called after the
-    // window moved; distance is how far the window moved (0 when only the
-    // active record changed).
+    // window moved; distance is how far the window moved, positive toward
+    // later rows (0 when only the active record changed).
     virtual void ActiveChanged() {}
     virtual void DataSetChanged() {}
     virtual void DataSetScrolled(int distance) { (void)distance; }
@@ -83,8 +94,13 @@ private:
     friend class TDataSource;
     friend class TClientDataSet;
     void HandleEvent(DataEvent event, long info, TField *field);
+    // Puts the window where a reload of the given kind wants it.
+    void PlaceWindow(WindowReload how);
+    // Makes the window hold the current row and as many rows as it can.
+    void KeepCurrentInside();
 
     TDataSource *source_ = nullptr;
     int bufferCount_ = 1;
     int firstRow_ = 0;
+    int lastActive_ = 0;  // ActiveRecord() after the last announcement
 };

@@ -5,6 +5,7 @@
 #include "DataType.h"
 
 class TClientDataSet;
+struct FieldValue;
 
 enum class FieldAlignment { Left, Right, Center };
 
@@ -55,8 +56,11 @@ public:
     // Set up by the result set when it builds its fields.
     void SetFlags(bool readOnly, bool required) { readOnly_ = readOnly; required_ = required; }
     void SetNumeric(int precision, int scale) { precision_ = precision; scale_ = scale; }
+    void SetHidden(bool hidden) { visible_ = !hidden; }  // no announcement
 
 private:
+    void Store(FieldValue value);
+
     TClientDataSet *owner_;
     std::string name_;
     DataType type_;

@@ -1,0 +1,59 @@
+#include "DataSetProvider.h"
+
+#include <cstdlib>
+
+#include "Errors.h"
+#include "ParamList.h"
+#include "SQLDataSet.h"
+#include "TableEngine.h"
+
+namespace {
+// The locale number of the "LocaleCode" parameter, written in hexadecimal;
+// 0 when absent or unreadable.
+long LocaleNumber(const std::string &value) {
+    std::string text = TrimBlanks(value);
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.erase(0, 2);
+    else if (!text.empty() && text[0] == '$') text.erase(0, 1);
+    if (text.empty()) return 0;
+    char *end = nullptr;
+    long number = std::strtol(text.c_str(), &end, 16);
+    return *end == '\0' && number >= 0 ? number : 0;
+}
+}  // namespace
+
+TDataSetProvider::TDataSetProvider(std::string name) : TComponent(std::move(name)) {}
+
+TDataSetProvider::~TDataSetProvider() = default;
+
+std::unique_ptr<TableEngine> TDataSetProvider::GetRecords(const std::string &commandText,
+                                                          const std::vector<std::string> &params) {
+    (void)params;  // the SQL data sets here take no parameters
+    if (!dataSet_) throw EDatabaseError(Prefixed("Missing DataSet property"));
+    if (!commandText.empty()) {
+        if (!(Options & poAllowCommandText)) throw EDatabaseError("CommandText changes are not allowed");
+        dataSet_->SetCommandText(commandText);
+    }
+    try {
+        if (!dataSet_->Active()) {
+            dataSet_->Open();
+            openedDataSet_ = true;
+        }
+        // The rows go from the cursor straight into the engine that the
+        // client keeps: no packet in between, so the answer is held once.
+        auto engine = std::make_unique<TableEngine>(dataSet_->Columns());
+        TSQLConnection *connection = dataSet_->SQLConnection();
+        engine->SetProperty("LCID", std::to_string(connection ? LocaleNumber(connection->ParamValue("LocaleCode")) : 0));
+        for (const auto &[name, value] : dataSet_->KeyProperties()) engine->SetProperty(name, value);
+        dataSet_->FetchAllInto(*engine);
+        Reset();
+        return engine;
+    } catch (...) {
+        Reset();
+        throw;
+    }
+}
+
+void TDataSetProvider::Reset() {
+    if (openedDataSet_ && dataSet_) dataSet_->Close();
+    openedDataSet_ = false;
+}

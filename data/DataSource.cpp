@@ -1,0 +1,142 @@
+#include "DataSource.h"
+
+#include <algorithm>
+
+#include "ClientDataSet.h"
+
+// ---- data source ----
+
+TDataSource::TDataSource(std::string name) : TComponent(std::move(name)) {}
+
+TDataSource::~TDataSource() {
+    if (dataSet_) dataSet_->RemoveDataSource(this);
+    for (TDataLink *link : links_) link->source_ = nullptr;
+}
+
+void TDataSource::SetDataSet(TClientDataSet *dataSet) {
+    if (dataSet == dataSet_) return;
+    if (dataSet_) dataSet_->RemoveDataSource(this);
+    dataSet_ = dataSet;
+    if (dataSet_) dataSet_->AddDataSource(this);
+    // The links now look at other rows (or none).
+    Notify(DataEvent::ActiveChanged, 0, nullptr);
+}
+
+void TDataSource::Notify(DataEvent event, long info, TField *field) {
+    // By index: a handler may detach its link.
+    for (size_t i = 0; i < links_.size(); ++i) links_[i]->HandleEvent(event, info, field);
+}
+
+void TDataSource::AddLink(TDataLink *link) {
+    if (std::find(links_.begin(), links_.end(), link) == links_.end()) links_.push_back(link);
+}
+
+void TDataSource::RemoveLink(TDataLink *link) {
+    links_.erase(std::remove(links_.begin(), links_.end(), link), links_.end());
+}
+
+// ---- link and its row window ----
+
+TDataLink::~TDataLink() {
+    if (source_) source_->RemoveLink(this);
+}
+
+void TDataLink::SetDataSource(TDataSource *source) {
+    if (source == source_) return;
+    bool wasActive = Active();
+    if (source_) source_->RemoveLink(this);
+    source_ = source;
+    if (source_) source_->AddLink(this);
+    firstRow_ = 0;
+    KeepCurrentInside();
+    lastActive_ = ActiveRecord();
+    if (Active() != wasActive) ActiveChanged();
+}
+
+TClientDataSet *TDataLink::DataSet() const { return source_ ? source_->DataSet() : nullptr; }
+
+bool TDataLink::Active() const {
+    TClientDataSet *ds = DataSet();
+    return ds && ds->Active();
+}
+
+void TDataLink::SetBufferCount(int rows) {
+    bufferCount_ = std::max(1, rows);
+    if (!Active()) return;
+    PlaceWindow(WindowReload::KeepPosition);
+}
+
+int TDataLink::RecordCount() const {
+    if (!Active()) return 0;
+    int rows = DataSet()->DisplayRowCount() - firstRow_;
+    return std::clamp(rows, 0, bufferCount_);
+}
+
+int TDataLink::ActiveRecord() const {
+    if (!Active()) return 0;
+    int cur = DataSet()->CurrentRow();
+    return cur < 0 ? 0 : cur - firstRow_;
+}
+
+void TDataLink::KeepCurrentInside() {
+    if (!Active()) {
+        firstRow_ = 0;
+        return;
+    }
+    int cur = DataSet()->CurrentRow();
+    if (cur < 0) firstRow_ = 0;
+    else if (cur < firstRow_) firstRow_ = cur;
+    else if (cur >= firstRow_ + bufferCount_) firstRow_ = cur - bufferCount_ + 1;
+}
+
+void TDataLink::PlaceWindow(WindowReload how) {
+    if (!Active()) {
+        firstRow_ = 0;
+        return;
+    }
+    const int rows = DataSet()->DisplayRowCount();
+    const int cur = DataSet()->CurrentRow();
+    switch (how) {
+    case WindowReload::FromFirst: firstRow_ = cur; break;
+    case WindowReload::ToLast: firstRow_ = cur - bufferCount_ + 1; break;
+    case WindowReload::Centered: firstRow_ = cur - (bufferCount_ - 1) / 2; break;
+    case WindowReload::KeepPosition: firstRow_ = cur - lastActive_; break;
+    }
+    // A window is as full as the rows allow and holds the current row.
+    firstRow_ = std::max(0, std::min(firstRow_, rows - bufferCount_));
+    KeepCurrentInside();
+}
+
+void TDataLink::HandleEvent(DataEvent event, long info, TField *field) {
+    switch (event) {
+    case DataEvent::ActiveChanged:
+        firstRow_ = 0;
+        KeepCurrentInside();
+        lastActive_ = ActiveRecord();
+        ActiveChanged();
+        break;
+    case DataEvent::DataSetChanged:
+        PlaceWindow(static_cast<WindowReload>(info));
+        lastActive_ = ActiveRecord();
+        DataSetChanged();
+        break;
+    case DataEvent::DataSetScroll: {
+        int before = firstRow_;
+        KeepCurrentInside();
+        lastActive_ = ActiveRecord();
+        DataSetScrolled(firstRow_ - before);
+        break;
+    }
+    case DataEvent::RecordChanged:
+        RecordChanged(field);
+        break;
+    case DataEvent::UpdateState:
+        EditingChanged();
+        break;
+    case DataEvent::LayoutChanged:
+        KeepCurrentInside();
+        lastActive_ = ActiveRecord();
+        LayoutChanged();
+        break;
+    }
+}
