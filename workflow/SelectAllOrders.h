@@ -1,0 +1,7 @@
+#pragma once
+class OrderWindow;
+
+// "全選": ticks every listed order (SELECT_YN = "Y") in memory only, and ends
+// on the first row. A closed list raises the closed-data-set failure; a
+// failure in the middle keeps the ticks made before it.
+void SelectAllOrders(OrderWindow &window);
