@@ -5,7 +5,10 @@
 #include <cstring>
 
 #include "Errors.h"
+#include "PacketReader.h"
 #include "PacketRecord.h"
+#include "PacketWriter.h"
+#include "PacketXml.h"
 
 using packet::RecordBuilder;
 using packet::RecordLayout;
@@ -390,4 +393,26 @@ void TableEngine::RestoreChangeLog(std::vector<ChangeLogEntry> log) {
         }
     }
     d_->log = std::move(log);
+}
+
+std::string TableEngine::WritePacket() const {
+    std::string out;
+    WritePacket(out);
+    return out;
+}
+
+void TableEngine::WritePacket(std::string &out) const {
+    out.clear();
+    out.reserve(packet::PacketSize(*this));
+    StringSink sink(out);
+    packet::WritePacket(*this, sink);
+}
+
+std::unique_ptr<TableEngine> TableEngine::ReadPacket(std::string_view bytes) { return packet::ReadPacket(bytes); }
+
+std::string TableEngine::WriteXml() const {
+    std::string out;
+    StringSink sink(out);
+    packet::WritePacketXml(*this, sink);
+    return out;
 }

@@ -1,0 +1,12 @@
+#pragma once
+// The readable XML form of a data packet: the same columns, properties, rows
+// and change log as the binary form, for people and other tools to read.
+#include "PacketSink.h"
+
+class TableEngine;
+
+namespace packet {
+
+void WritePacketXml(const TableEngine &engine, PacketSink &sink);
+
+}  // namespace packet
