@@ -1,0 +1,112 @@
+#include "ConnectionState.h"
+
+#include <algorithm>
+
+using namespace Firebird;
+
+void ConnectionState::RequireConnected() const
+{
+    if (!attachment)
+        Fail(3, "Not connected to a database");
+}
+
+ITransaction *ConnectionState::StartTransaction(FbStatus &status) const
+{
+    RequireConnected();
+    return attachment->startTransaction(&status, static_cast<unsigned>(tpb.size()), tpb.data());
+}
+
+void ConnectionState::Unregister(AttachmentUser *user)
+{
+    users.erase(std::remove(users.begin(), users.end(), user), users.end());
+}
+
+void ConnectionState::ExplicitTransactionEnding()
+{
+    const auto current = users;
+    for (AttachmentUser *user : current)
+        user->TransactionEnding(explicitTransaction);
+}
+
+std::vector<unsigned char> BuildTpb(IUtil *util, FbStatus &status, const ConnectionOptions &options)
+{
+    // The builder writes isc_tpb_version3 itself; a second one would be read
+    // as a table reservation.
+    IXpbBuilder *tpb = util->getXpbBuilder(&status, IXpbBuilder::TPB, nullptr, 0);
+    try {
+        tpb->insertTag(&status, isc_tpb_write);
+        if (options.transIsolation == 1) {
+            tpb->insertTag(&status, isc_tpb_concurrency);
+        } else {
+            // Read committed, and "dirty read" too: Firebird has no dirty
+            // reads. Record versions let a reader see the last committed
+            // version of a row instead of waiting for its writer.
+            tpb->insertTag(&status, isc_tpb_read_committed);
+            tpb->insertTag(&status, isc_tpb_rec_version);
+        }
+        tpb->insertTag(&status, options.waitOnLocks ? isc_tpb_wait : isc_tpb_nowait);
+        const unsigned char *data = tpb->getBuffer(&status);
+        std::vector<unsigned char> bytes(data, data + tpb->getBufferLength(&status));
+        tpb->dispose();
+        return bytes;
+    } catch (...) {
+        tpb->dispose();
+        throw;
+    }
+}
+
+void EndQuietly(const FbClient &client, ITransaction *transaction, bool commit)
+{
+    if (!transaction)
+        return;
+    CheckStatusWrapper status(client.master->getStatus());
+    if (commit) {
+        transaction->commit(&status);
+        if (!(status.getState() & IStatus::STATE_ERRORS)) {
+            status.dispose();
+            return;
+        }
+        status.init();
+    }
+    transaction->rollback(&status);
+    // A failed rollback (lost connection) leaves the object to be let go.
+    if (status.getState() & IStatus::STATE_ERRORS)
+        transaction->release();
+    status.dispose();
+}
+
+StatementTransaction::StatementTransaction(ConnectionState &state, FbStatus &status)
+    : state_(state), status_(status)
+{
+    state.RequireConnected();
+    if (state.explicitTransaction) {
+        transaction_ = state.explicitTransaction;
+    } else {
+        transaction_ = state.StartTransaction(status);
+        own_ = true;
+    }
+}
+
+StatementTransaction::~StatementTransaction()
+{
+    if (own_ && transaction_)
+        EndQuietly(*state_.client, transaction_, false);
+}
+
+void StatementTransaction::Commit()
+{
+    if (!own_ || !transaction_)
+        return;
+    transaction_->commit(&status_);
+    // A committed transaction's object is gone.
+    transaction_ = nullptr;
+}
+
+ITransaction *StatementTransaction::TakeOwn()
+{
+    if (!own_)
+        return nullptr;
+    ITransaction *transaction = transaction_;
+    transaction_ = nullptr;
+    return transaction;
+}

@@ -1,0 +1,133 @@
+#include "IbCommand.h"
+
+#include <vector>
+
+#include "IbCursor.h"
+#include "TypeMapping.h"
+
+using namespace Firebird;
+
+IbCommand::IbCommand(std::shared_ptr<ConnectionState> state) : state_(std::move(state))
+{
+    errors_.setUtil(state_->client->util);
+    state_->Register(this);
+}
+
+IbCommand::~IbCommand()
+{
+    state_->Unregister(this);
+    statement_.reset();
+}
+
+void IbCommand::ReleaseBeforeDetach() { statement_.reset(); }
+
+SQLStatus IbCommand::setRowSetSize(int32_t rows)
+{
+    // Rows come one message at a time from a buffer the client fills in
+    // batches of its own; the size is kept for reading back only.
+    rowSetSize_ = rows;
+    return kSqlSuccess;
+}
+
+SQLStatus IbCommand::setStoredProcedure(bool on)
+{
+    if (on)
+        return errors_.Set(kSqlNotSupported, "Stored procedure commands are not supported");
+    return kSqlSuccess;
+}
+
+SQLStatus IbCommand::prepare(const std::string &sql, uint16_t)
+{
+    return errors_.Run([&]() -> SQLStatus {
+        statement_.reset();
+        hasCursor_ = false;
+        rowsAffected_ = 0;
+        state_->RequireConnected();
+        FbStatus status(state_->client->master->getStatus());
+        try {
+            // The text goes to the server exactly as given, line breaks
+            // included. Preparing needs a transaction for the metadata it
+            // reads; outside an explicit one a short one of its own.
+            StatementTransaction transaction(*state_, status);
+            IStatement *statement = state_->attachment->prepare(
+                &status, transaction.get(), static_cast<unsigned>(sql.size()), sql.data(),
+                static_cast<unsigned>(state_->options.sqlDialect),
+                IStatement::PREPARE_PREFETCH_METADATA);
+            statement_ = std::make_shared<StatementHandle>(state_, statement);
+            hasCursor_ = (statement->getFlags(&status) & IStatement::FLAG_HAS_CURSOR) != 0;
+            transaction.Commit();
+        } catch (...) {
+            statement_.reset();
+            status.dispose();
+            throw;
+        }
+        status.dispose();
+        return kSqlSuccess;
+    });
+}
+
+SQLStatus IbCommand::execute(ISQLCursor **cursor)
+{
+    return errors_.Run([&]() -> SQLStatus {
+        if (!cursor)
+            Fail(kSqlInvalidParameter, "No place for the cursor");
+        *cursor = nullptr;
+        rowsAffected_ = 0;
+        if (!statement_)
+            Fail(kSqlInvalidParameter, "No statement is prepared");
+        state_->RequireConnected();
+        FbStatus status(state_->client->master->getStatus());
+        try {
+            if (hasCursor_)
+                *cursor = IbCursor::Open(state_, statement_, status);
+            else
+                ExecuteWithoutCursor(status);
+        } catch (...) {
+            status.dispose();
+            throw;
+        }
+        status.dispose();
+        return kSqlSuccess;
+    });
+}
+
+SQLStatus IbCommand::ExecuteWithoutCursor(FbStatus &status)
+{
+    IStatement *statement = statement_->get();
+    // A statement with output values (EXECUTE PROCEDURE, RETURNING) needs a
+    // place for them even though nobody reads them here.
+    IMessageMetadata *output = statement->getOutputMetadata(&status);
+    std::vector<unsigned char> outBuffer;
+    try {
+        outBuffer.resize(output->getMessageLength(&status));
+        // Outside an explicit transaction the statement is committed before
+        // this returns, so its effect is in the database for everyone.
+        StatementTransaction transaction(*state_, status);
+        statement->execute(&status, transaction.get(), nullptr, nullptr, output,
+                           outBuffer.empty() ? nullptr : outBuffer.data());
+        const ISC_UINT64 affected = statement->getAffectedRecords(&status);
+        transaction.Commit();
+        rowsAffected_ = static_cast<int64_t>(affected);
+    } catch (...) {
+        output->release();
+        throw;
+    }
+    output->release();
+    return kSqlSuccess;
+}
+
+SQLStatus IbCommand::getRowsAffected(int64_t *rows)
+{
+    if (!rows)
+        return errors_.Set(kSqlInvalidParameter, "No place for the row count");
+    *rows = rowsAffected_;
+    return kSqlSuccess;
+}
+
+SQLStatus IbCommand::close()
+{
+    // Each execution ends within execute() or with its cursor; the statement
+    // stays prepared.
+    rowsAffected_ = 0;
+    return kSqlSuccess;
+}

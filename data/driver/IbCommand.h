@@ -1,0 +1,30 @@
+#pragma once
+// A command: one prepared statement, executed as often as asked.
+#include <memory>
+
+#include "ConnectionState.h"
+#include "SqlDriver.h"
+#include "StatementHandle.h"
+
+class IbCommand final : public WithErrors<ISQLCommand>, private AttachmentUser {
+public:
+    explicit IbCommand(std::shared_ptr<ConnectionState> state);
+    ~IbCommand() override;
+
+    SQLStatus setRowSetSize(int32_t rows) override;
+    SQLStatus setStoredProcedure(bool on) override;
+    SQLStatus prepare(const std::string &sql, uint16_t paramCount) override;
+    SQLStatus execute(ISQLCursor **cursor) override;
+    SQLStatus getRowsAffected(int64_t *rows) override;
+    SQLStatus close() override;
+
+private:
+    void ReleaseBeforeDetach() override;
+    SQLStatus ExecuteWithoutCursor(FbStatus &status);
+
+    std::shared_ptr<ConnectionState> state_;
+    std::shared_ptr<StatementHandle> statement_;
+    bool hasCursor_ = false;
+    int64_t rowsAffected_ = 0;
+    int32_t rowSetSize_ = 20;
+};

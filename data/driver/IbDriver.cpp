@@ -1,0 +1,41 @@
+#include "IbDriver.h"
+
+#include <cstdio>
+
+#include "IbConnection.h"
+
+IbDriver::IbDriver(std::shared_ptr<const FbClient> client) : client_(std::move(client))
+{
+    errors_.setUtil(client_->util);
+}
+
+SQLStatus IbDriver::getSQLConnection(ISQLConnection **connection)
+{
+    return errors_.Run([&]() -> SQLStatus {
+        if (!connection)
+            Fail(kSqlInvalidParameter, "No place for the connection");
+        *connection = new IbConnection(client_);
+        return kSqlSuccess;
+    });
+}
+
+extern "C" SQLStatus getIBDriver(const char *vendorLib, const char *, ISQLDriver **driver)
+{
+    if (!driver)
+        return kSqlInvalidParameter;
+    *driver = nullptr;
+    std::string error;
+    auto client = LoadFbClient(vendorLib ? vendorLib : "", &error);
+    if (!client) {
+        // The caller reports "Unable to Load" with the vendor library's name;
+        // the loader's own reason goes to the log.
+        std::fprintf(stderr, "libibdriver: %s\n", error.c_str());
+        return kSqlServerError;
+    }
+    try {
+        *driver = new IbDriver(std::move(client));
+    } catch (const std::bad_alloc &) {
+        return 1;
+    }
+    return kSqlSuccess;
+}
