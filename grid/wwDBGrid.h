@@ -1,8 +1,26 @@
 #pragma once
-// The order grid: a cell grid bound to a data source.
+// The order grid: a cell grid bound to a data source. Column 0 is the
+// indicator column, row 0 the title row; data rows show the row window that
+// the grid's data link keeps in the result set.
 #include <QAbstractScrollArea>
+#include <QFont>
+#include <QRegion>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "DisplayedFieldList.h"
+#include "GridGeometry.h"
+#include "GridOptions.h"
+#include "TwwCacheColInfoItem.h"
+#include "TwwColumn.h"
 
 class TDataSource;
+class TClientDataSet;
+class TField;
+class TwwGridDataLink;
+class QPainter;
 
 // A cell grid with fixed leading rows and columns, per-column widths,
 // per-row heights, a current cell and scrolling, bound to a data source.
@@ -12,11 +30,219 @@ public:
     explicit TwwCustomDBGrid(QWidget *parent = nullptr);
     ~TwwCustomDBGrid() override;
 
+    // --- data binding
     void SetDataSource(TDataSource *source);
     TDataSource *DataSource() const { return dataSource_; }
+    TClientDataSet *DataSet() const;
+    bool DataActive() const;  // bound to an open result set
+
+    // --- the column list and the control-type list
+    void SetSelected(const QStringList &entries);
+    const QStringList &Selected() const { return selected_; }
+    void SetControlType(const QStringList &entries);
+    const QStringList &ControlType() const { return controlType_; }
+
+    // --- settings (defaults are the values the order window runs with)
+    TwwDBGridOptions Options() const { return options_; }
+    void SetOptions(TwwDBGridOptions options);
+    TwwKeyOptions KeyOptions() const { return keyOptions_; }
+    void SetKeyOptions(TwwKeyOptions options) { keyOptions_ = options; }
+    TwwEditControlOptions EditControlOptions() const { return editControlOptions_; }
+    void SetEditControlOptions(TwwEditControlOptions options) { editControlOptions_ = options; }
+    unsigned MultiSelectOptions() const { return multiSelectOptions_; }
+    void SetMultiSelectOptions(unsigned options) { multiSelectOptions_ = options; }
+    // The title font follows the grid's font until it is set.
+    QFont TitleFont() const { return titleFont_ ? *titleFont_ : font(); }
+    void SetTitleFont(const QFont &font);
+    TwwTitleAlignment TitleAlignment() const { return titleAlignment_; }
+    void SetTitleAlignment(TwwTitleAlignment alignment);
+    int TitleLines() const { return titleLines_; }
+    void SetTitleLines(int lines);
+    bool TitleButtons() const { return titleButtons_; }
+    void SetTitleButtons(bool on) { titleButtons_ = on; }
+    int FixedCols() const { return fixedCols_; }
+    void SetFixedCols(int cols) { fixedCols_ = cols; }
+    bool ShowHorzScrollBar() const { return showHorzScrollBar_; }
+    void SetShowHorzScrollBar(bool on);
+    bool ShowVertScrollBar() const { return showVertScrollBar_; }
+    void SetShowVertScrollBar(bool on);
+    bool DisableThemes() const { return disableThemes_; }
+    void SetDisableThemes(bool on);
+    bool DisableThemesInTitle() const { return disableThemesInTitle_; }
+    void SetDisableThemesInTitle(bool on);
+    TwwGridLineStyle LineStyle() const { return lineStyle_; }
+    void SetLineStyle(TwwGridLineStyle style);
+    const TwwLineColors &LineColors() const { return lineColors_; }
+    void SetLineColors(const TwwLineColors &colors);
+    TwwPadColumnStyle PadColumnStyle() const { return padColumnStyle_; }
+    void SetPadColumnStyle(TwwPadColumnStyle style);
+    TwwIndicatorColor IndicatorColor() const { return indicatorColor_; }
+    void SetIndicatorColor(TwwIndicatorColor color) { indicatorColor_ = color; }
+    int RowHeightPercent() const { return rowHeightPercent_; }
+    void SetRowHeightPercent(int percent);
+    bool DefaultDrawing() const { return defaultDrawing_; }
+    void SetDefaultDrawing(bool on) { defaultDrawing_ = on; }
+    bool UseTFields() const { return useTFields_; }
+    void SetUseTFields(bool on) { useTFields_ = on; }
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool on) { readOnly_ = on; }
+    bool EditCalculated() const { return editCalculated_; }
+    void SetEditCalculated(bool on) { editCalculated_ = on; }
+    const TwwIniAttributes &IniAttributes() const { return iniAttributes_; }
+    void SetIniAttributes(const TwwIniAttributes &ini) { iniAttributes_ = ini; }
+    const TwwDittoAttributes &DittoAttributes() const { return dittoAttributes_; }
+    void SetDittoAttributes(const TwwDittoAttributes &ditto) { dittoAttributes_ = ditto; }
+    // Background of data cells (clWindow) and of the fixed cells (clBtnFace),
+    // from the grid's palette so they follow the colour scheme.
+    QColor Color() const;
+    QColor TitleColor() const;
+
+    // --- column model
+    // Applies the column list to the open result set's fields: hides every
+    // field, then shows and places each listed one in entry order.
+    void ApplyColumnList();
+    // Recomputes displayed fields, column count, widths, row heights, row
+    // count and tab stops, then repaints.
+    void RebuildLayout();
+    int DisplayedFieldCount() const { return displayed_.Count(); }
+    TField *DisplayedField(int index) const;  // index 0 is grid column 1
+    TField *ColumnField(int gridCol) const;   // null for column 0 and empty columns
+    // The column of a displayed field; an empty column for anything else.
+    const TwwColumn &Column(int index) const;
+    const TwwColumn &ColumnByName(const QString &fieldName) const;
+    const TwwCacheColInfoItem &CacheColInfo(int gridCol) const;
+    bool TabStop(int gridCol) const;
+    // The operator dragged a column border: widths snap to whole characters.
+    void ResizeColumnByOperator(int gridCol, int pixels);
+
+    // --- grid geometry and the current cell
+    const wwgrid::GridGeometry &Geometry() const { return geom_; }
+    int ColCount() const { return geom_.ColCount(); }
+    int RowCount() const { return geom_.rowCount; }
+    int ColWidth(int gridCol) const { return geom_.colWidths.at(size_t(gridCol)); }
+    int DataRowHeight() const { return geom_.rowHeight; }
+    int TitleRowHeight() const { return geom_.titleHeight; }
+    int VisibleRowCount() const { return geom_.FullyVisibleDataRows(); }
+    int Col() const { return col_; }
+    int Row() const { return row_; }
+    void SetCol(int gridCol);
+    int LeftCol() const { return geom_.leftCol; }
+    void SetLeftCol(int gridCol);
+    QRect CellRect(int gridCol, int gridRow) const { return geom_.CellRect(gridCol, gridRow); }
+    QPoint CellAt(QPoint viewportPos) const { return geom_.CellAt(viewportPos); }
+
+    // Whether titles, indicator cells and check boxes take the style's look:
+    // every style but the classic "Windows" one counts as visual styles.
+    bool ThemesActive() const;
+    bool TitlesThemed() const;
+    bool CheckBoxesThemed() const;
+
+    // --- repaint requests
+    void InvalidateCell(int gridCol, int gridRow);
+    void InvalidateRow(int gridRow);
+    void InvalidateGrid();
+
+    // What the last paint drew, so the cost of a repaint can be checked.
+    int LastPaintCellCount() const { return lastPaintCells_; }
+    QRegion LastPaintRegion() const { return lastPaintRegion_; }
+    int PaintCount() const { return paintCount_; }
+
+protected:
+    bool viewportEvent(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
+    friend class TwwGridDataLink;
+    // Announcements of the result set, through the data link.
+    void LinkActiveChanged();
+    void LinkDataSetChanged();
+    void LinkScrolled(int distance);
+    void LinkRecordChanged(TField *field);
+    void LinkEditingChanged();
+    void LinkLayoutChanged();
+
+    // Layout steps.
+    void SetRowHeights();
+    void RebuildDisplayedFields();
+    void UpdateRowCount();
+    void ComputeColumnWidths();
+    void UpdateScrollBars();
+    void UpdateHorzScrollBar();
+    void UpdateVertScrollBar();
+    void UpdateActiveRow();
+    void ClientSizeChanged();
+    int GridColOfField(const TField *field) const;
+    QRect InvalidationRect(QRect rect) const;
+
+    // Painting (wwDBGridPaint.cpp): one function per cell kind, then the
+    // passes for the pad area, the lines and the focus outline.
+    struct PaintContext;
+    void PaintCells(QPainter &p, const QRegion &region, PaintContext &ctx);
+    void PaintTitleCell(QPainter &p, int col, const QRect &rect, const PaintContext &ctx);
+    void PaintIndicatorCell(QPainter &p, int row, const QRect &rect, const PaintContext &ctx);
+    void PaintTextCell(QPainter &p, int col, int row, const QRect &rect, const PaintContext &ctx);
+    void PaintCheckBoxCell(QPainter &p, int col, int row, const QRect &rect, const PaintContext &ctx);
+    void PaintRowLine(QPainter &p, int col, int row, const QRect &rect, const QColor &background,
+                      bool highlighted, const PaintContext &ctx);
+    void PaintPadArea(QPainter &p, const PaintContext &ctx);
+    void PaintTitleLines(QPainter &p, const PaintContext &ctx);
+    void PaintIndicatorLines(QPainter &p, const PaintContext &ctx);
+    void PaintColumnLines(QPainter &p, const PaintContext &ctx);
+    void PaintFocusOutline(QPainter &p, const PaintContext &ctx);
+    bool CellHighlighted(int col, int row) const;
+    QString CellText(int col, int row) const;
+
     TDataSource *dataSource_ = nullptr;
+    std::unique_ptr<TwwGridDataLink> dataLink_;
+    QStringList selected_;
+    QStringList controlType_;
+
+    TwwDBGridOptions options_ = kDefaultGridOptions;
+    TwwKeyOptions keyOptions_ = TwwKeyOptions(dgAllowDelete | dgAllowInsert);
+    TwwEditControlOptions editControlOptions_ = TwwEditControlOptions(ecoSearchOwnerForm);
+    unsigned multiSelectOptions_ = 0;
+    std::optional<QFont> titleFont_;
+    TwwTitleAlignment titleAlignment_ = TwwTitleAlignment::taLeftJustify;
+    int titleLines_ = 1;
+    bool titleButtons_ = false;
+    int fixedCols_ = 0;
+    bool showHorzScrollBar_ = true;
+    bool showVertScrollBar_ = true;
+    bool disableThemes_ = false;
+    bool disableThemesInTitle_ = false;
+    TwwGridLineStyle lineStyle_ = TwwGridLineStyle::glsDynamic;
+    TwwLineColors lineColors_;
+    TwwPadColumnStyle padColumnStyle_ = TwwPadColumnStyle::pcsPadHeaderAndData;
+    TwwIndicatorColor indicatorColor_ = TwwIndicatorColor::icBlack;
+    int rowHeightPercent_ = 100;
+    bool defaultDrawing_ = true;
+    bool useTFields_ = true;
+    bool readOnly_ = false;
+    bool editCalculated_ = false;
+    TwwIniAttributes iniAttributes_;
+    TwwDittoAttributes dittoAttributes_;
+
+    wwgrid::GridGeometry geom_;
+    wwgrid::DisplayedFieldList displayed_;
+    std::vector<TwwColumn> columns_;
+    std::vector<TwwCacheColInfoItem> cacheColInfo_;
+    std::vector<bool> tabStops_;
+    TwwColumn emptyColumn_;
+    int col_ = 1;
+    int row_ = 1;
+    int activeRecord_ = 0;  // the link's active record at the last update
+    bool inLayout_ = false;
+    bool applyingColumnList_ = false;
+    bool updatingScrollBars_ = false;
+    std::optional<wwgrid::VertScrollInfo> lastVertScroll_;
+
+    int lastPaintCells_ = 0;
+    int paintCount_ = 0;
+    QRegion lastPaintRegion_;
 };
 
 class TwwDBGrid : public TwwCustomDBGrid {

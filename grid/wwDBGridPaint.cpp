@@ -1,0 +1,350 @@
+// Painting of the grid. Each paint draws into an off-screen picture of the
+// client size and copies only the region to repaint, so nothing flickers:
+// background, then the cells in four groups (corner, titles, indicator
+// cells, data cells), the pad area right of the last column, the fixed and
+// vertical lines, and the focus outline.
+#include <QFontMetrics>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QStyle>
+#include <QStyleOptionHeader>
+
+#include "CheckBoxPainter.h"
+#include "ClientDataSet.h"
+#include "ColumnList.h"
+#include "GridDataLink.h"
+#include "GridGeometry.h"
+#include "IndicatorImages.h"
+#include "wwDBGrid.h"
+
+namespace {
+const QColor kSilver(0xC0, 0xC0, 0xC0);
+const QColor kBlack(0, 0, 0);
+
+bool IsWhite(const QColor &c) { return (c.rgb() & 0xFFFFFF) == 0xFFFFFF; }
+
+void DrawHLine(QPainter &p, const QColor &color, int x1, int x2, int y) {
+    p.setPen(color);
+    p.drawLine(x1, y, x2, y);
+}
+void DrawVLine(QPainter &p, const QColor &color, int x, int y1, int y2) {
+    p.setPen(color);
+    p.drawLine(x, y1, x, y2);
+}
+
+// Right edge in the platform's sense: one past the last pixel.
+int RightOf(const QRect &r) { return r.left() + r.width(); }
+int BottomOf(const QRect &r) { return r.top() + r.height(); }
+
+// Rectangle from left/top to right/bottom edges given one past the end.
+QRect EdgeRect(int left, int top, int right, int bottom) {
+    return QRect(left, top, std::max(0, right - left), std::max(0, bottom - top));
+}
+
+Qt::Alignment HorizontalAlignment(FieldAlignment a) {
+    switch (a) {
+    case FieldAlignment::Right: return Qt::AlignRight;
+    case FieldAlignment::Center: return Qt::AlignHCenter;
+    case FieldAlignment::Left: break;
+    }
+    return Qt::AlignLeft;
+}
+
+// Text rectangle inside a cell: 2 pixels in from the left (none for centred
+// text), 2 pixels short of the right for right-aligned text.
+QRect TextRect(const QRect &cell, Qt::Alignment align, int top, int bottom) {
+    int left = cell.left() + 2;
+    int right = RightOf(cell);
+    if (align & Qt::AlignRight) right -= 2;
+    if (align & Qt::AlignHCenter) left = cell.left();
+    return EdgeRect(left, top, right, bottom);
+}
+}  // namespace
+
+struct TwwCustomDBGrid::PaintContext {
+    bool open = false;
+    bool titlesThemed = false;
+    bool checksThemed = false;
+    bool focused = false;
+    QColor color;       // data cell background
+    QColor titleColor;  // fixed cells
+    QColor light;
+    QColor dark;
+    int cells = 0;
+};
+
+void TwwCustomDBGrid::paintEvent(QPaintEvent *event) {
+    QRegion region = event->region();
+    // Each data cell draws the line below itself, so the line above a
+    // repainted area belongs to the row before it.
+    if (options_.testFlag(dgRowLines)) region += region.translated(0, -1);
+    region &= viewport()->rect();
+
+    PaintContext ctx;
+    ctx.open = DataActive();
+    ctx.titlesThemed = TitlesThemed();
+    ctx.checksThemed = CheckBoxesThemed();
+    ctx.focused = hasFocus();
+    ctx.color = Color();
+    ctx.titleColor = TitleColor();
+    ctx.light = palette().color(QPalette::Light);
+    ctx.dark = palette().color(QPalette::Dark);
+
+    const qreal dpr = viewport()->devicePixelRatioF();
+    QPixmap picture(viewport()->size() * dpr);
+    picture.setDevicePixelRatio(dpr);
+    {
+        QPainter p(&picture);
+        p.setClipRegion(region);
+        const QRect client = viewport()->rect();
+        if (ctx.open) {
+            for (const QRect &r : region) p.fillRect(r, ctx.color);
+        } else {
+            p.fillRect(client, ctx.titleColor);
+            const QRect first = geom_.CellRect(1, 1);
+            p.fillRect(QRect(first.topLeft(), client.bottomRight()), ctx.color);
+        }
+        PaintCells(p, region, ctx);
+        PaintPadArea(p, ctx);
+        PaintTitleLines(p, ctx);
+        if (ctx.open) {
+            PaintIndicatorLines(p, ctx);
+            PaintColumnLines(p, ctx);
+        }
+        PaintFocusOutline(p, ctx);
+    }
+    QPainter window(viewport());
+    window.setClipRegion(region);
+    window.drawPixmap(0, 0, picture);
+
+    lastPaintCells_ = ctx.cells;
+    lastPaintRegion_ = region;
+    ++paintCount_;
+}
+
+void TwwCustomDBGrid::PaintCells(QPainter &p, const QRegion &region, PaintContext &ctx) {
+    const int lastCol = geom_.LastVisibleCol();
+    const int lastRow = ctx.open ? RowCount() - 1 : 0;
+    for (int row = 0; row <= lastRow; ++row) {
+        if (geom_.RowTop(row) >= geom_.clientHeight) break;
+        for (int col = 0; col <= lastCol; ++col) {
+            if (col > 0 && col < geom_.leftCol) col = geom_.leftCol;
+            const QRect rect = geom_.CellRect(col, row);
+            if (rect.isEmpty() || !region.intersects(rect.adjusted(-1, -1, 1, 1))) continue;
+            ++ctx.cells;
+            if (row == 0)
+                PaintTitleCell(p, col, rect, ctx);
+            else if (col == 0)
+                PaintIndicatorCell(p, row, rect, ctx);
+            else if (CacheColInfo(col).controlType == QLatin1String("CheckBox"))
+                PaintCheckBoxCell(p, col, row, rect, ctx);
+            else
+                PaintTextCell(p, col, row, rect, ctx);
+        }
+    }
+}
+
+void TwwCustomDBGrid::PaintTitleCell(QPainter &p, int col, const QRect &rect, const PaintContext &ctx) {
+    if (ctx.titlesThemed) {
+        QStyleOptionHeader option;
+        option.initFrom(this);
+        option.state |= QStyle::State_Raised;
+        option.rect = rect.adjusted(0, 0, 1, 0);
+        style()->drawControl(QStyle::CE_HeaderSection, &option, &p, this);
+    } else {
+        p.fillRect(rect.adjusted(-1, 0, 0, 0), ctx.titleColor);
+    }
+    if (col == 0 || !ctx.open) return;
+    const QStringList lines = Column(col - 1).DisplayLabel().split(QLatin1Char('~'));
+    const int shown = std::min<int>(int(lines.size()), titleLines_);
+    const QFont font = TitleFont();
+    const QFontMetrics metrics(font);
+    Qt::Alignment align = Qt::AlignLeft;
+    if (titleAlignment_ == TwwTitleAlignment::taRightJustify) align = Qt::AlignRight;
+    if (titleAlignment_ == TwwTitleAlignment::taCenter) align = Qt::AlignHCenter;
+    const int offset = wwgrid::TitleTextOffset(rect.height(), metrics.height(), shown);
+    const QRect textRect = TextRect(rect, align, rect.top() + offset, BottomOf(rect) - 1);
+    p.setFont(font);
+    p.setPen(palette().color(QPalette::Text));
+    for (int i = 0; i < shown; ++i) {
+        const QRect lineRect = textRect.adjusted(0, i * metrics.height(), 0, 0);
+        const QString text = metrics.elidedText(lines[i], Qt::ElideRight, lineRect.width());
+        p.drawText(lineRect, int(align | Qt::AlignTop | Qt::TextSingleLine), text);
+    }
+}
+
+void TwwCustomDBGrid::PaintIndicatorCell(QPainter &p, int row, const QRect &rect, const PaintContext &ctx) {
+    if (ctx.titlesThemed) {
+        QStyleOptionHeader option;
+        option.initFrom(this);
+        option.state |= QStyle::State_Raised;
+        option.rect = rect.adjusted(-1, -1, 1, 1);
+        style()->drawControl(QStyle::CE_HeaderSection, &option, &p, this);
+    } else {
+        p.fillRect(rect.adjusted(-1, -1, 0, 1), ctx.titleColor);
+    }
+    if (row != row_) return;  // only the active record's row has a glyph
+    wwgrid::IndicatorGlyph glyph = wwgrid::IndicatorGlyph::Arrow;
+    switch (DataSet()->State()) {
+    case DataSetState::Edit: glyph = wwgrid::IndicatorGlyph::Edit; break;
+    case DataSetState::Insert: glyph = wwgrid::IndicatorGlyph::Insert; break;
+    default: break;
+    }
+    const int x = (RightOf(rect) - 6) / 2 + 1;
+    const int y = (2 * rect.top() + geom_.rowHeight - 11) / 2;
+    p.drawPixmap(x, y, wwgrid::IndicatorImages::Glyph(glyph));
+}
+
+bool TwwCustomDBGrid::CellHighlighted(int col, int row) const {
+    return col == col_ && row == row_ && hasFocus();
+}
+
+QString TwwCustomDBGrid::CellText(int col, int row) const {
+    TField *field = ColumnField(col);
+    if (!field || row < 1 || row > dataLink_->RecordCount()) return {};
+    return QString::fromStdString(field->DisplayTextAt(dataLink_->RowAt(row - 1)));
+}
+
+void TwwCustomDBGrid::PaintTextCell(QPainter &p, int col, int row, const QRect &rect, const PaintContext &ctx) {
+    const bool highlighted = CellHighlighted(col, row);
+    const QColor background = highlighted ? palette().color(QPalette::Highlight) : ctx.color;
+    if (highlighted) p.fillRect(rect, background);
+    TField *field = ColumnField(col);
+    const Qt::Alignment align = field ? HorizontalAlignment(field->Alignment()) : Qt::AlignLeft;
+    const QRect textRect = TextRect(rect, align, rect.top() + 2, BottomOf(rect) - 1);
+    const QFontMetrics metrics(font());
+    int flags = int(align | Qt::AlignTop);
+    // Word break is asked for, but a rectangle that cannot hold a second line
+    // (one line plus the borders and 3 pixels fills it) keeps one line.
+    if (options_.testFlag(dgWordWrap) && metrics.height() + 2 + 3 < textRect.height())
+        flags |= Qt::TextWordWrap;
+    else
+        flags |= Qt::TextSingleLine;
+    const QString text = CellText(col, row);
+    if (!text.isEmpty()) {
+        p.save();
+        p.setClipRect(rect, Qt::IntersectClip);
+        p.setFont(font());
+        p.setPen(palette().color(highlighted ? QPalette::HighlightedText : QPalette::Text));
+        p.drawText(textRect, flags, text);
+        p.restore();
+    }
+    PaintRowLine(p, col, row, rect, background, highlighted, ctx);
+}
+
+void TwwCustomDBGrid::PaintCheckBoxCell(QPainter &p, int col, int row, const QRect &rect,
+                                        const PaintContext &ctx) {
+    const bool highlighted = CellHighlighted(col, row);
+    const QColor background = highlighted ? palette().color(QPalette::Highlight) : ctx.color;
+    if (highlighted) p.fillRect(rect, background);
+    const TwwCacheColInfoItem &info = CacheColInfo(col);
+    wwgrid::CheckBoxLook look;
+    look.checked = wwgrid::IsCheckedText(CellText(col, row), wwgrid::PaintCheckedValue({info.controlType, info.parameters}));
+    look.enabled = !Column(col - 1).ReadOnly();
+    const int left = (rect.left() + RightOf(rect) - 10) / 2;
+    const int top = (rect.top() + BottomOf(rect) - 10) / 2;
+    const QRect square(left - 1, top - 1, 13, 13);
+    if (ctx.checksThemed)
+        wwgrid::DrawThemedCheckBox(p, square, look, this);
+    else
+        wwgrid::DrawClassicCheckBox(p, square, look, palette());
+    PaintRowLine(p, col, row, rect, background, highlighted, ctx);
+}
+
+void TwwCustomDBGrid::PaintRowLine(QPainter &p, int col, int row, const QRect &rect, const QColor &background,
+                                   bool highlighted, const PaintContext &ctx) {
+    const bool white = IsWhite(background) || (highlighted && IsWhite(ctx.color));
+    if (row == 1 && col < int(cacheColInfo_.size())) cacheColInfo_[size_t(col)].whiteBackground = white;
+    if (!options_.testFlag(dgRowLines)) return;
+    const int below = BottomOf(rect);
+    if (lineStyle_ == TwwGridLineStyle::glsSingle || white) {
+        DrawHLine(p, kSilver, rect.left(), RightOf(rect), below);
+    } else {
+        DrawHLine(p, ctx.dark, rect.left(), RightOf(rect), below);
+        DrawHLine(p, ctx.light, rect.left(), rect.right(), rect.top());
+    }
+}
+
+// The grey pad right of the last column, with a light edge on its left.
+void TwwCustomDBGrid::PaintPadArea(QPainter &p, const PaintContext &ctx) {
+    if (padColumnStyle_ != TwwPadColumnStyle::pcsPadHeaderAndData) return;
+    const int last = ColCount() - 1;
+    if (geom_.LastVisibleCol() != last) return;
+    const int left = RightOf(geom_.CellRect(last, 0)) + 1;
+    if (left >= geom_.clientWidth) return;
+    p.fillRect(EdgeRect(left, 0, geom_.clientWidth, geom_.clientHeight), ctx.titleColor);
+    DrawVLine(p, ctx.light, left, 0, geom_.clientHeight - 1);
+}
+
+// Raised title cells: light top and left, black right and bottom.
+void TwwCustomDBGrid::PaintTitleLines(QPainter &p, const PaintContext &ctx) {
+    if (ctx.titlesThemed) return;
+    const int lastCol = geom_.LastVisibleCol();
+    const int bottom = geom_.titleHeight;  // the gap below the title row
+    for (int col = 0; col <= lastCol; ++col) {
+        if (col > 0 && col < geom_.leftCol) col = geom_.leftCol;
+        const QRect rect = geom_.CellRect(col, 0);
+        const int right = col == ColCount() - 1 ? geom_.clientWidth - 1 : rect.right();
+        DrawHLine(p, ctx.light, rect.left(), right, 0);
+        DrawVLine(p, ctx.light, rect.left(), 0, rect.bottom());
+        DrawVLine(p, kBlack, RightOf(rect), 0, bottom);
+        DrawHLine(p, kBlack, rect.left() - 1, RightOf(rect), bottom);
+    }
+}
+
+void TwwCustomDBGrid::PaintIndicatorLines(QPainter &p, const PaintContext &ctx) {
+    const int lastRow = geom_.LastFullyVisibleRow();
+    const int bottom = BottomOf(geom_.CellRect(0, lastRow));  // gap below the last full row
+    const int right = geom_.colWidths[0] - 1;
+    if (!ctx.titlesThemed) {
+        DrawHLine(p, ctx.light, 0, right, geom_.titleHeight + 1);
+        for (int row = 1; row <= lastRow; ++row) {
+            const int gap = BottomOf(geom_.CellRect(0, row));
+            DrawHLine(p, kBlack, 0, right, gap);
+            DrawHLine(p, ctx.light, 0, right, gap + 1);
+        }
+    }
+    DrawVLine(p, kBlack, right + 1, geom_.titleHeight, bottom);
+    DrawVLine(p, ctx.light, right + 2, geom_.titleHeight, bottom);
+    DrawVLine(p, ctx.light, 0, 0, bottom);
+}
+
+void TwwCustomDBGrid::PaintColumnLines(QPainter &p, const PaintContext &ctx) {
+    if (!options_.testFlag(dgColLines)) return;
+    const int bottom = BottomOf(geom_.CellRect(0, geom_.LastFullyVisibleRow()));
+    for (int col = geom_.leftCol; col < ColCount(); ++col) {
+        const int x = RightOf(geom_.CellRect(col, 0));
+        if (lineStyle_ == TwwGridLineStyle::glsSingle || CacheColInfo(col).whiteBackground) {
+            DrawVLine(p, kSilver, x, geom_.titleHeight, bottom);
+        } else {
+            DrawVLine(p, ctx.dark, x, geom_.titleHeight, bottom);
+            DrawVLine(p, ctx.light, x + 1, geom_.titleHeight, bottom);
+        }
+        if (x >= geom_.clientWidth) break;
+    }
+}
+
+// The current cell outlined in the highlight colour, with the dotted focus
+// rectangle over it (drawn inverting, as the platform's is).
+void TwwCustomDBGrid::PaintFocusOutline(QPainter &p, const PaintContext &ctx) {
+    if (!ctx.focused || !ctx.open || !geom_.ColVisible(col_)) return;
+    const QRect rect = geom_.CellRect(col_, row_);
+    if (rect.isEmpty()) return;
+    p.save();
+    p.setBrush(Qt::NoBrush);
+    p.setPen(palette().color(QPalette::Highlight));
+    p.drawRect(rect.adjusted(0, 0, -1, -1));
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    p.setPen(QColor(255, 255, 255));
+    const int l = rect.left(), t = rect.top(), r = rect.right(), b = rect.bottom();
+    for (int x = l; x <= r; x += 2) {
+        p.drawPoint(x, t);
+        p.drawPoint(x, b);
+    }
+    for (int y = t; y <= b; y += 2) {
+        p.drawPoint(l, y);
+        p.drawPoint(r, y);
+    }
+    p.restore();
+}
