@@ -63,7 +63,7 @@ std::unique_ptr<ISQLConnection> Connect(ISQLDriver &driver, const std::string &d
     return connection;
 }
 
-int64_t Run(ISQLConnection &connection, const std::string &sql)
+int64_t RunStatement(ISQLConnection &connection, const std::string &sql)
 {
     ISQLCommand *raw = nullptr;
     EXPECT_EQ(connection.getSQLCommand(&raw), kSqlSuccess) << ErrorText(connection);

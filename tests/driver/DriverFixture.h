@@ -24,7 +24,7 @@ std::unique_ptr<ISQLConnection> Connect(ISQLDriver &driver, const std::string &d
 
 // Prepares and executes a statement that returns no rows; gives the rows
 // affected, or -1 after adding a test failure with the driver's text.
-int64_t Run(ISQLConnection &connection, const std::string &sql);
+int64_t RunStatement(ISQLConnection &connection, const std::string &sql);
 
 // Opens a query; null after adding a test failure.
 struct OpenQuery {
