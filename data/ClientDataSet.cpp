@@ -14,7 +14,6 @@ constexpr const char *kNotEditing = "Dataset not in edit or insert mode";
 constexpr const char *kReadOnlyDataSet = "Cannot modify a read-only dataset";
 constexpr const char *kEmptyDataSet = "Cannot perform this operation on an empty dataset";
 constexpr const char *kNoProvider = "Missing data provider or data packet";
-constexpr const char *kRecordNotFound = "Record not found";
 
 // Field names match without regard to the case of ASCII letters.
 bool SameName(const std::string &a, const std::string &b) {
@@ -34,7 +33,11 @@ bool SameName(const std::string &a, const std::string &b) {
 
 void TClientDataSet::Impl::Announce(DataEvent event, long info, TField *field) {
     if (disableCount > 0) {
+        // Held back, but the windows still follow the current row, as they
+        // would have had the links heard every step.
         if (event == DataEvent::LayoutChanged) layoutPending = true;
+        for (TDataSource *source : sources)
+            for (TDataLink *link : source->Links()) link->Follow(event, info);
         return;
     }
     // By index: a link's handler may add or remove sources.
@@ -219,7 +222,8 @@ int TClientDataSet::CurrentRow() const { return Active() ? d_->cur : -1; }
 void TClientDataSet::SetRecNo(int recNo) {
     d_->CheckActive();
     d_->FinishPendingEdit();
-    if (recNo < 1 || recNo > d_->EngineRows()) throw EDBClient(kRecordNotFound);
+    // A number outside the rows is refused by the engine, with its own text.
+    d_->engine->RowId(recNo - 1);
     if (recNo - 1 == d_->cur) return;
     d_->cur = recNo - 1;
     d_->bof = d_->eof = false;
@@ -285,8 +289,10 @@ void TClientDataSet::Post() {
     else d_->engine->InsertRecord(d_->cur, d_->buffer);
     d_->modified = false;
     d_->state = DataSetState::Browse;
-    d_->Announce(DataEvent::UpdateState);
+    // The window is reloaded before the state shows, so a link never sees
+    // the current row outside its window.
     d_->Announce(DataEvent::DataSetChanged, static_cast<long>(WindowReload::KeepPosition));
+    d_->Announce(DataEvent::UpdateState);
 }
 
 void TClientDataSet::Cancel() {
@@ -300,8 +306,10 @@ void TClientDataSet::Cancel() {
     }
     d_->modified = false;
     d_->state = DataSetState::Browse;
-    d_->Announce(DataEvent::UpdateState);
+    // The window is reloaded before the state shows, so a link never sees
+    // the current row outside its window.
     d_->Announce(DataEvent::DataSetChanged, static_cast<long>(WindowReload::KeepPosition));
+    d_->Announce(DataEvent::UpdateState);
 }
 
 void TClientDataSet::Delete() {
@@ -319,8 +327,8 @@ void TClientDataSet::Delete() {
     int rows = d_->EngineRows();
     if (d_->cur >= rows) d_->cur = rows - 1;
     d_->bof = d_->eof = rows == 0;
-    if (wasEditing) d_->Announce(DataEvent::UpdateState);
     d_->Announce(DataEvent::DataSetChanged, static_cast<long>(WindowReload::KeepPosition));
+    if (wasEditing) d_->Announce(DataEvent::UpdateState);
 }
 
 // ---- fields ----

@@ -107,36 +107,36 @@ void TDataLink::PlaceWindow(WindowReload how) {
     KeepCurrentInside();
 }
 
-void TDataLink::HandleEvent(DataEvent event, long info, TField *field) {
+int TDataLink::Follow(DataEvent event, long info) {
+    const int before = firstRow_;
     switch (event) {
     case DataEvent::ActiveChanged:
         firstRow_ = 0;
         KeepCurrentInside();
-        lastActive_ = ActiveRecord();
-        ActiveChanged();
         break;
     case DataEvent::DataSetChanged:
         PlaceWindow(static_cast<WindowReload>(info));
-        lastActive_ = ActiveRecord();
-        DataSetChanged();
         break;
-    case DataEvent::DataSetScroll: {
-        int before = firstRow_;
-        KeepCurrentInside();
-        lastActive_ = ActiveRecord();
-        DataSetScrolled(firstRow_ - before);
-        break;
-    }
-    case DataEvent::RecordChanged:
-        RecordChanged(field);
-        break;
-    case DataEvent::UpdateState:
-        EditingChanged();
-        break;
+    case DataEvent::DataSetScroll:
     case DataEvent::LayoutChanged:
         KeepCurrentInside();
-        lastActive_ = ActiveRecord();
-        LayoutChanged();
         break;
+    case DataEvent::RecordChanged:
+    case DataEvent::UpdateState:
+        break;
+    }
+    lastActive_ = ActiveRecord();
+    return firstRow_ - before;
+}
+
+void TDataLink::HandleEvent(DataEvent event, long info, TField *field) {
+    const int distance = Follow(event, info);
+    switch (event) {
+    case DataEvent::ActiveChanged: ActiveChanged(); break;
+    case DataEvent::DataSetChanged: DataSetChanged(); break;
+    case DataEvent::DataSetScroll: DataSetScrolled(distance); break;
+    case DataEvent::RecordChanged: RecordChanged(field); break;
+    case DataEvent::UpdateState: EditingChanged(); break;
+    case DataEvent::LayoutChanged: LayoutChanged(); break;
     }
 }

@@ -94,6 +94,8 @@ private:
     friend class TDataSource;
     friend class TClientDataSet;
     void HandleEvent(DataEvent event, long info, TField *field);
+    // Moves the window for an announcement; returns how far it moved.
+    int Follow(DataEvent event, long info);
     // Puts the window where a reload of the given kind wants it.
     void PlaceWindow(WindowReload how);
     // Makes the window hold the current row and as many rows as it can.
