@@ -5,6 +5,7 @@
 #include "ClientDataSetImpl.h"
 #include "DataSetProvider.h"
 #include "Errors.h"
+#include "PacketFile.h"
 #include "ParamScan.h"
 #include "TableEngine.h"
 
@@ -384,4 +385,25 @@ void TClientDataSet::AddDataSource(TDataSource *source) {
 
 void TClientDataSet::RemoveDataSource(TDataSource *source) {
     d_->sources.erase(std::remove(d_->sources.begin(), d_->sources.end(), source), d_->sources.end());
+}
+
+// ---- files ----
+
+void TClientDataSet::WriteToFile(const std::string &path, PacketFormat format) {
+    if (!Active()) return;
+    std::string lower = path;
+    for (char &ch : lower)
+        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+    bool xml = format == PacketFormat::Xml ||
+               (lower.size() >= 4 && lower.compare(lower.size() - 4, 4, ".xml") == 0);
+    // The file holds the present content, a pending edit included.
+    d_->FinishPendingEdit();
+    WritePacketFile(path, *d_->engine, xml);
+}
+
+void TClientDataSet::LoadFromFile(const std::string &path) {
+    // Read first: a file that cannot be read leaves the present rows alone.
+    std::unique_ptr<TableEngine> engine = ReadPacketFile(path);
+    Close();
+    OpenOn(std::move(engine));
 }
