@@ -1,0 +1,57 @@
+#include "BatchdelApplication.h"
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include "ApplicationTitle.h"
+#include "ErrorReport.h"
+#include "Errors.h"
+
+TBatchdelApplication::TBatchdelApplication(int &argc, char **argv)
+    : QApplication(argc, argv), title_(ApplicationTitleFor(applicationFilePath())) {
+    // A 1x1 window at the centre of the primary screen: a box placed
+    // relative to it comes out centred on the screen even though the owner
+    // itself is never shown.
+    hiddenWindow_ = std::make_unique<QWidget>(nullptr, Qt::Window);
+    hiddenWindow_->setObjectName(QStringLiteral("HiddenWindow"));
+    hiddenWindow_->setAttribute(Qt::WA_DontShowOnScreen);
+    hiddenWindow_->setAttribute(Qt::WA_QuitOnClose, false);
+    if (QScreen *screen = primaryScreen())
+        hiddenWindow_->setGeometry(QRect(screen->geometry().center(), QSize(1, 1)));
+}
+
+TBatchdelApplication::~TBatchdelApplication() = default;
+
+TBatchdelApplication *TBatchdelApplication::Instance() {
+    return qobject_cast<TBatchdelApplication *>(QCoreApplication::instance());
+}
+
+bool TBatchdelApplication::notify(QObject *receiver, QEvent *event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const EAbort &) {
+        // The silent abort ends a handler without a word.
+    } catch (const std::exception &failure) {
+        ReportError(failure);
+    } catch (...) {
+        // Nothing the program throws is of another kind, but a library might;
+        // it is reported all the same rather than ending the process.
+        ReportError(Exception("Exception", "Unknown failure"));
+    }
+    return false;
+}
+
+void TBatchdelApplication::InsertFontSubstitutions() {
+    QFont::insertSubstitutions(QStringLiteral("細明體"),
+                               {QStringLiteral("AR PL UMing TW"), QStringLiteral("Noto Serif CJK TC"),
+                                QStringLiteral("Noto Sans CJK TC")});
+}
+
+QString ApplicationTitle() {
+    if (TBatchdelApplication *app = TBatchdelApplication::Instance()) return app->Title();
+    return ApplicationTitleFor(QCoreApplication::applicationFilePath());
+}
+
+QString ExecutableFolder() { return QCoreApplication::applicationDirPath() + QLatin1Char('/'); }
