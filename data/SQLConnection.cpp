@@ -86,6 +86,8 @@ TSQLConnection::~TSQLConnection() {
     } catch (...) {
         // The window is going away; nothing is left to report to.
     }
+    for (SQLConnectionClient *client : std::vector<SQLConnectionClient *>(d_->clients))
+        client->ConnectionDestroyed();
 }
 
 const std::string &TSQLConnection::ConnectionFile() const { return d_->connectionFile; }

@@ -25,6 +25,9 @@ public:
     // Whether the client holds an open result; with KeepConnection off the
     // connection closes once no client does.
     virtual bool ClientActive() const { return false; }
+    // The connection object is being destroyed (after ConnectionClosing):
+    // forget it, so a client that outlives it never calls into it.
+    virtual void ConnectionDestroyed() {}
 };
 
 // A driver command handed out by the connection; destroying it frees the

@@ -72,6 +72,11 @@ void TSQLQuery::FreeCommand() {
 
 void TSQLQuery::ConnectionClosing() { FreeCommand(); }
 
+void TSQLQuery::ConnectionDestroyed() {
+    FreeCommand();
+    d_->connection = nullptr;
+}
+
 int64_t TSQLQuery::Execute() {
     if (Active()) throw EDatabaseError(Prefixed("Cannot perform this operation on an open dataset"));
     TSQLConnection *connection = d_->connection;

@@ -38,6 +38,7 @@ public:
 
 private:
     void ConnectionClosing() override;
+    void ConnectionDestroyed() override;
     void TextChanged();
     void FreeCommand();
     std::unique_ptr<Impl> d_;
