@@ -409,9 +409,14 @@ const std::string &IbCursor::LoadBlob(uint16_t col, const ColumnInfo &column)
         Fail(3, "The cursor's transaction has ended");
     value.clear();
     // Text blobs are read as UTF-8 whatever the connection's character set.
-    static const unsigned char toUtf8[] = {isc_bpb_version1, isc_bpb_target_type, 1, 1,
-                                           isc_bpb_target_interp, 1, 4};
-    const bool convert = column.type == DataType::Memo && state_->options.CharSet() != "UTF8";
+    const unsigned char toUtf8[] = {isc_bpb_version1,
+                                    isc_bpb_source_type, 1, 1,
+                                    isc_bpb_source_interp, 1,
+                                    static_cast<unsigned char>(column.charSet),
+                                    isc_bpb_target_type, 1, 1,
+                                    isc_bpb_target_interp, 1, 4};
+    const bool convert = column.type == DataType::Memo && column.charSet > 1 &&
+                         state_->options.CharSet() != "UTF8";
     ISC_QUAD id = Read<ISC_QUAD>(Value(column));
     FbStatus status(status_);
     IBlob *blob = nullptr;

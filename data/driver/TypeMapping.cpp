@@ -85,6 +85,7 @@ void MapColumn(FbStatus &status, IMessageMetadata *described, IMetadataBuilder *
     case SQL_BLOB:
         col.type = subType == 1 ? DataType::Memo : DataType::Blob;
         col.subType = static_cast<uint16_t>(subType);
+        col.charSet = charSet;
         col.length = 8;
         break;
     default:

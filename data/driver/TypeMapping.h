@@ -26,6 +26,7 @@ struct ColumnInfo {
     unsigned byteLength = 0;
     bool fixedChar = false; // CHAR: blank padded to its length in characters
     bool utf8 = false;      // text that arrives as UTF-8
+    unsigned charSet = 0;   // of a text blob, as stored
 };
 
 // The fetch message of one result set. Owns its metadata.
