@@ -1,0 +1,338 @@
+// The order commands on a million orders, each beside a bare loop over the
+// Firebird client doing the same work where there is one:
+//   listing every order        vs. fetching the same query into a vector
+//   ticking every listed order (no baseline)
+//   backing up ~100,000 orders with their lines (time and MB/s written)
+//   deleting 10,000 ticked orders vs. two prepared deletes, one commit per order
+// Everything runs on a private copy of /tmp/batchdel-bench/orders-1m.fdb
+// (made first when missing), so the deletions leave the shared file alone and
+// no other program holds the copy.
+#include <firebird/Interface.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "ClientDataSet.h"
+#include "DataSetProvider.h"
+#include "DemoDatabase.h"
+#include "Errors.h"
+#include "Field.h"
+#include "FirebirdDirect.h"
+#include "FirebirdDirectImpl.h"
+#include "OrderCommands.h"
+#include "OrderWindow.h"
+#include "QueryText.h"
+#include "SQLConnection.h"
+#include "SQLDataSet.h"
+#include "SQLQuery.h"
+
+namespace fs = std::filesystem;
+using namespace Firebird;
+
+namespace {
+
+constexpr int kOrders = 1'000'000;
+constexpr int kDeletions = 10'000;
+const char *const kSharedDatabase = "/tmp/batchdel-bench/orders-1m.fdb";
+
+double Seconds(const std::function<void()> &work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The order window without widgets: real data components wired as the
+// window wires them; every question is answered Yes, the backup one No.
+class BenchWindow : public OrderWindow {
+public:
+    explicit BenchWindow(const std::string &folder) : folder_(folder)
+    {
+        SQLConnection1.ConnectionName = "Trelvo";
+        SQLConnection1.DriverName = "Interbase";
+        SQLConnection1.GetDriverFunc = "getIBDriver";
+        SQLConnection1.LibraryName = "libibdriver.so";
+        SQLConnection1.VendorLib = "libfbclient.so.2";
+        SQLConnection1.LoadParamsOnConnect = true;
+        SQLConnection1.LoginPrompt = false;
+        SQLConnection1.SetConnectionFile(folder_ + "connections.ini");
+        SQLConnection1.SetDriverFile(folder_ + "drivers.ini");
+        const auto resolver = [this](const std::string &name) -> TDataSetProvider * {
+            return name == "DataSetProvider1" ? &DataSetProvider1
+                 : name == "DataSetProvider2" ? &DataSetProvider2 : nullptr;
+        };
+        SQLDataSet1.SetSQLConnection(&SQLConnection1);
+        DataSetProvider1.SetDataSet(&SQLDataSet1);
+        DataSetProvider1.Options = poAllowCommandText;
+        ClientDataSet1.SetProviderName("DataSetProvider1");
+        ClientDataSet1.SetProviderResolver(resolver);
+        SQLQuery1.SetSQLConnection(&SQLConnection1);
+        SQLDataSet2.SetSQLConnection(&SQLConnection1);
+        DataSetProvider2.SetDataSet(&SQLDataSet2);
+        DataSetProvider2.Options = poAllowCommandText;
+        ClientDataSet2.SetProviderName("DataSetProvider2");
+        ClientDataSet2.SetProviderResolver(resolver);
+        SQLConnection1.Open();
+    }
+    ~BenchWindow() override
+    {
+        ClientDataSet1.Close();
+        ClientDataSet2.Close();
+    }
+
+    std::string boxes[6];
+    std::string status;
+    std::tm now{};
+
+    std::string BoxText(FilterBox box) const override { return boxes[static_cast<int>(box)]; }
+    void SetStatusText(const std::string &text) override { status = text; }
+    TClientDataSet &OrderList() override { return ClientDataSet1; }
+    TClientDataSet &BackupSet() override { return ClientDataSet2; }
+    TSQLQuery &Statement() override { return SQLQuery1; }
+    TSQLConnection &Connection() override { return SQLConnection1; }
+    std::string ExecutableFolder() const override { return folder_; }
+    std::tm LocalNow() const override { return now; }
+    int AppMessageBox(const std::string &, const std::string &, unsigned) override { return mrYes; }
+    int RunMessageDialog(const std::string &, DialogKind, unsigned) override { return mrNo; }
+    void ShowNotice(const std::string &) override {}
+    void ClickBackupButton() override { BackupOrders(*this); }
+
+    TSQLConnection SQLConnection1{"SQLConnection1"};
+    TSQLDataSet SQLDataSet1{"SQLDataSet1"};
+    TDataSetProvider DataSetProvider1{"DataSetProvider1"};
+    TClientDataSet ClientDataSet1{"ClientDataSet1"};
+    TSQLQuery SQLQuery1{"SQLQuery1"};
+    TSQLDataSet SQLDataSet2{"SQLDataSet2"};
+    TDataSetProvider DataSetProvider2{"DataSetProvider2"};
+    TClientDataSet ClientDataSet2{"ClientDataSet2"};
+
+private:
+    std::string folder_;
+};
+
+void SetDates(BenchWindow &window, const std::string &from, const std::string &to)
+{
+    window.boxes[static_cast<int>(FilterBox::DateFrom)] = from;
+    window.boxes[static_cast<int>(FilterBox::DateTo)] = to;
+}
+
+// The bare baseline of the list: the same query fetched through the client
+// into plain structs.
+struct OrderRow {
+    std::string id;
+    int32_t billDate = 0;
+    int32_t arrivalDate = 0;
+    std::string customerId;
+    std::string customerName;
+    std::string department;
+    std::string selected;
+};
+
+std::string TextAt(const unsigned char *buffer, IMessageMetadata *meta, ThrowStatusWrapper &status, unsigned i)
+{
+    const unsigned char *p = buffer + meta->getOffset(&status, i);
+    if (*reinterpret_cast<const short *>(buffer + meta->getNullOffset(&status, i)))
+        return {};
+    if ((meta->getType(&status, i) & ~1u) == SQL_VARYING) {
+        uint16_t length;
+        std::memcpy(&length, p, sizeof length);
+        return std::string(reinterpret_cast<const char *>(p + 2), length);
+    }
+    return std::string(reinterpret_cast<const char *>(p), meta->getLength(&status, i));
+}
+
+int32_t DateAt(const unsigned char *buffer, IMessageMetadata *meta, ThrowStatusWrapper &status, unsigned i)
+{
+    int32_t value = 0;
+    std::memcpy(&value, buffer + meta->getOffset(&status, i), sizeof value);
+    return value;
+}
+
+size_t BareFetchAll(DirectDatabase &db, const std::string &sql)
+{
+    DirectDatabase::Impl &impl = db.impl();
+    ThrowStatusWrapper status(impl.master->getStatus());
+    ITransaction *tra = impl.attachment->startTransaction(&status, 0, nullptr);
+    IStatement *stmt = impl.attachment->prepare(&status, tra, 0, sql.c_str(), 3, IStatement::PREPARE_PREFETCH_METADATA);
+    IMessageMetadata *meta = stmt->getOutputMetadata(&status);
+    std::vector<unsigned char> buffer(meta->getMessageLength(&status));
+    IResultSet *cursor = stmt->openCursor(&status, tra, nullptr, nullptr, meta, 0);
+    std::vector<OrderRow> rows;
+    while (cursor->fetchNext(&status, buffer.data()) == IStatus::RESULT_OK) {
+        OrderRow row;
+        row.id = TextAt(buffer.data(), meta, status, 0);
+        row.billDate = DateAt(buffer.data(), meta, status, 1);
+        row.arrivalDate = DateAt(buffer.data(), meta, status, 2);
+        row.customerId = TextAt(buffer.data(), meta, status, 3);
+        row.customerName = TextAt(buffer.data(), meta, status, 4);
+        row.department = TextAt(buffer.data(), meta, status, 5);
+        row.selected = TextAt(buffer.data(), meta, status, 6);
+        rows.push_back(std::move(row));
+    }
+    cursor->close(&status);
+    meta->release();
+    stmt->free(&status);
+    tra->commit(&status);
+    status.dispose();
+    return rows.size();
+}
+
+// The bare baseline of the deletion: two parameterised deletes prepared once,
+// one transaction per order.
+void BareDelete(DirectDatabase &db, const std::vector<std::string> &orders)
+{
+    DirectDatabase::Impl &impl = db.impl();
+    ThrowStatusWrapper status(impl.master->getStatus());
+    IStatement *lines = impl.attachment->prepare(&status, nullptr, 0, "DELETE FROM ORDER_SUB WHERE MASTERBILLID = ?", 3, 0);
+    IStatement *header = impl.attachment->prepare(&status, nullptr, 0, "DELETE FROM ORDER_MASTER WHERE MASTERBILLID = ?", 3, 0);
+    IMessageMetadata *meta = lines->getInputMetadata(&status);
+    std::vector<unsigned char> buffer(meta->getMessageLength(&status));
+    const unsigned offset = meta->getOffset(&status, 0);
+    const unsigned nullOffset = meta->getNullOffset(&status, 0);
+    for (const std::string &order : orders) {
+        const uint16_t length = static_cast<uint16_t>(order.size());
+        std::memcpy(&buffer[offset], &length, sizeof length);
+        std::memcpy(&buffer[offset + 2], order.data(), order.size());
+        const short notNull = 0;
+        std::memcpy(&buffer[nullOffset], &notNull, sizeof notNull);
+        ITransaction *tra = impl.attachment->startTransaction(&status, 0, nullptr);
+        lines->execute(&status, tra, meta, buffer.data(), nullptr, nullptr);
+        header->execute(&status, tra, meta, buffer.data(), nullptr, nullptr);
+        tra->commit(&status);
+    }
+    meta->release();
+    lines->free(&status);
+    header->free(&status);
+    status.dispose();
+}
+
+void WriteText(const std::string &path, const std::string &text)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+std::string Thousands(long long n)
+{
+    std::string digits = std::to_string(n), text;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            text += ',';
+        text += digits[i];
+    }
+    return text;
+}
+
+void Row(const std::string &what, const std::string &program, const std::string &baseline, const std::string &ratio)
+{
+    std::printf("%-44s %-26s %-12s %s\n", what.c_str(), program.c_str(), baseline.c_str(), ratio.c_str());
+}
+
+std::string Fixed(double value, const char *unit)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f%s", value, unit);
+    return text;
+}
+
+int Run()
+{
+    if (!fs::exists(kSharedDatabase)) {
+        std::printf("making %s (%s orders)...\n", kSharedDatabase, Thousands(kOrders).c_str());
+        fs::create_directories(fs::path(kSharedDatabase).parent_path());
+        const std::string making = std::string(kSharedDatabase) + ".workflow-" + std::to_string(getpid());
+        CreateDemoDatabase(making, kOrders);
+        fs::rename(making, kSharedDatabase);
+    }
+    const std::string folder = "/tmp/batchdel-bench/workflow-" + std::to_string(getpid()) + "/";
+    fs::create_directories(folder + "cds");
+    const std::string database = folder + "orders.fdb";
+    fs::copy_file(kSharedDatabase, database);
+    WriteText(folder + "connections.ini", "[Trelvo]\nDriverName=Interbase\nDatabase=" + database +
+                                              "\nUser_Name=SYSDBA\nPassword=masterkey\nServerCharSet=UTF8\nSQLDialect=3\n");
+    WriteText(folder + "drivers.ini", "[Interbase]\nLibraryName=libibdriver.so\nVendorLib=libfbclient.so.2\n"
+                                      "GetDriverFunc=getIBDriver\n");
+    struct Cleanup {
+        std::string folder;
+        ~Cleanup() { fs::remove_all(folder); }
+    } cleanup{folder};
+
+    DirectDatabase direct = DirectDatabase::Open(database);
+    BenchWindow window(folder);
+    window.now.tm_year = 125;
+    window.now.tm_mday = 1;
+
+    Row("case", "program", "bare client", "ratio");
+
+    // Listing every order, best of two runs each.
+    const std::string listSql = BuildFilteredQuery(kListQueryHead, ReadFilterCriteria(window));
+    double bare = 1e9, program = 1e9;
+    size_t bareRows = 0;
+    for (int round = 0; round < 2; ++round) {
+        bare = std::min(bare, Seconds([&] { bareRows = BareFetchAll(direct, listSql); }));
+        program = std::min(program, Seconds([&] { QueryOrders(window); }));
+    }
+    const int listed = window.OrderList().RecordCount();
+    Row("list " + Thousands(listed) + " orders (" + window.status + ")", Fixed(program, " s"),
+        Fixed(bare, " s"), Fixed(program / bare, "x"));
+    if (static_cast<size_t>(listed) != bareRows)
+        std::printf("  (the bare fetch read %zu rows)\n", bareRows);
+
+    const double selectAll = Seconds([&] { SelectAllOrders(window); });
+    Row("select all " + Thousands(listed) + " orders", Fixed(selectAll, " s"), "-", "-");
+    window.OrderList().Close();
+
+    // Backing up the orders of 73 days, about a tenth of them.
+    SetDates(window, "2024/01/01", "2024/03/13");
+    BackupFiles files;
+    const double backup = Seconds([&] { files = BackupOrders(window); });
+    const double megabytes = (fs::file_size(files.headerFile) + fs::file_size(files.detailFile)) / 1e6;
+    const std::string backedUp =
+        direct.Query("SELECT COUNT(*) FROM ORDER_MASTER WHERE BILL_DATE BETWEEN '2024-01-01' AND '2024-03-13'")
+            .at(0).at(0);
+    Row("backup " + Thousands(std::stoll(backedUp)) + " orders, " + Thousands(window.BackupSet().RecordCount()) + " lines",
+        Fixed(backup, " s") + ", " + Fixed(megabytes, " MB") + ", " + Fixed(megabytes / backup, " MB/s"), "-", "-");
+
+    // Deleting 10,000 ticked orders out of a listing of about 20,000.
+    SetDates(window, "2025/02/04", "2025/02/18");
+    QueryOrders(window);
+    TClientDataSet &list = window.OrderList();
+    list.First();
+    TField *mark = list.FieldNamed("SELECT_YN");
+    for (int n = 0; n < kDeletions && !list.AtEnd(); ++n) {
+        list.Edit();
+        mark->SetString("Y");
+        list.Post();
+        list.Next();
+    }
+    const double deletion = Seconds([&] { DeleteTickedOrders(window); });
+    std::vector<std::string> others;
+    for (int n = 1; n <= kDeletions; ++n)
+        others.push_back(DemoOrderNumber(700'000 + n));
+    const double bareDeletion = Seconds([&] { BareDelete(direct, others); });
+    Row("delete " + Thousands(kDeletions) + " ticked of " + Thousands(list.RecordCount()) + " listed",
+        Fixed(deletion, " s"), Fixed(bareDeletion, " s"), Fixed(deletion / bareDeletion, "x"));
+    return 0;
+}
+
+} // namespace
+
+int main()
+{
+    try {
+        return Run();
+    } catch (const Exception &e) {
+        std::fprintf(stderr, "%s: %s\n", e.ClassName().c_str(), e.Message().c_str());
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    }
+    return 1;
+}
