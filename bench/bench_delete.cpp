@@ -4,16 +4,22 @@
 // forced writes on:
 //   floor: both deletes prepared once with a parameter, one commit per order;
 //   naive: both statements as literal text prepared anew, each committed alone.
-// Usage: bench_delete [orders]   (default 10000; e.g. 500 for a quick run)
+// The disk is shared and its speed drifts, so the variants take turns in
+// chunks of orders (the one going first rotating) and each adds up only its
+// own time.
+// Usage: bench_delete [orders [variants]]
+//   orders: default 10000; e.g. 500 for a quick run
+//   variants: a comma list of program, floor, naive (default all three)
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,39 +37,112 @@ namespace fs = std::filesystem;
 namespace {
 
 using Clock = std::chrono::steady_clock;
+constexpr int kChunk = 50;
 
-// Read committed, waiting on locks: what the program's connection asks for.
-IXpbBuilder *ReadCommittedTpb(DirectDatabase::Impl &db, ThrowStatusWrapper &status) {
-    IXpbBuilder *tpb = db.util->getXpbBuilder(&status, IXpbBuilder::TPB, nullptr, 0);
-    tpb->insertTag(&status, isc_tpb_write);
-    tpb->insertTag(&status, isc_tpb_read_committed);
-    tpb->insertTag(&status, isc_tpb_rec_version);
-    tpb->insertTag(&status, isc_tpb_wait);
-    return tpb;
-}
+// One way of deleting an order, on its own database copy.
+class Variant {
+public:
+    virtual ~Variant() = default;
+    virtual void Delete(const std::string &order) = 0;
+};
+
+// The program's path: the statement texts as the deletion builds them.
+class ProgramVariant : public Variant {
+public:
+    ProgramVariant(const std::string &path, const fs::path &folder) {
+        std::ofstream(folder / "connections.ini")
+            << "[Trelvo]\nDriverName=Interbase\nDatabase=" << path
+            << "\nUser_Name=SYSDBA\nPassword=masterkey\nServerCharSet=UTF8\nSQLDialect=3\n";
+        std::ofstream(folder / "drivers.ini")
+            << "[Interbase]\nLibraryName=libibdriver.so\nVendorLib=libfbclient.so.2\n"
+               "GetDriverFunc=getIBDriver\n";
+        connection_.ConnectionName = "Trelvo";
+        connection_.LoadParamsOnConnect = true;
+        connection_.LoginPrompt = false;
+        connection_.SetConnectionFile((folder / "connections.ini").string());
+        connection_.SetDriverFile((folder / "drivers.ini").string());
+        connection_.Open();
+        query_.SetSQLConnection(&connection_);
+    }
+    void Delete(const std::string &order) override {
+        const std::string where = " WHERE MASTERBILLID = '" + order + "'";
+        connection_.StartTransaction();
+        for (const char *first : {"DELETE FROM ORDER_SUB  ", "DELETE FROM ORDER_MASTER  "}) {
+            query_.Close();
+            query_.ClearSQL();
+            query_.AddSQL(first);
+            query_.AddSQL(where);
+            query_.Execute();
+        }
+        connection_.Commit();
+    }
+
+private:
+    TSQLConnection connection_{"SQLConnection1"};
+    TSQLQuery query_{"SQLQuery1"};
+};
+
+// The client library's exceptions leave as DirectDbError with their text.
+class ClientVariant : public Variant {
+public:
+    explicit ClientVariant(const std::string &path)
+        : db_(DirectDatabase::Open(path)), d_(db_.impl()), status_(d_.master->getStatus()) {
+        Guard([&] {
+            // Read committed, waiting on locks: what the program's connection asks for.
+            tpb_ = d_.util->getXpbBuilder(&status_, IXpbBuilder::TPB, nullptr, 0);
+            tpb_->insertTag(&status_, isc_tpb_write);
+            tpb_->insertTag(&status_, isc_tpb_read_committed);
+            tpb_->insertTag(&status_, isc_tpb_rec_version);
+            tpb_->insertTag(&status_, isc_tpb_wait);
+        });
+    }
+    ~ClientVariant() override {
+        if (tpb_) tpb_->dispose();
+        status_.dispose();
+    }
+
+protected:
+    template <typename F>
+    void Guard(F &&work) {
+        try {
+            work();
+        } catch (const FbException &e) {
+            d_.Rethrow(e);
+        }
+    }
+    ITransaction *Start() {
+        return d_.attachment->startTransaction(&status_, tpb_->getBufferLength(&status_),
+                                               tpb_->getBuffer(&status_));
+    }
+
+    DirectDatabase db_;
+    DirectDatabase::Impl &d_;
+    ThrowStatusWrapper status_;
+    IXpbBuilder *tpb_ = nullptr;
+};
 
 // A prepared statement with one text parameter.
-class OneParamDelete {
+class OneParamStatement {
 public:
-    OneParamDelete(DirectDatabase::Impl &db, ThrowStatusWrapper &status, ITransaction *tra,
-                   const char *sql)
+    OneParamStatement(IAttachment *attachment, ThrowStatusWrapper &status, ITransaction *tra,
+                      const char *sql)
         : status_(status) {
-        stmt_ = db.attachment->prepare(&status, tra, 0, sql, 3, 0);
+        stmt_ = attachment->prepare(&status, tra, 0, sql, 3, 0);
         meta_ = stmt_->getInputMetadata(&status);
         buffer_.resize(meta_->getMessageLength(&status));
         offset_ = meta_->getOffset(&status, 0);
         nullOffset_ = meta_->getNullOffset(&status, 0);
         capacity_ = meta_->getLength(&status, 0);
     }
-    ~OneParamDelete() {
+    ~OneParamStatement() {
         meta_->release();
-        stmt_->free(&status_);
+        stmt_->release();
     }
     void Execute(ITransaction *tra, const std::string &value) {
         if (value.size() > capacity_) throw std::runtime_error("order number too long: " + value);
         std::memset(buffer_.data() + nullOffset_, 0, sizeof(int16_t));
         const uint16_t len = uint16_t(value.size());
-        std::memcpy(buffer_.data() + offset_, &len, sizeof len);
+        std::memcpy(buffer_.data() + offset_, &len, sizeof len);  // VARCHAR: length, then bytes
         std::memcpy(buffer_.data() + offset_ + sizeof len, value.data(), len);
         stmt_->execute(&status_, tra, meta_, buffer_.data(), nullptr, nullptr);
     }
@@ -76,101 +155,51 @@ private:
     unsigned offset_ = 0, nullOffset_ = 0, capacity_ = 0;
 };
 
-double FloorLoop(const std::string &path, const std::vector<std::string> &orders) {
-    DirectDatabase db = DirectDatabase::Open(path);
-    DirectDatabase::Impl &d = db.impl();
-    ThrowStatusWrapper status(d.master->getStatus());
-    double seconds = 0;
-    try {
-        IXpbBuilder *tpb = ReadCommittedTpb(d, status);
-        const unsigned tpbLen = tpb->getBufferLength(&status);
-        const unsigned char *tpbBuf = tpb->getBuffer(&status);
-        ITransaction *tra = d.attachment->startTransaction(&status, tpbLen, tpbBuf);
-        {
-            OneParamDelete sub(d, status, tra, "DELETE FROM ORDER_SUB WHERE MASTERBILLID = ?");
-            OneParamDelete master(d, status, tra, "DELETE FROM ORDER_MASTER WHERE MASTERBILLID = ?");
-            tra->commit(&status);
-            const auto start = Clock::now();
-            for (const std::string &order : orders) {
-                tra = d.attachment->startTransaction(&status, tpbLen, tpbBuf);
-                sub.Execute(tra, order);
-                master.Execute(tra, order);
-                tra->commit(&status);
-            }
-            seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        }
-        tpb->dispose();
-    } catch (const FbException &e) {
-        status.dispose();
-        d.Rethrow(e);
+class FloorVariant : public ClientVariant {
+public:
+    explicit FloorVariant(const std::string &path) : ClientVariant(path) {
+        Guard([&] {
+            ITransaction *tra = Start();
+            sub_ = std::make_unique<OneParamStatement>(
+                d_.attachment, status_, tra, "DELETE FROM ORDER_SUB WHERE MASTERBILLID = ?");
+            master_ = std::make_unique<OneParamStatement>(
+                d_.attachment, status_, tra, "DELETE FROM ORDER_MASTER WHERE MASTERBILLID = ?");
+            tra->commit(&status_);
+        });
     }
-    status.dispose();
-    return seconds;
-}
+    ~FloorVariant() override {
+        sub_.reset();
+        master_.reset();
+    }
+    void Delete(const std::string &order) override {
+        Guard([&] {
+            ITransaction *tra = Start();
+            sub_->Execute(tra, order);
+            master_->Execute(tra, order);
+            tra->commit(&status_);
+        });
+    }
 
-double NaiveLoop(const std::string &path, const std::vector<std::string> &orders) {
-    DirectDatabase db = DirectDatabase::Open(path);
-    DirectDatabase::Impl &d = db.impl();
-    ThrowStatusWrapper status(d.master->getStatus());
-    double seconds = 0;
-    try {
-        IXpbBuilder *tpb = ReadCommittedTpb(d, status);
-        const unsigned tpbLen = tpb->getBufferLength(&status);
-        const unsigned char *tpbBuf = tpb->getBuffer(&status);
-        const auto start = Clock::now();
-        for (const std::string &order : orders) {
+private:
+    std::unique_ptr<OneParamStatement> sub_, master_;
+};
+
+class NaiveVariant : public ClientVariant {
+public:
+    using ClientVariant::ClientVariant;
+    void Delete(const std::string &order) override {
+        Guard([&] {
             for (const char *table : {"ORDER_SUB", "ORDER_MASTER"}) {
                 const std::string sql =
                     std::string("DELETE FROM ") + table + " WHERE MASTERBILLID = '" + order + "'";
-                ITransaction *tra = d.attachment->startTransaction(&status, tpbLen, tpbBuf);
-                d.attachment->execute(&status, tra, 0, sql.c_str(), 3, nullptr, nullptr, nullptr,
-                                      nullptr);
-                tra->commit(&status);
+                ITransaction *tra = Start();
+                d_.attachment->execute(&status_, tra, 0, sql.c_str(), 3, nullptr, nullptr,
+                                       nullptr, nullptr);
+                tra->commit(&status_);
             }
-        }
-        seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        tpb->dispose();
-    } catch (const FbException &e) {
-        status.dispose();
-        d.Rethrow(e);
+        });
     }
-    status.dispose();
-    return seconds;
-}
-
-// The program's path: the statement texts as the deletion builds them.
-double ProgramLoop(const std::string &path, const fs::path &folder,
-                   const std::vector<std::string> &orders) {
-    std::ofstream(folder / "connections.ini")
-        << "[Trelvo]\nDriverName=Interbase\nDatabase=" << path
-        << "\nUser_Name=SYSDBA\nPassword=masterkey\nServerCharSet=UTF8\nSQLDialect=3\n";
-    std::ofstream(folder / "drivers.ini") << "[Interbase]\nLibraryName=libibdriver.so\n"
-                                             "VendorLib=libfbclient.so.2\nGetDriverFunc=getIBDriver\n";
-    TSQLConnection connection("SQLConnection1");
-    connection.ConnectionName = "Trelvo";
-    connection.LoadParamsOnConnect = true;
-    connection.LoginPrompt = false;
-    connection.SetConnectionFile((folder / "connections.ini").string());
-    connection.SetDriverFile((folder / "drivers.ini").string());
-    connection.Open();
-    TSQLQuery query("SQLQuery1");
-    query.SetSQLConnection(&connection);
-
-    const auto start = Clock::now();
-    for (const std::string &order : orders) {
-        const std::string where = " WHERE MASTERBILLID = '" + order + "'";
-        connection.StartTransaction();
-        for (const char *first : {"DELETE FROM ORDER_SUB  ", "DELETE FROM ORDER_MASTER  "}) {
-            query.Close();
-            query.ClearSQL();
-            query.AddSQL(first);
-            query.AddSQL(where);
-            query.Execute();
-        }
-        connection.Commit();
-    }
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+};
 
 int64_t Remaining(const std::string &path) {
     auto rows = DirectDatabase::Open(path).Query(
@@ -179,13 +208,46 @@ int64_t Remaining(const std::string &path) {
     return std::stoll(rows.at(0).at(0));
 }
 
+struct Entry {
+    const char *key;
+    const char *title;
+    std::string path;
+    std::unique_ptr<Variant> variant;
+    double seconds = 0;
+    bool ran = false;
+};
+
+void PrintResults(const std::vector<Entry> &entries, int n) {
+    // Ratios are of orders per second: the program's rate over the other's.
+    const Entry &program = entries[0];
+    const double programRate = program.ran ? n / program.seconds : 0;
+    std::printf("\n%-28s %8s %10s %12s %14s\n", "variant", "orders", "seconds", "orders/s",
+                "program ratio");
+    for (const Entry &e : entries) {
+        if (!e.ran) continue;
+        const double rate = n / e.seconds;
+        std::printf("%-28s %8d %10.2f %12.1f", e.title, n, e.seconds, rate);
+        if (programRate > 0) std::printf(" %13.2fx", programRate / rate);
+        std::printf("\n");
+    }
+    if (programRate <= 0) return;
+    const double goals[] = {0, 0.75, 2.0};
+    for (size_t i = 1; i < entries.size(); ++i) {
+        if (!entries[i].ran) continue;
+        const double ratio = programRate / (n / entries[i].seconds);
+        std::printf("program / %s = %.2f (goal >= %.2f): %s\n", entries[i].key, ratio, goals[i],
+                    ratio >= goals[i] ? "met" : "NOT met");
+    }
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
     int n = 10000;
     if (argc > 1) n = std::atoi(argv[1]);
+    const std::string only = argc > 2 ? argv[2] : "program,floor,naive";
     if (n <= 0) {
-        std::fprintf(stderr, "usage: %s [orders]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [orders [program,floor,naive]]\n", argv[0]);
         return 2;
     }
     char folderTemplate[] = "/tmp/bench-delete-XXXXXX";
@@ -197,7 +259,7 @@ int main(int argc, char **argv) {
     int rc = 0;
     try {
         const std::string source = (folder / "source.fdb").string();
-        std::printf("Making a database of %d orders (about ten lines each)...\n", n);
+        std::printf("Making a database of %d orders (about ten lines each), forced writes on...\n", n);
         std::fflush(stdout);
         CreateDemoDatabase(source, n);
         SetForcedWrites(source, true);
@@ -205,41 +267,46 @@ int main(int argc, char **argv) {
         std::vector<std::string> orders;
         for (int i = 1; i <= n; ++i) orders.push_back(DemoOrderNumber(i));
 
-        struct Variant {
-            const char *name;
-            std::function<double(const std::string &)> run;
-            double seconds = 0;
-        };
-        Variant variants[] = {
-            {"program (TSQLQuery)", [&](const std::string &p) { return ProgramLoop(p, folder, orders); }},
-            {"floor (prepared once)", [&](const std::string &p) { return FloorLoop(p, orders); }},
-            {"naive (literal, 2 commits)", [&](const std::string &p) { return NaiveLoop(p, orders); }},
-        };
-        for (Variant &v : variants) {
-            const std::string copy = (folder / "copy.fdb").string();
-            fs::copy_file(source, copy, fs::copy_options::overwrite_existing);
-            v.seconds = v.run(copy);
-            if (int64_t left = Remaining(copy); left != 0) {
-                std::fprintf(stderr, "%s left %lld rows behind\n", v.name, (long long)left);
-                rc = 1;
-            }
-            fs::remove(copy);
+        std::vector<Entry> entries;
+        for (auto [key, title] : {std::pair{"program", "program (TSQLQuery)"},
+                                  std::pair{"floor", "floor (prepared once)"},
+                                  std::pair{"naive", "naive (literal, 2 commits)"}}) {
+            entries.emplace_back();
+            entries.back().key = key;
+            entries.back().title = title;
+        }
+        for (Entry &e : entries) {
+            if (only.find(e.key) == std::string::npos) continue;
+            e.path = (folder / (std::string(e.key) + ".fdb")).string();
+            fs::copy_file(source, e.path);
+            if (std::string(e.key) == "program")
+                e.variant = std::make_unique<ProgramVariant>(e.path, folder);
+            else if (std::string(e.key) == "floor")
+                e.variant = std::make_unique<FloorVariant>(e.path);
+            else
+                e.variant = std::make_unique<NaiveVariant>(e.path);
         }
 
-        const double program = n / variants[0].seconds;
-        std::printf("\n%-28s %8s %10s %12s %14s\n", "variant", "orders", "seconds", "orders/s",
-                    "program ratio");
-        for (const Variant &v : variants) {
-            const double rate = n / v.seconds;
-            std::printf("%-28s %8d %10.2f %12.1f %13.2fx\n", v.name, n, v.seconds, rate,
-                        program / rate);
+        for (int from = 0, round = 0; from < n; from += kChunk, ++round) {
+            const int to = std::min(n, from + kChunk);
+            for (size_t k = 0; k < entries.size(); ++k) {
+                Entry &e = entries[(k + size_t(round)) % entries.size()];
+                if (!e.variant) continue;
+                const auto start = Clock::now();
+                for (int i = from; i < to; ++i) e.variant->Delete(orders[size_t(i)]);
+                e.seconds += std::chrono::duration<double>(Clock::now() - start).count();
+            }
         }
-        const double vsFloor = program / (n / variants[1].seconds);
-        const double vsNaive = program / (n / variants[2].seconds);
-        std::printf("\nprogram / floor = %.2f (goal >= 0.75): %s\n", vsFloor,
-                    vsFloor >= 0.75 ? "met" : "NOT met");
-        std::printf("program / naive = %.2f (goal >= 2.00): %s\n", vsNaive,
-                    vsNaive >= 2.0 ? "met" : "NOT met");
+        for (Entry &e : entries) {
+            if (!e.variant) continue;
+            e.variant.reset();
+            e.ran = true;
+            if (int64_t left = Remaining(e.path); left != 0) {
+                std::fprintf(stderr, "%s left %lld rows behind\n", e.key, (long long)left);
+                rc = 1;
+            }
+        }
+        PrintResults(entries, n);
     } catch (const std::exception &e) {
         std::fprintf(stderr, "bench_delete: %s\n", e.what());
         rc = 1;
