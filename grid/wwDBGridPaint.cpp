@@ -131,7 +131,8 @@ void TwwCustomDBGrid::PaintCells(QPainter &p, const QRegion &region, PaintContex
         for (int col = 0; col <= lastCol; ++col) {
             if (col > 0 && col < geom_.leftCol) col = geom_.leftCol;
             const QRect rect = geom_.CellRect(col, row);
-            if (rect.isEmpty() || !region.intersects(rect.adjusted(-1, -1, 1, 1))) continue;
+            // A cell owns the gaps right of and below it, where it draws.
+            if (rect.isEmpty() || !region.intersects(rect.adjusted(0, 0, 1, 1))) continue;
             ++ctx.cells;
             if (row == 0)
                 PaintTitleCell(p, col, rect, ctx);
