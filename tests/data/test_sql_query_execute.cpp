@@ -211,6 +211,37 @@ TEST_P(SqlQueryTest, NothingIsVisibleToOthersBeforeCommit) {
     EXPECT_THROW(connection_.Rollback(), EDatabaseError);
 }
 
+TEST_P(SqlQueryTest, ClosingWithAnOpenTransactionCommitsNothing) {
+    const std::string order = DemoOrderNumber(1);
+    const int64_t lines = SubLines(order);
+    connection_.StartTransaction();
+    Run(kSubLine1, order);
+    connection_.Close();
+    EXPECT_FALSE(connection_.InTransaction());
+    EXPECT_EQ(SubLines(order), lines);
+}
+
+TEST_P(SqlQueryTest, StatementOutlivingItsConnectionIsRefusedNotCrashed) {
+    auto connection = std::make_unique<TSQLConnection>("SQLConnection2");
+    connection->ConnectionName = "Trelvo";
+    connection->LoadParamsOnConnect = true;
+    connection->SetConnectionFile(dir_.file("connections.ini"));
+    connection->SetDriverFile(dir_.file("drivers.ini"));
+    TSQLQuery query("SQLQuery2");
+    query.SetSQLConnection(connection.get());
+    query.AddSQL(kSubLine1);
+    query.AddSQL(WhereLine(DemoOrderNumber(2)));
+    EXPECT_GT(query.Execute(), 0);
+    connection.reset();
+    EXPECT_EQ(query.SQLConnection(), nullptr);
+    try {
+        query.Execute();
+        FAIL();
+    } catch (const EDatabaseError &e) {
+        EXPECT_EQ(e.Message(), "SQLQuery2: Missing SQLConnection property");
+    }
+}
+
 TEST_P(SqlQueryTest, ClosingTheConnectionFreesThePreparedCommand) {
     const std::string order = DemoOrderNumber(5);
     Run(kSubLine1, order);
