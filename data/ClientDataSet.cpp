@@ -77,6 +77,29 @@ void TClientDataSet::Impl::BuildFields() {
     buffer.assign(columns.size(), FieldValue{});
 }
 
+void TClientDataSet::Impl::LoadBuffer(int row) {
+    // Texts are copied into the buffer's own strings, which keep their room
+    // from row to row: walking a million rows with Edit and Post allocates
+    // nothing here.
+    const auto &columns = engine->Columns();
+    for (size_t c = 0; c < columns.size(); ++c) {
+        FieldValue &slot = buffer[c];
+        const int col = static_cast<int>(c);
+        switch (columns[c].type) {
+        case DataType::String:
+        case DataType::Memo:
+        case DataType::Blob:
+        case DataType::Unknown:
+            slot.isNull = engine->IsNull(row, col);
+            slot.s.assign(engine->Text(row, col));
+            break;
+        default:
+            slot = engine->Value(row, col);
+            break;
+        }
+    }
+}
+
 void TClientDataSet::Impl::DropContent() {
     order.clear();
     fields.clear();
@@ -246,10 +269,7 @@ void TClientDataSet::Edit() {
         Insert();
         return;
     }
-    // Reuses the buffer's slots: walking a million rows with Edit and Post
-    // should not allocate per row beyond what the values need.
-    const int columns = static_cast<int>(d_->buffer.size());
-    for (int c = 0; c < columns; ++c) d_->buffer[c] = d_->engine->Value(d_->cur, c);
+    d_->LoadBuffer(d_->cur);
     d_->modified = false;
     d_->state = DataSetState::Edit;
     d_->Announce(DataEvent::UpdateState);

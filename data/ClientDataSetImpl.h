@@ -57,6 +57,7 @@ struct TClientDataSet::Impl {
     // Posts a changed edit, cancels an unchanged one.
     void FinishPendingEdit();
     void BuildFields();
+    void LoadBuffer(int row);  // the edit buffer from a row
     void DropContent();
     void MoveTo(int row);  // browse-mode move with the flags left to the caller
 };
