@@ -63,6 +63,12 @@ void TSQLDataSet::ConnectionClosing() {
     FreeStatement();
 }
 
+void TSQLDataSet::ConnectionDestroyed() {
+    Close();
+    FreeStatement();
+    connection_ = nullptr;
+}
+
 void TSQLDataSet::FreeStatement() {
     cursor_.reset();
     command_.reset();
@@ -114,6 +120,8 @@ void TSQLDataSet::Close() {
     if (!cursor_) return;
     cursor_.reset();
     if (command_) command_->close();
+    // Without KeepConnection the connection closes once no data set is open.
+    if (connection_) connection_->DataSetClosed();
 }
 
 void TSQLDataSet::DescribeColumns() {

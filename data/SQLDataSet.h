@@ -52,6 +52,8 @@ public:
 
 private:
     void ConnectionClosing() override;
+    void ConnectionDestroyed() override;
+    bool ClientActive() const override { return Active(); }
     void FreeStatement();
     void DescribeColumns();
     void CheckStatus(SQLStatus status, ISQLErrorSource *source);

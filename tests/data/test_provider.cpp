@@ -284,6 +284,27 @@ TEST_F(ProviderTest, WiringFailuresHaveTheirOwnMessages) {
     EXPECT_FALSE(sql->Active());
 }
 
+TEST_F(ProviderTest, WithoutKeepConnectionTheConnectionClosesAfterTheFetch) {
+    connection->KeepConnection = false;
+    OpenWith(kListQuery);
+    EXPECT_FALSE(connection->Connected());
+    EXPECT_EQ(client->RecordCount(), kOrders);
+    connection->KeepConnection = true;
+    OpenWith(kListQuery);
+    EXPECT_TRUE(connection->Connected());
+}
+
+TEST_F(ProviderTest, ASqlDataSetOutlivingItsConnectionForgetsIt) {
+    OpenWith(kListQuery);
+    client->Close();
+    connection.reset();
+    EXPECT_EQ(sql->SQLConnection(), nullptr);
+    EXPECT_EQ(sql->PreparedCommand(), nullptr);
+    client->SetCommandText("select MASTERBILLID from ORDER_MASTER");
+    EXPECT_EQ(Failure([&] { client->Open(); }),
+              "EDatabaseError: SQLDataSet1: SQLConnection property required for this operation");
+}
+
 TEST_F(ProviderTest, WrittenListLoadsBackEqual) {
     OpenWith(kListQuery);
     client->SetRecNo(3);
