@@ -8,6 +8,7 @@
 #include "ApplicationTitle.h"
 #include "ErrorReport.h"
 #include "Errors.h"
+#include "SQLConnection.h"
 
 TBatchdelApplication::TBatchdelApplication(int &argc, char **argv)
     : QApplication(argc, argv), title_(ApplicationTitleFor(applicationFilePath())) {
@@ -20,9 +21,16 @@ TBatchdelApplication::TBatchdelApplication(int &argc, char **argv)
     hiddenWindow_->setAttribute(Qt::WA_QuitOnClose, false);
     if (QScreen *screen = primaryScreen())
         hiddenWindow_->setGeometry(QRect(screen->geometry().center(), QSize(1, 1)));
+    // The busy pointer while the connection is being made.
+    TSQLConnection::SetBusyCursorHook([](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
 }
 
-TBatchdelApplication::~TBatchdelApplication() = default;
+TBatchdelApplication::~TBatchdelApplication() { TSQLConnection::SetBusyCursorHook({}); }
 
 TBatchdelApplication *TBatchdelApplication::Instance() {
     return qobject_cast<TBatchdelApplication *>(QCoreApplication::instance());

@@ -9,10 +9,18 @@
 #include <QDir>
 #include <cmath>
 
+#include "AppMessageBox.h"
 #include "BatchdelApplication.h"
+#include "ClientDataSet.h"
+#include "DataSetProvider.h"
+#include "DataSource.h"
 #include "DateBox.h"
 #include "ErrorReport.h"
 #include "MessageForm.h"
+#include "OrderCommands.h"
+#include "SQLConnection.h"
+#include "SQLDataSet.h"
+#include "SQLQuery.h"
 #include "wwDBGrid.h"
 
 namespace {
@@ -72,22 +80,120 @@ int TFormDulvane::FontPixelSizeFor(double dpi) {
     return MulDiv(kDesignedFontPixels, static_cast<int>(std::lround(dpi)), kDesignedDpi);
 }
 
-TFormDulvane::TFormDulvane(QWidget *parent, double dpi) : QWidget(parent, Qt::Window) {
+TFormDulvane::TFormDulvane(QWidget *parent, const TFormDulvaneSetup &setup) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("FormDulvane"));
     setWindowTitle(QStringLiteral("訂單批次刪除"));
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
 
+    // The controls first, laid out and scaled for this display.
     CreateControls();
-    ApplyDisplayScaling(dpi > 0 ? dpi : (screen() ? screen()->logicalDotsPerInch() : kDesignedDpi));
+    ApplyDisplayScaling(setup.dpi > 0 ? setup.dpi
+                                      : (screen() ? screen()->logicalDotsPerInch() : kDesignedDpi));
     PlaceControls();
+    SetUpGrid();
     resize(Scaled(kClientWidth), Scaled(kClientHeight));
     move(Scaled(kWindowLeft), Scaled(kWindowTop));
     DockPanels();
     MaskEdit1->setFocus();
+
+    // Then the data components; the connection opens at the end of this
+    // step, and a failure there leaves the constructor for the start-up
+    // report. The grid must not outlive its data source on the way out.
+    try {
+        CreateDataComponents(setup);
+    } catch (...) {
+        Unbind();
+        throw;
+    }
 }
 
-TFormDulvane::~TFormDulvane() = default;
+TFormDulvane::~TFormDulvane() { Unbind(); }
+
+void TFormDulvane::Unbind() {
+    // The grid (a child widget) goes after the members, so it lets go of the
+    // data source first; the result sets close before their provider goes.
+    if (wwDBGrid1) wwDBGrid1->SetDataSource(nullptr);
+    if (ClientDataSet1) ClientDataSet1->Close();
+    if (ClientDataSet2) ClientDataSet2->Close();
+}
+
+void TFormDulvane::CreateDataComponents(const TFormDulvaneSetup &setup) {
+    SQLConnection1 = std::make_unique<TSQLConnection>("SQLConnection1");
+    TSQLConnection &connection = *SQLConnection1;
+    connection.BeginLoading();
+    connection.ConnectionName = "Trelvo";
+    connection.DriverName = "Interbase";
+    connection.GetDriverFunc = "getIBDriver";
+    connection.LibraryName = "libibdriver.so";
+    connection.VendorLib = "libfbclient.so.2";
+    connection.LoadParamsOnConnect = true;
+    connection.LoginPrompt = false;
+    // The stored parameters; the named connection's section replaces them
+    // at every connect, so they never reach the driver.
+    connection.Params = {"DriverName=Interbase",
+                         "Database=127.0.0.1:C:\\Trelvo\\Data\\2E\\POSDATA.GDB",
+                         "RoleName=RoleName",
+                         "User_Name=SYSDBA",
+                         "Password=tornquale",
+                         "ServerCharSet=",
+                         "SQLDialect=3",
+                         "BlobSize=-1",
+                         "CommitRetain=False",
+                         "WaitOnLocks=True",
+                         "ErrorResourceFile=",
+                         "LocaleCode=0000",
+                         "Interbase TransIsolation=ReadCommited",
+                         "Trim Char=False"};
+    if (!setup.connectionFile.empty()) connection.SetConnectionFile(setup.connectionFile);
+    if (!setup.driverFile.empty()) connection.SetDriverFile(setup.driverFile);
+    connection.SetConnected(true);  // carried out when loading ends
+
+    const auto resolver = [this](const std::string &name) { return FindProvider(name); };
+
+    SQLDataSet1 = std::make_unique<TSQLDataSet>("SQLDataSet1");
+    SQLDataSet1->SetSQLConnection(&connection);
+    SQLDataSet1->MaxBlobSize = -1;
+    SQLDataSet1->SetCommandText(
+        "select MASTERBILLID,BILL_DATE,FR_DATE,CUST_ID,CUST_NAME,PD_DEPID,'N' AS SELECT_YN FROM ORDER_MASTER");
+
+    DataSetProvider1 = std::make_unique<TDataSetProvider>("DataSetProvider1");
+    DataSetProvider1->SetDataSet(SQLDataSet1.get());
+    DataSetProvider1->Options = poAllowCommandText;
+
+    ClientDataSet1 = std::make_unique<TClientDataSet>("ClientDataSet1");
+    ClientDataSet1->SetProviderName("DataSetProvider1");
+    ClientDataSet1->SetProviderResolver(resolver);
+
+    DataSource1 = std::make_unique<TDataSource>("DataSource1");
+    DataSource1->SetDataSet(ClientDataSet1.get());
+    wwDBGrid1->SetDataSource(DataSource1.get());
+
+    SQLQuery1 = std::make_unique<TSQLQuery>("SQLQuery1");
+    SQLQuery1->SetSQLConnection(&connection);
+    SQLQuery1->MaxBlobSize = -1;
+
+    SQLDataSet2 = std::make_unique<TSQLDataSet>("SQLDataSet2");
+    SQLDataSet2->SetSQLConnection(&connection);
+    SQLDataSet2->MaxBlobSize = -1;
+
+    DataSetProvider2 = std::make_unique<TDataSetProvider>("DataSetProvider2");
+    DataSetProvider2->SetDataSet(SQLDataSet2.get());
+    DataSetProvider2->Options = poAllowCommandText;
+
+    ClientDataSet2 = std::make_unique<TClientDataSet>("ClientDataSet2");
+    ClientDataSet2->SetProviderName("DataSetProvider2");
+    ClientDataSet2->SetProviderResolver(resolver);
+
+    // Loading has finished: the connection opens now.
+    connection.EndLoading();
+}
+
+TDataSetProvider *TFormDulvane::FindProvider(const std::string &name) const {
+    for (TDataSetProvider *provider : {DataSetProvider1.get(), DataSetProvider2.get()})
+        if (provider && provider->Name() == name) return provider;
+    return nullptr;
+}
 
 void TFormDulvane::CreateControls() {
     QFont font(QStringLiteral("細明體"));
@@ -132,6 +238,26 @@ void TFormDulvane::CreateControls() {
     setTabOrder(Edit2, Edit3);
     setTabOrder(Edit3, Edit4);
     setTabOrder(Edit4, wwDBGrid1);
+}
+
+void TFormDulvane::SetUpGrid() {
+    TwwDBGrid &grid = *wwDBGrid1;
+    grid.SetSelected({QStringLiteral("SELECT_YN\t1\t選"), QStringLiteral("MASTERBILLID\t20\t單號\tT"),
+                      QStringLiteral("BILL_DATE\t10\t單據日期\tT"), QStringLiteral("FR_DATE\t10\t到貨日期\tT"),
+                      QStringLiteral("CUST_ID\t10\t客戶代號\tT"), QStringLiteral("CUST_NAME\t50\t客戶名稱\tT"),
+                      QStringLiteral("PD_DEPID\t10\t部門\tT")});
+    grid.SetControlType({QStringLiteral("SELECT_YN;CheckBox;Y;N")});
+    grid.SetFixedCols(0);
+    grid.SetTitleLines(1);
+    grid.SetTitleAlignment(TwwTitleAlignment::taLeftJustify);
+    grid.SetTitleFont(font());  // the window's font, scaled with it
+    grid.SetTitleButtons(false);
+    grid.SetShowHorzScrollBar(true);
+    grid.SetDisableThemesInTitle(false);
+    TwwIniAttributes ini;
+    ini.delimiter = QStringLiteral(";;");
+    grid.SetIniAttributes(ini);
+    grid.SetDittoAttributes(TwwDittoAttributes{});
 }
 
 void TFormDulvane::ApplyDisplayScaling(double dpi) {
@@ -216,12 +342,25 @@ void TFormDulvane::FormShow() {
         ShowNotice("Directory created OK");
 }
 
-void TFormDulvane::SpeedButton1Click() {}
-void TFormDulvane::SpeedButton2Click() {}
-void TFormDulvane::SpeedButton3Click() {}
-void TFormDulvane::SpeedButton4Click() {}
+void TFormDulvane::SpeedButton1Click() { QueryOrders(*this); }
+void TFormDulvane::SpeedButton2Click() { SelectAllOrders(*this); }
+void TFormDulvane::SpeedButton3Click() { DeleteTickedOrders(*this); }
+void TFormDulvane::SpeedButton4Click() { BackupOrders(*this); }
 
-void TFormDulvane::ClickBackupButton() { SpeedButton4->click(); }
+// The deletion's backup runs the button's handler itself, so its failure
+// goes straight back to the deletion (and stops it) rather than through a
+// signal.
+void TFormDulvane::ClickBackupButton() { SpeedButton4Click(); }
+
+int TFormDulvane::AppMessageBox(const std::string &text, const std::string &caption, unsigned style) {
+    return ::AppMessageBox(text, caption, style);
+}
+
+int TFormDulvane::RunMessageDialog(const std::string &text, DialogKind kind, unsigned buttons) {
+    return ::RunMessageDialog(text, kind, buttons);
+}
+
+void TFormDulvane::ShowNotice(const std::string &text) { ::ShowNotice(text); }
 
 std::string TFormDulvane::BoxText(FilterBox box) const {
     switch (box) {

@@ -3,6 +3,7 @@
 // order grid in the middle, the status line along the bottom.
 #include <QWidget>
 #include <ctime>
+#include <memory>
 #include <string>
 
 #include "OrderWindow.h"
@@ -13,12 +14,27 @@ class QLineEdit;
 class QPushButton;
 class TDateBox;
 class TwwDBGrid;
+class TClientDataSet;
+class TDataSetProvider;
+class TDataSource;
+class TSQLConnection;
+class TSQLDataSet;
+class TSQLQuery;
 
-class TFormDulvane : public QWidget {
+// How a window is set up beyond its design, for running it elsewhere than on
+// the operator's display (tests): both empty or zero mean "as installed".
+struct TFormDulvaneSetup {
+    double dpi = 0;              // 0: the screen's dots per inch
+    std::string connectionFile;  // empty: the usual connection file
+    std::string driverFile;      // empty: the usual driver file
+};
+
+class TFormDulvane : public QWidget, public OrderWindow {
     Q_OBJECT
 public:
-    // dpi: the display's dots per inch; 0 takes the screen's.
-    explicit TFormDulvane(QWidget *parent = nullptr, double dpi = 0);
+    // Builds the controls, then the data components, and opens the database
+    // connection; a failure to connect leaves the constructor.
+    explicit TFormDulvane(QWidget *parent = nullptr, const TFormDulvaneSetup &setup = {});
     ~TFormDulvane() override;
 
     // Handlers of the window's events.
@@ -29,11 +45,18 @@ public:
     void SpeedButton4Click();
 
     // What the order commands read and write.
-    std::string BoxText(FilterBox box) const;
-    void SetStatusText(const std::string &text);
-    std::string ExecutableFolder() const;
-    std::tm LocalNow() const;
-    void ClickBackupButton();
+    std::string BoxText(FilterBox box) const override;
+    void SetStatusText(const std::string &text) override;
+    TClientDataSet &OrderList() override { return *ClientDataSet1; }
+    TClientDataSet &BackupSet() override { return *ClientDataSet2; }
+    TSQLQuery &Statement() override { return *SQLQuery1; }
+    TSQLConnection &Connection() override { return *SQLConnection1; }
+    std::string ExecutableFolder() const override;
+    std::tm LocalNow() const override;
+    int AppMessageBox(const std::string &text, const std::string &caption, unsigned style) override;
+    int RunMessageDialog(const std::string &text, DialogKind kind, unsigned buttons) override;
+    void ShowNotice(const std::string &text) override;
+    void ClickBackupButton() override;
 
     // The layout scale in force: positions are multiplied by ScaleNumerator
     // and divided by ScaleDenominator (1/1 at 96 dots per inch).
@@ -65,6 +88,18 @@ public:
     QFrame *Panel3 = nullptr;
     QLabel *LabelRecord = nullptr;
 
+    // Data components, in the order they are made (and the reverse of the
+    // order they go): the connection outlives everything that uses it.
+    std::unique_ptr<TSQLConnection> SQLConnection1;
+    std::unique_ptr<TSQLDataSet> SQLDataSet1;
+    std::unique_ptr<TDataSetProvider> DataSetProvider1;
+    std::unique_ptr<TClientDataSet> ClientDataSet1;
+    std::unique_ptr<TDataSource> DataSource1;
+    std::unique_ptr<TSQLQuery> SQLQuery1;
+    std::unique_ptr<TSQLDataSet> SQLDataSet2;
+    std::unique_ptr<TDataSetProvider> DataSetProvider2;
+    std::unique_ptr<TClientDataSet> ClientDataSet2;
+
     void setVisible(bool visible) override;
 
 protected:
@@ -72,6 +107,10 @@ protected:
 
 private:
     void CreateControls();
+    void SetUpGrid();
+    void CreateDataComponents(const TFormDulvaneSetup &setup);
+    TDataSetProvider *FindProvider(const std::string &name) const;
+    void Unbind();
     void ApplyDisplayScaling(double dpi);
     void PlaceControls();
     void DockPanels();

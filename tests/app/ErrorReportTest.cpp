@@ -150,3 +150,23 @@ TEST(EventLoop, ReportsFailuresEscapingHandlersAndGoesOn) {
         }
     }
 }
+
+TEST(ShowFatalError, ShowsTheTemplateInAnOwnerlessBoxCalledApplicationError) {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QWidget *parent = reinterpret_cast<QWidget *>(1);
+    SeenDialog seen;
+    AnswerNextModal([&](QWidget *dialog) {
+        auto *box = qobject_cast<QMessageBox *>(dialog);
+        seen = {true, box->windowTitle(), box->text()};
+        icon = box->icon();
+        parent = box->parentWidget();
+        box->button(QMessageBox::Ok)->click();
+    });
+    ShowFatalError(EDatabaseError("Unable to complete network request to host \"127.0.0.1\""), 0x4F2A);
+    ASSERT_TRUE(seen.seen);
+    EXPECT_EQ(seen.title, QStringLiteral("Application Error"));
+    EXPECT_EQ(seen.text, QStringLiteral("Exception EDatabaseError in module app_tests at 00004F2A.\r\n"
+                                        "Unable to complete network request to host \"127.0.0.1\".\r\n"));
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_EQ(parent, nullptr);
+}

@@ -14,8 +14,10 @@
 
 #include "BatchdelApplication.h"
 #include "DateBox.h"
+#include "Errors.h"
 #include "FrmDulvane.h"
 #include "ModalAnswer.h"
+#include "WindowDatabase.h"
 #include "wwDBGrid.h"
 
 namespace {
@@ -50,7 +52,7 @@ void ExpectTopPanelAsDesigned(const TFormDulvane &form) {
 }  // namespace
 
 TEST(MainWindow, ControlsStandWhereDesignedAtTheDesignedSize) {
-    TFormDulvane form(nullptr, 96);
+    TFormDulvane form(nullptr, WindowSetup());
     EXPECT_EQ(form.objectName(), QStringLiteral("FormDulvane"));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("訂單批次刪除"));
     EXPECT_EQ(form.font().family(), QStringLiteral("細明體"));
@@ -77,7 +79,7 @@ TEST(MainWindow, ControlsStandWhereDesignedAtTheDesignedSize) {
 }
 
 TEST(MainWindow, StatusLineGrowsWithItsText) {
-    TFormDulvane form(nullptr, 96);
+    TFormDulvane form(nullptr, WindowSetup());
     const int before = form.LabelRecord->width();
     form.SetStatusText("RecordCount: 1234567");
     EXPECT_EQ(form.LabelRecord->text(), QStringLiteral("RecordCount: 1234567"));
@@ -90,7 +92,7 @@ TEST(MainWindow, DenserDisplayScalesFontAndLayout) {
     EXPECT_EQ(TFormDulvane::FontPixelSizeFor(120), 16);
     EXPECT_EQ(TFormDulvane::FontPixelSizeFor(144), 20);  // 19.5 rounds up
 
-    TFormDulvane form(nullptr, 120);
+    TFormDulvane form(nullptr, WindowSetup(120));
     EXPECT_EQ(form.font().pixelSize(), 16);
     const int num = form.ScaleNumerator(), den = form.ScaleDenominator();
     ASSERT_GT(num, den);
@@ -104,13 +106,13 @@ TEST(MainWindow, DenserDisplayScalesFontAndLayout) {
 }
 
 TEST(MainWindow, CommandButtonsNeverTakeTheFocus) {
-    TFormDulvane form(nullptr, 96);
+    TFormDulvane form(nullptr, WindowSetup());
     for (QPushButton *b : {form.SpeedButton1, form.SpeedButton2, form.SpeedButton3, form.SpeedButton4})
         EXPECT_EQ(b->focusPolicy(), Qt::NoFocus) << b->objectName().toStdString();
 }
 
 TEST(MainWindow, TabGoesThroughTheBoxesThenTheGridAndBack) {
-    TFormDulvane form(nullptr, 96);
+    TFormDulvane form(nullptr, WindowSetup());
     const QList<QWidget *> expected = {form.MaskEdit1, form.MaskEdit2, form.Edit1, form.Edit2,
                                        form.Edit3,     form.Edit4,     form.wwDBGrid1, form.MaskEdit1};
     QList<QWidget *> order = {form.MaskEdit1};
@@ -142,7 +144,7 @@ protected:
         for (const QChar c : keys) QTest::keyClick(box, c.toLatin1());
     }
 
-    TFormDulvane form{nullptr, 96};
+    TFormDulvane form{nullptr, WindowSetup()};
 };
 
 TEST_F(ShownWindow, FocusStartsInTheFirstDateBoxAndBoxesReadAsTyped) {
@@ -200,6 +202,22 @@ TEST_F(ShownWindow, PressingACommandButtonLeavesTheFocusAndDoesNotCheck) {
     QTest::qWait(20);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_EQ(QApplication::focusWidget(), form.MaskEdit1);
+    // The query ran at once, over every order (a half date filters nothing).
+    EXPECT_EQ(form.LabelRecord->text(), QStringLiteral("RecordCount: %1").arg(kWindowDatabaseOrders));
+    EXPECT_EQ(form.wwDBGrid1->DisplayedFieldCount(), 7);
+}
+
+TEST_F(ShownWindow, AFailingCommandIsReportedAndTheWindowGoesOn) {
+    // Select-all before any query: the list is closed.
+    SeenDialog report;
+    ClickInNextModal(&report);
+    QTest::mouseClick(form.SpeedButton2, Qt::LeftButton);
+    ASSERT_TRUE(report.seen);
+    EXPECT_EQ(report.title, ApplicationTitle());
+    EXPECT_EQ(report.text, QStringLiteral("ClientDataSet1: Cannot perform this operation on a closed dataset."));
+    // The program carries on: the query still works afterwards.
+    QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
+    EXPECT_EQ(form.LabelRecord->text(), QStringLiteral("RecordCount: %1").arg(kWindowDatabaseOrders));
 }
 
 TEST_F(ShownWindow, WideningGrowsOnlyTheGridPanel) {
@@ -213,12 +231,36 @@ TEST_F(ShownWindow, WideningGrowsOnlyTheGridPanel) {
     ExpectTopPanelAsDesigned(form);
 }
 
+TEST(MainWindowStart, AConnectionFailureLeavesTheConstructorWithoutNoticeOrFolder) {
+    const QString folder = ExecutableFolder() + QStringLiteral("cds");
+    QDir().rmdir(folder);
+    const bool hadFolder = QDir(folder).exists();
+    bool shown = false;
+    QTimer guard;  // closes a wrongly shown dialog; gone with the test
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        if (QWidget *dialog = QApplication::activeModalWidget()) {
+            shown = true;
+            dialog->close();
+        }
+    });
+    guard.start(0);
+    try {
+        TFormDulvane form(nullptr, BrokenWindowSetup());
+        ADD_FAILURE() << "the window was made without its database";
+    } catch (const EDatabaseError &failure) {
+        EXPECT_FALSE(failure.Message().empty());
+    }
+    EXPECT_FALSE(shown);
+    EXPECT_EQ(QDir(folder).exists(), hadFolder);
+}
+
 TEST(MainWindowStart, MakesTheBackupFolderBesideTheProgramOnceWithANotice) {
     const QString folder = ExecutableFolder() + QStringLiteral("cds");
     QDir().rmdir(folder);  // only an empty one; a folder with backups stays
     if (QDir(folder).exists()) GTEST_SKIP() << "a cds folder with files is in the way";
 
-    TFormDulvane form(nullptr, 96);
+    TFormDulvane form(nullptr, WindowSetup());
     SeenDialog notice;
     bool windowVisibleDuringNotice = true;
     AnswerNextModal([&](QWidget *dialog) {
@@ -248,7 +290,7 @@ TEST(MainWindowStart, MakesTheBackupFolderBesideTheProgramOnceWithANotice) {
     guard.start(0);
     form.hide();
     form.show();
-    TFormDulvane second(nullptr, 96);
+    TFormDulvane second(nullptr, WindowSetup());
     second.show();
     EXPECT_FALSE(again.seen);
     form.close();

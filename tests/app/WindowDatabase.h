@@ -1,0 +1,15 @@
+#pragma once
+// A database for the main window's tests: made once per test process, with
+// its own connection and driver files, so a window can open its connection
+// as it does on an operator's machine.
+#include <string>
+
+#include "FrmDulvane.h"
+
+// A setup that connects to the test database, at the given dots per inch.
+TFormDulvaneSetup WindowSetup(double dpi = 96);
+// A setup whose connection file names a database that does not exist.
+TFormDulvaneSetup BrokenWindowSetup();
+// The test database's file and its number of orders.
+const std::string &WindowDatabasePath();
+inline constexpr int kWindowDatabaseOrders = 12;
