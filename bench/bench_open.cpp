@@ -50,6 +50,7 @@ struct Result {
     double seconds = 0;
     long peakKb = 0;
     double selectAllSeconds = 0;
+    long peakAfterSelectAllKb = 0;
     char error[512] = {};
 };
 
@@ -221,6 +222,7 @@ void ClientOpen(const std::string &db, const std::string &folder, Result &r) {
     }
     list.First();
     r.selectAllSeconds = Since(walk);
+    r.peakAfterSelectAllKb = PeakKb();
     if (link.events < r.rows * 4) throw std::runtime_error("the link missed announcements");
     list.Last();
     if (list.FieldNamed("SELECT_YN")->GetString() != "Y") throw std::runtime_error("select-all left a row unmarked");
@@ -278,6 +280,7 @@ int main(int argc, char **argv) {
         client.selectAllSeconds = std::min(client.selectAllSeconds, c.selectAllSeconds);
         client.rows = c.rows;
         client.peakKb = c.peakKb;
+        client.peakAfterSelectAllKb = c.peakAfterSelectAllKb;
     }
     fs::remove_all(folder);
 
@@ -287,7 +290,8 @@ int main(int argc, char **argv) {
     std::printf("%-34s %12.3f %12.1f\n", "ClientDataSet1.Open()", client.seconds, client.peakKb / 1024.0);
     std::printf("%-34s %12.2fx %11.2fx   (goals <= 1.30x, <= 1.50x)\n", "ratio", client.seconds / bare.seconds,
                 static_cast<double>(client.peakKb) / bare.peakKb);
-    std::printf("%-34s %12.3f %12s   (goal < 1 s)\n", "select-all, link attached", client.selectAllSeconds, "");
+    std::printf("%-34s %12.3f %12.1f   (goal < 1 s; peak MB after it)\n", "select-all, link attached",
+                client.selectAllSeconds, client.peakAfterSelectAllKb / 1024.0);
     if (bare.rows != client.rows) {
         std::fprintf(stderr, "row counts differ: %ld vs %ld\n", bare.rows, client.rows);
         return 1;
