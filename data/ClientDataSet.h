@@ -33,6 +33,8 @@ public:
     // Names of the parameter markers found in the command text.
     const std::vector<std::string> &ParamNames() const;
 
+    // Open() builds new fields; Close() announces the closing while the old
+    // fields still exist (Active() is already false) and frees them after.
     void Open();
     void Close();
     bool Active() const;
