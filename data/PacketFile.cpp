@@ -160,23 +160,32 @@ std::unique_ptr<TableEngine> ReadPacketFile(const std::string &path) {
     const std::string full = AbsoluteFilePath(path);
     const int fd = ::open(full.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw EDBClient("Cannot open file " + Quoted(full) + ". " + SystemReason(errno));
-    std::string bytes;
+    // Read straight into one buffer left uninitialised: the packet reader
+    // checks every byte against the length in its header anyway.
+    std::unique_ptr<char[]> bytes;
+    size_t size = 0;
     int error = 0;
     struct stat st {};
     if (::fstat(fd, &st) != 0) error = errno;
     else if (S_ISDIR(st.st_mode)) error = EISDIR;
     else {
-        bytes.reserve(static_cast<size_t>(st.st_size));
-        char buf[1 << 16];
+        size_t capacity = static_cast<size_t>(st.st_size) + 1;  // one more: a file that grew shows as too long
+        bytes.reset(new char[capacity]);
         for (;;) {
-            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (size == capacity) {
+                std::unique_ptr<char[]> bigger(new char[capacity * 2]);
+                std::memcpy(bigger.get(), bytes.get(), size);
+                bytes = std::move(bigger);
+                capacity *= 2;
+            }
+            const ssize_t n = ::read(fd, bytes.get() + size, capacity - size);
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) error = errno;
             if (n <= 0) break;
-            bytes.append(buf, static_cast<size_t>(n));
+            size += static_cast<size_t>(n);
         }
     }
     ::close(fd);
     if (error) throw EDBClient("Cannot read file " + Quoted(full) + ". " + SystemReason(error));
-    return packet::ReadPacket(bytes);
+    return packet::ReadPacket(std::string_view(bytes.get(), size));
 }

@@ -25,11 +25,6 @@ int SlotWidth(DataType type) {
     return 4;
 }
 
-bool IsVariable(DataType type) {
-    return type == DataType::String || type == DataType::Memo || type == DataType::Blob ||
-           type == DataType::Unknown;
-}
-
 bool IsKnownType(uint16_t type) { return type <= static_cast<uint16_t>(DataType::Blob); }
 
 const char *TypeName(DataType type) {
@@ -51,9 +46,6 @@ const char *TypeName(DataType type) {
     return "Unknown";
 }
 
-int32_t MinDbDate() { return DbDateFromCivil(1, 1, 1); }
-int32_t MaxDbDate() { return DbDateFromCivil(9999, 12, 31); }
-
 RecordLayout::RecordLayout(const std::vector<ColumnDesc> &columns) {
     bitmapBytes = static_cast<uint32_t>((columns.size() + 7) / 8);
     uint32_t at = bitmapBytes;
@@ -65,6 +57,7 @@ RecordLayout::RecordLayout(const std::vector<ColumnDesc> &columns) {
         s.type = c.type;
         s.maxChars = c.type == DataType::String && c.size > 0 ? c.size : 0;
         if (IsVariable(c.type)) {
+            varCols.push_back(static_cast<int>(cols.size()));
             s.prevVarSlot = lastVarSlot;
             lastVarSlot = static_cast<int32_t>(at);
         }
@@ -103,7 +96,7 @@ std::string RecordLayout::Check(const uint8_t *rec, size_t len,
             break;
         case DataType::Date: {
             const int32_t d = LoadLE<int32_t>(slot);
-            if (d < MinDbDate() || d > MaxDbDate()) return "field '" + name + "' holds a date out of range";
+            if (d < kMinDbDate || d > kMaxDbDate) return "field '" + name + "' holds a date out of range";
             break;
         }
         case DataType::Time:
@@ -111,7 +104,7 @@ std::string RecordLayout::Check(const uint8_t *rec, size_t len,
             break;
         case DataType::TimeStamp: {
             const int32_t d = LoadLE<int32_t>(slot);
-            if (d < MinDbDate() || d > MaxDbDate() || LoadLE<uint32_t>(slot + 4) >= kFractionsPerDay)
+            if (d < kMinDbDate || d > kMaxDbDate || LoadLE<uint32_t>(slot + 4) >= kFractionsPerDay)
                 return "field '" + name + "' holds a time stamp out of range";
             break;
         }
@@ -206,10 +199,8 @@ size_t RecordBuilder::Length() const { return layout_.headerSize + varTotal_; }
 void RecordBuilder::Finish(uint8_t *out) const {
     std::memcpy(out, header_.data(), header_.size());
     uint32_t at = layout_.headerSize;
-    const size_t n = layout_.cols.size();
-    for (size_t i = 0; i < n; ++i) {
+    for (const int i : layout_.varCols) {
         const ColumnSlot &c = layout_.cols[i];
-        if (!IsVariable(c.type)) continue;
         const Span &s = spans_[i];
         if (s.len) std::memcpy(out + at, bytes_.data() + s.at, s.len);
         at += s.len;

@@ -53,7 +53,10 @@ inline void StoreLE(void *p, T v) {
 // Bytes of a column's fixed slot: by type.
 int SlotWidth(DataType type);
 // Text, memo, binary and unknown columns keep their bytes after the slots.
-bool IsVariable(DataType type);
+inline bool IsVariable(DataType type) {
+    return type == DataType::String || type == DataType::Memo || type == DataType::Blob ||
+           type == DataType::Unknown;
+}
 // A type number a packet may carry.
 bool IsKnownType(uint16_t type);
 const char *TypeName(DataType type);
@@ -61,8 +64,8 @@ const char *TypeName(DataType type);
 // Time of day in fractions of 1/10000 s: one day's worth.
 constexpr uint32_t kFractionsPerDay = 86400u * kTimeFractionsPerSecond;
 // The database's dates run from 0001-01-01 to 9999-12-31.
-int32_t MinDbDate();
-int32_t MaxDbDate();
+inline constexpr int32_t kMinDbDate = -678575;  // 0001-01-01
+inline constexpr int32_t kMaxDbDate = 2973483;  // 9999-12-31
 
 struct ColumnSlot {
     uint32_t offset = 0;     // of the fixed slot within the record
@@ -79,6 +82,7 @@ struct RecordLayout {
     uint32_t headerSize = 0;   // bitmap and every slot
     int32_t lastVarSlot = -1;  // slot of the last variable column, -1 none
     std::vector<ColumnSlot> cols;
+    std::vector<int> varCols;  // the variable columns, in order
 
     // The whole record's length, from its slots.
     uint32_t RecordLength(const uint8_t *rec) const {

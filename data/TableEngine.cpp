@@ -23,11 +23,11 @@ public:
     uint8_t *Allocate(size_t n) {
         if (n > left_) {
             if (n > kChunk / 4) {  // a big record gets a chunk of its own
-                chunks_.push_back(std::make_unique<uint8_t[]>(n));
+                chunks_.push_back(std::unique_ptr<uint8_t[]>(new uint8_t[n]));
                 capacity_ += n;
                 return chunks_.back().get();
             }
-            chunks_.push_back(std::make_unique<uint8_t[]>(kChunk));
+            chunks_.push_back(std::unique_ptr<uint8_t[]>(new uint8_t[kChunk]));
             capacity_ += kChunk;
             next_ = chunks_.back().get();
             left_ = kChunk;
@@ -49,12 +49,27 @@ private:
 
 [[noreturn]] void Fail(const std::string &text) { throw EDBClient(text); }
 
+// Makes room for one more item, growing by half again, so that the push that
+// follows cannot fail after other parts of a change were made.
+constexpr uint32_t KindBit(DataType t) { return 1u << static_cast<unsigned>(t); }
+constexpr uint32_t kIntegerKinds = KindBit(DataType::SmallInt) | KindBit(DataType::Integer) |
+                                   KindBit(DataType::BigInt) | KindBit(DataType::Bcd) | KindBit(DataType::Boolean);
+constexpr uint32_t kBytesKinds = KindBit(DataType::String) | KindBit(DataType::Memo) | KindBit(DataType::Blob) |
+                                 KindBit(DataType::Unknown);
+
+template <typename T>
+void RoomForOne(std::vector<T> &v) {
+    if (v.size() == v.capacity()) v.reserve(std::max<size_t>(64, v.capacity() + v.capacity() / 2));
+}
+
 }  // namespace
 
 struct TableEngine::Impl {
     explicit Impl(std::vector<ColumnDesc> cols)
         : columns(std::move(cols)), layout(columns), builder(layout),
-          minDate(packet::MinDbDate()), maxDate(packet::MaxDbDate()) {}
+          minDate(packet::kMinDbDate), maxDate(packet::kMaxDbDate) {
+        for (const ColumnDesc &c : columns) kinds.push_back(KindBit(c.type));
+    }
 
     std::vector<ColumnDesc> columns;
     RecordLayout layout;
@@ -67,6 +82,7 @@ struct TableEngine::Impl {
     RecordBuilder builder;  // the row being loaded
     bool building = false;
     int32_t minDate, maxDate;
+    std::vector<uint32_t> kinds;  // per column, the bit of its type
 
     void CheckRow(int row) const {
         if (row < 0 || row >= static_cast<int>(rows.size())) {
@@ -83,13 +99,14 @@ struct TableEngine::Impl {
                  " is out of range (1 to " + std::to_string(columns.size()) + ")");
     }
     // A loader call on column col, which must be of one of the given kinds.
-    void CheckSet(int col, std::initializer_list<DataType> kinds, const char *what) const {
+    // (The loader runs once per value of every fetched row: one test each.)
+    void CheckSet(int col, uint32_t wanted, const char *what) const {
+        if (building && static_cast<unsigned>(col) < kinds.size() && (kinds[col] & wanted)) [[likely]]
+            return;
         if (!building) Fail("No record is being loaded: BeginRow must come first");
         CheckColumn(col);
-        const DataType t = columns[col].type;
-        if (std::find(kinds.begin(), kinds.end(), t) == kinds.end())
-            Fail("Field '" + columns[col].name + "' of type " + packet::TypeName(t) +
-                 " cannot take " + what);
+        Fail("Field '" + columns[col].name + "' of type " + packet::TypeName(columns[col].type) +
+             " cannot take " + what);
     }
     void CheckDate(int col, int32_t days) const {
         if (days < minDate || days > maxDate)
@@ -211,39 +228,38 @@ void TableEngine::SetNull(int col) {
 }
 
 void TableEngine::SetInt(int col, int64_t value) {
-    d_->CheckSet(col, {DataType::SmallInt, DataType::Integer, DataType::BigInt, DataType::Bcd, DataType::Boolean},
-                 "an integer");
+    d_->CheckSet(col, kIntegerKinds, "an integer");
     if (d_->columns[col].type == DataType::Boolean) value = value != 0;
     d_->CheckInt(col, value);
     d_->builder.SetInt(col, value);
 }
 
 void TableEngine::SetDouble(int col, double value) {
-    d_->CheckSet(col, {DataType::Float}, "a floating-point number");
+    d_->CheckSet(col, KindBit(DataType::Float), "a floating-point number");
     d_->builder.SetDouble(col, value);
 }
 
 void TableEngine::SetDate(int col, int32_t days) {
-    d_->CheckSet(col, {DataType::Date}, "a date");
+    d_->CheckSet(col, KindBit(DataType::Date), "a date");
     d_->CheckDate(col, days);
     d_->builder.SetDate(col, days);
 }
 
 void TableEngine::SetTime(int col, uint32_t fractions) {
-    d_->CheckSet(col, {DataType::Time}, "a time");
+    d_->CheckSet(col, KindBit(DataType::Time), "a time");
     d_->CheckTime(col, fractions);
     d_->builder.SetTime(col, fractions);
 }
 
 void TableEngine::SetTimeStamp(int col, int32_t days, uint32_t fractions) {
-    d_->CheckSet(col, {DataType::TimeStamp}, "a time stamp");
+    d_->CheckSet(col, KindBit(DataType::TimeStamp), "a time stamp");
     d_->CheckDate(col, days);
     d_->CheckTime(col, fractions);
     d_->builder.SetTimeStamp(col, days, fractions);
 }
 
 void TableEngine::SetBytes(int col, const char *data, size_t len) {
-    d_->CheckSet(col, {DataType::String, DataType::Memo, DataType::Blob, DataType::Unknown}, "text or bytes");
+    d_->CheckSet(col, kBytesKinds, "text or bytes");
     d_->CheckText(col, std::string_view(data, len));
     d_->builder.SetBytes(col, data, len);
 }
@@ -251,8 +267,8 @@ void TableEngine::SetBytes(int col, const char *data, size_t len) {
 void TableEngine::EndRow() {
     if (!d_->building) Fail("No record is being loaded: BeginRow must come first");
     d_->CheckRoomForRow();
-    d_->rows.reserve(d_->rows.size() + 1);
-    d_->ids.reserve(d_->ids.size() + 1);
+    RoomForOne(d_->rows);
+    RoomForOne(d_->ids);
     d_->rows.push_back(d_->Store(d_->builder));
     d_->ids.push_back(d_->nextId++);
     d_->building = false;
@@ -310,7 +326,7 @@ void TableEngine::WriteRecord(int row, const std::vector<FieldValue> &values) {
     ChangeLogEntry entry{ChangeLogEntry::Kind::Modified, d_->ids[row], Record(row)};
     RecordBuilder b(d_->layout);
     for (int c = 0; c < static_cast<int>(values.size()); ++c) b.SetValue(c, values[c]);
-    d_->log.reserve(d_->log.size() + 1);
+    RoomForOne(d_->log);
     d_->rows[row] = d_->Store(b);
     d_->log.push_back(std::move(entry));
 }
@@ -322,9 +338,9 @@ void TableEngine::InsertRecord(int row, const std::vector<FieldValue> &values) {
     for (int c = 0; c < static_cast<int>(values.size()); ++c) VerifyField(c, values[c]);
     RecordBuilder b(d_->layout);
     for (int c = 0; c < static_cast<int>(values.size()); ++c) b.SetValue(c, values[c]);
-    d_->log.reserve(d_->log.size() + 1);
-    d_->rows.reserve(d_->rows.size() + 1);
-    d_->ids.reserve(d_->ids.size() + 1);
+    RoomForOne(d_->log);
+    RoomForOne(d_->rows);
+    RoomForOne(d_->ids);
     const uint8_t *rec = d_->Store(b);
     const uint32_t id = d_->nextId++;
     d_->rows.insert(d_->rows.begin() + row, rec);
@@ -335,7 +351,7 @@ void TableEngine::InsertRecord(int row, const std::vector<FieldValue> &values) {
 void TableEngine::DeleteRecord(int row) {
     d_->CheckRow(row);
     ChangeLogEntry entry{ChangeLogEntry::Kind::Deleted, d_->ids[row], Record(row)};
-    d_->log.reserve(d_->log.size() + 1);
+    RoomForOne(d_->log);
     d_->rows.erase(d_->rows.begin() + row);
     d_->ids.erase(d_->ids.begin() + row);
     d_->log.push_back(std::move(entry));
@@ -360,8 +376,8 @@ void TableEngine::AppendRecordBytes(uint32_t rowId, std::string_view record) {
     if (!wrong.empty()) Fail(wrong);
     if (rowId == 0 || rowId >= d_->nextId) Fail("A record has an id that was never given out");
     if (d_->rows.size() >= static_cast<size_t>(INT_MAX)) Fail("The table cannot hold more records");
-    d_->rows.reserve(d_->rows.size() + 1);
-    d_->ids.reserve(d_->ids.size() + 1);
+    RoomForOne(d_->rows);
+    RoomForOne(d_->ids);
     uint8_t *p = d_->arena.Allocate(record.size());
     std::memcpy(p, record.data(), record.size());
     d_->rows.push_back(p);
