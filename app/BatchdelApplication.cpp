@@ -1,6 +1,7 @@
 #include "BatchdelApplication.h"
 
 #include <QFont>
+#include <QIcon>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -12,6 +13,7 @@
 
 TBatchdelApplication::TBatchdelApplication(int &argc, char **argv)
     : QApplication(argc, argv), title_(ApplicationTitleFor(applicationFilePath())) {
+    setWindowIcon(QIcon(QStringLiteral(":/batchdel.png")));
     // A 1x1 window at the centre of the primary screen: a box placed
     // relative to it comes out centred on the screen even though the owner
     // itself is never shown.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -35,6 +36,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ApplicationTitle, OfTheRunningProgramComesFromItsExecutable) {
     EXPECT_EQ(TBatchdelApplication::Instance()->Title(), QStringLiteral("app_tests"));
+}
+
+TEST(Application, CarriesItsIconForEveryWindow) {
+    EXPECT_FALSE(QApplication::windowIcon().isNull());
 }
 
 struct StopCase {
