@@ -1,0 +1,121 @@
+// The server going down while a statement runs: the statement fails with the
+// client's words, statements executed before it stay in effect, and nothing
+// crashes. The test runs a server of its own, so the shared one stays up.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <future>
+#include <thread>
+
+#include "DriverFixture.h"
+#include "TestSupport.h"
+
+namespace {
+
+std::string Shell(const std::string &command, int *exitCode)
+{
+    std::string output;
+    FILE *pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        *exitCode = -1;
+        return output;
+    }
+    char buffer[512];
+    while (fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+    *exitCode = pclose(pipe);
+    return output;
+}
+
+std::string EnvValue(const std::string &exports, const std::string &name)
+{
+    const std::string key = "export " + name + "=";
+    const auto at = exports.find(key);
+    if (at == std::string::npos)
+        return {};
+    const auto start = at + key.size();
+    return exports.substr(start, exports.find('\n', start) - start);
+}
+
+TEST(ServerStop, StatementRunningWhenTheServerStopsFailsAndEarlierOnesStay)
+{
+    // Only where the shared test server runs: then a server can be started.
+    BATCHDEL_REQUIRE_TEST_SERVER();
+    TempDir dir;
+    const std::string script = std::string(BATCHDEL_SOURCE_DIR) + "/scripts/firebird-server";
+    const std::string env = "BATCHDEL_FB_ROOT=" + dir.file("server") + " BATCHDEL_FB_PORT=3071 ";
+    int code = 0;
+    const std::string exports = Shell(env + script + " start", &code);
+    ASSERT_EQ(code, 0) << exports;
+    struct Stopper {
+        std::string command;
+        ~Stopper()
+        {
+            int ignored;
+            Shell(command, &ignored);
+        }
+    } stopper{env + script + " stop"};
+
+    const std::string folder = EnvValue(exports, "BATCHDEL_TEST_SERVER_DIR");
+    const std::string file = folder + "/orders.fdb";
+    const std::string database = EnvValue(exports, "BATCHDEL_TEST_SERVER") + ":" + file;
+    const DbLogin login{"SYSDBA", EnvValue(exports, "BATCHDEL_TEST_SERVER_PASSWORD")};
+    CreateDemoDatabase(database, 5, 1, login);
+
+    auto driver = LoadDriver();
+    ASSERT_NE(driver, nullptr);
+    ISQLConnection *raw = nullptr;
+    ASSERT_EQ(driver->getSQLConnection(&raw), kSqlSuccess);
+    std::unique_ptr<ISQLConnection> connection(raw);
+    ASSERT_EQ(connection->connect(database, "SYSDBA", login.password), kSqlSuccess)
+        << ErrorText(*connection);
+    EXPECT_GT(RunStatement(*connection, "DELETE FROM ORDER_SUB WHERE MASTERBILLID = 'SO00000001'"),
+              0);
+
+    ISQLCommand *command = nullptr;
+    ASSERT_EQ(connection->getSQLCommand(&command), kSqlSuccess);
+    std::unique_ptr<ISQLCommand> longCommand(command);
+    // Long enough to be running when the server goes.
+    ASSERT_EQ(longCommand->prepare("SELECT COUNT(*) FROM RDB$FIELDS A, RDB$FIELDS B,"
+                                   " RDB$FIELDS C, RDB$FIELDS D",
+                                   0),
+              kSqlSuccess)
+        << ErrorText(*longCommand);
+    auto running = std::async(std::launch::async, [&] {
+        ISQLCursor *cursor = nullptr;
+        SQLStatus status = longCommand->execute(&cursor);
+        std::unique_ptr<ISQLCursor> rows(cursor);
+        if (status == kSqlSuccess)
+            status = rows->next();
+        std::string text = status == kSqlSuccess ? std::string()
+                           : rows                ? ErrorText(*rows)
+                                                 : ErrorText(*longCommand);
+        return std::make_pair(status, text);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    int stopped = 0;
+    Shell(env + script + " stop", &stopped);
+    ASSERT_EQ(running.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    const auto [status, text] = running.get();
+    EXPECT_GE(status, kSqlServerError);
+    EXPECT_FALSE(text.empty());
+    EXPECT_NE(text.find("connection"), std::string::npos) << text;
+
+    // Further work fails the same way; closing is clean.
+    ISQLCommand *after = nullptr;
+    if (connection->getSQLCommand(&after) == kSqlSuccess) {
+        std::unique_ptr<ISQLCommand> afterCommand(after);
+        EXPECT_GE(afterCommand->prepare("SELECT 1 FROM RDB$DATABASE", 0), kSqlServerError);
+    }
+    longCommand.reset();
+    EXPECT_EQ(connection->disconnect(), kSqlSuccess);
+
+    // The file, opened in this process now that no server holds it, still
+    // has the deletion made before the server went.
+    EXPECT_EQ(CountRows(file, "SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID = 'SO00000001'"),
+              0);
+    EXPECT_EQ(CountRows(file, "SELECT COUNT(*) FROM ORDER_MASTER"), 5);
+}
+
+} // namespace
