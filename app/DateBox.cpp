@@ -18,6 +18,22 @@ QChar DateSeparatorOf(const QString &shortDateFormat) {
 
 QChar SystemDateSeparator() { return DateSeparatorOf(QLocale::system().dateFormat(QLocale::ShortFormat)); }
 
+namespace {
+bool IsCaretOrCopyKey(const QKeyEvent *event) {
+    static const QKeySequence::StandardKey kAllowed[] = {
+        QKeySequence::MoveToNextChar,       QKeySequence::MoveToPreviousChar,   QKeySequence::MoveToNextWord,
+        QKeySequence::MoveToPreviousWord,   QKeySequence::MoveToStartOfLine,    QKeySequence::MoveToEndOfLine,
+        QKeySequence::MoveToStartOfDocument, QKeySequence::MoveToEndOfDocument, QKeySequence::SelectNextChar,
+        QKeySequence::SelectPreviousChar,   QKeySequence::SelectNextWord,       QKeySequence::SelectPreviousWord,
+        QKeySequence::SelectStartOfLine,    QKeySequence::SelectEndOfLine,      QKeySequence::SelectStartOfDocument,
+        QKeySequence::SelectEndOfDocument,  QKeySequence::SelectAll,            QKeySequence::Copy,
+    };
+    for (const QKeySequence::StandardKey key : kAllowed)
+        if (event->matches(key)) return true;
+    return false;
+}
+}  // namespace
+
 TDateBox::TDateBox(QWidget *parent, QChar separator) : QLineEdit(parent), mask_(separator) {
     setMaxLength(DateMask::kLength);
     // Text comes in only by typing, so every character passes the mask.
@@ -71,14 +87,19 @@ void TDateBox::keyPressEvent(QKeyEvent *event) {
         return;
     }
     if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut) ||
-        event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo) ||
-        event->matches(QKeySequence::DeleteStartOfWord) || event->matches(QKeySequence::DeleteEndOfWord)) {
+        event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
         // Only typing edits a date box; these would slip past the mask.
         QApplication::beep();
         return;
     }
+    if (IsCaretOrCopyKey(event)) {
+        // Caret moves, selection and copying as any line edit has them.
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
     const QString typed = event->text();
-    if (typed.size() == 1 && typed.at(0).isPrint() && !(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+    if (typed.size() == 1 && typed.at(0).isPrint() &&
+        !(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
         TakeCaretFromEditor();
         if (mask_.Type(typed.at(0)))
             modified_ = true;
@@ -87,8 +108,9 @@ void TDateBox::keyPressEvent(QKeyEvent *event) {
         ShowMask();
         return;
     }
-    // Caret moves, selection and copying as any line edit has them.
-    QLineEdit::keyPressEvent(event);
+    // Every other editing key of a line edit (delete word, kill line, ...)
+    // would change the text behind the mask's back.
+    event->ignore();
 }
 
 void TDateBox::inputMethodEvent(QInputMethodEvent *event) {
