@@ -89,7 +89,11 @@ std::string RecordLayout::Check(const uint8_t *rec, size_t len,
             prevEnd = end;
             continue;
         }
-        if (null) continue;
+        if (null) {
+            for (int k = 0; k < c.width; ++k)
+                if (slot[k] != 0) return "the null field '" + name + "' holds a value";
+            continue;
+        }
         switch (c.type) {
         case DataType::Boolean:
             if (*slot > 1) return "field '" + name + "' holds a truth value other than 0 or 1";

@@ -220,6 +220,8 @@ const Forgery kForgeries[] = {
      "The data packet is damaged: a record has stray null bits"},
     {"DateOutOfRange", [](std::string &b) { Put<int32_t>(b, RowCountAt(b) + 12 + 5, INT32_MAX); },
      "The data packet is damaged: field 'BILL_DATE' holds a date out of range"},
+    {"NullFieldWithAValue", [](std::string &b) { Put<int32_t>(b, RowCountAt(b) + 12 + 9, 5); },  // FR_DATE
+     "The data packet is damaged: the null field 'FR_DATE' holds a value"},
     {"UnknownChangeKind",
      [](std::string &b) {
          Put<uint32_t>(b, b.size() - 8, 1);  // change count, then kind 9 in place of the checksum
