@@ -1,5 +1,7 @@
 #include "IbConnection.h"
 
+#include <cctype>
+
 #include "IbCommand.h"
 #include "IbMetaData.h"
 
@@ -8,16 +10,14 @@ using namespace Firebird;
 namespace {
 
 // Whether the name already says where the server is ("host:path",
-// "host/port:path", "inet://..."). A colon after the first slash belongs to
-// the path.
+// "host/port:path", "inet://..."). A name that starts with "/" is a file
+// here, whatever colons it holds; "C:..." is a drive letter.
 bool HasServerPart(const std::string &database)
 {
     const auto colon = database.find(':');
-    if (colon == std::string::npos || colon == 0)
+    if (colon == std::string::npos || colon == 0 || database[0] == '/')
         return false;
-    const auto slash = database.find('/');
-    return database[0] != '/' && (slash == std::string::npos || slash < colon ||
-                                  database.compare(colon, 3, "://") == 0);
+    return !(colon == 1 && std::isalpha(static_cast<unsigned char>(database[0])));
 }
 
 } // namespace

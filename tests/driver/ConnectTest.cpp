@@ -143,25 +143,40 @@ INSTANTIATE_TEST_SUITE_P(ServerCharSet, CharacterSets,
                              return *param.param ? std::string(param.param) : "None";
                          });
 
-TEST(ServerOptions, HostNameAndPortLeadAPlainPathToTheServer)
+TEST(ServerOptions, HostNameAndPortOptionsLeadToTheServer)
 {
     BATCHDEL_REQUIRE_TEST_SERVER();
     ServerDatabase db("hostname");
     CreateDemoDatabase(db.connectString(), 1, 1, TestServerLogin());
     const std::string address = TestServerAddress(); // host/port
+    const std::string host = address.substr(0, address.find('/'));
+    const std::string port = address.substr(address.find('/') + 1);
+    struct Case {
+        const char *name;
+        std::string hostOption;
+        std::string database;
+    };
+    const Case cases[] = {
+        {"plain path with host name and port", host, db.file()},
+        {"host:path with a port", "", host + ":" + db.file()},
+    };
     auto driver = LoadDriver();
     ASSERT_NE(driver, nullptr);
-    ISQLConnection *raw = nullptr;
-    ASSERT_EQ(driver->getSQLConnection(&raw), kSqlSuccess);
-    std::unique_ptr<ISQLConnection> connection(raw);
-    connection->setOption(ConnOption::HostName, address.substr(0, address.find('/')));
-    connection->setOption(ConnOption::ServerPort, address.substr(address.find('/') + 1));
-    ASSERT_EQ(connection->connect(db.file(), "SYSDBA", TestServerPassword()), kSqlSuccess)
-        << ErrorText(*connection);
-    OpenQuery query = Query(*connection, "SELECT MON$REMOTE_PROTOCOL FROM MON$ATTACHMENTS"
-                                         " WHERE MON$ATTACHMENT_ID = CURRENT_CONNECTION");
-    ASSERT_NE(query.cursor, nullptr);
-    EXPECT_EQ(FetchAll(*query.cursor)[0][0], "TCPv4");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ISQLConnection *raw = nullptr;
+        ASSERT_EQ(driver->getSQLConnection(&raw), kSqlSuccess);
+        std::unique_ptr<ISQLConnection> connection(raw);
+        if (!c.hostOption.empty())
+            connection->setOption(ConnOption::HostName, c.hostOption);
+        connection->setOption(ConnOption::ServerPort, port);
+        ASSERT_EQ(connection->connect(c.database, "SYSDBA", TestServerPassword()), kSqlSuccess)
+            << ErrorText(*connection);
+        OpenQuery query = Query(*connection, "SELECT MON$REMOTE_PROTOCOL FROM MON$ATTACHMENTS"
+                                             " WHERE MON$ATTACHMENT_ID = CURRENT_CONNECTION");
+        ASSERT_NE(query.cursor, nullptr);
+        EXPECT_EQ(FetchAll(*query.cursor)[0][0], "TCPv4");
+    }
 }
 
 } // namespace
