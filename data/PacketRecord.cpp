@@ -1,5 +1,6 @@
 #include "PacketRecord.h"
 
+#include <algorithm>
 #include <bit>
 
 #include "TableEngine.h"
@@ -125,7 +126,7 @@ RecordBuilder::RecordBuilder(const RecordLayout &layout)
 }
 
 void RecordBuilder::Reset() {
-    std::memset(header_.data(), 0, header_.size());
+    std::fill(header_.begin(), header_.end(), uint8_t{0});
     const size_t n = layout_.cols.size();
     for (size_t b = 0; b < n / 8; ++b) header_[b] = 0xFF;
     if (n % 8) header_[n / 8] = static_cast<uint8_t>((1u << (n % 8)) - 1);
@@ -201,7 +202,7 @@ void RecordBuilder::SetValue(int col, const FieldValue &v) {
 size_t RecordBuilder::Length() const { return layout_.headerSize + varTotal_; }
 
 void RecordBuilder::Finish(uint8_t *out) const {
-    std::memcpy(out, header_.data(), header_.size());
+    if (!header_.empty()) std::memcpy(out, header_.data(), header_.size());  // a table may have no columns
     uint32_t at = layout_.headerSize;
     for (const int i : layout_.varCols) {
         const ColumnSlot &c = layout_.cols[i];

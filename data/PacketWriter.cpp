@@ -38,7 +38,7 @@ public:
                 return;
             }
         }
-        std::memcpy(buf_.get() + used_, data, len);
+        if (len) std::memcpy(buf_.get() + used_, data, len);
         used_ += len;
     }
     void PutString(const std::string &s) {

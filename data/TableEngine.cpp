@@ -379,7 +379,7 @@ void TableEngine::AppendRecordBytes(uint32_t rowId, std::string_view record) {
     RoomForOne(d_->rows);
     RoomForOne(d_->ids);
     uint8_t *p = d_->arena.Allocate(record.size());
-    std::memcpy(p, record.data(), record.size());
+    if (!record.empty()) std::memcpy(p, record.data(), record.size());
     d_->rows.push_back(p);
     d_->ids.push_back(rowId);
 }
