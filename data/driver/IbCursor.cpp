@@ -98,14 +98,19 @@ void IbCursor::Finish()
 
 void IbCursor::ReleaseBeforeDetach()
 {
+    if (resultSet_ && !atEnd_)
+        cutOff_ = "The connection was closed before the cursor's last row";
     Finish();
     statement_.reset();
 }
 
 void IbCursor::TransactionEnding(ITransaction *transaction)
 {
-    if (!ownTransaction_ && transaction_ == transaction)
-        Finish();
+    if (ownTransaction_ || transaction_ != transaction)
+        return;
+    if (resultSet_ && !atEnd_)
+        cutOff_ = "The transaction ended before the cursor's last row";
+    Finish();
 }
 
 const ColumnInfo *IbCursor::Column(uint16_t col, SQLStatus *status)
@@ -203,6 +208,9 @@ SQLStatus IbCursor::isReadOnly(uint16_t col, bool *readOnly)
 
 SQLStatus IbCursor::next()
 {
+    // Rows cut off by the end of the transaction are a failure, not the end.
+    if (!cutOff_.empty())
+        return errors_.Set(3, cutOff_);
     if (atEnd_)
         return kSqlEndOfRows;
     return errors_.Run([&]() -> SQLStatus {

@@ -66,6 +66,7 @@ private:
     std::vector<unsigned char> buffer_;
     bool onRow_ = false;
     bool atEnd_ = false;
+    std::string cutOff_; // why the rows ended before their end, if they did
     // Blob values of the current row, read on first demand.
     std::vector<std::string> blobs_;
     std::vector<bool> blobLoaded_;

@@ -10,6 +10,11 @@
 
 enum class Backend { Embedded, Server };
 
+inline void PrintTo(Backend backend, std::ostream *os)
+{
+    *os << (backend == Backend::Embedded ? "embedded" : "server");
+}
+
 inline std::string BackendName(const testing::TestParamInfo<Backend> &info)
 {
     return info.param == Backend::Embedded ? "Embedded" : "Server";

@@ -75,6 +75,18 @@ TEST_P(TransactionTest, CursorOutsideATransactionEndsItsOwnWhenFreed)
     EXPECT_EQ(rows[0][0], "1"); // the one this query runs in
 }
 
+TEST_P(TransactionTest, CursorCutOffByTheEndOfItsTransactionSaysSo)
+{
+    ASSERT_EQ(connection_->beginTransaction(), kSqlSuccess);
+    OpenQuery query = Query(*connection_, "SELECT MASTERBILLID FROM ORDER_MASTER");
+    ASSERT_NE(query.cursor, nullptr);
+    ASSERT_EQ(query.cursor->next(), kSqlSuccess);
+    ASSERT_EQ(connection_->commit(), kSqlSuccess);
+    // Not a silent end of the rows: the list would be short.
+    EXPECT_EQ(query.cursor->next(), 3);
+    EXPECT_NE(ErrorText(*query.cursor).find("transaction ended"), std::string::npos);
+}
+
 TEST_P(TransactionTest, TransactionCallsOutOfTurnAreRefused)
 {
     EXPECT_EQ(connection_->commit(), 15);
@@ -100,7 +112,9 @@ TEST_P(TransactionTest, RowLockedByAnotherUserFailsAtOnceWithoutWaiting)
     ASSERT_EQ(command->prepare(kDeleteHeader, 0), kSqlSuccess);
     ISQLCursor *cursor = nullptr;
     EXPECT_GE(command->execute(&cursor), kSqlServerError);
-    EXPECT_NE(ErrorText(*command).find("update conflicts with concurrent update"), std::string::npos) << ErrorText(*command);
+    EXPECT_NE(ErrorText(*command).find("update conflicts with concurrent update"),
+              std::string::npos)
+        << ErrorText(*command);
     EXPECT_EQ(connection_->rollback(), kSqlSuccess);
     EXPECT_EQ(Count(kCountHeader), 1);
 }
