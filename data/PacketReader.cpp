@@ -117,6 +117,7 @@ std::unique_ptr<TableEngine> ReadPacket(std::string_view bytes) {
     try {
         engine->SetNextRowId(in.Get<uint32_t>("the row list"));
         const uint32_t rows = in.Count(8, "the row list");
+        engine->ReserveRecords(rows);  // bounded by the packet's size through Count
         for (uint32_t r = 0; r < rows; ++r) {
             const uint32_t id = in.Get<uint32_t>("a row");
             const std::string_view rec = in.Bytes(in.Get<uint32_t>("a row"), "a row");

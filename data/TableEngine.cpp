@@ -386,6 +386,11 @@ void TableEngine::AppendRecordBytes(uint32_t rowId, std::string_view record) {
 
 uint32_t TableEngine::NextRowId() const { return d_->nextId; }
 
+void TableEngine::ReserveRecords(size_t count) {
+    d_->rows.reserve(d_->rows.size() + count);
+    d_->ids.reserve(d_->ids.size() + count);
+}
+
 void TableEngine::SetNextRowId(uint32_t next) {
     if (next == 0) Fail("The next record id cannot be 0");
     for (uint32_t id : d_->ids)

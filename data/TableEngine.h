@@ -110,6 +110,7 @@ public:
     // for one that does not fit the columns; ids must lie below NextRowId.
     std::string_view RecordBytes(int row) const;
     void AppendRecordBytes(uint32_t rowId, std::string_view record);
+    void ReserveRecords(size_t count);  // room for count rows, so loading does not regrow
     uint32_t NextRowId() const;
     void SetNextRowId(uint32_t next);
     void RestoreChangeLog(std::vector<ChangeLogEntry> log);
