@@ -161,18 +161,23 @@ QRect TwwCustomDBGrid::InvalidationRect(QRect rect) const {
 }
 
 void TwwCustomDBGrid::InvalidateCell(int gridCol, int gridRow) {
+    if (fullRepaintPending_) return;
     if (gridCol < 0 || gridCol >= ColCount() || gridRow < 0 || gridRow >= RowCount()) return;
     const QRect rect = geom_.CellRect(gridCol, gridRow);
     if (!rect.isEmpty()) viewport()->update(InvalidationRect(rect));
 }
 
 void TwwCustomDBGrid::InvalidateRow(int gridRow) {
-    if (gridRow < 0 || gridRow >= RowCount()) return;
+    if (fullRepaintPending_ || gridRow < 0 || gridRow >= RowCount()) return;
     const int top = geom_.RowTop(gridRow);
     viewport()->update(InvalidationRect(QRect(0, top, geom_.clientWidth, geom_.RowHeightOf(gridRow))));
 }
 
-void TwwCustomDBGrid::InvalidateGrid() { viewport()->update(); }
+void TwwCustomDBGrid::InvalidateGrid() {
+    if (fullRepaintPending_) return;  // already asked for
+    fullRepaintPending_ = true;
+    viewport()->update();
+}
 
 // ---------------------------------------------------------------- announcements
 
@@ -190,7 +195,7 @@ void TwwCustomDBGrid::LinkActiveChanged() {
 void TwwCustomDBGrid::LinkDataSetChanged() {
     if (applyingColumnList_) return;
     UpdateRowCount();
-    UpdateVertScrollBar();
+    ScheduleVertScrollBar();
     UpdateActiveRow();
     InvalidateGrid();
 }
@@ -199,8 +204,12 @@ void TwwCustomDBGrid::LinkScrolled(int distance) {
     if (applyingColumnList_ || !DataActive()) return;
     const int oldRow = row_;
     if (dataLink_->ActiveRecord() >= RowCount() - 1) UpdateRowCount();
-    UpdateVertScrollBar();
+    ScheduleVertScrollBar();
     UpdateActiveRow();
+    // A walk over many rows (select-all) moves the cursor far more often than
+    // the screen is painted: once the whole grid waits for a repaint, moving
+    // pixels or marking cells would only be work thrown away.
+    if (fullRepaintPending_) return;
     const int visible = VisibleRowCount();
     if (std::abs(distance) > visible) {
         InvalidateGrid();
@@ -233,13 +242,28 @@ void TwwCustomDBGrid::LinkRecordChanged(TField *field) {
 
 void TwwCustomDBGrid::LinkEditingChanged() {
     if (applyingColumnList_) return;
-    UpdateVertScrollBar();
+    ScheduleVertScrollBar();
     InvalidateCell(0, row_);
 }
 
 void TwwCustomDBGrid::LinkLayoutChanged() {
     if (applyingColumnList_) return;
     RebuildLayout();
+}
+
+// A walk over many rows would otherwise move the bar's thumb (and ask it to
+// repaint) on every step; the bar only needs the final place before the
+// screen is painted again.
+void TwwCustomDBGrid::ScheduleVertScrollBar() {
+    if (vertScrollScheduled_) return;
+    vertScrollScheduled_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            vertScrollScheduled_ = false;
+            UpdateVertScrollBar();
+        },
+        Qt::QueuedConnection);
 }
 
 void TwwCustomDBGrid::UpdateActiveRow() {

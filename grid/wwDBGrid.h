@@ -173,6 +173,7 @@ private:
     void UpdateScrollBars();
     void UpdateHorzScrollBar();
     void UpdateVertScrollBar();
+    void ScheduleVertScrollBar();
     void UpdateActiveRow();
     void ClientSizeChanged();
     int GridColOfField(const TField *field) const;
@@ -238,6 +239,8 @@ private:
     bool inLayout_ = false;
     bool applyingColumnList_ = false;
     bool updatingScrollBars_ = false;
+    bool fullRepaintPending_ = false;
+    bool vertScrollScheduled_ = false;  // the whole client area waits for a paint
     std::optional<wwgrid::VertScrollInfo> lastVertScroll_;
 
     int lastPaintCells_ = 0;

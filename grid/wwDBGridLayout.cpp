@@ -107,7 +107,8 @@ void TwwCustomDBGrid::UpdateRowCount() {
     geom_.clientHeight = viewport()->height();
     if (DataActive()) {
         // The row window holds exactly the rows that fit.
-        dataLink_->SetBufferCount(geom_.FullyVisibleDataRows());
+        const int wanted = geom_.FullyVisibleDataRows();
+        if (dataLink_->BufferCount() != wanted) dataLink_->SetBufferCount(wanted);
         const int rows = dataLink_->RecordCount();
         geom_.rowCount = rows > 0 ? rows + 1 : 2;
     } else {

@@ -1,5 +1,5 @@
 // Painting of the grid. Each paint draws into an off-screen picture of the
-// client size and copies only the region to repaint, so nothing flickers:
+// region to repaint and copies only that region, so nothing flickers:
 // background, then the cells in four groups (corner, titles, indicator
 // cells, data cells), the pad area right of the last column, the fixed and
 // vertical lines, and the focus outline.
@@ -75,6 +75,7 @@ struct TwwCustomDBGrid::PaintContext {
 };
 
 void TwwCustomDBGrid::paintEvent(QPaintEvent *event) {
+    fullRepaintPending_ = false;
     QRegion region = event->region();
     // Each data cell draws the line below itself, so the line above a
     // repainted area belongs to the row before it.
@@ -91,11 +92,16 @@ void TwwCustomDBGrid::paintEvent(QPaintEvent *event) {
     ctx.light = palette().color(QPalette::Light);
     ctx.dark = palette().color(QPalette::Dark);
 
+    // The off-screen picture covers the region's bounding box only: a small
+    // repaint (the cursor moved) then costs no full-size bitmap.
+    const QRect bounds = region.boundingRect();
+    if (bounds.isEmpty()) return;
     const qreal dpr = viewport()->devicePixelRatioF();
-    QPixmap picture(viewport()->size() * dpr);
+    QPixmap picture(bounds.size() * dpr);
     picture.setDevicePixelRatio(dpr);
     {
         QPainter p(&picture);
+        p.translate(-bounds.topLeft());
         p.setClipRegion(region);
         const QRect client = viewport()->rect();
         if (ctx.open) {
@@ -116,7 +122,7 @@ void TwwCustomDBGrid::paintEvent(QPaintEvent *event) {
     }
     QPainter window(viewport());
     window.setClipRegion(region);
-    window.drawPixmap(0, 0, picture);
+    window.drawPixmap(bounds.topLeft(), picture);
 
     lastPaintCells_ = ctx.cells;
     lastPaintRegion_ = region;
