@@ -230,12 +230,11 @@ void TwwCustomDBGrid::PaintTextCell(QPainter &p, int col, int row, const QRect &
         flags |= Qt::TextSingleLine;
     const QString text = CellText(col, row);
     if (!text.isEmpty()) {
-        p.save();
-        p.setClipRect(rect, Qt::IntersectClip);
+        // Drawing text in a rectangle clips it there: long text is cut off
+        // at the cell's right edge.
         p.setFont(font());
         p.setPen(palette().color(highlighted ? QPalette::HighlightedText : QPalette::Text));
         p.drawText(textRect, flags, text);
-        p.restore();
     }
     PaintRowLine(p, col, row, rect, background, highlighted, ctx);
 }
