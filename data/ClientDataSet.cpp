@@ -305,8 +305,10 @@ void TClientDataSet::Post() {
     for (const auto &field : d_->fields)
         if (field->Required() && !field->ReadOnly() && d_->buffer[field->Column()].isNull)
             throw EDatabaseError("Field '" + field->FieldName() + "' must have a value");
-    // Each value was verified by the engine when it was set.
-    if (d_->state == DataSetState::Edit) d_->engine->WriteRecord(d_->cur, d_->buffer);
+    // Each value was verified by the engine when it was set; an edit stores
+    // only the fields that differ from the row.
+    if (d_->state == DataSetState::Edit)
+        d_->engine->WriteFields(d_->cur, d_->engine->ChangedFields(d_->cur, d_->buffer), d_->buffer);
     else d_->engine->InsertRecord(d_->cur, d_->buffer);
     d_->modified = false;
     d_->state = DataSetState::Browse;

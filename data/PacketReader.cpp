@@ -103,7 +103,6 @@ std::unique_ptr<TableEngine> ReadPacket(std::string_view bytes) {
     In in(bytes.substr(kHeaderSize, bytes.size() - kHeaderSize - kTrailerSize));
 
     auto engine = std::make_unique<TableEngine>(ReadColumns(in));
-    const RecordLayout layout(engine->Columns());
 
     const uint32_t props = in.Count(8, "the property list");
     std::unordered_set<std::string> seen;
@@ -125,26 +124,16 @@ std::unique_ptr<TableEngine> ReadPacket(std::string_view bytes) {
         }
 
         const uint32_t changes = in.Count(5, "the change log");
-        std::vector<ChangeLogEntry> log;
-        log.reserve(changes);
         for (uint32_t i = 0; i < changes; ++i) {
-            ChangeLogEntry e{};
-            const uint8_t kind = in.Get<uint8_t>("a change");
-            if (kind < 1 || kind > 3) Damaged("a change is of an unknown kind");
-            e.kind = static_cast<ChangeLogEntry::Kind>(kind);
-            e.rowId = in.Get<uint32_t>("a change");
-            if (e.kind != ChangeLogEntry::Kind::Inserted) {
-                const std::string_view rec = in.Bytes(in.Get<uint32_t>("a change"), "a change");
-                const auto *p = reinterpret_cast<const uint8_t *>(rec.data());
-                const std::string wrong = layout.Check(p, rec.size(), engine->Columns());
-                if (!wrong.empty()) Damaged(wrong);
-                e.before.reserve(layout.cols.size());
-                for (int c = 0; c < static_cast<int>(layout.cols.size()); ++c)
-                    e.before.push_back(DecodeValue(layout, p, c));
-            }
-            log.push_back(std::move(e));
+            const uint8_t kindByte = in.Get<uint8_t>("a change");
+            if (kindByte < 1 || kindByte > 3) Damaged("a change is of an unknown kind");
+            const auto kind = static_cast<ChangeLogEntry::Kind>(kindByte);
+            const uint32_t rowId = in.Get<uint32_t>("a change");
+            std::string_view before;
+            if (kind != ChangeLogEntry::Kind::Inserted)
+                before = in.Bytes(in.Get<uint32_t>("a change"), "a change");
+            engine->AppendChange(kind, rowId, before);  // checks the record and the id
         }
-        engine->RestoreChangeLog(std::move(log));
     } catch (const EDBClient &e) {
         if (e.Message().rfind("The data packet", 0) == 0) throw;
         std::string what = e.Message();

@@ -240,6 +240,52 @@ FieldValue DecodeValue(const RecordLayout &layout, const uint8_t *rec, int col) 
     return v;
 }
 
+void StoreFixed(const RecordLayout &layout, uint8_t *rec, int col, const FieldValue &v) {
+    const ColumnSlot &c = layout.cols[col];
+    uint8_t *slot = rec + c.offset;
+    const auto bit = static_cast<uint8_t>(1u << (col & 7));
+    if (v.isNull) {
+        rec[col >> 3] |= bit;
+        std::memset(slot, 0, c.width);
+        return;
+    }
+    rec[col >> 3] &= static_cast<uint8_t>(~bit);
+    switch (c.type) {
+    case DataType::Float: StoreLE(slot, std::bit_cast<uint64_t>(v.f)); break;
+    case DataType::Date: StoreLE(slot, v.date); break;
+    case DataType::Time: StoreLE(slot, v.time); break;
+    case DataType::TimeStamp:
+        StoreLE(slot, v.date);
+        StoreLE(slot + 4, v.time);
+        break;
+    default:
+        switch (c.width) {
+        case 1: *slot = static_cast<uint8_t>(v.i); break;
+        case 2: StoreLE(slot, static_cast<int16_t>(v.i)); break;
+        case 4: StoreLE(slot, static_cast<int32_t>(v.i)); break;
+        default: StoreLE(slot, v.i); break;
+        }
+        break;
+    }
+}
+
+bool HoldsFixed(const RecordLayout &layout, const uint8_t *rec, int col, const FieldValue &v) {
+    const bool null = layout.IsNull(rec, col);
+    if (null || v.isNull) return null == v.isNull;
+    if (!v.s.empty()) return false;
+    const uint8_t *slot = rec + layout.cols[col].offset;
+    switch (layout.cols[col].type) {
+    case DataType::Boolean: return v.i == *slot;
+    case DataType::SmallInt: return v.i == LoadLE<int16_t>(slot);
+    case DataType::Integer: return v.i == LoadLE<int32_t>(slot);
+    case DataType::Float: return std::bit_cast<uint64_t>(v.f) == LoadLE<uint64_t>(slot);
+    case DataType::Date: return v.date == LoadLE<int32_t>(slot);
+    case DataType::Time: return v.time == LoadLE<uint32_t>(slot);
+    case DataType::TimeStamp: return v.date == LoadLE<int32_t>(slot) && v.time == LoadLE<uint32_t>(slot + 4);
+    default: return v.i == LoadLE<int64_t>(slot);  // BigInt, Bcd
+    }
+}
+
 size_t Utf8Length(std::string_view text) {
     size_t count = 0;
     for (unsigned char ch : text) count += (ch & 0xC0) != 0x80;

@@ -135,6 +135,15 @@ private:
 // The value of a column of a record (a default value when null).
 FieldValue DecodeValue(const RecordLayout &layout, const uint8_t *rec, int col);
 
+// For a column with a fixed-size value (not IsVariable): writes the value,
+// or null (a zero slot), and its null bit into a record in place. The
+// caller has checked the value against the column's type.
+void StoreFixed(const RecordLayout &layout, uint8_t *rec, int col, const FieldValue &value);
+// Whether the record holds exactly this value (or null) in a fixed-size
+// column. A value the slot could not hold as given (an integer wider than
+// the slot, a text in a number's value) never matches.
+bool HoldsFixed(const RecordLayout &layout, const uint8_t *rec, int col, const FieldValue &value);
+
 // Code points of UTF-8 text (bytes that do not continue a sequence).
 size_t Utf8Length(std::string_view text);
 // Whether text is well-formed UTF-8 (no overlong forms, no surrogates).

@@ -72,25 +72,9 @@ private:
     uint32_t crc_ = 0;
 };
 
-// The records of the change log's earlier values, encoded as rows are.
-std::vector<std::string> EncodeLog(const TableEngine &engine, const RecordLayout &layout) {
-    std::vector<std::string> out;
-    RecordBuilder b(layout);
-    for (const ChangeLogEntry &e : engine.ChangeLog()) {
-        if (e.kind == ChangeLogEntry::Kind::Inserted) {
-            out.emplace_back();
-            continue;
-        }
-        b.Reset();
-        for (size_t c = 0; c < e.before.size(); ++c) b.SetValue(static_cast<int>(c), e.before[c]);
-        std::string rec(b.Length(), '\0');
-        b.Finish(reinterpret_cast<uint8_t *>(rec.data()));
-        out.push_back(std::move(rec));
-    }
-    return out;
-}
+}  // namespace
 
-uint64_t SizeWithLog(const TableEngine &engine, const std::vector<std::string> &log) {
+uint64_t PacketSize(const TableEngine &engine) {
     uint64_t n = kHeaderSize + 4;
     for (const ColumnDesc &c : engine.Columns()) n += 4 + c.name.size() + 2 + 2 + 4 + 4 + 4 + 1;
     n += 4;
@@ -99,23 +83,14 @@ uint64_t SizeWithLog(const TableEngine &engine, const std::vector<std::string> &
     const int rows = engine.RecordCount();
     for (int r = 0; r < rows; ++r) n += 8 + engine.RecordBytes(r).size();
     n += 4;
-    const auto &changes = engine.ChangeLog();
-    for (size_t i = 0; i < changes.size(); ++i)
-        n += 5 + (changes[i].kind == ChangeLogEntry::Kind::Inserted ? 0 : 4 + log[i].size());
+    const size_t changes = engine.ChangeCount();
+    for (size_t i = 0; i < changes; ++i)
+        n += 5 + (engine.ChangeKind(i) == ChangeLogEntry::Kind::Inserted ? 0 : 4 + engine.ChangeBefore(i).size());
     return n + kTrailerSize;
 }
 
-}  // namespace
-
-uint64_t PacketSize(const TableEngine &engine) {
-    const RecordLayout layout(engine.Columns());
-    return SizeWithLog(engine, EncodeLog(engine, layout));
-}
-
 void WritePacket(const TableEngine &engine, PacketSink &sink) {
-    const RecordLayout layout(engine.Columns());
-    const std::vector<std::string> log = EncodeLog(engine, layout);
-    const uint64_t total = SizeWithLog(engine, log);
+    const uint64_t total = PacketSize(engine);
     Out out(sink, total);
     out.PutBytes(kMagic, sizeof kMagic);
     out.Put(kVersion);
@@ -149,14 +124,18 @@ void WritePacket(const TableEngine &engine, PacketSink &sink) {
         out.PutBytes(rec.data(), rec.size());
     }
 
-    const auto &changes = engine.ChangeLog();
-    out.Put(static_cast<uint32_t>(changes.size()));
-    for (size_t i = 0; i < changes.size(); ++i) {
-        out.Put(static_cast<uint8_t>(changes[i].kind));
-        out.Put(changes[i].rowId);
-        if (changes[i].kind == ChangeLogEntry::Kind::Inserted) continue;
-        out.Put(static_cast<uint32_t>(log[i].size()));
-        out.PutBytes(log[i].data(), log[i].size());
+    // A change keeps the record it replaced in the encoding rows have, so
+    // it goes out as it is.
+    const size_t changes = engine.ChangeCount();
+    out.Put(static_cast<uint32_t>(changes));
+    for (size_t i = 0; i < changes; ++i) {
+        const ChangeLogEntry::Kind kind = engine.ChangeKind(i);
+        out.Put(static_cast<uint8_t>(kind));
+        out.Put(engine.ChangeRowId(i));
+        if (kind == ChangeLogEntry::Kind::Inserted) continue;
+        const std::string_view rec = engine.ChangeBefore(i);
+        out.Put(static_cast<uint32_t>(rec.size()));
+        out.PutBytes(rec.data(), rec.size());
     }
     out.Finish();
 }

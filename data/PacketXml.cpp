@@ -185,9 +185,14 @@ void WritePacketXml(const TableEngine &engine, PacketSink &sink) {
         out << "</row>\n";
     }
     out << "</rows>\n<changes>\n";
-    for (const ChangeLogEntry &e : engine.ChangeLog()) {
-        out << "<change kind=\"" << KindName(e.kind) << "\" row=\"" << std::to_string(e.rowId) << "\">";
-        for (size_t c = 0; c < e.before.size() && c < cols.size(); ++c) WriteValue(out, cols[c], e.before[c]);
+    for (size_t i = 0; i < engine.ChangeCount(); ++i) {
+        const ChangeLogEntry::Kind kind = engine.ChangeKind(i);
+        out << "<change kind=\"" << KindName(kind) << "\" row=\"" << std::to_string(engine.ChangeRowId(i)) << "\">";
+        if (kind != ChangeLogEntry::Kind::Inserted) {
+            const auto *rec = reinterpret_cast<const uint8_t *>(engine.ChangeBefore(i).data());
+            for (int c = 0; c < static_cast<int>(cols.size()); ++c)
+                WriteValue(out, cols[c], DecodeValue(layout, rec, c));
+        }
         out << "</change>\n";
     }
     out << "</changes>\n</datapacket>\n";

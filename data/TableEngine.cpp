@@ -17,7 +17,8 @@ namespace {
 
 // Records live in large chunks that never move, so a row is one pointer and
 // a text can be handed out as a view. Rewriting a record appends its new
-// encoding; the old bytes stay until the table goes.
+// encoding; the old bytes stay until the table goes, so the change log keeps
+// a replaced or removed record as a pointer to them.
 class Arena {
 public:
     uint8_t *Allocate(size_t n) {
@@ -69,6 +70,7 @@ struct TableEngine::Impl {
         : columns(std::move(cols)), layout(columns), builder(layout),
           minDate(packet::kMinDbDate), maxDate(packet::kMaxDbDate) {
         for (const ColumnDesc &c : columns) kinds.push_back(KindBit(c.type));
+        marks.assign(columns.size(), 0);
     }
 
     std::vector<ColumnDesc> columns;
@@ -78,7 +80,13 @@ struct TableEngine::Impl {
     std::vector<const uint8_t *> rows;
     std::vector<uint32_t> ids;
     uint32_t nextId = 1;
-    std::vector<ChangeLogEntry> log;
+    struct Change {
+        const uint8_t *before;  // the record replaced or removed; none for an insert
+        uint32_t rowId;
+        ChangeLogEntry::Kind kind;
+    };
+    std::vector<Change> log;
+    std::vector<uint8_t> marks;  // per column, while WriteFields builds a record
     RecordBuilder builder;  // the row being loaded
     bool building = false;
     int32_t minDate, maxDate;
@@ -177,6 +185,66 @@ struct TableEngine::Impl {
         uint8_t *p = arena.Allocate(len);
         b.Finish(p);
         return p;
+    }
+    // A new record: old with the columns cols taking their values from
+    // values (checked by the caller). When no text changes its length the
+    // old record is copied whole and the changed slots and bytes are
+    // overwritten in place; otherwise the texts are laid out again.
+    const uint8_t *StorePatched(const uint8_t *old, const std::vector<int> &cols,
+                                const std::vector<FieldValue> &values) {
+        struct ClearMarks {
+            std::vector<uint8_t> &marks;
+            const std::vector<int> &cols;
+            ~ClearMarks() {
+                for (int c : cols) marks[c] = 0;
+            }
+        } clear{marks, cols};
+        for (int c : cols) marks[c] = 1;
+        const size_t oldLen = layout.RecordLength(old);
+        size_t len = oldLen;
+        bool sameSpans = true;
+        for (int v : layout.varCols) {
+            if (!marks[v]) continue;
+            const size_t was = layout.Bytes(old, v).size();
+            const size_t now = values[v].isNull ? 0 : values[v].s.size();
+            sameSpans = sameSpans && was == now;
+            len = len - was + now;
+        }
+        if (len > UINT32_MAX) Fail("A record cannot hold more than 4 GB");
+        uint8_t *p = arena.Allocate(len);
+        if (sameSpans) {
+            if (oldLen) std::memcpy(p, old, oldLen);
+            for (int v : layout.varCols) {
+                if (!marks[v] || values[v].isNull || values[v].s.empty()) continue;
+                const char *at = layout.Bytes(p, v).data();
+                std::memcpy(p + (at - reinterpret_cast<const char *>(p)), values[v].s.data(), values[v].s.size());
+            }
+        } else {
+            std::memcpy(p, old, layout.headerSize);
+            uint32_t at = layout.headerSize;
+            for (int v : layout.varCols) {
+                std::string_view bytes = layout.Bytes(old, v);
+                if (marks[v]) bytes = values[v].isNull ? std::string_view() : std::string_view(values[v].s);
+                if (!bytes.empty()) std::memcpy(p + at, bytes.data(), bytes.size());
+                at += static_cast<uint32_t>(bytes.size());
+                packet::StoreLE(p + layout.cols[v].offset, at);
+            }
+        }
+        for (int c : cols) {
+            if (!packet::IsVariable(columns[c].type)) {
+                packet::StoreFixed(layout, p, c, values[c]);
+                continue;
+            }
+            const auto bit = static_cast<uint8_t>(1u << (c & 7));
+            if (values[c].isNull) p[c >> 3] |= bit;
+            else p[c >> 3] &= static_cast<uint8_t>(~bit);
+        }
+        return p;
+    }
+    void CheckChange(size_t i) const {
+        if (i >= log.size())
+            Fail("Change number " + std::to_string(i + 1) + " is out of range: the log holds " +
+                 std::to_string(log.size()));
     }
     void CheckRoomForRow() const {
         if (rows.size() >= static_cast<size_t>(INT_MAX)) Fail("The table cannot hold more records");
@@ -323,12 +391,46 @@ void TableEngine::WriteRecord(int row, const std::vector<FieldValue> &values) {
     d_->CheckRow(row);
     CheckWidth(d_->columns, values);
     for (int c = 0; c < static_cast<int>(values.size()); ++c) VerifyField(c, values[c]);
-    ChangeLogEntry entry{ChangeLogEntry::Kind::Modified, d_->ids[row], Record(row)};
     RecordBuilder b(d_->layout);
     for (int c = 0; c < static_cast<int>(values.size()); ++c) b.SetValue(c, values[c]);
     RoomForOne(d_->log);
+    const uint8_t *before = d_->rows[row];
     d_->rows[row] = d_->Store(b);
-    d_->log.push_back(std::move(entry));
+    d_->log.push_back({before, d_->ids[row], ChangeLogEntry::Kind::Modified});
+}
+
+void TableEngine::WriteFields(int row, const std::vector<int> &cols, const std::vector<FieldValue> &values) {
+    d_->CheckRow(row);
+    CheckWidth(d_->columns, values);
+    for (int c : cols) {
+        d_->CheckColumn(c);
+        d_->Verify(c, values[c], true);
+    }
+    RoomForOne(d_->log);
+    const uint8_t *before = d_->rows[row];
+    // Nothing changed: the row keeps its record, which is also the one logged.
+    if (!cols.empty()) d_->rows[row] = d_->StorePatched(before, cols, values);
+    d_->log.push_back({before, d_->ids[row], ChangeLogEntry::Kind::Modified});
+}
+
+std::vector<int> TableEngine::ChangedFields(int row, const std::vector<FieldValue> &values) const {
+    d_->CheckRow(row);
+    CheckWidth(d_->columns, values);
+    const RecordLayout &layout = d_->layout;
+    const uint8_t *rec = d_->rows[row];
+    std::vector<int> changed;
+    for (int c = 0; c < static_cast<int>(values.size()); ++c) {
+        const FieldValue &v = values[c];
+        bool same;
+        if (packet::IsVariable(d_->columns[c].type)) {
+            const bool null = layout.IsNull(rec, c);
+            same = null == v.isNull && (null || layout.Bytes(rec, c) == v.s);
+        } else {
+            same = packet::HoldsFixed(layout, rec, c, v);
+        }
+        if (!same) changed.push_back(c);
+    }
+    return changed;
 }
 
 void TableEngine::InsertRecord(int row, const std::vector<FieldValue> &values) {
@@ -345,19 +447,55 @@ void TableEngine::InsertRecord(int row, const std::vector<FieldValue> &values) {
     const uint32_t id = d_->nextId++;
     d_->rows.insert(d_->rows.begin() + row, rec);
     d_->ids.insert(d_->ids.begin() + row, id);
-    d_->log.push_back(ChangeLogEntry{ChangeLogEntry::Kind::Inserted, id, {}});
+    d_->log.push_back({nullptr, id, ChangeLogEntry::Kind::Inserted});
 }
 
 void TableEngine::DeleteRecord(int row) {
     d_->CheckRow(row);
-    ChangeLogEntry entry{ChangeLogEntry::Kind::Deleted, d_->ids[row], Record(row)};
     RoomForOne(d_->log);
+    const Impl::Change change{d_->rows[row], d_->ids[row], ChangeLogEntry::Kind::Deleted};
     d_->rows.erase(d_->rows.begin() + row);
     d_->ids.erase(d_->ids.begin() + row);
-    d_->log.push_back(std::move(entry));
+    d_->log.push_back(change);
 }
 
-const std::vector<ChangeLogEntry> &TableEngine::ChangeLog() const { return d_->log; }
+size_t TableEngine::ChangeCount() const { return d_->log.size(); }
+
+ChangeLogEntry::Kind TableEngine::ChangeKind(size_t i) const {
+    d_->CheckChange(i);
+    return d_->log[i].kind;
+}
+
+uint32_t TableEngine::ChangeRowId(size_t i) const {
+    d_->CheckChange(i);
+    return d_->log[i].rowId;
+}
+
+std::string_view TableEngine::ChangeBefore(size_t i) const {
+    d_->CheckChange(i);
+    const Impl::Change &c = d_->log[i];
+    if (c.kind == ChangeLogEntry::Kind::Inserted) return {};
+    return {reinterpret_cast<const char *>(c.before), d_->layout.RecordLength(c.before)};
+}
+
+ChangeLogEntry TableEngine::Change(size_t i) const {
+    d_->CheckChange(i);
+    const Impl::Change &c = d_->log[i];
+    ChangeLogEntry e{c.kind, c.rowId, {}};
+    if (c.kind != ChangeLogEntry::Kind::Inserted) {
+        e.before.reserve(d_->columns.size());
+        for (int col = 0; col < static_cast<int>(d_->columns.size()); ++col)
+            e.before.push_back(packet::DecodeValue(d_->layout, c.before, col));
+    }
+    return e;
+}
+
+std::vector<ChangeLogEntry> TableEngine::ChangeLog() const {
+    std::vector<ChangeLogEntry> out;
+    out.reserve(d_->log.size());
+    for (size_t i = 0; i < d_->log.size(); ++i) out.push_back(Change(i));
+    return out;
+}
 
 size_t TableEngine::MemoryUsed() const {
     return sizeof(Impl) + d_->arena.Capacity() + d_->rows.capacity() * sizeof(d_->rows[0]) +
@@ -398,22 +536,29 @@ void TableEngine::SetNextRowId(uint32_t next) {
     d_->nextId = next;
 }
 
-void TableEngine::RestoreChangeLog(std::vector<ChangeLogEntry> log) {
-    for (const ChangeLogEntry &e : log) {
-        if (e.rowId == 0 || e.rowId >= d_->nextId) Fail("A change names a record id that was never given out");
-        switch (e.kind) {
-        case ChangeLogEntry::Kind::Inserted:
-            if (!e.before.empty()) Fail("The change of an inserted record cannot hold earlier values");
-            break;
-        case ChangeLogEntry::Kind::Modified:
-        case ChangeLogEntry::Kind::Deleted:
-            CheckWidth(d_->columns, e.before);
-            for (int c = 0; c < static_cast<int>(e.before.size()); ++c) d_->Verify(c, e.before[c], false);
-            break;
-        default: Fail("A change is of an unknown kind");
-        }
+void TableEngine::AppendChange(ChangeLogEntry::Kind kind, uint32_t rowId, std::string_view before) {
+    switch (kind) {
+    case ChangeLogEntry::Kind::Inserted:
+        if (!before.empty()) Fail("The change of an inserted record cannot hold earlier values");
+        break;
+    case ChangeLogEntry::Kind::Modified:
+    case ChangeLogEntry::Kind::Deleted: {
+        const std::string wrong =
+            d_->layout.Check(reinterpret_cast<const uint8_t *>(before.data()), before.size(), d_->columns);
+        if (!wrong.empty()) Fail(wrong);
+        break;
     }
-    d_->log = std::move(log);
+    default: Fail("A change is of an unknown kind");
+    }
+    if (rowId == 0 || rowId >= d_->nextId) Fail("A change names a record id that was never given out");
+    RoomForOne(d_->log);
+    const uint8_t *rec = nullptr;
+    if (kind != ChangeLogEntry::Kind::Inserted) {
+        uint8_t *p = d_->arena.Allocate(before.size());
+        if (!before.empty()) std::memcpy(p, before.data(), before.size());
+        rec = p;
+    }
+    d_->log.push_back({rec, rowId, kind});
 }
 
 std::string TableEngine::WritePacket() const {

@@ -39,7 +39,8 @@ struct FieldValue {
     bool operator==(const FieldValue &) const = default;
 };
 
-// A posted change of the change log.
+// A posted change of the change log, with the values before it decoded.
+// (The engine keeps the earlier record's encoding and decodes on request.)
 struct ChangeLogEntry {
     enum class Kind : uint8_t { Modified = 1, Inserted = 2, Deleted = 3 };
     Kind kind;
@@ -88,9 +89,26 @@ public:
     // WriteRecord stores a modified record and logs the change.
     void VerifyField(int col, const FieldValue &value) const;
     void WriteRecord(int row, const std::vector<FieldValue> &values);
+    // Stores a modified record that differs from the row only in the columns
+    // cols: values holds one value per column, of which only those in cols
+    // are verified and read; the others keep the row's encoding. Logged as
+    // WriteRecord logs. ChangedFields gives the columns whose value in
+    // values differs from the row's (a fixed-size value that cannot be
+    // stored counts as changed, so writing it is refused).
+    void WriteFields(int row, const std::vector<int> &cols, const std::vector<FieldValue> &values);
+    std::vector<int> ChangedFields(int row, const std::vector<FieldValue> &values) const;
     void InsertRecord(int row, const std::vector<FieldValue> &values);  // row == count appends
     void DeleteRecord(int row);
-    const std::vector<ChangeLogEntry> &ChangeLog() const;
+
+    // The change log, oldest first. Each change keeps the record it replaced
+    // or removed as its encoding (empty for an insert); ChangeLog decodes
+    // the whole log, Change one entry.
+    size_t ChangeCount() const;
+    ChangeLogEntry::Kind ChangeKind(size_t i) const;
+    uint32_t ChangeRowId(size_t i) const;
+    std::string_view ChangeBefore(size_t i) const;
+    ChangeLogEntry Change(size_t i) const;
+    std::vector<ChangeLogEntry> ChangeLog() const;
 
     // The data packet: columns, properties, rows, change log. ReadPacket
     // refuses (EDBClient) a packet of another version, a damaged or a
@@ -106,14 +124,15 @@ public:
 
     // For the packet writer and reader: a row's record in the encoding that
     // packets carry (data/PacketRecord.h), and restoring a table's ids and
-    // change log. AppendRecordBytes checks the record and raises EDBClient
-    // for one that does not fit the columns; ids must lie below NextRowId.
+    // change log. AppendRecordBytes and AppendChange check the record and
+    // raise EDBClient for one that does not fit the columns (an insert's
+    // change takes none); ids must lie below NextRowId.
     std::string_view RecordBytes(int row) const;
     void AppendRecordBytes(uint32_t rowId, std::string_view record);
     void ReserveRecords(size_t count);  // room for count rows, so loading does not regrow
     uint32_t NextRowId() const;
     void SetNextRowId(uint32_t next);
-    void RestoreChangeLog(std::vector<ChangeLogEntry> log);
+    void AppendChange(ChangeLogEntry::Kind kind, uint32_t rowId, std::string_view before);
 
     struct Impl;
 

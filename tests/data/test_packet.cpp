@@ -72,6 +72,25 @@ std::unique_ptr<TableEngine> OrderTable(int rows) {
     return e;
 }
 
+// An order list edited field by field: marks (same length), a longer
+// name, a date made null, a row edited twice and one edited then deleted.
+std::unique_ptr<TableEngine> EditedOrderTable() {
+    auto e = OrderTable(10);
+    for (int r = 0; r < 10; r += 2) {
+        auto values = e->Record(r);
+        values[6] = Str("Y");
+        e->WriteFields(r, {6}, values);
+    }
+    auto values = e->Record(3);
+    values[4] = Str("一個比較長的客戶名稱");
+    values[2] = Null();
+    e->WriteFields(3, {4, 2}, values);
+    values[5] = Str("");
+    e->WriteFields(3, {5}, values);
+    e->DeleteRecord(4);
+    return e;
+}
+
 struct Shape {
     const char *name;
     std::function<std::unique_ptr<TableEngine>()> make;
@@ -91,6 +110,7 @@ const Shape kShapes[] = {
     {"EveryTypeWithChanges", EveryTypeTable},
     {"ColumnsWithoutRows", [] { return OrderTable(0); }},
     {"OrderList", [] { return OrderTable(50); }},
+    {"OrderListEditedFieldByField", EditedOrderTable},
     {"NoColumns", [] { return std::make_unique<TableEngine>(std::vector<ColumnDesc>{}); }},
     {"NineColumnsOfNulls",
      [] {

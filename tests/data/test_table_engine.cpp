@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "Errors.h"
@@ -8,31 +9,35 @@
 
 namespace {
 
+void LoadRecord(TableEngine &engine, const std::vector<FieldValue> &r) {
+    engine.BeginRow();
+    engine.SetBytes(0, r[0].s.data(), r[0].s.size());
+    engine.SetInt(1, r[1].i);
+    engine.SetInt(2, r[2].i);
+    engine.SetInt(3, r[3].i);
+    engine.SetDouble(4, r[4].f);
+    engine.SetInt(5, r[5].i);
+    engine.SetDate(6, r[6].date);
+    engine.SetTime(7, r[7].time);
+    engine.SetTimeStamp(8, r[8].date, r[8].time);
+    engine.SetInt(9, r[9].i);
+    engine.SetBytes(10, r[10].s.data(), r[10].s.size());
+    engine.SetBytes(11, r[11].s.data(), r[11].s.size());
+    engine.EndRow();
+}
+
 // Three loaded rows of every type, the middle one all null.
+void LoadThreeRows(TableEngine &engine) {
+    LoadRecord(engine, EveryTypeRecord(0));
+    engine.BeginRow();
+    engine.EndRow();
+    LoadRecord(engine, EveryTypeRecord(2));
+}
+
 class TableEngineTest : public ::testing::Test {
 protected:
-    TableEngineTest() : engine(EveryTypeColumns()) {
-        Load(EveryTypeRecord(0));
-        engine.BeginRow();
-        engine.EndRow();
-        Load(EveryTypeRecord(2));
-    }
-    void Load(const std::vector<FieldValue> &r) {
-        engine.BeginRow();
-        engine.SetBytes(0, r[0].s.data(), r[0].s.size());
-        engine.SetInt(1, r[1].i);
-        engine.SetInt(2, r[2].i);
-        engine.SetInt(3, r[3].i);
-        engine.SetDouble(4, r[4].f);
-        engine.SetInt(5, r[5].i);
-        engine.SetDate(6, r[6].date);
-        engine.SetTime(7, r[7].time);
-        engine.SetTimeStamp(8, r[8].date, r[8].time);
-        engine.SetInt(9, r[9].i);
-        engine.SetBytes(10, r[10].s.data(), r[10].s.size());
-        engine.SetBytes(11, r[11].s.data(), r[11].s.size());
-        engine.EndRow();
-    }
+    TableEngineTest() : engine(EveryTypeColumns()) { LoadThreeRows(engine); }
+    void Load(const std::vector<FieldValue> &r) { LoadRecord(engine, r); }
     TableEngine engine;
 };
 
@@ -120,6 +125,117 @@ TEST_F(TableEngineTest, TextSizeCountsCharactersNotBytes) {
     EXPECT_EQ(engine.Text(0, 0), "一二三四五六七八九十");
 }
 
+// Writing only the changed fields: the row, its encoding and the change
+// logged must be exactly what a write of the whole record gives.
+struct FieldsCase {
+    const char *name;
+    int row;
+    std::vector<std::pair<int, FieldValue>> changes;
+};
+
+const FieldsCase kFieldsCases[] = {
+    {"OneNumber", 0, {{2, Int(42)}}},
+    {"TextOfTheSameLength", 0, {{0, Str("字9")}}},
+    {"LongerText", 0, {{0, Str("一二三四五六七八九十")}}},
+    {"ShorterMemo", 2, {{10, Str("short")}}},
+    {"TextToNull", 2, {{0, Null()}, {11, Null()}}},
+    {"TextToEmpty", 0, {{10, Str("")}}},
+    {"NullRowGetsValues", 1, {{0, Str("x")}, {6, Day(5)}, {8, Stamp(1, 2)}, {11, Str(std::string("\0b", 2))}}},
+    {"NumbersToNull", 0, {{1, Null()}, {4, Null()}, {8, Null()}, {9, Null()}}},
+    {"FixedAndTextTogether", 2, {{4, Dbl(-0.0)}, {10, Str(std::string(5000, 'n'))}, {9, Int(0)}, {3, Int(7)}}},
+    {"SameColumnTwice", 0, {{10, Str("abc")}, {10, Str("abc")}}},
+    {"Nothing", 0, {}},
+};
+
+class TableEngineWriteFields : public TableEngineTest, public ::testing::WithParamInterface<FieldsCase> {};
+
+TEST_P(TableEngineWriteFields, MatchesAWholeRecordWrite) {
+    const FieldsCase &c = GetParam();
+    const auto before = engine.Record(c.row);
+    auto values = before;
+    std::vector<int> cols;
+    for (const auto &[col, value] : c.changes) {
+        values[col] = value;
+        cols.push_back(col);
+    }
+    TableEngine whole(EveryTypeColumns());
+    LoadThreeRows(whole);
+    whole.WriteRecord(c.row, values);
+
+    // Columns outside cols are taken from the row, not from values.
+    auto given = values;
+    for (int col = 0; col < 12; ++col)
+        if (std::find(cols.begin(), cols.end(), col) == cols.end()) given[col] = Str("ignored");
+    engine.WriteFields(c.row, cols, given);
+
+    EXPECT_EQ(engine.Record(c.row), values);
+    EXPECT_EQ(engine.RecordBytes(c.row), whole.RecordBytes(c.row));
+    EXPECT_EQ(engine.ChangeLog(), whole.ChangeLog());
+    ASSERT_EQ(engine.ChangeCount(), 1u);
+    TableEngine untouched(EveryTypeColumns());
+    LoadThreeRows(untouched);
+    EXPECT_EQ(engine.ChangeBefore(0), untouched.RecordBytes(c.row));
+    for (int r = 0; r < 3; ++r)
+        if (r != c.row) EXPECT_EQ(engine.RecordBytes(r), whole.RecordBytes(r)) << r;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, TableEngineWriteFields, ::testing::ValuesIn(kFieldsCases),
+                         [](const auto &c) { return std::string(c.param.name); });
+
+TEST_F(TableEngineTest, EachWriteLogsTheRecordItReplaced) {
+    const auto loaded = engine.Record(0);
+    auto first = loaded;
+    first[0] = Str("a");
+    engine.WriteFields(0, {0}, first);
+    auto second = first;
+    second[0] = Str("bb");
+    second[2] = Int(1);
+    engine.WriteFields(0, {0, 2}, second);
+    engine.DeleteRecord(0);
+
+    using K = ChangeLogEntry::Kind;
+    ASSERT_EQ(engine.ChangeCount(), 3u);
+    EXPECT_EQ(engine.Change(0), (ChangeLogEntry{K::Modified, 1, loaded}));
+    EXPECT_EQ(engine.Change(1), (ChangeLogEntry{K::Modified, 1, first}));
+    EXPECT_EQ(engine.Change(2), (ChangeLogEntry{K::Deleted, 1, second}));
+    EXPECT_EQ(engine.ChangeKind(2), K::Deleted);
+    EXPECT_EQ(engine.ChangeRowId(1), 1u);
+}
+
+struct ChangedCase {
+    const char *name;
+    int row;
+    std::vector<std::pair<int, FieldValue>> changes;
+    std::vector<int> expected;
+};
+
+TEST_F(TableEngineTest, ChangedFieldsComparesWithTheStoredValues) {
+    const int32_t d0 = EveryTypeRecord(0)[6].date;
+    const ChangedCase cases[] = {
+        {"nothing", 0, {}, {}},
+        {"the same values again", 0, {{0, Str("字0")}, {6, Day(d0)}}, {}},
+        {"a number and a text", 0, {{2, Int(1)}, {10, Str("m")}}, {2, 10}},
+        {"a null row stays null", 1, {{0, Null()}}, {}},
+        {"empty text in a null field", 1, {{0, Str("")}}, {0}},
+        {"zero in a null number", 1, {{2, Int(0)}}, {2}},
+        {"a value made null", 0, {{9, Null()}, {11, Null()}}, {9, 11}},
+        {"minus zero for zero", 0, {{4, Dbl(-0.0)}}, {4}},
+        {"time of a time stamp", 2, {{8, Stamp(EveryTypeRecord(2)[8].date, 3)}}, {8}},
+        // the slot would hold the same bits; the value is not the stored one
+        {"a SmallInt past its width", 0, {{1, Int(-32768 + 65536)}}, {1}},
+        {"text in a number", 0, {{3, [] { auto v = EveryTypeRecord(0)[3]; v.s = "x"; return v; }()}}, {3}},
+    };
+    for (const ChangedCase &c : cases) {
+        auto values = engine.Record(c.row);
+        for (const auto &[col, value] : c.changes) values[col] = value;
+        EXPECT_EQ(engine.ChangedFields(c.row, values), c.expected) << c.name;
+    }
+    auto wide = engine.Record(0);
+    wide[1] = Int(-32768 + 65536);
+    EXPECT_THROW(engine.WriteFields(0, engine.ChangedFields(0, wide), wide), EDBClient);
+    EXPECT_EQ(engine.ChangeCount(), 0u);
+}
+
 struct Failure {
     const char *name;
     std::function<void(TableEngine &)> act;
@@ -175,6 +291,27 @@ const Failure kFailures[] = {
      "Field 'TS' cannot take a time past the end of the day"},
     {"TooFewValues", [](TableEngine &e) { e.WriteRecord(0, {Str("a")}); },
      "A record of 12 fields cannot take 1 values"},
+    {"FieldsTooFewValues", [](TableEngine &e) { e.WriteFields(0, {0}, {Str("a")}); },
+     "A record of 12 fields cannot take 1 values"},
+    {"FieldsColumnPastTheEnd", [](TableEngine &e) { e.WriteFields(0, {12}, EveryTypeRecord(0)); },
+     "Field number 13 is out of range (1 to 12)"},
+    {"FieldsRowPastTheEnd", [](TableEngine &e) { e.WriteFields(3, {}, EveryTypeRecord(0)); },
+     "Record number 4 is out of range (1 to 3)"},
+    {"FieldsTextTooLong",
+     [](TableEngine &e) {
+         auto rec = EveryTypeRecord(0);
+         rec[0] = TooMany();
+         e.WriteFields(0, {2, 0}, rec);
+     },
+     "Field 'S' is too long: it holds at most 10 characters, the value has 11"},
+    {"FieldsBrokenUtf8",
+     [](TableEngine &e) {
+         auto rec = EveryTypeRecord(0);
+         rec[10] = Str("a\xe5\xad");
+         e.WriteFields(0, {10}, rec);
+     },
+     "Field 'M' cannot take text that is not valid UTF-8"},
+    {"ChangePastTheEnd", [](TableEngine &e) { e.ChangeBefore(0); }, "Change number 1 is out of range: the log holds 0"},
     {"IntegerIntoText",
      [](TableEngine &e) {
          e.BeginRow();
