@@ -80,7 +80,8 @@ int TFormDulvane::FontPixelSizeFor(double dpi) {
     return MulDiv(kDesignedFontPixels, static_cast<int>(std::lround(dpi)), kDesignedDpi);
 }
 
-TFormDulvane::TFormDulvane(QWidget *parent, const TFormDulvaneSetup &setup) : QWidget(parent, Qt::Window) {
+TFormDulvane::TFormDulvane(QWidget *parent, const TFormDulvaneSetup &setup)
+    : QWidget(parent, Qt::Window), programFolder_(setup.programFolder) {
     setObjectName(QStringLiteral("FormDulvane"));
     setWindowTitle(QStringLiteral("訂單批次刪除"));
     setBackgroundRole(QPalette::Button);
@@ -379,7 +380,9 @@ void TFormDulvane::SetStatusText(const std::string &text) {
     LabelRecord->adjustSize();  // the status line grows with its text
 }
 
-std::string TFormDulvane::ExecutableFolder() const { return ::ExecutableFolder().toStdString(); }
+std::string TFormDulvane::ExecutableFolder() const {
+    return programFolder_.empty() ? ::ExecutableFolder().toStdString() : programFolder_;
+}
 
 std::tm TFormDulvane::LocalNow() const {
     const std::time_t now = std::time(nullptr);

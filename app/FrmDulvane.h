@@ -27,6 +27,7 @@ struct TFormDulvaneSetup {
     double dpi = 0;              // 0: the screen's dots per inch
     std::string connectionFile;  // empty: the usual connection file
     std::string driverFile;      // empty: the usual driver file
+    std::string programFolder;   // empty: the executable's folder (ends in "/")
 };
 
 class TFormDulvane : public QWidget, public OrderWindow {
@@ -109,6 +110,7 @@ private:
     void CreateControls();
     void SetUpGrid();
     void CreateDataComponents(const TFormDulvaneSetup &setup);
+    std::string programFolder_;  // where cds/ and the backups go
     TDataSetProvider *FindProvider(const std::string &name) const;
     void Unbind();
     void ApplyDisplayScaling(double dpi);

@@ -16,6 +16,7 @@
 #include "DateBox.h"
 #include "Errors.h"
 #include "FrmDulvane.h"
+#include "TempDir.h"
 #include "ModalAnswer.h"
 #include "WindowDatabase.h"
 #include "wwDBGrid.h"
@@ -232,9 +233,10 @@ TEST_F(ShownWindow, WideningGrowsOnlyTheGridPanel) {
 }
 
 TEST(MainWindowStart, AConnectionFailureLeavesTheConstructorWithoutNoticeOrFolder) {
-    const QString folder = ExecutableFolder() + QStringLiteral("cds");
-    QDir().rmdir(folder);
-    const bool hadFolder = QDir(folder).exists();
+    TempDir programDir;  // of its own: other window tests make cds beside the test program
+    TFormDulvaneSetup setup = BrokenWindowSetup();
+    setup.programFolder = programDir.path() + "/";
+    const QString folder = QString::fromStdString(setup.programFolder) + QStringLiteral("cds");
     bool shown = false;
     QTimer guard;  // closes a wrongly shown dialog; gone with the test
     guard.setSingleShot(true);
@@ -246,21 +248,24 @@ TEST(MainWindowStart, AConnectionFailureLeavesTheConstructorWithoutNoticeOrFolde
     });
     guard.start(0);
     try {
-        TFormDulvane form(nullptr, BrokenWindowSetup());
+        TFormDulvane form(nullptr, setup);
         ADD_FAILURE() << "the window was made without its database";
     } catch (const EDatabaseError &failure) {
         EXPECT_FALSE(failure.Message().empty());
     }
     EXPECT_FALSE(shown);
-    EXPECT_EQ(QDir(folder).exists(), hadFolder);
+    EXPECT_FALSE(QDir(folder).exists());
 }
 
 TEST(MainWindowStart, MakesTheBackupFolderBesideTheProgramOnceWithANotice) {
-    const QString folder = ExecutableFolder() + QStringLiteral("cds");
-    QDir().rmdir(folder);  // only an empty one; a folder with backups stays
-    if (QDir(folder).exists()) GTEST_SKIP() << "a cds folder with files is in the way";
+    // A program folder of the test's own: other window tests running at the
+    // same time make cds beside the test program.
+    TempDir programDir;
+    TFormDulvaneSetup setup = WindowSetup();
+    setup.programFolder = programDir.path() + "/";
+    const QString folder = QString::fromStdString(setup.programFolder) + QStringLiteral("cds");
 
-    TFormDulvane form(nullptr, WindowSetup());
+    TFormDulvane form(nullptr, setup);
     SeenDialog notice;
     bool windowVisibleDuringNotice = true;
     AnswerNextModal([&](QWidget *dialog) {
@@ -290,7 +295,7 @@ TEST(MainWindowStart, MakesTheBackupFolderBesideTheProgramOnceWithANotice) {
     guard.start(0);
     form.hide();
     form.show();
-    TFormDulvane second(nullptr, WindowSetup());
+    TFormDulvane second(nullptr, setup);
     second.show();
     EXPECT_FALSE(again.seen);
     form.close();
