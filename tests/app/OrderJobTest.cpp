@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLockFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -80,11 +79,12 @@ private:
     QTimer timer_;
 };
 
-// The backup files a test's window writes beside the test program, found
+// The backup files a test's window writes into its program folder, found
 // as the files that were not there at the start, and removed at the end.
 class NewBackupFiles {
 public:
-    NewBackupFiles() : folder_(ExecutableFolder() + QStringLiteral("cds")), before_(Entries()) {}
+    explicit NewBackupFiles(const QString &programFolder)
+        : folder_(programFolder + QStringLiteral("cds")), before_(Entries()) {}
     ~NewBackupFiles() {
         for (const QString &name : Entries())
             if (!before_.contains(name)) QFile::remove(folder_ + QLatin1Char('/') + name);
@@ -118,22 +118,20 @@ std::set<std::string> FirstColumn(const Rows &rows) {
     return values;
 }
 
-// A shown window on a database of its own, with a few hundred orders. The
-// backups of every window go to the one folder beside the test program and
-// are named by the second, so test processes running side by side take
-// turns.
+// A shown window on a database of its own, with a few hundred orders, and a
+// program folder of its own for its backups (they are named by the second,
+// so windows of tests running side by side must not share one).
 class OrderJob : public ::testing::Test {
 protected:
     void SetUp() override {
-        backupFolderTurn.setStaleLockTime(0);
-        ASSERT_TRUE(backupFolderTurn.tryLock(60000)) << "another test kept the backup folder";
         database = MakeTestDatabase(dir, kOrders);
         WriteConfigFiles(dir.path(), database);
         TFormDulvaneSetup setup;
         setup.dpi = 96;
         setup.connectionFile = dir.file("connections.ini");
         setup.driverFile = dir.file("drivers.ini");
-        QDir().mkpath(ExecutableFolder() + QStringLiteral("cds"));  // no folder notice
+        setup.programFolder = dir.path() + "/";
+        QDir().mkpath(ProgramFolder() + QStringLiteral("cds"));  // no folder notice
         form = std::make_unique<TFormDulvane>(nullptr, setup);
         form->show();
         QApplication::setActiveWindow(form.get());
@@ -163,7 +161,8 @@ protected:
     Rows Select(const std::string &sql) const { return QueryRows(database, sql); }
     int64_t Count(const std::string &sql) const { return CountRows(database, sql); }
 
-    QLockFile backupFolderTurn{ExecutableFolder() + QStringLiteral("order-job-test.lock")};
+    QString ProgramFolder() const { return QString::fromStdString(dir.path() + "/"); }
+
     TempDir dir;
     std::string database;
     std::unique_ptr<TFormDulvane> form;
@@ -216,7 +215,7 @@ TEST_F(OrderJob, ListTickAllThenDeleteWithBackupAfterOneRefusal) {
     EXPECT_EQ(static_cast<int64_t>(Select(listedLines).size()), listedLineCount);
 
     // Yes, and Yes to the backup first.
-    NewBackupFiles files;
+    NewBackupFiles files(ProgramFolder());
     {
         DialogAnswers answers({QStringLiteral("Yes"), QStringLiteral("Yes"), QString()});
         Click(form->SpeedButton3);
@@ -273,7 +272,7 @@ TEST_F(OrderJob, TickedOrdersTheChangedBoxesNoLongerCoverStayWhenBackedUp) {
     const int64_t linesBefore = Count("SELECT COUNT(*) FROM ORDER_SUB");
     const int64_t linesToGo = Count("SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID IN (SELECT MASTERBILLID"
                                     " FROM ORDER_MASTER WHERE " + listedFilter + " AND " + backupFilter + ")");
-    NewBackupFiles files;
+    NewBackupFiles files(ProgramFolder());
     {
         DialogAnswers answers({QStringLiteral("Yes"), QStringLiteral("Yes"), QString(), QString()});
         Click(form->SpeedButton3);
