@@ -11,6 +11,8 @@
 #include "DriverErrors.h"
 #include "FbClient.h"
 
+class LiftedStatements;
+
 // Something that holds Firebird objects of the attachment and must let go of
 // them before the attachment is detached.
 class AttachmentUser {
@@ -23,13 +25,15 @@ protected:
     ~AttachmentUser() = default;
 };
 
-struct ConnectionState {
+struct ConnectionState : std::enable_shared_from_this<ConnectionState> {
     std::shared_ptr<const FbClient> client;
     ConnectionOptions options;
     Firebird::IAttachment *attachment = nullptr;
     Firebird::ITransaction *explicitTransaction = nullptr; // from beginTransaction()
     std::vector<unsigned char> tpb;                        // built at connect
     std::vector<AttachmentUser *> users;
+    // Made on first use; after users, so it is gone before them.
+    std::shared_ptr<LiftedStatements> liftedStatements;
 
     bool connected() const { return attachment != nullptr; }
     // Fails with "not connected" unless attached.

@@ -1,6 +1,8 @@
 #pragma once
 // A command: one prepared statement, executed as often as asked.
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "ConnectionState.h"
 #include "SqlDriver.h"
@@ -20,11 +22,17 @@ public:
 
 private:
     void ReleaseBeforeDetach() override;
+    bool PrepareLifted(const std::string &sql);
     SQLStatus ExecuteWithoutCursor(FbStatus &status);
+    // The lifted literals as a message of text values for the statement.
+    Firebird::IMessageMetadata *LiftedValues(FbStatus &status, std::vector<unsigned char> &buffer);
 
     std::shared_ptr<ConnectionState> state_;
     std::shared_ptr<StatementHandle> statement_;
     bool hasCursor_ = false;
+    // Set when statement_ is a lifted one: the literals it runs with.
+    std::vector<std::string> liftedValues_;
+    bool lifted_ = false;
     int64_t rowsAffected_ = 0;
     int32_t rowSetSize_ = 20;
 };

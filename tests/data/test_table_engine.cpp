@@ -175,8 +175,11 @@ TEST_P(TableEngineWriteFields, MatchesAWholeRecordWrite) {
     TableEngine untouched(EveryTypeColumns());
     LoadThreeRows(untouched);
     EXPECT_EQ(engine.ChangeBefore(0), untouched.RecordBytes(c.row));
-    for (int r = 0; r < 3; ++r)
-        if (r != c.row) EXPECT_EQ(engine.RecordBytes(r), whole.RecordBytes(r)) << r;
+    for (int r = 0; r < 3; ++r) {
+        if (r != c.row) {
+            EXPECT_EQ(engine.RecordBytes(r), whole.RecordBytes(r)) << r;
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TableEngineWriteFields, ::testing::ValuesIn(kFieldsCases),
