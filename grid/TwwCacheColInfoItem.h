@@ -9,6 +9,7 @@ struct TwwCacheColInfoItem {
     QWidget *control = nullptr;  // the control a custom-control kind names
     QString controlType;         // the kind ("CheckBox", ...) or empty
     QString parameters;          // the parameter text after the kind
+    QString checkedValue;        // a check box's text for ticked
     bool alwaysShow = false;     // "T" as second parameter of a custom-control kind
     // Whether the column's first data cell had a white background at the
     // last paint; picks silver or 3D column lines.

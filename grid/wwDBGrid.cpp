@@ -10,6 +10,7 @@
 #include "DataSource.h"
 #include "GridDataLink.h"
 #include "IndicatorImages.h"
+#include "ThumbScrollBar.h"
 
 TwwCustomDBGrid::TwwCustomDBGrid(QWidget *parent)
     : QAbstractScrollArea(parent), dataLink_(std::make_unique<TwwGridDataLink>(this)) {
@@ -20,6 +21,7 @@ TwwCustomDBGrid::TwwCustomDBGrid(QWidget *parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAttribute(Qt::WA_NoSystemBackground);
     viewport()->setAutoFillBackground(false);
+    setVerticalScrollBar(new wwgrid::ThumbScrollBar(Qt::Vertical, this));
     // The bars are set by the grid itself: the vertical one only once a
     // result set has been open, the horizontal one when columns do not fit.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

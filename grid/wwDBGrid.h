@@ -4,6 +4,7 @@
 // the grid's data link keeps in the result set.
 #include <QAbstractScrollArea>
 #include <QFont>
+#include <QPixmap>
 #include <QRegion>
 #include <QStringList>
 #include <memory>
@@ -246,6 +247,7 @@ private:
     int lastPaintCells_ = 0;
     int paintCount_ = 0;
     QRegion lastPaintRegion_;
+    QPixmap picture_;  // off-screen picture of the client area, see paintEvent
 };
 
 class TwwDBGrid : public TwwCustomDBGrid {

@@ -136,6 +136,7 @@ void TwwCustomDBGrid::ComputeColumnWidths() {
         TwwCacheColInfoItem &item = cacheColInfo_[size_t(i + 1)];
         item.controlType = info.kind;
         item.parameters = info.params;
+        item.checkedValue = wwgrid::PaintCheckedValue(info);
         item.alwaysShow = info.params.section(QLatin1Char(';'), 1, 1) == QLatin1String("T") &&
                           !info.kind.isEmpty() && info.kind != QLatin1String("CheckBox");
     }

@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QStyle>
 #include <QStyleOptionHeader>
+#include <QVarLengthArray>
 
 #include "CheckBoxPainter.h"
 #include "ClientDataSet.h"
@@ -24,13 +25,23 @@ const QColor kBlack(0, 0, 0);
 
 bool IsWhite(const QColor &c) { return (c.rgb() & 0xFFFFFF) == 0xFFFFFF; }
 
-void DrawHLine(QPainter &p, const QColor &color, int x1, int x2, int y) {
-    p.setPen(color);
-    p.drawLine(x1, y, x2, y);
+// Grid lines are straight and one pixel wide: a line is the row or column of
+// pixels from one end to the other, both ends included, which a solid fill of
+// that one-pixel rectangle sets exactly (a line drawn with a pen costs many
+// times as much). Only the piece inside the area being painted is filled: a
+// repaint after a one-row scroll covers a band a row high, and the lines of
+// the rest of the grid would only be thrown away.
+void DrawHLine(QPainter &p, const QColor &color, int x1, int x2, int y, const QRect &area) {
+    if (y < area.top() || y > area.bottom()) return;
+    const int from = std::max(std::min(x1, x2), area.left());
+    const int to = std::min(std::max(x1, x2), area.right());
+    if (from <= to) p.fillRect(QRect(from, y, to - from + 1, 1), color);
 }
-void DrawVLine(QPainter &p, const QColor &color, int x, int y1, int y2) {
-    p.setPen(color);
-    p.drawLine(x, y1, x, y2);
+void DrawVLine(QPainter &p, const QColor &color, int x, int y1, int y2, const QRect &area) {
+    if (x < area.left() || x > area.right()) return;
+    const int from = std::max(std::min(y1, y2), area.top());
+    const int to = std::min(std::max(y1, y2), area.bottom());
+    if (from <= to) p.fillRect(QRect(x, from, 1, to - from + 1), color);
 }
 
 // Right edge in the platform's sense: one past the last pixel.
@@ -71,6 +82,13 @@ struct TwwCustomDBGrid::PaintContext {
     QColor titleColor;  // fixed cells
     QColor light;
     QColor dark;
+    QColor text;
+    QColor highlight;
+    QColor highlightedText;
+    int textHeight = 0;       // of the grid's font
+    int titleTextHeight = 0;  // of the title font
+    QRegion region;           // what this paint covers
+    QRect bounds;             // its bounding rectangle
     int cells = 0;
 };
 
@@ -82,27 +100,44 @@ void TwwCustomDBGrid::paintEvent(QPaintEvent *event) {
     if (options_.testFlag(dgRowLines)) region += region.translated(0, -1);
     region &= viewport()->rect();
 
+    // Only the region's bounding box is painted: a small repaint (the cursor
+    // moved, a scroll uncovered a row) then costs no more than its cells.
+    const QRect bounds = region.boundingRect();
+    if (bounds.isEmpty()) return;
+
     PaintContext ctx;
     ctx.open = DataActive();
     ctx.titlesThemed = TitlesThemed();
     ctx.checksThemed = CheckBoxesThemed();
     ctx.focused = hasFocus();
+    const QPalette &pal = palette();
     ctx.color = Color();
     ctx.titleColor = TitleColor();
-    ctx.light = palette().color(QPalette::Light);
-    ctx.dark = palette().color(QPalette::Dark);
-
-    // The off-screen picture covers the region's bounding box only: a small
-    // repaint (the cursor moved) then costs no full-size bitmap.
-    const QRect bounds = region.boundingRect();
-    if (bounds.isEmpty()) return;
+    ctx.light = pal.color(QPalette::Light);
+    ctx.dark = pal.color(QPalette::Dark);
+    ctx.text = pal.color(QPalette::Text);
+    ctx.highlight = pal.color(QPalette::Highlight);
+    ctx.highlightedText = pal.color(QPalette::HighlightedText);
+    ctx.textHeight = QFontMetrics(font()).height();
+    ctx.titleTextHeight = QFontMetrics(TitleFont()).height();
+    ctx.region = region;
+    ctx.bounds = bounds;
+    // The picture is kept from paint to paint: a new bitmap, and a new paint
+    // engine for it, on every paint cost more than painting a row.
     const qreal dpr = viewport()->devicePixelRatioF();
-    QPixmap picture(bounds.size() * dpr);
-    picture.setDevicePixelRatio(dpr);
+    const QSize pictureSize = viewport()->size() * dpr;
+    if (picture_.size() != pictureSize || picture_.devicePixelRatio() != dpr) {
+        picture_ = QPixmap(pictureSize);
+        picture_.setDevicePixelRatio(dpr);
+    }
     {
-        QPainter p(&picture);
-        p.translate(-bounds.topLeft());
-        p.setClipRegion(region);
+        QPainter p(&picture_);
+        // Clipped to the bounding box, not to the region: only the region
+        // reaches the screen, and what a pixel there ends up as does not
+        // depend on what is drawn beside it. Drawing clipped to a region of
+        // several rectangles (the band a scroll uncovered and the cursor's
+        // cells) costs far more for every piece of text than a rectangle.
+        p.setClipRect(bounds);
         const QRect client = viewport()->rect();
         if (ctx.open) {
             for (const QRect &r : region) p.fillRect(r, ctx.color);
@@ -120,9 +155,11 @@ void TwwCustomDBGrid::paintEvent(QPaintEvent *event) {
         }
         PaintFocusOutline(p, ctx);
     }
+    // The platform clips a paint to the area it asked for, which the region
+    // holds; the rest of the bounding box is never copied.
     QPainter window(viewport());
-    window.setClipRegion(region);
-    window.drawPixmap(bounds.topLeft(), picture);
+    window.drawPixmap(QPointF(bounds.topLeft()), picture_,
+                      QRectF(QPointF(bounds.topLeft()) * dpr, QSizeF(bounds.size()) * dpr));
 
     lastPaintCells_ = ctx.cells;
     lastPaintRegion_ = region;
@@ -133,7 +170,9 @@ void TwwCustomDBGrid::PaintCells(QPainter &p, const QRegion &region, PaintContex
     const int lastCol = geom_.LastVisibleCol();
     const int lastRow = ctx.open ? RowCount() - 1 : 0;
     for (int row = 0; row <= lastRow; ++row) {
-        if (geom_.RowTop(row) >= geom_.clientHeight) break;
+        const int top = geom_.RowTop(row);
+        if (top >= geom_.clientHeight || top > ctx.bounds.bottom()) break;
+        if (top + geom_.RowHeightOf(row) < ctx.bounds.top()) continue;  // wholly above, gap included
         for (int col = 0; col <= lastCol; ++col) {
             if (col > 0 && col < geom_.leftCol) col = geom_.leftCol;
             const QRect rect = geom_.CellRect(col, row);
@@ -163,17 +202,23 @@ void TwwCustomDBGrid::PaintTitleCell(QPainter &p, int col, const QRect &rect, co
         p.fillRect(rect.adjusted(-1, 0, 0, 0), ctx.titleColor);
     }
     if (col == 0 || !ctx.open) return;
-    const QStringList lines = Column(col - 1).DisplayLabel().split(QLatin1Char('~'));
-    const int shown = std::min<int>(int(lines.size()), titleLines_);
-    const QFont font = TitleFont();
-    const QFontMetrics metrics(font);
     Qt::Alignment align = Qt::AlignLeft;
     if (titleAlignment_ == TwwTitleAlignment::taRightJustify) align = Qt::AlignRight;
     if (titleAlignment_ == TwwTitleAlignment::taCenter) align = Qt::AlignHCenter;
-    const int offset = wwgrid::TitleTextOffset(rect.height(), metrics.height(), shown);
+    // Each line is drawn clipped to its part of the text rectangle, which
+    // starts at or below the cell's top (the title row holds all its lines
+    // and 4 pixels more) and ends above its bottom pixel row. A repaint that
+    // touches only that row or the gaps (the first data row scrolled in)
+    // needs no text, nor the label looked up.
+    if (!ctx.region.intersects(TextRect(rect, align, rect.top(), BottomOf(rect) - 1))) return;
+    const QStringList lines = Column(col - 1).DisplayLabel().split(QLatin1Char('~'));
+    const int shown = std::min<int>(int(lines.size()), titleLines_);
+    const int offset = wwgrid::TitleTextOffset(rect.height(), ctx.titleTextHeight, shown);
     const QRect textRect = TextRect(rect, align, rect.top() + offset, BottomOf(rect) - 1);
+    const QFont font = TitleFont();
+    const QFontMetrics metrics(font);
     p.setFont(font);
-    p.setPen(palette().color(QPalette::Text));
+    p.setPen(ctx.text);
     for (int i = 0; i < shown; ++i) {
         const QRect lineRect = textRect.adjusted(0, i * metrics.height(), 0, 0);
         const QString text = metrics.elidedText(lines[i], Qt::ElideRight, lineRect.width());
@@ -200,7 +245,9 @@ void TwwCustomDBGrid::PaintIndicatorCell(QPainter &p, int row, const QRect &rect
     }
     const int x = (RightOf(rect) - 6) / 2 + 1;
     const int y = (2 * rect.top() + geom_.rowHeight - 11) / 2;
-    p.drawPixmap(x, y, wwgrid::IndicatorImages::Glyph(glyph));
+    const QPixmap &image = wwgrid::IndicatorImages::Glyph(glyph);
+    if (ctx.region.intersects(QRect(QPoint(x, y), image.size() / image.devicePixelRatio())))
+        p.drawPixmap(x, y, image);
 }
 
 bool TwwCustomDBGrid::CellHighlighted(int col, int row) const {
@@ -215,26 +262,28 @@ QString TwwCustomDBGrid::CellText(int col, int row) const {
 
 void TwwCustomDBGrid::PaintTextCell(QPainter &p, int col, int row, const QRect &rect, const PaintContext &ctx) {
     const bool highlighted = CellHighlighted(col, row);
-    const QColor background = highlighted ? palette().color(QPalette::Highlight) : ctx.color;
+    const QColor background = highlighted ? ctx.highlight : ctx.color;
     if (highlighted) p.fillRect(rect, background);
     TField *field = ColumnField(col);
     const Qt::Alignment align = field ? HorizontalAlignment(field->Alignment()) : Qt::AlignLeft;
     const QRect textRect = TextRect(rect, align, rect.top() + 2, BottomOf(rect) - 1);
-    const QFontMetrics metrics(font());
-    int flags = int(align | Qt::AlignTop);
-    // Word break is asked for, but a rectangle that cannot hold a second line
-    // (one line plus the borders and 3 pixels fills it) keeps one line.
-    if (options_.testFlag(dgWordWrap) && metrics.height() + 2 + 3 < textRect.height())
-        flags |= Qt::TextWordWrap;
-    else
-        flags |= Qt::TextSingleLine;
-    const QString text = CellText(col, row);
-    if (!text.isEmpty()) {
-        // Drawing text in a rectangle clips it there: long text is cut off
-        // at the cell's right edge.
-        p.setFont(font());
-        p.setPen(palette().color(highlighted ? QPalette::HighlightedText : QPalette::Text));
-        p.drawText(textRect, flags, text);
+    // Drawing text in a rectangle clips it there (long text is cut off at the
+    // cell's right edge), so a repaint that misses the rectangle, such as the
+    // line below a row next to one that scrolled in, needs no text at all.
+    if (ctx.region.intersects(textRect)) {
+        int flags = int(align | Qt::AlignTop);
+        // Word break is asked for, but a rectangle that cannot hold a second
+        // line (one line plus the borders and 3 pixels fills it) keeps one line.
+        if (options_.testFlag(dgWordWrap) && ctx.textHeight + 2 + 3 < textRect.height())
+            flags |= Qt::TextWordWrap;
+        else
+            flags |= Qt::TextSingleLine;
+        const QString text = CellText(col, row);
+        if (!text.isEmpty()) {
+            p.setFont(font());
+            p.setPen(highlighted ? ctx.highlightedText : ctx.text);
+            p.drawText(textRect, flags, text);
+        }
     }
     PaintRowLine(p, col, row, rect, background, highlighted, ctx);
 }
@@ -242,19 +291,22 @@ void TwwCustomDBGrid::PaintTextCell(QPainter &p, int col, int row, const QRect &
 void TwwCustomDBGrid::PaintCheckBoxCell(QPainter &p, int col, int row, const QRect &rect,
                                         const PaintContext &ctx) {
     const bool highlighted = CellHighlighted(col, row);
-    const QColor background = highlighted ? palette().color(QPalette::Highlight) : ctx.color;
+    const QColor background = highlighted ? ctx.highlight : ctx.color;
     if (highlighted) p.fillRect(rect, background);
-    const TwwCacheColInfoItem &info = CacheColInfo(col);
-    wwgrid::CheckBoxLook look;
-    look.checked = wwgrid::IsCheckedText(CellText(col, row), wwgrid::PaintCheckedValue({info.controlType, info.parameters}));
-    look.enabled = !Column(col - 1).ReadOnly();
-    const int left = (rect.left() + RightOf(rect) - 10) / 2;
-    const int top = (rect.top() + BottomOf(rect) - 10) / 2;
-    const QRect square(left - 1, top - 1, 13, 13);
-    if (ctx.checksThemed)
-        wwgrid::DrawThemedCheckBox(p, square, look, this);
-    else
-        wwgrid::DrawClassicCheckBox(p, square, look, palette());
+    // The box stays inside the cell: a repaint of only the cell's gaps needs
+    // its row line alone.
+    if (ctx.region.intersects(rect)) {
+        wwgrid::CheckBoxLook look;
+        look.checked = wwgrid::IsCheckedText(CellText(col, row), CacheColInfo(col).checkedValue);
+        look.enabled = !Column(col - 1).ReadOnly();
+        const int left = (rect.left() + RightOf(rect) - 10) / 2;
+        const int top = (rect.top() + BottomOf(rect) - 10) / 2;
+        const QRect square(left - 1, top - 1, 13, 13);
+        if (ctx.checksThemed)
+            wwgrid::DrawThemedCheckBox(p, square, look, this);
+        else
+            wwgrid::DrawClassicCheckBox(p, square, look, palette());
+    }
     PaintRowLine(p, col, row, rect, background, highlighted, ctx);
 }
 
@@ -265,10 +317,10 @@ void TwwCustomDBGrid::PaintRowLine(QPainter &p, int col, int row, const QRect &r
     if (!options_.testFlag(dgRowLines)) return;
     const int below = BottomOf(rect);
     if (lineStyle_ == TwwGridLineStyle::glsSingle || white) {
-        DrawHLine(p, kSilver, rect.left(), RightOf(rect), below);
+        DrawHLine(p, kSilver, rect.left(), RightOf(rect), below, ctx.bounds);
     } else {
-        DrawHLine(p, ctx.dark, rect.left(), RightOf(rect), below);
-        DrawHLine(p, ctx.light, rect.left(), rect.right(), rect.top());
+        DrawHLine(p, ctx.dark, rect.left(), RightOf(rect), below, ctx.bounds);
+        DrawHLine(p, ctx.light, rect.left(), rect.right(), rect.top(), ctx.bounds);
     }
 }
 
@@ -279,23 +331,26 @@ void TwwCustomDBGrid::PaintPadArea(QPainter &p, const PaintContext &ctx) {
     if (geom_.LastVisibleCol() != last) return;
     const int left = RightOf(geom_.CellRect(last, 0)) + 1;
     if (left >= geom_.clientWidth) return;
-    p.fillRect(EdgeRect(left, 0, geom_.clientWidth, geom_.clientHeight), ctx.titleColor);
-    DrawVLine(p, ctx.light, left, 0, geom_.clientHeight - 1);
+    const QRect pad = EdgeRect(left, 0, geom_.clientWidth, geom_.clientHeight) & ctx.bounds;
+    if (!pad.isEmpty()) p.fillRect(pad, ctx.titleColor);
+    DrawVLine(p, ctx.light, left, 0, geom_.clientHeight - 1, ctx.bounds);
 }
 
 // Raised title cells: light top and left, black right and bottom.
 void TwwCustomDBGrid::PaintTitleLines(QPainter &p, const PaintContext &ctx) {
     if (ctx.titlesThemed) return;
-    const int lastCol = geom_.LastVisibleCol();
     const int bottom = geom_.titleHeight;  // the gap below the title row
+    if (ctx.bounds.top() > bottom) return;
+    const int lastCol = geom_.LastVisibleCol();
+    const QRect &area = ctx.bounds;
     for (int col = 0; col <= lastCol; ++col) {
         if (col > 0 && col < geom_.leftCol) col = geom_.leftCol;
         const QRect rect = geom_.CellRect(col, 0);
         const int right = col == ColCount() - 1 ? geom_.clientWidth - 1 : rect.right();
-        DrawHLine(p, ctx.light, rect.left(), right, 0);
-        DrawVLine(p, ctx.light, rect.left(), 0, rect.bottom());
-        DrawVLine(p, kBlack, RightOf(rect), 0, bottom);
-        DrawHLine(p, kBlack, rect.left() - 1, RightOf(rect), bottom);
+        DrawHLine(p, ctx.light, rect.left(), right, 0, area);
+        DrawVLine(p, ctx.light, rect.left(), 0, rect.bottom(), area);
+        DrawVLine(p, kBlack, RightOf(rect), 0, bottom, area);
+        DrawHLine(p, kBlack, rect.left() - 1, RightOf(rect), bottom, area);
     }
 }
 
@@ -303,17 +358,19 @@ void TwwCustomDBGrid::PaintIndicatorLines(QPainter &p, const PaintContext &ctx) 
     const int lastRow = geom_.LastFullyVisibleRow();
     const int bottom = BottomOf(geom_.CellRect(0, lastRow));  // gap below the last full row
     const int right = geom_.colWidths[0] - 1;
+    const QRect &area = ctx.bounds;
+    if (area.left() > right + 2) return;  // all of them lie left of the repaint
     if (!ctx.titlesThemed) {
-        DrawHLine(p, ctx.light, 0, right, geom_.titleHeight + 1);
+        DrawHLine(p, ctx.light, 0, right, geom_.titleHeight + 1, area);
         for (int row = 1; row <= lastRow; ++row) {
             const int gap = BottomOf(geom_.CellRect(0, row));
-            DrawHLine(p, kBlack, 0, right, gap);
-            DrawHLine(p, ctx.light, 0, right, gap + 1);
+            DrawHLine(p, kBlack, 0, right, gap, area);
+            DrawHLine(p, ctx.light, 0, right, gap + 1, area);
         }
     }
-    DrawVLine(p, kBlack, right + 1, geom_.titleHeight, bottom);
-    DrawVLine(p, ctx.light, right + 2, geom_.titleHeight, bottom);
-    DrawVLine(p, ctx.light, 0, 0, bottom);
+    DrawVLine(p, kBlack, right + 1, geom_.titleHeight, bottom, area);
+    DrawVLine(p, ctx.light, right + 2, geom_.titleHeight, bottom, area);
+    DrawVLine(p, ctx.light, 0, 0, bottom, area);
 }
 
 void TwwCustomDBGrid::PaintColumnLines(QPainter &p, const PaintContext &ctx) {
@@ -322,10 +379,10 @@ void TwwCustomDBGrid::PaintColumnLines(QPainter &p, const PaintContext &ctx) {
     for (int col = geom_.leftCol; col < ColCount(); ++col) {
         const int x = RightOf(geom_.CellRect(col, 0));
         if (lineStyle_ == TwwGridLineStyle::glsSingle || CacheColInfo(col).whiteBackground) {
-            DrawVLine(p, kSilver, x, geom_.titleHeight, bottom);
+            DrawVLine(p, kSilver, x, geom_.titleHeight, bottom, ctx.bounds);
         } else {
-            DrawVLine(p, ctx.dark, x, geom_.titleHeight, bottom);
-            DrawVLine(p, ctx.light, x + 1, geom_.titleHeight, bottom);
+            DrawVLine(p, ctx.dark, x, geom_.titleHeight, bottom, ctx.bounds);
+            DrawVLine(p, ctx.light, x + 1, geom_.titleHeight, bottom, ctx.bounds);
         }
         if (x >= geom_.clientWidth) break;
     }
@@ -336,21 +393,31 @@ void TwwCustomDBGrid::PaintColumnLines(QPainter &p, const PaintContext &ctx) {
 void TwwCustomDBGrid::PaintFocusOutline(QPainter &p, const PaintContext &ctx) {
     if (!ctx.focused || !ctx.open || !geom_.ColVisible(col_)) return;
     const QRect rect = geom_.CellRect(col_, row_);
-    if (rect.isEmpty()) return;
-    p.save();
-    p.setBrush(Qt::NoBrush);
-    p.setPen(palette().color(QPalette::Highlight));
-    p.drawRect(rect.adjusted(0, 0, -1, -1));
-    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    p.setPen(QColor(255, 255, 255));
+    if (rect.isEmpty() || !ctx.region.intersects(rect)) return;
     const int l = rect.left(), t = rect.top(), r = rect.right(), b = rect.bottom();
+    DrawHLine(p, ctx.highlight, l, r, t, ctx.bounds);
+    DrawHLine(p, ctx.highlight, l, r, b, ctx.bounds);
+    DrawVLine(p, ctx.highlight, l, t, b, ctx.bounds);
+    DrawVLine(p, ctx.highlight, r, t, b, ctx.bounds);
+    // Every other pixel of each edge, counted from the top left corner, all
+    // inverted in one go. A pixel dotted by both its row and its column (a
+    // corner) is inverted twice and keeps its colour.
+    QVarLengthArray<QPoint, 512> dots;
+    const auto dot = [&](int x, int y) {
+        if (ctx.bounds.contains(x, y)) dots.append(QPoint(x, y));
+    };
     for (int x = l; x <= r; x += 2) {
-        p.drawPoint(x, t);
-        p.drawPoint(x, b);
+        dot(x, t);
+        dot(x, b);
     }
     for (int y = t; y <= b; y += 2) {
-        p.drawPoint(l, y);
-        p.drawPoint(r, y);
+        dot(l, y);
+        dot(r, y);
     }
+    if (dots.isEmpty()) return;
+    p.save();
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    p.setPen(QColor(255, 255, 255));
+    p.drawPoints(dots.constData(), int(dots.size()));
     p.restore();
 }

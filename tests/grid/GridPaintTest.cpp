@@ -280,6 +280,72 @@ INSTANTIATE_TEST_SUITE_P(Looks, CheckBoxLookTest,
                                            BoxCase{"ThemedReadOnlyTicked", false, true, true}),
                          [](const auto &tp) { return std::string(tp.param.name); });
 
+// The classic box, pixel by pixel, in a 15 x 15 image with the square at
+// (1, 1): d dark, k black, b button face, l light, w window, . untouched.
+struct ClassicBoxCase {
+    const char *name;
+    wwgrid::CheckBoxLook look;
+    std::vector<const char *> picture;
+};
+class ClassicBoxPictureTest : public ::testing::TestWithParam<ClassicBoxCase> {};
+
+TEST_P(ClassicBoxPictureTest, SquareHoldsExactlyThisPicture) {
+    QPalette pal;
+    pal.setColor(QPalette::Base, QColor(0xff, 0xff, 0xff));
+    pal.setColor(QPalette::Button, QColor(0xd4, 0xd0, 0xc8));
+    pal.setColor(QPalette::Dark, QColor(0x80, 0x80, 0x80));
+    pal.setColor(QPalette::Light, QColor(0xf0, 0xf0, 0xf0));
+    const QRgb untouched = 0x123456;
+    QImage img(15, 15, QImage::Format_RGB32);
+    img.fill(untouched);
+    {
+        QPainter p(&img);
+        wwgrid::DrawClassicCheckBox(p, QRect(1, 1, 13, 13), GetParam().look, pal);
+    }
+    const auto letter = [&](QRgb rgb) {
+        switch (rgb & 0xFFFFFF) {
+        case 0x808080: return 'd';
+        case 0x000000: return 'k';
+        case 0xd4d0c8: return 'b';
+        case 0xf0f0f0: return 'l';
+        case 0xffffff: return 'w';
+        case untouched: return '.';
+        default: return '?';
+        }
+    };
+    for (int y = 0; y < 15; ++y) {
+        std::string row;
+        for (int x = 0; x < 15; ++x) row += letter(img.pixel(x, y));
+        EXPECT_EQ(row, GetParam().picture[size_t(y)]) << "row " << y;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Looks, ClassicBoxPictureTest,
+    ::testing::Values(
+        ClassicBoxCase{"Unticked",
+                       {false, true},
+                       {"...............", ".ddddddddddddl.", ".dkkkkkkkkkkbl.", ".dkwwwwwwwwwbl.", ".dkwwwwwwwwwbl.",
+                        ".dkwwwwwwwwwbl.", ".dkwwwwwwwwwbl.", ".dkwwwwwwwwwbl.", ".dkwwwwwwwwwbl.", ".dkwwwwwwwwwbl.",
+                        ".dkwwwwwwwwwbl.", ".dkwwwwwwwwwbl.", ".dbbbbbbbbbbbl.", ".lllllllllllll.", "..............."}},
+        ClassicBoxCase{"Ticked",
+                       {true, true},
+                       {"...............", ".ddddddddddddl.", ".dkkkkkkkkkkbl.", ".dkwwwwwwwwwbl.", ".dkwwwwwwwkwbl.",
+                        ".dkwwwwwwkkwbl.", ".dkwkwwwkkkwbl.", ".dkwkkwkkkwwbl.", ".dkwkkkkkwwwbl.", ".dkwwkkkwwwwbl.",
+                        ".dkwwwkwwwwwbl.", ".dkwwwwwwwwwbl.", ".dbbbbbbbbbbbl.", ".lllllllllllll.", "..............."}},
+        ClassicBoxCase{"TickedReadOnly",
+                       {true, false},
+                       {"...............", ".ddddddddddddl.", ".dkkkkkkkkkkbl.", ".dkbbbbbbbbbbl.", ".dkbbbbbbbdbbl.",
+                        ".dkbbbbbbddbbl.", ".dkbdbbbdddbbl.", ".dkbddbdddbbbl.", ".dkbdddddbbbbl.", ".dkbbdddbbbbbl.",
+                        ".dkbbbdbbbbbbl.", ".dkbbbbbbbbbbl.", ".dbbbbbbbbbbbl.", ".lllllllllllll.", "..............."}},
+        ClassicBoxCase{"UntickedReadOnly",
+                       {false, false},
+                       {"...............", ".ddddddddddddl.", ".dkkkkkkkkkkbl.", ".dkbbbbbbbbbbl.", ".dkbbbbbbbbbbl.",
+                        ".dkbbbbbbbbbbl.", ".dkbbbbbbbbbbl.", ".dkbbbbbbbbbbl.", ".dkbbbbbbbbbbl.", ".dkbbbbbbbbbbl.",
+                        ".dkbbbbbbbbbbl.", ".dkbbbbbbbbbbl.", ".dbbbbbbbbbbbl.", ".lllllllllllll.",
+                        "..............."}}),
+    [](const auto &tp) { return std::string(tp.param.name); });
+
 TEST(GridPicture, ThemedTitlesDropTheRaisedEdges) {
     OrderList orders;
     orders.Fill(3);
