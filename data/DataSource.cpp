@@ -78,24 +78,32 @@ int TDataLink::ActiveRecord() const {
     return cur < 0 ? 0 : cur - firstRow_;
 }
 
-void TDataLink::KeepCurrentInside() {
-    if (!Active()) {
-        firstRow_ = 0;
-        return;
-    }
-    int cur = DataSet()->CurrentRow();
-    if (cur < 0) firstRow_ = 0;
-    else if (cur < firstRow_) firstRow_ = cur;
-    else if (cur >= firstRow_ + bufferCount_) firstRow_ = cur - bufferCount_ + 1;
+TDataLink::Position TDataLink::ReadPosition() const {
+    Position at;
+    TClientDataSet *ds = DataSet();
+    if (!ds || !ds->Active()) return at;
+    at.active = true;
+    at.rows = ds->DisplayRowCount();
+    at.cur = ds->CurrentRow();
+    return at;
 }
 
-void TDataLink::PlaceWindow(WindowReload how) {
-    if (!Active()) {
+void TDataLink::KeepCurrentInside() { KeepCurrentInside(ReadPosition()); }
+
+void TDataLink::KeepCurrentInside(const Position &at) {
+    if (!at.active || at.cur < 0) firstRow_ = 0;
+    else if (at.cur < firstRow_) firstRow_ = at.cur;
+    else if (at.cur >= firstRow_ + bufferCount_) firstRow_ = at.cur - bufferCount_ + 1;
+}
+
+void TDataLink::PlaceWindow(WindowReload how) { PlaceWindow(how, ReadPosition()); }
+
+void TDataLink::PlaceWindow(WindowReload how, const Position &at) {
+    if (!at.active) {
         firstRow_ = 0;
         return;
     }
-    const int rows = DataSet()->DisplayRowCount();
-    const int cur = DataSet()->CurrentRow();
+    const int cur = at.cur;
     switch (how) {
     case WindowReload::FromFirst: firstRow_ = cur; break;
     case WindowReload::ToLast: firstRow_ = cur - bufferCount_ + 1; break;
@@ -103,29 +111,31 @@ void TDataLink::PlaceWindow(WindowReload how) {
     case WindowReload::KeepPosition: firstRow_ = cur - lastActive_; break;
     }
     // A window is as full as the rows allow and holds the current row.
-    firstRow_ = std::max(0, std::min(firstRow_, rows - bufferCount_));
-    KeepCurrentInside();
+    firstRow_ = std::max(0, std::min(firstRow_, at.rows - bufferCount_));
+    KeepCurrentInside(at);
 }
 
 int TDataLink::Follow(DataEvent event, long info) {
     const int before = firstRow_;
+    const Position at = ReadPosition();
     switch (event) {
     case DataEvent::ActiveChanged:
         firstRow_ = 0;
-        KeepCurrentInside();
+        KeepCurrentInside(at);
         break;
     case DataEvent::DataSetChanged:
-        PlaceWindow(static_cast<WindowReload>(info));
+        PlaceWindow(static_cast<WindowReload>(info), at);
         break;
     case DataEvent::DataSetScroll:
     case DataEvent::LayoutChanged:
-        KeepCurrentInside();
+        KeepCurrentInside(at);
         break;
     case DataEvent::RecordChanged:
     case DataEvent::UpdateState:
         break;
     }
-    lastActive_ = ActiveRecord();
+    // What ActiveRecord() now gives.
+    lastActive_ = at.active && at.cur >= 0 ? at.cur - firstRow_ : 0;
     return firstRow_ - before;
 }
 

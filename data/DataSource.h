@@ -96,10 +96,20 @@ private:
     void HandleEvent(DataEvent event, long info, TField *field);
     // Moves the window for an announcement; returns how far it moved.
     int Follow(DataEvent event, long info);
+    // Where the data set stands, read once per announcement: a walk over a
+    // million rows announces several times per row.
+    struct Position {
+        bool active = false;
+        int rows = 0;  // rows shown
+        int cur = -1;  // current row, -1 when there is none
+    };
+    Position ReadPosition() const;
     // Puts the window where a reload of the given kind wants it.
     void PlaceWindow(WindowReload how);
+    void PlaceWindow(WindowReload how, const Position &at);
     // Makes the window hold the current row and as many rows as it can.
     void KeepCurrentInside();
+    void KeepCurrentInside(const Position &at);
 
     TDataSource *source_ = nullptr;
     int bufferCount_ = 1;
