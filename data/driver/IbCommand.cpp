@@ -47,6 +47,7 @@ SQLStatus IbCommand::prepare(const std::string &sql, uint16_t)
         hasCursor_ = false;
         lifted_ = false;
         liftedValues_.clear();
+        liftedCharSets_.clear();
         rowsAffected_ = 0;
         state_->RequireConnected();
         if (PrepareLifted(sql))
@@ -90,6 +91,8 @@ bool IbCommand::PrepareLifted(const std::string &sql)
         return false;
     statement_ = statement.handle;
     liftedValues_ = std::move(lifted->values);
+    for (const LiftedParameter &parameter : statement.parameters)
+        liftedCharSets_.push_back(parameter.charSet);
     lifted_ = true;
     return true;
 }
@@ -98,7 +101,6 @@ IMessageMetadata *IbCommand::LiftedValues(FbStatus &status, std::vector<unsigned
 {
     // The values travel as VARCHAR in the parameter's own character set, so
     // the server converts them just as it would the literals.
-    IMessageMetadata *described = statement_->get()->getInputMetadata(&status);
     IMetadataBuilder *builder = nullptr;
     IMessageMetadata *message = nullptr;
     try {
@@ -106,7 +108,7 @@ IMessageMetadata *IbCommand::LiftedValues(FbStatus &status, std::vector<unsigned
         builder = state_->client->master->getMetadataBuilder(&status, count);
         for (unsigned i = 0; i < count; ++i) {
             builder->setType(&status, i, SQL_VARYING);
-            builder->setCharSet(&status, i, described->getCharSet(&status, i));
+            builder->setCharSet(&status, i, liftedCharSets_[i]);
             builder->setLength(&status, i,
                                std::max<unsigned>(1, static_cast<unsigned>(liftedValues_[i].size())));
         }
@@ -124,11 +126,9 @@ IMessageMetadata *IbCommand::LiftedValues(FbStatus &status, std::vector<unsigned
             message->release();
         if (builder)
             builder->release();
-        described->release();
         throw;
     }
     builder->release();
-    described->release();
     return message;
 }
 

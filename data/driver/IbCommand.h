@@ -30,8 +30,10 @@ private:
     std::shared_ptr<ConnectionState> state_;
     std::shared_ptr<StatementHandle> statement_;
     bool hasCursor_ = false;
-    // Set when statement_ is a lifted one: the literals it runs with.
+    // Set when statement_ is a lifted one: the literals it runs with and the
+    // character set of each one's parameter.
     std::vector<std::string> liftedValues_;
+    std::vector<unsigned> liftedCharSets_;
     bool lifted_ = false;
     int64_t rowsAffected_ = 0;
     int32_t rowSetSize_ = 20;
