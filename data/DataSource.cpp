@@ -48,8 +48,9 @@ void TDataLink::SetDataSource(TDataSource *source) {
     source_ = source;
     if (source_) source_->AddLink(this);
     firstRow_ = 0;
-    KeepCurrentInside();
-    lastActive_ = ActiveRecord();
+    const Position at = ReadPosition();
+    KeepCurrentInside(at);
+    lastActive_ = ActiveRecordAt(at);
     if (Active() != wasActive) ActiveChanged();
 }
 
@@ -63,7 +64,7 @@ bool TDataLink::Active() const {
 void TDataLink::SetBufferCount(int rows) {
     bufferCount_ = std::max(1, rows);
     if (!Active()) return;
-    PlaceWindow(WindowReload::KeepPosition);
+    PlaceWindow(WindowReload::KeepPosition, ReadPosition());
 }
 
 int TDataLink::RecordCount() const {
@@ -72,10 +73,10 @@ int TDataLink::RecordCount() const {
     return std::clamp(rows, 0, bufferCount_);
 }
 
-int TDataLink::ActiveRecord() const {
-    if (!Active()) return 0;
-    int cur = DataSet()->CurrentRow();
-    return cur < 0 ? 0 : cur - firstRow_;
+int TDataLink::ActiveRecord() const { return ActiveRecordAt(ReadPosition()); }
+
+int TDataLink::ActiveRecordAt(const Position &at) const {
+    return at.active && at.cur >= 0 ? at.cur - firstRow_ : 0;
 }
 
 TDataLink::Position TDataLink::ReadPosition() const {
@@ -88,15 +89,11 @@ TDataLink::Position TDataLink::ReadPosition() const {
     return at;
 }
 
-void TDataLink::KeepCurrentInside() { KeepCurrentInside(ReadPosition()); }
-
 void TDataLink::KeepCurrentInside(const Position &at) {
     if (!at.active || at.cur < 0) firstRow_ = 0;
     else if (at.cur < firstRow_) firstRow_ = at.cur;
     else if (at.cur >= firstRow_ + bufferCount_) firstRow_ = at.cur - bufferCount_ + 1;
 }
-
-void TDataLink::PlaceWindow(WindowReload how) { PlaceWindow(how, ReadPosition()); }
 
 void TDataLink::PlaceWindow(WindowReload how, const Position &at) {
     if (!at.active) {
@@ -134,8 +131,7 @@ int TDataLink::Follow(DataEvent event, long info) {
     case DataEvent::UpdateState:
         break;
     }
-    // What ActiveRecord() now gives.
-    lastActive_ = at.active && at.cur >= 0 ? at.cur - firstRow_ : 0;
+    lastActive_ = ActiveRecordAt(at);
     return firstRow_ - before;
 }
 

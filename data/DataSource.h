@@ -104,11 +104,11 @@ private:
         int cur = -1;  // current row, -1 when there is none
     };
     Position ReadPosition() const;
+    // ActiveRecord() for a position.
+    int ActiveRecordAt(const Position &at) const;
     // Puts the window where a reload of the given kind wants it.
-    void PlaceWindow(WindowReload how);
     void PlaceWindow(WindowReload how, const Position &at);
     // Makes the window hold the current row and as many rows as it can.
-    void KeepCurrentInside();
     void KeepCurrentInside(const Position &at);
 
     TDataSource *source_ = nullptr;
