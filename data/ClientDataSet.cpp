@@ -196,6 +196,12 @@ int TClientDataSet::RecordCount() const {
 
 int TClientDataSet::DisplayRowCount() const { return Active() ? d_->DisplayRows() : 0; }
 
+void TClientDataSet::ReadPosition(RowPosition &at) const {
+    at.active = d_->state != DataSetState::Inactive;
+    at.rows = at.active ? d_->DisplayRows() : 0;
+    at.cur = at.active ? d_->cur : -1;
+}
+
 void TClientDataSet::First() {
     d_->CheckActive();
     d_->FinishPendingEdit();

@@ -53,6 +53,10 @@ public:
     int CurrentRow() const;     // 0-based index of the current row, -1 when none
     // Rows a link can show: the rows in memory plus a new row not yet posted.
     int DisplayRowCount() const;
+    // Open or not, DisplayRowCount() and CurrentRow() in one answer, written
+    // straight into the caller's copy (a returned copy of it goes through
+    // memory the processor cannot forward quickly; links read it often).
+    void ReadPosition(RowPosition &at) const;
 
     void Edit();
     void Post();

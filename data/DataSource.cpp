@@ -1,6 +1,7 @@
 #include "DataSource.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "ClientDataSet.h"
 
@@ -10,7 +11,11 @@ TDataSource::TDataSource(std::string name) : TComponent(std::move(name)) {}
 
 TDataSource::~TDataSource() {
     if (dataSet_) dataSet_->RemoveDataSource(this);
-    for (TDataLink *link : links_) link->source_ = nullptr;
+    for (TDataLink *link : links_) {
+        link->source_ = nullptr;
+        link->at_ = RowPosition{};
+        link->firstRow_ = 0;
+    }
 }
 
 void TDataSource::SetDataSet(TClientDataSet *dataSet) {
@@ -48,90 +53,75 @@ void TDataLink::SetDataSource(TDataSource *source) {
     source_ = source;
     if (source_) source_->AddLink(this);
     firstRow_ = 0;
-    const Position at = ReadPosition();
-    KeepCurrentInside(at);
-    lastActive_ = ActiveRecordAt(at);
+    if (TClientDataSet *ds = DataSet()) ds->ReadPosition(at_);
+    else at_ = RowPosition{};
+    KeepCurrentInside();
     if (Active() != wasActive) ActiveChanged();
-}
-
-TClientDataSet *TDataLink::DataSet() const { return source_ ? source_->DataSet() : nullptr; }
-
-bool TDataLink::Active() const {
-    TClientDataSet *ds = DataSet();
-    return ds && ds->Active();
 }
 
 void TDataLink::SetBufferCount(int rows) {
     bufferCount_ = std::max(1, rows);
     if (!Active()) return;
-    PlaceWindow(WindowReload::KeepPosition, ReadPosition());
+    PlaceWindow(WindowReload::KeepPosition, ActiveRecord());
 }
 
-int TDataLink::RecordCount() const {
-    if (!Active()) return 0;
-    int rows = DataSet()->DisplayRowCount() - firstRow_;
-    return std::clamp(rows, 0, bufferCount_);
+void TDataLink::KeepCurrentInside() {
+    if (!at_.active || at_.cur < 0) firstRow_ = 0;
+    else if (at_.cur < firstRow_) firstRow_ = at_.cur;
+    else if (at_.cur >= firstRow_ + bufferCount_) firstRow_ = at_.cur - bufferCount_ + 1;
 }
 
-int TDataLink::ActiveRecord() const { return ActiveRecordAt(ReadPosition()); }
-
-int TDataLink::ActiveRecordAt(const Position &at) const {
-    return at.active && at.cur >= 0 ? at.cur - firstRow_ : 0;
-}
-
-TDataLink::Position TDataLink::ReadPosition() const {
-    Position at;
-    TClientDataSet *ds = DataSet();
-    if (!ds || !ds->Active()) return at;
-    at.active = true;
-    at.rows = ds->DisplayRowCount();
-    at.cur = ds->CurrentRow();
-    return at;
-}
-
-void TDataLink::KeepCurrentInside(const Position &at) {
-    if (!at.active || at.cur < 0) firstRow_ = 0;
-    else if (at.cur < firstRow_) firstRow_ = at.cur;
-    else if (at.cur >= firstRow_ + bufferCount_) firstRow_ = at.cur - bufferCount_ + 1;
-}
-
-void TDataLink::PlaceWindow(WindowReload how, const Position &at) {
-    if (!at.active) {
+void TDataLink::PlaceWindow(WindowReload how, int lastActive) {
+    if (!at_.active) {
         firstRow_ = 0;
         return;
     }
-    const int cur = at.cur;
+    const int cur = at_.cur;
     switch (how) {
     case WindowReload::FromFirst: firstRow_ = cur; break;
     case WindowReload::ToLast: firstRow_ = cur - bufferCount_ + 1; break;
     case WindowReload::Centered: firstRow_ = cur - (bufferCount_ - 1) / 2; break;
-    case WindowReload::KeepPosition: firstRow_ = cur - lastActive_; break;
+    case WindowReload::KeepPosition: firstRow_ = cur - lastActive; break;
     }
     // A window is as full as the rows allow and holds the current row.
-    firstRow_ = std::max(0, std::min(firstRow_, at.rows - bufferCount_));
-    KeepCurrentInside(at);
+    firstRow_ = std::max(0, std::min(firstRow_, at_.rows - bufferCount_));
+    KeepCurrentInside();
 }
 
 int TDataLink::Follow(DataEvent event, long info) {
+    // A field's change and a change of state (edit, browse) leave the rows
+    // and the current row where they were; every change that moves them is
+    // announced as one of the other events. Reading the standing only for
+    // those halves the work of a walk that edits and posts each row.
+    TClientDataSet *ds = DataSet();
+    if (event == DataEvent::RecordChanged || event == DataEvent::UpdateState) {
+#ifndef NDEBUG
+        RowPosition now;
+        if (ds) ds->ReadPosition(now);
+        assert(now == at_);
+#endif
+        return 0;
+    }
     const int before = firstRow_;
-    const Position at = ReadPosition();
+    const int lastActive = ActiveRecord();
+    if (ds) ds->ReadPosition(at_);
+    else at_ = RowPosition{};
     switch (event) {
     case DataEvent::ActiveChanged:
         firstRow_ = 0;
-        KeepCurrentInside(at);
+        KeepCurrentInside();
         break;
     case DataEvent::DataSetChanged:
-        PlaceWindow(static_cast<WindowReload>(info), at);
+        PlaceWindow(static_cast<WindowReload>(info), lastActive);
         break;
     case DataEvent::DataSetScroll:
     case DataEvent::LayoutChanged:
-        KeepCurrentInside(at);
+        KeepCurrentInside();
         break;
     case DataEvent::RecordChanged:
     case DataEvent::UpdateState:
         break;
     }
-    lastActive_ = ActiveRecordAt(at);
     return firstRow_ - before;
 }
 

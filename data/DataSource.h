@@ -2,9 +2,20 @@
 // A data source connects one client result set to its links (the grid). The
 // result set announces its changes through the source; each link keeps a
 // window of consecutive rows that it shows.
+#include <algorithm>
 #include <vector>
 
 #include "Component.h"
+
+// Where a result set stands. A link keeps it from the last announcement that
+// could have changed it: a walk over a million rows announces several times
+// per row, and the link's answers need these three facts each time.
+struct RowPosition {
+    int rows = 0;  // rows shown (a row being inserted included)
+    int cur = -1;  // current row, -1 when there is none
+    bool active = false;
+    bool operator==(const RowPosition &) const = default;
+};
 
 class TClientDataSet;
 class TField;
@@ -69,13 +80,17 @@ public:
 
     void SetDataSource(TDataSource *source);
     TDataSource *DataSource() const { return source_; }
-    TClientDataSet *DataSet() const;
-    bool Active() const;  // has an open result set
+    TClientDataSet *DataSet() const { return source_ ? source_->DataSet() : nullptr; }
+    // The result set's standing as last announced (every change of it is
+    // announced to the link, so it is the standing now).
+    bool Active() const { return at_.active; }  // has an open result set
 
     void SetBufferCount(int rows);      // the window's size wanted (>= 1)
     int BufferCount() const { return bufferCount_; }
-    int RecordCount() const;            // rows in the window (<= BufferCount)
-    int ActiveRecord() const;           // index of the current row in the window
+    // Rows in the window (<= BufferCount).
+    int RecordCount() const { return at_.active ? std::clamp(at_.rows - firstRow_, 0, bufferCount_) : 0; }
+    // Index of the current row in the window.
+    int ActiveRecord() const { return at_.active && at_.cur >= 0 ? at_.cur - firstRow_ : 0; }
     int FirstRow() const { return firstRow_; } // result-set row index (0-based) of window row 0
     // The result-set row (0-based) shown in window row i.
     int RowAt(int windowRow) const { return firstRow_ + windowRow; }
@@ -94,25 +109,17 @@ private:
     friend class TDataSource;
     friend class TClientDataSet;
     void HandleEvent(DataEvent event, long info, TField *field);
-    // Moves the window for an announcement; returns how far it moved.
+    // Takes the new standing and moves the window for an announcement;
+    // returns how far the window moved.
     int Follow(DataEvent event, long info);
-    // Where the data set stands, read once per announcement: a walk over a
-    // million rows announces several times per row.
-    struct Position {
-        bool active = false;
-        int rows = 0;  // rows shown
-        int cur = -1;  // current row, -1 when there is none
-    };
-    Position ReadPosition() const;
-    // ActiveRecord() for a position.
-    int ActiveRecordAt(const Position &at) const;
-    // Puts the window where a reload of the given kind wants it.
-    void PlaceWindow(WindowReload how, const Position &at);
+    // Puts the window where a reload of the given kind wants it; lastActive
+    // is ActiveRecord() before the reload.
+    void PlaceWindow(WindowReload how, int lastActive);
     // Makes the window hold the current row and as many rows as it can.
-    void KeepCurrentInside(const Position &at);
+    void KeepCurrentInside();
 
     TDataSource *source_ = nullptr;
+    RowPosition at_;
     int bufferCount_ = 1;
     int firstRow_ = 0;
-    int lastActive_ = 0;  // ActiveRecord() after the last announcement
 };

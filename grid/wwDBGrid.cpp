@@ -49,7 +49,6 @@ void TwwCustomDBGrid::SetDataSource(TDataSource *source) {
 
 TClientDataSet *TwwCustomDBGrid::DataSet() const { return dataSource_ ? dataSource_->DataSet() : nullptr; }
 
-bool TwwCustomDBGrid::DataActive() const { return dataLink_->Active(); }
 
 void TwwCustomDBGrid::SetSelected(const QStringList &entries) { selected_ = entries; }
 
@@ -196,7 +195,7 @@ void TwwCustomDBGrid::LinkActiveChanged() {
 
 void TwwCustomDBGrid::LinkDataSetChanged() {
     if (applyingColumnList_) return;
-    UpdateRowCount();
+    FollowWindowRows();
     ScheduleVertScrollBar();
     UpdateActiveRow();
     InvalidateGrid();
@@ -205,7 +204,7 @@ void TwwCustomDBGrid::LinkDataSetChanged() {
 void TwwCustomDBGrid::LinkScrolled(int distance) {
     if (applyingColumnList_ || !DataActive()) return;
     const int oldRow = row_;
-    if (dataLink_->ActiveRecord() >= RowCount() - 1) UpdateRowCount();
+    FollowWindowRows();
     ScheduleVertScrollBar();
     UpdateActiveRow();
     // A walk over many rows (select-all) moves the cursor far more often than
@@ -234,7 +233,9 @@ void TwwCustomDBGrid::LinkScrolled(int distance) {
 }
 
 void TwwCustomDBGrid::LinkRecordChanged(TField *field) {
-    if (applyingColumnList_) return;
+    // Select-all changes a field of every row while a repaint of the whole
+    // grid is already due: finding the field's column would be wasted.
+    if (applyingColumnList_ || fullRepaintPending_) return;
     const int col = field ? GridColOfField(field) : -1;
     if (col > 0)
         InvalidateCell(col, row_);

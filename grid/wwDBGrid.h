@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "DisplayedFieldList.h"
+#include "GridDataLink.h"
 #include "GridGeometry.h"
 #include "GridOptions.h"
 #include "TwwCacheColInfoItem.h"
@@ -20,7 +21,6 @@
 class TDataSource;
 class TClientDataSet;
 class TField;
-class TwwGridDataLink;
 class QPainter;
 
 // A cell grid with fixed leading rows and columns, per-column widths,
@@ -35,7 +35,7 @@ public:
     void SetDataSource(TDataSource *source);
     TDataSource *DataSource() const { return dataSource_; }
     TClientDataSet *DataSet() const;
-    bool DataActive() const;  // bound to an open result set
+    bool DataActive() const { return dataLink_->Active(); }  // bound to an open result set
 
     // --- the column list and the control-type list
     void SetSelected(const QStringList &entries);
@@ -170,6 +170,7 @@ private:
     void SetRowHeights();
     void RebuildDisplayedFields();
     void UpdateRowCount();
+    void FollowWindowRows();
     void ComputeColumnWidths();
     void UpdateScrollBars();
     void UpdateHorzScrollBar();

@@ -232,6 +232,43 @@ TEST_F(DataSourceTest, EveryLinkOfEverySourceHearsAndKeepsItsOwnWindow) {
     EXPECT_EQ(big.Take(), (Events{"scrolled 0 0/4/6"}));
 }
 
+// A link keeps the data set's standing from the announcements; a handler that
+// moves the data set while an announcement goes round must not leave a later
+// link with the standing from before the move.
+TEST_F(DataSourceTest, AHandlerThatMovesTheDataSetLeavesEveryWindowRight) {
+    Open(10);
+    struct Mover : TDataLink {
+        bool moved = false;
+        void EditingChanged() override {
+            if (std::exchange(moved, true)) return;
+            DataSet()->Post();
+            DataSet()->MoveBy(5);
+        }
+    } mover;
+    link.SetDataSource(nullptr);
+    mover.SetDataSource(&source);  // hears each announcement before `link`
+    link.SetDataSource(&source);
+    ds.Edit();
+    EXPECT_EQ(ds.CurrentRow(), 5);
+    EXPECT_EQ(link.RowAt(link.ActiveRecord()), 5);
+    EXPECT_EQ(link.Window(), "3/2/3");
+    EXPECT_EQ(mover.RowAt(mover.ActiveRecord()), 5);
+}
+
+TEST_F(DataSourceTest, ALinkWhoseSourceIsGoneShowsNothing) {
+    Open(5);
+    ds.MoveBy(3);
+    {
+        TDataSource shortLived("DataSource2");
+        shortLived.SetDataSet(&ds);
+        link.SetDataSource(&shortLived);
+        EXPECT_EQ(link.Window(), "1/2/3");
+    }
+    EXPECT_FALSE(link.Active());
+    EXPECT_EQ(link.DataSet(), nullptr);
+    EXPECT_EQ(link.Window(), "0/0/0");
+}
+
 TEST_F(DataSourceTest, DestroyingEitherEndDetachesCleanly) {
     Open(3);
     {
