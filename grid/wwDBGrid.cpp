@@ -222,6 +222,10 @@ void TwwCustomDBGrid::LinkScrolled(int distance) {
         const int bottom = geom_.RowTop(geom_.LastFullyVisibleRow()) + geom_.rowHeight + 1;
         const QRect area(0, top, geom_.clientWidth, bottom - top);
         viewport()->scroll(0, -distance * (geom_.rowHeight + 1), area);
+        // A themed indicator cell draws the line below it only when no row
+        // follows; the pixels moved into the last row came from a row that
+        // had one below it.
+        if (TitlesThemed()) InvalidateCell(0, RowCount() - 1);
     }
     // Only the indicator glyph and the current cell (highlight, outline) show
     // which row is current; the rest of both rows is unchanged.

@@ -171,13 +171,17 @@ void TwwCustomDBGrid::PaintCells(QPainter &p, const QRegion &region, PaintContex
     const int lastRow = ctx.open ? RowCount() - 1 : 0;
     for (int row = 0; row <= lastRow; ++row) {
         const int top = geom_.RowTop(row);
-        if (top >= geom_.clientHeight || top > ctx.bounds.bottom()) break;
+        // (top - 1: a themed indicator cell also draws the line above it.)
+        if (top >= geom_.clientHeight || top - 1 > ctx.bounds.bottom()) break;
         if (top + geom_.RowHeightOf(row) < ctx.bounds.top()) continue;  // wholly above, gap included
         for (int col = 0; col <= lastCol; ++col) {
             if (col > 0 && col < geom_.leftCol) col = geom_.leftCol;
             const QRect rect = geom_.CellRect(col, row);
-            // A cell owns the gaps right of and below it, where it draws.
-            if (rect.isEmpty() || !region.intersects(rect.adjusted(0, 0, 1, 1))) continue;
+            // A cell owns the gaps right of and below it, where it draws; a
+            // themed indicator cell's section also covers the line above it.
+            QRect drawn = rect.adjusted(0, 0, 1, 1);
+            if (col == 0 && row > 0 && ctx.titlesThemed) drawn.setTop(drawn.top() - 1);
+            if (rect.isEmpty() || !region.intersects(drawn)) continue;
             ++ctx.cells;
             if (row == 0)
                 PaintTitleCell(p, col, rect, ctx);
@@ -232,7 +236,18 @@ void TwwCustomDBGrid::PaintIndicatorCell(QPainter &p, int row, const QRect &rect
         option.initFrom(this);
         option.state |= QStyle::State_Raised;
         option.rect = rect.adjusted(-1, -1, 1, 1);
+        // The section reaches over the line below the cell, where the next
+        // row's section, drawn after it, has the last word in a full paint.
+        // Leaving that line to the next row keeps a repaint of this cell
+        // alone (a cursor move) looking exactly like a full paint.
+        const bool rowBelow = row < RowCount() - 1;
+        if (rowBelow) {
+            p.save();
+            p.setClipRect(QRect(option.rect.left(), option.rect.top(), option.rect.width(), option.rect.height() - 1),
+                          Qt::IntersectClip);
+        }
         style()->drawControl(QStyle::CE_HeaderSection, &option, &p, this);
+        if (rowBelow) p.restore();
     } else {
         p.fillRect(rect.adjusted(-1, -1, 0, 1), ctx.titleColor);
     }

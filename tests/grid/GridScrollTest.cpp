@@ -159,13 +159,7 @@ TEST_P(WalkTest, EveryOneRowMoveLooksLikeAFullRepaint) {
         ASSERT_TRUE(grid->hasFocus());
     }
     const int visible = grid->VisibleRowCount();
-    // Themed indicator cells are header sections one pixel taller than the
-    // cell at either end, so the line between two of them is whichever
-    // section was drawn last: after a partial repaint the one above, after a
-    // full paint the one below. That was so before the scroll path painted
-    // less and is left out here; the rest of the themed picture is compared.
-    const QRect compared = c.classic ? grid->viewport()->rect()
-                                     : grid->viewport()->rect().adjusted(wwgrid::kIndicatorWidth, 0, 0, 0);
+    const QRect compared = grid->viewport()->rect();
     const auto check = [&](const char *phase, int step) {
         QApplication::processEvents();
         const QImage screen = OnScreen(grid.get()).copy(compared);
