@@ -93,15 +93,11 @@ int TDataLink::Follow(DataEvent event, long info) {
     // and the current row where they were; every change that moves them is
     // announced as one of the other events. Reading the standing only for
     // those halves the work of a walk that edits and posts each row.
-    TClientDataSet *ds = DataSet();
     if (event == DataEvent::RecordChanged || event == DataEvent::UpdateState) {
-#ifndef NDEBUG
-        RowPosition now;
-        if (ds) ds->ReadPosition(now);
-        assert(now == at_);
-#endif
+        CheckStandingUnchanged();
         return 0;
     }
+    TClientDataSet *ds = DataSet();
     const int before = firstRow_;
     const int lastActive = ActiveRecord();
     if (ds) ds->ReadPosition(at_);
@@ -125,7 +121,26 @@ int TDataLink::Follow(DataEvent event, long info) {
     return firstRow_ - before;
 }
 
+void TDataLink::CheckStandingUnchanged() const {
+#ifndef NDEBUG
+    RowPosition now;
+    if (TClientDataSet *ds = DataSet()) ds->ReadPosition(now);
+    assert(now == at_);
+#endif
+}
+
 void TDataLink::HandleEvent(DataEvent event, long info, TField *field) {
+    // The two announcements of every edited row go straight to the handler.
+    if (event == DataEvent::RecordChanged) {
+        CheckStandingUnchanged();
+        RecordChanged(field);
+        return;
+    }
+    if (event == DataEvent::UpdateState) {
+        CheckStandingUnchanged();
+        EditingChanged();
+        return;
+    }
     const int distance = Follow(event, info);
     switch (event) {
     case DataEvent::ActiveChanged: ActiveChanged(); break;

@@ -112,6 +112,9 @@ private:
     // Takes the new standing and moves the window for an announcement;
     // returns how far the window moved.
     int Follow(DataEvent event, long info);
+    // In debug builds: the standing kept is the data set's (for the events
+    // that cannot change it).
+    void CheckStandingUnchanged() const;
     // Puts the window where a reload of the given kind wants it; lastActive
     // is ActiveRecord() before the reload.
     void PlaceWindow(WindowReload how, int lastActive);

@@ -170,7 +170,13 @@ private:
     void SetRowHeights();
     void RebuildDisplayedFields();
     void UpdateRowCount();
-    void FollowWindowRows();
+    // An announcement changes the rows in the window, never the window's size
+    // (a resize or a new font comes through UpdateRowCount), so only the count
+    // is taken again; a walk over a million rows does this for every row.
+    void FollowWindowRows() {
+        const int rows = DataActive() ? dataLink_->RecordCount() : 0;
+        geom_.rowCount = rows > 0 ? rows + 1 : 2;
+    }
     void ComputeColumnWidths();
     void UpdateScrollBars();
     void UpdateHorzScrollBar();

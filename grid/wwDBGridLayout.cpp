@@ -102,14 +102,6 @@ void TwwCustomDBGrid::RebuildDisplayedFields() {
     geom_.colWidths[0] = wwgrid::kIndicatorWidth;
 }
 
-// An announcement changes the rows in the window, never the window's size (a
-// resize or a new font comes through UpdateRowCount), so only the count is
-// taken again; a walk over a million rows does this for every row.
-void TwwCustomDBGrid::FollowWindowRows() {
-    const int rows = DataActive() ? dataLink_->RecordCount() : 0;
-    geom_.rowCount = rows > 0 ? rows + 1 : 2;
-}
-
 void TwwCustomDBGrid::UpdateRowCount() {
     geom_.clientWidth = viewport()->width();
     geom_.clientHeight = viewport()->height();
