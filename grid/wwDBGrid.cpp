@@ -49,7 +49,6 @@ void TwwCustomDBGrid::SetDataSource(TDataSource *source) {
 
 TClientDataSet *TwwCustomDBGrid::DataSet() const { return dataSource_ ? dataSource_->DataSet() : nullptr; }
 
-
 void TwwCustomDBGrid::SetSelected(const QStringList &entries) { selected_ = entries; }
 
 void TwwCustomDBGrid::SetControlType(const QStringList &entries) {
