@@ -53,8 +53,7 @@ void TDataLink::SetDataSource(TDataSource *source) {
     source_ = source;
     if (source_) source_->AddLink(this);
     firstRow_ = 0;
-    if (TClientDataSet *ds = DataSet()) ds->ReadPosition(at_);
-    else at_ = RowPosition{};
+    ReadStanding(at_);
     KeepCurrentInside();
     if (Active() != wasActive) ActiveChanged();
 }
@@ -97,11 +96,9 @@ int TDataLink::Follow(DataEvent event, long info) {
         CheckStandingUnchanged();
         return 0;
     }
-    TClientDataSet *ds = DataSet();
     const int before = firstRow_;
     const int lastActive = ActiveRecord();
-    if (ds) ds->ReadPosition(at_);
-    else at_ = RowPosition{};
+    ReadStanding(at_);
     switch (event) {
     case DataEvent::ActiveChanged:
         firstRow_ = 0;
@@ -121,26 +118,20 @@ int TDataLink::Follow(DataEvent event, long info) {
     return firstRow_ - before;
 }
 
+void TDataLink::ReadStanding(RowPosition &at) const {
+    if (TClientDataSet *ds = DataSet()) ds->ReadPosition(at);
+    else at = RowPosition{};
+}
+
 void TDataLink::CheckStandingUnchanged() const {
 #ifndef NDEBUG
     RowPosition now;
-    if (TClientDataSet *ds = DataSet()) ds->ReadPosition(now);
+    ReadStanding(now);
     assert(now == at_);
 #endif
 }
 
 void TDataLink::HandleEvent(DataEvent event, long info, TField *field) {
-    // The two announcements of every edited row go straight to the handler.
-    if (event == DataEvent::RecordChanged) {
-        CheckStandingUnchanged();
-        RecordChanged(field);
-        return;
-    }
-    if (event == DataEvent::UpdateState) {
-        CheckStandingUnchanged();
-        EditingChanged();
-        return;
-    }
     const int distance = Follow(event, info);
     switch (event) {
     case DataEvent::ActiveChanged: ActiveChanged(); break;

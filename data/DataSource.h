@@ -112,6 +112,8 @@ private:
     // Takes the new standing and moves the window for an announcement;
     // returns how far the window moved.
     int Follow(DataEvent event, long info);
+    // The data set's standing now (closed when there is none).
+    void ReadStanding(RowPosition &at) const;
     // In debug builds: the standing kept is the data set's (for the events
     // that cannot change it).
     void CheckStandingUnchanged() const;
