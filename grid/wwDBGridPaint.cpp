@@ -243,8 +243,7 @@ void TwwCustomDBGrid::PaintIndicatorCell(QPainter &p, int row, const QRect &rect
         const bool rowBelow = row < RowCount() - 1;
         if (rowBelow) {
             p.save();
-            p.setClipRect(QRect(option.rect.left(), option.rect.top(), option.rect.width(), option.rect.height() - 1),
-                          Qt::IntersectClip);
+            p.setClipRect(option.rect.adjusted(0, 0, 0, -1), Qt::IntersectClip);
         }
         style()->drawControl(QStyle::CE_HeaderSection, &option, &p, this);
         if (rowBelow) p.restore();
