@@ -22,6 +22,8 @@ class TDataSource;
 class TClientDataSet;
 class TField;
 class QPainter;
+class QKeyEvent;
+class QMouseEvent;
 
 // A cell grid with fixed leading rows and columns, per-column widths,
 // per-row heights, a current cell and scrolling, bound to a data source.
@@ -138,6 +140,32 @@ public:
     bool TitlesThemed() const;
     bool CheckBoxesThemed() const;
 
+    // --- in-place editor and date-time picker (wwDBGridEditor.cpp)
+    bool EditorMode() const { return editorMode_; }
+    // Turns editor mode on or off; on shows the editor over the current cell
+    // when that cell allows one.
+    void SetEditorMode(bool on);
+    // Hides the editor and the picker; editor mode stays as it is.
+    void HideEditor();
+    // Whether the editor holds text changed since it was loaded from its field.
+    bool EditorTextPending() const;
+    // Writes a changed editor text back to its field (before the cell is left).
+    void WriteBackEditorText();
+    // Typing, Backspace or Delete on a cell: opens the editor where the cell
+    // allows one and hands it the key.
+    void PassKeyToEditor(QKeyEvent *event);
+    // Cells that never get the text editor: check-box, date-time, memo and
+    // image cells.
+    bool CellRefusesEditor(int gridCol, int gridRow) const;
+    // Places the date-time picker over the current cell, or hides it, after
+    // the current cell changed.
+    void UpdateDateTimePicker();
+
+    // --- column resizing and moving with the mouse (wwDBGridColumnDrag.cpp)
+    // A press in the title row: starts resizing at a column edge or watching
+    // for a column move. True when the press was taken.
+    bool TitleMousePress(QMouseEvent *event);
+
     // --- repaint requests
     void InvalidateCell(int gridCol, int gridRow);
     void InvalidateRow(int gridRow);
@@ -243,6 +271,7 @@ private:
     TwwColumn emptyColumn_;
     int col_ = 1;
     int row_ = 1;
+    bool editorMode_ = false;
     int activeRecord_ = 0;  // the link's active record at the last update
     bool inLayout_ = false;
     bool applyingColumnList_ = false;
