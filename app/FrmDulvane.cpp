@@ -348,11 +348,6 @@ void TFormDulvane::SpeedButton2Click() { SelectAllOrders(*this); }
 void TFormDulvane::SpeedButton3Click() { DeleteTickedOrders(*this); }
 void TFormDulvane::SpeedButton4Click() { BackupOrders(*this); }
 
-// The deletion's backup runs the button's handler itself, so its failure
-// goes straight back to the deletion (and stops it) rather than through a
-// signal.
-void TFormDulvane::ClickBackupButton() { SpeedButton4Click(); }
-
 int TFormDulvane::AppMessageBox(const std::string &text, const std::string &caption, unsigned style) {
     return ::AppMessageBox(text, caption, style);
 }

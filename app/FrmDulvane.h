@@ -57,7 +57,6 @@ public:
     int AppMessageBox(const std::string &text, const std::string &caption, unsigned style) override;
     int RunMessageDialog(const std::string &text, DialogKind kind, unsigned buttons) override;
     void ShowNotice(const std::string &text) override;
-    void ClickBackupButton() override;
 
     // The layout scale in force: positions are multiplied by ScaleNumerator
     // and divided by ScaleDenominator (1/1 at 96 dots per inch).

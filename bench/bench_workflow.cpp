@@ -103,7 +103,6 @@ public:
     int AppMessageBox(const std::string &, const std::string &, unsigned) override { return mrYes; }
     int RunMessageDialog(const std::string &, DialogKind, unsigned) override { return mrNo; }
     void ShowNotice(const std::string &) override {}
-    void ClickBackupButton() override { BackupOrders(*this); }
 
     TSQLConnection SQLConnection1{"SQLConnection1"};
     TSQLDataSet SQLDataSet1{"SQLDataSet1"};
@@ -322,7 +321,7 @@ int Run()
 
     // Backing up the orders of 73 days, about a tenth of them.
     SetDates(window, "2024/01/01", "2024/03/13");
-    BackupFiles files;
+    BackupResult files;
     const double backup = Seconds([&] { files = BackupOrders(window); });
     const double megabytes = (fs::file_size(files.headerFile) + fs::file_size(files.detailFile)) / 1e6;
     const std::string backedUp =

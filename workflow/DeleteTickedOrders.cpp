@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "BackupCapture.h"
+#include "BackupOrders.h"
 #include "ClientDataSet.h"
 #include "Field.h"
 #include "OrderRowFields.h"
@@ -52,16 +52,10 @@ void DeleteTickedOrders(OrderWindow &window)
     if (window.AppMessageBox("確定刪除所選資料?", "Confirm", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != mrYes)
         return;
 
-    std::optional<BackupCapture> backup;
-    if (window.RunMessageDialog("刪除前是否將資料備份到單機?", DialogKind::Confirmation, mbYes | mbNo) == mrYes) {
-        backup.emplace(window);
-        // A failing backup raises here and nothing is deleted.
-        window.ClickBackupButton();
-        // Without a backup known to be on disk nothing may go: a backup that
-        // reported its own failure and returned ends the deletion as well.
-        if (!backup->Completed())
-            return;
-    }
+    std::optional<BackupResult> backup;
+    // A failing backup raises here and nothing is deleted.
+    if (window.RunMessageDialog("刪除前是否將資料備份到單機?", DialogKind::Confirmation, mbYes | mbNo) == mrYes)
+        backup = BackupOrders(window);
 
     TClientDataSet &list = window.OrderList();
     // Moving first also posts a tick still pending in the grid.

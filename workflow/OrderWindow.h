@@ -54,6 +54,4 @@ public:
     virtual int AppMessageBox(const std::string &text, const std::string &caption, unsigned style) = 0;
     virtual int RunMessageDialog(const std::string &text, DialogKind kind, unsigned buttons) = 0;
     virtual void ShowNotice(const std::string &text) = 0;
-    // Runs the back-up command exactly as a click on its button does.
-    virtual void ClickBackupButton() = 0;
 };

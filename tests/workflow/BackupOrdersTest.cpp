@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <set>
+#include <unordered_map>
 
 #include "BackupFileNames.h"
 #include "BackupOrders.h"
@@ -62,7 +63,7 @@ TEST_F(BackupOrdersTest, WritesTheMatchingHeadersAndTheirLinesToTwoTimestampedFi
     window->SetBox(FilterBox::DateFrom, "2024/01/01");
     window->SetBox(FilterBox::DateTo, "2024/12/31");
 
-    const BackupFiles files = BackupOrders(*window);
+    const BackupResult files = BackupOrders(*window);
     EXPECT_EQ(files.headerFile, CdsFile("ORDER_MASTER_20250101090503.CDS"));
     EXPECT_EQ(files.detailFile, CdsFile("ORDER_SUB20250101090503.CDS"));
     EXPECT_THAT(window->events, ElementsAre("notice:資料備份完成..!"));
@@ -90,6 +91,17 @@ TEST_F(BackupOrdersTest, WritesTheMatchingHeadersAndTheirLinesToTwoTimestampedFi
     const auto wanted = FirstColumn(expected);
     EXPECT_EQ(written, std::multiset<std::string>(wanted.begin(), wanted.end()));
     EXPECT_GT(lines.RecordCount(), 0);
+
+    // The result names every order of the header file with its line count.
+    std::unordered_map<std::string, int> counted;
+    for (const auto &row : QueryRows(database, "SELECT MASTERBILLID, COUNT(*) FROM ORDER_SUB"
+                                               " WHERE MASTERBILLID <= 'SO00000003' GROUP BY MASTERBILLID"))
+        counted[row.at(0)] = std::stoi(row.at(1));
+    for (int order = 1; order <= 3; ++order)
+        counted.try_emplace(DemoOrderNumber(order), 0);
+    EXPECT_EQ(files.detailLines, counted);
+    EXPECT_FALSE(files.Holds(DemoOrderNumber(4)));
+    EXPECT_EQ(files.DetailLinesOf(DemoOrderNumber(4)), -1);
 }
 
 TEST_F(BackupOrdersTest, WithoutMatchingOrdersWritesBothFilesWithColumnsAndNoRows)
@@ -98,7 +110,7 @@ TEST_F(BackupOrdersTest, WithoutMatchingOrdersWritesBothFilesWithColumnsAndNoRow
     window->now = LocalTime(2024, 3, 5, 21, 0, 0);
     window->SetBox(FilterBox::CustomerFrom, "ZZ");
     window->SetBox(FilterBox::CustomerTo, "ZZZ");
-    const BackupFiles files = BackupOrders(*window);
+    const BackupResult files = BackupOrders(*window);
 
     TClientDataSet headers("Headers"), lines("Lines");
     headers.LoadFromFile(CdsFile("ORDER_MASTER_20240305210000.CDS"));

@@ -39,7 +39,6 @@ HeadlessOrderWindow::HeadlessOrderWindow(const std::string &folder) : folder_(fo
     ClientDataSet2.SetProviderName("DataSetProvider2");
     ClientDataSet2.SetProviderResolver(resolver);
 
-    backupButton = [this] { BackupOrders(*this); };
     SQLConnection1.Open();
 }
 
@@ -92,8 +91,3 @@ int HeadlessOrderWindow::RunMessageDialog(const std::string &text, DialogKind ki
     return answer;
 }
 
-void HeadlessOrderWindow::ClickBackupButton()
-{
-    events.push_back("backup");
-    backupButton();
-}

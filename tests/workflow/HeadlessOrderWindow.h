@@ -27,7 +27,7 @@ public:
     const std::string &StatusText() const { return status_; }
 
     // What happened, in order: "question:<text>|<caption>|<style>",
-    // "dialog:<text>|<kind>|<buttons>", "notice:<text>", "backup".
+    // "dialog:<text>|<kind>|<buttons>", "notice:<text>".
     std::vector<std::string> events;
     std::vector<std::string> Notices() const;
     // Answers to AppMessageBox and RunMessageDialog, taken in order; an
@@ -35,8 +35,6 @@ public:
     std::deque<int> messageBoxAnswers;
     std::deque<int> dialogAnswers;
     std::tm now{};
-    // What a click on the backup button runs; by default the backup command.
-    std::function<void()> backupButton;
 
     std::string BoxText(FilterBox box) const override;
     void SetStatusText(const std::string &text) override { status_ = text; }
@@ -49,7 +47,6 @@ public:
     int AppMessageBox(const std::string &text, const std::string &caption, unsigned style) override;
     int RunMessageDialog(const std::string &text, DialogKind kind, unsigned buttons) override;
     void ShowNotice(const std::string &text) override { events.push_back("notice:" + text); }
-    void ClickBackupButton() override;
 
     // Declared first, so it goes last.
     TSQLConnection SQLConnection1{"SQLConnection1"};
