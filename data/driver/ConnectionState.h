@@ -5,6 +5,8 @@
 #include <firebird/Interface.h>
 
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "ConnectionOptions.h"
@@ -35,7 +37,12 @@ struct ConnectionState : std::enable_shared_from_this<ConnectionState> {
     // Made on first use; after users, so it is gone before them.
     std::shared_ptr<LiftedStatements> liftedStatements;
 
+    // The character set texts and text values are sent in (its number).
+    unsigned textCharSet = 4; // UTF8
+
     bool connected() const { return attachment != nullptr; }
+    // UTF-8 text as the server expects it on this connection.
+    std::string ToServerText(std::string_view utf8) const { return std::string(utf8); }
     // Fails with "not connected" unless attached.
     void RequireConnected() const;
     Firebird::ITransaction *StartTransaction(FbStatus &status) const;

@@ -44,6 +44,7 @@ SQLStatus IbCommand::prepare(const std::string &sql, uint16_t)
 {
     return errors_.Run([&]() -> SQLStatus {
         statement_.reset();
+        params_.Clear();
         hasCursor_ = false;
         lifted_ = false;
         liftedValues_.clear();
@@ -64,6 +65,7 @@ SQLStatus IbCommand::prepare(const std::string &sql, uint16_t)
                 IStatement::PREPARE_PREFETCH_METADATA);
             statement_ = std::make_shared<StatementHandle>(state_, statement);
             hasCursor_ = (statement->getFlags(&status) & IStatement::FLAG_HAS_CURSOR) != 0;
+            params_.Reset(status, statement);
             transaction.Commit();
         } catch (...) {
             statement_.reset();
@@ -132,6 +134,16 @@ IMessageMetadata *IbCommand::LiftedValues(FbStatus &status, std::vector<unsigned
     return message;
 }
 
+SQLStatus IbCommand::setParameter(uint16_t index, const SQLParamValue &value)
+{
+    return errors_.Run([&]() -> SQLStatus {
+        if (!statement_)
+            Fail(kSqlInvalidParameter, "No statement is prepared");
+        params_.Set(*state_, index, value);
+        return kSqlSuccess;
+    });
+}
+
 SQLStatus IbCommand::execute(ISQLCursor **cursor)
 {
     return errors_.Run([&]() -> SQLStatus {
@@ -145,7 +157,7 @@ SQLStatus IbCommand::execute(ISQLCursor **cursor)
         FbStatus status(state_->client->master->getStatus());
         try {
             if (hasCursor_)
-                *cursor = IbCursor::Open(state_, statement_, status);
+                *cursor = IbCursor::Open(state_, statement_, params_, status);
             else
                 ExecuteWithoutCursor(status);
         } catch (...) {
@@ -172,6 +184,11 @@ SQLStatus IbCommand::ExecuteWithoutCursor(FbStatus &status)
         // Outside an explicit transaction the statement is committed before
         // this returns, so its effect is in the database for everyone.
         StatementTransaction transaction(*state_, status);
+        InputMessage values = params_.Build(status, *state_, transaction.get());
+        if (values.metadata) {
+            input = values.metadata.release();
+            inBuffer = std::move(values.buffer);
+        }
         statement->execute(&status, transaction.get(), input,
                            inBuffer.empty() ? nullptr : inBuffer.data(), output,
                            outBuffer.empty() ? nullptr : outBuffer.data());

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ConnectionState.h"
+#include "ParameterValues.h"
 #include "SqlDriver.h"
 #include "StatementHandle.h"
 
@@ -16,6 +17,7 @@ public:
     SQLStatus setRowSetSize(int32_t rows) override;
     SQLStatus setStoredProcedure(bool on) override;
     SQLStatus prepare(const std::string &sql, uint16_t paramCount) override;
+    SQLStatus setParameter(uint16_t index, const SQLParamValue &value) override;
     SQLStatus execute(ISQLCursor **cursor) override;
     SQLStatus getRowsAffected(int64_t *rows) override;
     SQLStatus close() override;
@@ -30,6 +32,7 @@ private:
     std::shared_ptr<ConnectionState> state_;
     std::shared_ptr<StatementHandle> statement_;
     bool hasCursor_ = false;
+    ParameterValues params_;
     // Set when statement_ is a lifted one: the literals it runs with and the
     // character set of each one's parameter.
     std::vector<std::string> liftedValues_;
