@@ -13,8 +13,6 @@
 #include "DriverErrors.h"
 #include "FbClient.h"
 
-class LiftedStatements;
-
 // Something that holds Firebird objects of the attachment and must let go of
 // them before the attachment is detached.
 class AttachmentUser {
@@ -34,8 +32,6 @@ struct ConnectionState : std::enable_shared_from_this<ConnectionState> {
     Firebird::ITransaction *explicitTransaction = nullptr; // from beginTransaction()
     std::vector<unsigned char> tpb;                        // built at connect
     std::vector<AttachmentUser *> users;
-    // Made on first use; after users, so it is gone before them.
-    std::shared_ptr<LiftedStatements> liftedStatements;
 
     // The character set texts and text values are sent in (its number).
     unsigned textCharSet = 4; // UTF8

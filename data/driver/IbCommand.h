@@ -24,20 +24,12 @@ public:
 
 private:
     void ReleaseBeforeDetach() override;
-    bool PrepareLifted(const std::string &sql);
     SQLStatus ExecuteWithoutCursor(FbStatus &status);
-    // The lifted literals as a message of text values for the statement.
-    Firebird::IMessageMetadata *LiftedValues(FbStatus &status, std::vector<unsigned char> &buffer);
 
     std::shared_ptr<ConnectionState> state_;
     std::shared_ptr<StatementHandle> statement_;
     bool hasCursor_ = false;
     ParameterValues params_;
-    // Set when statement_ is a lifted one: the literals it runs with and the
-    // character set of each one's parameter.
-    std::vector<std::string> liftedValues_;
-    std::vector<unsigned> liftedCharSets_;
-    bool lifted_ = false;
     int64_t rowsAffected_ = 0;
     int32_t rowSetSize_ = 20;
 };
