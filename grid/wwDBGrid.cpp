@@ -9,6 +9,7 @@
 #include "ClientDataSet.h"
 #include "DataSource.h"
 #include "GridDataLink.h"
+#include "HandlerFailure.h"
 #include "IndicatorImages.h"
 #include "ThumbScrollBar.h"
 
@@ -29,6 +30,7 @@ TwwCustomDBGrid::TwwCustomDBGrid(QWidget *parent)
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
         if (!updatingScrollBars_) SetLeftCol(geom_.LeftColForHorzPos(value));
     });
+    ConnectInput();
     RebuildLayout();
 }
 
@@ -206,6 +208,7 @@ void TwwCustomDBGrid::LinkScrolled(int distance) {
     FollowWindowRows();
     ScheduleVertScrollBar();
     UpdateActiveRow();
+    if (row_ != oldRow || distance != 0) HideEditor();
     // A walk over many rows (select-all) moves the cursor far more often than
     // the screen is painted: once the whole grid waits for a repaint, moving
     // pixels or marking cells would only be work thrown away.
@@ -306,6 +309,11 @@ void TwwCustomDBGrid::focusInEvent(QFocusEvent *event) {
 
 void TwwCustomDBGrid::focusOutEvent(QFocusEvent *event) {
     QAbstractScrollArea::focusOutEvent(event);
+    // Another window coming up (a question of the grid's own, a menu) is not
+    // the focus leaving the grid for another control.
+    const Qt::FocusReason reason = event->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason)
+        RunHandler([this] { FocusLeft(); });
     InvalidateRow(row_);
 }
 
