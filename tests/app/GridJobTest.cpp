@@ -194,6 +194,15 @@ TEST_F(GridJob, AnAppendedRowGoesAgainAndTheWheelAndCtrlEndMove) {
     EXPECT_EQ(form->OrderList().RecNo(), kOrders);
     Key(Qt::Key_Down);
     EXPECT_EQ(form->OrderList().State(), DataSetState::Insert);
+    // The question coming up does not count as leaving the grid: the new
+    // row is still there after Cancel.
+    {
+        Answers answers({QStringLiteral("Cancel")});
+        Key(Qt::Key_Delete, Qt::ControlModifier);
+        EXPECT_EQ(answers.Seen(), QStringList{QStringLiteral("Delete record?")});
+    }
+    EXPECT_EQ(form->OrderList().State(), DataSetState::Insert);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return grid->hasFocus(); }));  // back from the question
     Key(Qt::Key_Up);
     EXPECT_EQ(form->OrderList().State(), DataSetState::Browse);
     EXPECT_EQ(form->OrderList().DisplayRowCount(), kOrders);

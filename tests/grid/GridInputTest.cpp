@@ -190,6 +190,20 @@ INSTANTIATE_TEST_SUITE_P(
                 {Qt::Key_Escape, kCtrl}, {Qt::Key_F2, kCtrl}}, 5, 0, 3, B, kRows, "SO100004", "N"}),
     [](const ::testing::TestParamInfo<KeyCase> &param) { return std::string(param.param.name); });
 
+TEST_F(GridInput, ANewColumnIsScrolledIntoSight) {
+    grid->resize(300, 328);
+    QApplication::processEvents();
+    ASSERT_FALSE(grid->Geometry().ColumnsFit());
+    for (const auto &[key, col] : std::vector<std::pair<Qt::Key, int>>{
+             {Qt::Key_End, 7}, {Qt::Key_Home, 1}, {Qt::Key_Right, 2}, {Qt::Key_Right, 3}, {Qt::Key_Right, 4}}) {
+        Key(key);
+        ASSERT_EQ(grid->Col(), col);
+        const QRect cell = grid->CellRect(col, grid->Row());
+        EXPECT_FALSE(cell.isEmpty()) << col;
+        EXPECT_LE(cell.right(), grid->viewport()->width()) << col;
+    }
+}
+
 TEST_F(GridInput, PagedAndWindowMovesLandOnTheExpectedOrders) {
     // The cases above leave the id of a paged move open; check it here.
     const int visible = grid->VisibleRowCount();
@@ -462,6 +476,11 @@ TEST_F(GridInput, TheWheelMovesOneRowPerStepAndNeverAppends) {
     EXPECT_EQ(Set().RecNo(), 3);
     Wheel(-60);
     EXPECT_EQ(Set().RecNo(), 4);
+    // Over the vertical bar the wheel moves the cursor, not only the thumb.
+    QWheelEvent overBar(QPointF(2, 40), grid->verticalScrollBar()->mapToGlobal(QPoint(2, 40)), QPoint(),
+                        QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(grid->verticalScrollBar(), &overBar);
+    EXPECT_EQ(Set().RecNo(), 5);
     GoTo(kRows);
     Wheel(-120);
     EXPECT_EQ(Set().DisplayRowCount(), kRows);
