@@ -196,6 +196,9 @@ void TwwCustomDBGrid::LinkActiveChanged() {
 
 void TwwCustomDBGrid::LinkDataSetChanged() {
     if (applyingColumnList_) return;
+    // The rows changed as a whole or the cursor jumped: the editor's text
+    // may belong to another row now.
+    HideEditor();
     FollowWindowRows();
     ScheduleVertScrollBar();
     UpdateActiveRow();

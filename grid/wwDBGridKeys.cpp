@@ -94,8 +94,11 @@ void TwwCustomDBGrid::HandleKey(QKeyEvent *event) {
         if (!ctrl && !CellRefusesEditor(col_, row_)) SetEditorMode(true);
         break;
     case Qt::Key_Space:
-        if (GridEditingAllowed() && IsCheckBoxCell(col_, row_)) ToggleCheckBoxCell(col_, row_);
-        else if (!ctrl) PassKeyToEditor(event);
+        if (IsCheckBoxCell(col_, row_)) {
+            if (GridEditingAllowed()) ToggleCheckBoxCell(col_, row_);
+        } else if (!ctrl) {
+            PassKeyToEditor(event);
+        }
         break;
     default:
         // Typing: a character or Backspace opens the editor with it, except
