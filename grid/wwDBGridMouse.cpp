@@ -83,7 +83,6 @@ void TwwCustomDBGrid::HandleMousePress(QMouseEvent *event) {
         // With single-click check boxes the press itself toggles.
         if (button == Qt::LeftButton && editControlOptions_.testFlag(ecoCheckboxSingleClick) &&
             GridEditingAllowed() && IsDataCell(cell.x(), cell.y())) {
-            viewport()->repaint();
             ToggleCheckBoxCell(cell.x(), cell.y());
         }
     }
@@ -99,7 +98,6 @@ void TwwCustomDBGrid::HandleSecondPress(QMouseEvent *event) {
     const QPoint cell = CellAt(pos);
     if (event->button() == Qt::LeftButton && GridEditingAllowed() && IsDataCell(cell.x(), cell.y()) &&
         !editControlOptions_.testFlag(ecoCheckboxSingleClick)) {
-        viewport()->repaint();
         ToggleCheckBoxCell(cell.x(), cell.y());
     }
     if (OnMouseDown) OnMouseDown(event->button(), event->modifiers(), pos);

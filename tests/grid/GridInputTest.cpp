@@ -230,6 +230,15 @@ TEST_F(GridInput, ATickIsPostedWhenTheCursorLeavesTheRowAndTwoTogglesPostTheOldV
     EXPECT_EQ(Set().State(), DataSetState::Browse);
 }
 
+TEST_F(GridInput, ATickIsPaintedBeforeTheKeyHandlingEnds) {
+    GoTo(3);
+    QApplication::processEvents();
+    const int paints = grid->PaintCount();
+    Key(Qt::Key_Space);  // no event loop runs in between
+    EXPECT_GT(grid->PaintCount(), paints);
+    EXPECT_TRUE(grid->LastPaintRegion().contains(grid->CellRect(1, grid->Row())));
+}
+
 TEST_F(GridInput, ToggleWritesTheOtherValueWhateverTheRowHeld) {
     const std::vector<std::pair<const char *, const char *>> cases = {
         {nullptr, "Y"}, {"Y", "N"}, {"y", "N"}, {"N", "Y"}, {"n", "Y"}, {"X", "Y"}};
