@@ -9,7 +9,6 @@
 #include "ClientDataSet.h"
 #include "DataSource.h"
 #include "GridDataLink.h"
-#include "HandlerFailure.h"
 #include "IndicatorImages.h"
 #include "ThumbScrollBar.h"
 
@@ -312,11 +311,6 @@ void TwwCustomDBGrid::focusInEvent(QFocusEvent *event) {
 
 void TwwCustomDBGrid::focusOutEvent(QFocusEvent *event) {
     QAbstractScrollArea::focusOutEvent(event);
-    // Another window coming up (a question of the grid's own, a menu) is not
-    // the focus leaving the grid for another control.
-    const Qt::FocusReason reason = event->reason();
-    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason)
-        RunHandler([this] { FocusLeft(); });
     InvalidateRow(row_);
 }
 

@@ -307,6 +307,8 @@ private:
     void TurnWheel(int angleDelta);
     // Takes the focus if it can; false when another control keeps it.
     bool EnsureFocus();
+    // The grid or one of its own controls (the editor) has the focus.
+    bool GridHasFocus() const;
     // A new row in insert state that nobody changed and no editor text waits for.
     bool UntouchedNewRow() const;
     // The row being inserted is the last row (it was appended).

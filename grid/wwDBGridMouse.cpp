@@ -1,6 +1,7 @@
 // The mouse, the wheel and the vertical scroll bar: each press, turn or bar
 // action becomes one of the grid's named operations. A failure of an
 // operation is reported here, where the handling starts.
+#include <QApplication>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -41,6 +42,18 @@ void TwwCustomDBGrid::ConnectInput() {
         ResyncVertScrollBar();
     });
     bar->installEventFilter(new BarWheelFilter(this, [this](QWheelEvent *event) { wheelEvent(event); }));
+    // The focus leaves the grid when another control of its window takes it
+    // from the grid or from the grid's own editor. Another window coming up
+    // (a question of the grid's, the error report) is not leaving.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
+        const auto inside = [this](QWidget *w) { return w && (w == this || isAncestorOf(w)); };
+        if (inside(old) && now && !inside(now) && now->window() == window()) RunHandler([this] { FocusLeft(); });
+    });
+}
+
+bool TwwCustomDBGrid::GridHasFocus() const {
+    QWidget *focus = QApplication::focusWidget();
+    return focus && (focus == this || isAncestorOf(focus));
 }
 
 void TwwCustomDBGrid::mousePressEvent(QMouseEvent *event) {
@@ -104,7 +117,7 @@ void TwwCustomDBGrid::HandleSecondPress(QMouseEvent *event) {
 }
 
 void TwwCustomDBGrid::wheelEvent(QWheelEvent *event) {
-    if (!hasFocus()) {
+    if (!GridHasFocus()) {
         event->ignore();
         return;
     }
