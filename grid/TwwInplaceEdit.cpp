@@ -1,6 +1,5 @@
 #include "TwwInplaceEdit.h"
 
-#include <QApplication>
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
 #include <QMenu>
@@ -59,7 +58,7 @@ void TwwInplaceEdit::inputMethodEvent(QInputMethodEvent *event) {
     if (!commit.isEmpty()) {
         for (QChar ch : commit) {
             if (!grid_->FieldAcceptsChar(ch)) {
-                QApplication::beep();
+                grid_->SoundBeep();
                 event->accept();
                 return;
             }

@@ -302,6 +302,10 @@ public:
     std::function<void(TwwCustomDBGrid *grid, TwwDBDateTimePicker *picker)> OnCreateDateTimePicker;
     // Raised after the operator dragged a column to a new place (grid columns).
     std::function<void(TwwCustomDBGrid *grid, int fromCol, int toCol)> OnColumnMoved;
+    // Sounds the refusal of a character the field cannot hold; empty, the
+    // platform's default beep.
+    std::function<void()> Beep;
+    void SoundBeep() const;
 
     TwwInplaceEdit *InplaceEditor() const;        // null until first shown
     TwwDBDateTimePicker *DateTimePicker() const;  // null until first needed

@@ -103,7 +103,9 @@ bool CellControls::eventFilter(QObject *watched, QEvent *event) {
     }
     if (watched == grid->viewport()) {
         if (type == QEvent::Resize) ScheduleFollow();
-        return false;
+        // A key the editor or the picker left alone would travel on to the
+        // grid; the keys meant for the grid were handed over already.
+        return type == QEvent::KeyPress || type == QEvent::KeyRelease;
     }
     auto *widget = qobject_cast<QWidget *>(watched);
     QWidget *control = editor && (widget == editor || editor->isAncestorOf(widget))   ? static_cast<QWidget *>(editor)
@@ -214,6 +216,13 @@ bool TwwCustomDBGrid::FieldAcceptsChar(QChar ch) const {
     if (!field) return true;
     const QString point = QLocale::system().decimalPoint();
     return wwgrid::FieldAcceptsChar(field->Type(), ch, point.isEmpty() ? QChar(u'.') : point.at(0));
+}
+
+void TwwCustomDBGrid::SoundBeep() const {
+    if (Beep)
+        Beep();
+    else
+        QApplication::beep();
 }
 
 bool TwwCustomDBGrid::CanShowEditor() const {
@@ -363,7 +372,7 @@ bool TwwCustomDBGrid::EditorKeyPress(QWidget *control, QKeyEvent *event) {
     if (TypesCharacters(event)) {
         for (QChar ch : event->text()) {
             if (!FieldAcceptsChar(ch)) {
-                QApplication::beep();
+                SoundBeep();
                 return true;
             }
         }
