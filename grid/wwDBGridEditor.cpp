@@ -105,7 +105,9 @@ bool CellControls::eventFilter(QObject *watched, QEvent *event) {
         if (type == QEvent::Resize) ScheduleFollow();
         // A key the editor or the picker left alone would travel on to the
         // grid; the keys meant for the grid were handed over already.
-        return type == QEvent::KeyPress || type == QEvent::KeyRelease;
+        if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
+        const QWidget *focus = QApplication::focusWidget();
+        return focus && focus != grid && InsideGrid(focus);
     }
     auto *widget = qobject_cast<QWidget *>(watched);
     QWidget *control = editor && (widget == editor || editor->isAncestorOf(widget))   ? static_cast<QWidget *>(editor)
@@ -116,9 +118,12 @@ bool CellControls::eventFilter(QObject *watched, QEvent *event) {
     if (type == QEvent::FocusOut) {
         // The focus left the grid from one of its controls: the grid hears of
         // it as if it had held the focus itself. A pop-up (the calendar, a
-        // menu) takes the focus only for a while.
+        // menu) takes the focus only for a while, and another window takes
+        // it only until this one is active again.
         const auto *focus = static_cast<QFocusEvent *>(event);
-        if (focus->reason() == Qt::PopupFocusReason || InsideGrid(QApplication::focusWidget())) return false;
+        if (focus->reason() == Qt::PopupFocusReason || focus->reason() == Qt::ActiveWindowFocusReason ||
+            InsideGrid(QApplication::focusWidget()))
+            return false;
         if (grid->focusProxy() == control) grid->setFocusProxy(nullptr);
         QFocusEvent out(QEvent::FocusOut, focus->reason());
         QCoreApplication::sendEvent(grid, &out);
@@ -391,7 +396,9 @@ void TwwCustomDBGrid::PlaceCellControls() {
     const wwgrid::PlacedCell here = CurrentCell(*this);
     const bool moved = !(here == cc.placed);
     TwwDBDateTimePicker *picker = cc.picker;
-    const bool focused = hasFocus() || (picker && picker->DroppedDown());
+    // While another window is active the grid keeps the focus it had here.
+    const bool focused = hasFocus() || (picker && picker->DroppedDown()) ||
+                         (!isActiveWindow() && cc.InsideGrid(window()->focusWidget()));
     const QRect cell = here.active ? CellRect(col_, row_) & viewport()->rect() : QRect();
 
     if (EditorVisible()) {
