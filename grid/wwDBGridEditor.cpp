@@ -324,7 +324,12 @@ void TwwCustomDBGrid::ReloadEditorText() {
 }
 
 void TwwCustomDBGrid::PassKeyToEditor(QKeyEvent *event) {
-    if (!EditorVisible()) SetEditorMode(true);
+    // A key typed on a cell without an editor is dropped, and editor mode
+    // stays as it was.
+    if (!EditorVisible()) {
+        if (!CanShowEditor()) return;
+        SetEditorMode(true);
+    }
     if (!EditorVisible()) return;
     CellControls &cc = *cellControls_;
     cc.passingKey = true;

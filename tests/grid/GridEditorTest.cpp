@@ -138,6 +138,21 @@ TEST_F(EditorTest, NeverOpensOnCheckBoxOrDateCellsNorWithoutTheFocus) {
     EXPECT_EQ(OpenEditor(kCustName), nullptr);
 }
 
+TEST_F(EditorTest, TypingOnACellWithoutAnEditorIsDroppedAndLeavesEditorModeOff) {
+    for (int col : {int(kSelect), int(kBillDate)}) {
+        grid->SetCol(col);
+        grid->UpdateDateTimePicker();
+        QKeyEvent typed(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+        grid->PassKeyToEditor(&typed);
+        EXPECT_FALSE(grid->EditorVisible()) << col;
+        EXPECT_FALSE(grid->EditorMode()) << col;
+    }
+    grid->SetCol(kCustName);
+    grid->UpdateDateTimePicker();
+    EXPECT_FALSE(grid->EditorVisible());
+    EXPECT_EQ(orders.set.State(), DataSetState::Browse);
+}
+
 TEST_F(EditorTest, CtrlCCopiesTheSelection) {
     TwwInplaceEdit *editor = OpenEditor(kCustName);
     ASSERT_NE(editor, nullptr);
