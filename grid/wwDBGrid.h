@@ -27,6 +27,12 @@ class QPainter;
 class QKeyEvent;
 class QMouseEvent;
 class QWheelEvent;
+class TwwInplaceEdit;
+class TwwDBDateTimePicker;
+namespace wwgrid {
+class CellControls;
+class ColumnDrag;
+}  // namespace wwgrid
 
 // A cell grid with fixed leading rows and columns, per-column widths,
 // per-row heights, a current cell and scrolling, bound to a data source.
@@ -375,6 +381,69 @@ private:
     // Input state.
     GridQuestion question_;
     int wheelDelta_ = 0;  // wheel movement not yet worth a whole row
+
+    // ======== In-place editor, date-time picker and column dragging
+    // (wwDBGridEditor.cpp, wwDBGridColumnDrag.cpp, GridCellControls.h,
+    // GridColumnDrag.h). Kept last: these members are made after all the
+    // others and go first.
+public:
+    // Raised once, when the picker is made: the first time a date or time
+    // column becomes current.
+    std::function<void(TwwCustomDBGrid *grid, TwwDBDateTimePicker *picker)> OnCreateDateTimePicker;
+    // Raised after the operator dragged a column to a new place (grid columns).
+    std::function<void(TwwCustomDBGrid *grid, int fromCol, int toCol)> OnColumnMoved;
+    // Sounds the refusal of a character the field cannot hold; empty, the
+    // platform's default beep.
+    std::function<void()> Beep;
+    void SoundBeep() const;
+
+    TwwInplaceEdit *InplaceEditor() const;        // null until first shown
+    TwwDBDateTimePicker *DateTimePicker() const;  // null until first needed
+    bool EditorVisible() const;
+    // Whether the current cell may be changed through the editor now; asks
+    // nothing of the result set.
+    bool CellModifiable() const;
+    // Asked before each change of the editor's text: as CellModifiable, and
+    // the result set is put into edit state for the change.
+    bool CanEditModify();
+    // Whether the current cell's field takes the character at all.
+    bool FieldAcceptsChar(QChar ch) const;
+    // Loads the editor again from its field, dropping what was typed.
+    void ReloadEditorText();
+    // Date and time fields get the picker, never the text editor.
+    bool DateTimeCell(int gridCol) const;
+    // A column dragged to another place by the operator: the field takes the
+    // position of the field at the target column.
+    void MoveColumnByOperator(int fromCol, int toCol);
+
+protected:
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    friend class wwgrid::CellControls;
+    friend class wwgrid::ColumnDrag;
+    bool CanShowEditor() const;
+    void ShowEditorNow();
+    void HideTextEditor();
+    void HideCellControl(QWidget *control);
+    // Lays the editor and the picker over the current cell after the cell,
+    // the rows or the columns changed; the editor follows to a new cell
+    // while editor mode is on.
+    void PlaceCellControls();
+    bool EditorKeyPress(QWidget *control, QKeyEvent *event);
+    void GiveFocusTo(QWidget *control);
+    wwgrid::CellControls *MakeCellControls();
+    wwgrid::ColumnDrag *MakeColumnDrag();
+    struct CellControlsDeleter {
+        void operator()(wwgrid::CellControls *controls) const;
+    };
+    struct ColumnDragDeleter {
+        void operator()(wwgrid::ColumnDrag *drag) const;
+    };
+    std::unique_ptr<wwgrid::CellControls, CellControlsDeleter> cellControls_{MakeCellControls()};
+    std::unique_ptr<wwgrid::ColumnDrag, ColumnDragDeleter> columnDrag_{MakeColumnDrag()};
+    // ======== end of the in-place editor and column dragging
 };
 
 class TwwDBGrid : public TwwCustomDBGrid {
