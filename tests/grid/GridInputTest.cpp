@@ -567,7 +567,15 @@ TEST_F(GridInput, LeavingTheGridDropsOnlyAnUntouchedNewRow) {
     Key(Qt::Key_End, kCtrl);
     Key(Qt::Key_Down);
     ASSERT_EQ(Set().State(), DataSetState::Insert);
+    // A control of the grid's own (as its editor is) taking the focus is not leaving.
+    auto *own = new QLineEdit(grid->viewport());
+    own->show();
+    own->setFocus(Qt::OtherFocusReason);
+    ASSERT_TRUE(own->hasFocus());
+    EXPECT_EQ(Set().State(), DataSetState::Insert);
+    // From there to another control of the window is.
     box->setFocus(Qt::TabFocusReason);
+    delete own;
     EXPECT_EQ(Set().State(), DataSetState::Browse);
     EXPECT_EQ(Set().DisplayRowCount(), kRows);
 
