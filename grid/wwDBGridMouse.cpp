@@ -36,10 +36,9 @@ void TwwCustomDBGrid::ConnectInput() {
             [this](int action) { RunHandler([&] { HandleVertScrollAction(action); }); });
     connect(bar, &QAbstractSlider::sliderReleased, this, [this] {
         RunHandler([&] {
-            if (!DataActive() || !EnsureFocus()) return;
-            ThumbReleasedAt(verticalScrollBar()->sliderPosition());
+            if (DataActive() && EnsureFocus()) ThumbReleasedAt(verticalScrollBar()->sliderPosition());
+            ResyncVertScrollBar();
         });
-        ResyncVertScrollBar();
     });
     bar->installEventFilter(new BarWheelFilter(this, [this](QWheelEvent *event) { wheelEvent(event); }));
     // The focus leaves the grid when another control of its window takes it
