@@ -50,8 +50,11 @@ void TwwCustomDBGrid::ConnectInput() {
     });
 }
 
+// The focus within the grid's window: an X11 window without a window manager
+// may never become the active one, yet its focus widget is the one that the
+// keys would go to.
 bool TwwCustomDBGrid::GridHasFocus() const {
-    QWidget *focus = QApplication::focusWidget();
+    QWidget *focus = window()->focusWidget();
     return focus && (focus == this || isAncestorOf(focus));
 }
 
