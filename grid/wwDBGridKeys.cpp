@@ -117,7 +117,5 @@ void TwwCustomDBGrid::HandleKey(QKeyEvent *event) {
 bool TwwCustomDBGrid::EnsureFocus() {
     if (GridHasFocus()) return true;  // the grid's own editor counts as the grid
     setFocus(Qt::OtherFocusReason);
-    // A window that is not the active one gives no focus to anybody; the
-    // grid still acts there (a program driving it, an inactive window).
-    return hasFocus() || !window()->isActiveWindow();
+    return GridHasFocus();
 }

@@ -36,10 +36,9 @@ void TwwCustomDBGrid::ConnectInput() {
             [this](int action) { RunHandler([&] { HandleVertScrollAction(action); }); });
     connect(bar, &QAbstractSlider::sliderReleased, this, [this] {
         RunHandler([&] {
-            if (!DataActive() || !EnsureFocus()) return;
-            ThumbReleasedAt(verticalScrollBar()->sliderPosition());
+            if (DataActive() && EnsureFocus()) ThumbReleasedAt(verticalScrollBar()->sliderPosition());
+            ResyncVertScrollBar();
         });
-        ResyncVertScrollBar();
     });
     bar->installEventFilter(new BarWheelFilter(this, [this](QWheelEvent *event) { wheelEvent(event); }));
     // The focus leaves the grid when another control of its window takes it
@@ -51,8 +50,11 @@ void TwwCustomDBGrid::ConnectInput() {
     });
 }
 
+// The focus within the grid's window: an X11 window without a window manager
+// may never become the active one, yet its focus widget is the one that the
+// keys would go to.
 bool TwwCustomDBGrid::GridHasFocus() const {
-    QWidget *focus = QApplication::focusWidget();
+    QWidget *focus = window()->focusWidget();
     return focus && (focus == this || isAncestorOf(focus));
 }
 

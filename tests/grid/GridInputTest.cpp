@@ -426,9 +426,11 @@ TEST_F(GridInput, APressMovesTheCellAndRowAndTheIndicatorKeepsTheColumn) {
     Click(2, 2, Qt::RightButton);
     EXPECT_EQ(Set().RecNo(), 2);
     EXPECT_EQ(grid->Col(), 2);
-    // Titles and the title of the indicator move nothing.
+    // Titles, the title of the indicator and the part row at the bottom
+    // move nothing.
     Click(4, 0);
     Click(0, 0);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(60, grid->viewport()->height() - 2));
     EXPECT_EQ(Set().RecNo(), 2);
     EXPECT_EQ(grid->Col(), 2);
 }
@@ -495,10 +497,7 @@ TEST_F(GridInput, TheWheelMovesOneRowPerStepAndNeverAppends) {
     EXPECT_EQ(Set().DisplayRowCount(), kRows);
     EXPECT_EQ(Set().State(), DataSetState::Browse);
     // Without the focus the wheel is not the grid's.
-    auto other = std::make_unique<QLineEdit>();
-    other->show();
-    QApplication::setActiveWindow(other.get());
-    other->setFocus();
+    grid->clearFocus();
     QApplication::processEvents();
     Wheel(120);
     EXPECT_EQ(Set().RecNo(), kRows);
@@ -567,7 +566,15 @@ TEST_F(GridInput, LeavingTheGridDropsOnlyAnUntouchedNewRow) {
     Key(Qt::Key_End, kCtrl);
     Key(Qt::Key_Down);
     ASSERT_EQ(Set().State(), DataSetState::Insert);
+    // A control of the grid's own (as its editor is) taking the focus is not leaving.
+    auto *own = new QLineEdit(grid->viewport());
+    own->show();
+    own->setFocus(Qt::OtherFocusReason);
+    ASSERT_TRUE(own->hasFocus());
+    EXPECT_EQ(Set().State(), DataSetState::Insert);
+    // From there to another control of the window is.
     box->setFocus(Qt::TabFocusReason);
+    delete own;
     EXPECT_EQ(Set().State(), DataSetState::Browse);
     EXPECT_EQ(Set().DisplayRowCount(), kRows);
 
