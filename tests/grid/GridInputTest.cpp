@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "GridFixture.h"
@@ -278,7 +279,9 @@ TEST_F(GridInput, AToggleThatIsNotAllowedIsSilent) {
         Open(kRows);
         r.set(*this);
         GoTo(3);
-        Key(Qt::Key_Space);
+        // Without its check-box entry the column is a plain text cell, where
+        // a space is typing for the editor, not a tick.
+        if (std::string_view(r.name) != "no check-box entry") Key(Qt::Key_Space);
         DoubleClick(1, grid->Row());
         EXPECT_EQ(SelectYN()->GetString(), "N") << r.name;
         EXPECT_EQ(Set().State(), DataSetState::Browse) << r.name;
