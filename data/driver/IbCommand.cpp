@@ -44,14 +44,16 @@ SQLStatus IbCommand::prepare(const std::string &sql, uint16_t)
         hasCursor_ = false;
         rowsAffected_ = 0;
         state_->RequireConnected();
+        // The text goes to the server as given, line breaks included, in
+        // the connection's character set.
+        const std::string text = state_->ToServerText(sql);
         FbStatus status(state_->client->master->getStatus());
         try {
-            // The text goes to the server exactly as given, line breaks
-            // included. Preparing needs a transaction for the metadata it
+            // Preparing needs a transaction for the metadata it
             // reads; outside an explicit one a short one of its own.
             StatementTransaction transaction(*state_, status);
             IStatement *statement = state_->attachment->prepare(
-                &status, transaction.get(), static_cast<unsigned>(sql.size()), sql.data(),
+                &status, transaction.get(), static_cast<unsigned>(text.size()), text.data(),
                 static_cast<unsigned>(state_->options.sqlDialect),
                 IStatement::PREPARE_PREFETCH_METADATA);
             statement_ = std::make_shared<StatementHandle>(state_, statement);

@@ -1,7 +1,9 @@
 #include "IbConnection.h"
 
 #include <cctype>
+#include <cstring>
 
+#include "FbHandles.h"
 #include "IbCommand.h"
 #include "IbMetaData.h"
 
@@ -18,6 +20,40 @@ bool HasServerPart(const std::string &database)
     if (colon == std::string::npos || colon == 0 || database[0] == '/')
         return false;
     return !(colon == 1 && std::isalpha(static_cast<unsigned char>(database[0])));
+}
+
+// The server's number for the character set the connection named; a name
+// may be one of its aliases (BIG5 for BIG_5).
+unsigned CharSetId(FbStatus &status, ConnectionState &state, const std::string &name)
+{
+    std::string literal;
+    for (char c : name) {
+        literal += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (c == '\'')
+            literal += '\'';
+    }
+    const std::string sql =
+        "SELECT COALESCE((SELECT FIRST 1 RDB$CHARACTER_SET_ID FROM RDB$CHARACTER_SETS"
+        " WHERE RDB$CHARACTER_SET_NAME = '" + literal + "'), (SELECT FIRST 1 RDB$TYPE FROM RDB$TYPES"
+        " WHERE RDB$FIELD_NAME = 'RDB$CHARACTER_SET_NAME' AND RDB$TYPE_NAME = '" + literal + "'))"
+        " FROM RDB$DATABASE";
+    FbRef<IMetadataBuilder> builder(state.client->master->getMetadataBuilder(&status, 1));
+    builder->setType(&status, 0, SQL_LONG | 1);
+    builder->setLength(&status, 0, sizeof(int32_t));
+    FbRef<IMessageMetadata> row(builder->getMetadata(&status));
+    std::vector<unsigned char> buffer(row->getMessageLength(&status));
+    StatementTransaction transaction(state, status);
+    state.attachment->execute(&status, transaction.get(), 0, sql.c_str(),
+                              static_cast<unsigned>(state.options.sqlDialect), nullptr, nullptr,
+                              row.get(), buffer.data());
+    transaction.Commit();
+    int16_t null = 0;
+    int32_t id = 0;
+    std::memcpy(&null, buffer.data() + row->getNullOffset(&status, 0), sizeof null);
+    std::memcpy(&id, buffer.data() + row->getOffset(&status, 0), sizeof id);
+    if (null)
+        Fail(kSqlServerError, "The server does not know the character set " + name);
+    return static_cast<unsigned>(id);
 }
 
 } // namespace
@@ -100,13 +136,16 @@ SQLStatus IbConnection::connect(const std::string &database, const std::string &
             state_->attachment = provider->attachDatabase(
                 &status, name.c_str(), dpb->getBufferLength(&status), dpb->getBuffer(&status));
             state_->tpb = BuildTpb(client.util, status, options);
+            const std::string charSet = options.CharSet();
+            if (charSet != "UTF8")
+                state_->charSet = std::make_unique<ServerCharSet>(CharSetId(status, *state_, charSet));
         } catch (...) {
             if (dpb)
                 dpb->dispose();
             if (provider)
                 provider->release();
             status.dispose();
-            if (state_->attachment && state_->tpb.empty())
+            if (state_->attachment)
                 Detach();
             throw;
         }
@@ -148,6 +187,7 @@ void IbConnection::Detach()
     status.dispose();
     state_->attachment = nullptr;
     state_->tpb.clear();
+    state_->charSet = std::make_unique<ServerCharSet>();
 }
 
 SQLStatus IbConnection::getSQLCommand(ISQLCommand **command)

@@ -56,7 +56,7 @@ ISC_QUAD WriteBlob(FbStatus &status, ConnectionState &state, ITransaction *trans
 {
     // A text blob is stored in the connection's character set, as a text
     // literal would be; the server converts it for the column.
-    const auto charSet = static_cast<unsigned char>(state.textCharSet);
+    const auto charSet = static_cast<unsigned char>(state.textCharSet());
     const unsigned char textBpb[] = {isc_bpb_version1,
                                      isc_bpb_source_type, 1, 1,
                                      isc_bpb_source_interp, 1, charSet,
@@ -133,7 +133,7 @@ InputMessage ParameterValues::Build(FbStatus &status, ConnectionState &state,
         builder->setLength(&status, i, wire.length);
         builder->setScale(&status, i, wire.scale);
         builder->setSubType(&status, i, wire.subType);
-        builder->setCharSet(&status, i, IsText(value.type) ? state.textCharSet : 0);
+        builder->setCharSet(&status, i, IsText(value.type) ? state.textCharSet() : 0);
     }
     message.metadata.reset(builder->getMetadata(&status));
     IMessageMetadata *metadata = message.metadata.get();
