@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "FbHandles.h"
 #include "IbCursor.h"
 #include "TypeMapping.h"
 
@@ -47,25 +48,18 @@ SQLStatus IbCommand::prepare(const std::string &sql, uint16_t)
         // The text goes to the server as given, line breaks included, in
         // the connection's character set.
         const std::string text = state_->ToServerText(sql);
-        FbStatus status(state_->client->master->getStatus());
-        try {
-            // Preparing needs a transaction for the metadata it
-            // reads; outside an explicit one a short one of its own.
-            StatementTransaction transaction(*state_, status);
-            IStatement *statement = state_->attachment->prepare(
-                &status, transaction.get(), static_cast<unsigned>(text.size()), text.data(),
-                static_cast<unsigned>(state_->options.sqlDialect),
-                IStatement::PREPARE_PREFETCH_METADATA);
-            statement_ = std::make_shared<StatementHandle>(state_, statement);
-            hasCursor_ = (statement->getFlags(&status) & IStatement::FLAG_HAS_CURSOR) != 0;
-            params_.Reset(status, statement);
-            transaction.Commit();
-        } catch (...) {
-            statement_.reset();
-            status.dispose();
-            throw;
-        }
-        status.dispose();
+        FbOwnStatus status(state_->client->master);
+        // Preparing needs a transaction for the metadata it reads; outside
+        // an explicit one a short one of its own.
+        StatementTransaction transaction(*state_, status);
+        IStatement *statement = state_->attachment->prepare(
+            &status, transaction.get(), static_cast<unsigned>(text.size()), text.data(),
+            static_cast<unsigned>(state_->options.sqlDialect), IStatement::PREPARE_PREFETCH_METADATA);
+        auto handle = std::make_shared<StatementHandle>(state_, statement);
+        hasCursor_ = (statement->getFlags(&status) & IStatement::FLAG_HAS_CURSOR) != 0;
+        params_.Reset(status, statement);
+        transaction.Commit();
+        statement_ = std::move(handle);
         return kSqlSuccess;
     });
 }
@@ -90,17 +84,11 @@ SQLStatus IbCommand::execute(ISQLCursor **cursor)
         if (!statement_)
             Fail(kSqlInvalidParameter, "No statement is prepared");
         state_->RequireConnected();
-        FbStatus status(state_->client->master->getStatus());
-        try {
-            if (hasCursor_)
-                *cursor = IbCursor::Open(state_, statement_, params_, status);
-            else
-                ExecuteWithoutCursor(status);
-        } catch (...) {
-            status.dispose();
-            throw;
-        }
-        status.dispose();
+        FbOwnStatus status(state_->client->master);
+        if (hasCursor_)
+            *cursor = IbCursor::Open(state_, statement_, params_, status);
+        else
+            ExecuteWithoutCursor(status);
         return kSqlSuccess;
     });
 }

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <utility>
 
 #include "FbHandles.h"
 #include "IbCommand.h"
@@ -114,44 +115,40 @@ SQLStatus IbConnection::connect(const std::string &database, const std::string &
             Fail(kSqlInvalidParameter, "Already connected to a database");
         const FbClient &client = *state_->client;
         const ConnectionOptions &options = state_->options;
-        FbStatus status(client.master->getStatus());
-        IXpbBuilder *dpb = nullptr;
-        IProvider *provider = nullptr;
-        try {
-            dpb = client.util->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0);
-            if (!user.empty())
-                dpb->insertString(&status, isc_dpb_user_name, user.c_str());
-            if (!password.empty())
-                dpb->insertString(&status, isc_dpb_password, password.c_str());
-            dpb->insertString(&status, isc_dpb_lc_ctype, options.CharSet().c_str());
-            if (!options.roleName.empty())
-                dpb->insertString(&status, isc_dpb_sql_role_name, options.roleName.c_str());
-            dpb->insertInt(&status, isc_dpb_sql_dialect, options.sqlDialect);
-            if (options.connectionTimeout > 0)
-                dpb->insertInt(&status, isc_dpb_connect_timeout, options.connectionTimeout);
-            if (options.osAuthentication)
-                dpb->insertTag(&status, isc_dpb_trusted_auth);
-            const std::string name = NetworkDatabaseName(database, options);
-            provider = client.master->getDispatcher();
-            state_->attachment = provider->attachDatabase(
-                &status, name.c_str(), dpb->getBufferLength(&status), dpb->getBuffer(&status));
-            state_->tpb = BuildTpb(client.util, status, options);
-            const std::string charSet = options.CharSet();
-            if (charSet != "UTF8")
-                state_->charSet = std::make_unique<ServerCharSet>(CharSetId(status, *state_, charSet));
-        } catch (...) {
-            if (dpb)
-                dpb->dispose();
-            if (provider)
-                provider->release();
-            status.dispose();
-            if (state_->attachment)
-                Detach();
-            throw;
-        }
-        dpb->dispose();
-        provider->release();
-        status.dispose();
+        FbOwnStatus status(client.master);
+        FbDisposable<IXpbBuilder> dpb(client.util->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0));
+        if (!user.empty())
+            dpb->insertString(&status, isc_dpb_user_name, user.c_str());
+        if (!password.empty())
+            dpb->insertString(&status, isc_dpb_password, password.c_str());
+        dpb->insertString(&status, isc_dpb_lc_ctype, options.CharSet().c_str());
+        if (!options.roleName.empty())
+            dpb->insertString(&status, isc_dpb_sql_role_name, options.roleName.c_str());
+        dpb->insertInt(&status, isc_dpb_sql_dialect, options.sqlDialect);
+        if (options.connectionTimeout > 0)
+            dpb->insertInt(&status, isc_dpb_connect_timeout, options.connectionTimeout);
+        if (options.osAuthentication)
+            dpb->insertTag(&status, isc_dpb_trusted_auth);
+        const std::string name = NetworkDatabaseName(database, options);
+        FbRef<IProvider> provider(client.master->getDispatcher());
+        state_->attachment = provider->attachDatabase(&status, name.c_str(), dpb->getBufferLength(&status),
+                                                      dpb->getBuffer(&status));
+        // What follows the attach is part of connecting: should it fail, the
+        // connection is left as it was.
+        struct DetachUnlessDone {
+            IbConnection &connection;
+            bool done = false;
+            ~DetachUnlessDone()
+            {
+                if (!done)
+                    connection.Detach();
+            }
+        } guard{*this};
+        state_->tpb = BuildTpb(client.util, status, options);
+        const std::string charSet = options.CharSet();
+        if (charSet != "UTF8")
+            state_->charSet = std::make_unique<ServerCharSet>(CharSetId(status, *state_, charSet));
+        guard.done = true;
         return kSqlSuccess;
     });
 }
@@ -180,11 +177,10 @@ void IbConnection::Detach()
     EndQuietly(client, state_->explicitTransaction, false);
     state_->explicitTransaction = nullptr;
 
-    CheckStatusWrapper status(client.master->getStatus());
+    FbQuietStatus status(client.master);
     state_->attachment->detach(&status);
-    if (status.getState() & IStatus::STATE_ERRORS)
+    if (status.failed())
         state_->attachment->release(); // a lost connection: let go of the object
-    status.dispose();
     state_->attachment = nullptr;
     state_->tpb.clear();
     state_->charSet = std::make_unique<ServerCharSet>();
@@ -220,14 +216,8 @@ SQLStatus IbConnection::beginTransaction()
         state_->RequireConnected();
         if (state_->explicitTransaction)
             Fail(18, "A transaction is already active on this connection");
-        FbStatus status(state_->client->master->getStatus());
-        try {
-            state_->explicitTransaction = state_->StartTransaction(status);
-        } catch (...) {
-            status.dispose();
-            throw;
-        }
-        status.dispose();
+        FbOwnStatus status(state_->client->master);
+        state_->explicitTransaction = state_->StartTransaction(status);
         return kSqlSuccess;
     });
 }
@@ -239,16 +229,10 @@ SQLStatus IbConnection::commit()
         if (!state_->explicitTransaction)
             Fail(15, "No transaction is active on this connection");
         state_->ExplicitTransactionEnding();
-        FbStatus status(state_->client->master->getStatus());
-        try {
-            state_->explicitTransaction->commit(&status);
-        } catch (...) {
-            // A failed commit leaves the transaction open: the caller may
-            // still roll it back.
-            status.dispose();
-            throw;
-        }
-        status.dispose();
+        FbOwnStatus status(state_->client->master);
+        // A failed commit leaves the transaction open: the caller may still
+        // roll it back.
+        state_->explicitTransaction->commit(&status);
         state_->explicitTransaction = nullptr;
         return kSqlSuccess;
     });
@@ -261,19 +245,12 @@ SQLStatus IbConnection::rollback()
         if (!state_->explicitTransaction)
             Fail(15, "No transaction is active on this connection");
         state_->ExplicitTransactionEnding();
-        ITransaction *transaction = state_->explicitTransaction;
-        FbStatus status(state_->client->master->getStatus());
-        try {
-            transaction->rollback(&status);
-        } catch (...) {
-            // Nothing more can be done with it (a lost connection).
-            transaction->release();
-            state_->explicitTransaction = nullptr;
-            status.dispose();
-            throw;
-        }
-        status.dispose();
-        state_->explicitTransaction = nullptr;
+        // Whatever the rollback gives, the transaction is over for the
+        // connection; one that failed (a lost connection) is let go of.
+        FbRef<ITransaction> transaction(std::exchange(state_->explicitTransaction, nullptr));
+        FbOwnStatus status(state_->client->master);
+        transaction->rollback(&status);
+        transaction.release(); // a rolled back transaction has let go of itself
         return kSqlSuccess;
     });
 }

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "FbHandles.h"
+
 using namespace Firebird;
 
 namespace {
@@ -38,16 +40,8 @@ IbCursor *IbCursor::Open(const std::shared_ptr<ConnectionState> &state,
                          const std::shared_ptr<StatementHandle> &statement,
                          const ParameterValues &params, FbStatus &status)
 {
-    IMessageMetadata *described = statement->get()->getOutputMetadata(&status);
-    std::unique_ptr<OutputLayout> layout;
-    try {
-        layout = std::make_unique<OutputLayout>(status, described);
-    } catch (...) {
-        described->release();
-        throw;
-    }
-    described->release();
-
+    FbRef<IMessageMetadata> described(statement->get()->getOutputMetadata(&status));
+    auto layout = std::make_unique<OutputLayout>(status, described.get());
     std::unique_ptr<IbCursor> cursor(new IbCursor(state, statement, std::move(layout)));
     StatementTransaction transaction(*state, status);
     InputMessage input = params.Build(status, *state, transaction.get());
@@ -77,7 +71,6 @@ IbCursor::~IbCursor()
 {
     Finish();
     state_->Unregister(this);
-    status_->dispose();
 }
 
 void IbCursor::Finish()
@@ -85,11 +78,10 @@ void IbCursor::Finish()
     onRow_ = false;
     atEnd_ = true;
     if (resultSet_) {
-        CheckStatusWrapper status(state_->client->master->getStatus());
+        FbQuietStatus status(state_->client->master);
         resultSet_->close(&status);
-        if (status.getState() & IStatus::STATE_ERRORS)
+        if (status.failed())
             resultSet_->release();
-        status.dispose();
         resultSet_ = nullptr;
     }
     if (ownTransaction_ && transaction_)
@@ -218,17 +210,11 @@ SQLStatus IbCursor::next()
     return errors_.Run([&]() -> SQLStatus {
         if (!resultSet_)
             Fail(3, "The cursor is closed");
-        FbStatus status(status_);
-        int result;
-        try {
-            result = resultSet_->fetchNext(&status, buffer_.data());
-        } catch (...) {
-            onRow_ = false;
-            status_->init();
-            throw;
-        }
+        onRow_ = false;
+        status_->init(); // of what an earlier failure left in it
+        FbStatus status(status_.get());
+        const int result = resultSet_->fetchNext(&status, buffer_.data());
         if (result != IStatus::RESULT_OK) {
-            onRow_ = false;
             atEnd_ = true;
             return kSqlEndOfRows;
         }
@@ -428,28 +414,20 @@ const std::string &IbCursor::LoadBlob(uint16_t col, const ColumnInfo &column)
     const bool convert = column.type == DataType::Memo && column.charSet > 1 &&
                          state_->options.CharSet() != "UTF8";
     ISC_QUAD id = Read<ISC_QUAD>(Value(column));
-    FbStatus status(status_);
-    IBlob *blob = nullptr;
-    try {
-        blob = state_->attachment->openBlob(&status, transaction_, &id,
-                                            convert ? sizeof toUtf8 : 0,
-                                            convert ? toUtf8 : nullptr);
-        char segment[32768];
-        for (;;) {
-            unsigned got = 0;
-            const int result = blob->getSegment(&status, sizeof segment, segment, &got);
-            if (result == IStatus::RESULT_NO_DATA)
-                break;
-            value.append(segment, got);
-        }
-        blob->close(&status);
-        blob = nullptr;
-    } catch (...) {
-        if (blob)
-            blob->release();
-        status_->init();
-        throw;
+    status_->init();
+    FbStatus status(status_.get());
+    FbRef<IBlob> blob(state_->attachment->openBlob(&status, transaction_, &id, convert ? sizeof toUtf8 : 0,
+                                                   convert ? toUtf8 : nullptr));
+    char segment[32768];
+    for (;;) {
+        unsigned got = 0;
+        const int result = blob->getSegment(&status, sizeof segment, segment, &got);
+        if (result == IStatus::RESULT_NO_DATA)
+            break;
+        value.append(segment, got);
     }
+    blob->close(&status);
+    blob.release(); // a closed blob has let go of itself
     blobLoaded_[col - 1] = true;
     return value;
 }
