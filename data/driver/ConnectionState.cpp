@@ -9,7 +9,7 @@ using namespace Firebird;
 void ConnectionState::RequireConnected() const
 {
     if (!attachment)
-        Fail(3, "Not connected to a database");
+        Fail(SQLStatus::InvalidHandle, "Not connected to a database");
 }
 
 ITransaction *ConnectionState::StartTransaction(FbStatus &status) const

@@ -53,7 +53,7 @@ unsigned CharSetId(FbStatus &status, ConnectionState &state, const std::string &
     std::memcpy(&null, buffer.data() + row->getNullOffset(&status, 0), sizeof null);
     std::memcpy(&id, buffer.data() + row->getOffset(&status, 0), sizeof id);
     if (null)
-        Fail(kSqlServerError, "The server does not know the character set " + name);
+        Fail(SQLStatus::ServerError, "The server does not know the character set " + name);
     return static_cast<unsigned>(id);
 }
 
@@ -112,7 +112,7 @@ SQLStatus IbConnection::connect(const std::string &database, const std::string &
 {
     return errors_.Run([&]() -> SQLStatus {
         if (state_->connected())
-            Fail(kSqlInvalidParameter, "Already connected to a database");
+            Fail(SQLStatus::InvalidParameter, "Already connected to a database");
         const FbClient &client = *state_->client;
         const ConnectionOptions &options = state_->options;
         FbOwnStatus status(client.master);
@@ -149,7 +149,7 @@ SQLStatus IbConnection::connect(const std::string &database, const std::string &
         if (charSet != "UTF8")
             state_->charSet = std::make_unique<ServerCharSet>(CharSetId(status, *state_, charSet));
         guard.done = true;
-        return kSqlSuccess;
+        return SQLStatus::Success;
     });
 }
 
@@ -157,7 +157,7 @@ SQLStatus IbConnection::disconnect()
 {
     return errors_.Run([&]() -> SQLStatus {
         Detach();
-        return kSqlSuccess;
+        return SQLStatus::Success;
     });
 }
 
@@ -190,11 +190,11 @@ SQLStatus IbConnection::getSQLCommand(ISQLCommand **command)
 {
     return errors_.Run([&]() -> SQLStatus {
         if (!command)
-            Fail(kSqlInvalidParameter, "No place for the command");
+            Fail(SQLStatus::InvalidParameter, "No place for the command");
         *command = nullptr;
         state_->RequireConnected();
         *command = new IbCommand(state_);
-        return kSqlSuccess;
+        return SQLStatus::Success;
     });
 }
 
@@ -202,11 +202,11 @@ SQLStatus IbConnection::getSQLMetaData(ISQLMetaData **metaData)
 {
     return errors_.Run([&]() -> SQLStatus {
         if (!metaData)
-            Fail(kSqlInvalidParameter, "No place for the metadata object");
+            Fail(SQLStatus::InvalidParameter, "No place for the metadata object");
         *metaData = nullptr;
         state_->RequireConnected();
         *metaData = new IbMetaData(state_);
-        return kSqlSuccess;
+        return SQLStatus::Success;
     });
 }
 
@@ -215,10 +215,10 @@ SQLStatus IbConnection::beginTransaction()
     return errors_.Run([&]() -> SQLStatus {
         state_->RequireConnected();
         if (state_->explicitTransaction)
-            Fail(18, "A transaction is already active on this connection");
+            Fail(SQLStatus::TransactionActive, "A transaction is already active on this connection");
         FbOwnStatus status(state_->client->master);
         state_->explicitTransaction = state_->StartTransaction(status);
-        return kSqlSuccess;
+        return SQLStatus::Success;
     });
 }
 
@@ -227,14 +227,14 @@ SQLStatus IbConnection::commit()
     return errors_.Run([&]() -> SQLStatus {
         state_->RequireConnected();
         if (!state_->explicitTransaction)
-            Fail(15, "No transaction is active on this connection");
+            Fail(SQLStatus::InvalidTransaction, "No transaction is active on this connection");
         state_->ExplicitTransactionEnding();
         FbOwnStatus status(state_->client->master);
         // A failed commit leaves the transaction open: the caller may still
         // roll it back.
         state_->explicitTransaction->commit(&status);
         state_->explicitTransaction = nullptr;
-        return kSqlSuccess;
+        return SQLStatus::Success;
     });
 }
 
@@ -243,7 +243,7 @@ SQLStatus IbConnection::rollback()
     return errors_.Run([&]() -> SQLStatus {
         state_->RequireConnected();
         if (!state_->explicitTransaction)
-            Fail(15, "No transaction is active on this connection");
+            Fail(SQLStatus::InvalidTransaction, "No transaction is active on this connection");
         state_->ExplicitTransactionEnding();
         // Whatever the rollback gives, the transaction is over for the
         // connection; one that failed (a lost connection) is let go of.
@@ -251,6 +251,6 @@ SQLStatus IbConnection::rollback()
         FbOwnStatus status(state_->client->master);
         transaction->rollback(&status);
         transaction.release(); // a rolled back transaction has let go of itself
-        return kSqlSuccess;
+        return SQLStatus::Success;
     });
 }

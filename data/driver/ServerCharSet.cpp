@@ -71,7 +71,7 @@ std::string ServerCharSet::FromUtf8(std::string_view utf8) const
         // Without a converter only plain ASCII is known to mean the same.
         for (char c : utf8)
             if (static_cast<unsigned char>(c) >= 0x80)
-                Fail(kSqlServerError, "Text cannot be sent in the connection character set " + name_ +
+                Fail(SQLStatus::ServerError, "Text cannot be sent in the connection character set " + name_ +
                                           ": no conversion to it is known here");
         return std::string(utf8);
     }
@@ -95,10 +95,10 @@ std::string ServerCharSet::FromUtf8(std::string_view utf8) const
         const std::string_view rest(in, inLeft);
         if (errno == EILSEQ && (static_cast<unsigned char>(rest[0]) < 0x80 ||
                                 (static_cast<unsigned char>(rest[0]) & 0xC0) == 0xC0))
-            Fail(kSqlServerError, "Text cannot be sent in the connection character set " + name_ +
+            Fail(SQLStatus::ServerError, "Text cannot be sent in the connection character set " + name_ +
                                       ": it has no character \"" + std::string(FirstCharacter(rest)) +
                                       "\"");
-        Fail(kSqlServerError, "Text is not valid UTF-8 and cannot be sent in the connection character set " +
+        Fail(SQLStatus::ServerError, "Text is not valid UTF-8 and cannot be sent in the connection character set " +
                                   name_);
     }
     out.resize(done);
