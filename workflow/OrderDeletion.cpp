@@ -62,12 +62,13 @@ bool OrderDeletion::Delete(const std::string &orderNumber, std::optional<int64_t
         StartBatch();
     savepoint_.Execute();
     int64_t lines = 0;
+    int64_t headers = 0;
     bool whole = true;
     try {
         lines = DeleteRows(detail_, orderNumber);
         whole = !expectedLines || lines == *expectedLines;
         if (whole) {
-            const int64_t headers = DeleteRows(header_, orderNumber);
+            headers = DeleteRows(header_, orderNumber);
             whole = !expectedLines || headers == 1;
         }
     } catch (...) {
@@ -92,7 +93,9 @@ bool OrderDeletion::Delete(const std::string &orderNumber, std::optional<int64_t
         RollBackBatch();
         throw;
     }
-    batch_.push_back({orderNumber, lines});
+    // An order that was gone already deleted nothing and is not recorded.
+    if (lines + headers > 0)
+        batch_.push_back({orderNumber, lines});
     return true;
 }
 

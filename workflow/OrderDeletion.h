@@ -49,7 +49,8 @@ public:
 
     // Whether the open batch has worked long enough to be committed.
     bool BatchDue() const;
-    // Commits the open batch, if any, and gives the orders it deleted.
+    // Commits the open batch, if any, and gives the orders it deleted (not
+    // those that were gone already).
     std::vector<DeletedOrder> Commit();
     // Orders deleted in the open batch and not yet committed.
     const std::vector<DeletedOrder> &Uncommitted() const { return batch_; }
