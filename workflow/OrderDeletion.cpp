@@ -20,6 +20,10 @@ OrderDeletion::OrderDeletion(TSQLConnection &connection, Clock::duration batchTi
 {
     for (TSQLQuery *statement : {&detail_, &header_, &savepoint_, &release_, &undo_})
         statement->SetSQLConnection(&connection);
+    // Each text is set once: the statements are prepared at their first
+    // execution and only executed again after that.
+    SetLines(detail_, {kDeleteDetailHead, kOrderNumberLine});
+    SetLines(header_, {kDeleteHeaderHead, kOrderNumberLine});
     SetLines(savepoint_, {"SAVEPOINT DELETE_ORDER"});
     SetLines(release_, {"RELEASE SAVEPOINT DELETE_ORDER"});
     SetLines(undo_, {"ROLLBACK TO SAVEPOINT DELETE_ORDER"});
@@ -51,8 +55,7 @@ void OrderDeletion::RollBackBatch() noexcept
 
 int64_t OrderDeletion::DeleteRows(TSQLQuery &statement, const std::string &orderNumber)
 {
-    const std::string_view head = &statement == &detail_ ? kDeleteDetailHead : kDeleteHeaderHead;
-    SetLines(statement, {head, OrderNumberCondition(orderNumber)});
+    statement.ParamByName(kOrderNumberParam).SetString(orderNumber);
     return statement.Execute();
 }
 
@@ -100,6 +103,14 @@ bool OrderDeletion::Delete(const std::string &orderNumber, std::optional<int64_t
 }
 
 bool OrderDeletion::BatchDue() const { return batchOpen_ && Clock::now() - batchStart_ >= batchTime_; }
+
+int OrderDeletion::Prepares() const
+{
+    int prepares = 0;
+    for (const TSQLQuery *statement : {&detail_, &header_, &savepoint_, &release_, &undo_})
+        prepares += statement->PrepareCount();
+    return prepares;
+}
 
 std::vector<DeletedOrder> OrderDeletion::Commit()
 {

@@ -52,6 +52,8 @@ public:
     // Commits the open batch, if any, and gives the orders it deleted (not
     // those that were gone already).
     std::vector<DeletedOrder> Commit();
+    // How many statement texts were prepared: each once per run.
+    int Prepares() const;
     // Orders deleted in the open batch and not yet committed.
     const std::vector<DeletedOrder> &Uncommitted() const { return batch_; }
 

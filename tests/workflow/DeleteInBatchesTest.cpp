@@ -85,6 +85,21 @@ protected:
         return orders;
     }
 
+    // Replaces the demo tables by bare ones without keys, the order number
+    // of the given types (nullable).
+    void RecreateTables(const std::string &headerNumber, const std::string &detailNumber)
+    {
+        const DbLogin login = LoginFor(database);
+        ExecuteSql(database, {"DROP TABLE ORDER_SUB"}, login);
+        ExecuteSql(database, {"DROP TABLE ORDER_MASTER"}, login);
+        ExecuteSql(database,
+                   {"CREATE TABLE ORDER_MASTER (MASTERBILLID " + headerNumber +
+                        ", BILL_DATE DATE, FR_DATE DATE, CUST_ID VARCHAR(10), CUST_NAME VARCHAR(50),"
+                        " PD_DEPID VARCHAR(10))",
+                    "CREATE TABLE ORDER_SUB (MASTERBILLID " + detailNumber + ", LINE_NO INTEGER)"},
+                   login);
+    }
+
     std::map<std::string, int64_t> linesBefore_;
 };
 
@@ -284,6 +299,49 @@ TEST_P(DeleteInBatchesOn, OrderNumbersWithQuotesChineseOrTrailingBlanksDeleteExa
     EXPECT_EQ(journalled, expected);
 }
 
+TEST_P(DeleteInBatchesOn, ANumberLongerThanTheColumnDeletesNothingAndStopsTheWalk)
+{
+    // Tables made of these columns only, the detail table's order number
+    // narrower than the header's.
+    Open(GetParam(), 1);
+    RecreateTables("VARCHAR(30)", "VARCHAR(20)");
+    const std::string longNumber = "B" + std::string(24, '2');
+    ExecuteSql(database,
+               {"INSERT INTO ORDER_MASTER (MASTERBILLID) VALUES ('A1')",
+                "INSERT INTO ORDER_SUB (MASTERBILLID, LINE_NO) VALUES ('A1', 1)",
+                "INSERT INTO ORDER_MASTER (MASTERBILLID) VALUES ('" + longNumber + "')",
+                "INSERT INTO ORDER_MASTER (MASTERBILLID) VALUES ('C3')",
+                "INSERT INTO ORDER_SUB (MASTERBILLID, LINE_NO) VALUES ('C3', 1)"},
+               LoginFor(database));
+    List();
+    ASSERT_THAT(ListedOrders(), ElementsAre("A1", longNumber, "C3"));
+    Tick({0, 1, 2});
+    AnswerYesNoBackup();
+    try {
+        DeleteTickedOrders(*window);
+        FAIL() << "the overlong order number was not reported";
+    } catch (const EDatabaseError &e) {
+        EXPECT_THAT(e.Message(), HasSubstr("truncation")) << e.Message();
+    }
+    EXPECT_EQ(HeaderCount("A1") + LineCount("A1"), 0);
+    EXPECT_EQ(HeaderCount(longNumber), 1);
+    EXPECT_EQ(HeaderCount("C3") + LineCount("C3"), 2);
+    EXPECT_EQ(JournalledOrders(), std::vector<std::string>{"A1"});
+    EXPECT_EQ(window->OrderList().RecNo(), 2);
+}
+
+TEST_P(DeleteInBatchesOn, EachStatementIsPreparedOncePerRun)
+{
+    Open(GetParam(), 4);
+    OrderDeletion deletion(window->Connection());
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_TRUE(deletion.Delete(DemoOrderNumber(n), std::nullopt));
+    EXPECT_EQ(deletion.Commit().size(), 3u);
+    // The savepoint, both deletions and the release; the undo never ran.
+    EXPECT_EQ(deletion.Prepares(), 4);
+    ExpectWhole(DemoOrderNumber(4));
+}
+
 TEST_P(DeleteInBatchesOn, AnOrderChangedAfterItsBackupIsKept)
 {
     Open(GetParam(), 3);
@@ -315,19 +373,12 @@ TEST_P(DeleteInBatchesOn, ATickedRowAddedInTheGridWithoutAnOrderNumberDeletesNot
     // them, with an order whose number is the empty text: what a row
     // without a number would have been compared with.
     Open(GetParam(), 1);
-    const DbLogin login = LoginFor(database);
-    ExecuteSql(database, {"DROP TABLE ORDER_SUB"}, login);
-    ExecuteSql(database, {"DROP TABLE ORDER_MASTER"}, login);
-    ExecuteSql(database,
-               {"CREATE TABLE ORDER_MASTER (MASTERBILLID VARCHAR(20), BILL_DATE DATE, FR_DATE DATE,"
-                " CUST_ID VARCHAR(10), CUST_NAME VARCHAR(50), PD_DEPID VARCHAR(10))",
-                "CREATE TABLE ORDER_SUB (MASTERBILLID VARCHAR(20), LINE_NO INTEGER)"},
-               login);
+    RecreateTables("VARCHAR(20)", "VARCHAR(20)");
     ExecuteSql(database,
                {"INSERT INTO ORDER_MASTER (MASTERBILLID) VALUES ('')",
                 "INSERT INTO ORDER_SUB (MASTERBILLID, LINE_NO) VALUES ('', 1)",
                 "INSERT INTO ORDER_MASTER (MASTERBILLID) VALUES ('A1')"},
-               login);
+               LoginFor(database));
     List();
     TClientDataSet &list = window->OrderList();
     list.Append();
