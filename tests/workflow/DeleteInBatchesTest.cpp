@@ -429,6 +429,41 @@ TEST_P(DeleteInBatchesOn, AJournalThatCannotBeWrittenStopsTheDeletionBeforeTheNe
         ExpectWhole(DemoOrderNumber(n));
 }
 
+TEST_P(DeleteInBatchesOn, AnOrderLockedByAnotherUserIsReportedWithTheServersTextAndStopsTheWalk)
+{
+    // The connection does not wait for locks: the other user's transaction
+    // below stays open for as long as the test wants.
+    connectionLines = {"WaitOnLocks=False"};
+    Open(GetParam(), 5);
+    TSQLConnection other("OtherUser");
+    other.ConnectionName = "Trelvo";
+    other.LoadParamsOnConnect = true;
+    other.LoginPrompt = false;
+    other.SetConnectionFile(dir.file("connections.ini"));
+    other.SetDriverFile(dir.file("drivers.ini"));
+    other.StartTransaction();
+    TSQLQuery change("Change");
+    change.SetSQLConnection(&other);
+    change.AddSQL("UPDATE ORDER_MASTER SET REMARK = 'mine' WHERE MASTERBILLID = '" + DemoOrderNumber(3) + "'");
+    ASSERT_EQ(change.Execute(), 1);
+
+    List();
+    Tick({0, 1, 2, 3, 4});
+    AnswerYesNoBackup();
+    try {
+        DeleteTickedOrders(*window, {kOneBatch});
+        FAIL() << "the locked order was not reported";
+    } catch (const EDatabaseError &e) {
+        EXPECT_THAT(e.Message(), HasSubstr("update conflicts with concurrent update")) << e.Message();
+    }
+    ExpectGone(DemoOrderNumber(1));
+    ExpectGone(DemoOrderNumber(2));
+    for (int n = 3; n <= 5; ++n)
+        ExpectWhole(DemoOrderNumber(n));
+    EXPECT_EQ(JournalledOrders(), (std::vector<std::string>{DemoOrderNumber(1), DemoOrderNumber(2)}));
+    other.Rollback();
+}
+
 INSTANTIATE_TEST_SUITE_P(Both, DeleteInBatchesOn, testing::Values(Backend::Embedded, Backend::Server),
                          [](const testing::TestParamInfo<Backend> &backend) { return BackendName(backend.param); });
 
