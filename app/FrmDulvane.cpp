@@ -260,6 +260,11 @@ void TFormDulvane::SetUpGrid() {
     ini.delimiter = QStringLiteral(";;");
     grid.SetIniAttributes(ini);
     grid.SetDittoAttributes(TwwDittoAttributes{});
+    // The grid's questions come up as the program's own message dialog.
+    grid.SetQuestion([this](const QString &text, GridQuestionButtons buttons) {
+        return RunMessageDialog(text.toStdString(), DialogKind::Confirmation,
+                                buttons == GridQuestionButtons::YesNo ? mbYes | mbNo : mbOK | mbCancel);
+    });
 }
 
 void TFormDulvane::ApplyDisplayScaling(double dpi) {
