@@ -20,6 +20,25 @@ bool HasServerPart(const std::string &database)
     return !(colon == 1 && std::isalpha(static_cast<unsigned char>(database[0])));
 }
 
+// Read only, concurrency (a snapshot), waiting on locks as the connection
+// does. The builder writes isc_tpb_version3 itself.
+std::vector<unsigned char> SnapshotTpb(IUtil *util, FbStatus &status, const ConnectionOptions &options)
+{
+    IXpbBuilder *tpb = util->getXpbBuilder(&status, IXpbBuilder::TPB, nullptr, 0);
+    try {
+        tpb->insertTag(&status, isc_tpb_read);
+        tpb->insertTag(&status, isc_tpb_concurrency);
+        tpb->insertTag(&status, options.waitOnLocks ? isc_tpb_wait : isc_tpb_nowait);
+        const unsigned char *data = tpb->getBuffer(&status);
+        std::vector<unsigned char> bytes(data, data + tpb->getBufferLength(&status));
+        tpb->dispose();
+        return bytes;
+    } catch (...) {
+        tpb->dispose();
+        throw;
+    }
+}
+
 } // namespace
 
 std::string NetworkDatabaseName(const std::string &database, const ConnectionOptions &options)
@@ -183,6 +202,26 @@ SQLStatus IbConnection::beginTransaction()
         FbStatus status(state_->client->master->getStatus());
         try {
             state_->explicitTransaction = state_->StartTransaction(status);
+        } catch (...) {
+            status.dispose();
+            throw;
+        }
+        status.dispose();
+        return kSqlSuccess;
+    });
+}
+
+SQLStatus IbConnection::beginReadOnlySnapshot()
+{
+    return errors_.Run([&]() -> SQLStatus {
+        state_->RequireConnected();
+        if (state_->explicitTransaction)
+            Fail(18, "A transaction is already active on this connection");
+        FbStatus status(state_->client->master->getStatus());
+        try {
+            const std::vector<unsigned char> tpb = SnapshotTpb(state_->client->util, status, state_->options);
+            state_->explicitTransaction =
+                state_->attachment->startTransaction(&status, static_cast<unsigned>(tpb.size()), tpb.data());
         } catch (...) {
             status.dispose();
             throw;
