@@ -1,0 +1,19 @@
+#pragma once
+// What a long command tells the operator while it runs, and how the operator
+// stops it. The window shows it (a progress dialog with a Cancel button);
+// the commands only report stages and steps and ask whether to stop, so they
+// stay free of widgets.
+#include <cstdint>
+#include <string>
+
+class WorkProgress {
+public:
+    virtual ~WorkProgress() = default;
+    // A new stage of the work: what is being done and how many steps it has
+    // (0 when that is not known).
+    virtual void Stage(const std::string &text, int64_t steps) = 0;
+    // Steps of the present stage done so far.
+    virtual void Advance(int64_t done) = 0;
+    // Whether the operator asked the work to stop.
+    virtual bool CancelRequested() = 0;
+};
