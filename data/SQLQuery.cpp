@@ -8,7 +8,9 @@ struct TSQLQuery::Impl {
     TSQLConnection *connection = nullptr;
     std::vector<std::string> lines;
     std::string text;
+    std::string driverText;  // the text with each marker made a "?"
     std::vector<std::string> paramNames;
+    TParams params;
     SQLCommandLease command;
     std::string preparedText;  // the text the command holds prepared
     int prepareCount = 0;
@@ -48,6 +50,14 @@ std::string TSQLQuery::Text() const { return d_->text; }
 
 const std::vector<std::string> &TSQLQuery::ParamNames() const { return d_->paramNames; }
 
+TParams &TSQLQuery::Params() { return d_->params; }
+
+TParam &TSQLQuery::ParamByName(const std::string &name) {
+    TParam *param = d_->params.FindParam(name);
+    if (!param) throw EDatabaseError(Prefixed("Parameter '" + name + "' not found"));
+    return *param;
+}
+
 int TSQLQuery::PrepareCount() const { return d_->prepareCount; }
 
 void TSQLQuery::TextChanged() {
@@ -60,9 +70,17 @@ void TSQLQuery::TextChanged() {
     }
     d_->text = std::move(text);
     d_->paramNames.clear();
+    d_->driverText.clear();
+    size_t copied = 0;
     if (ParamCheck)
-        for (const ParamMarker &marker : ScanParamMarkers(d_->text))
+        for (const ParamMarker &marker : ScanParamMarkers(d_->text)) {
             d_->paramNames.push_back(marker.name);
+            d_->driverText.append(d_->text, copied, marker.offset - copied);
+            d_->driverText += '?';
+            copied = marker.offset + marker.length;
+        }
+    d_->driverText.append(d_->text, copied);
+    d_->params.Rebuild(d_->paramNames);
 }
 
 void TSQLQuery::FreeCommand() {
@@ -82,10 +100,10 @@ int64_t TSQLQuery::Execute() {
     TSQLConnection *connection = d_->connection;
     if (!connection) throw EDatabaseError(Prefixed("Missing SQLConnection property"));
     if (d_->text.empty()) throw EDatabaseError(Prefixed("No SQL statement available"));
-    // Parameter values cannot be given to this component, and a statement
-    // must never run with a marker left unbound.
-    if (!d_->paramNames.empty())
-        throw EDatabaseError(Prefixed("No value for parameter '" + d_->paramNames.front() + "'"));
+    // A statement never runs with a marker left without a value.
+    for (const std::string &name : d_->paramNames)
+        if (!ParamByName(name).IsAssigned())
+            throw EDatabaseError(Prefixed("No value for parameter '" + name + "'"));
 
     if (!connection->Connected()) connection->Open();
     int64_t rows = 0;
@@ -95,7 +113,8 @@ int64_t TSQLQuery::Execute() {
         d_->command = connection->AcquireCommand();
         if (!d_->command) throw EDatabaseError("Unable to execute Query");
         d_->command->setRowSetSize(RowsetSizeOf(connection->Params));
-        SQLStatus status = d_->command->prepare(d_->text, 0);
+        SQLStatus status =
+            d_->command->prepare(d_->driverText, static_cast<uint16_t>(d_->paramNames.size()));
         if (status != kSqlSuccess) {
             try {
                 connection->CheckStatus(status, d_->command.get());
@@ -108,6 +127,7 @@ int64_t TSQLQuery::Execute() {
         ++d_->prepareCount;
     }
 
+    BindValues(*connection);
     ISQLCommand *command = d_->command.get();
     ISQLCursor *cursor = nullptr;
     SQLStatus status = command->execute(&cursor);
@@ -130,4 +150,22 @@ int64_t TSQLQuery::Execute() {
         command->close();
     }
     return rows;
+}
+
+void TSQLQuery::BindValues(TSQLConnection &connection) {
+    ISQLCommand *command = d_->command.get();
+    for (size_t i = 0; i < d_->paramNames.size(); ++i) {
+        const SQLStatus status =
+            command->setParameter(static_cast<uint16_t>(i + 1), ParamByName(d_->paramNames[i]).DriverValue());
+        if (status != kSqlSuccess) {
+            // A value the driver refuses leaves nothing half bound: the
+            // statement is prepared afresh next time.
+            try {
+                connection.CheckStatus(status, command);
+            } catch (...) {
+                FreeCommand();
+                throw;
+            }
+        }
+    }
 }

@@ -1,13 +1,15 @@
 #pragma once
 // The statement component: a list of SQL lines, executed in prepared mode.
 // Every change of the lines frees the prepared command; executing the same
-// text again reuses it.
+// text again reuses it. Markers ":name" in the text take the values of the
+// parameters of those names, bound at every execute.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "Component.h"
 #include "SQLConnection.h"
+#include "SQLParams.h"
 
 class TSQLQuery : public TComponent, private SQLConnectionClient {
 public:
@@ -25,10 +27,16 @@ public:
     void AddSQL(const std::string &line);
     const std::vector<std::string> &SQL() const;
     std::string Text() const;                         // lines joined, each + CR LF
+    // The marker names in text order (a name used twice is listed twice).
     const std::vector<std::string> &ParamNames() const;
+    // One parameter per marker name; values stay across text changes for the
+    // names the new text still has.
+    TParams &Params();
+    // "Parameter 'X' not found" for a name the text has no marker of.
+    TParam &ParamByName(const std::string &name);
 
-    // Prepares (unless the same text is still prepared) and executes; returns
-    // the rows affected.
+    // Prepares (unless the same text is still prepared), binds the values and
+    // executes; returns the rows affected.
     int64_t Execute();
     // How many times a text was prepared (re-executing the same text does not
     // prepare it again).
@@ -41,5 +49,6 @@ private:
     void ConnectionDestroyed() override;
     void TextChanged();
     void FreeCommand();
+    void BindValues(TSQLConnection &connection);
     std::unique_ptr<Impl> d_;
 };

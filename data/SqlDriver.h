@@ -8,6 +8,7 @@
 // library that made them).
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "DataType.h"
 
@@ -82,11 +83,32 @@ public:
     virtual SQLStatus getBlob(uint16_t col, const char **data, uint32_t *len, bool *isNull) = 0; // Memo and Blob
 };
 
+// A value for one "?" marker of a prepared statement. Only the members of
+// its type are read; a NULL may leave the type Unknown (the marker's own type
+// is used). Text (String, Memo) is UTF-8; the driver sends it in the
+// connection's character set.
+struct SQLParamValue {
+    DataType type = DataType::Unknown;
+    bool isNull = false;
+    int64_t integer = 0;    // SmallInt, Integer, BigInt; Bcd unscaled; Boolean 0 or 1
+    int16_t scale = 0;      // Bcd: digits after the decimal point
+    double real = 0;        // Float
+    int32_t days = 0;       // Date, TimeStamp
+    uint32_t fractions = 0; // Time, TimeStamp
+    std::string_view bytes; // String, Memo, Blob; read during setParameter
+};
+
 class ISQLCommand : public ISQLErrorSource {
 public:
     virtual SQLStatus setRowSetSize(int32_t rows) = 0;
     virtual SQLStatus setStoredProcedure(bool on) = 0;
+    // The text's parameters are "?" markers; paramCount is what the caller
+    // counted (the driver goes by what the server finds).
     virtual SQLStatus prepare(const std::string &sql, uint16_t paramCount) = 0;
+    // The value of marker `index` (from 1, in text order) for the following
+    // executions; every marker needs one before execute ("Parameter Not Set").
+    // A new prepare forgets the values.
+    virtual SQLStatus setParameter(uint16_t index, const SQLParamValue &value) = 0;
     // *cursor is null for a statement that returns no rows.
     virtual SQLStatus execute(ISQLCursor **cursor) = 0;
     virtual SQLStatus getRowsAffected(int64_t *rows) = 0;

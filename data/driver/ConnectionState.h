@@ -5,13 +5,13 @@
 #include <firebird/Interface.h>
 
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "ConnectionOptions.h"
 #include "DriverErrors.h"
 #include "FbClient.h"
-
-class LiftedStatements;
 
 // Something that holds Firebird objects of the attachment and must let go of
 // them before the attachment is detached.
@@ -32,10 +32,13 @@ struct ConnectionState : std::enable_shared_from_this<ConnectionState> {
     Firebird::ITransaction *explicitTransaction = nullptr; // from beginTransaction()
     std::vector<unsigned char> tpb;                        // built at connect
     std::vector<AttachmentUser *> users;
-    // Made on first use; after users, so it is gone before them.
-    std::shared_ptr<LiftedStatements> liftedStatements;
+
+    // The character set texts and text values are sent in (its number).
+    unsigned textCharSet = 4; // UTF8
 
     bool connected() const { return attachment != nullptr; }
+    // UTF-8 text as the server expects it on this connection.
+    std::string ToServerText(std::string_view utf8) const { return std::string(utf8); }
     // Fails with "not connected" unless attached.
     void RequireConnected() const;
     Firebird::ITransaction *StartTransaction(FbStatus &status) const;

@@ -35,7 +35,8 @@ bool IsInteger(DataType type)
 } // namespace
 
 IbCursor *IbCursor::Open(const std::shared_ptr<ConnectionState> &state,
-                         const std::shared_ptr<StatementHandle> &statement, FbStatus &status)
+                         const std::shared_ptr<StatementHandle> &statement,
+                         const ParameterValues &params, FbStatus &status)
 {
     IMessageMetadata *described = statement->get()->getOutputMetadata(&status);
     std::unique_ptr<OutputLayout> layout;
@@ -49,8 +50,9 @@ IbCursor *IbCursor::Open(const std::shared_ptr<ConnectionState> &state,
 
     std::unique_ptr<IbCursor> cursor(new IbCursor(state, statement, std::move(layout)));
     StatementTransaction transaction(*state, status);
-    cursor->resultSet_ = statement->get()->openCursor(
-        &status, transaction.get(), nullptr, nullptr, cursor->layout_->metadata(), 0);
+    InputMessage input = params.Build(status, *state, transaction.get());
+    cursor->resultSet_ = statement->get()->openCursor(&status, transaction.get(), input.metadata.get(),
+                                                      input.data(), cursor->layout_->metadata(), 0);
     cursor->ownTransaction_ = transaction.ownsTransaction();
     cursor->transaction_ = cursor->ownTransaction_ ? transaction.TakeOwn() : transaction.get();
     return cursor.release();

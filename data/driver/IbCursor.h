@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ConnectionState.h"
+#include "ParameterValues.h"
 #include "SqlDriver.h"
 #include "StatementHandle.h"
 #include "TypeMapping.h"
@@ -15,7 +16,8 @@ public:
     // Opens the statement's cursor in the explicit transaction, or in one of
     // its own that is committed when the cursor is deleted.
     static IbCursor *Open(const std::shared_ptr<ConnectionState> &state,
-                          const std::shared_ptr<StatementHandle> &statement, FbStatus &status);
+                          const std::shared_ptr<StatementHandle> &statement,
+                          const ParameterValues &params, FbStatus &status);
     ~IbCursor() override;
 
     SQLStatus getColumnCount(uint16_t *count) override;

@@ -117,6 +117,55 @@ TEST_P(SqlQueryTest, SameTextIsExecutedAgainWithoutPreparingAgain) {
     EXPECT_EQ(query_.PrepareCount(), 2);
 }
 
+TEST_P(SqlQueryTest, BoundOrderNumbersDeleteEachOrderWithOnePrepare) {
+    query_.AddSQL(kSubLine1);
+    query_.AddSQL(" WHERE MASTERBILLID = :ORDER_ID");
+    EXPECT_EQ(query_.ParamNames(), std::vector<std::string>{"ORDER_ID"});
+    ASSERT_EQ(query_.Params().Count(), 1);
+    for (int n = 1; n <= 3; ++n) {
+        const std::string order = DemoOrderNumber(n);
+        const int64_t lines = SubLines(order);
+        ASSERT_GT(lines, 0);
+        query_.ParamByName("order_id").SetString(order);
+        EXPECT_EQ(query_.Execute(), lines);
+        EXPECT_EQ(SubLines(order), 0);
+    }
+    EXPECT_EQ(query_.PrepareCount(), 1);
+    EXPECT_GT(SubLines(DemoOrderNumber(4)), 0);
+
+    // A value stays with its name while the text keeps the name, and goes
+    // with the name.
+    query_.AddSQL(" AND 1 = 1");
+    EXPECT_EQ(query_.Params()[0].AsString(), DemoOrderNumber(3));
+    query_.ClearSQL();
+    query_.AddSQL("DELETE FROM ORDER_MASTER WHERE MASTERBILLID = :Order_Id");
+    EXPECT_FALSE(query_.ParamByName("ORDER_ID").IsAssigned());
+    EXPECT_THROW(query_.Execute(), EDatabaseError);
+    query_.ParamByName("ORDER_ID").SetString(DemoOrderNumber(3));
+    EXPECT_EQ(query_.Execute(), 1);
+    EXPECT_EQ(Headers(DemoOrderNumber(3)), 0);
+
+    // NULL matches nothing; a name the text lacks is refused.
+    query_.ParamByName("ORDER_ID").SetNull();
+    EXPECT_EQ(query_.Execute(), 0);
+    try {
+        query_.ParamByName("NOPE");
+        FAIL();
+    } catch (const EDatabaseError &e) {
+        EXPECT_EQ(e.Message(), "SQLQuery1: Parameter 'NOPE' not found");
+    }
+}
+
+TEST_P(SqlQueryTest, MarkersInQuotesAreTextAndANameUsedTwiceTakesOneValue) {
+    query_.AddSQL("UPDATE ORDER_MASTER SET REMARK = ':NOT_A_MARKER' || :TAG");
+    query_.AddSQL(" WHERE MASTERBILLID = :ID OR (MASTERBILLID > :ID AND :TAG = 'never')");
+    ASSERT_EQ(query_.Params().Count(), 2);
+    query_.ParamByName("ID").SetString(DemoOrderNumber(2));
+    query_.ParamByName("TAG").SetString("它");
+    EXPECT_EQ(query_.Execute(), 1);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER WHERE REMARK = ':NOT_A_MARKER它'"), 1);
+}
+
 TEST_P(SqlQueryTest, FailingStatementLeavesEarlierOnesInEffect) {
     const std::string first = DemoOrderNumber(1), second = DemoOrderNumber(2);
     Run(kSubLine1, first);
