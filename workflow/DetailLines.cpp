@@ -8,6 +8,7 @@
 #include "QueryText.h"
 #include "SQLConnection.h"
 #include "SQLDataSet.h"
+#include "SQLParams.h"
 #include "TableEngine.h"
 #include "WorkProgress.h"
 
@@ -107,19 +108,26 @@ std::unique_ptr<TableEngine> FetchDetailLines(TSQLConnection &connection, const 
                 numbers.push_back(number);
     }
 
+    // One text for every batch, prepared once: a last batch that is short
+    // repeats its last number, and without any order the markers are NULL,
+    // which matches no line (the query still runs once, for the columns).
     TSQLDataSet lines("DetailLines");
     lines.SetSQLConnection(&connection);
+    lines.SetCommandText(DetailLinesByOrderQuery(kOrdersPerDetailBatch));
+    TParams &params = lines.Params();
     std::unique_ptr<TableEngine> table;
     const size_t total = numbers.size();
     size_t done = 0;
-    // Without any order the query still runs once, for the columns.
     do {
         if (progress && progress->CancelRequested())
             throw EAbort();
         const size_t count = std::min<size_t>(kOrdersPerDetailBatch, total - done);
-        std::vector<std::string> batch(numbers.begin() + static_cast<std::ptrdiff_t>(done),
-                                       numbers.begin() + static_cast<std::ptrdiff_t>(done + count));
-        lines.SetCommandText(DetailLinesByOrderQuery(batch));
+        for (int i = 0; i < kOrdersPerDetailBatch; ++i) {
+            if (count == 0)
+                params[i].SetNull();
+            else
+                params[i].SetString(numbers[done + std::min<size_t>(static_cast<size_t>(i), count - 1)]);
+        }
         lines.Open();
         try {
             if (!table)

@@ -104,15 +104,10 @@ std::string OrderNumberCondition(std::string_view orderNumber)
     return " WHERE MASTERBILLID = " + QuotedLiteral(orderNumber);
 }
 
-std::string DetailLinesByOrderQuery(const std::vector<std::string> &orderNumbers)
+std::string DetailLinesByOrderQuery(int count)
 {
     std::string text = "SELECT * FROM ORDER_SUB WHERE MASTERBILLID IN (";
-    if (orderNumbers.empty())
-        text += "NULL";
-    for (size_t i = 0; i < orderNumbers.size(); ++i) {
-        if (i)
-            text += ',';
-        text += QuotedLiteral(orderNumbers[i]);
-    }
+    for (int i = 1; i <= count; ++i)
+        text += (i > 1 ? ",:O" : ":O") + std::to_string(i);
     return text + ")";
 }

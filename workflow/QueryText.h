@@ -45,8 +45,7 @@ std::string DetailBackupQuery(const std::string &joinedOrderNumberQuery);
 // Line 2 of both deletion statements: " WHERE MASTERBILLID = '<order number>'".
 std::string OrderNumberCondition(std::string_view orderNumber);
 
-// The detail lines of the given orders, read by the index on MASTERBILLID:
-// "SELECT * FROM ORDER_SUB WHERE MASTERBILLID IN (...)" with each number as
-// a quoted literal; no numbers give a list holding only NULL, which matches
-// no line.
-std::string DetailLinesByOrderQuery(const std::vector<std::string> &orderNumbers);
+// The detail lines of up to `count` orders, read by the index on
+// MASTERBILLID: "SELECT * FROM ORDER_SUB WHERE MASTERBILLID IN (:O1,...)"
+// with one marker per order number.
+std::string DetailLinesByOrderQuery(int count);
