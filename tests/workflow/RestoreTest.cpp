@@ -23,6 +23,7 @@
 #include "PacketChecksum.h"
 #include "QueryOrders.h"
 #include "SelectAllOrders.h"
+#include "FirebirdDirectImpl.h"
 #include "TestSupport.h"
 
 namespace {
@@ -210,6 +211,51 @@ TEST(RestoreJournalTest, RestoredOrdersAreAppendedToTheJournalBesideTheProgram)
     EXPECT_EQ(journal.substr(0, journalHead.size()), journalHead);
     EXPECT_THAT(journal, HasSubstr(line));
     EXPECT_EQ(std::count(journal.begin(), journal.end(), '\n'), 2) << journal;
+}
+
+// Killed while it waits on an order another user holds, the restore leaves
+// every order whole or absent, and a second run finishes the job. (The
+// server lets the test and the command use the database at once.)
+TEST_P(RestoreTest, KilledHalfWayLeavesWholeOrdersAndASecondRunFinishes)
+{
+    if (!GetParam())
+        GTEST_SKIP() << "the embedded engine lets one process at a time open the database";
+    const auto before = Tables();
+    const BackupResult backup = BackUpAndDeleteAll();
+
+    // Another user's uncommitted order 8 makes the restore wait at it.
+    DirectDatabase other = DirectDatabase::Open(database, LoginFor(database));
+    DirectDatabase::Impl &impl = other.impl();
+    Firebird::ThrowStatusWrapper status(impl.master->getStatus());
+    Firebird::ITransaction *holding = impl.attachment->startTransaction(&status, 0, nullptr);
+    impl.attachment->execute(&status, holding, 0, "INSERT INTO ORDER_MASTER (MASTERBILLID) VALUES ('SO00000008')", 3,
+                             nullptr, nullptr, nullptr, nullptr);
+
+    QProcess process;
+    process.start(QString::fromStdString(ProgramFolder() + "batchdel-restore"),
+                  {QStringLiteral("--database"), QString::fromStdString(dir.file("connections.ini")),
+                   QString::fromStdString(backup.headerFile), QString::fromStdString(backup.detailFile)});
+    ASSERT_TRUE(process.waitForStarted());
+    EXPECT_FALSE(process.waitForFinished(4000)) << "the restore did not wait for order 8";
+    process.kill();
+    process.waitForFinished();
+    holding->rollback(&status);
+    status.dispose();
+
+    // Whatever got in is whole.
+    const auto lines = QueryRows(database, "SELECT MASTERBILLID, COUNT(*) FROM ORDER_SUB GROUP BY MASTERBILLID");
+    for (const auto &row : lines)
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER WHERE MASTERBILLID = '" + row.at(0) + "'"), 1) << row.at(0);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER WHERE MASTERBILLID = 'SO00000008'"), 0);
+    for (const auto &row : QueryRows(database, "SELECT MASTERBILLID FROM ORDER_MASTER")) {
+        const auto found = std::find_if(before.begin(), before.end(), [&](const auto &b) { return b.at(0) == row.at(0); });
+        ASSERT_NE(found, before.end());
+        EXPECT_EQ(*found, QueryRows(database, "SELECT * FROM ORDER_MASTER WHERE MASTERBILLID = '" + row.at(0) + "'").at(0));
+    }
+
+    CommandRun again = Restore({backup.headerFile, backup.detailFile});
+    EXPECT_EQ(again.status, 0) << again.out << again.err;
+    EXPECT_EQ(Tables(), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, RestoreTest, testing::Values(false, true),
