@@ -123,7 +123,7 @@ public:
     size_t MemoryUsed() const;
 
     // For the packet writer and reader: a row's record in the encoding that
-    // packets carry (data/PacketRecord.h), and restoring a table's ids and
+    // packets carry (data/dataset/PacketRecord.h), and restoring a table's ids and
     // change log. AppendRecordBytes and AppendChange check the record and
     // raise EDBClient for one that does not fit the columns (an insert's
     // change takes none); ids must lie below NextRowId.
