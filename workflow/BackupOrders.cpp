@@ -1,11 +1,24 @@
 #include "BackupOrders.h"
 
+#include <filesystem>
+#include <memory>
+#include <vector>
+
 #include "BackupFileNames.h"
+#include "BackupReadBack.h"
 #include "ClientDataSet.h"
+#include "DataSetProvider.h"
+#include "DetailLines.h"
+#include "Errors.h"
 #include "Field.h"
 #include "OrderRowFields.h"
 #include "OrderWindow.h"
+#include "PacketFile.h"
 #include "QueryText.h"
+#include "SQLConnection.h"
+#include "SQLDataSet.h"
+#include "TableEngine.h"
+#include "WorkProgress.h"
 
 namespace {
 
@@ -16,31 +29,98 @@ void OpenWithText(TClientDataSet &set, const std::string &text)
     set.Open();
 }
 
-// Every order number of the open header result set, with no lines yet. Read
-// by row so the walk does not move the cursor.
-std::unordered_map<std::string, int> OrdersOf(const TClientDataSet &set)
+// The read-only snapshot both files are read in. A connection already in a
+// transaction is left to it: the backup then reads in that one.
+class SnapshotReading {
+public:
+    explicit SnapshotReading(TSQLConnection &connection) : connection_(connection)
+    {
+        if (!connection_.InTransaction()) {
+            connection_.StartReadOnlySnapshot();
+            started_ = true;
+        }
+    }
+    ~SnapshotReading()
+    {
+        // Nothing was written in it: ending it either way loses nothing, and
+        // a connection lost meanwhile has ended it already.
+        try {
+            End();
+        } catch (...) {
+        }
+    }
+    SnapshotReading(const SnapshotReading &) = delete;
+    SnapshotReading &operator=(const SnapshotReading &) = delete;
+
+    void End()
+    {
+        if (started_ && connection_.InTransaction()) {
+            started_ = false;
+            connection_.Commit();
+        }
+        started_ = false;
+    }
+
+private:
+    TSQLConnection &connection_;
+    bool started_ = false;
+};
+
+void RemoveFiles(const BackupResult &result)
 {
-    std::unordered_map<std::string, int> orders;
-    const int rows = set.RecordCount();
-    orders.reserve(static_cast<size_t>(rows));
-    const TField *field = set.FieldNamed(kOrderNumberField);
-    for (int row = 0; row < rows; ++row)
-        orders.emplace(field->GetStringAt(row), 0);
-    return orders;
+    std::error_code ignored;
+    std::filesystem::remove(result.headerFile, ignored);
+    std::filesystem::remove(result.detailFile, ignored);
 }
 
-// Adds the lines of the open detail result set to their orders. A line whose
-// order is not in the header file (added between the two queries) counts for
-// no order: the deletion goes by the header file.
-void CountLines(const TClientDataSet &set, std::unordered_map<std::string, int> &orders)
+void StopIfCancelled(WorkProgress *progress)
 {
+    if (progress && progress->CancelRequested())
+        throw EAbort();
+}
+
+void Stage(WorkProgress *progress, const std::string &text, int64_t steps)
+{
+    if (progress)
+        progress->Stage(text, steps);
+}
+
+std::vector<std::string> OrderNumbersOf(const TClientDataSet &set)
+{
+    std::vector<std::string> numbers;
     const int rows = set.RecordCount();
+    numbers.reserve(static_cast<size_t>(rows));
     const TField *field = set.FieldNamed(kOrderNumberField);
-    for (int row = 0; row < rows; ++row) {
-        auto order = orders.find(field->GetStringAt(row));
-        if (order != orders.end())
-            ++order->second;
+    for (int row = 0; row < rows; ++row)
+        numbers.push_back(field->GetStringAt(row));
+    return numbers;
+}
+
+// The lines of the orders the subquery text selects, as that text reads them.
+std::unique_ptr<TableEngine> FetchDetailBySubquery(TSQLConnection &connection, const std::string &text)
+{
+    TSQLDataSet lines("DetailLines");
+    lines.SetSQLConnection(&connection);
+    lines.SetCommandText(text);
+    lines.Open();
+    try {
+        auto table = NewPacketTable(lines);
+        lines.FetchAllInto(*table);
+        lines.Close();
+        return table;
+    } catch (...) {
+        lines.Close();
+        throw;
     }
+}
+
+int ColumnNamed(const TableEngine &table, const std::string &name)
+{
+    const auto &columns = table.Columns();
+    for (size_t c = 0; c < columns.size(); ++c)
+        if (columns[c].name == name)
+            return static_cast<int>(c);
+    throw EDatabaseError("Field '" + name + "' not found");
 }
 
 } // namespace
@@ -51,25 +131,67 @@ int BackupResult::DetailLinesOf(const std::string &orderNumber) const
     return order == detailLines.end() ? -1 : order->second;
 }
 
-BackupResult BackupOrders(OrderWindow &window)
+BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress)
 {
     // One timestamp for both files, taken before anything runs.
     const std::string timestamp = BackupTimestamp(window.LocalNow());
     const std::string folder = window.ExecutableFolder();
-    BackupResult result{HeaderBackupPath(folder, timestamp), DetailBackupPath(folder, timestamp), {}};
+    BackupResult result;
+    result.headerFile = HeaderBackupPath(folder, timestamp);
+    result.detailFile = DetailBackupPath(folder, timestamp);
 
+    TSQLConnection &connection = window.Connection();
     TClientDataSet &set = window.BackupSet();
-    OpenWithText(set, BuildFilteredQuery(kHeaderBackupHead, ReadFilterCriteria(window)));
+    std::unique_ptr<TableEngine> detail;
+    {
+        SnapshotReading snapshot(connection);
+        Stage(progress, "讀取訂單...", 0);
+        OpenWithText(set, BuildFilteredQuery(kHeaderBackupHead, ReadFilterCriteria(window)));
+        const std::vector<std::string> orders = OrderNumbersOf(set);
+        StopIfCancelled(progress);
+        if (DetailTableHasOrderIndex(connection)) {
+            Stage(progress, "讀取明細...", static_cast<int64_t>(orders.size()));
+            detail = FetchDetailLines(connection, orders, progress);
+        } else {
+            // Without the index the database could only scan the lines once
+            // per batch; the subquery scans them once in all.
+            Stage(progress, "讀取明細...", 0);
+            const std::string orderNumbers = BuildFilteredQuery(kOrderNumberHead, ReadFilterCriteria(window));
+            detail = FetchDetailBySubquery(connection, DetailBackupQuery(orderNumbers));
+        }
+        snapshot.End();
+    }
+    StopIfCancelled(progress);
+
+    const TableEngine &header = *set.Engine();
+    result.headerRows = header.RecordCount();
+    result.detailRows = detail->RecordCount();
+    const int headerKey = ColumnNamed(header, kOrderNumberField);
+    result.detailLines.reserve(static_cast<size_t>(header.RecordCount()));
+    for (int row = 0; row < header.RecordCount(); ++row)
+        result.detailLines.emplace(std::string(header.Text(row, headerKey)), 0);
+    const int detailKey = ColumnNamed(*detail, kOrderNumberField);
+    for (int row = 0; row < detail->RecordCount(); ++row) {
+        const auto found = result.detailLines.find(std::string(detail->Text(row, detailKey)));
+        if (found != result.detailLines.end())
+            ++found->second;
+    }
+
+    Stage(progress, "寫入備份檔...", 0);
     set.WriteToFile(result.headerFile, PacketFormat::Binary);
-    std::unordered_map<std::string, int> orders = OrdersOf(set);
+    WritePacketFile(result.detailFile, *detail, false);
+    try {
+        // A pair cancelled this late is no backup the operator asked for:
+        // neither file stays.
+        StopIfCancelled(progress);
+        Stage(progress, "核對備份檔...", 0);
+        CheckBackupReadsBack(result);
+        StopIfCancelled(progress);
+    } catch (const EAbort &) {
+        RemoveFiles(result);
+        throw;
+    }
 
-    // The boxes are read again: the detail query is built on its own.
-    const std::string orderNumbers = BuildFilteredQuery(kOrderNumberHead, ReadFilterCriteria(window));
-    OpenWithText(set, DetailBackupQuery(orderNumbers));
-    set.WriteToFile(result.detailFile, PacketFormat::Binary);
-    CountLines(set, orders);
-
-    result.detailLines = std::move(orders);
     window.ShowNotice("資料備份完成..!");
     return result;
 }

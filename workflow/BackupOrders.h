@@ -1,12 +1,23 @@
 #pragma once
 // "資料備份": saves the orders that match the filter boxes, headers and detail
-// lines, to two files in the folder cds beside the program, then shows the
-// completion notice. Every failure ends the command at its step and goes on
-// to the caller: a missing cds folder, a rejected query, a failed write.
+// lines, to two files in the folder cds beside the program, checks that both
+// files read back as written, then shows the completion notice.
+//
+// Both files are read in one read-only snapshot of the database, so they
+// agree with each other whatever other users change meanwhile. The detail
+// lines are looked up by the index on ORDER_SUB.MASTERBILLID for the order
+// numbers of the header rows; a table without such an index is read with
+// the subquery text instead.
+//
+// Every failure ends the command at its step and goes on to the caller: a
+// missing cds folder, a rejected query, a failed write, a file that does not
+// read back (EFCreateError). Cancelled through the progress, it raises the
+// silent EAbort and leaves no backup file behind.
 #include <string>
 #include <unordered_map>
 
 class OrderWindow;
+class WorkProgress;
 
 // What a finished backup wrote. The deletion keeps a ticked order only when
 // the backup holds it, so this is the record of what is safe to delete.
@@ -16,10 +27,14 @@ struct BackupResult {
     // Every order number of the header file, with the number of its lines in
     // the detail file (0 for an order without lines).
     std::unordered_map<std::string, int> detailLines;
+    // Rows in each file.
+    int headerRows = 0;
+    int detailRows = 0;
 
     bool Holds(const std::string &orderNumber) const { return detailLines.contains(orderNumber); }
     // The order's line count in the detail file, -1 when the backup lacks it.
     int DetailLinesOf(const std::string &orderNumber) const;
 };
 
-BackupResult BackupOrders(OrderWindow &window);
+// progress may be null: nothing is shown and nothing asks to stop.
+BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress = nullptr);

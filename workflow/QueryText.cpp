@@ -98,3 +98,11 @@ std::string DetailBackupQuery(const std::string &joinedOrderNumberQuery)
 {
     return "SELECT * FROM ORDER_SUB WHERE MASTERBILLID IN (" + joinedOrderNumberQuery + ")";
 }
+
+std::string DetailLinesByOrderQuery(int count)
+{
+    std::string text = "SELECT * FROM ORDER_SUB WHERE MASTERBILLID IN (";
+    for (int i = 1; i <= count; ++i)
+        text += (i > 1 ? ",:O" : ":O") + std::to_string(i);
+    return text + ")";
+}

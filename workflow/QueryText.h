@@ -46,4 +46,7 @@ std::string BuildFilteredQuery(std::string_view headLine, const FilterCriteria &
 // closing parenthesis stands alone after the subquery's last line break.
 std::string DetailBackupQuery(const std::string &joinedOrderNumberQuery);
 
-
+// The detail lines of up to `count` orders, read by the index on
+// MASTERBILLID: "SELECT * FROM ORDER_SUB WHERE MASTERBILLID IN (:O1,...)"
+// with one marker per order number.
+std::string DetailLinesByOrderQuery(int count);

@@ -57,6 +57,18 @@ unsigned CharSetId(FbStatus &status, ConnectionState &state, const std::string &
     return static_cast<unsigned>(id);
 }
 
+// Read only, concurrency (a snapshot), waiting on locks as the connection
+// does. The builder writes isc_tpb_version3 itself.
+std::vector<unsigned char> SnapshotTpb(IUtil *util, FbStatus &status, const ConnectionOptions &options)
+{
+    FbDisposable<IXpbBuilder> tpb(util->getXpbBuilder(&status, IXpbBuilder::TPB, nullptr, 0));
+    tpb->insertTag(&status, isc_tpb_read);
+    tpb->insertTag(&status, isc_tpb_concurrency);
+    tpb->insertTag(&status, options.waitOnLocks ? isc_tpb_wait : isc_tpb_nowait);
+    const unsigned char *data = tpb->getBuffer(&status);
+    return std::vector<unsigned char>(data, data + tpb->getBufferLength(&status));
+}
+
 } // namespace
 
 std::string NetworkDatabaseName(const std::string &database, const ConnectionOptions &options)
@@ -219,6 +231,26 @@ SQLStatus IbConnection::beginTransaction()
         FbOwnStatus status(state_->client->master);
         state_->explicitTransaction = state_->StartTransaction(status);
         return SQLStatus::Success;
+    });
+}
+
+SQLStatus IbConnection::beginReadOnlySnapshot()
+{
+    return errors_.Run([&]() -> SQLStatus {
+        state_->RequireConnected();
+        if (state_->explicitTransaction)
+            Fail(18, "A transaction is already active on this connection");
+        FbStatus status(state_->client->master->getStatus());
+        try {
+            const std::vector<unsigned char> tpb = SnapshotTpb(state_->client->util, status, state_->options);
+            state_->explicitTransaction =
+                state_->attachment->startTransaction(&status, static_cast<unsigned>(tpb.size()), tpb.data());
+        } catch (...) {
+            status.dispose();
+            throw;
+        }
+        status.dispose();
+        return kSqlSuccess;
     });
 }
 

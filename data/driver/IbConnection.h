@@ -22,6 +22,7 @@ public:
     SQLStatus beginTransaction() override;
     SQLStatus commit() override;
     SQLStatus rollback() override;
+    SQLStatus beginReadOnlySnapshot() override;
 
 private:
     void Detach();

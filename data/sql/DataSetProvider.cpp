@@ -21,6 +21,14 @@ long LocaleNumber(const std::string &value) {
 }
 }  // namespace
 
+std::unique_ptr<TableEngine> NewPacketTable(TSQLDataSet &dataSet) {
+    auto engine = std::make_unique<TableEngine>(dataSet.Columns());
+    TSQLConnection *connection = dataSet.SQLConnection();
+    engine->SetProperty("LCID", std::to_string(connection ? LocaleNumber(connection->ParamValue("LocaleCode")) : 0));
+    for (const auto &[name, value] : dataSet.KeyProperties()) engine->SetProperty(name, value);
+    return engine;
+}
+
 TDataSetProvider::TDataSetProvider(std::string name) : TComponent(std::move(name)) {}
 
 TDataSetProvider::~TDataSetProvider() = default;
@@ -40,10 +48,7 @@ std::unique_ptr<TableEngine> TDataSetProvider::GetRecords(const std::string &com
         }
         // The rows go from the cursor straight into the engine that the
         // client keeps: no packet in between, so the answer is held once.
-        auto engine = std::make_unique<TableEngine>(dataSet_->Columns());
-        TSQLConnection *connection = dataSet_->SQLConnection();
-        engine->SetProperty("LCID", std::to_string(connection ? LocaleNumber(connection->ParamValue("LocaleCode")) : 0));
-        for (const auto &[name, value] : dataSet_->KeyProperties()) engine->SetProperty(name, value);
+        auto engine = NewPacketTable(*dataSet_);
         dataSet_->FetchAllInto(*engine);
         Reset();
         return engine;

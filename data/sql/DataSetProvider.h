@@ -17,6 +17,11 @@ enum TProviderOption : unsigned {
     poAllowCommandText = 1u << 0,  // a client may send its own command text
 };
 
+// An empty table for the rows of an open SQL data set: its columns, and the
+// packet properties a provider gives them (LCID from the connection's
+// "LocaleCode", key and order information of the one table the text reads).
+std::unique_ptr<TableEngine> NewPacketTable(TSQLDataSet &dataSet);
+
 class TDataSetProvider : public TComponent {
 public:
     explicit TDataSetProvider(std::string name = {});

@@ -317,7 +317,9 @@ SQLCommandLease TSQLConnection::AcquireCommand() {
 int TSQLConnection::CommandsInUse() const { return d_->commandsInUse; }
 
 void TSQLConnection::DataSetClosed() {
-    if (KeepConnection || !Connected()) return;
+    // An open transaction keeps the connection: closing it would end the
+    // transaction's work unseen.
+    if (KeepConnection || !Connected() || d_->inTransaction) return;
     for (SQLConnectionClient *client : d_->clients)
         if (client->ClientActive()) return;
     Close();
@@ -354,6 +356,14 @@ void TSQLConnection::StartTransaction() {
     if (d_->inTransaction)
         throw EDatabaseError(DriverStatusText(SQLStatus::TransactionActive));
     CheckStatus(d_->connection->beginTransaction(), d_->connection.get());
+    d_->inTransaction = true;
+}
+
+void TSQLConnection::StartReadOnlySnapshot() {
+    if (!Connected()) Open();
+    if (d_->inTransaction)
+        throw EDatabaseError(DriverStatusText(18));
+    CheckStatus(d_->connection->beginReadOnlySnapshot(), d_->connection.get());
     d_->inTransaction = true;
 }
 

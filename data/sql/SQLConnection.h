@@ -106,6 +106,9 @@ public:
 
     // An explicit transaction, for statements that must take effect together.
     void StartTransaction();
+    // An explicit transaction that only reads, all of it from one snapshot
+    // of the database taken when it starts; ended by Commit or Rollback.
+    void StartReadOnlySnapshot();
     void Commit();
     void Rollback();
     bool InTransaction() const;

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "Errors.h"
+#include "ParamScan.h"
 #include "SqlTableName.h"
 
 namespace {
@@ -53,6 +54,17 @@ void TSQLDataSet::SetCommandText(const std::string &text) {
     if (trimmed == commandText_) return;
     if (Active()) throw EDatabaseError(Prefixed("Cannot perform this operation on an open dataset"));
     commandText_ = std::move(trimmed);
+    paramNames_.clear();
+    driverText_.clear();
+    size_t copied = 0;
+    for (const ParamMarker &marker : ScanParamMarkers(commandText_)) {
+        paramNames_.push_back(marker.name);
+        driverText_.append(commandText_, copied, marker.offset - copied);
+        driverText_ += '?';
+        copied = marker.offset + marker.length;
+    }
+    driverText_.append(commandText_, copied);
+    params_.Rebuild(paramNames_);
     FreeStatement();
     keysRead_ = false;
     keyProperties_.clear();
@@ -88,6 +100,10 @@ void TSQLDataSet::Open() {
     if (Active()) return;
     if (!connection_) throw EDatabaseError(Prefixed("SQLConnection property required for this operation"));
     if (commandText_.empty()) throw EDatabaseError(Prefixed("No SQL statement available"));
+    for (const std::string &name : paramNames_) {
+        const TParam *param = params_.FindParam(name);
+        if (!param || !param->IsAssigned()) throw EDatabaseError(Prefixed("No value for parameter '" + name + "'"));
+    }
     try {
         if (!command_) {
             command_ = connection_->AcquireCommand();
@@ -97,9 +113,13 @@ void TSQLDataSet::Open() {
             command_->setStoredProcedure(false);
         }
         if (!prepared_) {
-            CheckStatus(command_->prepare(commandText_, 0), command_.get());
+            CheckStatus(command_->prepare(driverText_, static_cast<uint16_t>(paramNames_.size())), command_.get());
             prepared_ = true;
             ++prepareCount_;
+        }
+        for (size_t i = 0; i < paramNames_.size(); ++i) {
+            const SQLParamValue value = params_.FindParam(paramNames_[i])->DriverValue();
+            CheckStatus(command_->setParameter(static_cast<uint16_t>(i + 1), value), command_.get());
         }
         ISQLCursor *cursor = nullptr;
         SQLStatus status = command_->execute(&cursor);

@@ -10,6 +10,7 @@
 
 #include "Component.h"
 #include "SQLConnection.h"
+#include "SQLParams.h"
 #include "TableEngine.h"
 
 class TSQLDataSet : public TComponent, private SQLConnectionClient {
@@ -23,6 +24,10 @@ public:
     // statement (and the key information read for the old one).
     void SetCommandText(const std::string &text);
     const std::string &CommandText() const { return commandText_; }
+    // Markers ":name" in the text take the values of the parameters of those
+    // names, bound at every Open without preparing again; a marker without
+    // a value refuses to open. One parameter per name, in text order.
+    TParams &Params() { return params_; }
     // Kept for the form's sake: the driver always delivers large values
     // whole, which is what -1 asks for.
     int MaxBlobSize = -1;
@@ -61,6 +66,9 @@ private:
 
     TSQLConnection *connection_ = nullptr;
     std::string commandText_;
+    std::string driverText_;                // the markers made "?"
+    std::vector<std::string> paramNames_;   // per marker, in text order
+    TParams params_;
     SQLCommandLease command_;
     bool prepared_ = false;
     int prepareCount_ = 0;

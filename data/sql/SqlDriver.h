@@ -170,6 +170,10 @@ public:
     virtual SQLStatus beginTransaction() = 0;
     virtual SQLStatus commit() = 0;
     virtual SQLStatus rollback() = 0;
+    // An explicit transaction that only reads and sees the database as it
+    // stood when it began, whatever others commit meanwhile; ended by
+    // commit() or rollback() like the other.
+    virtual SQLStatus beginReadOnlySnapshot() = 0;
 };
 
 class ISQLDriver : public ISQLErrorSource {

@@ -349,3 +349,30 @@ INSTANTIATE_TEST_SUITE_P(
                       TableCase{"", ""}));
 
 }  // namespace
+
+namespace {
+
+// A SQL data set with markers: the values are bound at every open, the text
+// is prepared once, and a marker without a value refuses to open.
+TEST_F(ProviderTest, MarkersTakeTheirValuesAtEveryOpenWithoutPreparingAgain) {
+    sql->SetCommandText("SELECT MASTERBILLID FROM ORDER_MASTER WHERE MASTERBILLID IN (:A, :B) ORDER BY 1");
+    EXPECT_EQ(Failure([&] { sql->Open(); }), "EDatabaseError: SQLDataSet1: No value for parameter 'A'");
+    auto fetch = [&] {
+        sql->Open();
+        TableEngine rows(sql->Columns());
+        sql->FetchAllInto(rows);
+        sql->Close();
+        std::vector<std::string> numbers;
+        for (int row = 0; row < rows.RecordCount(); ++row) numbers.emplace_back(rows.Text(row, 0));
+        return numbers;
+    };
+    sql->Params()[0].SetString(DemoOrderNumber(3));
+    sql->Params()[1].SetString(DemoOrderNumber(1));
+    EXPECT_EQ(fetch(), (std::vector<std::string>{DemoOrderNumber(1), DemoOrderNumber(3)}));
+    sql->Params()[0].SetString(DemoOrderNumber(2));
+    sql->Params()[1].SetNull();
+    EXPECT_EQ(fetch(), (std::vector<std::string>{DemoOrderNumber(2)}));
+    EXPECT_EQ(sql->PrepareCount(), 1);
+}
+
+}  // namespace

@@ -96,6 +96,35 @@ TEST_P(TransactionTest, TransactionCallsOutOfTurnAreRefused)
     EXPECT_EQ(connection_->commit(), SQLStatus::Success);
 }
 
+// The backup reads both of its files in one read-only snapshot: what another
+// user commits meanwhile is not seen, and nothing can be written in it.
+TEST_P(TransactionTest, ReadOnlySnapshotSeesNoLaterCommitAndRefusesWrites)
+{
+    auto countInTransaction = [&](const std::string &sql) {
+        OpenQuery query = Query(*connection_, sql);
+        return query.cursor ? FetchAll(*query.cursor).at(0).at(0) : std::string("no cursor");
+    };
+    const std::string lines = std::to_string(Count(kCountLines));
+    ASSERT_EQ(connection_->beginReadOnlySnapshot(), kSqlSuccess) << ErrorText(*connection_);
+    EXPECT_EQ(connection_->beginTransaction(), 18);
+    EXPECT_EQ(countInTransaction(kCountLines), lines);
+    auto other = Connect(*driver_, database_, {});
+    ASSERT_NE(other, nullptr);
+    RunStatement(*other, kDeleteLines);
+    EXPECT_EQ(Count(kCountLines), 0);
+    EXPECT_EQ(countInTransaction(kCountLines), lines);
+
+    ISQLCommand *raw = nullptr;
+    ASSERT_EQ(connection_->getSQLCommand(&raw), kSqlSuccess);
+    std::unique_ptr<ISQLCommand> command(raw);
+    ASSERT_EQ(command->prepare(kDeleteHeader, 0), kSqlSuccess) << ErrorText(*command);
+    ISQLCursor *cursor = nullptr;
+    EXPECT_GE(command->execute(&cursor), kSqlServerError);
+    EXPECT_NE(ErrorText(*command).find("read-only"), std::string::npos) << ErrorText(*command);
+    ASSERT_EQ(connection_->commit(), kSqlSuccess);
+    EXPECT_EQ(Count(kCountHeader), 1);
+    EXPECT_EQ(countInTransaction(kCountLines), "0");
+}
 
 // A row locked by another user's open transaction: without waiting the
 // statement fails at once with the server's update conflict text.

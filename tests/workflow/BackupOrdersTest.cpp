@@ -2,13 +2,19 @@
 #include "OrderDatabaseTest.h"
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <set>
 #include <unordered_map>
 
 #include "BackupFileNames.h"
 #include "BackupOrders.h"
+#include "DetailLines.h"
 #include "Errors.h"
 #include "Field.h"
+#include "QueryText.h"
+#include "TableEngine.h"
+#include "WorkProgress.h"
 
 namespace {
 
@@ -150,5 +156,170 @@ TEST_F(BackupOrdersTest, AFailingDetailFileLeavesTheHeaderFileAndShowsNoNotice)
     EXPECT_TRUE(fs::is_regular_file(CdsFile("ORDER_MASTER_20250101090503.CDS")));
     EXPECT_TRUE(window->Notices().empty());
 }
+
+// A progress that records its stages and runs a hook at the start of each.
+class RecordedProgress : public WorkProgress {
+public:
+    std::vector<std::string> stages;
+    std::function<void(const std::string &stage)> onStage;
+    bool cancel = false;
+    int64_t lastStep = 0;
+
+    void Stage(const std::string &text, int64_t) override
+    {
+        stages.push_back(text);
+        if (onStage)
+            onStage(text);
+    }
+    void Advance(int64_t done) override { lastStep = done; }
+    bool CancelRequested() override { return cancel; }
+};
+
+// Every row of a table with all its values, for comparing as a multiset.
+std::multiset<std::string> Rows(const TableEngine &table)
+{
+    std::multiset<std::string> rows;
+    for (int row = 0; row < table.RecordCount(); ++row) {
+        std::string key;
+        for (const FieldValue &v : table.Record(row))
+            key += v.isNull ? std::string("<null>|")
+                            : std::to_string(v.i) + "/" + std::to_string(v.f) + "/" + std::to_string(v.date) + "/" +
+                                  std::to_string(v.time) + "/" + v.s + "|";
+        rows.insert(key);
+    }
+    return rows;
+}
+
+// The detail lines read back from the backup equal, column for column and
+// value for value, what the subquery text gives through the program's own
+// provider; on a table with the index on MASTERBILLID and on one without.
+class DetailFileTest : public OrderDatabaseTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(DetailFileTest, HoldsExactlyTheRowsAndColumnsOfTheSubqueryText)
+{
+    const bool withIndex = GetParam();
+    std::vector<std::string> sql = {
+        // Odd values the lines must carry unchanged: nulls, the widest
+        // numbers, Chinese text, a quote.
+        "UPDATE ORDER_SUB SET ITEM_NAME = NULL, QTY = NULL WHERE MASTERBILLID = 'SO00000002' AND LINE_NO = 1",
+        "UPDATE ORDER_SUB SET QTY = 999999999.999, PRICE = -9999999999.99, ITEM_NAME = '烏龍茶''禮盒'"
+        " WHERE MASTERBILLID = 'SO00000003' AND LINE_NO = 1",
+    };
+    if (!withIndex) {
+        // ORDER_SUB made again without any key or index.
+        sql.insert(sql.begin(), {"CREATE TABLE SUB_COPY (MASTERBILLID VARCHAR(20) NOT NULL, LINE_NO INTEGER NOT NULL,"
+                                 " ITEM_ID VARCHAR(20), ITEM_NAME VARCHAR(50), QTY NUMERIC(12,3), PRICE NUMERIC(12,2))"});
+    }
+    OpenDatabase(12, sql);
+    if (!withIndex) {
+        window.reset();
+        ExecuteSql(database, {"INSERT INTO SUB_COPY SELECT * FROM ORDER_SUB"});
+        ExecuteSql(database, {"DROP TABLE ORDER_SUB"});
+        ExecuteSql(database, {"CREATE TABLE ORDER_SUB (MASTERBILLID VARCHAR(20) NOT NULL, LINE_NO INTEGER NOT NULL,"
+                              " ITEM_ID VARCHAR(20), ITEM_NAME VARCHAR(50), QTY NUMERIC(12,3), PRICE NUMERIC(12,2))"});
+        ExecuteSql(database, {"INSERT INTO ORDER_SUB SELECT * FROM SUB_COPY"});
+        window = std::make_unique<HeadlessOrderWindow>(dir.path());
+    }
+    EXPECT_EQ(DetailTableHasOrderIndex(window->Connection()), withIndex);
+    window->SetBox(FilterBox::CustomerFrom, "C0000");
+    window->SetBox(FilterBox::CustomerTo, "C0200");
+
+    const BackupResult result = BackupOrders(*window);
+
+    TClientDataSet expected("Expected");
+    expected.SetProviderName("DataSetProvider2");
+    expected.SetProviderResolver([this](const std::string &) { return &window->DataSetProvider2; });
+    expected.SetCommandText(DetailBackupQuery(BuildFilteredQuery(kOrderNumberHead, ReadFilterCriteria(*window))));
+    expected.Open();
+    TClientDataSet written("Written");
+    written.LoadFromFile(result.detailFile);
+
+    const TableEngine &want = *expected.Engine();
+    const TableEngine &got = *written.Engine();
+    EXPECT_EQ(got.Columns(), want.Columns());
+    EXPECT_EQ(got.Properties(), want.Properties());
+    EXPECT_GT(got.RecordCount(), 0);
+    EXPECT_LT(got.RecordCount(), Count("SELECT COUNT(*) FROM ORDER_SUB"));
+    EXPECT_EQ(Rows(got), Rows(want));
+    EXPECT_EQ(result.detailRows, got.RecordCount());
+    int lines = 0;
+    for (const auto &[order, count] : result.detailLines) {
+        EXPECT_EQ(count, LineCount(order)) << order;
+        lines += count;
+    }
+    EXPECT_EQ(lines, result.detailRows);
+}
+
+INSTANTIATE_TEST_SUITE_P(Index, DetailFileTest, testing::Bool(),
+                         [](const testing::TestParamInfo<bool> &p) { return p.param ? "WithIndex" : "WithoutIndex"; });
+
+TEST_F(BackupOrdersTest, BothFilesComeFromOneSnapshotWhateverOthersCommitMeanwhile)
+{
+    OpenDatabase(6);
+    RecordedProgress progress;
+    const int64_t linesOfOne = LineCount(DemoOrderNumber(1));
+    // Once the headers are read, another user adds a line to order 1, a new
+    // order with a line, and removes order 2's lines.
+    progress.onStage = [&](const std::string &stage) {
+        if (stage != "讀取明細...")
+            return;
+        ExecuteSql(database, {"INSERT INTO ORDER_SUB (MASTERBILLID, LINE_NO) VALUES ('SO00000001', 999)",
+                              "INSERT INTO ORDER_MASTER (MASTERBILLID) VALUES ('SO99999999')",
+                              "INSERT INTO ORDER_SUB (MASTERBILLID, LINE_NO) VALUES ('SO99999999', 1)",
+                              "DELETE FROM ORDER_SUB WHERE MASTERBILLID = 'SO00000002'"});
+    };
+    const BackupResult result = BackupOrders(*window, &progress);
+    EXPECT_EQ(LineCount(DemoOrderNumber(1)), linesOfOne + 1);
+    EXPECT_EQ(result.headerRows, 6);
+    EXPECT_EQ(result.DetailLinesOf(DemoOrderNumber(1)), linesOfOne);
+    EXPECT_GT(result.DetailLinesOf(DemoOrderNumber(2)), 0);
+    EXPECT_FALSE(result.Holds("SO99999999"));
+    EXPECT_FALSE(window->Connection().InTransaction());
+}
+
+TEST_F(BackupOrdersTest, AFileThatDoesNotReadBackIsAnErrorAndNoNoticeIsShown)
+{
+    OpenDatabase(3);
+    window->now = LocalTime(2025, 1, 1, 9, 5, 3);
+    RecordedProgress progress;
+    // Something spoils the detail file between writing and reading back.
+    progress.onStage = [&](const std::string &stage) {
+        if (stage != "核對備份檔...")
+            return;
+        std::fstream file(CdsFile("ORDER_SUB20250101090503.CDS"), std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(static_cast<std::streamoff>(fs::file_size(CdsFile("ORDER_SUB20250101090503.CDS")) / 2));
+        file.put('\x5a');
+    };
+    try {
+        BackupOrders(*window, &progress);
+        ADD_FAILURE() << "no failure";
+    } catch (const EFCreateError &failure) {
+        EXPECT_THAT(failure.Message(), testing::StartsWith("Backup file \"" + CdsFile("ORDER_SUB20250101090503.CDS") +
+                                                           "\" cannot be read back."));
+    }
+    EXPECT_TRUE(window->Notices().empty());
+}
+
+// Cancelled at any stage, the backup raises the silent abort and leaves no
+// file in the cds folder.
+class CancelledBackupTest : public OrderDatabaseTest, public testing::WithParamInterface<const char *> {};
+
+TEST_P(CancelledBackupTest, LeavesNoFileAndShowsNoNotice)
+{
+    OpenDatabase(3);
+    RecordedProgress progress;
+    progress.onStage = [&](const std::string &stage) {
+        if (stage == GetParam())
+            progress.cancel = true;
+    };
+    EXPECT_THROW(BackupOrders(*window, &progress), EAbort);
+    EXPECT_THAT(progress.stages, testing::Contains(std::string(GetParam())));
+    EXPECT_TRUE(fs::is_empty(dir.path() + "/cds"));
+    EXPECT_TRUE(window->Notices().empty());
+    EXPECT_FALSE(window->Connection().InTransaction());
+}
+
+INSTANTIATE_TEST_SUITE_P(Stages, CancelledBackupTest,
+                         testing::Values("讀取訂單...", "讀取明細...", "寫入備份檔...", "核對備份檔..."));
 
 } // namespace

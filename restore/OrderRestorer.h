@@ -1,0 +1,62 @@
+#pragma once
+// Puts orders of a backup pair back into the database: each order whole,
+// its header and all its lines, in a savepoint of its own, committed in
+// batches of about 0.2 s of work. An order whose number the database already
+// has is skipped, never overwritten. Columns are matched by name; a column of
+// the backup that the table lacks refuses the restore before anything is
+// written.
+//
+// Interrupted (killed, connection lost), the batch not yet committed goes as
+// a whole: every order is in the database whole or not at all, and running
+// the restore again finishes the job.
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BackupPair.h"
+
+class TSQLConnection;
+
+struct RestoreOutcome {
+    std::vector<const BackupOrder *> restored;        // committed
+    std::vector<const BackupOrder *> sameAsBackup;    // already in the database exactly as backed up
+    std::vector<const BackupOrder *> alreadyThere;    // skipped: the number is in the database, otherwise
+    std::vector<std::pair<const BackupOrder *, std::string>> failed;  // with the database's reason
+    int64_t linesRestored = 0;
+};
+
+class OrderRestorer {
+public:
+    OrderRestorer(TSQLConnection &connection, const BackupPair &pair);
+    ~OrderRestorer();
+
+    // Raises ERestoreRefused naming every column of either file that its
+    // table lacks.
+    void CheckColumns();
+    // The orders among these whose numbers the database holds now.
+    std::vector<const BackupOrder *> ExistingOrders(const std::vector<const BackupOrder *> &orders);
+    // Of those, the ones the database holds exactly as the backup does: the
+    // header's values and the same lines with the same values (an earlier
+    // restore of them, which a second run counts as done).
+    std::vector<const BackupOrder *> SameAsBackup(const std::vector<const BackupOrder *> &existing);
+
+    // Restores the orders. committed is told of each batch once it is
+    // committed (for the journal and the progress). A failure of the
+    // connection or of a commit ends the run with the failure; what was
+    // committed before stays.
+    using BatchCommitted = std::function<void(const std::vector<const BackupOrder *> &batch)>;
+    // outcome is filled as the run goes, so it holds what was done when a
+    // failure ends the run.
+    void Restore(const std::vector<const BackupOrder *> &orders, const BatchCommitted &committed,
+                 RestoreOutcome &outcome);
+
+    // Work per transaction: a batch is committed once it has taken this long.
+    std::chrono::milliseconds batchTime{200};
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> d_;
+};

@@ -1,0 +1,176 @@
+#include "RestoreCommand.h"
+
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <unordered_set>
+
+#include "BackupPair.h"
+#include "ConfigLocation.h"
+#include "OrderRestorer.h"
+#include "RestoreErrors.h"
+#include "RestoreJournal.h"
+#include "RestoreOptions.h"
+#include "SQLConnection.h"
+
+namespace {
+
+std::string OrderLine(const BackupOrder &order)
+{
+    return order.number + "\t" + (order.billDay ? DayText(*order.billDay) : std::string()) + "\t" + order.customer +
+           "\t" + std::to_string(order.lineRows.size());
+}
+
+// The orders the options ask for, in the backup's order; numbers asked for
+// that the backup lacks go to missing.
+std::vector<const BackupOrder *> ChosenOrders(const BackupPair &pair, const RestoreOptions &options,
+                                              std::vector<std::string> &missing)
+{
+    std::unordered_set<std::string> numbers;
+    for (const std::string &number : options.orders) {
+        numbers.insert(number);
+        if (!pair.Find(number))
+            missing.push_back(number);
+    }
+    std::vector<const BackupOrder *> chosen;
+    for (const BackupOrder &order : pair.Orders()) {
+        if (!numbers.empty() && !numbers.count(order.number))
+            continue;
+        if (options.fromDay && (!order.billDay || *order.billDay < *options.fromDay))
+            continue;
+        if (options.toDay && (!order.billDay || *order.billDay > *options.toDay))
+            continue;
+        chosen.push_back(&order);
+    }
+    return chosen;
+}
+
+void Connect(TSQLConnection &connection, const RestoreOptions &options)
+{
+    connection.ConnectionName = "Trelvo";
+    connection.DriverName = "Interbase";
+    connection.GetDriverFunc = "getIBDriver";
+    connection.LibraryName = "libibdriver.so";
+    connection.VendorLib = "libfbclient.so.2";
+    connection.LoadParamsOnConnect = true;
+    connection.LoginPrompt = false;
+    if (!options.connectionFile.empty())
+        connection.SetConnectionFile(options.connectionFile);
+    connection.Open();
+}
+
+std::tm LocalNow()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return local;
+}
+
+int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err)
+{
+    const BackupPair pair = BackupPair::Load(options.headerFile, options.detailFile, options.forcePair);
+    if (pair.OrphanLines() > 0)
+        err << "batchdel-restore: " << pair.OrphanLines()
+            << " lines of orders the header file does not hold are left out\n";
+    std::vector<std::string> missing;
+    const std::vector<const BackupOrder *> chosen = ChosenOrders(pair, options, missing);
+    for (const std::string &number : missing)
+        err << "batchdel-restore: order " << number << " is not in the backup\n";
+
+    if (options.list) {
+        out << "MASTERBILLID\tBILL_DATE\tcustomer\tlines\n";
+        for (const BackupOrder *order : chosen)
+            out << OrderLine(*order) << "\n";
+        out << chosen.size() << " orders\n";
+        return missing.empty() ? 0 : 1;
+    }
+
+    TSQLConnection connection("SQLConnection1");
+    Connect(connection, options);
+    OrderRestorer restorer(connection, pair);
+    restorer.CheckColumns();
+
+    if (options.dryRun) {
+        const auto existing = restorer.ExistingOrders(chosen);
+        const auto same = restorer.SameAsBackup(existing);
+        const std::unordered_set<const BackupOrder *> skip(existing.begin(), existing.end());
+        const std::unordered_set<const BackupOrder *> done(same.begin(), same.end());
+        int64_t lines = 0;
+        for (const BackupOrder *order : chosen)
+            if (!skip.count(order)) {
+                out << "would restore\t" << OrderLine(*order) << "\n";
+                lines += static_cast<int64_t>(order->lineRows.size());
+            }
+        for (const BackupOrder *order : existing)
+            out << (done.count(order) ? "already restored\t" : "would skip (already in the database)\t")
+                << order->number << "\n";
+        const size_t skipped = existing.size() - same.size();
+        out << (chosen.size() - existing.size()) << " orders (" << lines << " lines) would be restored, "
+            << same.size() << " already restored, " << skipped << " skipped; nothing was written\n";
+        return skipped == 0 && missing.empty() ? 0 : 1;
+    }
+
+    const std::string pairNames = std::filesystem::path(pair.HeaderFile()).filename().string() + " " +
+                                  std::filesystem::path(pair.DetailFile()).filename().string();
+    const RestoreJournal journal(ProgramFolder() + "cds/deletions.log", pairNames, connection.ParamValue("Database"),
+                                 connection.ParamValue("User_Name"));
+    RestoreOutcome outcome;
+    const auto started = std::chrono::steady_clock::now();
+    auto lastReport = started;
+    size_t done = 0;
+    int status = 0;
+    try {
+        restorer.Restore(
+            chosen,
+            [&](const std::vector<const BackupOrder *> &batch) {
+                journal.Append(batch, LocalNow());
+                done += batch.size();
+                const auto now = std::chrono::steady_clock::now();
+                if (now - lastReport >= std::chrono::seconds(1)) {
+                    err << "batchdel-restore: " << done << " of " << chosen.size() << " orders restored\n";
+                    lastReport = now;
+                }
+            },
+            outcome);
+    } catch (const Exception &failure) {
+        err << "batchdel-restore: stopped: " << failure.Message() << "\n"
+            << "batchdel-restore: the orders committed before stay restored; run the same command again to"
+               " restore the rest\n";
+        status = 1;
+    }
+    for (const BackupOrder *order : outcome.restored)
+        out << "restored\t" << OrderLine(*order) << "\n";
+    for (const BackupOrder *order : outcome.sameAsBackup)
+        out << "already restored\t" << order->number << "\n";
+    for (const BackupOrder *order : outcome.alreadyThere)
+        out << "skipped (already in the database)\t" << order->number << "\n";
+    for (const auto &[order, reason] : outcome.failed)
+        out << "failed\t" << order->number << "\t" << reason << "\n";
+    out << outcome.restored.size() << " orders (" << outcome.linesRestored << " lines) restored, "
+        << outcome.sameAsBackup.size() << " already restored, " << outcome.alreadyThere.size() << " skipped, "
+        << outcome.failed.size() << " failed\n";
+    if (outcome.restored.size() + outcome.sameAsBackup.size() != chosen.size() || !missing.empty())
+        status = 1;
+    return status;
+}
+
+} // namespace
+
+int RunRestore(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
+{
+    try {
+        const RestoreOptions options = ParseRestoreOptions(args);
+        if (options.help) {
+            out << RestoreUsage();
+            return 0;
+        }
+        return Run(options, out, err);
+    } catch (const Exception &failure) {
+        err << "batchdel-restore: " << failure.Message() << "\n";
+        return 2;
+    } catch (const std::exception &failure) {
+        err << "batchdel-restore: " << failure.what() << "\n";
+        return 2;
+    }
+}

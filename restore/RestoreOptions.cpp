@@ -1,0 +1,105 @@
+#include "RestoreOptions.h"
+
+#include "DataType.h"
+#include "RestoreErrors.h"
+
+std::optional<int32_t> ParseDay(const std::string &text)
+{
+    if (text.size() != 10 || (text[4] != '/' && text[4] != '-') || text[7] != text[4])
+        return std::nullopt;
+    for (size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u})
+        if (text[i] < '0' || text[i] > '9')
+            return std::nullopt;
+    const int year = std::stoi(text.substr(0, 4));
+    const int month = std::stoi(text.substr(5, 2));
+    const int day = std::stoi(text.substr(8, 2));
+    if (month < 1 || month > 12 || day < 1 || day > 31)
+        return std::nullopt;
+    const int32_t days = DbDateFromCivil(year, month, day);
+    const CivilDate back = CivilFromDbDate(days);
+    if (back.year != year || back.month != month || back.day != day)
+        return std::nullopt;  // 2023/02/30 and the like
+    return days;
+}
+
+RestoreOptions ParseRestoreOptions(const std::vector<std::string> &args)
+{
+    RestoreOptions options;
+    std::vector<std::string> files;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        auto value = [&]() -> const std::string & {
+            if (i + 1 >= args.size())
+                throw ERestoreRefused("Option " + arg + " needs a value");
+            return args[++i];
+        };
+        auto day = [&]() {
+            const std::string &text = value();
+            const auto parsed = ParseDay(text);
+            if (!parsed)
+                throw ERestoreRefused("Option " + arg + ": \"" + text + "\" is not a date YYYY/MM/DD");
+            return *parsed;
+        };
+        if (arg == "--help" || arg == "-h")
+            options.help = true;
+        else if (arg == "--list")
+            options.list = true;
+        else if (arg == "--dry-run")
+            options.dryRun = true;
+        else if (arg == "--force-pair")
+            options.forcePair = true;
+        else if (arg == "--order")
+            options.orders.push_back(value());
+        else if (arg == "--from")
+            options.fromDay = day();
+        else if (arg == "--to")
+            options.toDay = day();
+        else if (arg == "--database")
+            options.connectionFile = value();
+        else if (arg.size() > 1 && arg[0] == '-' && arg != "--")
+            throw ERestoreRefused("Unknown option " + arg);
+        else if (arg == "--")
+            for (++i; i < args.size(); ++i)
+                files.push_back(args[i]);
+        else
+            files.push_back(arg);
+    }
+    if (options.help)
+        return options;
+    if (files.size() != 2)
+        throw ERestoreRefused("Give the header file and the detail file of one backup (see --help)");
+    options.headerFile = files[0];
+    options.detailFile = files[1];
+    return options;
+}
+
+std::string RestoreUsage()
+{
+    return R"(Usage: batchdel-restore [OPTION]... HEADER-FILE DETAIL-FILE
+
+Puts orders from a backup pair of batchdel (cds/ORDER_MASTER_<time>.CDS and
+cds/ORDER_SUB<time>.CDS) back into the database: each order whole, header
+and lines, or not at all. An order whose number is already in the database
+is skipped and listed, never overwritten.
+
+  --list             list the orders of the backup (number, date, customer,
+                     lines) and write nothing
+  --dry-run          say what would be restored and skipped; write nothing
+  --order NUMBER     restore this order (may be given many times)
+  --from YYYY/MM/DD  restore the orders with BILL_DATE on or after this day
+  --to YYYY/MM/DD    ... on or before this day
+  --database FILE    connection file to use instead of the program's
+                     (connections.ini beside the program, or where the
+                     DataDriver settings point); its section Trelvo is used
+  --force-pair       accept a header and a detail file that do not carry
+                     the same time in their names, or lines whose order is
+                     not in the header file (those lines are left out)
+  --help             show this text
+
+Without --order, --from and --to every order of the backup is restored.
+Exit status: 0 when everything asked for was restored (or would be, with
+--dry-run), 1 when some orders were not, 2 when nothing was done (bad
+arguments, a backup file that cannot be read or does not belong to the
+other, a column the table lacks, no connection).
+)";
+}

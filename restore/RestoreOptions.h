@@ -1,0 +1,29 @@
+#pragma once
+// The command line of batchdel-restore.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct RestoreOptions {
+    bool help = false;
+    bool list = false;
+    bool dryRun = false;
+    bool forcePair = false;
+    std::vector<std::string> orders;      // --order, in the order given
+    std::optional<int32_t> fromDay;       // --from, database day count
+    std::optional<int32_t> toDay;         // --to
+    std::string connectionFile;           // --database; empty: as the program finds it
+    std::string headerFile;
+    std::string detailFile;
+};
+
+// Raises ERestoreRefused for an unknown option, a missing value, a date that
+// is not YYYY/MM/DD, or not exactly two files.
+RestoreOptions ParseRestoreOptions(const std::vector<std::string> &args);
+
+// The --help text.
+std::string RestoreUsage();
+
+// A date written YYYY/MM/DD (or with '-') as the database's day count.
+std::optional<int32_t> ParseDay(const std::string &text);

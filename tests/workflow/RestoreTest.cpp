@@ -1,0 +1,414 @@
+// batchdel-restore: back up, delete and restore on the embedded engine and
+// on the loopback server, and the command's refusals, run as the real
+// program in a child process.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <filesystem>
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <memory>
+
+#include "BackupOrders.h"
+#include "ConfigLocation.h"
+#include "DeleteTickedOrders.h"
+#include "Field.h"
+#include "HeadlessOrderWindow.h"
+#include "PacketChecksum.h"
+#include "QueryOrders.h"
+#include "SelectAllOrders.h"
+#include "FirebirdDirectImpl.h"
+#include "TestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing::HasSubstr;
+
+// Values the tables must get back unchanged: nulls, Chinese text with
+// quotes and a tab, the widest numbers of the columns, dates far apart.
+const std::vector<std::string> kOddValues = {
+    "UPDATE ORDER_MASTER SET CUST_NAME = NULL, FR_DATE = NULL, TOTAL_AMT = 9999999999.99,"
+    " REMARK = '急件''特\t\"別\"' WHERE MASTERBILLID = 'SO00000002'",
+    "UPDATE ORDER_MASTER SET BILL_DATE = '0001-01-01', TOTAL_AMT = -9999999999.99, REMARK = NULL"
+    " WHERE MASTERBILLID = 'SO00000003'",
+    "UPDATE ORDER_MASTER SET FR_DATE = '9999-12-31' WHERE MASTERBILLID = 'SO00000004'",
+    "UPDATE ORDER_SUB SET QTY = 999999999.999, PRICE = -9999999999.99, ITEM_NAME = '烏龍茶（大）'''"
+    " WHERE MASTERBILLID = 'SO00000002' AND LINE_NO = 1",
+    "UPDATE ORDER_SUB SET QTY = NULL, PRICE = NULL, ITEM_ID = NULL, ITEM_NAME = NULL"
+    " WHERE MASTERBILLID = 'SO00000003' AND LINE_NO = 1",
+    "INSERT INTO ORDER_MASTER (MASTERBILLID, CUST_ID) VALUES ('SO-NO-LINES', 'C0001')",
+};
+
+struct CommandRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the real batchdel-restore (built beside the tests) on a connection file.
+CommandRun RunRestoreCommand(const std::string &connectionFile, const std::vector<std::string> &args)
+{
+    QProcess process;
+    QStringList arguments{QStringLiteral("--database"), QString::fromStdString(connectionFile)};
+    for (const std::string &arg : args)
+        arguments << QString::fromStdString(arg);
+    process.start(QString::fromStdString(ProgramFolder() + "batchdel-restore"), arguments);
+    CommandRun run;
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        ADD_FAILURE() << "batchdel-restore did not finish";
+        return run;
+    }
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput().toStdString();
+    run.err = process.readAllStandardError().toStdString();
+    return run;
+}
+
+class RestoreTest : public testing::TestWithParam<bool> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam()) {
+            BATCHDEL_REQUIRE_TEST_SERVER();
+            server_ = std::make_unique<ServerDatabase>("restore");
+            database = server_->connectString();
+            CreateDemoDatabase(database, 12, 1, TestServerLogin());
+        } else {
+            database = MakeTestDatabase(dir, 12);
+        }
+        ExecuteSql(database, kOddValues, LoginFor(database));
+        WriteConfigFiles(dir.path(), database);
+        fs::create_directory(dir.path() + "/cds");
+    }
+
+    // Every row of both tables, in a fixed order, each value as text.
+    std::vector<std::vector<std::string>> Tables() const
+    {
+        auto rows = QueryRows(database, "SELECT * FROM ORDER_MASTER ORDER BY MASTERBILLID");
+        rows.push_back({"--"});
+        for (auto &row : QueryRows(database, "SELECT * FROM ORDER_SUB ORDER BY MASTERBILLID, LINE_NO"))
+            rows.push_back(std::move(row));
+        return rows;
+    }
+    int64_t Count(const std::string &sql) const { return CountRows(database, sql); }
+
+    // Backs up every order and deletes them all, through the order commands.
+    BackupResult BackUpAndDeleteAll()
+    {
+        HeadlessOrderWindow window(dir.path());
+        window.now.tm_year = 125;
+        window.now.tm_mday = 1;
+        window.now.tm_sec = ++second_;
+        BackupResult result = BackupOrders(window);
+        QueryOrders(window);
+        SelectAllOrders(window);
+        window.messageBoxAnswers = {mrYes};
+        window.dialogAnswers = {mrNo};
+        DeleteTickedOrders(window);
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER"), 0);
+        return result;
+    }
+
+    CommandRun Restore(const std::vector<std::string> &args) const
+    {
+        return RunRestoreCommand(dir.file("connections.ini"), args);
+    }
+
+    TempDir dir;
+    std::string database;
+
+private:
+    std::unique_ptr<ServerDatabase> server_;
+    int second_ = 0;
+};
+
+TEST_P(RestoreTest, AChosenFewThenEveryOrderComeBackValueForValue)
+{
+    const auto before = Tables();
+    const BackupResult backup = BackUpAndDeleteAll();
+
+    CommandRun few = Restore({"--order", "SO00000002", "--order", "SO00000003", backup.headerFile, backup.detailFile});
+    EXPECT_EQ(few.status, 0) << few.out << few.err;
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER"), 2);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID NOT IN ('SO00000002', 'SO00000003')"), 0);
+
+    // The second run counts the two restored before as done.
+    CommandRun all = Restore({backup.headerFile, backup.detailFile});
+    EXPECT_EQ(all.status, 0) << all.out << all.err;
+    EXPECT_THAT(all.out, HasSubstr("11 orders"));
+    EXPECT_THAT(all.out, HasSubstr("2 already restored, 0 skipped, 0 failed"));
+    EXPECT_EQ(Tables(), before);
+}
+
+TEST_P(RestoreTest, AnOrderFailingHalfWayIsLeftOutWholeAndASecondRunFinishesTheJob)
+{
+    const auto before = Tables();
+    const BackupResult backup = BackUpAndDeleteAll();
+    // The third line of order 5 is refused: its header and first lines must
+    // go back out with it.
+    ExecuteSql(database,
+               {"CREATE EXCEPTION NO_LINE 'line refused'",
+                "CREATE TRIGGER REFUSE_LINE FOR ORDER_SUB BEFORE INSERT AS BEGIN"
+                " IF (NEW.MASTERBILLID = 'SO00000005' AND NEW.LINE_NO = 3) THEN EXCEPTION NO_LINE; END"},
+               LoginFor(database));
+    CommandRun first = Restore({backup.headerFile, backup.detailFile});
+    EXPECT_EQ(first.status, 1) << first.out << first.err;
+    EXPECT_THAT(first.out, HasSubstr("failed\tSO00000005"));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER WHERE MASTERBILLID = 'SO00000005'"), 0);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID = 'SO00000005'"), 0);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER"), 12);
+
+    ExecuteSql(database, {"DROP TRIGGER REFUSE_LINE"}, LoginFor(database));
+    CommandRun second = Restore({backup.headerFile, backup.detailFile});
+    EXPECT_EQ(second.status, 0) << second.out << second.err;
+    EXPECT_EQ(Tables(), before);
+}
+
+// With a deletion journal beside the program, each restored order is added
+// to it in the journal's columns, its line count written "+N".
+TEST(RestoreJournalTest, RestoredOrdersAreAppendedToTheJournalBesideTheProgram)
+{
+    TempDir dir;
+    const std::string database = MakeTestDatabase(dir, 3);
+    WriteConfigFiles(dir.path(), database);
+    fs::create_directory(dir.path() + "/cds");
+    BackupResult backup;
+    {
+        HeadlessOrderWindow window(dir.path());
+        backup = BackupOrders(window);
+    }
+    ExecuteSql(database, {"DELETE FROM ORDER_SUB WHERE MASTERBILLID = 'SO00000002'",
+                          "DELETE FROM ORDER_MASTER WHERE MASTERBILLID = 'SO00000002'"});
+    // A copy of the program in a folder of its own, with its journal.
+    const std::string program = dir.path() + "/program/";
+    fs::create_directories(program + "cds");
+    for (const char *file : {"batchdel-restore", "libibdriver.so", "drivers.ini"})
+        fs::copy_file(ProgramFolder() + file, program + file);
+    const std::string journalHead = "time\tMASTERBILLID\tORDER_SUB lines\tbackup\tdatabase\tuser\n";
+    std::ofstream(program + "cds/deletions.log") << journalHead;
+
+    QProcess process;
+    process.start(QString::fromStdString(program + "batchdel-restore"),
+                  {QStringLiteral("--database"), QString::fromStdString(dir.file("connections.ini")),
+                   QString::fromStdString(backup.headerFile), QString::fromStdString(backup.detailFile)});
+    ASSERT_TRUE(process.waitForFinished(120000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+
+    std::ifstream in(program + "cds/deletions.log");
+    const std::string journal((std::istreambuf_iterator<char>(in)), {});
+    const std::string line = "\tSO00000002\t+" + std::to_string(backup.DetailLinesOf("SO00000002")) +
+                             "\trestored from " + fs::path(backup.headerFile).filename().string() + " " +
+                             fs::path(backup.detailFile).filename().string() + "\t" + database + "\tSYSDBA\n";
+    EXPECT_EQ(journal.substr(0, journalHead.size()), journalHead);
+    EXPECT_THAT(journal, HasSubstr(line));
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), '\n'), 2) << journal;
+}
+
+// Killed while it waits on an order another user holds, the restore leaves
+// every order whole or absent, and a second run finishes the job. (The
+// server lets the test and the command use the database at once.)
+TEST_P(RestoreTest, KilledHalfWayLeavesWholeOrdersAndASecondRunFinishes)
+{
+    if (!GetParam())
+        GTEST_SKIP() << "the embedded engine lets one process at a time open the database";
+    const auto before = Tables();
+    const BackupResult backup = BackUpAndDeleteAll();
+
+    // Another user's uncommitted order 8 makes the restore wait at it.
+    DirectDatabase other = DirectDatabase::Open(database, LoginFor(database));
+    DirectDatabase::Impl &impl = other.impl();
+    Firebird::ThrowStatusWrapper status(impl.master->getStatus());
+    Firebird::ITransaction *holding = impl.attachment->startTransaction(&status, 0, nullptr);
+    impl.attachment->execute(&status, holding, 0, "INSERT INTO ORDER_MASTER (MASTERBILLID) VALUES ('SO00000008')", 3,
+                             nullptr, nullptr, nullptr, nullptr);
+
+    QProcess process;
+    process.start(QString::fromStdString(ProgramFolder() + "batchdel-restore"),
+                  {QStringLiteral("--database"), QString::fromStdString(dir.file("connections.ini")),
+                   QString::fromStdString(backup.headerFile), QString::fromStdString(backup.detailFile)});
+    ASSERT_TRUE(process.waitForStarted());
+    EXPECT_FALSE(process.waitForFinished(4000)) << "the restore did not wait for order 8";
+    process.kill();
+    process.waitForFinished();
+    holding->rollback(&status);
+    status.dispose();
+
+    // Whatever got in is whole.
+    const auto lines = QueryRows(database, "SELECT MASTERBILLID, COUNT(*) FROM ORDER_SUB GROUP BY MASTERBILLID");
+    for (const auto &row : lines)
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER WHERE MASTERBILLID = '" + row.at(0) + "'"), 1) << row.at(0);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER WHERE MASTERBILLID = 'SO00000008'"), 0);
+    for (const auto &row : QueryRows(database, "SELECT MASTERBILLID FROM ORDER_MASTER")) {
+        const auto found = std::find_if(before.begin(), before.end(), [&](const auto &b) { return b.at(0) == row.at(0); });
+        ASSERT_NE(found, before.end());
+        EXPECT_EQ(*found, QueryRows(database, "SELECT * FROM ORDER_MASTER WHERE MASTERBILLID = '" + row.at(0) + "'").at(0));
+    }
+
+    CommandRun again = Restore({backup.headerFile, backup.detailFile});
+    EXPECT_EQ(again.status, 0) << again.out << again.err;
+    EXPECT_EQ(Tables(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, RestoreTest, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool> &p) { return p.param ? "Server" : "Embedded"; });
+
+// The command's answers on the embedded engine: what it says, its exit
+// status, and that a refused or dry run writes nothing.
+struct CliCase {
+    const char *name;
+    // Prepares the files and the database; returns the arguments.
+    std::function<std::vector<std::string>(const BackupResult &backup, const std::string &folder,
+                                           const std::string &database)>
+        arrange;
+    int status;
+    const char *says;        // in standard output or standard error
+    int64_t ordersAfter;     // ORDER_MASTER rows afterwards (-1: not checked)
+};
+
+std::string Copy(const std::string &from, const std::string &folder, const std::string &name)
+{
+    fs::copy_file(from, folder + "/" + name, fs::copy_options::overwrite_existing);
+    return folder + "/" + name;
+}
+
+void Rewrite(const std::string &path, const std::function<void(std::string &bytes)> &change)
+{
+    std::string bytes;
+    {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    change(bytes);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+const CliCase kCliCases[] = {
+    {"Help", [](auto &, auto &, auto &) { return std::vector<std::string>{"--help"}; }, 0,
+     "Usage: batchdel-restore", 0},
+    {"UnknownOption", [](auto &b, auto &, auto &) { return std::vector<std::string>{"--overwrite", b.headerFile, b.detailFile}; },
+     2, "Unknown option --overwrite", 0},
+    {"ListWritesNothing", [](auto &b, auto &, auto &) { return std::vector<std::string>{"--list", b.headerFile, b.detailFile}; },
+     0, "SO00000002\t", 0},
+    {"DryRunWritesNothing", [](auto &b, auto &, auto &) { return std::vector<std::string>{"--dry-run", b.headerFile, b.detailFile}; },
+     0, "13 orders", 0},
+    {"DateRangeChoosesByBillDate",
+     [](auto &b, auto &, auto &) { return std::vector<std::string>{"--from", "0001/01/01", "--to", "0001/01/01", b.headerFile, b.detailFile}; },
+     0, "1 orders", 1},
+    {"AnOrderNotInTheBackupFails",
+     [](auto &b, auto &, auto &) { return std::vector<std::string>{"--order", "SO99999999", b.headerFile, b.detailFile}; },
+     1, "order SO99999999 is not in the backup", 0},
+    {"AnOrderThatExistsOtherwiseIsSkippedNeverOverwritten",
+     [](auto &b, auto &, auto &db) {
+         ExecuteSql(db, {"INSERT INTO ORDER_MASTER (MASTERBILLID, CUST_ID) VALUES ('SO00000004', 'OTHER')"}, LoginFor(db));
+         return std::vector<std::string>{b.headerFile, b.detailFile};
+     },
+     1, "skipped (already in the database)\tSO00000004", 13},
+    {"ACutFileIsRefused",
+     [](auto &b, auto &folder, auto &) {
+         const std::string cut = Copy(b.detailFile, folder, fs::path(b.detailFile).filename().string());
+         fs::resize_file(cut, fs::file_size(cut) - 9);
+         return std::vector<std::string>{b.headerFile, cut};
+     },
+     2, "is truncated", 0},
+    {"ADamagedFileIsRefused",
+     [](auto &b, auto &folder, auto &) {
+         const std::string bad = Copy(b.headerFile, folder, fs::path(b.headerFile).filename().string());
+         Rewrite(bad, [](std::string &bytes) { bytes[bytes.size() / 2] ^= 0x40; });
+         return std::vector<std::string>{bad, b.detailFile};
+     },
+     2, "checksum does not match", 0},
+    {"ANewerFormatVersionIsRefused",
+     [](auto &b, auto &folder, auto &) {
+         const std::string newer = Copy(b.headerFile, folder, fs::path(b.headerFile).filename().string());
+         Rewrite(newer, [](std::string &bytes) {
+             bytes[8] = 2;
+             const uint32_t crc = packet::Crc32c(0, bytes.data(), bytes.size() - 4);
+             std::memcpy(&bytes[bytes.size() - 4], &crc, 4);
+         });
+         return std::vector<std::string>{newer, b.detailFile};
+     },
+     2, "is of version 2", 0},
+    {"FilesOfTwoBackupsAreRefused",
+     [](auto &b, auto &folder, auto &) {
+         return std::vector<std::string>{b.headerFile, Copy(b.detailFile, folder, "ORDER_SUB20990101000000.CDS")};
+     },
+     2, "--force-pair", 0},
+    {"FilesOfTwoBackupsGoTogetherWhenForced",
+     [](auto &b, auto &folder, auto &) {
+         return std::vector<std::string>{"--force-pair", b.headerFile,
+                                         Copy(b.detailFile, folder, "ORDER_SUB20990101000000.CDS")};
+     },
+     0, "13 orders", 13},
+    {"LinesWhoseOrderTheHeaderFileLacksAreRefused",
+     [](auto &b, auto &folder, auto &) {
+         // The header file of the same time holding no order at all.
+         const std::string empty = Copy(b.headerFile, folder, fs::path(b.headerFile).filename().string());
+         TClientDataSet set("Headers");
+         set.LoadFromFile(empty);
+         while (set.RecordCount() > 0)
+             set.Delete();
+         fs::remove(empty);
+         set.WriteToFile(empty);
+         return std::vector<std::string>{empty, Copy(b.detailFile, folder, fs::path(b.detailFile).filename().string())};
+     },
+     2, "the header file does not hold", 0},
+    {"AFileOfAnotherTableIsRefusedBeforeWriting",
+     [](auto &b, auto &folder, auto &) {
+         const std::string lines = Copy(b.detailFile, folder, fs::path(b.headerFile).filename().string());
+         return std::vector<std::string>{"--force-pair", lines, b.detailFile};
+     },
+     2, "twice", 0},
+    {"AColumnTheTableLacksIsRefusedBeforeWriting",
+     [](auto &b, auto &, auto &db) {
+         ExecuteSql(db, {"ALTER TABLE ORDER_MASTER DROP REMARK"}, LoginFor(db));
+         return std::vector<std::string>{b.headerFile, b.detailFile};
+     },
+     2, "ORDER_MASTER.REMARK", 0},
+};
+
+class RestoreCommandTest : public testing::TestWithParam<CliCase> {};
+
+TEST_P(RestoreCommandTest, AnswersAsTheCaseSays)
+{
+    const CliCase &c = GetParam();
+    TempDir dir;
+    const std::string database = MakeTestDatabase(dir, 12);
+    ExecuteSql(database, kOddValues);
+    WriteConfigFiles(dir.path(), database);
+    fs::create_directory(dir.path() + "/cds");
+    BackupResult backup;
+    {
+        HeadlessOrderWindow window(dir.path());
+        window.now.tm_year = 125;
+        window.now.tm_mday = 1;
+        backup = BackupOrders(window);
+        QueryOrders(window);
+        SelectAllOrders(window);
+        window.messageBoxAnswers = {mrYes};
+        window.dialogAnswers = {mrNo};
+        DeleteTickedOrders(window);
+    }
+    fs::create_directory(dir.path() + "/other");
+    const std::vector<std::string> args = c.arrange(backup, dir.path() + "/other", database);
+
+    const CommandRun run = RunRestoreCommand(dir.file("connections.ini"), args);
+    const std::string said = run.out + run.err;
+    EXPECT_EQ(run.status, c.status) << said;
+    EXPECT_THAT(said, HasSubstr(c.says));
+    if (c.ordersAfter >= 0)
+        EXPECT_EQ(CountRows(database, "SELECT COUNT(*) FROM ORDER_MASTER"), c.ordersAfter) << said;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RestoreCommandTest, testing::ValuesIn(kCliCases),
+                         [](const testing::TestParamInfo<CliCase> &p) { return std::string(p.param.name); });
+
+} // namespace
