@@ -5,6 +5,7 @@
 #include "BackupCapture.h"
 #include "BackupFileNames.h"
 #include "ClientDataSet.h"
+#include "DataSetFile.h"
 #include "Field.h"
 #include "OrderRowFields.h"
 #include "OrderWindow.h"
@@ -43,7 +44,7 @@ BackupFiles BackupOrders(OrderWindow &window)
 
     TClientDataSet &set = window.BackupSet();
     OpenWithText(set, BuildFilteredQuery(kHeaderBackupHead, ReadFilterCriteria(window)));
-    set.WriteToFile(files.headerFile, PacketFormat::Binary);
+    WriteToFile(set, files.headerFile, PacketFormat::Binary);
 
     BackupCapture *capture = BackupCapture::For(window);
     if (capture)
@@ -52,7 +53,7 @@ BackupFiles BackupOrders(OrderWindow &window)
     // The boxes are read again: the detail query is built on its own.
     const std::string orderNumbers = BuildFilteredQuery(kOrderNumberHead, ReadFilterCriteria(window));
     OpenWithText(set, DetailBackupQuery(orderNumbers));
-    set.WriteToFile(files.detailFile, PacketFormat::Binary);
+    WriteToFile(set, files.detailFile, PacketFormat::Binary);
 
     if (capture)
         capture->MarkCompleted();

@@ -8,16 +8,16 @@
 #include <vector>
 
 #include "Component.h"
+#include "RecordProvider.h"
 
 class TSQLDataSet;
-class TableEngine;
 
 // Provider options (a set of flags in Options).
 enum TProviderOption : unsigned {
     poAllowCommandText = 1u << 0,  // a client may send its own command text
 };
 
-class TDataSetProvider : public TComponent {
+class TDataSetProvider : public TComponent, public RecordProvider {
 public:
     explicit TDataSetProvider(std::string name = {});
     ~TDataSetProvider() override;
@@ -31,9 +31,9 @@ public:
     // then the provider resets. Any failure closes the SQL data set again and
     // reaches the caller unchanged.
     std::unique_ptr<TableEngine> GetRecords(const std::string &commandText,
-                                            const std::vector<std::string> &params);
+                                            const std::vector<std::string> &params) override;
     // Closes the SQL data set if this provider opened it.
-    void Reset();
+    void Reset() override;
 
 private:
     TSQLDataSet *dataSet_ = nullptr;
