@@ -28,6 +28,7 @@
 #include "DemoDatabase.h"
 #include "Errors.h"
 #include "FirebirdDirectImpl.h"
+#include "OrderDataModule.h"
 #include "SQLConnection.h"
 #include "SQLQuery.h"
 
@@ -56,30 +57,25 @@ public:
         std::ofstream(folder / "drivers.ini")
             << "[Interbase]\nLibraryName=libibdriver.so\nVendorLib=libfbclient.so.2\n"
                "GetDriverFunc=getIBDriver\n";
-        connection_.ConnectionName = "Trelvo";
-        connection_.LoadParamsOnConnect = true;
-        connection_.LoginPrompt = false;
-        connection_.SetConnectionFile((folder / "connections.ini").string());
-        connection_.SetDriverFile((folder / "drivers.ini").string());
-        connection_.Open();
-        query_.SetSQLConnection(&connection_);
+        data_ = std::make_unique<OrderDataModule>(
+            OrderDataSetup{(folder / "connections.ini").string(), (folder / "drivers.ini").string()});
     }
     void Delete(const std::string &order) override {
         const std::string where = " WHERE MASTERBILLID = '" + order + "'";
-        connection_.StartTransaction();
+        TSQLQuery &query = data_->SQLQuery1;
+        data_->SQLConnection1.StartTransaction();
         for (const char *first : {"DELETE FROM ORDER_SUB  ", "DELETE FROM ORDER_MASTER  "}) {
-            query_.Close();
-            query_.ClearSQL();
-            query_.AddSQL(first);
-            query_.AddSQL(where);
-            query_.Execute();
+            query.Close();
+            query.ClearSQL();
+            query.AddSQL(first);
+            query.AddSQL(where);
+            query.Execute();
         }
-        connection_.Commit();
+        data_->SQLConnection1.Commit();
     }
 
 private:
-    TSQLConnection connection_{"SQLConnection1"};
-    TSQLQuery query_{"SQLQuery1"};
+    std::unique_ptr<OrderDataModule> data_;
 };
 
 // The client library's exceptions leave as DirectDbError with their text.
