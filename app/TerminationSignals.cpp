@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <pthread.h>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -35,6 +36,12 @@ TTerminationSignals::TTerminationSignals(std::function<void()> onSignal, QObject
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &action, &previous[i]);
+    // A process started with these signals blocked (the mask is inherited
+    // through exec) would hold them pending forever; this thread takes them.
+    sigset_t taken;
+    sigemptyset(&taken);
+    for (const int signal : kSignals) sigaddset(&taken, signal);
+    pthread_sigmask(SIG_UNBLOCK, &taken, nullptr);
 }
 
 TTerminationSignals::~TTerminationSignals() {

@@ -65,7 +65,7 @@ TEST_P(Termination, EndsTheProgramWithStatusZero) {
         program.waitForFinished(10000);
         FAIL() << "the program never opened its database";
     }
-    QThread::msleep(500);
+    QThread::msleep(3000);
 
     ::kill(static_cast<pid_t>(pid), GetParam().signal);
     const bool ended = program.waitForFinished(20000);
