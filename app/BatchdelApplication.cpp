@@ -9,6 +9,7 @@
 #include "ApplicationTitle.h"
 #include "ErrorReport.h"
 #include "Errors.h"
+#include "HandlerFailure.h"
 #include "SQLConnection.h"
 
 TBatchdelApplication::TBatchdelApplication(int &argc, char **argv)
@@ -23,6 +24,8 @@ TBatchdelApplication::TBatchdelApplication(int &argc, char **argv)
     hiddenWindow_->setAttribute(Qt::WA_QuitOnClose, false);
     if (QScreen *screen = primaryScreen())
         hiddenWindow_->setGeometry(QRect(screen->geometry().center(), QSize(1, 1)));
+    // A command that fails reports it where it started, in the error box.
+    SetFailureReporter(ReportError);
     // The busy pointer while the connection is being made.
     TSQLConnection::SetBusyCursorHook([](bool busy) {
         if (busy)
@@ -32,7 +35,10 @@ TBatchdelApplication::TBatchdelApplication(int &argc, char **argv)
     });
 }
 
-TBatchdelApplication::~TBatchdelApplication() { TSQLConnection::SetBusyCursorHook({}); }
+TBatchdelApplication::~TBatchdelApplication() {
+    TSQLConnection::SetBusyCursorHook({});
+    SetFailureReporter({});
+}
 
 TBatchdelApplication *TBatchdelApplication::Instance() {
     return qobject_cast<TBatchdelApplication *>(QCoreApplication::instance());

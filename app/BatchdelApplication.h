@@ -23,8 +23,9 @@ public:
     // The never-shown top-level window that owns the message boxes.
     QWidget *HiddenWindow() const { return hiddenWindow_.get(); }
 
-    // A failure escaping a handler is shown by ReportError (the silent abort
-    // is dropped) and the event loop goes on with the next event.
+    // The last resort: every command reports its own failure where it
+    // starts, but one that still escapes a handler is shown by ReportError
+    // (the silent abort is dropped) and the event loop goes on.
     bool notify(QObject *receiver, QEvent *event) override;
 
     // Makes the window font "細明體" fall back to the Ming-style fonts of this

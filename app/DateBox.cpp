@@ -1,6 +1,7 @@
 #include "DateBox.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -36,7 +37,8 @@ bool IsCaretOrCopyKey(const QKeyEvent *event) {
 
 TDateBox::TDateBox(QWidget *parent, QChar separator) : QLineEdit(parent), mask_(separator) {
     setMaxLength(DateMask::kLength);
-    // Text comes in only by typing, so every character passes the mask.
+    // Text comes in only by typing and pasting, so every character passes the
+    // mask.
     setContextMenuPolicy(Qt::NoContextMenu);
     setDragEnabled(false);
     setAcceptDrops(false);
@@ -86,8 +88,18 @@ void TDateBox::keyPressEvent(QKeyEvent *event) {
         ShowMask();
         return;
     }
-    if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut) ||
-        event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
+    if (event->matches(QKeySequence::Paste)) {
+        // Ctrl+V and Shift+Insert: a copied date goes in by the mask's rules.
+        TakeCaretFromEditor();
+        if (mask_.Paste(QGuiApplication::clipboard()->text()))
+            modified_ = true;
+        else
+            QApplication::beep();
+        ShowMask();
+        return;
+    }
+    if (event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Undo) ||
+        event->matches(QKeySequence::Redo)) {
         // Only typing edits a date box; these would slip past the mask.
         QApplication::beep();
         return;

@@ -1,5 +1,6 @@
 #include "DateMask.h"
 
+#include <QStringList>
 #include <algorithm>
 #include <cstdlib>
 
@@ -86,6 +87,44 @@ bool DateMask::Type(QChar c) {
         }
     }
     return false;
+}
+
+bool DateMask::Paste(const QString &text) {
+    const QString pasted = text.trimmed();
+    if (pasted.isEmpty()) return false;
+    const auto isDigit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
+
+    if (std::all_of(pasted.begin(), pasted.end(), isDigit)) {
+        DateMask typed = *this;
+        for (const QChar c : pasted)
+            if (!typed.Type(c)) return false;
+        *this = typed;
+        return true;
+    }
+
+    // A written date: digit groups between separators.
+    QStringList groups(QString{});
+    for (const QChar c : pasted) {
+        if (isDigit(c)) {
+            groups.last() += c;
+        } else if (c == separator_ || c == QLatin1Char('/') || c == QLatin1Char('-') || c == QLatin1Char('.')) {
+            if (groups.last().isEmpty()) return false;
+            groups << QString();
+        } else {
+            return false;
+        }
+    }
+    if (groups.last().isEmpty() || groups.size() > 3 || groups.first().size() != 4) return false;
+    for (int i = 1; i < groups.size(); ++i)
+        if (groups[i].size() > 2) return false;
+
+    QString read = groups.first();
+    for (int i = 1; i < 3; ++i)
+        read += separator_ + (i < groups.size() ? groups[i].rightJustified(2, QLatin1Char('0')) : QStringLiteral("  "));
+    SetText(read);
+    // The caret goes where typing the same date would have left it.
+    SetCaret(groups.size() == 3 ? kLength : NextDigitPosition(4 + 3 * (groups.size() - 1) + 1));
+    return true;
 }
 
 void DateMask::Backspace() {

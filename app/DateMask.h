@@ -31,6 +31,14 @@ public:
 
     // One typed character; false when it is refused (the box then beeps).
     bool Type(QChar c);
+    // A pasted text; false when it is refused, and then nothing changes.
+    // Digits alone go in as if typed from the caret (a selection typed
+    // over), and are refused whole when they run past the end. A date
+    // written with separators ("/", "-", "." or the box's own) between a
+    // four-digit year and a month and day of one or two digits fills the
+    // box: "2024-1-5" reads 2024/01/05, "2024/03" leaves the day blank.
+    // Blanks around the text are dropped; anything else is refused.
+    bool Paste(const QString &text);
     void Backspace();
     void Delete();
 

@@ -11,17 +11,12 @@
 
 #include "AppMessageBox.h"
 #include "BatchdelApplication.h"
-#include "ClientDataSet.h"
-#include "DataSetProvider.h"
-#include "DataSource.h"
 #include "DateBox.h"
-#include "ErrorReport.h"
+#include "HandlerFailure.h"
 #include "MessageForm.h"
 #include "OrderCommands.h"
+#include "OrderDataModule.h"
 #include "ProgressDialog.h"
-#include "SQLConnection.h"
-#include "SQLDataSet.h"
-#include "SQLQuery.h"
 #include "wwDBGrid.h"
 
 namespace {
@@ -99,103 +94,20 @@ TFormDulvane::TFormDulvane(QWidget *parent, const TFormDulvaneSetup &setup)
     DockPanels();
     MaskEdit1->setFocus();
 
-    // Then the data components; the connection opens at the end of this
-    // step, and a failure there leaves the constructor for the start-up
-    // report. The grid must not outlive its data source on the way out.
-    try {
-        CreateDataComponents(setup);
-    } catch (...) {
-        Unbind();
-        throw;
-    }
+    // Then the data components; the connection opens as they are made, and
+    // a failure there leaves the constructor for the start-up report.
+    data_ = std::make_unique<OrderDataModule>(OrderDataSetup{setup.connectionFile, setup.driverFile});
+    wwDBGrid1->SetDataSource(&data_->DataSource1);
 }
 
-TFormDulvane::~TFormDulvane() { Unbind(); }
+// The grid (a child widget) goes after the members, so it lets go of the data
+// source before the data components go.
+TFormDulvane::~TFormDulvane() { wwDBGrid1->SetDataSource(nullptr); }
 
-void TFormDulvane::Unbind() {
-    // The grid (a child widget) goes after the members, so it lets go of the
-    // data source first; the result sets close before their provider goes.
-    if (wwDBGrid1) wwDBGrid1->SetDataSource(nullptr);
-    if (ClientDataSet1) ClientDataSet1->Close();
-    if (ClientDataSet2) ClientDataSet2->Close();
-}
-
-void TFormDulvane::CreateDataComponents(const TFormDulvaneSetup &setup) {
-    SQLConnection1 = std::make_unique<TSQLConnection>("SQLConnection1");
-    TSQLConnection &connection = *SQLConnection1;
-    connection.BeginLoading();
-    connection.ConnectionName = "Trelvo";
-    connection.DriverName = "Interbase";
-    connection.GetDriverFunc = "getIBDriver";
-    connection.LibraryName = "libibdriver.so";
-    connection.VendorLib = "libfbclient.so.2";
-    connection.LoadParamsOnConnect = true;
-    connection.LoginPrompt = false;
-    // The stored parameters; the named connection's section replaces them
-    // at every connect, so they never reach the driver.
-    connection.Params = {"DriverName=Interbase",
-                         "Database=127.0.0.1:C:\\Trelvo\\Data\\2E\\POSDATA.GDB",
-                         "RoleName=RoleName",
-                         "User_Name=SYSDBA",
-                         "Password=tornquale",
-                         "ServerCharSet=",
-                         "SQLDialect=3",
-                         "BlobSize=-1",
-                         "CommitRetain=False",
-                         "WaitOnLocks=True",
-                         "ErrorResourceFile=",
-                         "LocaleCode=0000",
-                         "Interbase TransIsolation=ReadCommited",
-                         "Trim Char=False"};
-    if (!setup.connectionFile.empty()) connection.SetConnectionFile(setup.connectionFile);
-    if (!setup.driverFile.empty()) connection.SetDriverFile(setup.driverFile);
-    connection.SetConnected(true);  // carried out when loading ends
-
-    const auto resolver = [this](const std::string &name) { return FindProvider(name); };
-
-    SQLDataSet1 = std::make_unique<TSQLDataSet>("SQLDataSet1");
-    SQLDataSet1->SetSQLConnection(&connection);
-    SQLDataSet1->MaxBlobSize = -1;
-    SQLDataSet1->SetCommandText(
-        "select MASTERBILLID,BILL_DATE,FR_DATE,CUST_ID,CUST_NAME,PD_DEPID,'N' AS SELECT_YN FROM ORDER_MASTER");
-
-    DataSetProvider1 = std::make_unique<TDataSetProvider>("DataSetProvider1");
-    DataSetProvider1->SetDataSet(SQLDataSet1.get());
-    DataSetProvider1->Options = poAllowCommandText;
-
-    ClientDataSet1 = std::make_unique<TClientDataSet>("ClientDataSet1");
-    ClientDataSet1->SetProviderName("DataSetProvider1");
-    ClientDataSet1->SetProviderResolver(resolver);
-
-    DataSource1 = std::make_unique<TDataSource>("DataSource1");
-    DataSource1->SetDataSet(ClientDataSet1.get());
-    wwDBGrid1->SetDataSource(DataSource1.get());
-
-    SQLQuery1 = std::make_unique<TSQLQuery>("SQLQuery1");
-    SQLQuery1->SetSQLConnection(&connection);
-    SQLQuery1->MaxBlobSize = -1;
-
-    SQLDataSet2 = std::make_unique<TSQLDataSet>("SQLDataSet2");
-    SQLDataSet2->SetSQLConnection(&connection);
-    SQLDataSet2->MaxBlobSize = -1;
-
-    DataSetProvider2 = std::make_unique<TDataSetProvider>("DataSetProvider2");
-    DataSetProvider2->SetDataSet(SQLDataSet2.get());
-    DataSetProvider2->Options = poAllowCommandText;
-
-    ClientDataSet2 = std::make_unique<TClientDataSet>("ClientDataSet2");
-    ClientDataSet2->SetProviderName("DataSetProvider2");
-    ClientDataSet2->SetProviderResolver(resolver);
-
-    // Loading has finished: the connection opens now.
-    connection.EndLoading();
-}
-
-TDataSetProvider *TFormDulvane::FindProvider(const std::string &name) const {
-    for (TDataSetProvider *provider : {DataSetProvider1.get(), DataSetProvider2.get()})
-        if (provider && provider->Name() == name) return provider;
-    return nullptr;
-}
+TClientDataSet &TFormDulvane::OrderList() { return data_->ClientDataSet1; }
+TClientDataSet &TFormDulvane::BackupSet() { return data_->ClientDataSet2; }
+TSQLQuery &TFormDulvane::Statement() { return data_->SQLQuery1; }
+TSQLConnection &TFormDulvane::Connection() { return data_->SQLConnection1; }
 
 void TFormDulvane::CreateControls() {
     QFont font(QStringLiteral("細明體"));
@@ -229,10 +141,12 @@ void TFormDulvane::CreateControls() {
     Panel3 = MakePanel(this, "Panel3");
     LabelRecord = MakeLabel(Panel3, "LabelRecord", QStringLiteral("Record:"));
 
-    connect(SpeedButton1, &QPushButton::clicked, this, [this] { SpeedButton1Click(); });
-    connect(SpeedButton2, &QPushButton::clicked, this, [this] { SpeedButton2Click(); });
-    connect(SpeedButton3, &QPushButton::clicked, this, [this] { SpeedButton3Click(); });
-    connect(SpeedButton4, &QPushButton::clicked, this, [this] { SpeedButton4Click(); });
+    // Each command reports its own failure where it starts: nothing may leave
+    // a slot into the signal's dispatch.
+    connect(SpeedButton1, &QPushButton::clicked, this, [this] { RunHandler([this] { SpeedButton1Click(); }); });
+    connect(SpeedButton2, &QPushButton::clicked, this, [this] { RunHandler([this] { SpeedButton2Click(); }); });
+    connect(SpeedButton3, &QPushButton::clicked, this, [this] { RunHandler([this] { SpeedButton3Click(); }); });
+    connect(SpeedButton4, &QPushButton::clicked, this, [this] { RunHandler([this] { SpeedButton4Click(); }); });
 
     setTabOrder(MaskEdit1, MaskEdit2);
     setTabOrder(MaskEdit2, Edit1);
@@ -332,11 +246,7 @@ void TFormDulvane::setVisible(bool visible) {
         // The show handler runs once, before the window first appears; the
         // window appears even when the handler failed.
         shownOnce_ = true;
-        try {
-            FormShow();
-        } catch (const std::exception &failure) {
-            ReportError(failure);
-        }
+        RunHandler([this] { FormShow(); });
     }
     QWidget::setVisible(visible);
 }

@@ -14,12 +14,7 @@ class QLineEdit;
 class QPushButton;
 class TDateBox;
 class TwwDBGrid;
-class TClientDataSet;
-class TDataSetProvider;
-class TDataSource;
-class TSQLConnection;
-class TSQLDataSet;
-class TSQLQuery;
+class OrderDataModule;
 
 // How a window is set up beyond its design, for running it elsewhere than on
 // the operator's display (tests): both empty or zero mean "as installed".
@@ -48,10 +43,10 @@ public:
     // What the order commands read and write.
     std::string BoxText(FilterBox box) const override;
     void SetStatusText(const std::string &text) override;
-    TClientDataSet &OrderList() override { return *ClientDataSet1; }
-    TClientDataSet &BackupSet() override { return *ClientDataSet2; }
-    TSQLQuery &Statement() override { return *SQLQuery1; }
-    TSQLConnection &Connection() override { return *SQLConnection1; }
+    TClientDataSet &OrderList() override;
+    TClientDataSet &BackupSet() override;
+    TSQLQuery &Statement() override;
+    TSQLConnection &Connection() override;
     std::string ExecutableFolder() const override;
     std::tm LocalNow() const override;
     int AppMessageBox(const std::string &text, const std::string &caption, unsigned style) override;
@@ -89,17 +84,8 @@ public:
     QFrame *Panel3 = nullptr;
     QLabel *LabelRecord = nullptr;
 
-    // Data components, in the order they are made (and the reverse of the
-    // order they go): the connection outlives everything that uses it.
-    std::unique_ptr<TSQLConnection> SQLConnection1;
-    std::unique_ptr<TSQLDataSet> SQLDataSet1;
-    std::unique_ptr<TDataSetProvider> DataSetProvider1;
-    std::unique_ptr<TClientDataSet> ClientDataSet1;
-    std::unique_ptr<TDataSource> DataSource1;
-    std::unique_ptr<TSQLQuery> SQLQuery1;
-    std::unique_ptr<TSQLDataSet> SQLDataSet2;
-    std::unique_ptr<TDataSetProvider> DataSetProvider2;
-    std::unique_ptr<TClientDataSet> ClientDataSet2;
+    // The data components (the grid shows its DataSource1).
+    OrderDataModule &DataModule() { return *data_; }
 
     void setVisible(bool visible) override;
 
@@ -109,10 +95,8 @@ protected:
 private:
     void CreateControls();
     void SetUpGrid();
-    void CreateDataComponents(const TFormDulvaneSetup &setup);
     std::string programFolder_;  // where cds/ and the backups go
-    TDataSetProvider *FindProvider(const std::string &name) const;
-    void Unbind();
+    std::unique_ptr<OrderDataModule> data_;
     void ApplyDisplayScaling(double dpi);
     void PlaceControls();
     void DockPanels();

@@ -36,6 +36,7 @@
 #include "DemoDatabase.h"
 #include "Errors.h"
 #include "FirebirdDirectImpl.h"
+#include "OrderDataModule.h"
 #include "OrderWindow.h"
 #include "ProgressDialog.h"
 #include "SQLConnection.h"
@@ -62,49 +63,18 @@ double Seconds(const std::function<void()> &work)
 // host widget, the progress is the program's own dialog.
 class BenchWindow : public OrderWindow {
 public:
-    explicit BenchWindow(const std::string &folder) : folder_(folder)
-    {
-        SQLConnection1.ConnectionName = "Trelvo";
-        SQLConnection1.DriverName = "Interbase";
-        SQLConnection1.GetDriverFunc = "getIBDriver";
-        SQLConnection1.LibraryName = "libibdriver.so";
-        SQLConnection1.VendorLib = "libfbclient.so.2";
-        SQLConnection1.LoadParamsOnConnect = true;
-        SQLConnection1.LoginPrompt = false;
-        SQLConnection1.SetConnectionFile(folder_ + "connections.ini");
-        SQLConnection1.SetDriverFile(folder_ + "drivers.ini");
-        const auto resolver = [this](const std::string &name) -> TDataSetProvider * {
-            return name == "DataSetProvider1" ? &DataSetProvider1
-                 : name == "DataSetProvider2" ? &DataSetProvider2 : nullptr;
-        };
-        SQLDataSet1.SetSQLConnection(&SQLConnection1);
-        DataSetProvider1.SetDataSet(&SQLDataSet1);
-        DataSetProvider1.Options = poAllowCommandText;
-        ClientDataSet1.SetProviderName("DataSetProvider1");
-        ClientDataSet1.SetProviderResolver(resolver);
-        SQLQuery1.SetSQLConnection(&SQLConnection1);
-        SQLDataSet2.SetSQLConnection(&SQLConnection1);
-        DataSetProvider2.SetDataSet(&SQLDataSet2);
-        DataSetProvider2.Options = poAllowCommandText;
-        ClientDataSet2.SetProviderName("DataSetProvider2");
-        ClientDataSet2.SetProviderResolver(resolver);
-        SQLConnection1.Open();
-    }
-    ~BenchWindow() override
-    {
-        ClientDataSet1.Close();
-        ClientDataSet2.Close();
-    }
+    explicit BenchWindow(const std::string &folder)
+        : folder_(folder), data_({folder + "connections.ini", folder + "drivers.ini"}) {}
 
     QWidget *progressHost = nullptr;
     bool dialogShown = false;
 
     std::string BoxText(FilterBox) const override { return {}; }
     void SetStatusText(const std::string &) override {}
-    TClientDataSet &OrderList() override { return ClientDataSet1; }
-    TClientDataSet &BackupSet() override { return ClientDataSet2; }
-    TSQLQuery &Statement() override { return SQLQuery1; }
-    TSQLConnection &Connection() override { return SQLConnection1; }
+    TClientDataSet &OrderList() override { return data_.ClientDataSet1; }
+    TClientDataSet &BackupSet() override { return data_.ClientDataSet2; }
+    TSQLQuery &Statement() override { return data_.SQLQuery1; }
+    TSQLConnection &Connection() override { return data_.SQLConnection1; }
     std::string ExecutableFolder() const override { return folder_; }
     std::tm LocalNow() const override
     {
@@ -130,17 +100,9 @@ public:
         return std::make_unique<Watched>(progressHost, caption, dialogShown);
     }
 
-    TSQLConnection SQLConnection1{"SQLConnection1"};
-    TSQLDataSet SQLDataSet1{"SQLDataSet1"};
-    TDataSetProvider DataSetProvider1{"DataSetProvider1"};
-    TClientDataSet ClientDataSet1{"ClientDataSet1"};
-    TSQLQuery SQLQuery1{"SQLQuery1"};
-    TSQLDataSet SQLDataSet2{"SQLDataSet2"};
-    TDataSetProvider DataSetProvider2{"DataSetProvider2"};
-    TClientDataSet ClientDataSet2{"ClientDataSet2"};
-
 private:
     std::string folder_;
+    OrderDataModule data_;
 };
 
 // The client library's exceptions leave as DirectDbError with their text.

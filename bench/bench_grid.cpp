@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "ClientDataSet.h"
+#include "DataSetFile.h"
 #include "DataSource.h"
 #include "PacketFile.h"
 #include "TableEngine.h"
@@ -196,9 +197,9 @@ int main(int argc, char **argv) {
     const std::string smallFile = folder.filePath(QStringLiteral("small.cds")).toStdString();
     WritePacketFile(bigFile, *OrderList(kBig), false);
     WritePacketFile(smallFile, *OrderList(100), false);
-    const double fill = Seconds([&] { big.LoadFromFile(bigFile); });
+    const double fill = Seconds([&] { LoadFromFile(big, bigFile); });
     std::printf("opened in %.1f s\n", fill);
-    small.LoadFromFile(smallFile);
+    LoadFromFile(small, smallFile);
     bigSource.SetDataSet(&big);
     smallSource.SetDataSet(&small);
 
@@ -295,7 +296,7 @@ int main(int argc, char **argv) {
     auto timeWalk = [&](bool withGrid) {
         big.Close();
         bigGrid.SetDataSource(withGrid ? &bigSource : nullptr);
-        big.LoadFromFile(bigFile);
+        LoadFromFile(big, bigFile);
         QApplication::processEvents();
         return Seconds([&] {
             SelectAll(big, "Y");

@@ -27,13 +27,11 @@
 #include <vector>
 
 #include "ClientDataSet.h"
-#include "DataSetProvider.h"
 #include "DataSource.h"
 #include "DemoDatabase.h"
 #include "Errors.h"
 #include "Field.h"
-#include "SQLConnection.h"
-#include "SQLDataSet.h"
+#include "OrderDataModule.h"
 
 namespace fs = std::filesystem;
 using namespace Firebird;
@@ -185,20 +183,8 @@ void ClientOpen(const std::string &db, const std::string &folder, Result &r) {
     std::ofstream(folder + "/connections.ini") << "[Trelvo]\nDriverName=Interbase\nDatabase=" << db
                                                << "\nUser_Name=SYSDBA\nPassword=masterkey\n"
                                                   "ServerCharSet=UTF8\nSQLDialect=3\n";
-    TSQLConnection connection("SQLConnection1");
-    connection.ConnectionName = "Trelvo";
-    connection.LoadParamsOnConnect = true;
-    connection.LoginPrompt = false;
-    connection.SetConnectionFile(folder + "/connections.ini");
-    connection.SetDriverFile(folder + "/drivers.ini");
-    TSQLDataSet sql("SQLDataSet1");
-    sql.SetSQLConnection(&connection);
-    TDataSetProvider provider("DataSetProvider1");
-    provider.SetDataSet(&sql);
-    provider.Options = poAllowCommandText;
-    TClientDataSet list("ClientDataSet1");
-    list.SetProviderName("DataSetProvider1");
-    list.SetProviderResolver([&](const std::string &name) { return name == provider.Name() ? &provider : nullptr; });
+    OrderDataModule data(OrderDataSetup{folder + "/connections.ini", folder + "/drivers.ini"});
+    TClientDataSet &list = data.ClientDataSet1;
 
     const auto start = Clock::now();
     list.SetCommandText(kListQuery);
@@ -207,10 +193,8 @@ void ClientOpen(const std::string &db, const std::string &folder, Result &r) {
     r.rows = list.RecordCount();
     r.peakKb = PeakKb();
 
-    TDataSource source("DataSource1");
-    source.SetDataSet(&list);
     CountingLink link;
-    link.SetDataSource(&source);
+    link.SetDataSource(&data.DataSource1);
     link.SetBufferCount(30);
     const auto walk = Clock::now();
     list.First();

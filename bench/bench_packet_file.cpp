@@ -19,6 +19,8 @@
 
 #include "DataType.h"
 #include "PacketFile.h"
+#include "PacketReader.h"
+#include "PacketWriter.h"
 #include "TableEngine.h"
 
 namespace {
@@ -168,8 +170,8 @@ int main(int argc, char **argv) {
             return 1;
         }
         std::string bytes;
-        tPack = std::min(tPack, Seconds([&] { engine->WritePacket(bytes); }));
-        tUnpack = std::min(tUnpack, Seconds([&] { back = TableEngine::ReadPacket(bytes); }));
+        tPack = std::min(tPack, Seconds([&] { packet::WritePacket(*engine, bytes); }));
+        tUnpack = std::min(tUnpack, Seconds([&] { back = packet::ReadPacket(bytes); }));
     }
     std::filesystem::remove(path);
     const double mb = fileBytes / 1e6;

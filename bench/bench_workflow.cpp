@@ -21,17 +21,16 @@
 #include <vector>
 
 #include "ClientDataSet.h"
-#include "DataSetProvider.h"
 #include "DemoDatabase.h"
 #include "Errors.h"
 #include "Field.h"
 #include "FirebirdDirect.h"
 #include "FirebirdDirectImpl.h"
 #include "OrderCommands.h"
+#include "OrderDataModule.h"
 #include "OrderWindow.h"
 #include "QueryText.h"
 #include "SQLConnection.h"
-#include "SQLDataSet.h"
 #include "SQLQuery.h"
 
 namespace fs = std::filesystem;
@@ -50,42 +49,13 @@ double Seconds(const std::function<void()> &work)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// The order window without widgets: real data components wired as the
-// window wires them; every question is answered Yes, the backup one No.
+// The order window without widgets, on the window's own data module; every
+// question is answered Yes, the backup one No.
 class BenchWindow : public OrderWindow {
 public:
-    explicit BenchWindow(const std::string &folder) : folder_(folder)
+    explicit BenchWindow(const std::string &folder)
+        : data(OrderDataSetup{folder + "connections.ini", folder + "drivers.ini"}), folder_(folder)
     {
-        SQLConnection1.ConnectionName = "Trelvo";
-        SQLConnection1.DriverName = "Interbase";
-        SQLConnection1.GetDriverFunc = "getIBDriver";
-        SQLConnection1.LibraryName = "libibdriver.so";
-        SQLConnection1.VendorLib = "libfbclient.so.2";
-        SQLConnection1.LoadParamsOnConnect = true;
-        SQLConnection1.LoginPrompt = false;
-        SQLConnection1.SetConnectionFile(folder_ + "connections.ini");
-        SQLConnection1.SetDriverFile(folder_ + "drivers.ini");
-        const auto resolver = [this](const std::string &name) -> TDataSetProvider * {
-            return name == "DataSetProvider1" ? &DataSetProvider1
-                 : name == "DataSetProvider2" ? &DataSetProvider2 : nullptr;
-        };
-        SQLDataSet1.SetSQLConnection(&SQLConnection1);
-        DataSetProvider1.SetDataSet(&SQLDataSet1);
-        DataSetProvider1.Options = poAllowCommandText;
-        ClientDataSet1.SetProviderName("DataSetProvider1");
-        ClientDataSet1.SetProviderResolver(resolver);
-        SQLQuery1.SetSQLConnection(&SQLConnection1);
-        SQLDataSet2.SetSQLConnection(&SQLConnection1);
-        DataSetProvider2.SetDataSet(&SQLDataSet2);
-        DataSetProvider2.Options = poAllowCommandText;
-        ClientDataSet2.SetProviderName("DataSetProvider2");
-        ClientDataSet2.SetProviderResolver(resolver);
-        SQLConnection1.Open();
-    }
-    ~BenchWindow() override
-    {
-        ClientDataSet1.Close();
-        ClientDataSet2.Close();
     }
 
     std::string boxes[6];
@@ -94,24 +64,17 @@ public:
 
     std::string BoxText(FilterBox box) const override { return boxes[static_cast<int>(box)]; }
     void SetStatusText(const std::string &text) override { status = text; }
-    TClientDataSet &OrderList() override { return ClientDataSet1; }
-    TClientDataSet &BackupSet() override { return ClientDataSet2; }
-    TSQLQuery &Statement() override { return SQLQuery1; }
-    TSQLConnection &Connection() override { return SQLConnection1; }
+    TClientDataSet &OrderList() override { return data.ClientDataSet1; }
+    TClientDataSet &BackupSet() override { return data.ClientDataSet2; }
+    TSQLQuery &Statement() override { return data.SQLQuery1; }
+    TSQLConnection &Connection() override { return data.SQLConnection1; }
     std::string ExecutableFolder() const override { return folder_; }
     std::tm LocalNow() const override { return now; }
     int AppMessageBox(const std::string &, const std::string &, unsigned) override { return mrYes; }
     int RunMessageDialog(const std::string &, DialogKind, unsigned) override { return mrNo; }
     void ShowNotice(const std::string &) override {}
 
-    TSQLConnection SQLConnection1{"SQLConnection1"};
-    TSQLDataSet SQLDataSet1{"SQLDataSet1"};
-    TDataSetProvider DataSetProvider1{"DataSetProvider1"};
-    TClientDataSet ClientDataSet1{"ClientDataSet1"};
-    TSQLQuery SQLQuery1{"SQLQuery1"};
-    TSQLDataSet SQLDataSet2{"SQLDataSet2"};
-    TDataSetProvider DataSetProvider2{"DataSetProvider2"};
-    TClientDataSet ClientDataSet2{"ClientDataSet2"};
+    OrderDataModule data;
 
 private:
     std::string folder_;

@@ -7,6 +7,7 @@
 #include "BackupFileNames.h"
 #include "BackupReadBack.h"
 #include "ClientDataSet.h"
+#include "DataSetFile.h"
 #include "DataSetProvider.h"
 #include "DetailLines.h"
 #include "Errors.h"
@@ -178,7 +179,7 @@ BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress)
     }
 
     Stage(progress, "寫入備份檔...", 0);
-    set.WriteToFile(result.headerFile, PacketFormat::Binary);
+    WriteToFile(set, result.headerFile, PacketFormat::Binary);
     WritePacketFile(result.detailFile, *detail, false);
     try {
         // A pair cancelled this late is no backup the operator asked for:

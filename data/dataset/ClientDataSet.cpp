@@ -3,10 +3,9 @@
 #include <algorithm>
 
 #include "ClientDataSetImpl.h"
-#include "DataSetProvider.h"
 #include "Errors.h"
-#include "PacketFile.h"
 #include "ParamScan.h"
+#include "RecordProvider.h"
 #include "TableEngine.h"
 
 namespace {
@@ -37,12 +36,11 @@ void TClientDataSet::Impl::Announce(DataEvent event, long info, TField *field) {
         // Held back, but the windows still follow the current row, as they
         // would have had the links heard every step.
         if (event == DataEvent::LayoutChanged) layoutPending = true;
-        for (TDataSource *source : sources)
-            for (TDataLink *link : source->Links()) link->Follow(event, info);
+        for (DataSetObserver *observer : observers) observer->FollowQuietly(event, info);
         return;
     }
     // By index: a link's handler may add or remove sources.
-    for (size_t i = 0; i < sources.size(); ++i) sources[i]->Notify(event, info, field);
+    for (size_t i = 0; i < observers.size(); ++i) observers[i]->DataSetEvent(event, info, field);
 }
 
 void TClientDataSet::Impl::CheckActive() const {
@@ -124,13 +122,13 @@ TClientDataSet::~TClientDataSet() {
         d_->state = DataSetState::Inactive;
         d_->Announce(DataEvent::ActiveChanged);
     }
-    for (TDataSource *source : d_->sources) source->dataSet_ = nullptr;
+    for (DataSetObserver *observer : d_->observers) observer->DataSetGone();
     d_->DropContent();
 }
 
 void TClientDataSet::SetProviderName(std::string name) { d_->providerName = std::move(name); }
 const std::string &TClientDataSet::ProviderName() const { return d_->providerName; }
-void TClientDataSet::SetProviderResolver(std::function<TDataSetProvider *(const std::string &)> resolver) {
+void TClientDataSet::SetProviderResolver(std::function<RecordProvider *(const std::string &)> resolver) {
     d_->resolver = std::move(resolver);
 }
 
@@ -147,7 +145,7 @@ const std::vector<std::string> &TClientDataSet::ParamNames() const { return d_->
 
 void TClientDataSet::Open() {
     if (Active()) return;
-    TDataSetProvider *provider =
+    RecordProvider *provider =
         d_->resolver && !d_->providerName.empty() ? d_->resolver(d_->providerName) : nullptr;
     if (!provider) throw EDatabaseError(Prefixed(kNoProvider));
     std::unique_ptr<TableEngine> engine = provider->GetRecords(d_->commandText, d_->paramNames);
@@ -175,7 +173,7 @@ void TClientDataSet::Close() {
     d_->Announce(DataEvent::ActiveChanged);
     d_->DropContent();
     if (d_->resolver && !d_->providerName.empty())
-        if (TDataSetProvider *provider = d_->resolver(d_->providerName)) provider->Reset();
+        if (RecordProvider *provider = d_->resolver(d_->providerName)) provider->Reset();
 }
 
 void TClientDataSet::CreateDataSet(const std::vector<ColumnDesc> &columns) {
@@ -406,32 +404,19 @@ void TClientDataSet::EnableControls() {
 
 bool TClientDataSet::ControlsDisabled() const { return d_->disableCount > 0; }
 
-void TClientDataSet::AddDataSource(TDataSource *source) {
-    if (source && std::find(d_->sources.begin(), d_->sources.end(), source) == d_->sources.end())
-        d_->sources.push_back(source);
+void TClientDataSet::AddObserver(DataSetObserver *observer) {
+    auto &list = d_->observers;
+    if (observer && std::find(list.begin(), list.end(), observer) == list.end()) list.push_back(observer);
 }
 
-void TClientDataSet::RemoveDataSource(TDataSource *source) {
-    d_->sources.erase(std::remove(d_->sources.begin(), d_->sources.end(), source), d_->sources.end());
+void TClientDataSet::RemoveObserver(DataSetObserver *observer) {
+    auto &list = d_->observers;
+    list.erase(std::remove(list.begin(), list.end(), observer), list.end());
 }
 
-// ---- files ----
-
-void TClientDataSet::WriteToFile(const std::string &path, PacketFormat format) {
-    if (!Active()) return;
-    std::string lower = path;
-    for (char &ch : lower)
-        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-    bool xml = format == PacketFormat::Xml ||
-               (lower.size() >= 4 && lower.compare(lower.size() - 4, 4, ".xml") == 0);
-    // The file holds the present content, a pending edit included.
-    d_->FinishPendingEdit();
-    WritePacketFile(path, *d_->engine, xml);
-}
-
-void TClientDataSet::LoadFromFile(const std::string &path) {
-    // Read first: a file that cannot be read leaves the present rows alone.
-    std::unique_ptr<TableEngine> engine = ReadPacketFile(path);
+void TClientDataSet::OpenOnTable(std::unique_ptr<TableEngine> table) {
     Close();
-    OpenOn(std::move(engine));
+    OpenOn(std::move(table));
 }
+
+void TClientDataSet::CheckBrowseMode() { d_->FinishPendingEdit(); }

@@ -8,15 +8,14 @@
 #include <vector>
 
 #include "Component.h"
-#include "DataSource.h"
+#include "DataSetObserver.h"
 #include "Field.h"
 
-class TDataSetProvider;
+class RecordProvider;
 class TableEngine;
 struct ColumnDesc;
 
 enum class DataSetState { Inactive, Browse, Edit, Insert };
-enum class PacketFormat { Binary, Xml };
 
 class TClientDataSet : public TComponent {
 public:
@@ -27,7 +26,7 @@ public:
     // components) at every Open().
     void SetProviderName(std::string name);
     const std::string &ProviderName() const;
-    void SetProviderResolver(std::function<TDataSetProvider *(const std::string &)> resolver);
+    void SetProviderResolver(std::function<RecordProvider *(const std::string &)> resolver);
     void SetCommandText(std::string text);
     const std::string &CommandText() const;
     // Names of the parameter markers found in the command text.
@@ -79,16 +78,17 @@ public:
     void DisableControls();
     void EnableControls();
     bool ControlsDisabled() const;
-    void AddDataSource(TDataSource *source);
-    void RemoveDataSource(TDataSource *source);
+    // The watchers that hear the announcements (the data sources).
+    void AddObserver(DataSetObserver *observer);
+    void RemoveObserver(DataSetObserver *observer);
 
-    // Writes the present content as one data packet. A closed set writes
-    // nothing. Binary unless the name ends in ".xml".
-    void WriteToFile(const std::string &path, PacketFormat format = PacketFormat::Binary);
-    // Loads a packet file written by WriteToFile; the set opens on it.
-    void LoadFromFile(const std::string &path);
     // Opens an empty set with the given columns (no provider needed).
     void CreateDataSet(const std::vector<ColumnDesc> &columns);
+    // Closes, then opens on rows made elsewhere (a file read back).
+    void OpenOnTable(std::unique_ptr<TableEngine> table);
+    // Ends a pending edit: a changed row is posted, an unchanged one
+    // cancelled; nothing happens in browse mode.
+    void CheckBrowseMode();
 
     const TableEngine *Engine() const;
 
@@ -96,7 +96,6 @@ public:
 
 private:
     friend class TField;
-    friend class TDataLink;
     void OpenOn(std::unique_ptr<TableEngine> engine);
     void BeginNewRow(int position, WindowReload placement);
     std::unique_ptr<Impl> d_;

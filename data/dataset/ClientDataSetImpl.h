@@ -1,18 +1,19 @@
 #pragma once
 // Inner state of a client result set, shared by its source files and its
-// fields. Not for use outside data/.
+// fields. Not for use outside them.
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "ClientDataSet.h"
+#include "RecordProvider.h"
 #include "TableEngine.h"
 
 struct TClientDataSet::Impl {
     TClientDataSet *self = nullptr;
     std::string providerName;
-    std::function<TDataSetProvider *(const std::string &)> resolver;
+    std::function<RecordProvider *(const std::string &)> resolver;
     std::string commandText;
     std::vector<std::string> paramNames;
     bool readOnly = false;
@@ -31,7 +32,7 @@ struct TClientDataSet::Impl {
     bool modified = false;
     int rowBeforeInsert = -1;  // current row before Insert/Append, for Cancel
 
-    std::vector<TDataSource *> sources;
+    std::vector<DataSetObserver *> observers;
     int disableCount = 0;
     bool wasActiveAtDisable = false;
     DataSetState stateAtDisable = DataSetState::Inactive;

@@ -10,7 +10,7 @@
 TDataSource::TDataSource(std::string name) : TComponent(std::move(name)) {}
 
 TDataSource::~TDataSource() {
-    if (dataSet_) dataSet_->RemoveDataSource(this);
+    if (dataSet_) dataSet_->RemoveObserver(this);
     for (TDataLink *link : links_) {
         link->source_ = nullptr;
         link->at_ = RowPosition{};
@@ -20,9 +20,9 @@ TDataSource::~TDataSource() {
 
 void TDataSource::SetDataSet(TClientDataSet *dataSet) {
     if (dataSet == dataSet_) return;
-    if (dataSet_) dataSet_->RemoveDataSource(this);
+    if (dataSet_) dataSet_->RemoveObserver(this);
     dataSet_ = dataSet;
-    if (dataSet_) dataSet_->AddDataSource(this);
+    if (dataSet_) dataSet_->AddObserver(this);
     // The links now look at other rows (or none).
     Notify(DataEvent::ActiveChanged, 0, nullptr);
 }
@@ -30,6 +30,10 @@ void TDataSource::SetDataSet(TClientDataSet *dataSet) {
 void TDataSource::Notify(DataEvent event, long info, TField *field) {
     // By index: a handler may detach its link.
     for (size_t i = 0; i < links_.size(); ++i) links_[i]->HandleEvent(event, info, field);
+}
+
+void TDataSource::FollowQuietly(DataEvent event, long info) {
+    for (TDataLink *link : links_) link->Follow(event, info);
 }
 
 void TDataSource::AddLink(TDataLink *link) {

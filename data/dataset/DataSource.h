@@ -6,40 +6,13 @@
 #include <vector>
 
 #include "Component.h"
-
-// Where a result set stands. A link keeps it from the last announcement that
-// could have changed it: a walk over a million rows announces several times
-// per row, and the link's answers need these three facts each time.
-struct RowPosition {
-    int rows = 0;  // rows shown (a row being inserted included)
-    int cur = -1;  // current row, -1 when there is none
-    bool active = false;
-    bool operator==(const RowPosition &) const = default;
-};
+#include "DataSetObserver.h"
 
 class TClientDataSet;
 class TField;
 class TDataLink;
 
-// What a result set announces to the links of its data sources.
-enum class DataEvent {
-    ActiveChanged,   // opened or closed
-    DataSetChanged,  // rows changed (post, cancel, delete, reload): reload the window
-    DataSetScroll,   // the current row moved; info = rows moved (signed)
-    RecordChanged,   // a field of the current row changed; field = that field or null
-    UpdateState,     // state changed (browse, edit, insert)
-    LayoutChanged,   // fields' visibility, order, width or label changed
-};
-
-// How a link places its window when the rows changed (DataSetChanged's info).
-enum class WindowReload : long {
-    KeepPosition = 0,  // the current row keeps its place in the window
-    FromFirst = 1,     // the window starts at the first row
-    ToLast = 2,        // the window ends at the last row
-    Centered = 3,      // the current row near the middle
-};
-
-class TDataSource : public TComponent {
+class TDataSource : public TComponent, public DataSetObserver {
 public:
     explicit TDataSource(std::string name = {});
     ~TDataSource() override;
@@ -49,13 +22,17 @@ public:
     bool AutoEdit() const { return autoEdit_; }
     void SetAutoEdit(bool on) { autoEdit_ = on; }
 
-    // Called by the result set.
+    // Hands an announcement of the result set to every link.
     void Notify(DataEvent event, long info, TField *field);
     const std::vector<TDataLink *> &Links() const { return links_; }
 
+    // What the result set tells its sources.
+    void DataSetEvent(DataEvent event, long info, TField *field) override { Notify(event, info, field); }
+    void FollowQuietly(DataEvent event, long info) override;
+    void DataSetGone() override { dataSet_ = nullptr; }
+
 private:
     friend class TDataLink;
-    friend class TClientDataSet;
     void AddLink(TDataLink *link);
     void RemoveLink(TDataLink *link);
 
@@ -107,7 +84,6 @@ public:
 
 private:
     friend class TDataSource;
-    friend class TClientDataSet;
     void HandleEvent(DataEvent event, long info, TField *field);
     // Takes the new standing and moves the window for an announcement;
     // returns how far the window moved.

@@ -5,10 +5,7 @@
 #include <cstring>
 
 #include "Errors.h"
-#include "PacketReader.h"
 #include "PacketRecord.h"
-#include "PacketWriter.h"
-#include "PacketXml.h"
 
 using packet::RecordBuilder;
 using packet::RecordLayout;
@@ -559,26 +556,4 @@ void TableEngine::AppendChange(ChangeLogEntry::Kind kind, uint32_t rowId, std::s
         rec = p;
     }
     d_->log.push_back({rec, rowId, kind});
-}
-
-std::string TableEngine::WritePacket() const {
-    std::string out;
-    WritePacket(out);
-    return out;
-}
-
-void TableEngine::WritePacket(std::string &out) const {
-    out.clear();
-    out.reserve(packet::PacketSize(*this));
-    StringSink sink(out);
-    packet::WritePacket(*this, sink);
-}
-
-std::unique_ptr<TableEngine> TableEngine::ReadPacket(std::string_view bytes) { return packet::ReadPacket(bytes); }
-
-std::string TableEngine::WriteXml() const {
-    std::string out;
-    StringSink sink(out);
-    packet::WritePacketXml(*this, sink);
-    return out;
 }

@@ -110,21 +110,11 @@ public:
     ChangeLogEntry Change(size_t i) const;
     std::vector<ChangeLogEntry> ChangeLog() const;
 
-    // The data packet: columns, properties, rows, change log. ReadPacket
-    // refuses (EDBClient) a packet of another version, a damaged or a
-    // truncated one.
-    std::string WritePacket() const;
-    void WritePacket(std::string &out) const;
-    static std::unique_ptr<TableEngine> ReadPacket(std::string_view bytes);
-    // A readable XML form of the same content.
-    std::string WriteXml() const;
-
     // Bytes held for the rows: record chunks and the row index.
     size_t MemoryUsed() const;
 
-    // For the packet writer and reader: a row's record in the encoding that
-    // packets carry (data/dataset/PacketRecord.h), and restoring a table's ids and
-    // change log. AppendRecordBytes and AppendChange check the record and
+    // A row's record in its encoding (PacketRecord.h), which the data
+    // packets carry as it is, and restoring a table's ids and change log. AppendRecordBytes and AppendChange check the record and
     // raise EDBClient for one that does not fit the columns (an insert's
     // change takes none); ids must lie below NextRowId.
     std::string_view RecordBytes(int row) const;

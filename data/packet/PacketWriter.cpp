@@ -140,4 +140,17 @@ void WritePacket(const TableEngine &engine, PacketSink &sink) {
     out.Finish();
 }
 
+void WritePacket(const TableEngine &engine, std::string &out) {
+    out.clear();
+    out.reserve(PacketSize(engine));
+    StringSink sink(out);
+    WritePacket(engine, sink);
+}
+
+std::string WritePacket(const TableEngine &engine) {
+    std::string out;
+    WritePacket(engine, out);
+    return out;
+}
+
 }  // namespace packet

@@ -199,4 +199,11 @@ void WritePacketXml(const TableEngine &engine, PacketSink &sink) {
     out.Flush();
 }
 
+std::string WritePacketXml(const TableEngine &engine) {
+    std::string out;
+    StringSink sink(out);
+    WritePacketXml(engine, sink);
+    return out;
+}
+
 }  // namespace packet

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "Component.h"
+#include "RecordProvider.h"
 
 class TSQLDataSet;
-class TableEngine;
 
 // Provider options (a set of flags in Options).
 enum TProviderOption : unsigned {
@@ -22,7 +22,7 @@ enum TProviderOption : unsigned {
 // "LocaleCode", key and order information of the one table the text reads).
 std::unique_ptr<TableEngine> NewPacketTable(TSQLDataSet &dataSet);
 
-class TDataSetProvider : public TComponent {
+class TDataSetProvider : public TComponent, public RecordProvider {
 public:
     explicit TDataSetProvider(std::string name = {});
     ~TDataSetProvider() override;
@@ -36,9 +36,9 @@ public:
     // then the provider resets. Any failure closes the SQL data set again and
     // reaches the caller unchanged.
     std::unique_ptr<TableEngine> GetRecords(const std::string &commandText,
-                                            const std::vector<std::string> &params);
+                                            const std::vector<std::string> &params) override;
     // Closes the SQL data set if this provider opened it.
-    void Reset();
+    void Reset() override;
 
 private:
     TSQLDataSet *dataSet_ = nullptr;

@@ -47,6 +47,22 @@ TEST_F(DateBoxTest, LineEditShortcutsDoNotChangeTheText) {
     }
 }
 
+TEST_F(DateBoxTest, PasteKeysPutACopiedDateThroughTheMask) {
+    for (const Key &k : {Key{Qt::Key_V, Qt::ControlModifier}, Key{Qt::Key_Insert, Qt::ShiftModifier}}) {
+        box->SetReadText(QString());
+        QGuiApplication::clipboard()->setText(QStringLiteral("2024-3-7"));
+        box->setCursorPosition(0);
+        QTest::keyClick(box, k.key, k.mods);
+        EXPECT_EQ(box->ReadText(), QStringLiteral("2024/03/07")) << "key " << k.key;
+        EXPECT_TRUE(box->Modified());
+        // Digits alone go in where the caret stands, as if typed.
+        QGuiApplication::clipboard()->setText(QStringLiteral("15"));
+        box->setCursorPosition(8);
+        QTest::keyClick(box, k.key, k.mods);
+        EXPECT_EQ(box->text(), QStringLiteral("2024/03/15")) << "key " << k.key;
+    }
+}
+
 TEST_F(DateBoxTest, CaretKeysMoveAndDeletionBlanksInPlace) {
     QTest::keyClick(box, Qt::Key_Home);
     QTest::keyClick(box, Qt::Key_Delete);

@@ -116,3 +116,46 @@ TEST(DateSeparator, IsFirstCharacterThatIsNoLetterOrSpace) {
     EXPECT_EQ(DateSeparatorOf(QStringLiteral("yyyy/M/d")), QLatin1Char('/'));
     EXPECT_EQ(DateSeparatorOf(QString()), QLatin1Char('/'));
 }
+
+struct PasteCase {
+    const char *name;
+    const char *start;  // read text loaded first
+    int caret;
+    const char *pasted;
+    bool accepted;
+    const char *read;  // refused: the start text unchanged
+    int caretAfter;
+};
+
+class DateMaskPasteTest : public ::testing::TestWithParam<PasteCase> {};
+
+TEST_P(DateMaskPasteTest, TakesDigitsAsTypedAndWrittenDatesWhole) {
+    const PasteCase &c = GetParam();
+    DateMask mask(QLatin1Char('/'));
+    mask.SetText(QString::fromLatin1(c.start));
+    mask.SetCaret(c.caret);
+    EXPECT_EQ(mask.Paste(QString::fromLatin1(c.pasted)), c.accepted);
+    EXPECT_EQ(mask.ReadText().toStdString(), c.read);
+    EXPECT_EQ(mask.Caret(), c.caretAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Clipboard, DateMaskPasteTest,
+    ::testing::Values(
+        PasteCase{"SlashedDate", "", 0, "2024/01/05", true, "2024/01/05", 10},
+        PasteCase{"DigitsOnly", "", 0, "20240105", true, "2024/01/05", 10},
+        PasteCase{"DashesAndSingleDigits", "", 0, "2024-1-5", true, "2024/01/05", 10},
+        PasteCase{"DotsWithBlanksAround", "", 0, " 2024.12.31\n", true, "2024/12/31", 10},
+        PasteCase{"YearAndMonthLeaveTheDayBlank", "", 0, "2024/3", true, "2024/03/  ", 8},
+        PasteCase{"WrittenDateReplacesTheWholeBox", "1999/12/31", 8, "2024/1/5", true, "2024/01/05", 10},
+        PasteCase{"DigitsGoInFromTheCaret", "2024/01/31", 8, "05", true, "2024/01/05", 10},
+        PasteCase{"DigitsPastTheEndAreRefusedWhole", "2024/01/31", 8, "123", false, "2024/01/31", 8},
+        PasteCase{"Words", "2024/01/31", 0, "abc", false, "2024/01/31", 0},
+        PasteCase{"DateWithTime", "", 0, "2024/01/05 10:30", false, "    /  /  ", 0},
+        PasteCase{"TwoDigitYear", "", 0, "24/1/5", false, "    /  /  ", 0},
+        PasteCase{"ThreeDigitMonth", "", 0, "2024/001/05", false, "    /  /  ", 0},
+        PasteCase{"FourParts", "", 0, "2024/01/05/1", false, "    /  /  ", 0},
+        PasteCase{"DoubledSeparator", "", 0, "2024//05", false, "    /  /  ", 0},
+        PasteCase{"TrailingSeparator", "", 0, "2024/01/", false, "    /  /  ", 0},
+        PasteCase{"Nothing", "", 0, "  ", false, "    /  /  ", 0}),
+    [](const auto &info) { return std::string(info.param.name); });

@@ -20,6 +20,7 @@
 
 #include "BatchdelApplication.h"
 #include "ClientDataSet.h"
+#include "DataSetFile.h"
 #include "DateBox.h"
 #include "Field.h"
 #include "FrmDulvane.h"
@@ -231,8 +232,8 @@ TEST_F(OrderJob, ListTickAllThenDeleteWithBackupAfterOneRefusal) {
     EXPECT_EQ(detailFiles[0].substr(detailFiles[0].size() - 18),
               headerFiles[0].substr(headerFiles[0].size() - 18));  // one timestamp for both
     TClientDataSet headers, details;
-    headers.LoadFromFile(headerFiles[0]);
-    details.LoadFromFile(detailFiles[0]);
+    LoadFromFile(headers, headerFiles[0]);
+    LoadFromFile(details, detailFiles[0]);
     EXPECT_EQ(headers.RecordCount(), listed);
     EXPECT_EQ(ColumnValues(headers, "MASTERBILLID"), FirstColumn(listedBefore));
     EXPECT_NE(headers.FindField("TOTAL_AMT"), nullptr);  // whole rows, not just the listed columns

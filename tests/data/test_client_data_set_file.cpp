@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "ClientDataSet.h"
+#include "DataSetFile.h"
 #include "Errors.h"
 #include "Field.h"
 #include "TableEngine.h"
@@ -49,9 +50,9 @@ protected:
 
 TEST_F(ClientDataSetFileTest, WrittenFileLoadsBackWithTheSameContent) {
     const std::string path = dir.file("ORDER_MASTER_1.CDS");
-    ds.WriteToFile(path);
+    WriteToFile(ds, path);
     TClientDataSet back("ClientDataSet3");
-    back.LoadFromFile(path);
+    LoadFromFile(back, path);
     ASSERT_TRUE(back.Active());
     EXPECT_EQ(back.Engine()->Columns(), ds.Engine()->Columns());
     EXPECT_EQ(back.RecordCount(), 3);
@@ -66,11 +67,11 @@ TEST_F(ClientDataSetFileTest, APendingEditIsPostedAndTheSetStaysOnItsRow) {
     ds.Edit();
     ds.FieldNamed("QTY")->SetString("99");
     const std::string path = dir.file("a.CDS");
-    ds.WriteToFile(path);
+    WriteToFile(ds, path);
     EXPECT_EQ(ds.State(), DataSetState::Browse);
     EXPECT_EQ(ds.RecNo(), 2);
     TClientDataSet back;
-    back.LoadFromFile(path);
+    LoadFromFile(back, path);
     back.SetRecNo(2);
     EXPECT_EQ(back.FieldNamed("QTY")->GetString(), "99");
 }
@@ -81,16 +82,16 @@ TEST_F(ClientDataSetFileTest, SameSetTwiceGivesTheSameBytesAndAnOldFileIsReplace
         std::ofstream old(b, std::ios::binary);
         old << std::string(100000, 'x');
     }
-    ds.WriteToFile(a);
-    ds.WriteToFile(b);
+    WriteToFile(ds, a);
+    WriteToFile(ds, b);
     EXPECT_EQ(FileBytes(a), FileBytes(b));
     EXPECT_NE(FileBytes(a).find("MASTERBILLID"), std::string::npos);
 }
 
 TEST_F(ClientDataSetFileTest, AnXmlNameInAnyCaseGivesTheXmlForm) {
-    ds.WriteToFile(dir.file("a.XmL"));
-    ds.WriteToFile(dir.file("b.CDS"), PacketFormat::Xml);
-    ds.WriteToFile(dir.file("c.CDS"));
+    WriteToFile(ds, dir.file("a.XmL"));
+    WriteToFile(ds, dir.file("b.CDS"), PacketFormat::Xml);
+    WriteToFile(ds, dir.file("c.CDS"));
     EXPECT_EQ(FileBytes(dir.file("a.XmL")).rfind("<?xml", 0), 0u);
     EXPECT_EQ(FileBytes(dir.file("b.CDS")).rfind("<?xml", 0), 0u);
     EXPECT_NE(FileBytes(dir.file("c.CDS")).rfind("<?xml", 0), 0u);
@@ -98,14 +99,14 @@ TEST_F(ClientDataSetFileTest, AnXmlNameInAnyCaseGivesTheXmlForm) {
 
 TEST_F(ClientDataSetFileTest, AClosedSetWritesNothing) {
     ds.Close();
-    EXPECT_NO_THROW(ds.WriteToFile(dir.file("none.CDS")));
+    EXPECT_NO_THROW(WriteToFile(ds, dir.file("none.CDS")));
     EXPECT_FALSE(std::filesystem::exists(dir.file("none.CDS")));
 }
 
 TEST_F(ClientDataSetFileTest, AMissingFolderIsACreateErrorAndTheSetStaysOpen) {
     const std::string path = dir.file("no-such-folder/x.CDS");
     try {
-        ds.WriteToFile(path);
+        WriteToFile(ds, path);
         FAIL() << "no failure";
     } catch (const EFCreateError &e) {
         EXPECT_EQ(e.Message(), "Cannot create file \"" + path + "\". No such file or directory");
@@ -119,8 +120,8 @@ TEST_F(ClientDataSetFileTest, AFileThatCannotBeReadLeavesTheSetAsItWas) {
         std::ofstream bad(dir.file("bad.CDS"), std::ios::binary);
         bad << "not a packet";
     }
-    EXPECT_THROW(ds.LoadFromFile(dir.file("bad.CDS")), EDBClient);
-    EXPECT_THROW(ds.LoadFromFile(dir.file("missing.CDS")), EDBClient);
+    EXPECT_THROW(LoadFromFile(ds, dir.file("bad.CDS")), EDBClient);
+    EXPECT_THROW(LoadFromFile(ds, dir.file("missing.CDS")), EDBClient);
     EXPECT_TRUE(ds.Active());
     EXPECT_EQ(ds.RecordCount(), 3);
     EXPECT_EQ(ds.RecNo(), 2);

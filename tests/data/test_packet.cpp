@@ -8,6 +8,9 @@
 #include "Errors.h"
 #include "PacketChecksum.h"
 #include "PacketRecord.h"
+#include "PacketReader.h"
+#include "PacketWriter.h"
+#include "PacketXml.h"
 #include "TableEngine.h"
 #include "test_table_engine_rows.h"
 
@@ -100,10 +103,10 @@ class PacketRoundTrip : public ::testing::TestWithParam<Shape> {};
 
 TEST_P(PacketRoundTrip, ReadsBackWhatWasWritten) {
     const auto table = GetParam().make();
-    const std::string bytes = table->WritePacket();
-    const auto back = TableEngine::ReadPacket(bytes);
+    const std::string bytes = packet::WritePacket(*table);
+    const auto back = packet::ReadPacket(bytes);
     ExpectSameTable(*table, *back);
-    EXPECT_EQ(back->WritePacket(), bytes);  // the same content gives the same bytes
+    EXPECT_EQ(packet::WritePacket(*back), bytes);  // the same content gives the same bytes
 }
 
 const Shape kShapes[] = {
@@ -149,7 +152,7 @@ TEST(PacketChecksum, MatchesTheCastagnoliCheckValueAndABitwiseReckoning) {
 
 std::string DamageMessage(std::string_view bytes) {
     try {
-        TableEngine::ReadPacket(bytes);
+        packet::ReadPacket(bytes);
     } catch (const EDBClient &e) {
         return e.Message();
     }
@@ -157,7 +160,7 @@ std::string DamageMessage(std::string_view bytes) {
 }
 
 TEST(PacketRefusal, APacketCutShortAtAnyByteIsRefusedAsTruncated) {
-    const std::string bytes = EveryTypeTable()->WritePacket();
+    const std::string bytes = packet::WritePacket(*EveryTypeTable());
     for (size_t len = 0; len < bytes.size(); ++len) {
         const std::string msg = DamageMessage(std::string_view(bytes).substr(0, len));
         ASSERT_EQ(msg.rfind("The data packet is truncated", 0), 0u) << "cut at " << len << ": " << msg;
@@ -165,7 +168,7 @@ TEST(PacketRefusal, APacketCutShortAtAnyByteIsRefusedAsTruncated) {
 }
 
 TEST(PacketRefusal, AnyChangedByteIsRefused) {
-    const std::string bytes = OrderTable(20)->WritePacket();
+    const std::string bytes = packet::WritePacket(*OrderTable(20));
     for (size_t at = 0; at < bytes.size(); ++at) {
         for (unsigned char flip : {0x01, 0x80, 0xFF}) {
             std::string bad = bytes;
@@ -210,7 +213,7 @@ size_t RowCountAt(const std::string &b) {
 }
 
 TEST_P(PacketForgery, IsRefusedWithAClearText) {
-    std::string b = OrderTable(2)->WritePacket();
+    std::string b = packet::WritePacket(*OrderTable(2));
     GetParam().change(b);
     Reseal(b);
     EXPECT_EQ(DamageMessage(b), GetParam().message);
@@ -255,7 +258,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, PacketForgery, ::testing::ValuesIn(kForgeries),
                          [](const auto &c) { return std::string(c.param.name); });
 
 TEST(PacketRefusal, RandomDamageBehindAGoodChecksumNeverLoadsABrokenTable) {
-    const std::string good = EveryTypeTable()->WritePacket();
+    const std::string good = packet::WritePacket(*EveryTypeTable());
     std::mt19937 rng(12345);
     int loaded = 0;
     for (int round = 0; round < 3000; ++round) {
@@ -264,11 +267,11 @@ TEST(PacketRefusal, RandomDamageBehindAGoodChecksumNeverLoadsABrokenTable) {
         for (int k = 0; k < changes; ++k) b[24 + rng() % (b.size() - 28)] = static_cast<char>(rng());
         Reseal(b);
         try {
-            const auto t = TableEngine::ReadPacket(b);
+            const auto t = packet::ReadPacket(b);
             // Whatever loads is a sound table: it can be read whole and
             // written again to the same bytes.
             for (int r = 0; r < t->RecordCount(); ++r) t->Record(r);
-            EXPECT_EQ(t->WritePacket(), b);
+            EXPECT_EQ(packet::WritePacket(*t), b);
             ++loaded;
         } catch (const EDBClient &e) {
             ASSERT_EQ(e.Message().rfind("The data packet is damaged: ", 0), 0u) << e.Message();
@@ -291,7 +294,7 @@ TEST(PacketXml, HoldsTheSameContentInReadableForm) {
     AppendRecord(*t, rec);
     AppendRecord(*t, std::vector<FieldValue>(12));
     t->DeleteRecord(1);
-    const std::string xml = t->WriteXml();
+    const std::string xml = packet::WritePacketXml(*t);
 
     QXmlStreamReader reader(QByteArray::fromStdString(xml));
     QStringList values, changes, properties;

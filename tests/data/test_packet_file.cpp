@@ -13,6 +13,8 @@
 
 #include "Errors.h"
 #include "PacketFile.h"
+#include "PacketWriter.h"
+#include "PacketXml.h"
 #include "TableEngine.h"
 #include "TempDir.h"
 #include "test_table_engine_rows.h"
@@ -75,7 +77,7 @@ TEST_F(PacketFileTest, AWrittenFileLoadsAgainAndReplacesAnOldOneWhole) {
     auto t = Orders(100);
     t->WriteRecord(3, {Str("B3"), Null(), Null(), Str("C"), Str("名"), Null(), Str("Y")});
     WritePacketFile(path, *t, false);
-    EXPECT_EQ(Slurp(path), t->WritePacket());
+    EXPECT_EQ(Slurp(path), packet::WritePacket(*t));
     const auto back = ReadPacketFile(path);
     EXPECT_EQ(back->Record(3), t->Record(3));
     EXPECT_EQ(back->ChangeLog(), t->ChangeLog());
@@ -87,7 +89,7 @@ TEST_F(PacketFileTest, TheXmlFormIsWrittenWhenAsked) {
     const std::string path = dir.file("orders.xml");
     auto t = Orders(2);
     WritePacketFile(path, *t, true);
-    EXPECT_EQ(Slurp(path), t->WriteXml());
+    EXPECT_EQ(Slurp(path), packet::WritePacketXml(*t));
 }
 
 TEST_F(PacketFileTest, NewFilesFollowTheUmaskAndReplacedFilesKeepTheirMode) {

@@ -10,6 +10,7 @@
 
 #include "ClientDataSet.h"
 #include "DataSetProvider.h"
+#include "DataSetFile.h"
 #include "Errors.h"
 #include "Field.h"
 #include "SQLConnection.h"
@@ -311,10 +312,10 @@ TEST_F(ProviderTest, WrittenListLoadsBackEqual) {
     client->Edit();
     client->FieldNamed("SELECT_YN")->SetString("Y");
     client->Post();
-    client->WriteToFile(dir_.file("ORDER_MASTER_20240101.CDS"));
+    WriteToFile(*client, dir_.file("ORDER_MASTER_20240101.CDS"));
     EXPECT_EQ(client->RecNo(), 3);
     TClientDataSet back("ClientDataSet2");
-    back.LoadFromFile(dir_.file("ORDER_MASTER_20240101.CDS"));
+    LoadFromFile(back, dir_.file("ORDER_MASTER_20240101.CDS"));
     ASSERT_EQ(back.RecordCount(), kOrders);
     EXPECT_EQ(back.Engine()->Columns(), client->Engine()->Columns());
     EXPECT_EQ(back.Engine()->Properties(), client->Engine()->Properties());

@@ -10,6 +10,9 @@
 
 #include "Errors.h"
 #include "PacketChecksum.h"
+#include "PacketReader.h"
+#include "PacketWriter.h"
+#include "PacketXml.h"
 #include "TableEngine.h"
 
 namespace {
@@ -17,15 +20,15 @@ namespace {
 void TryRead(const std::string &bytes) {
     std::unique_ptr<TableEngine> table;
     try {
-        table = TableEngine::ReadPacket(bytes);
+        table = packet::ReadPacket(bytes);
     } catch (const EDBClient &e) {
         if (e.Message().empty()) std::abort();
         return;
     }
     // A table that loads can be read whole and gives back the same packet.
     for (int r = 0; r < table->RecordCount(); ++r) table->Record(r);
-    if (table->WritePacket() != bytes) std::abort();
-    table->WriteXml();
+    if (packet::WritePacket(*table) != bytes) std::abort();
+    packet::WritePacketXml(*table);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "BackupFileNames.h"
 #include "BackupOrders.h"
+#include "DataSetFile.h"
 #include "DetailLines.h"
 #include "Errors.h"
 #include "Field.h"
@@ -75,7 +76,7 @@ TEST_F(BackupOrdersTest, WritesTheMatchingHeadersAndTheirLinesToTwoTimestampedFi
     EXPECT_THAT(window->events, ElementsAre("notice:資料備份完成..!"));
 
     TClientDataSet headers("Headers");
-    headers.LoadFromFile(files.headerFile);
+    LoadFromFile(headers, files.headerFile);
     EXPECT_EQ(headers.FieldCount(), 8);  // every column of ORDER_MASTER
     EXPECT_THAT(Column(headers, "MASTERBILLID"),
                 ElementsAre(DemoOrderNumber(1), DemoOrderNumber(2), DemoOrderNumber(3)));
@@ -84,7 +85,7 @@ TEST_F(BackupOrdersTest, WritesTheMatchingHeadersAndTheirLinesToTwoTimestampedFi
                                               " ORDER BY MASTERBILLID")));
 
     TClientDataSet lines("Lines");
-    lines.LoadFromFile(files.detailFile);
+    LoadFromFile(lines, files.detailFile);
     EXPECT_EQ(lines.FieldCount(), 6);
     const auto expected = QueryRows(database,
                                     "SELECT MASTERBILLID || '/' || LINE_NO || '/' || ITEM_NAME FROM ORDER_SUB"
@@ -119,8 +120,8 @@ TEST_F(BackupOrdersTest, WithoutMatchingOrdersWritesBothFilesWithColumnsAndNoRow
     const BackupResult files = BackupOrders(*window);
 
     TClientDataSet headers("Headers"), lines("Lines");
-    headers.LoadFromFile(CdsFile("ORDER_MASTER_20240305210000.CDS"));
-    lines.LoadFromFile(CdsFile("ORDER_SUB20240305210000.CDS"));
+    LoadFromFile(headers, CdsFile("ORDER_MASTER_20240305210000.CDS"));
+    LoadFromFile(lines, CdsFile("ORDER_SUB20240305210000.CDS"));
     EXPECT_EQ(headers.RecordCount(), 0);
     EXPECT_EQ(headers.FieldCount(), 8);
     EXPECT_EQ(lines.RecordCount(), 0);
@@ -228,11 +229,11 @@ TEST_P(DetailFileTest, HoldsExactlyTheRowsAndColumnsOfTheSubqueryText)
 
     TClientDataSet expected("Expected");
     expected.SetProviderName("DataSetProvider2");
-    expected.SetProviderResolver([this](const std::string &) { return &window->DataSetProvider2; });
+    expected.SetProviderResolver([this](const std::string &) -> RecordProvider * { return &window->data.DataSetProvider2; });
     expected.SetCommandText(DetailBackupQuery(BuildFilteredQuery(kOrderNumberHead, ReadFilterCriteria(*window))));
     expected.Open();
     TClientDataSet written("Written");
-    written.LoadFromFile(result.detailFile);
+    LoadFromFile(written, result.detailFile);
 
     const TableEngine &want = *expected.Engine();
     const TableEngine &got = *written.Engine();

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "BackupOrders.h"
+#include "DataSetFile.h"
 #include "DeleteTickedOrders.h"
 #include "Errors.h"
 #include "Field.h"
@@ -110,7 +111,7 @@ TEST_F(DeleteTickedOrdersTest, WithTheBackupChosenBacksUpFirstThenDeletes)
     ExpectGone(DemoOrderNumber(3));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER"), 2);
     TClientDataSet headers("Headers");
-    headers.LoadFromFile(CdsFile("ORDER_MASTER_20240102000000.CDS"));
+    LoadFromFile(headers, CdsFile("ORDER_MASTER_20240102000000.CDS"));
     EXPECT_EQ(headers.RecordCount(), 4);
 }
 

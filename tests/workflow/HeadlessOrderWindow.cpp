@@ -4,48 +4,9 @@
 
 #include "BackupOrders.h"
 
-HeadlessOrderWindow::HeadlessOrderWindow(const std::string &folder) : folder_(folder + "/")
+HeadlessOrderWindow::HeadlessOrderWindow(const std::string &folder)
+    : data(OrderDataSetup{folder + "/connections.ini", folder + "/drivers.ini"}), folder_(folder + "/")
 {
-    SQLConnection1.ConnectionName = "Trelvo";
-    SQLConnection1.DriverName = "Interbase";
-    SQLConnection1.GetDriverFunc = "getIBDriver";
-    SQLConnection1.LibraryName = "libibdriver.so";
-    SQLConnection1.VendorLib = "libfbclient.so.2";
-    SQLConnection1.LoadParamsOnConnect = true;
-    SQLConnection1.LoginPrompt = false;
-    SQLConnection1.SetConnectionFile(folder_ + "connections.ini");
-    SQLConnection1.SetDriverFile(folder_ + "drivers.ini");
-
-    const auto resolver = [this](const std::string &name) -> TDataSetProvider * {
-        if (name == DataSetProvider1.Name())
-            return &DataSetProvider1;
-        if (name == DataSetProvider2.Name())
-            return &DataSetProvider2;
-        return nullptr;
-    };
-    SQLDataSet1.SetSQLConnection(&SQLConnection1);
-    SQLDataSet1.SetCommandText(
-        "select MASTERBILLID,BILL_DATE,FR_DATE,CUST_ID,CUST_NAME,PD_DEPID,'N' AS SELECT_YN FROM ORDER_MASTER");
-    DataSetProvider1.SetDataSet(&SQLDataSet1);
-    DataSetProvider1.Options = poAllowCommandText;
-    ClientDataSet1.SetProviderName("DataSetProvider1");
-    ClientDataSet1.SetProviderResolver(resolver);
-
-    SQLQuery1.SetSQLConnection(&SQLConnection1);
-
-    SQLDataSet2.SetSQLConnection(&SQLConnection1);
-    DataSetProvider2.SetDataSet(&SQLDataSet2);
-    DataSetProvider2.Options = poAllowCommandText;
-    ClientDataSet2.SetProviderName("DataSetProvider2");
-    ClientDataSet2.SetProviderResolver(resolver);
-
-    SQLConnection1.Open();
-}
-
-HeadlessOrderWindow::~HeadlessOrderWindow()
-{
-    ClientDataSet1.Close();
-    ClientDataSet2.Close();
 }
 
 std::vector<std::string> HeadlessOrderWindow::Notices() const

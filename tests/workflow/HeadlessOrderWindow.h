@@ -1,7 +1,7 @@
 #pragma once
-// The order window without widgets: the real data components wired as the
-// window wires them, the filter boxes as plain texts, and the dialogs
-// answered from a script with every question and notice recorded.
+// The order window without widgets: the window's own data module, the
+// filter boxes as plain texts, and the dialogs answered from a script with
+// every question and notice recorded.
 #include <ctime>
 #include <deque>
 #include <functional>
@@ -9,19 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "ClientDataSet.h"
-#include "DataSetProvider.h"
+#include "OrderDataModule.h"
 #include "OrderWindow.h"
-#include "SQLConnection.h"
-#include "SQLDataSet.h"
-#include "SQLQuery.h"
 
 class HeadlessOrderWindow : public OrderWindow {
 public:
     // folder holds connections.ini and drivers.ini and stands for the
     // program's folder (the backups go to folder/cds).
     explicit HeadlessOrderWindow(const std::string &folder);
-    ~HeadlessOrderWindow() override;
 
     void SetBox(FilterBox box, std::string text) { boxes_[box] = std::move(text); }
     const std::string &StatusText() const { return status_; }
@@ -47,10 +42,10 @@ public:
 
     std::string BoxText(FilterBox box) const override;
     void SetStatusText(const std::string &text) override { status_ = text; }
-    TClientDataSet &OrderList() override { return ClientDataSet1; }
-    TClientDataSet &BackupSet() override { return ClientDataSet2; }
-    TSQLQuery &Statement() override { return SQLQuery1; }
-    TSQLConnection &Connection() override { return SQLConnection1; }
+    TClientDataSet &OrderList() override { return data.ClientDataSet1; }
+    TClientDataSet &BackupSet() override { return data.ClientDataSet2; }
+    TSQLQuery &Statement() override { return data.SQLQuery1; }
+    TSQLConnection &Connection() override { return data.SQLConnection1; }
     std::string ExecutableFolder() const override { return folder_; }
     std::tm LocalNow() const override { return now; }
     int AppMessageBox(const std::string &text, const std::string &caption, unsigned style) override;
@@ -58,15 +53,7 @@ public:
     void ShowNotice(const std::string &text) override;
     std::unique_ptr<WorkProgress> StartProgress(const std::string &caption) override;
 
-    // Declared first, so it goes last.
-    TSQLConnection SQLConnection1{"SQLConnection1"};
-    TSQLDataSet SQLDataSet1{"SQLDataSet1"};
-    TDataSetProvider DataSetProvider1{"DataSetProvider1"};
-    TClientDataSet ClientDataSet1{"ClientDataSet1"};
-    TSQLQuery SQLQuery1{"SQLQuery1"};
-    TSQLDataSet SQLDataSet2{"SQLDataSet2"};
-    TDataSetProvider DataSetProvider2{"DataSetProvider2"};
-    TClientDataSet ClientDataSet2{"ClientDataSet2"};
+    OrderDataModule data;
 
 private:
     std::string folder_;

@@ -38,7 +38,7 @@ void OrderDatabaseTest::Tick(const std::vector<int> &rows)
 
 std::vector<std::string> OrderDatabaseTest::ListedOrders() const
 {
-    const TClientDataSet &list = window->ClientDataSet1;
+    const TClientDataSet &list = window->OrderList();
     std::vector<std::string> orders;
     for (int row = 0; row < list.RecordCount(); ++row)
         orders.push_back(list.FieldNamed("MASTERBILLID")->GetStringAt(row));
@@ -47,7 +47,7 @@ std::vector<std::string> OrderDatabaseTest::ListedOrders() const
 
 std::vector<std::string> OrderDatabaseTest::Marks() const
 {
-    const TClientDataSet &list = window->ClientDataSet1;
+    const TClientDataSet &list = window->OrderList();
     std::vector<std::string> marks;
     for (int row = 0; row < list.RecordCount(); ++row)
         marks.push_back(list.FieldNamed("SELECT_YN")->GetStringAt(row));

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+#include "DataSetFile.h"
 #include "BackupOrders.h"
 #include "ConfigLocation.h"
 #include "DeleteTickedOrders.h"
@@ -353,11 +354,11 @@ const CliCase kCliCases[] = {
          // The header file of the same time holding no order at all.
          const std::string empty = Copy(b.headerFile, folder, fs::path(b.headerFile).filename().string());
          TClientDataSet set("Headers");
-         set.LoadFromFile(empty);
+         LoadFromFile(set, empty);
          while (set.RecordCount() > 0)
              set.Delete();
          fs::remove(empty);
-         set.WriteToFile(empty);
+         WriteToFile(set, empty);
          return std::vector<std::string>{empty, Copy(b.detailFile, folder, fs::path(b.detailFile).filename().string())};
      },
      2, "the header file does not hold", 0},
@@ -404,8 +405,9 @@ TEST_P(RestoreCommandTest, AnswersAsTheCaseSays)
     const std::string said = run.out + run.err;
     EXPECT_EQ(run.status, c.status) << said;
     EXPECT_THAT(said, HasSubstr(c.says));
-    if (c.ordersAfter >= 0)
+    if (c.ordersAfter >= 0) {
         EXPECT_EQ(CountRows(database, "SELECT COUNT(*) FROM ORDER_MASTER"), c.ordersAfter) << said;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RestoreCommandTest, testing::ValuesIn(kCliCases),

@@ -1,0 +1,108 @@
+// A command started by a button that fails reports its failure from where it
+// started, in the error box with the server's message, and the window goes
+// on: clicked on the real window against a database that refuses the query.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BatchdelApplication.h"
+#include "ClientDataSet.h"
+#include "ErrorReport.h"
+#include "FrmDulvane.h"
+#include "HandlerFailure.h"
+#include "ModalAnswer.h"
+#include "TestSupport.h"
+
+namespace {
+
+constexpr int kOrders = 12;
+
+class ButtonFailure : public ::testing::Test {
+protected:
+    void SetUp() override {
+        database = MakeTestDatabase(dir, kOrders);
+        WriteConfigFiles(dir.path(), database);
+        // The handlers' reports, seen on their way to the error box; a
+        // failure that slipped through to the event loop's last resort
+        // would reach the box without passing here.
+        previous = SetFailureReporter([this](const std::exception &failure) {
+            reported.push_back(FailureMessage(failure));
+            ReportError(failure);
+        });
+    }
+    void TearDown() override {
+        if (form) form->close();
+        form.reset();
+        SetFailureReporter(previous);
+    }
+
+    void OpenWindow() {
+        TFormDulvaneSetup setup;
+        setup.dpi = 96;
+        setup.connectionFile = dir.file("connections.ini");
+        setup.driverFile = dir.file("drivers.ini");
+        setup.programFolder = dir.path() + "/";
+        QDir().mkpath(QString::fromStdString(dir.path() + "/cds"));  // no folder notice
+        form = std::make_unique<TFormDulvane>(nullptr, setup);
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+
+    // Clicks the button and answers the box that comes up; returns its text.
+    QString ClickAndAnswer(QPushButton *button) {
+        SeenDialog seen;
+        ClickInNextModal(&seen);
+        QTest::mouseClick(button, Qt::LeftButton);
+        return seen.seen ? seen.text : QString();
+    }
+
+    TempDir dir;
+    std::string database;
+    std::unique_ptr<TFormDulvane> form;
+    FailureReporter previous;
+    std::vector<std::string> reported;
+};
+
+}  // namespace
+
+TEST_F(ButtonFailure, QueryOnAMissingColumnShowsTheServersMessageAndTheWindowGoesOn) {
+    // The list's column is gone; the connection itself still opens.
+    ExecuteSql(database, {"ALTER TABLE ORDER_MASTER DROP PD_DEPID"});
+    OpenWindow();
+
+    const QString shown = ClickAndAnswer(form->SpeedButton1);
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_NE(reported[0].find("PD_DEPID"), std::string::npos) << reported[0];
+    EXPECT_EQ(shown, QString::fromStdString(ErrorReportText(reported[0])));
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->OrderList().Active());
+
+    // The column is back: the same button lists the orders.
+    ExecuteSql(database, {"ALTER TABLE ORDER_MASTER ADD PD_DEPID VARCHAR(10)"});
+    QTest::mouseClick(form->SpeedButton1, Qt::LeftButton);
+    EXPECT_EQ(reported.size(), 1u);
+    EXPECT_EQ(form->LabelRecord->text(), QStringLiteral("RecordCount: %1").arg(kOrders));
+}
+
+TEST_F(ButtonFailure, BackupOfAMissingDetailTableShowsTheServersMessage) {
+    OpenWindow();
+    QTest::mouseClick(form->SpeedButton1, Qt::LeftButton);
+    ASSERT_TRUE(form->OrderList().Active());
+    QTest::mouseClick(form->SpeedButton2, Qt::LeftButton);  // tick every order
+    ExecuteSql(database, {"DROP TABLE ORDER_SUB"});
+
+    const QString shown = ClickAndAnswer(form->SpeedButton4);
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_NE(reported[0].find("ORDER_SUB"), std::string::npos) << reported[0];
+    EXPECT_EQ(shown, QString::fromStdString(ErrorReportText(reported[0])));
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form->OrderList().Active());  // the list stays as it was
+}

@@ -1,0 +1,56 @@
+#pragma once
+// The data components of the order window, made and wired in one place: the
+// window, its headless stand-in of the tests and the benchmarks all use this
+// module, so they run the wiring the program has.
+//
+//   SQLConnection1   the database, by the named connection "Trelvo"
+//   SQLDataSet1 -> DataSetProvider1 -> ClientDataSet1 -> DataSource1
+//                    the order list (the grid shows DataSource1)
+//   SQLQuery1        the deletion statements
+//   SQLDataSet2 -> DataSetProvider2 -> ClientDataSet2
+//                    the backup's result set
+//
+// The members are declared in the order they are made; they go in the
+// reverse order, so the connection outlives everything that uses it and a
+// result set closes before its provider goes.
+#include <string>
+
+#include "ClientDataSet.h"
+#include "DataSetProvider.h"
+#include "DataSource.h"
+#include "SQLConnection.h"
+#include "SQLDataSet.h"
+#include "SQLQuery.h"
+
+// Where the connection reads its settings; empty: the usual files.
+struct OrderDataSetup {
+    std::string connectionFile;
+    std::string driverFile;
+};
+
+class OrderDataModule {
+public:
+    // Makes and wires the components and opens the connection; a failure to
+    // connect leaves the constructor (and takes the components with it).
+    explicit OrderDataModule(const OrderDataSetup &setup = {});
+    ~OrderDataModule();
+    OrderDataModule(const OrderDataModule &) = delete;
+    OrderDataModule &operator=(const OrderDataModule &) = delete;
+
+    // The list's own text: every order, with an unticked selection column.
+    static const char *const kOrderListText;
+
+    TSQLConnection SQLConnection1{"SQLConnection1"};
+    TSQLDataSet SQLDataSet1{"SQLDataSet1"};
+    TDataSetProvider DataSetProvider1{"DataSetProvider1"};
+    TClientDataSet ClientDataSet1{"ClientDataSet1"};
+    TDataSource DataSource1{"DataSource1"};
+    TSQLQuery SQLQuery1{"SQLQuery1"};
+    TSQLDataSet SQLDataSet2{"SQLDataSet2"};
+    TDataSetProvider DataSetProvider2{"DataSetProvider2"};
+    TClientDataSet ClientDataSet2{"ClientDataSet2"};
+
+private:
+    TDataSetProvider *FindProvider(const std::string &name);
+    void CloseResultSets();
+};
