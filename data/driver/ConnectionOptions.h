@@ -10,7 +10,7 @@ struct ConnectionOptions {
     bool blockingMode = true;
     int64_t blobSize = -1;         // kilobytes; -1 reads blobs whole (they always are)
     std::string roleName;
-    bool waitOnLocks = true;       // wait for a lock held by another transaction
+    bool waitOnLocks = true;       // wait (a few seconds) for a lock held by another transaction
     bool commitRetain = false;
     int transIsolation = 0;        // 0 read committed, 1 repeatable read, 2 dirty read
     std::string hostName;

@@ -45,7 +45,16 @@ std::vector<unsigned char> BuildTpb(IUtil *util, FbStatus &status, const Connect
         tpb->insertTag(&status, isc_tpb_read_committed);
         tpb->insertTag(&status, isc_tpb_rec_version);
     }
-    tpb->insertTag(&status, options.waitOnLocks ? isc_tpb_wait : isc_tpb_nowait);
+    // A row another user holds is never waited for without end: with
+    // WaitOnLocks a statement waits a few seconds (another user saving an
+    // order is done by then), else it fails at once; either way the
+    // failure carries the server's lock conflict text.
+    if (options.waitOnLocks) {
+        tpb->insertTag(&status, isc_tpb_wait);
+        tpb->insertInt(&status, isc_tpb_lock_timeout, kLockWaitSeconds);
+    } else {
+        tpb->insertTag(&status, isc_tpb_nowait);
+    }
     const unsigned char *data = tpb->getBuffer(&status);
     return std::vector<unsigned char>(data, data + tpb->getBufferLength(&status));
 }

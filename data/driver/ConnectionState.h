@@ -51,6 +51,10 @@ struct ConnectionState : std::enable_shared_from_this<ConnectionState> {
     void ExplicitTransactionEnding();
 };
 
+// How long a statement waits for a row another transaction holds, when the
+// connection waits on locks at all.
+constexpr int kLockWaitSeconds = 3;
+
 // Transaction parameters from the options: read-write, isolation, lock wait.
 std::vector<unsigned char> BuildTpb(Firebird::IUtil *util, FbStatus &status,
                                     const ConnectionOptions &options);

@@ -346,7 +346,18 @@ void TSQLConnection::CheckStatus(SQLStatus status, ISQLErrorSource *source) {
         if (source) serverCode = source->getServerErrorCode();
     }
     d_->lastError = message;
+    if (FailureKindOf(serverCode) == FailureKind::ConnectionLost) DropLostConnection();
     throw EDatabaseError(message, serverCode);
+}
+
+void TSQLConnection::DropLostConnection() {
+    // Only an open connection is dropped; a failed connect cleans up itself.
+    if (d_->state != State::Open) return;
+    // Nothing can be done on the dead attachment; everything on it is let go
+    // of, and the next use connects anew with the parameters already loaded.
+    const bool loaded = d_->paramsLoaded;
+    DoDisconnect();
+    d_->paramsLoaded = loaded;
 }
 
 const std::string &TSQLConnection::LastErrorText() const { return d_->lastError; }

@@ -100,7 +100,9 @@ public:
     ISQLMetaData *MetaData() const;  // while connected
 
     // Raises the failure for a non-zero status; source is the object that
-    // returned it (its own text is used for 255 and above).
+    // returned it (its own text is used for 255 and above). A failure that
+    // says the connection to the server is lost also drops the connection:
+    // the next statement connects again with the same parameters.
     void CheckStatus(SQLStatus status, ISQLErrorSource *source);
     const std::string &LastErrorText() const;
 
@@ -130,5 +132,6 @@ private:
     friend class SQLCommandLease;
     void DoConnect();
     void DoDisconnect();
+    void DropLostConnection();
     std::unique_ptr<Impl> d_;
 };

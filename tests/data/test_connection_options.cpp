@@ -65,7 +65,8 @@ const OptionCase kOptionCases[] = {
      "t.MON$ISOLATION_MODE", "1"},
     {"OtherDriversKeyIsIgnored", {"Oracle TransIsolation=RepeatableRead"}, "t.MON$ISOLATION_MODE",
      "2"},
-    {"WaitOnLocks", {"WaitOnLocks=true"}, "t.MON$LOCK_TIMEOUT", "-1"},
+    // Waiting on locks waits a few seconds, never without end.
+    {"WaitOnLocks", {"WaitOnLocks=true"}, "t.MON$LOCK_TIMEOUT", "3"},
     {"NoWaitOnLocks", {"WaitOnLocks=False"}, "t.MON$LOCK_TIMEOUT", "0"},
     {"AnythingButTrueIsNo", {"WaitOnLocks=yes"}, "t.MON$LOCK_TIMEOUT", "0"},
 };

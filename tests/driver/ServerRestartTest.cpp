@@ -1,0 +1,114 @@
+// The server stopped and started again while the program runs: the statement
+// that meets the stopped server fails with the client's words and the
+// connection is dropped; once the server is back the next statement connects
+// again by itself. The test runs a server of its own, so the shared one stays up.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "Errors.h"
+#include "SQLConnection.h"
+#include "SQLQuery.h"
+#include "TestSupport.h"
+
+namespace {
+
+std::string Shell(const std::string &command, int *exitCode)
+{
+    std::string output;
+    FILE *pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        *exitCode = -1;
+        return output;
+    }
+    char buffer[512];
+    while (fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+    *exitCode = pclose(pipe);
+    return output;
+}
+
+std::string EnvValue(const std::string &exports, const std::string &name)
+{
+    const std::string key = "export " + name + "=";
+    const auto at = exports.find(key);
+    if (at == std::string::npos)
+        return {};
+    const auto start = at + key.size();
+    return exports.substr(start, exports.find('\n', start) - start);
+}
+
+int64_t DeleteLines(TSQLQuery &query, int order)
+{
+    query.ClearSQL();
+    query.AddSQL("DELETE FROM ORDER_SUB WHERE MASTERBILLID = :ORDER_ID");
+    query.ParamByName("ORDER_ID").SetString(DemoOrderNumber(order));
+    return query.Execute();
+}
+
+TEST(ServerRestart, NextStatementAfterTheServerIsBackConnectsAgain)
+{
+    BATCHDEL_REQUIRE_TEST_SERVER();
+    TempDir dir;
+    const std::string root = dir.file("server");
+    const std::string script = std::string(BATCHDEL_SOURCE_DIR) + "/scripts/firebird-server";
+    const std::string env = "BATCHDEL_FB_ROOT=" + root + " BATCHDEL_FB_PORT=3081 ";
+    int code = 0;
+    const std::string exports = Shell(env + script + " start", &code);
+    ASSERT_EQ(code, 0) << exports;
+    struct Stopper {
+        std::string command;
+        ~Stopper()
+        {
+            int ignored;
+            Shell(command, &ignored);
+        }
+    } stopper{env + script + " stop"};
+
+    // The database lives outside the server's folder, which a start makes anew.
+    const std::string address = EnvValue(exports, "BATCHDEL_TEST_SERVER");
+    const std::string password = EnvValue(exports, "BATCHDEL_TEST_SERVER_PASSWORD");
+    const std::string database = address + ":" + dir.file("orders.fdb");
+    CreateDemoDatabase(database, 5, 1, DbLogin{"SYSDBA", password});
+    WriteConfigFiles(dir.path(), database, {"Password=" + password});
+
+    TSQLConnection connection("SQLConnection1");
+    connection.ConnectionName = "Trelvo";
+    connection.LoadParamsOnConnect = true;
+    connection.LoginPrompt = false;
+    connection.SetConnectionFile(dir.file("connections.ini"));
+    connection.SetDriverFile(dir.file("drivers.ini"));
+    TSQLQuery query("SQLQuery1");
+    query.SetSQLConnection(&connection);
+    EXPECT_GT(DeleteLines(query, 1), 0);
+
+    Shell(env + script + " stop", &code);
+    try {
+        DeleteLines(query, 2);
+        FAIL() << "a statement ran without a server";
+    } catch (const EDatabaseError &e) {
+        EXPECT_EQ(e.Kind(), FailureKind::ConnectionLost) << e.ServerCode() << " " << e.Message();
+        EXPECT_FALSE(e.Message().empty());
+    }
+    EXPECT_FALSE(connection.Connected());
+    // While the server is away every try says so, and nothing crashes.
+    EXPECT_THROW(DeleteLines(query, 2), EDatabaseError);
+
+    // The same server comes back: same folder, port and password.
+    const std::string port = address.substr(address.find('/') + 1);
+    Shell("bash -c 'cd " + root + "; FIREBIRD=" + root + " FIREBIRD_LOCK=" + root +
+              "/lock setsid /usr/sbin/firebird </dev/null >server.log 2>&1 & echo $! >" + root +
+              "/pid; for i in $(seq 1 100); do (exec 3<>/dev/tcp/127.0.0.1/" + port +
+              ") 2>/dev/null && exit 0; sleep 0.1; done; exit 1'",
+          &code);
+    ASSERT_EQ(code, 0) << "the server did not come back";
+
+    EXPECT_GT(DeleteLines(query, 2), 0);
+    EXPECT_TRUE(connection.Connected());
+    const auto lines = DirectDatabase::Open(database, DbLogin{"SYSDBA", password})
+                           .Query("SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID = '" + DemoOrderNumber(2) + "'");
+    EXPECT_EQ(lines[0][0], "0");
+    connection.Close();
+}
+
+} // namespace
