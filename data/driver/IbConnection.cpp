@@ -239,18 +239,12 @@ SQLStatus IbConnection::beginReadOnlySnapshot()
     return errors_.Run([&]() -> SQLStatus {
         state_->RequireConnected();
         if (state_->explicitTransaction)
-            Fail(18, "A transaction is already active on this connection");
-        FbStatus status(state_->client->master->getStatus());
-        try {
-            const std::vector<unsigned char> tpb = SnapshotTpb(state_->client->util, status, state_->options);
-            state_->explicitTransaction =
-                state_->attachment->startTransaction(&status, static_cast<unsigned>(tpb.size()), tpb.data());
-        } catch (...) {
-            status.dispose();
-            throw;
-        }
-        status.dispose();
-        return kSqlSuccess;
+            Fail(SQLStatus::TransactionActive, "A transaction is already active on this connection");
+        FbOwnStatus status(state_->client->master);
+        const std::vector<unsigned char> tpb = SnapshotTpb(state_->client->util, status, state_->options);
+        state_->explicitTransaction =
+            state_->attachment->startTransaction(&status, static_cast<unsigned>(tpb.size()), tpb.data());
+        return SQLStatus::Success;
     });
 }
 
