@@ -262,7 +262,7 @@ void TFormDulvane::FormShow() {
 void TFormDulvane::SpeedButton1Click() { QueryOrders(*this); }
 void TFormDulvane::SpeedButton2Click() { SelectAllOrders(*this); }
 void TFormDulvane::SpeedButton3Click() { DeleteTickedOrders(*this); }
-void TFormDulvane::SpeedButton4Click() { BackupOrders(*this); }
+void TFormDulvane::SpeedButton4Click() { BackupOrders(*this, StartProgress("資料備份").get()); }
 
 int TFormDulvane::AppMessageBox(const std::string &text, const std::string &caption, unsigned style) {
     return ::AppMessageBox(text, caption, style);

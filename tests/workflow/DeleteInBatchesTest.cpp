@@ -342,6 +342,21 @@ TEST_P(DeleteInBatchesOn, EachStatementIsPreparedOncePerRun)
     ExpectWhole(DemoOrderNumber(4));
 }
 
+TEST_P(DeleteInBatchesOn, ACancelledBackupEndsTheDeletionSilentlyBeforeAnythingIsDeleted)
+{
+    Open(GetParam(), 3);
+    List();
+    Tick({0, 1, 2});
+    window->cancelAfter = 0;
+    window->messageBoxAnswers = {mrYes};
+    window->dialogAnswers = {mrYes};
+    EXPECT_THROW(DeleteTickedOrders(*window), EAbort);
+    EXPECT_EQ(window->progressEvents.front(), "progress:資料備份");
+    for (int n = 1; n <= 3; ++n)
+        ExpectWhole(DemoOrderNumber(n));
+    EXPECT_TRUE(JournalledOrders().empty());
+}
+
 TEST_P(DeleteInBatchesOn, AnOrderChangedAfterItsBackupIsKept)
 {
     Open(GetParam(), 3);
