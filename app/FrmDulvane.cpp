@@ -18,6 +18,7 @@
 #include "ErrorReport.h"
 #include "MessageForm.h"
 #include "OrderCommands.h"
+#include "ProgressDialog.h"
 #include "SQLConnection.h"
 #include "SQLDataSet.h"
 #include "SQLQuery.h"
@@ -259,6 +260,11 @@ void TFormDulvane::SetUpGrid() {
     ini.delimiter = QStringLiteral(";;");
     grid.SetIniAttributes(ini);
     grid.SetDittoAttributes(TwwDittoAttributes{});
+    // The grid's questions come up as the program's own message dialog.
+    grid.SetQuestion([this](const QString &text, GridQuestionButtons buttons) {
+        return RunMessageDialog(text.toStdString(), DialogKind::Confirmation,
+                                buttons == GridQuestionButtons::YesNo ? mbYes | mbNo : mbOK | mbCancel);
+    });
 }
 
 void TFormDulvane::ApplyDisplayScaling(double dpi) {
@@ -357,6 +363,10 @@ int TFormDulvane::RunMessageDialog(const std::string &text, DialogKind kind, uns
 }
 
 void TFormDulvane::ShowNotice(const std::string &text) { ::ShowNotice(text); }
+
+std::unique_ptr<WorkProgress> TFormDulvane::StartProgress(const std::string &caption) {
+    return std::make_unique<DialogProgress>(this, QString::fromStdString(caption));
+}
 
 std::string TFormDulvane::BoxText(FilterBox box) const {
     switch (box) {

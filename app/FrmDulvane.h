@@ -57,6 +57,7 @@ public:
     int AppMessageBox(const std::string &text, const std::string &caption, unsigned style) override;
     int RunMessageDialog(const std::string &text, DialogKind kind, unsigned buttons) override;
     void ShowNotice(const std::string &text) override;
+    std::unique_ptr<WorkProgress> StartProgress(const std::string &caption) override;
 
     // The layout scale in force: positions are multiplied by ScaleNumerator
     // and divided by ScaleDenominator (1/1 at 96 dots per inch).

@@ -29,6 +29,7 @@ TwwCustomDBGrid::TwwCustomDBGrid(QWidget *parent)
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
         if (!updatingScrollBars_) SetLeftCol(geom_.LeftColForHorzPos(value));
     });
+    ConnectInput();
     RebuildLayout();
 }
 
@@ -194,6 +195,9 @@ void TwwCustomDBGrid::LinkActiveChanged() {
 
 void TwwCustomDBGrid::LinkDataSetChanged() {
     if (applyingColumnList_) return;
+    // The rows changed as a whole or the cursor jumped: the editor's text
+    // may belong to another row now.
+    HideEditor();
     FollowWindowRows();
     ScheduleVertScrollBar();
     UpdateActiveRow();
@@ -206,6 +210,7 @@ void TwwCustomDBGrid::LinkScrolled(int distance) {
     FollowWindowRows();
     ScheduleVertScrollBar();
     UpdateActiveRow();
+    if (row_ != oldRow || distance != 0) HideEditor();
     // A walk over many rows (select-all) moves the cursor far more often than
     // the screen is painted: once the whole grid waits for a repaint, moving
     // pixels or marking cells would only be work thrown away.

@@ -7,11 +7,13 @@
 #include <QPixmap>
 #include <QRegion>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "DisplayedFieldList.h"
+#include "GridQuestion.h"
 #include "GridDataLink.h"
 #include "GridGeometry.h"
 #include "GridOptions.h"
@@ -24,6 +26,13 @@ class TField;
 class QPainter;
 class QKeyEvent;
 class QMouseEvent;
+class QWheelEvent;
+class TwwInplaceEdit;
+class TwwDBDateTimePicker;
+namespace wwgrid {
+class CellControls;
+class ColumnDrag;
+}  // namespace wwgrid
 
 // A cell grid with fixed leading rows and columns, per-column widths,
 // per-row heights, a current cell and scrolling, bound to a data source.
@@ -166,6 +175,60 @@ public:
     // for a column move. True when the press was taken.
     bool TitleMousePress(QMouseEvent *event);
 
+    // --- input: check boxes, navigation, rows (wwDBGridCheckBox.cpp,
+    // wwDBGridNavigation.cpp, wwDBGridRows.cpp, wwDBGridKeys.cpp,
+    // wwDBGridMouse.cpp). Key, mouse, wheel and scroll-bar handlers only turn
+    // an event into one of these operations; the rules live here.
+
+    // Whether the grid lets the operator change data at all.
+    bool GridEditingAllowed() const { return options_.testFlag(dgEditing) && !readOnly_; }
+    // A cell of a data column in a data row, with an open result set.
+    bool IsDataCell(int gridCol, int gridRow) const;
+    // Whether the cell shows a check box; if so, its checked and unchecked values.
+    bool IsCheckBoxCell(int gridCol, int gridRow, QString *checked = nullptr, QString *unchecked = nullptr) const;
+    // Flips the check box of the current row in column gridCol; silently does
+    // nothing when the cell, the column, the field or the result set refuses.
+    void ToggleCheckBoxCell(int gridCol, int gridRow);
+
+    // Makes data column `index` current in the current row (clamped).
+    void SelectColumn(int index);
+    // One row down (appending past the last row) and one row up, with the
+    // rules for a new row nobody has touched yet.
+    void NextRow();
+    void PriorRow();
+    // Tab and Shift+Tab: on to the next tab stop, row by row.
+    void TabToColumn(bool forward);
+    // Escape: undo the current row's change, asking first when there is one.
+    void ResetCurrentRow();
+    // Moves the result set's cursor by a signed number of rows (never appends).
+    void MoveRows(int distance);
+    void FirstRow();
+    void LastRow();
+    // The vertical bar's line down: one row on, never appending.
+    void LineDown();
+    // The vertical bar's thumb let go at position `pos`.
+    void ThumbReleasedAt(int pos);
+
+    // Insert key, Ctrl+Delete.
+    void InsertRow();
+    void DeleteCurrentRow();
+    // The focus went to another control of the window.
+    void FocusLeft();
+
+    // The grid's two questions ("Discard changes to this record?", "Delete
+    // record?") go through this; the application hands in its own dialog.
+    void SetQuestion(GridQuestion question) { question_ = std::move(question); }
+
+    // Events. OnKeyDown comes before any key handling; setting key to 0
+    // consumes the key.
+    std::function<void(int &key, Qt::KeyboardModifiers modifiers)> OnKeyDown;
+    std::function<void(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos)> OnMouseDown;
+    std::function<void()> OnDblClick;
+    std::function<void()> OnColExit;
+    std::function<void()> OnColEnter;
+    std::function<void()> OnCellChanged;
+    std::function<void()> OnExit;
+
     // --- repaint requests
     void InvalidateCell(int gridCol, int gridRow);
     void InvalidateRow(int gridRow);
@@ -183,6 +246,12 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
     void changeEvent(QEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
+    // Input (wwDBGridKeys.cpp, wwDBGridMouse.cpp).
+    void keyPressEvent(QKeyEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     friend class TwwGridDataLink;
@@ -232,6 +301,30 @@ private:
     void PaintFocusOutline(QPainter &p, const PaintContext &ctx);
     bool CellHighlighted(int col, int row) const;
     QString CellText(int col, int row) const;
+
+    // Input helpers (wwDBGridNavigation.cpp, wwDBGridKeys.cpp, wwDBGridMouse.cpp).
+    void HandleKey(QKeyEvent *event);
+    void HandleMousePress(QMouseEvent *event);
+    void HandleSecondPress(QMouseEvent *event);
+    void HandleVertScrollAction(int action);
+    // Wires the vertical bar's actions and the wheel over it to the grid.
+    void ConnectInput();
+    // Moves the cursor for wheel movement; true when the grid took it.
+    void TurnWheel(int angleDelta);
+    // Takes the focus if it can; false when another control keeps it.
+    bool EnsureFocus();
+    // The grid or one of its own controls (the editor) has the focus.
+    bool GridHasFocus() const;
+    // A new row in insert state that nobody changed and no editor text waits for.
+    bool UntouchedNewRow() const;
+    // The row being inserted is the last row (it was appended).
+    bool NewRowIsLast() const;
+    bool AppendAllowed() const;
+    // Posts a changed row, cancels an unchanged one.
+    void EndPendingEdit();
+    // Puts the vertical bar back on the current row after the bar itself moved it.
+    void ResyncVertScrollBar();
+    int AskQuestion(const QString &text, GridQuestionButtons buttons);
 
     TDataSource *dataSource_ = nullptr;
     std::unique_ptr<TwwGridDataLink> dataLink_;
@@ -284,6 +377,73 @@ private:
     int paintCount_ = 0;
     QRegion lastPaintRegion_;
     QPixmap picture_;  // off-screen picture of the client area, see paintEvent
+
+    // Input state.
+    GridQuestion question_;
+    int wheelDelta_ = 0;  // wheel movement not yet worth a whole row
+
+    // ======== In-place editor, date-time picker and column dragging
+    // (wwDBGridEditor.cpp, wwDBGridColumnDrag.cpp, GridCellControls.h,
+    // GridColumnDrag.h). Kept last: these members are made after all the
+    // others and go first.
+public:
+    // Raised once, when the picker is made: the first time a date or time
+    // column becomes current.
+    std::function<void(TwwCustomDBGrid *grid, TwwDBDateTimePicker *picker)> OnCreateDateTimePicker;
+    // Raised after the operator dragged a column to a new place (grid columns).
+    std::function<void(TwwCustomDBGrid *grid, int fromCol, int toCol)> OnColumnMoved;
+    // Sounds the refusal of a character the field cannot hold; empty, the
+    // platform's default beep.
+    std::function<void()> Beep;
+    void SoundBeep() const;
+
+    TwwInplaceEdit *InplaceEditor() const;        // null until first shown
+    TwwDBDateTimePicker *DateTimePicker() const;  // null until first needed
+    bool EditorVisible() const;
+    // Whether the current cell may be changed through the editor now; asks
+    // nothing of the result set.
+    bool CellModifiable() const;
+    // Asked before each change of the editor's text: as CellModifiable, and
+    // the result set is put into edit state for the change.
+    bool CanEditModify();
+    // Whether the current cell's field takes the character at all.
+    bool FieldAcceptsChar(QChar ch) const;
+    // Loads the editor again from its field, dropping what was typed.
+    void ReloadEditorText();
+    // Date and time fields get the picker, never the text editor.
+    bool DateTimeCell(int gridCol) const;
+    // A column dragged to another place by the operator: the field takes the
+    // position of the field at the target column.
+    void MoveColumnByOperator(int fromCol, int toCol);
+
+protected:
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    friend class wwgrid::CellControls;
+    friend class wwgrid::ColumnDrag;
+    bool CanShowEditor() const;
+    void ShowEditorNow();
+    void HideTextEditor();
+    void HideCellControl(QWidget *control);
+    // Lays the editor and the picker over the current cell after the cell,
+    // the rows or the columns changed; the editor follows to a new cell
+    // while editor mode is on.
+    void PlaceCellControls();
+    bool EditorKeyPress(QWidget *control, QKeyEvent *event);
+    void GiveFocusTo(QWidget *control);
+    wwgrid::CellControls *MakeCellControls();
+    wwgrid::ColumnDrag *MakeColumnDrag();
+    struct CellControlsDeleter {
+        void operator()(wwgrid::CellControls *controls) const;
+    };
+    struct ColumnDragDeleter {
+        void operator()(wwgrid::ColumnDrag *drag) const;
+    };
+    std::unique_ptr<wwgrid::CellControls, CellControlsDeleter> cellControls_{MakeCellControls()};
+    std::unique_ptr<wwgrid::ColumnDrag, ColumnDragDeleter> columnDrag_{MakeColumnDrag()};
+    // ======== end of the in-place editor and column dragging
 };
 
 class TwwDBGrid : public TwwCustomDBGrid {

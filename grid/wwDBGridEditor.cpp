@@ -1,18 +1,442 @@
-// The in-place editor and the date-time picker of the grid. Until the editor
-// widget exists the grid keeps only the editor-mode flag: nothing is shown,
-// nothing is pending and nothing is written back.
+// The in-place editor and the date-time picker of the grid: when they open,
+// what the editor lets through, which of its keys belong to the grid, and
+// how both stay over the current cell while the cursor, the columns and the
+// focus move.
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QScrollBar>
+#include <memory>
+
+#include "ClientDataSet.h"
+#include "ColumnList.h"
+#include "DataSource.h"
+#include "GridCellControls.h"
+#include "HandlerFailure.h"
+#include "InplaceEditRules.h"
+#include "TwwDBDateTimePicker.h"
+#include "TwwInplaceEdit.h"
 #include "wwDBGrid.h"
 
-void TwwCustomDBGrid::SetEditorMode(bool on) { editorMode_ = on; }
+namespace wwgrid {
 
-void TwwCustomDBGrid::HideEditor() {}
+// Every announcement only asks for the controls to be laid again.
+class CellControls::Link : public TDataLink {
+public:
+    explicit Link(CellControls *owner) : owner_(owner) {}
+    void ActiveChanged() override { owner_->ScheduleFollow(); }
+    void DataSetChanged() override { owner_->ScheduleFollow(); }
+    void DataSetScrolled(int) override { owner_->ScheduleFollow(); }
+    void RecordChanged(TField *) override { owner_->ScheduleFollow(); }
+    void EditingChanged() override { owner_->ScheduleFollow(); }
+    void LayoutChanged() override { owner_->ScheduleFollow(); }
 
-bool TwwCustomDBGrid::EditorTextPending() const { return false; }
+private:
+    CellControls *owner_;
+};
 
-void TwwCustomDBGrid::WriteBackEditorText() {}
+CellControls::CellControls(TwwCustomDBGrid *owner) : grid(owner), link_(std::make_unique<Link>(this)) {
+    grid->installEventFilter(this);
+    grid->viewport()->installEventFilter(this);
+    connect(grid->horizontalScrollBar(), &QScrollBar::valueChanged, this, &CellControls::ScheduleFollow);
+}
 
-void TwwCustomDBGrid::PassKeyToEditor(QKeyEvent *) {}
+// The controls go while the grid is still whole: a control that had the
+// focus hands it on as it goes, and nothing of that may reach the grid.
+CellControls::~CellControls() {
+    link_->SetDataSource(nullptr);
+    grid->removeEventFilter(this);
+    grid->viewport()->removeEventFilter(this);
+    grid->setFocusProxy(nullptr);
+    for (QWidget *control : {static_cast<QWidget *>(editor), static_cast<QWidget *>(picker)}) {
+        if (!control) continue;
+        control->removeEventFilter(this);
+        for (QObject *child : control->children()) child->removeEventFilter(this);
+        delete control;
+    }
+}
 
-bool TwwCustomDBGrid::CellRefusesEditor(int, int) const { return true; }
+void CellControls::Watch(QWidget *control) {
+    control->installEventFilter(this);
+    // The picker's text part may hold the focus itself.
+    for (QWidget *child : control->findChildren<QWidget *>()) child->installEventFilter(this);
+}
 
-void TwwCustomDBGrid::UpdateDateTimePicker() {}
+void CellControls::ScheduleFollow() {
+    if (scheduled_) return;
+    scheduled_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            scheduled_ = false;
+            RunHandler([this] { grid->PlaceCellControls(); });
+        },
+        Qt::QueuedConnection);
+}
+
+void CellControls::FollowDataSource(bool on) {
+    TDataSource *source = on ? grid->DataSource() : nullptr;
+    if (link_->DataSource() != source) link_->SetDataSource(source);
+}
+
+bool CellControls::InsideGrid(const QWidget *widget) const {
+    return widget && (widget == grid || grid->isAncestorOf(widget));
+}
+
+bool CellControls::eventFilter(QObject *watched, QEvent *event) {
+    const QEvent::Type type = event->type();
+    if (watched == grid) {
+        // The focus going to the grid's own editor or picker has not left
+        // the grid.
+        if (type == QEvent::FocusOut && InsideGrid(QApplication::focusWidget())) return true;
+        if (type == QEvent::FocusIn || type == QEvent::FocusOut) ScheduleFollow();
+        if (type == QEvent::KeyPress && picker && picker->isVisible()) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            if (key->key() == Qt::Key_Down && key->modifiers().testFlag(Qt::AltModifier)) {
+                grid->GiveFocusTo(picker);
+                QCoreApplication::sendEvent(picker, key);
+                return true;
+            }
+        }
+        return false;
+    }
+    if (watched == grid->viewport()) {
+        if (type == QEvent::Resize) ScheduleFollow();
+        // A key the editor or the picker left alone would travel on to the
+        // grid; the keys meant for the grid were handed over already.
+        if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
+        const QWidget *focus = QApplication::focusWidget();
+        return focus && focus != grid && InsideGrid(focus);
+    }
+    auto *widget = qobject_cast<QWidget *>(watched);
+    QWidget *control = editor && (widget == editor || editor->isAncestorOf(widget))   ? static_cast<QWidget *>(editor)
+                       : picker && (widget == picker || picker->isAncestorOf(widget)) ? static_cast<QWidget *>(picker)
+                                                                                       : nullptr;
+    if (!control) return false;
+    if (type == QEvent::KeyPress) return grid->EditorKeyPress(control, static_cast<QKeyEvent *>(event));
+    if (type == QEvent::FocusOut) {
+        // The focus left the grid from one of its controls: the grid hears of
+        // it as if it had held the focus itself. A pop-up (the calendar, a
+        // menu) takes the focus only for a while, and another window takes
+        // it only until this one is active again.
+        const auto *focus = static_cast<QFocusEvent *>(event);
+        if (focus->reason() == Qt::PopupFocusReason || focus->reason() == Qt::ActiveWindowFocusReason ||
+            InsideGrid(QApplication::focusWidget()))
+            return false;
+        if (grid->focusProxy() == control) grid->setFocusProxy(nullptr);
+        QFocusEvent out(QEvent::FocusOut, focus->reason());
+        QCoreApplication::sendEvent(grid, &out);
+        ScheduleFollow();
+    }
+    return false;
+}
+
+}  // namespace wwgrid
+
+using wwgrid::CellControls;
+
+namespace {
+wwgrid::PlacedCell CurrentCell(const TwwCustomDBGrid &grid) {
+    wwgrid::PlacedCell cell;
+    TClientDataSet *set = grid.DataSet();
+    cell.active = grid.DataActive() && set;
+    cell.col = grid.Col();
+    cell.recNo = cell.active ? set->RecNo() : -1;
+    cell.inserting = cell.active && set->State() == DataSetState::Insert;
+    return cell;
+}
+
+// Keys that change the editor's text (each is cleared with the grid first).
+bool ChangesText(const QKeyEvent *event) {
+    const int key = event->key();
+    if (key == Qt::Key_Backspace || key == Qt::Key_Delete) return true;
+    for (QKeySequence::StandardKey change :
+         {QKeySequence::Paste, QKeySequence::Cut, QKeySequence::Undo, QKeySequence::Redo,
+          QKeySequence::DeleteEndOfWord, QKeySequence::DeleteStartOfWord, QKeySequence::DeleteEndOfLine,
+          QKeySequence::DeleteCompleteLine})
+        if (event->matches(change)) return true;
+    return false;
+}
+
+// A character typed: printable text without Ctrl, Alt or Meta.
+bool TypesCharacters(const QKeyEvent *event) {
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    const QString text = event->text();
+    return !text.isEmpty() && text.at(0).isPrint();
+}
+}  // namespace
+
+CellControls *TwwCustomDBGrid::MakeCellControls() { return new CellControls(this); }
+
+void TwwCustomDBGrid::CellControlsDeleter::operator()(CellControls *controls) const { delete controls; }
+
+TwwInplaceEdit *TwwCustomDBGrid::InplaceEditor() const { return cellControls_->editor; }
+
+TwwDBDateTimePicker *TwwCustomDBGrid::DateTimePicker() const { return cellControls_->picker; }
+
+bool TwwCustomDBGrid::EditorVisible() const {
+    return cellControls_->editor && cellControls_->editor->isVisible();
+}
+
+// ---------------------------------------------------------------- cell rules
+
+bool TwwCustomDBGrid::DateTimeCell(int gridCol) const {
+    const TField *field = ColumnField(gridCol);
+    return field && (field->Type() == DataType::Date || field->Type() == DataType::Time);
+}
+
+bool TwwCustomDBGrid::CellRefusesEditor(int gridCol, int gridRow) const {
+    if (gridCol < 1 || gridRow < 1 || !DataActive()) return true;
+    const TField *field = ColumnField(gridCol);
+    if (!field) return true;
+    const QString name = QString::fromStdString(field->FieldName());
+    if (wwgrid::GetCheckBoxValues(controlType_, name).found) return true;
+    const QString &kind = CacheColInfo(gridCol).controlType;
+    if (kind == QLatin1String("Bitmap") || kind == QLatin1String("ImageIndex")) return true;
+    const DataType type = field->Type();
+    return type == DataType::Date || type == DataType::Time || type == DataType::Memo || type == DataType::Blob;
+}
+
+bool TwwCustomDBGrid::CellModifiable() const {
+    if (!options_.testFlag(dgEditing) || readOnly_ || !DataActive()) return false;
+    const TField *field = ColumnField(col_);
+    if (!field || field->ReadOnly() || (field->Calculated() && !editCalculated_)) return false;
+    if (!DataSet()->CanModify()) return false;
+    return !Column(col_ - 1).ReadOnly();
+}
+
+bool TwwCustomDBGrid::CanEditModify() {
+    if (!CellModifiable()) return false;
+    TClientDataSet *set = DataSet();
+    if (set->State() == DataSetState::Browse) {
+        if (!dataSource_->AutoEdit()) return false;
+        set->Edit();
+    }
+    return set->State() == DataSetState::Edit || set->State() == DataSetState::Insert;
+}
+
+bool TwwCustomDBGrid::FieldAcceptsChar(QChar ch) const {
+    const TField *field = ColumnField(col_);
+    if (!field) return true;
+    const QString point = QLocale::system().decimalPoint();
+    return wwgrid::FieldAcceptsChar(field->Type(), ch, point.isEmpty() ? QChar(u'.') : point.at(0));
+}
+
+void TwwCustomDBGrid::SoundBeep() const {
+    if (Beep)
+        Beep();
+    else
+        QApplication::beep();
+}
+
+bool TwwCustomDBGrid::CanShowEditor() const {
+    if (!options_.testFlag(dgEditing) || options_.testFlag(dgRowSelect) || !hasFocus()) return false;
+    if (CellRefusesEditor(col_, row_)) return false;
+    if (editControlOptions_.testFlag(ecoDisableEditorIfReadOnly) && !CellModifiable()) return false;
+    return !(CellRect(col_, row_) & viewport()->rect()).isEmpty();
+}
+
+// ---------------------------------------------------------------- editor mode
+
+void TwwCustomDBGrid::SetEditorMode(bool on) {
+    if (on) {
+        editorMode_ = true;
+        if (!EditorVisible() && CanShowEditor()) ShowEditorNow();
+        cellControls_->FollowDataSource(true);
+        return;
+    }
+    WriteBackEditorText();
+    editorMode_ = false;
+    HideTextEditor();
+}
+
+void TwwCustomDBGrid::ShowEditorNow() {
+    CellControls &cc = *cellControls_;
+    TField *field = ColumnField(col_);
+    if (!field) return;
+    if (!cc.editor) {
+        cc.editor = new TwwInplaceEdit(this, viewport());
+        cc.Watch(cc.editor);
+    }
+    TwwInplaceEdit *editor = cc.editor;
+    editor->setFont(font());
+    editor->setAlignment(field->Alignment() == FieldAlignment::Right ? Qt::AlignRight | Qt::AlignVCenter
+                                                                     : Qt::AlignLeft | Qt::AlignVCenter);
+    editor->setMaxLength(field->Type() == DataType::String && field->Size() > 0 ? field->Size() : 32767);
+    // An input method composes text the cell would refuse anyway.
+    editor->setAttribute(Qt::WA_InputMethodEnabled, CellModifiable());
+    editor->Load(QString::fromStdString(field->GetString()));
+    cc.editorField = QString::fromStdString(field->FieldName());
+    cc.editorRecNo = DataSet()->RecNo();
+    editor->setGeometry(CellRect(col_, row_) & viewport()->rect());
+    editor->show();
+    editor->raise();
+    GiveFocusTo(editor);
+    cc.placed = CurrentCell(*this);
+    cc.FollowDataSource(true);
+}
+
+// The control takes the keys while the grid counts as focused: the grid's
+// focus passes on to it.
+void TwwCustomDBGrid::GiveFocusTo(QWidget *control) {
+    const bool focused = hasFocus();
+    setFocusProxy(control);
+    if (focused && !control->hasFocus()) control->setFocus(Qt::OtherFocusReason);
+}
+
+void TwwCustomDBGrid::HideCellControl(QWidget *control) {
+    if (!control) return;
+    if (auto *picker = qobject_cast<TwwDBDateTimePicker *>(control)) picker->CloseUp();
+    const QWidget *focus = QApplication::focusWidget();
+    const bool hadFocus = control->isVisible() && focus && (focus == control || control->isAncestorOf(focus));
+    if (focusProxy() == control) setFocusProxy(nullptr);
+    if (hadFocus) setFocus(Qt::OtherFocusReason);
+    control->hide();
+}
+
+void TwwCustomDBGrid::HideTextEditor() { HideCellControl(cellControls_->editor); }
+
+void TwwCustomDBGrid::HideEditor() {
+    HideCellControl(cellControls_->editor);
+    HideCellControl(cellControls_->picker);
+}
+
+bool TwwCustomDBGrid::EditorTextPending() const { return EditorVisible() && cellControls_->editor->TextChanged(); }
+
+// Written only to the field and row the text was loaded from: once the
+// cursor has moved on, the text belongs to no row shown.
+void TwwCustomDBGrid::WriteBackEditorText() {
+    if (!EditorTextPending()) return;
+    CellControls &cc = *cellControls_;
+    TField *field = ColumnField(col_);
+    if (!field || QString::fromStdString(field->FieldName()) != cc.editorField ||
+        DataSet()->RecNo() != cc.editorRecNo)
+        return;
+    if (!CanEditModify()) return;
+    field->SetString(cc.editor->text().toStdString());
+    cc.editor->MarkWritten();
+}
+
+void TwwCustomDBGrid::ReloadEditorText() {
+    if (!EditorVisible()) return;
+    if (TField *field = ColumnField(col_)) cellControls_->editor->Load(QString::fromStdString(field->GetString()));
+}
+
+void TwwCustomDBGrid::PassKeyToEditor(QKeyEvent *event) {
+    // A key typed on a cell without an editor is dropped, and editor mode
+    // stays as it was.
+    if (!EditorVisible()) {
+        if (!CanShowEditor()) return;
+        SetEditorMode(true);
+    }
+    if (!EditorVisible()) return;
+    CellControls &cc = *cellControls_;
+    cc.passingKey = true;
+    QCoreApplication::sendEvent(cc.editor, event);
+    cc.passingKey = false;
+}
+
+// ---------------------------------------------------------------- keys in the controls
+
+// True when the key was dealt with here (handed to the grid, refused).
+bool TwwCustomDBGrid::EditorKeyPress(QWidget *control, QKeyEvent *event) {
+    CellControls &cc = *cellControls_;
+    const bool inEditor = control == cc.editor;
+    if (!cc.passingKey) {
+        if (!inEditor && event->key() == Qt::Key_Down && event->modifiers().testFlag(Qt::AltModifier))
+            return false;  // the picker's own drop-down
+        const wwgrid::EditorCaret caret =
+            inEditor ? wwgrid::EditorCaret{cc.editor->cursorPosition(), int(cc.editor->selectedText().size()),
+                                           int(cc.editor->text().size())}
+                     : cc.picker->Caret();
+        switch (wwgrid::RouteEditorKey(event->key(), event->modifiers(), caret)) {
+        case wwgrid::EditorKey::Grid: {
+            const std::unique_ptr<QEvent> copy(event->clone());
+            QCoreApplication::sendEvent(this, copy.get());
+            event->accept();
+            return true;
+        }
+        case wwgrid::EditorKey::EditorModeOff:
+            if (inEditor) {
+                RunHandler([this] { SetEditorMode(false); });
+            } else {
+                // The picker stays in place; the keys go to the grid again.
+                setFocusProxy(nullptr);
+                setFocus(Qt::OtherFocusReason);
+            }
+            return true;
+        case wwgrid::EditorKey::Deselect:
+            if (inEditor)
+                cc.editor->deselect();
+            else
+                cc.picker->Deselect();
+            return true;
+        case wwgrid::EditorKey::Editor:
+            break;
+        }
+    }
+    if (!inEditor || !(TypesCharacters(event) || ChangesText(event))) return false;
+    // A character the field cannot hold at all beeps; a cell that may not
+    // change refuses silently.
+    if (TypesCharacters(event)) {
+        for (QChar ch : event->text()) {
+            if (!FieldAcceptsChar(ch)) {
+                SoundBeep();
+                return true;
+            }
+        }
+    }
+    bool allowed = false;
+    RunHandler([&] { allowed = CanEditModify(); });
+    return !allowed;
+}
+
+// ---------------------------------------------------------------- following the cell
+
+void TwwCustomDBGrid::UpdateDateTimePicker() { PlaceCellControls(); }
+
+void TwwCustomDBGrid::PlaceCellControls() {
+    CellControls &cc = *cellControls_;
+    const wwgrid::PlacedCell here = CurrentCell(*this);
+    const bool moved = !(here == cc.placed);
+    TwwDBDateTimePicker *picker = cc.picker;
+    // While another window is active the grid keeps the focus it had here.
+    const bool focused = hasFocus() || (picker && picker->DroppedDown()) ||
+                         (!isActiveWindow() && cc.InsideGrid(window()->focusWidget()));
+    const QRect cell = here.active ? CellRect(col_, row_) & viewport()->rect() : QRect();
+
+    if (EditorVisible()) {
+        if (moved || !focused || cell.isEmpty()) {
+            // Still on its own cell, the text typed is kept.
+            if (!moved) WriteBackEditorText();
+            HideTextEditor();
+        } else {
+            cc.editor->setGeometry(cell);
+            TField *field = ColumnField(col_);
+            const QString text = field ? QString::fromStdString(field->GetString()) : QString();
+            if (!EditorTextPending() && text != cc.editor->LoadedText()) cc.editor->Load(text);
+        }
+    }
+    if (!EditorVisible() && editorMode_ && moved && CanShowEditor()) ShowEditorNow();
+
+    const bool pickerWanted = here.active && DateTimeCell(col_);
+    if (pickerWanted && !picker) {
+        picker = cc.picker = new TwwDBDateTimePicker(viewport());
+        cc.Watch(picker);
+        if (OnCreateDateTimePicker) OnCreateDateTimePicker(this, picker);
+    }
+    if (pickerWanted && focused && !cell.isEmpty()) {
+        TField *field = ColumnField(col_);
+        picker->setFont(font());
+        picker->SetDataField(dataSource_, QString::fromStdString(field->FieldName()));
+        picker->SetColumnReadOnly(Column(col_ - 1).ReadOnly() || !options_.testFlag(dgEditing) || readOnly_);
+        picker->setGeometry(cell);
+        picker->show();
+        picker->raise();
+    } else {
+        HideCellControl(picker);
+    }
+    cc.placed = here;
+    cc.FollowDataSource(EditorVisible() || editorMode_ || pickerWanted);
+}

@@ -1,53 +1,154 @@
 #include "DeleteTickedOrders.h"
 
+#include <exception>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "BackupOrders.h"
 #include "ClientDataSet.h"
+#include "DeletionJournal.h"
+#include "Errors.h"
 #include "Field.h"
 #include "OrderRowFields.h"
 #include "OrderWindow.h"
-#include "QueryText.h"
 #include "SQLConnection.h"
-#include "SQLQuery.h"
 
 namespace {
 
-void ExecuteStatement(TSQLQuery &statement, std::string_view head, const TField &orderNumber)
+struct TickedOrder {
+    int row;  // 0-based position in the list
+    std::string number;
+};
+
+// The ticked rows, read by position so the cursor does not move. A row the
+// operator added in the grid has no order number: nothing in the database
+// belongs to it, and its empty text must never reach a statement.
+std::vector<TickedOrder> TickedOrders(const TClientDataSet &list)
 {
-    statement.Close();
-    statement.ClearSQL();
-    statement.AddSQL(std::string(head));
-    statement.AddSQL(OrderNumberCondition(orderNumber.GetString()));
-    statement.Execute();
+    const TField *mark = list.FieldNamed(kSelectionField);
+    const TField *number = list.FieldNamed(kOrderNumberField);
+    std::vector<TickedOrder> ticked;
+    for (int row = 0; row < list.RecordCount(); ++row)
+        if (mark->GetStringAt(row) == kTicked && !number->IsNullAt(row))
+            ticked.push_back({row, number->GetStringAt(row)});
+    return ticked;
 }
 
-// The lines, then the header of the current row's order, in one transaction.
-void DeleteOrder(OrderWindow &window, const TField &orderNumber)
+// The grid follows none of the walk; it is told once when the guard goes.
+class ControlsDisabled {
+public:
+    explicit ControlsDisabled(TClientDataSet &set) : set_(set) { set_.DisableControls(); }
+    ~ControlsDisabled() { set_.EnableControls(); }
+    ControlsDisabled(const ControlsDisabled &) = delete;
+    ControlsDisabled &operator=(const ControlsDisabled &) = delete;
+
+private:
+    TClientDataSet &set_;
+};
+
+std::string FileName(const std::string &path) { return path.substr(path.find_last_of('/') + 1); }
+
+DeletionJournal JournalFor(OrderWindow &window, const std::optional<BackupResult> &backup)
 {
-    TSQLConnection &connection = window.Connection();
-    connection.StartTransaction();
-    try {
-        ExecuteStatement(window.Statement(), kDeleteDetailHead, orderNumber);
-        ExecuteStatement(window.Statement(), kDeleteHeaderHead, orderNumber);
-        connection.Commit();
-    } catch (...) {
-        // The failure to report is the one that stopped the order. Should
-        // the rollback fail too (a lost connection), the server drops the
-        // uncommitted work by itself.
+    const TSQLConnection &connection = window.Connection();
+    return DeletionJournal(DeletionJournalPath(window.ExecutableFolder()),
+                           backup ? FileName(backup->headerFile) + " " + FileName(backup->detailFile) : "",
+                           connection.ParamValue("Database"), connection.ParamValue("User_Name"));
+}
+
+// Where the walk stands; the counts make the closing notices.
+struct Walk {
+    size_t next = 0;         // index of the first ticked order not yet taken
+    int deleted = 0;         // committed
+    int notInBackup = 0;
+    int changed = 0;
+    bool cancelled = false;
+};
+
+// Deletes the ticked orders batch by batch, journalling each batch once it
+// is committed, and leaves the list's cursor where the walk ended.
+Walk DeleteInBatches(OrderWindow &window, const std::vector<TickedOrder> &ticked,
+                     const std::optional<BackupResult> &backup, const DeletionSettings &settings)
+{
+    TClientDataSet &list = window.OrderList();
+    const DeletionJournal journal = JournalFor(window, backup);
+    // A journal that cannot be written stops the deletion before anything goes.
+    journal.Open();
+
+    Walk walk;
+    const auto left = [&] { return static_cast<int>(ticked.size()) - walk.deleted; };
+    const auto commitBatch = [&](OrderDeletion &deletion) {
+        const std::vector<DeletedOrder> orders = deletion.Commit();
+        walk.deleted += static_cast<int>(orders.size());
         try {
-            if (connection.InTransaction())
-                connection.Rollback();
+            journal.Append(orders, window.LocalNow());
+        } catch (const Exception &failure) {
+            throw EFCreateError(failure.Message() + "。刪除已停止：已刪除 " + std::to_string(walk.deleted) +
+                                " 筆訂單（最後 " + std::to_string(orders.size()) + " 筆未記入紀錄），" +
+                                std::to_string(left()) + " 筆勾選的訂單未刪除。");
+        }
+    };
+
+    std::unique_ptr<WorkProgress> progress = window.StartProgress("刪除訂單");
+    if (progress)
+        progress->Stage("正在刪除勾選的訂單...", static_cast<int64_t>(ticked.size()));
+    OrderDeletion deletion(window.Connection(), settings.batchTime);
+    std::exception_ptr failure;
+    for (; walk.next < ticked.size(); ++walk.next) {
+        const TickedOrder &order = ticked[walk.next];
+        std::optional<int64_t> expectedLines;
+        if (backup) {
+            if (!backup->Holds(order.number)) {
+                ++walk.notInBackup;
+                continue;
+            }
+            expectedLines = backup->DetailLinesOf(order.number);
+        }
+        try {
+            if (!deletion.Delete(order.number, expectedLines))
+                ++walk.changed;
+        } catch (...) {
+            failure = std::current_exception();
+            break;
+        }
+        if (progress) {
+            progress->Advance(static_cast<int64_t>(walk.next + 1));
+            if (progress->CancelRequested()) {
+                ++walk.next;
+                walk.cancelled = true;
+                break;
+            }
+        }
+        if (deletion.BatchDue())
+            commitBatch(deletion);
+    }
+
+    if (failure) {
+        // The orders before the failing one stay deleted, as they would had
+        // each been committed alone; the failure is what the operator is
+        // told, unless the journal then fails too.
+        list.SetRecNo(ticked[walk.next].row + 1);
+        try {
+            commitBatch(deletion);
+        } catch (const EFCreateError &) {
+            throw;
         } catch (...) {
         }
-        throw;
+        std::rethrow_exception(failure);
     }
+    commitBatch(deletion);
+    if (walk.next < ticked.size())
+        list.SetRecNo(ticked[walk.next].row + 1);
+    else
+        list.Last();
+    return walk;
 }
 
 } // namespace
 
-void DeleteTickedOrders(OrderWindow &window)
+void DeleteTickedOrders(OrderWindow &window, const DeletionSettings &settings)
 {
     if (window.AppMessageBox("確定刪除所選資料?", "Confirm", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != mrYes)
         return;
@@ -60,23 +161,23 @@ void DeleteTickedOrders(OrderWindow &window)
     TClientDataSet &list = window.OrderList();
     // Moving first also posts a tick still pending in the grid.
     list.First();
-    const TField *mark = nullptr;
-    const TField *orderNumber = nullptr;
-    int notInBackup = 0;
-    while (!list.AtEnd()) {
-        if (!mark) {
-            mark = list.FieldNamed(kSelectionField);
-            orderNumber = list.FieldNamed(kOrderNumberField);
-        }
-        if (mark->GetString() == kTicked) {
-            if (backup && !backup->Holds(orderNumber->GetString()))
-                ++notInBackup;
-            else
-                DeleteOrder(window, *orderNumber);
-        }
-        list.Next();
+    Walk walk;
+    int ticked = 0;
+    {
+        ControlsDisabled quiet(list);
+        const std::vector<TickedOrder> orders = TickedOrders(list);
+        ticked = static_cast<int>(orders.size());
+        if (orders.empty())
+            list.Last();
+        else
+            walk = DeleteInBatches(window, orders, backup, settings);
     }
 
-    if (notInBackup > 0)
-        window.ShowNotice(std::to_string(notInBackup) + " 筆勾選的訂單不在本次備份中，未刪除。");
+    if (walk.notInBackup > 0)
+        window.ShowNotice(std::to_string(walk.notInBackup) + " 筆勾選的訂單不在本次備份中，未刪除。");
+    if (walk.changed > 0)
+        window.ShowNotice(std::to_string(walk.changed) + " 筆訂單在備份後已變更，未刪除。");
+    if (walk.cancelled)
+        window.ShowNotice("已取消：已刪除 " + std::to_string(walk.deleted) + " 筆訂單，" +
+                          std::to_string(ticked - walk.deleted) + " 筆勾選的訂單未刪除。");
 }

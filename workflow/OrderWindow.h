@@ -2,7 +2,10 @@
 // What the order commands need of the main window. The window implements it;
 // the commands stay free of widgets and are tested with any implementation.
 #include <ctime>
+#include <memory>
 #include <string>
+
+#include "WorkProgress.h"
 
 class TClientDataSet;
 class TSQLConnection;
@@ -54,4 +57,13 @@ public:
     virtual int AppMessageBox(const std::string &text, const std::string &caption, unsigned style) = 0;
     virtual int RunMessageDialog(const std::string &text, DialogKind kind, unsigned buttons) = 0;
     virtual void ShowNotice(const std::string &text) = 0;
+
+    // The progress of a long command, shown for as long as the object lives
+    // (a window-modal dialog with Cancel once the work has gone on for about
+    // half a second). Null: nothing is shown and nothing asks to stop.
+    virtual std::unique_ptr<WorkProgress> StartProgress(const std::string &caption)
+    {
+        (void)caption;
+        return nullptr;
+    }
 };

@@ -99,11 +99,6 @@ std::string DetailBackupQuery(const std::string &joinedOrderNumberQuery)
     return "SELECT * FROM ORDER_SUB WHERE MASTERBILLID IN (" + joinedOrderNumberQuery + ")";
 }
 
-std::string OrderNumberCondition(std::string_view orderNumber)
-{
-    return " WHERE MASTERBILLID = " + QuotedLiteral(orderNumber);
-}
-
 std::string DetailLinesByOrderQuery(int count)
 {
     std::string text = "SELECT * FROM ORDER_SUB WHERE MASTERBILLID IN (";

@@ -19,6 +19,10 @@ inline constexpr std::string_view kCommonWhereLine = " WHERE  MASTERBILLID IS NO
 // First lines of the two deletion statements of an order (two spaces at the end).
 inline constexpr std::string_view kDeleteDetailHead = "DELETE FROM ORDER_SUB  ";
 inline constexpr std::string_view kDeleteHeaderHead = "DELETE FROM ORDER_MASTER  ";
+// Their second line: the order number is bound to the marker as a value, so
+// no text of it ever becomes part of the statement.
+inline constexpr std::string_view kOrderNumberLine = " WHERE MASTERBILLID = :MASTERBILLID";
+inline constexpr const char *kOrderNumberParam = "MASTERBILLID";
 
 // Every line followed by CR LF, the last line included.
 std::string JoinQueryLines(const std::vector<std::string> &lines);
@@ -41,9 +45,6 @@ std::string BuildFilteredQuery(std::string_view headLine, const FilterCriteria &
 // The detail lines of the orders a joined order-number subquery selects; the
 // closing parenthesis stands alone after the subquery's last line break.
 std::string DetailBackupQuery(const std::string &joinedOrderNumberQuery);
-
-// Line 2 of both deletion statements: " WHERE MASTERBILLID = '<order number>'".
-std::string OrderNumberCondition(std::string_view orderNumber);
 
 // The detail lines of up to `count` orders, read by the index on
 // MASTERBILLID: "SELECT * FROM ORDER_SUB WHERE MASTERBILLID IN (:O1,...)"

@@ -2,6 +2,7 @@
 // Failure classes. Every failure the program reports is one of these: a class
 // name (shown by the start-up failure report) and a message (shown by every
 // report). Messages are UTF-8.
+#include <cstdint>
 #include <exception>
 #include <string>
 
@@ -18,15 +19,35 @@ private:
     std::string message_;
 };
 
-// Failures of the data layer: connection, statements, result sets.
+// What a failure of the database server was about, for callers that react
+// to some kinds (a lock held by another user, a connection that is gone).
+enum class FailureKind {
+    Other,
+    LockConflict,    // a row locked or changed by another user's transaction
+    ConnectionLost,  // the server or the network went away
+    Constraint,      // a key, foreign key, check or column rule refused the change
+};
+
+// The kind of a server error code (a GDS code); Other for 0 and for codes
+// of no kind above.
+FailureKind FailureKindOf(int32_t serverCode);
+
+// Failures of the data layer: connection, statements, result sets. A failure
+// the server reported keeps the server's own code beside its text.
 class EDatabaseError : public Exception {
 public:
-    explicit EDatabaseError(std::string message)
-        : Exception("EDatabaseError", std::move(message)) {}
+    explicit EDatabaseError(std::string message, int32_t serverCode = 0)
+        : Exception("EDatabaseError", std::move(message)), serverCode_(serverCode) {}
+
+    int32_t ServerCode() const noexcept { return serverCode_; }
+    FailureKind Kind() const noexcept { return FailureKindOf(serverCode_); }
 
 protected:
     EDatabaseError(std::string className, std::string message)
         : Exception(std::move(className), std::move(message)) {}
+
+private:
+    int32_t serverCode_ = 0;
 };
 
 // A status of the in-memory table engine, with the engine's own text.

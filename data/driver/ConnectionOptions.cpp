@@ -47,12 +47,12 @@ SQLStatus ConnectionOptions::Set(ConnOption option, int64_t value)
     case ConnOption::CommitRetain: commitRetain = value != 0; break;
     case ConnOption::TransIsolation:
         if (value < 0 || value > 2)
-            return 14; // invalid transaction isolation level
+            return SQLStatus::InvalidIsolationLevel;
         transIsolation = static_cast<int>(value);
         break;
     case ConnOption::SqlDialect:
         if (value != 1 && value != 3)
-            return kSqlInvalidParameter;
+            return SQLStatus::InvalidParameter;
         sqlDialect = static_cast<int>(value);
         break;
     case ConnOption::OSAuthentication: osAuthentication = value != 0; break;
@@ -60,7 +60,7 @@ SQLStatus ConnectionOptions::Set(ConnOption option, int64_t value)
     case ConnOption::TrimChar: trimChar = value != 0; break;
     case ConnOption::ConnectionTimeout:
         if (value < 0 || value > 0x7FFFFFFF)
-            return kSqlInvalidParameter;
+            return SQLStatus::InvalidParameter;
         connectionTimeout = static_cast<int>(value);
         break;
     case ConnOption::ServerPort: serverPort = value > 0 ? std::to_string(value) : ""; break;
@@ -71,20 +71,20 @@ SQLStatus ConnectionOptions::Set(ConnOption option, int64_t value)
     case ConnOption::CustomString:
         return Set(option, std::to_string(value));
     default:
-        return kSqlNotSupported;
+        return SQLStatus::NotSupported;
     }
-    return kSqlSuccess;
+    return SQLStatus::Success;
 }
 
 SQLStatus ConnectionOptions::Set(ConnOption option, const std::string &text)
 {
     switch (option) {
-    case ConnOption::RoleName: roleName = Trimmed(text); return kSqlSuccess;
-    case ConnOption::HostName: hostName = Trimmed(text); return kSqlSuccess;
-    case ConnOption::ServerCharSet: serverCharSet = Trimmed(text); return kSqlSuccess;
-    case ConnOption::SchemaName: schemaName = Trimmed(text); return kSqlSuccess;
-    case ConnOption::CustomString: customString = Trimmed(text); return kSqlSuccess;
-    case ConnOption::ServerPort: serverPort = Trimmed(text); return kSqlSuccess;
+    case ConnOption::RoleName: roleName = Trimmed(text); return SQLStatus::Success;
+    case ConnOption::HostName: hostName = Trimmed(text); return SQLStatus::Success;
+    case ConnOption::ServerCharSet: serverCharSet = Trimmed(text); return SQLStatus::Success;
+    case ConnOption::SchemaName: schemaName = Trimmed(text); return SQLStatus::Success;
+    case ConnOption::CustomString: customString = Trimmed(text); return SQLStatus::Success;
+    case ConnOption::ServerPort: serverPort = Trimmed(text); return SQLStatus::Success;
     case ConnOption::AutoCommit:
     case ConnOption::BlockingMode:
     case ConnOption::WaitOnLocks:
@@ -98,7 +98,7 @@ SQLStatus ConnectionOptions::Set(ConnOption option, const std::string &text)
     default: {
         int64_t number;
         if (!ParseNumber(text, &number))
-            return kSqlInvalidParameter;
+            return SQLStatus::InvalidParameter;
         return Set(option, number);
     }
     }
@@ -107,7 +107,7 @@ SQLStatus ConnectionOptions::Set(ConnOption option, const std::string &text)
 SQLStatus ConnectionOptions::Get(ConnOption option, int64_t *value) const
 {
     if (!value)
-        return kSqlInvalidParameter;
+        return SQLStatus::InvalidParameter;
     switch (option) {
     case ConnOption::AutoCommit: *value = autoCommit; break;
     case ConnOption::BlockingMode: *value = blockingMode; break;
@@ -129,27 +129,27 @@ SQLStatus ConnectionOptions::Get(ConnOption option, int64_t *value) const
         break;
     }
     default:
-        return kSqlNotSupported;
+        return SQLStatus::NotSupported;
     }
-    return kSqlSuccess;
+    return SQLStatus::Success;
 }
 
 SQLStatus ConnectionOptions::Get(ConnOption option, std::string *value) const
 {
     if (!value)
-        return kSqlInvalidParameter;
+        return SQLStatus::InvalidParameter;
     switch (option) {
-    case ConnOption::ObjectQuoteChar: value->assign(1, '"'); return kSqlSuccess;
-    case ConnOption::RoleName: *value = roleName; return kSqlSuccess;
-    case ConnOption::HostName: *value = hostName; return kSqlSuccess;
-    case ConnOption::ServerCharSet: *value = serverCharSet; return kSqlSuccess;
-    case ConnOption::SchemaName: *value = schemaName; return kSqlSuccess;
-    case ConnOption::CustomString: *value = customString; return kSqlSuccess;
-    case ConnOption::ServerPort: *value = serverPort; return kSqlSuccess;
+    case ConnOption::ObjectQuoteChar: value->assign(1, '"'); return SQLStatus::Success;
+    case ConnOption::RoleName: *value = roleName; return SQLStatus::Success;
+    case ConnOption::HostName: *value = hostName; return SQLStatus::Success;
+    case ConnOption::ServerCharSet: *value = serverCharSet; return SQLStatus::Success;
+    case ConnOption::SchemaName: *value = schemaName; return SQLStatus::Success;
+    case ConnOption::CustomString: *value = customString; return SQLStatus::Success;
+    case ConnOption::ServerPort: *value = serverPort; return SQLStatus::Success;
     default: {
         int64_t number;
         const SQLStatus status = Get(option, &number);
-        if (status == kSqlSuccess)
+        if (status == SQLStatus::Success)
             *value = std::to_string(number);
         return status;
     }

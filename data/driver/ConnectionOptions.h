@@ -25,8 +25,8 @@ struct ConnectionOptions {
     int connectionTimeout = 0;     // seconds; 0 leaves the client's default
 
     // Both setters accept every option; a number given as text is read as a
-    // number and the other way round. Statuses: 0, kSqlInvalidParameter for
-    // a text that is no number, kSqlNotSupported for an option that cannot be set.
+    // number and the other way round. Statuses: 0, SQLStatus::InvalidParameter for
+    // a text that is no number, SQLStatus::NotSupported for an option that cannot be set.
     SQLStatus Set(ConnOption option, int64_t value);
     SQLStatus Set(ConnOption option, const std::string &value);
     SQLStatus Get(ConnOption option, int64_t *value) const;

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 
+#include "FbHandles.h"
+
 using namespace Firebird;
 
 void ConnectionState::RequireConnected() const
 {
     if (!attachment)
-        Fail(3, "Not connected to a database");
+        Fail(SQLStatus::InvalidHandle, "Not connected to a database");
 }
 
 ITransaction *ConnectionState::StartTransaction(FbStatus &status) const
@@ -32,47 +34,37 @@ std::vector<unsigned char> BuildTpb(IUtil *util, FbStatus &status, const Connect
 {
     // The builder writes isc_tpb_version3 itself; a second one would be read
     // as a table reservation.
-    IXpbBuilder *tpb = util->getXpbBuilder(&status, IXpbBuilder::TPB, nullptr, 0);
-    try {
-        tpb->insertTag(&status, isc_tpb_write);
-        if (options.transIsolation == 1) {
-            tpb->insertTag(&status, isc_tpb_concurrency);
-        } else {
-            // Read committed, and "dirty read" too: Firebird has no dirty
-            // reads. Record versions let a reader see the last committed
-            // version of a row instead of waiting for its writer.
-            tpb->insertTag(&status, isc_tpb_read_committed);
-            tpb->insertTag(&status, isc_tpb_rec_version);
-        }
-        tpb->insertTag(&status, options.waitOnLocks ? isc_tpb_wait : isc_tpb_nowait);
-        const unsigned char *data = tpb->getBuffer(&status);
-        std::vector<unsigned char> bytes(data, data + tpb->getBufferLength(&status));
-        tpb->dispose();
-        return bytes;
-    } catch (...) {
-        tpb->dispose();
-        throw;
+    FbDisposable<IXpbBuilder> tpb(util->getXpbBuilder(&status, IXpbBuilder::TPB, nullptr, 0));
+    tpb->insertTag(&status, isc_tpb_write);
+    if (options.transIsolation == 1) {
+        tpb->insertTag(&status, isc_tpb_concurrency);
+    } else {
+        // Read committed, and "dirty read" too: Firebird has no dirty
+        // reads. Record versions let a reader see the last committed
+        // version of a row instead of waiting for its writer.
+        tpb->insertTag(&status, isc_tpb_read_committed);
+        tpb->insertTag(&status, isc_tpb_rec_version);
     }
+    tpb->insertTag(&status, options.waitOnLocks ? isc_tpb_wait : isc_tpb_nowait);
+    const unsigned char *data = tpb->getBuffer(&status);
+    return std::vector<unsigned char>(data, data + tpb->getBufferLength(&status));
 }
 
 void EndQuietly(const FbClient &client, ITransaction *transaction, bool commit)
 {
     if (!transaction)
         return;
-    CheckStatusWrapper status(client.master->getStatus());
+    FbQuietStatus status(client.master);
     if (commit) {
         transaction->commit(&status);
-        if (!(status.getState() & IStatus::STATE_ERRORS)) {
-            status.dispose();
+        if (!status.failed())
             return;
-        }
         status.init();
     }
     transaction->rollback(&status);
     // A failed rollback (lost connection) leaves the object to be let go.
-    if (status.getState() & IStatus::STATE_ERRORS)
+    if (status.failed())
         transaction->release();
-    status.dispose();
 }
 
 StatementTransaction::StatementTransaction(ConnectionState &state, FbStatus &status)

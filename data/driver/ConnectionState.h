@@ -12,6 +12,7 @@
 #include "ConnectionOptions.h"
 #include "DriverErrors.h"
 #include "FbClient.h"
+#include "ServerCharSet.h"
 
 // Something that holds Firebird objects of the attachment and must let go of
 // them before the attachment is detached.
@@ -33,12 +34,13 @@ struct ConnectionState : std::enable_shared_from_this<ConnectionState> {
     std::vector<unsigned char> tpb;                        // built at connect
     std::vector<AttachmentUser *> users;
 
-    // The character set texts and text values are sent in (its number).
-    unsigned textCharSet = 4; // UTF8
+    // The character set texts and text values are sent in, read at connect.
+    std::unique_ptr<ServerCharSet> charSet = std::make_unique<ServerCharSet>();
 
     bool connected() const { return attachment != nullptr; }
     // UTF-8 text as the server expects it on this connection.
-    std::string ToServerText(std::string_view utf8) const { return std::string(utf8); }
+    std::string ToServerText(std::string_view utf8) const { return charSet->FromUtf8(utf8); }
+    unsigned textCharSet() const { return charSet->id(); }
     // Fails with "not connected" unless attached.
     void RequireConnected() const;
     Firebird::ITransaction *StartTransaction(FbStatus &status) const;

@@ -3,7 +3,7 @@
 // through a status wrapper that throws on failure; each public operation runs
 // its body through ErrorState::Run, which turns what was thrown into a status
 // and keeps the text for getErrorMessage. A failure of the server or the
-// client library gives kSqlServerError with the client's own formatted text.
+// client library gives SQLStatus::ServerError with the client's own formatted text.
 #include <firebird/Interface.h>
 
 #include <new>
@@ -39,9 +39,9 @@ public:
         } catch (const DriverFailure &f) {
             return Set(f.status, f.text);
         } catch (const std::bad_alloc &) {
-            return Set(1, "Insufficient memory for operation");
+            return Set(SQLStatus::InsufficientMemory, "Insufficient memory for operation");
         } catch (const std::exception &e) {
-            return Set(kSqlServerError, e.what());
+            return Set(SQLStatus::ServerError, e.what());
         }
     }
 
@@ -51,10 +51,12 @@ public:
     SQLStatus length(uint16_t *len) const;
     SQLStatus message(std::string *text) const;
     const std::string &text() const { return text_; }
+    int32_t serverCode() const { return serverCode_; }
 
 private:
     Firebird::IUtil *util_ = nullptr;
     std::string text_;
+    int32_t serverCode_ = 0; // the server's code of the failure, if it was the server's
 };
 
 // The error-text half of every driver interface.
@@ -63,6 +65,7 @@ class WithErrors : public Interface {
 public:
     SQLStatus getErrorMessageLen(uint16_t *len) override { return errors_.length(len); }
     SQLStatus getErrorMessage(std::string *message) override { return errors_.message(message); }
+    int32_t getServerErrorCode() override { return errors_.serverCode(); }
 
 protected:
     ErrorState errors_;

@@ -4,6 +4,8 @@
 // go with release(); disposable ones (status vectors, parameter-block
 // builders) with dispose(). A body that holds its objects this way frees them
 // on every way out, an early return or a failure included.
+#include <firebird/Interface.h>
+
 #include <utility>
 
 template <class T, void (*Free)(T *)>
@@ -58,3 +60,20 @@ using FbRef = FbHandle<T, fbhandle_detail::Release<T>>;
 // Calls dispose() on the object it holds.
 template <class T>
 using FbDisposable = FbHandle<T, fbhandle_detail::Dispose<T>>;
+
+// A status vector of its own for a run of client calls, disposed with it.
+// FbOwnStatus throws on a failed call; FbQuietStatus only records it, for
+// clean-up paths that go on whatever happens.
+template <class Wrapper>
+class OwnStatus : public Wrapper {
+public:
+    explicit OwnStatus(Firebird::IMaster *master) : Wrapper(master->getStatus()) {}
+    ~OwnStatus() { Wrapper::dispose(); }
+    OwnStatus(const OwnStatus &) = delete;
+    OwnStatus &operator=(const OwnStatus &) = delete;
+
+    bool failed() { return (Wrapper::getState() & Firebird::IStatus::STATE_ERRORS) != 0; }
+};
+
+using FbOwnStatus = OwnStatus<Firebird::ThrowStatusWrapper>;
+using FbQuietStatus = OwnStatus<Firebird::CheckStatusWrapper>;

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "FbHandles.h"
 #include "IbCursor.h"
 #include "TypeMapping.h"
 
@@ -26,14 +27,14 @@ SQLStatus IbCommand::setRowSetSize(int32_t rows)
     // Rows come one message at a time from a buffer the client fills in
     // batches of its own; the size is kept for reading back only.
     rowSetSize_ = rows;
-    return kSqlSuccess;
+    return SQLStatus::Success;
 }
 
 SQLStatus IbCommand::setStoredProcedure(bool on)
 {
     if (on)
-        return errors_.Set(kSqlNotSupported, "Stored procedure commands are not supported");
-    return kSqlSuccess;
+        return errors_.Set(SQLStatus::NotSupported, "Stored procedure commands are not supported");
+    return SQLStatus::Success;
 }
 
 SQLStatus IbCommand::prepare(const std::string &sql, uint16_t)
@@ -44,27 +45,22 @@ SQLStatus IbCommand::prepare(const std::string &sql, uint16_t)
         hasCursor_ = false;
         rowsAffected_ = 0;
         state_->RequireConnected();
-        FbStatus status(state_->client->master->getStatus());
-        try {
-            // The text goes to the server exactly as given, line breaks
-            // included. Preparing needs a transaction for the metadata it
-            // reads; outside an explicit one a short one of its own.
-            StatementTransaction transaction(*state_, status);
-            IStatement *statement = state_->attachment->prepare(
-                &status, transaction.get(), static_cast<unsigned>(sql.size()), sql.data(),
-                static_cast<unsigned>(state_->options.sqlDialect),
-                IStatement::PREPARE_PREFETCH_METADATA);
-            statement_ = std::make_shared<StatementHandle>(state_, statement);
-            hasCursor_ = (statement->getFlags(&status) & IStatement::FLAG_HAS_CURSOR) != 0;
-            params_.Reset(status, statement);
-            transaction.Commit();
-        } catch (...) {
-            statement_.reset();
-            status.dispose();
-            throw;
-        }
-        status.dispose();
-        return kSqlSuccess;
+        // The text goes to the server as given, line breaks included, in
+        // the connection's character set.
+        const std::string text = state_->ToServerText(sql);
+        FbOwnStatus status(state_->client->master);
+        // Preparing needs a transaction for the metadata it reads; outside
+        // an explicit one a short one of its own.
+        StatementTransaction transaction(*state_, status);
+        IStatement *statement = state_->attachment->prepare(
+            &status, transaction.get(), static_cast<unsigned>(text.size()), text.data(),
+            static_cast<unsigned>(state_->options.sqlDialect), IStatement::PREPARE_PREFETCH_METADATA);
+        auto handle = std::make_shared<StatementHandle>(state_, statement);
+        hasCursor_ = (statement->getFlags(&status) & IStatement::FLAG_HAS_CURSOR) != 0;
+        params_.Reset(status, statement);
+        transaction.Commit();
+        statement_ = std::move(handle);
+        return SQLStatus::Success;
     });
 }
 
@@ -72,9 +68,9 @@ SQLStatus IbCommand::setParameter(uint16_t index, const SQLParamValue &value)
 {
     return errors_.Run([&]() -> SQLStatus {
         if (!statement_)
-            Fail(kSqlInvalidParameter, "No statement is prepared");
+            Fail(SQLStatus::InvalidParameter, "No statement is prepared");
         params_.Set(*state_, index, value);
-        return kSqlSuccess;
+        return SQLStatus::Success;
     });
 }
 
@@ -82,24 +78,18 @@ SQLStatus IbCommand::execute(ISQLCursor **cursor)
 {
     return errors_.Run([&]() -> SQLStatus {
         if (!cursor)
-            Fail(kSqlInvalidParameter, "No place for the cursor");
+            Fail(SQLStatus::InvalidParameter, "No place for the cursor");
         *cursor = nullptr;
         rowsAffected_ = 0;
         if (!statement_)
-            Fail(kSqlInvalidParameter, "No statement is prepared");
+            Fail(SQLStatus::InvalidParameter, "No statement is prepared");
         state_->RequireConnected();
-        FbStatus status(state_->client->master->getStatus());
-        try {
-            if (hasCursor_)
-                *cursor = IbCursor::Open(state_, statement_, params_, status);
-            else
-                ExecuteWithoutCursor(status);
-        } catch (...) {
-            status.dispose();
-            throw;
-        }
-        status.dispose();
-        return kSqlSuccess;
+        FbOwnStatus status(state_->client->master);
+        if (hasCursor_)
+            *cursor = IbCursor::Open(state_, statement_, params_, status);
+        else
+            ExecuteWithoutCursor(status);
+        return SQLStatus::Success;
     });
 }
 
@@ -119,15 +109,15 @@ SQLStatus IbCommand::ExecuteWithoutCursor(FbStatus &status)
     const ISC_UINT64 affected = statement->getAffectedRecords(&status);
     transaction.Commit();
     rowsAffected_ = static_cast<int64_t>(affected);
-    return kSqlSuccess;
+    return SQLStatus::Success;
 }
 
 SQLStatus IbCommand::getRowsAffected(int64_t *rows)
 {
     if (!rows)
-        return errors_.Set(kSqlInvalidParameter, "No place for the row count");
+        return errors_.Set(SQLStatus::InvalidParameter, "No place for the row count");
     *rows = rowsAffected_;
-    return kSqlSuccess;
+    return SQLStatus::Success;
 }
 
 SQLStatus IbCommand::close()
@@ -135,5 +125,5 @@ SQLStatus IbCommand::close()
     // Each execution ends within execute() or with its cursor; the statement
     // stays prepared.
     rowsAffected_ = 0;
-    return kSqlSuccess;
+    return SQLStatus::Success;
 }

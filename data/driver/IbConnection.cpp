@@ -1,7 +1,10 @@
 #include "IbConnection.h"
 
 #include <cctype>
+#include <cstring>
+#include <utility>
 
+#include "FbHandles.h"
 #include "IbCommand.h"
 #include "IbMetaData.h"
 
@@ -20,23 +23,50 @@ bool HasServerPart(const std::string &database)
     return !(colon == 1 && std::isalpha(static_cast<unsigned char>(database[0])));
 }
 
+// The server's number for the character set the connection named; a name
+// may be one of its aliases (BIG5 for BIG_5).
+unsigned CharSetId(FbStatus &status, ConnectionState &state, const std::string &name)
+{
+    std::string literal;
+    for (char c : name) {
+        literal += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (c == '\'')
+            literal += '\'';
+    }
+    const std::string sql =
+        "SELECT COALESCE((SELECT FIRST 1 RDB$CHARACTER_SET_ID FROM RDB$CHARACTER_SETS"
+        " WHERE RDB$CHARACTER_SET_NAME = '" + literal + "'), (SELECT FIRST 1 RDB$TYPE FROM RDB$TYPES"
+        " WHERE RDB$FIELD_NAME = 'RDB$CHARACTER_SET_NAME' AND RDB$TYPE_NAME = '" + literal + "'))"
+        " FROM RDB$DATABASE";
+    FbRef<IMetadataBuilder> builder(state.client->master->getMetadataBuilder(&status, 1));
+    builder->setType(&status, 0, SQL_LONG | 1);
+    builder->setLength(&status, 0, sizeof(int32_t));
+    FbRef<IMessageMetadata> row(builder->getMetadata(&status));
+    std::vector<unsigned char> buffer(row->getMessageLength(&status));
+    StatementTransaction transaction(state, status);
+    state.attachment->execute(&status, transaction.get(), 0, sql.c_str(),
+                              static_cast<unsigned>(state.options.sqlDialect), nullptr, nullptr,
+                              row.get(), buffer.data());
+    transaction.Commit();
+    int16_t null = 0;
+    int32_t id = 0;
+    std::memcpy(&null, buffer.data() + row->getNullOffset(&status, 0), sizeof null);
+    std::memcpy(&id, buffer.data() + row->getOffset(&status, 0), sizeof id);
+    if (null)
+        Fail(SQLStatus::ServerError, "The server does not know the character set " + name);
+    return static_cast<unsigned>(id);
+}
+
 // Read only, concurrency (a snapshot), waiting on locks as the connection
 // does. The builder writes isc_tpb_version3 itself.
 std::vector<unsigned char> SnapshotTpb(IUtil *util, FbStatus &status, const ConnectionOptions &options)
 {
-    IXpbBuilder *tpb = util->getXpbBuilder(&status, IXpbBuilder::TPB, nullptr, 0);
-    try {
-        tpb->insertTag(&status, isc_tpb_read);
-        tpb->insertTag(&status, isc_tpb_concurrency);
-        tpb->insertTag(&status, options.waitOnLocks ? isc_tpb_wait : isc_tpb_nowait);
-        const unsigned char *data = tpb->getBuffer(&status);
-        std::vector<unsigned char> bytes(data, data + tpb->getBufferLength(&status));
-        tpb->dispose();
-        return bytes;
-    } catch (...) {
-        tpb->dispose();
-        throw;
-    }
+    FbDisposable<IXpbBuilder> tpb(util->getXpbBuilder(&status, IXpbBuilder::TPB, nullptr, 0));
+    tpb->insertTag(&status, isc_tpb_read);
+    tpb->insertTag(&status, isc_tpb_concurrency);
+    tpb->insertTag(&status, options.waitOnLocks ? isc_tpb_wait : isc_tpb_nowait);
+    const unsigned char *data = tpb->getBuffer(&status);
+    return std::vector<unsigned char>(data, data + tpb->getBufferLength(&status));
 }
 
 } // namespace
@@ -94,45 +124,44 @@ SQLStatus IbConnection::connect(const std::string &database, const std::string &
 {
     return errors_.Run([&]() -> SQLStatus {
         if (state_->connected())
-            Fail(kSqlInvalidParameter, "Already connected to a database");
+            Fail(SQLStatus::InvalidParameter, "Already connected to a database");
         const FbClient &client = *state_->client;
         const ConnectionOptions &options = state_->options;
-        FbStatus status(client.master->getStatus());
-        IXpbBuilder *dpb = nullptr;
-        IProvider *provider = nullptr;
-        try {
-            dpb = client.util->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0);
-            if (!user.empty())
-                dpb->insertString(&status, isc_dpb_user_name, user.c_str());
-            if (!password.empty())
-                dpb->insertString(&status, isc_dpb_password, password.c_str());
-            dpb->insertString(&status, isc_dpb_lc_ctype, options.CharSet().c_str());
-            if (!options.roleName.empty())
-                dpb->insertString(&status, isc_dpb_sql_role_name, options.roleName.c_str());
-            dpb->insertInt(&status, isc_dpb_sql_dialect, options.sqlDialect);
-            if (options.connectionTimeout > 0)
-                dpb->insertInt(&status, isc_dpb_connect_timeout, options.connectionTimeout);
-            if (options.osAuthentication)
-                dpb->insertTag(&status, isc_dpb_trusted_auth);
-            const std::string name = NetworkDatabaseName(database, options);
-            provider = client.master->getDispatcher();
-            state_->attachment = provider->attachDatabase(
-                &status, name.c_str(), dpb->getBufferLength(&status), dpb->getBuffer(&status));
-            state_->tpb = BuildTpb(client.util, status, options);
-        } catch (...) {
-            if (dpb)
-                dpb->dispose();
-            if (provider)
-                provider->release();
-            status.dispose();
-            if (state_->attachment && state_->tpb.empty())
-                Detach();
-            throw;
-        }
-        dpb->dispose();
-        provider->release();
-        status.dispose();
-        return kSqlSuccess;
+        FbOwnStatus status(client.master);
+        FbDisposable<IXpbBuilder> dpb(client.util->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0));
+        if (!user.empty())
+            dpb->insertString(&status, isc_dpb_user_name, user.c_str());
+        if (!password.empty())
+            dpb->insertString(&status, isc_dpb_password, password.c_str());
+        dpb->insertString(&status, isc_dpb_lc_ctype, options.CharSet().c_str());
+        if (!options.roleName.empty())
+            dpb->insertString(&status, isc_dpb_sql_role_name, options.roleName.c_str());
+        dpb->insertInt(&status, isc_dpb_sql_dialect, options.sqlDialect);
+        if (options.connectionTimeout > 0)
+            dpb->insertInt(&status, isc_dpb_connect_timeout, options.connectionTimeout);
+        if (options.osAuthentication)
+            dpb->insertTag(&status, isc_dpb_trusted_auth);
+        const std::string name = NetworkDatabaseName(database, options);
+        FbRef<IProvider> provider(client.master->getDispatcher());
+        state_->attachment = provider->attachDatabase(&status, name.c_str(), dpb->getBufferLength(&status),
+                                                      dpb->getBuffer(&status));
+        // What follows the attach is part of connecting: should it fail, the
+        // connection is left as it was.
+        struct DetachUnlessDone {
+            IbConnection &connection;
+            bool done = false;
+            ~DetachUnlessDone()
+            {
+                if (!done)
+                    connection.Detach();
+            }
+        } guard{*this};
+        state_->tpb = BuildTpb(client.util, status, options);
+        const std::string charSet = options.CharSet();
+        if (charSet != "UTF8")
+            state_->charSet = std::make_unique<ServerCharSet>(CharSetId(status, *state_, charSet));
+        guard.done = true;
+        return SQLStatus::Success;
     });
 }
 
@@ -140,7 +169,7 @@ SQLStatus IbConnection::disconnect()
 {
     return errors_.Run([&]() -> SQLStatus {
         Detach();
-        return kSqlSuccess;
+        return SQLStatus::Success;
     });
 }
 
@@ -160,24 +189,24 @@ void IbConnection::Detach()
     EndQuietly(client, state_->explicitTransaction, false);
     state_->explicitTransaction = nullptr;
 
-    CheckStatusWrapper status(client.master->getStatus());
+    FbQuietStatus status(client.master);
     state_->attachment->detach(&status);
-    if (status.getState() & IStatus::STATE_ERRORS)
+    if (status.failed())
         state_->attachment->release(); // a lost connection: let go of the object
-    status.dispose();
     state_->attachment = nullptr;
     state_->tpb.clear();
+    state_->charSet = std::make_unique<ServerCharSet>();
 }
 
 SQLStatus IbConnection::getSQLCommand(ISQLCommand **command)
 {
     return errors_.Run([&]() -> SQLStatus {
         if (!command)
-            Fail(kSqlInvalidParameter, "No place for the command");
+            Fail(SQLStatus::InvalidParameter, "No place for the command");
         *command = nullptr;
         state_->RequireConnected();
         *command = new IbCommand(state_);
-        return kSqlSuccess;
+        return SQLStatus::Success;
     });
 }
 
@@ -185,11 +214,11 @@ SQLStatus IbConnection::getSQLMetaData(ISQLMetaData **metaData)
 {
     return errors_.Run([&]() -> SQLStatus {
         if (!metaData)
-            Fail(kSqlInvalidParameter, "No place for the metadata object");
+            Fail(SQLStatus::InvalidParameter, "No place for the metadata object");
         *metaData = nullptr;
         state_->RequireConnected();
         *metaData = new IbMetaData(state_);
-        return kSqlSuccess;
+        return SQLStatus::Success;
     });
 }
 
@@ -198,16 +227,10 @@ SQLStatus IbConnection::beginTransaction()
     return errors_.Run([&]() -> SQLStatus {
         state_->RequireConnected();
         if (state_->explicitTransaction)
-            Fail(18, "A transaction is already active on this connection");
-        FbStatus status(state_->client->master->getStatus());
-        try {
-            state_->explicitTransaction = state_->StartTransaction(status);
-        } catch (...) {
-            status.dispose();
-            throw;
-        }
-        status.dispose();
-        return kSqlSuccess;
+            Fail(SQLStatus::TransactionActive, "A transaction is already active on this connection");
+        FbOwnStatus status(state_->client->master);
+        state_->explicitTransaction = state_->StartTransaction(status);
+        return SQLStatus::Success;
     });
 }
 
@@ -236,20 +259,14 @@ SQLStatus IbConnection::commit()
     return errors_.Run([&]() -> SQLStatus {
         state_->RequireConnected();
         if (!state_->explicitTransaction)
-            Fail(15, "No transaction is active on this connection");
+            Fail(SQLStatus::InvalidTransaction, "No transaction is active on this connection");
         state_->ExplicitTransactionEnding();
-        FbStatus status(state_->client->master->getStatus());
-        try {
-            state_->explicitTransaction->commit(&status);
-        } catch (...) {
-            // A failed commit leaves the transaction open: the caller may
-            // still roll it back.
-            status.dispose();
-            throw;
-        }
-        status.dispose();
+        FbOwnStatus status(state_->client->master);
+        // A failed commit leaves the transaction open: the caller may still
+        // roll it back.
+        state_->explicitTransaction->commit(&status);
         state_->explicitTransaction = nullptr;
-        return kSqlSuccess;
+        return SQLStatus::Success;
     });
 }
 
@@ -258,21 +275,14 @@ SQLStatus IbConnection::rollback()
     return errors_.Run([&]() -> SQLStatus {
         state_->RequireConnected();
         if (!state_->explicitTransaction)
-            Fail(15, "No transaction is active on this connection");
+            Fail(SQLStatus::InvalidTransaction, "No transaction is active on this connection");
         state_->ExplicitTransactionEnding();
-        ITransaction *transaction = state_->explicitTransaction;
-        FbStatus status(state_->client->master->getStatus());
-        try {
-            transaction->rollback(&status);
-        } catch (...) {
-            // Nothing more can be done with it (a lost connection).
-            transaction->release();
-            state_->explicitTransaction = nullptr;
-            status.dispose();
-            throw;
-        }
-        status.dispose();
-        state_->explicitTransaction = nullptr;
-        return kSqlSuccess;
+        // Whatever the rollback gives, the transaction is over for the
+        // connection; one that failed (a lost connection) is let go of.
+        FbRef<ITransaction> transaction(std::exchange(state_->explicitTransaction, nullptr));
+        FbOwnStatus status(state_->client->master);
+        transaction->rollback(&status);
+        transaction.release(); // a rolled back transaction has let go of itself
+        return SQLStatus::Success;
     });
 }

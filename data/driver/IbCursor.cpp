@@ -2,12 +2,11 @@
 
 #include <cstring>
 
+#include "FbHandles.h"
+
 using namespace Firebird;
 
 namespace {
-
-constexpr SQLStatus kOutOfRange = 8;
-constexpr SQLStatus kInvalidTranslation = 6;
 
 template <class T>
 T Read(const unsigned char *data)
@@ -38,16 +37,8 @@ IbCursor *IbCursor::Open(const std::shared_ptr<ConnectionState> &state,
                          const std::shared_ptr<StatementHandle> &statement,
                          const ParameterValues &params, FbStatus &status)
 {
-    IMessageMetadata *described = statement->get()->getOutputMetadata(&status);
-    std::unique_ptr<OutputLayout> layout;
-    try {
-        layout = std::make_unique<OutputLayout>(status, described);
-    } catch (...) {
-        described->release();
-        throw;
-    }
-    described->release();
-
+    FbRef<IMessageMetadata> described(statement->get()->getOutputMetadata(&status));
+    auto layout = std::make_unique<OutputLayout>(status, described.get());
     std::unique_ptr<IbCursor> cursor(new IbCursor(state, statement, std::move(layout)));
     StatementTransaction transaction(*state, status);
     InputMessage input = params.Build(status, *state, transaction.get());
@@ -77,7 +68,6 @@ IbCursor::~IbCursor()
 {
     Finish();
     state_->Unregister(this);
-    status_->dispose();
 }
 
 void IbCursor::Finish()
@@ -85,11 +75,10 @@ void IbCursor::Finish()
     onRow_ = false;
     atEnd_ = true;
     if (resultSet_) {
-        CheckStatusWrapper status(state_->client->master->getStatus());
+        FbQuietStatus status(state_->client->master);
         resultSet_->close(&status);
-        if (status.getState() & IStatus::STATE_ERRORS)
+        if (status.failed())
             resultSet_->release();
-        status.dispose();
         resultSet_ = nullptr;
     }
     if (ownTransaction_ && transaction_)
@@ -119,10 +108,10 @@ const ColumnInfo *IbCursor::Column(uint16_t col, SQLStatus *status)
 {
     const auto &columns = layout_->columns();
     if (col < 1 || col > columns.size()) {
-        *status = errors_.Set(kOutOfRange, "Column " + std::to_string(col) + " out of range");
+        *status = errors_.Set(SQLStatus::OutOfRange, "Column " + std::to_string(col) + " out of range");
         return nullptr;
     }
-    *status = kSqlSuccess;
+    *status = SQLStatus::Success;
     return &columns[col - 1];
 }
 
@@ -136,9 +125,9 @@ const unsigned char *IbCursor::Value(const ColumnInfo &column) const
 SQLStatus IbCursor::getColumnCount(uint16_t *count)
 {
     if (!count)
-        return errors_.Set(kSqlInvalidParameter, "No place for the column count");
+        return errors_.Set(SQLStatus::InvalidParameter, "No place for the column count");
     *count = static_cast<uint16_t>(layout_->columns().size());
-    return kSqlSuccess;
+    return SQLStatus::Success;
 }
 
 SQLStatus IbCursor::getColumnName(uint16_t col, std::string *name)
@@ -212,30 +201,24 @@ SQLStatus IbCursor::next()
 {
     // Rows cut off by the end of the transaction are a failure, not the end.
     if (!cutOff_.empty())
-        return errors_.Set(3, cutOff_);
+        return errors_.Set(SQLStatus::InvalidHandle, cutOff_);
     if (atEnd_)
-        return kSqlEndOfRows;
+        return SQLStatus::EndOfRows;
     return errors_.Run([&]() -> SQLStatus {
         if (!resultSet_)
-            Fail(3, "The cursor is closed");
-        FbStatus status(status_);
-        int result;
-        try {
-            result = resultSet_->fetchNext(&status, buffer_.data());
-        } catch (...) {
-            onRow_ = false;
-            status_->init();
-            throw;
-        }
+            Fail(SQLStatus::InvalidHandle, "The cursor is closed");
+        onRow_ = false;
+        status_->init(); // of what an earlier failure left in it
+        FbStatus status(status_.get());
+        const int result = resultSet_->fetchNext(&status, buffer_.data());
         if (result != IStatus::RESULT_OK) {
-            onRow_ = false;
             atEnd_ = true;
-            return kSqlEndOfRows;
+            return SQLStatus::EndOfRows;
         }
         onRow_ = true;
         if (!blobs_.empty())
             blobLoaded_.assign(blobLoaded_.size(), false);
-        return kSqlSuccess;
+        return SQLStatus::Success;
     });
 }
 
@@ -247,16 +230,16 @@ SQLStatus IbCursor::CheckRead(uint16_t col, std::initializer_list<DataType> type
     if (!*column)
         return status;
     if (!onRow_)
-        return errors_.Set(kSqlInvalidParameter, "No current row");
+        return errors_.Set(SQLStatus::InvalidParameter, "No current row");
     bool fits = false;
     for (DataType type : types)
         fits = fits || (*column)->type == type;
     if (!fits)
-        return errors_.Set(kInvalidTranslation,
+        return errors_.Set(SQLStatus::InvalidTranslation,
                            "Column " + (*column)->name + " cannot be read as this type");
     if (isNull)
         *isNull = Value(**column) == nullptr;
-    return kSqlSuccess;
+    return SQLStatus::Success;
 }
 
 SQLStatus IbCursor::getString(uint16_t col, const char **data, uint32_t *len, bool *isNull)
@@ -264,7 +247,8 @@ SQLStatus IbCursor::getString(uint16_t col, const char **data, uint32_t *len, bo
     const ColumnInfo *column;
     bool null;
     if (SQLStatus status =
-            CheckRead(col, {DataType::String, DataType::Memo, DataType::Blob}, &column, &null))
+            CheckRead(col, {DataType::String, DataType::Memo, DataType::Blob}, &column, &null);
+            status != SQLStatus::Success)
         return status;
     if (column->type != DataType::String)
         return getBlob(col, data, len, isNull);
@@ -273,7 +257,7 @@ SQLStatus IbCursor::getString(uint16_t col, const char **data, uint32_t *len, bo
     if (null) {
         *data = "";
         *len = 0;
-        return kSqlSuccess;
+        return SQLStatus::Success;
     }
     const unsigned char *value = Value(*column);
     const char *text;
@@ -294,7 +278,7 @@ SQLStatus IbCursor::getString(uint16_t col, const char **data, uint32_t *len, bo
     }
     *data = text;
     *len = static_cast<uint32_t>(bytes);
-    return kSqlSuccess;
+    return SQLStatus::Success;
 }
 
 SQLStatus IbCursor::getInt64(uint16_t col, int64_t *value, bool *isNull)
@@ -303,12 +287,12 @@ SQLStatus IbCursor::getInt64(uint16_t col, int64_t *value, bool *isNull)
     bool null;
     if (SQLStatus status = CheckRead(
             col, {DataType::SmallInt, DataType::Integer, DataType::BigInt, DataType::Bcd},
-            &column, &null))
+            &column, &null); status != SQLStatus::Success)
         return status;
     if (isNull)
         *isNull = null;
     *value = null ? 0 : ReadInteger(*column, Value(*column));
-    return kSqlSuccess;
+    return SQLStatus::Success;
 }
 
 SQLStatus IbCursor::getDouble(uint16_t col, double *value, bool *isNull)
@@ -318,7 +302,7 @@ SQLStatus IbCursor::getDouble(uint16_t col, double *value, bool *isNull)
     if (SQLStatus status = CheckRead(col,
                                      {DataType::Float, DataType::SmallInt, DataType::Integer,
                                       DataType::BigInt, DataType::Bcd},
-                                     &column, &null))
+                                     &column, &null); status != SQLStatus::Success)
         return status;
     if (isNull)
         *isNull = null;
@@ -332,57 +316,63 @@ SQLStatus IbCursor::getDouble(uint16_t col, double *value, bool *isNull)
     } else {
         *value = Read<double>(Value(*column));
     }
-    return kSqlSuccess;
+    return SQLStatus::Success;
 }
 
 SQLStatus IbCursor::getDate(uint16_t col, int32_t *days, bool *isNull)
 {
     const ColumnInfo *column;
     bool null;
-    if (SQLStatus status = CheckRead(col, {DataType::Date, DataType::TimeStamp}, &column, &null))
+    if (SQLStatus status =
+            CheckRead(col, {DataType::Date, DataType::TimeStamp}, &column, &null);
+            status != SQLStatus::Success)
         return status;
     if (isNull)
         *isNull = null;
     *days = null ? 0 : Read<int32_t>(Value(*column));
-    return kSqlSuccess;
+    return SQLStatus::Success;
 }
 
 SQLStatus IbCursor::getTime(uint16_t col, uint32_t *fractions, bool *isNull)
 {
     const ColumnInfo *column;
     bool null;
-    if (SQLStatus status = CheckRead(col, {DataType::Time, DataType::TimeStamp}, &column, &null))
+    if (SQLStatus status =
+            CheckRead(col, {DataType::Time, DataType::TimeStamp}, &column, &null);
+            status != SQLStatus::Success)
         return status;
     if (isNull)
         *isNull = null;
     const unsigned skip = column->type == DataType::TimeStamp ? 4 : 0;
     *fractions = null ? 0 : Read<uint32_t>(Value(*column) + skip);
-    return kSqlSuccess;
+    return SQLStatus::Success;
 }
 
 SQLStatus IbCursor::getTimeStamp(uint16_t col, int32_t *days, uint32_t *fractions, bool *isNull)
 {
     const ColumnInfo *column;
     bool null;
-    if (SQLStatus status = CheckRead(col, {DataType::TimeStamp, DataType::Date}, &column, &null))
+    if (SQLStatus status =
+            CheckRead(col, {DataType::TimeStamp, DataType::Date}, &column, &null);
+            status != SQLStatus::Success)
         return status;
     if (isNull)
         *isNull = null;
     *days = null ? 0 : Read<int32_t>(Value(*column));
     *fractions = null || column->type == DataType::Date ? 0 : Read<uint32_t>(Value(*column) + 4);
-    return kSqlSuccess;
+    return SQLStatus::Success;
 }
 
 SQLStatus IbCursor::getBoolean(uint16_t col, bool *value, bool *isNull)
 {
     const ColumnInfo *column;
     bool null;
-    if (SQLStatus status = CheckRead(col, {DataType::Boolean}, &column, &null))
+    if (SQLStatus status = CheckRead(col, {DataType::Boolean}, &column, &null); status != SQLStatus::Success)
         return status;
     if (isNull)
         *isNull = null;
     *value = !null && *Value(*column) != 0;
-    return kSqlSuccess;
+    return SQLStatus::Success;
 }
 
 SQLStatus IbCursor::getBlob(uint16_t col, const char **data, uint32_t *len, bool *isNull)
@@ -390,7 +380,8 @@ SQLStatus IbCursor::getBlob(uint16_t col, const char **data, uint32_t *len, bool
     const ColumnInfo *column;
     bool null;
     if (SQLStatus status =
-            CheckRead(col, {DataType::Memo, DataType::Blob, DataType::String}, &column, &null))
+            CheckRead(col, {DataType::Memo, DataType::Blob, DataType::String}, &column, &null);
+            status != SQLStatus::Success)
         return status;
     if (column->type == DataType::String)
         return getString(col, data, len, isNull);
@@ -399,13 +390,13 @@ SQLStatus IbCursor::getBlob(uint16_t col, const char **data, uint32_t *len, bool
     if (null) {
         *data = "";
         *len = 0;
-        return kSqlSuccess;
+        return SQLStatus::Success;
     }
     return errors_.Run([&]() -> SQLStatus {
         const std::string &value = LoadBlob(col, *column);
         *data = value.data();
         *len = static_cast<uint32_t>(value.size());
-        return kSqlSuccess;
+        return SQLStatus::Success;
     });
 }
 
@@ -416,7 +407,7 @@ const std::string &IbCursor::LoadBlob(uint16_t col, const ColumnInfo &column)
         return value;
     state_->RequireConnected();
     if (!transaction_)
-        Fail(3, "The cursor's transaction has ended");
+        Fail(SQLStatus::InvalidHandle, "The cursor's transaction has ended");
     value.clear();
     // Text blobs are read as UTF-8 whatever the connection's character set.
     const unsigned char toUtf8[] = {isc_bpb_version1,
@@ -428,28 +419,20 @@ const std::string &IbCursor::LoadBlob(uint16_t col, const ColumnInfo &column)
     const bool convert = column.type == DataType::Memo && column.charSet > 1 &&
                          state_->options.CharSet() != "UTF8";
     ISC_QUAD id = Read<ISC_QUAD>(Value(column));
-    FbStatus status(status_);
-    IBlob *blob = nullptr;
-    try {
-        blob = state_->attachment->openBlob(&status, transaction_, &id,
-                                            convert ? sizeof toUtf8 : 0,
-                                            convert ? toUtf8 : nullptr);
-        char segment[32768];
-        for (;;) {
-            unsigned got = 0;
-            const int result = blob->getSegment(&status, sizeof segment, segment, &got);
-            if (result == IStatus::RESULT_NO_DATA)
-                break;
-            value.append(segment, got);
-        }
-        blob->close(&status);
-        blob = nullptr;
-    } catch (...) {
-        if (blob)
-            blob->release();
-        status_->init();
-        throw;
+    status_->init();
+    FbStatus status(status_.get());
+    FbRef<IBlob> blob(state_->attachment->openBlob(&status, transaction_, &id, convert ? sizeof toUtf8 : 0,
+                                                   convert ? toUtf8 : nullptr));
+    char segment[32768];
+    for (;;) {
+        unsigned got = 0;
+        const int result = blob->getSegment(&status, sizeof segment, segment, &got);
+        if (result == IStatus::RESULT_NO_DATA)
+            break;
+        value.append(segment, got);
     }
+    blob->close(&status);
+    blob.release(); // a closed blob has let go of itself
     blobLoaded_[col - 1] = true;
     return value;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ConnectionState.h"
+#include "FbHandles.h"
 #include "ParameterValues.h"
 #include "SqlDriver.h"
 #include "StatementHandle.h"
@@ -64,7 +65,7 @@ private:
     Firebird::IResultSet *resultSet_ = nullptr;
     Firebird::ITransaction *transaction_ = nullptr;
     bool ownTransaction_ = false;
-    Firebird::IStatus *status_ = nullptr; // reused for every fetch
+    FbDisposable<Firebird::IStatus> status_; // reused for every fetch
     std::vector<unsigned char> buffer_;
     bool onRow_ = false;
     bool atEnd_ = false;

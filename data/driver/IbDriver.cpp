@@ -13,16 +13,16 @@ SQLStatus IbDriver::getSQLConnection(ISQLConnection **connection)
 {
     return errors_.Run([&]() -> SQLStatus {
         if (!connection)
-            Fail(kSqlInvalidParameter, "No place for the connection");
+            Fail(SQLStatus::InvalidParameter, "No place for the connection");
         *connection = new IbConnection(client_);
-        return kSqlSuccess;
+        return SQLStatus::Success;
     });
 }
 
 extern "C" SQLStatus getIBDriver(const char *vendorLib, const char *, ISQLDriver **driver)
 {
     if (!driver)
-        return kSqlInvalidParameter;
+        return SQLStatus::InvalidParameter;
     *driver = nullptr;
     std::string error;
     auto client = LoadFbClient(vendorLib ? vendorLib : "", &error);
@@ -30,12 +30,12 @@ extern "C" SQLStatus getIBDriver(const char *vendorLib, const char *, ISQLDriver
         // The caller reports "Unable to Load" with the vendor library's name;
         // the loader's own reason goes to the log.
         std::fprintf(stderr, "libibdriver: %s\n", error.c_str());
-        return kSqlServerError;
+        return SQLStatus::ServerError;
     }
     try {
         *driver = new IbDriver(std::move(client));
     } catch (const std::bad_alloc &) {
-        return 1;
+        return SQLStatus::InsufficientMemory;
     }
-    return kSqlSuccess;
+    return SQLStatus::Success;
 }

@@ -17,6 +17,6 @@ private:
 };
 
 // The entry point. A vendor library that cannot be loaded gives
-// kSqlServerError and no driver.
+// SQLStatus::ServerError and no driver.
 extern "C" __attribute__((visibility("default"))) SQLStatus
 getIBDriver(const char *vendorLib, const char *errorResourceFile, ISQLDriver **driver);

@@ -74,14 +74,14 @@ SQLStatus IbMetaData::getOption(ConnOption option, std::string *value)
 SQLStatus IbMetaData::getIndices(const std::string &tableName, ISQLCursor **cursor)
 {
     if (!cursor)
-        return errors_.Set(kSqlInvalidParameter, "No place for the cursor");
+        return errors_.Set(SQLStatus::InvalidParameter, "No place for the cursor");
     *cursor = nullptr;
     // The cursor keeps the statement alive after the command has gone.
     IbCommand command(state_);
     SQLStatus status = command.prepare(IndexListQuery(tableName), 0);
-    if (status == kSqlSuccess)
+    if (status == SQLStatus::Success)
         status = command.execute(cursor);
-    if (status != kSqlSuccess) {
+    if (status != SQLStatus::Success) {
         std::string text;
         command.getErrorMessage(&text);
         errors_.Set(status, text);

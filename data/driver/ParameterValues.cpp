@@ -7,9 +7,6 @@ using namespace Firebird;
 
 namespace {
 
-constexpr SQLStatus kInvalidFieldType = 2;
-constexpr SQLStatus kOutOfRange = 8;
-constexpr SQLStatus kParameterNotSet = 9;
 constexpr unsigned kMaxVarCharBytes = 32765;
 constexpr unsigned kMaxSegment = 32768;
 
@@ -56,7 +53,7 @@ ISC_QUAD WriteBlob(FbStatus &status, ConnectionState &state, ITransaction *trans
 {
     // A text blob is stored in the connection's character set, as a text
     // literal would be; the server converts it for the column.
-    const auto charSet = static_cast<unsigned char>(state.textCharSet);
+    const auto charSet = static_cast<unsigned char>(state.textCharSet());
     const unsigned char textBpb[] = {isc_bpb_version1,
                                      isc_bpb_source_type, 1, 1,
                                      isc_bpb_source_interp, 1, charSet,
@@ -93,9 +90,9 @@ void ParameterValues::Clear()
 void ParameterValues::Set(const ConnectionState &state, uint16_t index, const SQLParamValue &value)
 {
     if (index < 1 || index > values_.size())
-        Fail(kOutOfRange, "Parameter " + std::to_string(index) + " out of range");
+        Fail(SQLStatus::OutOfRange, "Parameter " + std::to_string(index) + " out of range");
     if (!value.isNull && WireTypeOf(value, 0).type == 0)
-        Fail(kInvalidFieldType, "Parameter " + std::to_string(index) + " has no type");
+        Fail(SQLStatus::InvalidFieldType, "Parameter " + std::to_string(index) + " has no type");
     Value &stored = values_[index - 1];
     stored.value = value;
     stored.bytes.clear();
@@ -104,7 +101,7 @@ void ParameterValues::Set(const ConnectionState &state, uint16_t index, const SQ
     else if (!value.isNull && value.type == DataType::Blob)
         stored.bytes.assign(value.bytes);
     if (!value.isNull && value.type == DataType::String && stored.bytes.size() > kMaxVarCharBytes)
-        Fail(13, "Parameter " + std::to_string(index) + " is longer than " +
+        Fail(SQLStatus::InvalidLength, "Parameter " + std::to_string(index) + " is longer than " +
                      std::to_string(kMaxVarCharBytes) + " bytes");
     stored.value.bytes = {};
     stored.set = true;
@@ -118,7 +115,7 @@ InputMessage ParameterValues::Build(FbStatus &status, ConnectionState &state,
         return message;
     for (size_t i = 0; i < values_.size(); ++i)
         if (!values_[i].set)
-            Fail(kParameterNotSet, "Parameter " + std::to_string(i + 1) + " has no value");
+            Fail(SQLStatus::ParameterNotSet, "Parameter " + std::to_string(i + 1) + " has no value");
 
     // A NULL without a type keeps the marker's own.
     FbRef<IMetadataBuilder> builder(described_->getBuilder(&status));
@@ -133,7 +130,7 @@ InputMessage ParameterValues::Build(FbStatus &status, ConnectionState &state,
         builder->setLength(&status, i, wire.length);
         builder->setScale(&status, i, wire.scale);
         builder->setSubType(&status, i, wire.subType);
-        builder->setCharSet(&status, i, IsText(value.type) ? state.textCharSet : 0);
+        builder->setCharSet(&status, i, IsText(value.type) ? state.textCharSet() : 0);
     }
     message.metadata.reset(builder->getMetadata(&status));
     IMessageMetadata *metadata = message.metadata.get();

@@ -1,5 +1,7 @@
 #include "StatementHandle.h"
 
+#include "FbHandles.h"
+
 using namespace Firebird;
 
 StatementHandle::~StatementHandle()
@@ -10,9 +12,8 @@ StatementHandle::~StatementHandle()
         statement_->release();
         return;
     }
-    CheckStatusWrapper status(state_->client->master->getStatus());
+    FbQuietStatus status(state_->client->master);
     statement_->free(&status);
-    if (status.getState() & IStatus::STATE_ERRORS)
+    if (status.failed())
         statement_->release();
-    status.dispose();
 }

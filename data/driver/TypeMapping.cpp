@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-
 using namespace Firebird;
 
 namespace {
@@ -132,33 +131,21 @@ size_t Utf8PrefixBytes(const char *text, size_t bytes, size_t chars)
 OutputLayout::OutputLayout(FbStatus &status, IMessageMetadata *described)
 {
     const unsigned count = described->getCount(&status);
-    IMetadataBuilder *builder = described->getBuilder(&status);
-    try {
-        columns_.resize(count);
-        for (unsigned i = 0; i < count; ++i) {
-            ColumnInfo &col = columns_[i];
-            col.name = described->getAlias(&status, i);
-            if (col.name.empty())
-                col.name = described->getField(&status, i);
-            col.nullable = described->isNullable(&status, i);
-            MapColumn(status, described, builder, i, col);
-        }
-        metadata_ = builder->getMetadata(&status);
-    } catch (...) {
-        builder->release();
-        throw;
+    FbRef<IMetadataBuilder> builder(described->getBuilder(&status));
+    columns_.resize(count);
+    for (unsigned i = 0; i < count; ++i) {
+        ColumnInfo &col = columns_[i];
+        col.name = described->getAlias(&status, i);
+        if (col.name.empty())
+            col.name = described->getField(&status, i);
+        col.nullable = described->isNullable(&status, i);
+        MapColumn(status, described, builder.get(), i, col);
     }
-    builder->release();
+    metadata_.reset(builder->getMetadata(&status));
     messageLength_ = metadata_->getMessageLength(&status);
     for (unsigned i = 0; i < count; ++i) {
         columns_[i].offset = metadata_->getOffset(&status, i);
         columns_[i].nullOffset = metadata_->getNullOffset(&status, i);
         columns_[i].byteLength = metadata_->getLength(&status, i);
     }
-}
-
-OutputLayout::~OutputLayout()
-{
-    if (metadata_)
-        metadata_->release();
 }

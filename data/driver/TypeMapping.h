@@ -11,6 +11,7 @@
 
 #include "DataType.h"
 #include "DriverErrors.h"
+#include "FbHandles.h"
 
 struct ColumnInfo {
     std::string name;       // alias in the select list
@@ -33,17 +34,16 @@ struct ColumnInfo {
 class OutputLayout {
 public:
     OutputLayout(FbStatus &status, Firebird::IMessageMetadata *described);
-    ~OutputLayout();
     OutputLayout(const OutputLayout &) = delete;
     OutputLayout &operator=(const OutputLayout &) = delete;
 
     const std::vector<ColumnInfo> &columns() const { return columns_; }
-    Firebird::IMessageMetadata *metadata() const { return metadata_; }
+    Firebird::IMessageMetadata *metadata() const { return metadata_.get(); }
     unsigned messageLength() const { return messageLength_; }
 
 private:
     std::vector<ColumnInfo> columns_;
-    Firebird::IMessageMetadata *metadata_ = nullptr;
+    FbRef<Firebird::IMessageMetadata> metadata_;
     unsigned messageLength_ = 0;
 };
 

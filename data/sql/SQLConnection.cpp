@@ -164,13 +164,13 @@ void TSQLConnection::DoConnect() {
         const std::string errorFile = TrimBlanks(ParamValue("ErrorResourceFile"));
         SQLStatus status = entry(vendor.c_str(), errorFile.c_str(), &driver);
         d.driver.reset(driver);
-        if (status != kSqlSuccess || !driver) throw EDatabaseError("Unable to Load " + vendor);
+        if (status != SQLStatus::Success || !driver) throw EDatabaseError("Unable to Load " + vendor);
 
         ISQLConnection *connection = nullptr;
         status = d.driver->getSQLConnection(&connection);
         d.connection.reset(connection);
         CheckStatus(status, d.driver.get());
-        if (!connection) CheckStatus(kSqlServerError, d.driver.get());
+        if (!connection) CheckStatus(SQLStatus::ServerError, d.driver.get());
 
         // Login values: taken only when the key is there; no dialog is shown.
         std::string user, password, database;
@@ -246,7 +246,7 @@ void TSQLConnection::DoConnect() {
 int64_t TSQLConnection::ReadStatementLimit(ISQLConnection *connection) {
     int64_t limit = 0;
     // A driver that cannot tell has no limit.
-    if (connection->getOption(ConnOption::MaxActiveStatements, &limit) != kSqlSuccess) return 0;
+    if (connection->getOption(ConnOption::MaxActiveStatements, &limit) != SQLStatus::Success) return 0;
     return limit;
 }
 
@@ -298,7 +298,7 @@ SQLCommandLease TSQLConnection::AcquireCommand() {
     }
     ISQLCommand *command = nullptr;
     SQLStatus status = runner->d_->connection->getSQLCommand(&command);
-    if (status != kSqlSuccess) {
+    if (status != SQLStatus::Success) {
         delete command;
         CheckStatus(status, runner->d_->connection.get());
     }
@@ -330,21 +330,23 @@ ISQLMetaData *TSQLConnection::MetaData() const {
 }
 
 void TSQLConnection::CheckStatus(SQLStatus status, ISQLErrorSource *source) {
-    if (status == kSqlSuccess) return;
+    if (status == SQLStatus::Success) return;
     std::string message;
-    if (status < kSqlServerError) {
+    int32_t serverCode = 0;
+    if (!HasOwnText(status)) {
         message = DriverStatusText(status);
     } else {
         uint16_t length = 0;
-        bool asked = source && source->getErrorMessageLen(&length) == kSqlSuccess;
-        if (asked && length > 0) asked = source->getErrorMessage(&message) == kSqlSuccess;
+        bool asked = source && source->getErrorMessageLen(&length) == SQLStatus::Success;
+        if (asked && length > 0) asked = source->getErrorMessage(&message) == SQLStatus::Success;
         if (!asked)
             message = d_->lastError.empty() ? kErrorMappingFailed : d_->lastError;
         else if (length == 0 || message.empty())
             message = kErrorMappingFailed;
+        if (source) serverCode = source->getServerErrorCode();
     }
     d_->lastError = message;
-    throw EDatabaseError(message);
+    throw EDatabaseError(message, serverCode);
 }
 
 const std::string &TSQLConnection::LastErrorText() const { return d_->lastError; }
@@ -352,7 +354,7 @@ const std::string &TSQLConnection::LastErrorText() const { return d_->lastError;
 void TSQLConnection::StartTransaction() {
     if (!Connected()) Open();
     if (d_->inTransaction)
-        throw EDatabaseError(DriverStatusText(18));
+        throw EDatabaseError(DriverStatusText(SQLStatus::TransactionActive));
     CheckStatus(d_->connection->beginTransaction(), d_->connection.get());
     d_->inTransaction = true;
 }
@@ -366,14 +368,14 @@ void TSQLConnection::StartReadOnlySnapshot() {
 }
 
 void TSQLConnection::Commit() {
-    if (!Connected() || !d_->inTransaction) throw EDatabaseError(DriverStatusText(17));
+    if (!Connected() || !d_->inTransaction) throw EDatabaseError(DriverStatusText(SQLStatus::TransactionNotActive));
     // A failed commit leaves the transaction open so the caller can roll it back.
     CheckStatus(d_->connection->commit(), d_->connection.get());
     d_->inTransaction = false;
 }
 
 void TSQLConnection::Rollback() {
-    if (!Connected() || !d_->inTransaction) throw EDatabaseError(DriverStatusText(17));
+    if (!Connected() || !d_->inTransaction) throw EDatabaseError(DriverStatusText(SQLStatus::TransactionNotActive));
     // Whatever the driver says, the transaction is over for this side: its
     // work is not committed, and a second rollback could only fail again.
     d_->inTransaction = false;

@@ -88,12 +88,12 @@ void TSQLDataSet::FreeStatement() {
 }
 
 void TSQLDataSet::CheckStatus(SQLStatus status, ISQLErrorSource *source) {
-    if (status == kSqlSuccess) return;
+    if (status == SQLStatus::Success) return;
     TSQLConnection *on = command_ && command_.connection() ? command_.connection() : connection_;
     on->CheckStatus(status, source);
     // A connection that reports nothing for a failing status still must not
     // let the failure pass as success.
-    throw EDatabaseError("SQL Error: status " + std::to_string(status));
+    throw EDatabaseError("SQL Error: status " + std::to_string(static_cast<unsigned>(status)));
 }
 
 void TSQLDataSet::Open() {
@@ -124,7 +124,7 @@ void TSQLDataSet::Open() {
         ISQLCursor *cursor = nullptr;
         SQLStatus status = command_->execute(&cursor);
         cursor_.reset(cursor);
-        if (status != kSqlSuccess) {
+        if (status != SQLStatus::Success) {
             cursor_.reset();
             CheckStatus(status, command_.get());
         }
@@ -192,7 +192,7 @@ int TSQLDataSet::FetchAllInto(TableEngine &engine) {
         engine.BeginRow();
         for (uint16_t c = 0; c < count; ++c) {
             const uint16_t col = c + 1;
-            SQLStatus st = kSqlSuccess;
+            SQLStatus st = SQLStatus::Success;
             switch (types[c]) {
             case DataType::SmallInt:
             case DataType::Integer:
@@ -200,49 +200,49 @@ int TSQLDataSet::FetchAllInto(TableEngine &engine) {
             case DataType::Bcd: {
                 int64_t v = 0;
                 st = cur->getInt64(col, &v, &isNull);
-                if (st == kSqlSuccess && !isNull) engine.SetInt(c, v);
+                if (st == SQLStatus::Success && !isNull) engine.SetInt(c, v);
                 break;
             }
             case DataType::Float: {
                 double v = 0;
                 st = cur->getDouble(col, &v, &isNull);
-                if (st == kSqlSuccess && !isNull) engine.SetDouble(c, v);
+                if (st == SQLStatus::Success && !isNull) engine.SetDouble(c, v);
                 break;
             }
             case DataType::Date: {
                 int32_t days = 0;
                 st = cur->getDate(col, &days, &isNull);
-                if (st == kSqlSuccess && !isNull) engine.SetDate(c, days);
+                if (st == SQLStatus::Success && !isNull) engine.SetDate(c, days);
                 break;
             }
             case DataType::Time: {
                 uint32_t fractions = 0;
                 st = cur->getTime(col, &fractions, &isNull);
-                if (st == kSqlSuccess && !isNull) engine.SetTime(c, fractions);
+                if (st == SQLStatus::Success && !isNull) engine.SetTime(c, fractions);
                 break;
             }
             case DataType::TimeStamp: {
                 int32_t days = 0;
                 uint32_t fractions = 0;
                 st = cur->getTimeStamp(col, &days, &fractions, &isNull);
-                if (st == kSqlSuccess && !isNull) engine.SetTimeStamp(c, days, fractions);
+                if (st == SQLStatus::Success && !isNull) engine.SetTimeStamp(c, days, fractions);
                 break;
             }
             case DataType::Boolean: {
                 bool v = false;
                 st = cur->getBoolean(col, &v, &isNull);
-                if (st == kSqlSuccess && !isNull) engine.SetInt(c, v ? 1 : 0);
+                if (st == SQLStatus::Success && !isNull) engine.SetInt(c, v ? 1 : 0);
                 break;
             }
             case DataType::Memo:
             case DataType::Blob:
                 st = cur->getBlob(col, &data, &len, &isNull);
-                if (st == kSqlSuccess && !isNull) engine.SetBytes(c, data, len);
+                if (st == SQLStatus::Success && !isNull) engine.SetBytes(c, data, len);
                 break;
             case DataType::String:
             case DataType::Unknown:
                 st = cur->getString(col, &data, &len, &isNull);
-                if (st == kSqlSuccess && !isNull) engine.SetBytes(c, data, len);
+                if (st == SQLStatus::Success && !isNull) engine.SetBytes(c, data, len);
                 break;
             }
             CheckStatus(st, cur);
@@ -262,7 +262,7 @@ std::vector<std::pair<std::string, std::string>> TSQLDataSet::KeyProperties() {
         ISQLCursor *raw = nullptr;
         SQLStatus status = meta->getIndices(table, &raw);
         std::unique_ptr<ISQLCursor> list(raw);
-        if (status != kSqlSuccess) connection_->CheckStatus(status, meta);
+        if (status != SQLStatus::Success) connection_->CheckStatus(status, meta);
         if (list) props = KeyPropertiesFrom(*list);
     }
     keyProperties_ = std::move(props);
@@ -272,7 +272,7 @@ std::vector<std::pair<std::string, std::string>> TSQLDataSet::KeyProperties() {
 
 std::vector<std::pair<std::string, std::string>> TSQLDataSet::KeyPropertiesFrom(ISQLCursor &list) {
     auto check = [&](SQLStatus st) {
-        if (st != kSqlSuccess) connection_->CheckStatus(st, &list);
+        if (st != SQLStatus::Success) connection_->CheckStatus(st, &list);
     };
     // Columns of the index list by name.
     uint16_t count = 0;

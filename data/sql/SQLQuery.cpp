@@ -115,7 +115,7 @@ int64_t TSQLQuery::Execute() {
         d_->command->setRowSetSize(RowsetSizeOf(connection->Params));
         SQLStatus status =
             d_->command->prepare(d_->driverText, static_cast<uint16_t>(d_->paramNames.size()));
-        if (status != kSqlSuccess) {
+        if (status != SQLStatus::Success) {
             try {
                 connection->CheckStatus(status, d_->command.get());
             } catch (...) {
@@ -131,8 +131,8 @@ int64_t TSQLQuery::Execute() {
     ISQLCommand *command = d_->command.get();
     ISQLCursor *cursor = nullptr;
     SQLStatus status = command->execute(&cursor);
-    if (status == kSqlSuccess) status = command->getRowsAffected(&rows);
-    if (status != kSqlSuccess) {
+    if (status == SQLStatus::Success) status = command->getRowsAffected(&rows);
+    if (status != SQLStatus::Success) {
         // After a failed execution the statement is prepared afresh next time:
         // a lost connection or a changed table may have spoilt it.
         delete cursor;
@@ -157,7 +157,7 @@ void TSQLQuery::BindValues(TSQLConnection &connection) {
     for (size_t i = 0; i < d_->paramNames.size(); ++i) {
         const SQLStatus status =
             command->setParameter(static_cast<uint16_t>(i + 1), ParamByName(d_->paramNames[i]).DriverValue());
-        if (status != kSqlSuccess) {
+        if (status != SQLStatus::Success) {
             // A value the driver refuses leaves nothing half bound: the
             // statement is prepared afresh next time.
             try {

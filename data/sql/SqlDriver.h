@@ -1,26 +1,48 @@
 #pragma once
 // The database driver's interfaces. The driver is a shared library of its own
 // (libibdriver.so), loaded at run time; its entry point hands out an
-// ISQLDriver. Every operation returns a 16-bit status: 0 for success, 10 or
-// 100 at the end of the rows, other values as the status table of the
-// connection tells. Objects handed out through a pointer-to-pointer belong to
-// the caller, who deletes them (their virtual destructor frees them in the
-// library that made them).
+// ISQLDriver. Every operation returns a status: Success, EndOfRows at the end
+// of the rows, other values as the status table of the connection tells.
+// Objects handed out through a pointer-to-pointer belong to the caller, who
+// deletes them (their virtual destructor frees them in the library that made
+// them).
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "DataType.h"
 
-using SQLStatus = uint16_t;
+// A driver status: 16 bits on the wire between the library and its caller.
+// Values from ServerError up all mean "ask the failing object for its text".
+enum class SQLStatus : uint16_t {
+    Success = 0,
+    InsufficientMemory = 1,
+    InvalidFieldType = 2,
+    InvalidHandle = 3,
+    InvalidTime = 4,
+    NotSupported = 5,
+    InvalidTranslation = 6,
+    InvalidParameter = 7,
+    OutOfRange = 8,          // parameter or column number
+    ParameterNotSet = 9,
+    ResultSetAtEof = 10,     // the end of the rows from older drivers
+    InvalidLogin = 11,
+    InvalidPrecision = 12,
+    InvalidLength = 13,
+    InvalidIsolationLevel = 14,
+    InvalidTransaction = 15, // no transaction is active
+    DuplicateTransaction = 16,
+    TransactionNotActive = 17,
+    TransactionActive = 18,  // a local transaction is already active
+    MultipleTransactionsOff = 19,
+    ConnectionLost = 20,
+    EndOfRows = 100,
+    ServerError = 255,       // and above: the failing object's own text
+};
 
-constexpr SQLStatus kSqlSuccess = 0;
-constexpr SQLStatus kSqlEndOfRows = 100;      // also 10 from older drivers
-constexpr SQLStatus kSqlInvalidParameter = 7;
-constexpr SQLStatus kSqlNotSupported = 5;
-constexpr SQLStatus kSqlServerError = 255;    // 255 and above: ask for the text
-
-inline bool IsEndOfRows(SQLStatus s) { return s == 10 || s == 100; }
+inline bool IsEndOfRows(SQLStatus s) { return s == SQLStatus::ResultSetAtEof || s == SQLStatus::EndOfRows; }
+// Whether the failing object has a text of its own for the status.
+inline bool HasOwnText(SQLStatus s) { return s >= SQLStatus::ServerError; }
 
 // Connection options by number.
 enum class ConnOption : int {
@@ -53,6 +75,9 @@ public:
     virtual SQLStatus getErrorMessageLen(uint16_t *len) = 0;
     // Copies the text (UTF-8, no terminator needed) into *message.
     virtual SQLStatus getErrorMessage(std::string *message) = 0;
+    // The server's own code for the last failure (a GDS code such as
+    // 335544345, lock conflict), 0 when the failure was not the server's.
+    virtual int32_t getServerErrorCode() { return 0; }
 };
 
 class ISQLCursor : public ISQLErrorSource {
@@ -68,7 +93,7 @@ public:
     virtual SQLStatus isNullable(uint16_t col, bool *nullable) = 0;
     virtual SQLStatus isReadOnly(uint16_t col, bool *readOnly) = 0;
 
-    // Next row: 0, or kSqlEndOfRows after the last one.
+    // Next row: Success, or EndOfRows after the last one.
     virtual SQLStatus next() = 0;
 
     // Values of the current row. Text and binary data stay valid until the

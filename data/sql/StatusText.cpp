@@ -2,28 +2,28 @@
 
 std::string DriverStatusText(SQLStatus status) {
     switch (status) {
-    case 1: return "Driver Error: Insufficient Memory for Operation";
-    case 2: return "Driver Error: Invalid Field Type";
-    case 3: return "Driver Error: Invalid Handle";
-    case 4: return "Driver Error: Invalid Time";
-    case 5: return "Driver Error: Operation Not Supported";
-    case 6: return "Driver Error: Invalid Data Translation";
-    case 7: return "Driver Error: Invalid Parameter";
-    case 8: return "Driver Error: Parameter/Column out of Range";
-    case 9: return "Driver Error: Parameter Not Set";
-    case 10: return "Driver Error: Result set at EOF";
-    case 11: return "Driver Error: Invalid Username/Password";
-    case 12: return "Driver Error: Invalid Precision";
-    case 13: return "Driver Error: Invalid Length";
-    case 14: return "Driver Error: Invalid Transaction Isolation Level";
-    case 15: return "Driver Error: Invalid Transaction ID";
-    case 16: return "Driver Error: Duplicate Transaction ID";
+    case SQLStatus::InsufficientMemory: return "Driver Error: Insufficient Memory for Operation";
+    case SQLStatus::InvalidFieldType: return "Driver Error: Invalid Field Type";
+    case SQLStatus::InvalidHandle: return "Driver Error: Invalid Handle";
+    case SQLStatus::InvalidTime: return "Driver Error: Invalid Time";
+    case SQLStatus::NotSupported: return "Driver Error: Operation Not Supported";
+    case SQLStatus::InvalidTranslation: return "Driver Error: Invalid Data Translation";
+    case SQLStatus::InvalidParameter: return "Driver Error: Invalid Parameter";
+    case SQLStatus::OutOfRange: return "Driver Error: Parameter/Column out of Range";
+    case SQLStatus::ParameterNotSet: return "Driver Error: Parameter Not Set";
+    case SQLStatus::ResultSetAtEof: return "Driver Error: Result set at EOF";
+    case SQLStatus::InvalidLogin: return "Driver Error: Invalid Username/Password";
+    case SQLStatus::InvalidPrecision: return "Driver Error: Invalid Precision";
+    case SQLStatus::InvalidLength: return "Driver Error: Invalid Length";
+    case SQLStatus::InvalidIsolationLevel: return "Driver Error: Invalid Transaction Isolation Level";
+    case SQLStatus::InvalidTransaction: return "Driver Error: Invalid Transaction ID";
+    case SQLStatus::DuplicateTransaction: return "Driver Error: Duplicate Transaction ID";
     // 17 and 20 are the remaining transaction statuses of the driver; they
     // get texts of the same kind rather than the catch-all below.
-    case 17: return "Driver Error: Transaction not Active";
-    case 18: return "Driver Error: Local Transaction already active";
-    case 19: return "Driver Error: Multiple Transactions not Enabled";
-    case 20: return "Driver Error: Connection Lost";
+    case SQLStatus::TransactionNotActive: return "Driver Error: Transaction not Active";
+    case SQLStatus::TransactionActive: return "Driver Error: Local Transaction already active";
+    case SQLStatus::MultipleTransactionsOff: return "Driver Error: Multiple Transactions not Enabled";
+    case SQLStatus::ConnectionLost: return "Driver Error: Connection Lost";
     default: return "Driver Error: No Mapping for Error Code Found";
     }
 }

@@ -289,3 +289,35 @@ TEST_F(OrderJob, TickedOrdersTheChangedBoxesNoLongerCoverStayWhenBackedUp) {
               backedUpNotTicked);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_SUB"), linesBefore - linesToGo);
 }
+
+TEST_F(OrderJob, ALongDeletionShowsItsProgressAndCancelKeepsWhatIsDone) {
+    // Every header takes a while to go, so the run lasts some seconds.
+    ExecuteSql(database, {"CREATE TRIGGER SLOW_DELETE FOR ORDER_MASTER BEFORE DELETE AS"
+                          " DECLARE I INTEGER = 0; BEGIN WHILE (I < 100000) DO I = I + 1; END"});
+    const int64_t linesBefore = Count("SELECT COUNT(*) FROM ORDER_SUB");
+    Click(form->SpeedButton1);  // every order: the boxes are empty
+    Click(form->SpeedButton2);
+    QStringList seen;
+    {
+        DialogAnswers answers({QStringLiteral("Yes"), QStringLiteral("No"), QStringLiteral("Cancel"), QString()});
+        Click(form->SpeedButton3);
+        seen = answers.Seen();
+    }
+    const int64_t left = Count("SELECT COUNT(*) FROM ORDER_MASTER");
+    const int64_t deleted = kOrders - left;
+    EXPECT_GT(deleted, 0);
+    EXPECT_GT(left, 0);
+    EXPECT_EQ(seen, QStringList({kAskDelete, kAskBackup, QStringLiteral("刪除訂單"),
+                                 QStringLiteral("已取消：已刪除 %1 筆訂單，%2 筆勾選的訂單未刪除。").arg(deleted).arg(left)}));
+    // Whole orders went: the lines left are exactly those of the orders left.
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID NOT IN (SELECT MASTERBILLID FROM ORDER_MASTER)"),
+              0);
+    EXPECT_LT(Count("SELECT COUNT(*) FROM ORDER_SUB"), linesBefore);
+    // One journal line per deleted order, after the header line.
+    QFile journal(ProgramFolder() + QStringLiteral("cds/deletions.log"));
+    ASSERT_TRUE(journal.open(QIODevice::ReadOnly));
+    EXPECT_EQ(journal.readAll().count('\n'), deleted + 1);
+    // The window takes input again.
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(form->isEnabled());
+}

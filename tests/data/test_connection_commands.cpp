@@ -14,8 +14,8 @@ namespace {
 // driver object that failed; only its text matters to the rule.
 class TextSource : public ISQLErrorSource {
 public:
-    SQLStatus lengthStatus = kSqlSuccess;
-    SQLStatus textStatus = kSqlSuccess;
+    SQLStatus lengthStatus = SQLStatus::Success;
+    SQLStatus textStatus = SQLStatus::Success;
     std::string text;
     SQLStatus getErrorMessageLen(uint16_t *len) override {
         *len = uint16_t(text.size());
@@ -25,11 +25,14 @@ public:
         *message = text;
         return textStatus;
     }
+    int32_t serverCode = 0;
+    int32_t getServerErrorCode() override { return serverCode; }
 };
 
-std::string MessageOf(TSQLConnection &connection, SQLStatus status, ISQLErrorSource *source) {
+// The status as the 16-bit number the driver returns.
+std::string MessageOf(TSQLConnection &connection, int status, ISQLErrorSource *source) {
     try {
-        connection.CheckStatus(status, source);
+        connection.CheckStatus(SQLStatus(status), source);
     } catch (const EDatabaseError &e) {
         EXPECT_EQ(e.ClassName(), "EDatabaseError");
         return e.Message();
@@ -41,7 +44,7 @@ TEST(StatusRuleTest, DriverStatusesGetTheirTextWithoutPrefix) {
     TSQLConnection connection("SQLConnection1");
     TextSource source;
     source.text = "ignored below 255";
-    EXPECT_NO_THROW(connection.CheckStatus(kSqlSuccess, &source));
+    EXPECT_NO_THROW(connection.CheckStatus(SQLStatus::Success, &source));
     EXPECT_EQ(MessageOf(connection, 3, &source), "Driver Error: Invalid Handle");
     EXPECT_EQ(MessageOf(connection, 254, &source), "Driver Error: No Mapping for Error Code Found");
     EXPECT_EQ(connection.LastErrorText(), "Driver Error: No Mapping for Error Code Found");
@@ -52,7 +55,7 @@ TEST(StatusRuleTest, ServerStatusesCarryTheFailingObjectsOwnText) {
     TextSource source;
 
     // Asking fails before any failure was kept: nothing better to say.
-    source.lengthStatus = 3;
+    source.lengthStatus = SQLStatus::InvalidHandle;
     EXPECT_EQ(MessageOf(connection, 255, &source), "SQL Error: Error mapping failed");
 
     source = TextSource();
@@ -66,9 +69,49 @@ TEST(StatusRuleTest, ServerStatusesCarryTheFailingObjectsOwnText) {
     // Asking fails: the last text kept stands in.
     source.text = "lock conflict";
     MessageOf(connection, 255, &source);
-    source.textStatus = 3;
+    source.textStatus = SQLStatus::InvalidHandle;
     EXPECT_EQ(MessageOf(connection, 300, &source), "lock conflict");
     EXPECT_EQ(MessageOf(connection, 300, nullptr), "lock conflict");
+}
+
+TEST(StatusRuleTest, TheServersCodeTravelsWithItsTextAndTellsTheKind) {
+    TSQLConnection connection("SQLConnection1");
+    TextSource source;
+    source.text = "the server's words";
+    const struct {
+        int32_t code;
+        FailureKind kind;
+    } cases[] = {
+        {335544345, FailureKind::LockConflict},    // lock conflict on no wait transaction
+        {335544336, FailureKind::LockConflict},    // deadlock (an update conflict while waiting)
+        {335544510, FailureKind::LockConflict},    // lock time-out on wait transaction
+        {335544721, FailureKind::ConnectionLost},  // unable to complete network request
+        {335544727, FailureKind::ConnectionLost},  // error writing data to the connection
+        {335544856, FailureKind::ConnectionLost},  // connection shutdown
+        {335544466, FailureKind::Constraint},      // FOREIGN KEY
+        {335544665, FailureKind::Constraint},      // PRIMARY or UNIQUE KEY
+        {335544347, FailureKind::Constraint},      // validation error for column
+        {335544569, FailureKind::Other},           // Dynamic SQL Error
+        {0, FailureKind::Other},
+    };
+    for (const auto &c : cases) {
+        source.serverCode = c.code;
+        try {
+            connection.CheckStatus(SQLStatus::ServerError, &source);
+            ADD_FAILURE();
+        } catch (const EDatabaseError &e) {
+            EXPECT_EQ(e.Message(), "the server's words");
+            EXPECT_EQ(e.ServerCode(), c.code);
+            EXPECT_EQ(e.Kind(), c.kind) << c.code;
+        }
+    }
+    // A driver status of its own has no server code, whatever the object says.
+    try {
+        connection.CheckStatus(SQLStatus::InvalidHandle, &source);
+    } catch (const EDatabaseError &e) {
+        EXPECT_EQ(e.ServerCode(), 0);
+        EXPECT_EQ(e.Kind(), FailureKind::Other);
+    }
 }
 
 // A connection whose driver allows one active statement at a time. The
@@ -131,9 +174,9 @@ TEST_F(CommandCountTest, CloneConnectionRunsTheStatementBeyondTheLimit) {
     // The clone's command is a working statement on the same database.
     const std::string order = DemoOrderNumber(1);
     const std::string sql = "DELETE FROM ORDER_SUB WHERE MASTERBILLID = '" + order + "'\r\n";
-    ASSERT_EQ(second->prepare(sql, 0), kSqlSuccess);
+    ASSERT_EQ(second->prepare(sql, 0), SQLStatus::Success);
     ISQLCursor *cursor = nullptr;
-    ASSERT_EQ(second->execute(&cursor), kSqlSuccess);
+    ASSERT_EQ(second->execute(&cursor), SQLStatus::Success);
     EXPECT_EQ(cursor, nullptr);
     EXPECT_EQ(CountRows(database_, "SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID = '" + order + "'"), 0);
 

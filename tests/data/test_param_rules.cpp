@@ -113,14 +113,14 @@ TEST(ParamMarkerTest, MarkerPositionsCoverColonAndName) {
 }
 
 TEST(StatusTextTest, EveryDriverStatusHasAText) {
-    EXPECT_EQ(DriverStatusText(1), "Driver Error: Insufficient Memory for Operation");
-    EXPECT_EQ(DriverStatusText(11), "Driver Error: Invalid Username/Password");
-    EXPECT_EQ(DriverStatusText(19), "Driver Error: Multiple Transactions not Enabled");
-    EXPECT_EQ(DriverStatusText(21), "Driver Error: No Mapping for Error Code Found");
-    EXPECT_EQ(DriverStatusText(254), "Driver Error: No Mapping for Error Code Found");
-    for (SQLStatus s : {SQLStatus(17), SQLStatus(20)}) {
-        EXPECT_NE(DriverStatusText(s), DriverStatusText(21)) << s;
-        EXPECT_EQ(DriverStatusText(s).rfind("Driver Error: ", 0), 0u) << s;
+    EXPECT_EQ(DriverStatusText(SQLStatus(1)), "Driver Error: Insufficient Memory for Operation");
+    EXPECT_EQ(DriverStatusText(SQLStatus(11)), "Driver Error: Invalid Username/Password");
+    EXPECT_EQ(DriverStatusText(SQLStatus(19)), "Driver Error: Multiple Transactions not Enabled");
+    EXPECT_EQ(DriverStatusText(SQLStatus(21)), "Driver Error: No Mapping for Error Code Found");
+    EXPECT_EQ(DriverStatusText(SQLStatus(254)), "Driver Error: No Mapping for Error Code Found");
+    for (int s : {17, 20}) {
+        EXPECT_NE(DriverStatusText(SQLStatus(s)), DriverStatusText(SQLStatus(21))) << s;
+        EXPECT_EQ(DriverStatusText(SQLStatus(s)).rfind("Driver Error: ", 0), 0u) << s;
     }
 }
 

@@ -178,6 +178,8 @@ TEST_P(SqlQueryTest, FailingStatementLeavesEarlierOnesInEffect) {
     } catch (const EDatabaseError &e) {
         EXPECT_NE(e.Message().find("FOREIGN KEY"), std::string::npos) << e.Message();
         EXPECT_EQ(connection_.LastErrorText(), e.Message());
+        EXPECT_EQ(e.ServerCode(), 335544466);  // isc_foreign_key
+        EXPECT_EQ(e.Kind(), FailureKind::Constraint);
     }
     EXPECT_EQ(Headers(first), 0);
     EXPECT_EQ(SubLines(first), 0);

@@ -33,22 +33,22 @@ TEST_P(CommandTest, DeleteMatchingNothingAffectsNoRows)
 TEST_P(CommandTest, PreparedStatementRunsAgainWithoutPreparingAgain)
 {
     ISQLCommand *raw = nullptr;
-    ASSERT_EQ(connection_->getSQLCommand(&raw), kSqlSuccess);
+    ASSERT_EQ(connection_->getSQLCommand(&raw), SQLStatus::Success);
     std::unique_ptr<ISQLCommand> command(raw);
-    ASSERT_EQ(command->setRowSetSize(20), kSqlSuccess);
+    ASSERT_EQ(command->setRowSetSize(20), SQLStatus::Success);
     ASSERT_EQ(command->prepare("UPDATE ORDER_MASTER SET REMARK = COALESCE(REMARK, '') || 'x'"
                                " WHERE MASTERBILLID <= 'SO00000005'",
                                0),
-              kSqlSuccess)
+              SQLStatus::Success)
         << ErrorText(*command);
     for (int round = 1; round <= 2; ++round) {
         ISQLCursor *cursor = nullptr;
-        ASSERT_EQ(command->execute(&cursor), kSqlSuccess) << ErrorText(*command);
+        ASSERT_EQ(command->execute(&cursor), SQLStatus::Success) << ErrorText(*command);
         EXPECT_EQ(cursor, nullptr);
         int64_t rows = 0;
         command->getRowsAffected(&rows);
         EXPECT_EQ(rows, 5);
-        EXPECT_EQ(command->close(), kSqlSuccess);
+        EXPECT_EQ(command->close(), SQLStatus::Success);
     }
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER WHERE REMARK LIKE '%xx'"), 5);
 }
@@ -70,10 +70,10 @@ TEST_P(CommandTest, ServerRejectionsKeepTheServersWords)
     for (const RejectedText &rejected : kRejected) {
         SCOPED_TRACE(rejected.name);
         ISQLCommand *raw = nullptr;
-        ASSERT_EQ(connection_->getSQLCommand(&raw), kSqlSuccess);
+        ASSERT_EQ(connection_->getSQLCommand(&raw), SQLStatus::Success);
         std::unique_ptr<ISQLCommand> command(raw);
         const SQLStatus status = command->prepare(rejected.sql, 0);
-        EXPECT_GE(status, kSqlServerError);
+        EXPECT_GE(status, SQLStatus::ServerError);
         uint16_t len = 0;
         command->getErrorMessageLen(&len);
         const std::string text = ErrorText(*command);
@@ -81,21 +81,22 @@ TEST_P(CommandTest, ServerRejectionsKeepTheServersWords)
         EXPECT_NE(text.find(rejected.words), std::string::npos) << text;
         // The command stays usable.
         ISQLCursor *cursor = nullptr;
-        EXPECT_NE(command->execute(&cursor), kSqlSuccess);
-        EXPECT_EQ(command->prepare("SELECT 1 FROM RDB$DATABASE", 0), kSqlSuccess);
+        EXPECT_NE(command->execute(&cursor), SQLStatus::Success);
+        EXPECT_EQ(command->prepare("SELECT 1 FROM RDB$DATABASE", 0), SQLStatus::Success);
     }
 }
 
 TEST_P(CommandTest, ConstraintViolationAtExecuteIsReportedAndChangesNothing)
 {
     ISQLCommand *raw = nullptr;
-    ASSERT_EQ(connection_->getSQLCommand(&raw), kSqlSuccess);
+    ASSERT_EQ(connection_->getSQLCommand(&raw), SQLStatus::Success);
     std::unique_ptr<ISQLCommand> command(raw);
     // The lines of the order still point at it.
-    ASSERT_EQ(command->prepare(kMasterDelete, 0), kSqlSuccess) << ErrorText(*command);
+    ASSERT_EQ(command->prepare(kMasterDelete, 0), SQLStatus::Success) << ErrorText(*command);
     ISQLCursor *cursor = nullptr;
-    EXPECT_GE(command->execute(&cursor), kSqlServerError);
+    EXPECT_GE(command->execute(&cursor), SQLStatus::ServerError);
     EXPECT_NE(ErrorText(*command).find("FOREIGN KEY"), std::string::npos) << ErrorText(*command);
+    EXPECT_EQ(command->getServerErrorCode(), 335544466); // isc_foreign_key
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER WHERE MASTERBILLID = 'SO00000003'"), 1);
     // The connection goes on working.
     EXPECT_GT(RunStatement(*connection_, kSubDelete), 0);
@@ -141,13 +142,13 @@ TEST_P(CommandTest, CursorColumnOutOfRangeAndWrongTypeAreRefused)
     OpenQuery query = Query(*connection_, "SELECT MASTERBILLID FROM ORDER_MASTER");
     ASSERT_NE(query.cursor, nullptr);
     ISQLCursor &cursor = *query.cursor;
-    ASSERT_EQ(cursor.next(), kSqlSuccess);
+    ASSERT_EQ(cursor.next(), SQLStatus::Success);
     std::string name;
-    EXPECT_EQ(cursor.getColumnName(0, &name), 8);
-    EXPECT_EQ(cursor.getColumnName(2, &name), 8);
+    EXPECT_EQ(cursor.getColumnName(0, &name), SQLStatus::OutOfRange);
+    EXPECT_EQ(cursor.getColumnName(2, &name), SQLStatus::OutOfRange);
     int64_t value;
     bool isNull;
-    EXPECT_EQ(cursor.getInt64(1, &value, &isNull), 6);
+    EXPECT_EQ(cursor.getInt64(1, &value, &isNull), SQLStatus::InvalidTranslation);
 }
 
 TEST_P(CommandTest, TrimCharOptionTrimsCharValues)

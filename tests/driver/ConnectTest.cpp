@@ -13,10 +13,10 @@ TEST(DriverLoading, MissingVendorLibraryGivesAStatusAndNoDriver)
     GetDriverFunc entry = DriverEntryPoint();
     ASSERT_NE(entry, nullptr);
     ISQLDriver *driver = reinterpret_cast<ISQLDriver *>(0x1);
-    EXPECT_NE(entry("libnosuchclient.so.9", "", &driver), kSqlSuccess);
+    EXPECT_NE(entry("libnosuchclient.so.9", "", &driver), SQLStatus::Success);
     EXPECT_EQ(driver, nullptr);
     // A library that is no Firebird client is refused the same way.
-    EXPECT_NE(entry("libm.so.6", "", &driver), kSqlSuccess);
+    EXPECT_NE(entry("libm.so.6", "", &driver), SQLStatus::Success);
     EXPECT_EQ(driver, nullptr);
 }
 
@@ -34,26 +34,26 @@ TEST(DriverLoading, ConnectionRefusesWorkBeforeConnectAndReadsBackItsOptions)
     auto driver = LoadDriver();
     ASSERT_NE(driver, nullptr);
     ISQLConnection *raw = nullptr;
-    ASSERT_EQ(driver->getSQLConnection(&raw), kSqlSuccess);
+    ASSERT_EQ(driver->getSQLConnection(&raw), SQLStatus::Success);
     std::unique_ptr<ISQLConnection> connection(raw);
 
     ISQLCommand *command = nullptr;
-    EXPECT_EQ(connection->getSQLCommand(&command), 3);
+    EXPECT_EQ(connection->getSQLCommand(&command), SQLStatus::InvalidHandle);
     EXPECT_EQ(command, nullptr);
-    EXPECT_EQ(connection->beginTransaction(), 3);
+    EXPECT_EQ(connection->beginTransaction(), SQLStatus::InvalidHandle);
 
-    EXPECT_EQ(connection->setOption(ConnOption::MultipleTransaction, int64_t{1}), kSqlSuccess);
+    EXPECT_EQ(connection->setOption(ConnOption::MultipleTransaction, int64_t{1}), SQLStatus::Success);
     EXPECT_EQ(connection->setOption(ConnOption::SqlDialect, std::string("x3")),
-              kSqlInvalidParameter);
+              SQLStatus::InvalidParameter);
     int64_t number = -1;
     std::string text;
-    EXPECT_EQ(connection->getOption(ConnOption::MaxActiveStatements, &number), kSqlSuccess);
+    EXPECT_EQ(connection->getOption(ConnOption::MaxActiveStatements, &number), SQLStatus::Success);
     EXPECT_EQ(number, 0);
-    EXPECT_EQ(connection->getOption(ConnOption::SupportsTransaction, &number), kSqlSuccess);
+    EXPECT_EQ(connection->getOption(ConnOption::SupportsTransaction, &number), SQLStatus::Success);
     EXPECT_EQ(number, 1);
-    EXPECT_EQ(connection->getOption(ConnOption::MultipleTransaction, &number), kSqlSuccess);
+    EXPECT_EQ(connection->getOption(ConnOption::MultipleTransaction, &number), SQLStatus::Success);
     EXPECT_EQ(number, 1);
-    EXPECT_EQ(connection->getOption(ConnOption::ObjectQuoteChar, &text), kSqlSuccess);
+    EXPECT_EQ(connection->getOption(ConnOption::ObjectQuoteChar, &text), SQLStatus::Success);
     EXPECT_EQ(text, "\"");
 }
 
@@ -89,18 +89,18 @@ TEST_P(ConnectFails, WithTheClientsMessage)
     auto driver = LoadDriver();
     ASSERT_NE(driver, nullptr);
     ISQLConnection *raw = nullptr;
-    ASSERT_EQ(driver->getSQLConnection(&raw), kSqlSuccess);
+    ASSERT_EQ(driver->getSQLConnection(&raw), SQLStatus::Success);
     std::unique_ptr<ISQLConnection> connection(raw);
     connection->setOption(ConnOption::ConnectionTimeout, int64_t{5});
     const std::string password =
         c.wrongPassword ? "wrong-password" : LoginFor(c.database()).password;
     const SQLStatus status = connection->connect(c.database(), "SYSDBA", password);
-    EXPECT_GE(status, kSqlServerError);
+    EXPECT_GE(status, SQLStatus::ServerError);
     const std::string text = ErrorText(*connection);
     EXPECT_NE(text.find(c.words), std::string::npos) << text;
     // Still not connected; asking for a command is refused, not a crash.
     ISQLCommand *command = nullptr;
-    EXPECT_EQ(connection->getSQLCommand(&command), 3);
+    EXPECT_EQ(connection->getSQLCommand(&command), SQLStatus::InvalidHandle);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ConnectFails, testing::ValuesIn(kFailures),
@@ -123,11 +123,11 @@ TEST_P(CharacterSets, TextArrivesAsUtf8)
     auto driver = LoadDriver();
     ASSERT_NE(driver, nullptr);
     ISQLConnection *raw = nullptr;
-    ASSERT_EQ(driver->getSQLConnection(&raw), kSqlSuccess);
+    ASSERT_EQ(driver->getSQLConnection(&raw), SQLStatus::Success);
     std::unique_ptr<ISQLConnection> connection(raw);
     if (*GetParam())
         connection->setOption(ConnOption::ServerCharSet, std::string(GetParam()));
-    ASSERT_EQ(connection->connect(database, "SYSDBA", "masterkey"), kSqlSuccess)
+    ASSERT_EQ(connection->connect(database, "SYSDBA", "masterkey"), SQLStatus::Success)
         << ErrorText(*connection);
 
     OpenQuery query = Query(*connection, "SELECT NAME, FIXED, MEMO FROM NOTES ORDER BY ID");
@@ -165,12 +165,12 @@ TEST(ServerOptions, HostNameAndPortOptionsLeadToTheServer)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         ISQLConnection *raw = nullptr;
-        ASSERT_EQ(driver->getSQLConnection(&raw), kSqlSuccess);
+        ASSERT_EQ(driver->getSQLConnection(&raw), SQLStatus::Success);
         std::unique_ptr<ISQLConnection> connection(raw);
         if (!c.hostOption.empty())
             connection->setOption(ConnOption::HostName, c.hostOption);
         connection->setOption(ConnOption::ServerPort, port);
-        ASSERT_EQ(connection->connect(c.database, "SYSDBA", TestServerPassword()), kSqlSuccess)
+        ASSERT_EQ(connection->connect(c.database, "SYSDBA", TestServerPassword()), SQLStatus::Success)
             << ErrorText(*connection);
         OpenQuery query = Query(*connection, "SELECT MON$REMOTE_PROTOCOL FROM MON$ATTACHMENTS"
                                              " WHERE MON$ATTACHMENT_ID = CURRENT_CONNECTION");

@@ -27,7 +27,7 @@ std::string Text(ISQLCursor &cursor, uint16_t col)
     const char *data = nullptr;
     uint32_t len = 0;
     bool isNull = true;
-    EXPECT_EQ(cursor.getString(col, &data, &len, &isNull), kSqlSuccess) << ErrorText(cursor);
+    EXPECT_EQ(cursor.getString(col, &data, &len, &isNull), SQLStatus::Success) << ErrorText(cursor);
     EXPECT_FALSE(isNull);
     return std::string(data, len);
 }
@@ -37,7 +37,7 @@ std::string BlobBytes(ISQLCursor &cursor, uint16_t col)
     const char *data = nullptr;
     uint32_t len = 0;
     bool isNull = true;
-    EXPECT_EQ(cursor.getBlob(col, &data, &len, &isNull), kSqlSuccess) << ErrorText(cursor);
+    EXPECT_EQ(cursor.getBlob(col, &data, &len, &isNull), SQLStatus::Success) << ErrorText(cursor);
     EXPECT_FALSE(isNull);
     return std::string(data, len);
 }
@@ -46,7 +46,7 @@ int64_t Integer(ISQLCursor &cursor, uint16_t col)
 {
     int64_t value = 0;
     bool isNull = true;
-    EXPECT_EQ(cursor.getInt64(col, &value, &isNull), kSqlSuccess) << ErrorText(cursor);
+    EXPECT_EQ(cursor.getInt64(col, &value, &isNull), SQLStatus::Success) << ErrorText(cursor);
     EXPECT_FALSE(isNull);
     return value;
 }
@@ -55,7 +55,7 @@ double Real(ISQLCursor &cursor, uint16_t col)
 {
     double value = 0;
     bool isNull = true;
-    EXPECT_EQ(cursor.getDouble(col, &value, &isNull), kSqlSuccess) << ErrorText(cursor);
+    EXPECT_EQ(cursor.getDouble(col, &value, &isNull), SQLStatus::Success) << ErrorText(cursor);
     EXPECT_FALSE(isNull);
     return value;
 }
@@ -105,14 +105,14 @@ const TypeCase kCases[] = {
      [](ISQLCursor &c, uint16_t col) {
          int32_t days = 0;
          bool isNull = true;
-         EXPECT_EQ(c.getDate(col, &days, &isNull), kSqlSuccess);
+         EXPECT_EQ(c.getDate(col, &days, &isNull), SQLStatus::Success);
          EXPECT_EQ(days, DbDays(2025, 3, 4));
      }},
     {"Time", "TIME", "'13:14:15.1234'", DataType::Time, 4, 0,
      [](ISQLCursor &c, uint16_t col) {
          uint32_t fractions = 0;
          bool isNull = true;
-         EXPECT_EQ(c.getTime(col, &fractions, &isNull), kSqlSuccess);
+         EXPECT_EQ(c.getTime(col, &fractions, &isNull), SQLStatus::Success);
          EXPECT_EQ(fractions, Fractions(13, 14, 15, 1234));
      }},
     {"TimeStamp", "TIMESTAMP", "'1999-12-31 23:59:58.5'", DataType::TimeStamp, 8, 0,
@@ -120,7 +120,7 @@ const TypeCase kCases[] = {
          int32_t days = 0;
          uint32_t fractions = 0;
          bool isNull = true;
-         EXPECT_EQ(c.getTimeStamp(col, &days, &fractions, &isNull), kSqlSuccess);
+         EXPECT_EQ(c.getTimeStamp(col, &days, &fractions, &isNull), SQLStatus::Success);
          EXPECT_EQ(days, DbDays(1999, 12, 31));
          EXPECT_EQ(fractions, Fractions(23, 59, 58, 5000));
      }},
@@ -128,7 +128,7 @@ const TypeCase kCases[] = {
      [](ISQLCursor &c, uint16_t col) {
          bool value = false;
          bool isNull = true;
-         EXPECT_EQ(c.getBoolean(col, &value, &isNull), kSqlSuccess);
+         EXPECT_EQ(c.getBoolean(col, &value, &isNull), SQLStatus::Success);
          EXPECT_TRUE(value);
      }},
     {"TextBlob", "BLOB SUB_TYPE TEXT", "'備註：長文字 memo'", DataType::Memo, 8, 0,
@@ -195,7 +195,7 @@ TEST_P(CursorTypes, ReportsTypeAndSizeAndReadsValueAndNull)
     uint32_t length;
     int16_t scale;
     std::string name;
-    ASSERT_EQ(cursor.getColumnType(col, &type, &subType), kSqlSuccess);
+    ASSERT_EQ(cursor.getColumnType(col, &type, &subType), SQLStatus::Success);
     cursor.getColumnLength(col, &length);
     cursor.getColumnScale(col, &scale);
     cursor.getColumnName(col, &name);
@@ -204,10 +204,10 @@ TEST_P(CursorTypes, ReportsTypeAndSizeAndReadsValueAndNull)
     EXPECT_EQ(scale, c.scale);
     EXPECT_EQ(name, "C" + std::to_string(col - 2));
 
-    ASSERT_EQ(cursor.next(), kSqlSuccess) << ErrorText(cursor);
+    ASSERT_EQ(cursor.next(), SQLStatus::Success) << ErrorText(cursor);
     c.check(cursor, col);
 
-    ASSERT_EQ(cursor.next(), kSqlSuccess) << ErrorText(cursor);
+    ASSERT_EQ(cursor.next(), SQLStatus::Success) << ErrorText(cursor);
     bool isNull = false;
     const char *data;
     uint32_t len;

@@ -29,7 +29,7 @@ std::unique_ptr<ISQLDriver> LoadDriver(const char *vendorLib)
         return nullptr;
     ISQLDriver *driver = nullptr;
     const SQLStatus status = entry(vendorLib, "", &driver);
-    EXPECT_EQ(status, kSqlSuccess);
+    EXPECT_EQ(status, SQLStatus::Success);
     return std::unique_ptr<ISQLDriver>(driver);
 }
 
@@ -44,7 +44,7 @@ std::unique_ptr<ISQLConnection> Connect(ISQLDriver &driver, const std::string &d
                                         const std::vector<TestOption> &options)
 {
     ISQLConnection *raw = nullptr;
-    EXPECT_EQ(driver.getSQLConnection(&raw), kSqlSuccess);
+    EXPECT_EQ(driver.getSQLConnection(&raw), SQLStatus::Success);
     std::unique_ptr<ISQLConnection> connection(raw);
     if (!connection)
         return nullptr;
@@ -57,8 +57,8 @@ std::unique_ptr<ISQLConnection> Connect(ISQLDriver &driver, const std::string &d
         server && database.rfind(server, 0) == 0)
         password = std::getenv("BATCHDEL_TEST_SERVER_PASSWORD");
     const SQLStatus status = connection->connect(database, "SYSDBA", password);
-    EXPECT_EQ(status, kSqlSuccess) << ErrorText(*connection);
-    if (status != kSqlSuccess)
+    EXPECT_EQ(status, SQLStatus::Success) << ErrorText(*connection);
+    if (status != SQLStatus::Success)
         return nullptr;
     return connection;
 }
@@ -66,21 +66,21 @@ std::unique_ptr<ISQLConnection> Connect(ISQLDriver &driver, const std::string &d
 int64_t RunStatement(ISQLConnection &connection, const std::string &sql)
 {
     ISQLCommand *raw = nullptr;
-    EXPECT_EQ(connection.getSQLCommand(&raw), kSqlSuccess) << ErrorText(connection);
+    EXPECT_EQ(connection.getSQLCommand(&raw), SQLStatus::Success) << ErrorText(connection);
     std::unique_ptr<ISQLCommand> command(raw);
     if (!command)
         return -1;
     SQLStatus status = command->prepare(sql, 0);
-    EXPECT_EQ(status, kSqlSuccess) << sql << ": " << ErrorText(*command);
+    EXPECT_EQ(status, SQLStatus::Success) << sql << ": " << ErrorText(*command);
     ISQLCursor *cursor = nullptr;
-    if (status == kSqlSuccess) {
+    if (status == SQLStatus::Success) {
         status = command->execute(&cursor);
-        EXPECT_EQ(status, kSqlSuccess) << sql << ": " << ErrorText(*command);
+        EXPECT_EQ(status, SQLStatus::Success) << sql << ": " << ErrorText(*command);
     }
     EXPECT_EQ(cursor, nullptr);
     delete cursor;
     int64_t rows = -1;
-    if (status == kSqlSuccess)
+    if (status == SQLStatus::Success)
         command->getRowsAffected(&rows);
     return rows;
 }
@@ -89,13 +89,13 @@ OpenQuery Query(ISQLConnection &connection, const std::string &sql)
 {
     OpenQuery query;
     ISQLCommand *command = nullptr;
-    EXPECT_EQ(connection.getSQLCommand(&command), kSqlSuccess) << ErrorText(connection);
+    EXPECT_EQ(connection.getSQLCommand(&command), SQLStatus::Success) << ErrorText(connection);
     query.command.reset(command);
     if (!command)
         return query;
-    EXPECT_EQ(command->prepare(sql, 0), kSqlSuccess) << sql << ": " << ErrorText(*command);
+    EXPECT_EQ(command->prepare(sql, 0), SQLStatus::Success) << sql << ": " << ErrorText(*command);
     ISQLCursor *cursor = nullptr;
-    EXPECT_EQ(command->execute(&cursor), kSqlSuccess) << sql << ": " << ErrorText(*command);
+    EXPECT_EQ(command->execute(&cursor), SQLStatus::Success) << sql << ": " << ErrorText(*command);
     query.cursor.reset(cursor);
     EXPECT_NE(cursor, nullptr) << sql;
     return query;
@@ -107,7 +107,7 @@ std::vector<std::vector<std::string>> FetchAll(ISQLCursor &cursor)
     uint16_t count = 0;
     cursor.getColumnCount(&count);
     SQLStatus status;
-    while ((status = cursor.next()) == kSqlSuccess) {
+    while ((status = cursor.next()) == SQLStatus::Success) {
         std::vector<std::string> row;
         for (uint16_t col = 1; col <= count; ++col) {
             DataType type;
@@ -118,11 +118,11 @@ std::vector<std::vector<std::string>> FetchAll(ISQLCursor &cursor)
             if (type == DataType::String || type == DataType::Memo || type == DataType::Blob) {
                 const char *data = nullptr;
                 uint32_t len = 0;
-                EXPECT_EQ(cursor.getString(col, &data, &len, &isNull), kSqlSuccess);
+                EXPECT_EQ(cursor.getString(col, &data, &len, &isNull), SQLStatus::Success);
                 text.assign(data, len);
             } else {
                 int64_t value = 0;
-                EXPECT_EQ(cursor.getInt64(col, &value, &isNull), kSqlSuccess);
+                EXPECT_EQ(cursor.getInt64(col, &value, &isNull), SQLStatus::Success);
                 text = std::to_string(value);
             }
             row.push_back(isNull ? "<NULL>" : text);

@@ -2,10 +2,17 @@
 // Loading the driver library the way the program does (dlopen and its entry
 // point) and small helpers over its interfaces for the tests.
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "SqlDriver.h"
+
+// Statuses in test messages, by number.
+inline std::ostream &operator<<(std::ostream &os, SQLStatus status)
+{
+    return os << static_cast<unsigned>(status);
+}
 
 // The entry point of libibdriver.so beside the test program.
 GetDriverFunc DriverEntryPoint();

@@ -54,12 +54,12 @@ TEST_P(IndexList, ListsIndexColumnsInIndexAndSegmentOrder)
     auto connection = Connect(*driver, database_);
     ASSERT_NE(connection, nullptr);
     ISQLMetaData *raw = nullptr;
-    ASSERT_EQ(connection->getSQLMetaData(&raw), kSqlSuccess);
+    ASSERT_EQ(connection->getSQLMetaData(&raw), SQLStatus::Success);
     std::unique_ptr<ISQLMetaData> metaData(raw);
-    EXPECT_EQ(metaData->setOption(ConnOption::SchemaName, std::string("SYSDBA")), kSqlSuccess);
+    EXPECT_EQ(metaData->setOption(ConnOption::SchemaName, std::string("SYSDBA")), SQLStatus::Success);
 
     ISQLCursor *cursor = nullptr;
-    ASSERT_EQ(metaData->getIndices(GetParam().table, &cursor), kSqlSuccess)
+    ASSERT_EQ(metaData->getIndices(GetParam().table, &cursor), SQLStatus::Success)
         << ErrorText(*metaData);
     std::unique_ptr<ISQLCursor> rows(cursor);
     const char *names[] = {"INDEX_NAME", "COLUMN_NAME", "INDEX_TYPE", "SORT_ORDER"};

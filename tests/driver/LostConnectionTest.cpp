@@ -19,10 +19,10 @@ TEST_P(LostConnection, ReportsTheFailureAndKeepsEarlierStatements)
     id = {};
 
     ISQLCommand *raw = nullptr;
-    ASSERT_EQ(connection_->getSQLCommand(&raw), kSqlSuccess);
+    ASSERT_EQ(connection_->getSQLCommand(&raw), SQLStatus::Success);
     std::unique_ptr<ISQLCommand> command(raw);
     ASSERT_EQ(command->prepare("DELETE FROM ORDER_MASTER WHERE MASTERBILLID = 'SO00000002'", 0),
-              kSqlSuccess);
+              SQLStatus::Success);
     OpenQuery open = Query(*connection_, "SELECT * FROM ORDER_MASTER");
     ASSERT_NE(open.cursor, nullptr);
 
@@ -32,19 +32,19 @@ TEST_P(LostConnection, ReportsTheFailureAndKeepsEarlierStatements)
                LoginFor(database_));
 
     ISQLCursor *cursor = nullptr;
-    EXPECT_GE(command->execute(&cursor), kSqlServerError);
+    EXPECT_GE(command->execute(&cursor), SQLStatus::ServerError);
     const std::string text = ErrorText(*command);
     EXPECT_NE(text.find("shutdown"), std::string::npos) << text;
 
     // The open cursor ends in an error or, with rows already sent over, at
     // its end; either way without a crash.
     SQLStatus status;
-    while ((status = open.cursor->next()) == kSqlSuccess) {
+    while ((status = open.cursor->next()) == SQLStatus::Success) {
     }
-    EXPECT_TRUE(status >= kSqlServerError || IsEndOfRows(status)) << status;
+    EXPECT_TRUE(status >= SQLStatus::ServerError || IsEndOfRows(status)) << status;
     open = {};
     command.reset();
-    EXPECT_EQ(connection_->disconnect(), kSqlSuccess);
+    EXPECT_EQ(connection_->disconnect(), SQLStatus::Success);
 
     EXPECT_EQ(Count(lines), 0);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER WHERE MASTERBILLID = 'SO00000002'"), 1);

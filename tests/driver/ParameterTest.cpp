@@ -23,10 +23,10 @@ protected:
     std::unique_ptr<ISQLCommand> Prepared(const std::string &sql)
     {
         ISQLCommand *raw = nullptr;
-        EXPECT_EQ(connection_->getSQLCommand(&raw), kSqlSuccess);
+        EXPECT_EQ(connection_->getSQLCommand(&raw), SQLStatus::Success);
         std::unique_ptr<ISQLCommand> command(raw);
         if (command) {
-            EXPECT_EQ(command->prepare(sql, 0), kSqlSuccess) << sql << ": " << ErrorText(*command);
+            EXPECT_EQ(command->prepare(sql, 0), SQLStatus::Success) << sql << ": " << ErrorText(*command);
         }
         return command;
     }
@@ -104,17 +104,17 @@ TEST_P(ParameterTest, EveryTypeGoesInAndNullToo)
         Text(DataType::Blob, binary),
     };
     for (uint16_t i = 0; i < std::size(values); ++i)
-        ASSERT_EQ(command->setParameter(i + 1, values[i]), kSqlSuccess) << i << ErrorText(*command);
-    ASSERT_EQ(Execute(*command), kSqlSuccess) << ErrorText(*command);
+        ASSERT_EQ(command->setParameter(i + 1, values[i]), SQLStatus::Success) << i << ErrorText(*command);
+    ASSERT_EQ(Execute(*command), SQLStatus::Success) << ErrorText(*command);
 
     // Run again with a new key and every other value NULL: with and without a type.
-    ASSERT_EQ(command->setParameter(1, Number(DataType::Integer, 2)), kSqlSuccess);
+    ASSERT_EQ(command->setParameter(1, Number(DataType::Integer, 2)), SQLStatus::Success);
     for (uint16_t i = 2; i <= std::size(values); ++i) {
         SQLParamValue null = i % 2 ? values[i - 1] : SQLParamValue{};
         null.isNull = true;
-        ASSERT_EQ(command->setParameter(i, null), kSqlSuccess) << i;
+        ASSERT_EQ(command->setParameter(i, null), SQLStatus::Success) << i;
     }
-    ASSERT_EQ(Execute(*command), kSqlSuccess) << ErrorText(*command);
+    ASSERT_EQ(Execute(*command), SQLStatus::Success) << ErrorText(*command);
 
     const std::vector<std::string> first = {
         "ab    ", "O'Neil 台北", "-7", "9000000000", "123.45", "2.500000000000000", "2024-01-05",
@@ -131,7 +131,7 @@ TEST_P(ParameterTest, SameStatementRunsAgainWithNewValuesAndSelectsByValue)
     for (int k = 0; k < 3; ++k) {
         insert->setParameter(1, Number(DataType::Integer, k));
         insert->setParameter(2, Text(DataType::String, names[k]));
-        ASSERT_EQ(Execute(*insert), kSqlSuccess) << ErrorText(*insert);
+        ASSERT_EQ(Execute(*insert), SQLStatus::Success) << ErrorText(*insert);
     }
     auto select = Prepared("SELECT K FROM PARAM_T WHERE V = ? ORDER BY K");
     ASSERT_NE(select, nullptr);
@@ -139,7 +139,7 @@ TEST_P(ParameterTest, SameStatementRunsAgainWithNewValuesAndSelectsByValue)
         SCOPED_TRACE(names[k]);
         select->setParameter(1, Text(DataType::String, names[k]));
         ISQLCursor *raw = nullptr;
-        ASSERT_EQ(select->execute(&raw), kSqlSuccess) << ErrorText(*select);
+        ASSERT_EQ(select->execute(&raw), SQLStatus::Success) << ErrorText(*select);
         std::unique_ptr<ISQLCursor> cursor(raw);
         ASSERT_NE(cursor, nullptr);
         const auto rows = FetchAll(*cursor);
@@ -152,12 +152,12 @@ TEST_P(ParameterTest, MissingOrUnfitValuesAreRefused)
 {
     auto command = Prepared("INSERT INTO PARAM_T (K, V, S) VALUES (?, ?, ?)");
     ASSERT_NE(command, nullptr);
-    EXPECT_EQ(command->setParameter(0, Number(DataType::Integer, 1)), 8);
-    EXPECT_EQ(command->setParameter(4, Number(DataType::Integer, 1)), 8);
-    EXPECT_EQ(command->setParameter(1, SQLParamValue{}), 2); // a value without a type
+    EXPECT_EQ(command->setParameter(0, Number(DataType::Integer, 1)), SQLStatus::OutOfRange);
+    EXPECT_EQ(command->setParameter(4, Number(DataType::Integer, 1)), SQLStatus::OutOfRange);
+    EXPECT_EQ(command->setParameter(1, SQLParamValue{}), SQLStatus::InvalidFieldType); // a value without a type
     command->setParameter(1, Number(DataType::Integer, 1));
     command->setParameter(2, Text(DataType::String, "x"));
-    EXPECT_EQ(Execute(*command), 9) << ErrorText(*command);
+    EXPECT_EQ(Execute(*command), SQLStatus::ParameterNotSet) << ErrorText(*command);
 
     struct Unfit {
         uint16_t index;
@@ -173,14 +173,14 @@ TEST_P(ParameterTest, MissingOrUnfitValuesAreRefused)
         SCOPED_TRACE(u.words);
         command->setParameter(2, Text(DataType::String, "x"));
         command->setParameter(3, Number(DataType::Integer, 1));
-        ASSERT_EQ(command->setParameter(u.index, u.value), kSqlSuccess);
-        EXPECT_GE(Execute(*command), kSqlServerError);
+        ASSERT_EQ(command->setParameter(u.index, u.value), SQLStatus::Success);
+        EXPECT_GE(Execute(*command), SQLStatus::ServerError);
         EXPECT_NE(ErrorText(*command).find(u.words), std::string::npos) << ErrorText(*command);
     }
     EXPECT_EQ(Count("SELECT COUNT(*) FROM PARAM_T"), 0);
     // The command goes on working.
     command->setParameter(3, Number(DataType::Integer, 1));
-    EXPECT_EQ(Execute(*command), kSqlSuccess) << ErrorText(*command);
+    EXPECT_EQ(Execute(*command), SQLStatus::Success) << ErrorText(*command);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM PARAM_T"), 1);
 }
 

@@ -66,29 +66,29 @@ TEST(ServerStop, StatementRunningWhenTheServerStopsFailsAndEarlierOnesStay)
     auto driver = LoadDriver();
     ASSERT_NE(driver, nullptr);
     ISQLConnection *raw = nullptr;
-    ASSERT_EQ(driver->getSQLConnection(&raw), kSqlSuccess);
+    ASSERT_EQ(driver->getSQLConnection(&raw), SQLStatus::Success);
     std::unique_ptr<ISQLConnection> connection(raw);
-    ASSERT_EQ(connection->connect(database, "SYSDBA", login.password), kSqlSuccess)
+    ASSERT_EQ(connection->connect(database, "SYSDBA", login.password), SQLStatus::Success)
         << ErrorText(*connection);
     EXPECT_GT(RunStatement(*connection, "DELETE FROM ORDER_SUB WHERE MASTERBILLID = 'SO00000001'"),
               0);
 
     ISQLCommand *command = nullptr;
-    ASSERT_EQ(connection->getSQLCommand(&command), kSqlSuccess);
+    ASSERT_EQ(connection->getSQLCommand(&command), SQLStatus::Success);
     std::unique_ptr<ISQLCommand> longCommand(command);
     // Long enough to be running when the server goes.
     ASSERT_EQ(longCommand->prepare("SELECT COUNT(*) FROM RDB$FIELDS A, RDB$FIELDS B,"
                                    " RDB$FIELDS C, RDB$FIELDS D",
                                    0),
-              kSqlSuccess)
+              SQLStatus::Success)
         << ErrorText(*longCommand);
     auto running = std::async(std::launch::async, [&] {
         ISQLCursor *cursor = nullptr;
         SQLStatus status = longCommand->execute(&cursor);
         std::unique_ptr<ISQLCursor> rows(cursor);
-        if (status == kSqlSuccess)
+        if (status == SQLStatus::Success)
             status = rows->next();
-        std::string text = status == kSqlSuccess ? std::string()
+        std::string text = status == SQLStatus::Success ? std::string()
                            : rows                ? ErrorText(*rows)
                                                  : ErrorText(*longCommand);
         return std::make_pair(status, text);
@@ -98,18 +98,18 @@ TEST(ServerStop, StatementRunningWhenTheServerStopsFailsAndEarlierOnesStay)
     Shell(env + script + " stop", &stopped);
     ASSERT_EQ(running.wait_for(std::chrono::seconds(30)), std::future_status::ready);
     const auto [status, text] = running.get();
-    EXPECT_GE(status, kSqlServerError);
+    EXPECT_GE(status, SQLStatus::ServerError);
     EXPECT_FALSE(text.empty());
     EXPECT_NE(text.find("connection"), std::string::npos) << text;
 
     // Further work fails the same way; closing is clean.
     ISQLCommand *after = nullptr;
-    if (connection->getSQLCommand(&after) == kSqlSuccess) {
+    if (connection->getSQLCommand(&after) == SQLStatus::Success) {
         std::unique_ptr<ISQLCommand> afterCommand(after);
-        EXPECT_GE(afterCommand->prepare("SELECT 1 FROM RDB$DATABASE", 0), kSqlServerError);
+        EXPECT_GE(afterCommand->prepare("SELECT 1 FROM RDB$DATABASE", 0), SQLStatus::ServerError);
     }
     longCommand.reset();
-    EXPECT_EQ(connection->disconnect(), kSqlSuccess);
+    EXPECT_EQ(connection->disconnect(), SQLStatus::Success);
 
     // The file, opened in this process now that no server holds it, still
     // has the deletion made before the server went.

@@ -17,22 +17,22 @@ const std::string kCountHeader =
 TEST_P(TransactionTest, RollbackUndoesBothDeletionsOfAnOrder)
 {
     const int64_t lines = Count(kCountLines);
-    ASSERT_EQ(connection_->beginTransaction(), kSqlSuccess) << ErrorText(*connection_);
+    ASSERT_EQ(connection_->beginTransaction(), SQLStatus::Success) << ErrorText(*connection_);
     EXPECT_EQ(RunStatement(*connection_, kDeleteLines), lines);
     EXPECT_EQ(RunStatement(*connection_, kDeleteHeader), 1);
     // Not yet in effect for anyone else.
     EXPECT_EQ(Count(kCountHeader), 1);
-    ASSERT_EQ(connection_->rollback(), kSqlSuccess) << ErrorText(*connection_);
+    ASSERT_EQ(connection_->rollback(), SQLStatus::Success) << ErrorText(*connection_);
     EXPECT_EQ(Count(kCountLines), lines);
     EXPECT_EQ(Count(kCountHeader), 1);
 }
 
 TEST_P(TransactionTest, CommitKeepsBothDeletionsOfAnOrder)
 {
-    ASSERT_EQ(connection_->beginTransaction(), kSqlSuccess) << ErrorText(*connection_);
+    ASSERT_EQ(connection_->beginTransaction(), SQLStatus::Success) << ErrorText(*connection_);
     RunStatement(*connection_, kDeleteLines);
     RunStatement(*connection_, kDeleteHeader);
-    ASSERT_EQ(connection_->commit(), kSqlSuccess) << ErrorText(*connection_);
+    ASSERT_EQ(connection_->commit(), SQLStatus::Success) << ErrorText(*connection_);
     EXPECT_EQ(Count(kCountLines), 0);
     EXPECT_EQ(Count(kCountHeader), 0);
 }
@@ -46,16 +46,16 @@ TEST_P(TransactionTest, FailedHeaderDeletionInATransactionCanTakeBackTheLines)
                 "CREATE TRIGGER ORDER_MASTER_KEEP FOR ORDER_MASTER BEFORE DELETE AS BEGIN"
                 " IF (OLD.MASTERBILLID = " + kOrder + ") THEN EXCEPTION KEEP_ORDER; END"},
                LoginFor(database_));
-    ASSERT_EQ(connection_->beginTransaction(), kSqlSuccess);
+    ASSERT_EQ(connection_->beginTransaction(), SQLStatus::Success);
     EXPECT_EQ(RunStatement(*connection_, kDeleteLines), lines);
     ISQLCommand *raw = nullptr;
-    ASSERT_EQ(connection_->getSQLCommand(&raw), kSqlSuccess);
+    ASSERT_EQ(connection_->getSQLCommand(&raw), SQLStatus::Success);
     std::unique_ptr<ISQLCommand> command(raw);
-    ASSERT_EQ(command->prepare(kDeleteHeader, 0), kSqlSuccess) << ErrorText(*command);
+    ASSERT_EQ(command->prepare(kDeleteHeader, 0), SQLStatus::Success) << ErrorText(*command);
     ISQLCursor *cursor = nullptr;
-    EXPECT_GE(command->execute(&cursor), kSqlServerError);
+    EXPECT_GE(command->execute(&cursor), SQLStatus::ServerError);
     EXPECT_NE(ErrorText(*command).find("order is kept"), std::string::npos) << ErrorText(*command);
-    ASSERT_EQ(connection_->rollback(), kSqlSuccess);
+    ASSERT_EQ(connection_->rollback(), SQLStatus::Success);
     EXPECT_EQ(Count(kCountLines), lines);
     EXPECT_EQ(Count(kCountHeader), 1);
 }
@@ -65,7 +65,7 @@ TEST_P(TransactionTest, CursorOutsideATransactionEndsItsOwnWhenFreed)
     {
         OpenQuery query = Query(*connection_, "SELECT MASTERBILLID FROM ORDER_MASTER");
         ASSERT_NE(query.cursor, nullptr);
-        ASSERT_EQ(query.cursor->next(), kSqlSuccess);
+        ASSERT_EQ(query.cursor->next(), SQLStatus::Success);
     }
     // No transaction is left open on the attachment.
     OpenQuery open = Query(*connection_, "SELECT COUNT(*) FROM MON$TRANSACTIONS"
@@ -77,23 +77,23 @@ TEST_P(TransactionTest, CursorOutsideATransactionEndsItsOwnWhenFreed)
 
 TEST_P(TransactionTest, CursorCutOffByTheEndOfItsTransactionSaysSo)
 {
-    ASSERT_EQ(connection_->beginTransaction(), kSqlSuccess);
+    ASSERT_EQ(connection_->beginTransaction(), SQLStatus::Success);
     OpenQuery query = Query(*connection_, "SELECT MASTERBILLID FROM ORDER_MASTER");
     ASSERT_NE(query.cursor, nullptr);
-    ASSERT_EQ(query.cursor->next(), kSqlSuccess);
-    ASSERT_EQ(connection_->commit(), kSqlSuccess);
+    ASSERT_EQ(query.cursor->next(), SQLStatus::Success);
+    ASSERT_EQ(connection_->commit(), SQLStatus::Success);
     // Not a silent end of the rows: the list would be short.
-    EXPECT_EQ(query.cursor->next(), 3);
+    EXPECT_EQ(query.cursor->next(), SQLStatus::InvalidHandle);
     EXPECT_NE(ErrorText(*query.cursor).find("transaction ended"), std::string::npos);
 }
 
 TEST_P(TransactionTest, TransactionCallsOutOfTurnAreRefused)
 {
-    EXPECT_EQ(connection_->commit(), 15);
-    EXPECT_EQ(connection_->rollback(), 15);
-    ASSERT_EQ(connection_->beginTransaction(), kSqlSuccess);
-    EXPECT_EQ(connection_->beginTransaction(), 18);
-    EXPECT_EQ(connection_->commit(), kSqlSuccess);
+    EXPECT_EQ(connection_->commit(), SQLStatus::InvalidTransaction);
+    EXPECT_EQ(connection_->rollback(), SQLStatus::InvalidTransaction);
+    ASSERT_EQ(connection_->beginTransaction(), SQLStatus::Success);
+    EXPECT_EQ(connection_->beginTransaction(), SQLStatus::TransactionActive);
+    EXPECT_EQ(connection_->commit(), SQLStatus::Success);
 }
 
 // The backup reads both of its files in one read-only snapshot: what another
@@ -130,21 +130,21 @@ TEST_P(TransactionTest, ReadOnlySnapshotSeesNoLaterCommitAndRefusesWrites)
 // statement fails at once with the server's update conflict text.
 TEST_P(TransactionTest, RowLockedByAnotherUserFailsAtOnceWithoutWaiting)
 {
-    ASSERT_EQ(connection_->beginTransaction(), kSqlSuccess);
+    ASSERT_EQ(connection_->beginTransaction(), SQLStatus::Success);
     RunStatement(*connection_, "UPDATE ORDER_MASTER SET REMARK = 'busy' WHERE MASTERBILLID = " +
                                    kOrder);
     auto other = Connect(*driver_, database_, {{ConnOption::WaitOnLocks, "False"}});
     ASSERT_NE(other, nullptr);
     ISQLCommand *raw = nullptr;
-    ASSERT_EQ(other->getSQLCommand(&raw), kSqlSuccess);
+    ASSERT_EQ(other->getSQLCommand(&raw), SQLStatus::Success);
     std::unique_ptr<ISQLCommand> command(raw);
-    ASSERT_EQ(command->prepare(kDeleteHeader, 0), kSqlSuccess);
+    ASSERT_EQ(command->prepare(kDeleteHeader, 0), SQLStatus::Success);
     ISQLCursor *cursor = nullptr;
-    EXPECT_GE(command->execute(&cursor), kSqlServerError);
+    EXPECT_GE(command->execute(&cursor), SQLStatus::ServerError);
     EXPECT_NE(ErrorText(*command).find("update conflicts with concurrent update"),
               std::string::npos)
         << ErrorText(*command);
-    EXPECT_EQ(connection_->rollback(), kSqlSuccess);
+    EXPECT_EQ(connection_->rollback(), SQLStatus::Success);
     EXPECT_EQ(Count(kCountHeader), 1);
 }
 

@@ -91,3 +91,41 @@ int HeadlessOrderWindow::RunMessageDialog(const std::string &text, DialogKind ki
     return answer;
 }
 
+
+void HeadlessOrderWindow::ShowNotice(const std::string &text)
+{
+    events.push_back("notice:" + text);
+    if (onNotice)
+        onNotice(text);
+}
+
+namespace {
+
+class RecordedProgress : public WorkProgress {
+public:
+    explicit RecordedProgress(HeadlessOrderWindow &window) : window_(window) {}
+    void Stage(const std::string &text, int64_t steps) override
+    {
+        window_.progressEvents.push_back("stage:" + text + "|" + std::to_string(steps));
+    }
+    void Advance(int64_t done) override
+    {
+        window_.progressEvents.push_back("done:" + std::to_string(done));
+        done_ = done;
+        if (window_.afterAdvance)
+            window_.afterAdvance(done);
+    }
+    bool CancelRequested() override { return window_.cancelAfter >= 0 && done_ >= window_.cancelAfter; }
+
+private:
+    HeadlessOrderWindow &window_;
+    int64_t done_ = 0;
+};
+
+} // namespace
+
+std::unique_ptr<WorkProgress> HeadlessOrderWindow::StartProgress(const std::string &caption)
+{
+    progressEvents.push_back("progress:" + caption);
+    return std::make_unique<RecordedProgress>(*this);
+}

@@ -35,6 +35,15 @@ public:
     std::deque<int> messageBoxAnswers;
     std::deque<int> dialogAnswers;
     std::tm now{};
+    // Runs after a notice is recorded (to change the database meanwhile).
+    std::function<void(const std::string &text)> onNotice;
+
+    // The progress a command shows: "progress:<caption>", "stage:<text>|<steps>"
+    // and "done:<n>" are recorded; Cancel is pressed once cancelAfter steps
+    // are done, and afterAdvance runs after each step.
+    int64_t cancelAfter = -1;
+    std::function<void(int64_t done)> afterAdvance;
+    std::vector<std::string> progressEvents;
 
     std::string BoxText(FilterBox box) const override;
     void SetStatusText(const std::string &text) override { status_ = text; }
@@ -46,7 +55,8 @@ public:
     std::tm LocalNow() const override { return now; }
     int AppMessageBox(const std::string &text, const std::string &caption, unsigned style) override;
     int RunMessageDialog(const std::string &text, DialogKind kind, unsigned buttons) override;
-    void ShowNotice(const std::string &text) override { events.push_back("notice:" + text); }
+    void ShowNotice(const std::string &text) override;
+    std::unique_ptr<WorkProgress> StartProgress(const std::string &caption) override;
 
     // Declared first, so it goes last.
     TSQLConnection SQLConnection1{"SQLConnection1"};

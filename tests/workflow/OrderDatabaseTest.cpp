@@ -5,10 +5,16 @@
 
 void OrderDatabaseTest::OpenDatabase(int orders, const std::vector<std::string> &extraSql, bool withCdsFolder)
 {
-    database = MakeTestDatabase(dir, orders);
+    if (onServer) {
+        serverDatabase = std::make_unique<ServerDatabase>("orders");
+        database = serverDatabase->connectString();
+        CreateDemoDatabase(database, orders, 1, TestServerLogin());
+    } else {
+        database = MakeTestDatabase(dir, orders);
+    }
     if (!extraSql.empty())
-        ExecuteSql(database, extraSql);
-    WriteConfigFiles(dir.path(), database);
+        ExecuteSql(database, extraSql, LoginFor(database));
+    WriteConfigFiles(dir.path(), database, connectionLines);
     if (withCdsFolder)
         std::filesystem::create_directory(dir.path() + "/cds");
     window = std::make_unique<HeadlessOrderWindow>(dir.path());

@@ -17,6 +17,10 @@ protected:
     // A database of `orders` demo orders; `extraSql` runs on it before the
     // window connects (extra rows, triggers).
     void OpenDatabase(int orders, const std::vector<std::string> &extraSql = {}, bool withCdsFolder = true);
+    // Where OpenDatabase makes the database: false in the folder (embedded
+    // engine), true on the test server. Extra lines for connections.ini.
+    bool onServer = false;
+    std::vector<std::string> connectionLines;
 
     // Lists the orders for the boxes as they are now.
     void List();
@@ -35,6 +39,7 @@ protected:
 
     TempDir dir;
     std::string database;
+    std::unique_ptr<ServerDatabase> serverDatabase;
     std::unique_ptr<HeadlessOrderWindow> window;
 };
 

@@ -105,14 +105,12 @@ TEST(QueryText, BackupQueriesUseTheirHeadsAndTheDetailQueryWrapsTheOrderNumbers)
               ")");
 }
 
-TEST(QueryText, DeletionStatementsNameTheOrderWithQuotesDoubled)
+TEST(QueryText, DeletionStatementsTakeTheOrderNumberAsAValue)
 {
-    EXPECT_EQ(JoinQueryLines({std::string(kDeleteDetailHead), OrderNumberCondition("SO00000001")}),
-              "DELETE FROM ORDER_SUB  \r\n WHERE MASTERBILLID = 'SO00000001'\r\n");
-    EXPECT_EQ(JoinQueryLines({std::string(kDeleteHeaderHead), OrderNumberCondition(" A1 ")}),
-              "DELETE FROM ORDER_MASTER  \r\n WHERE MASTERBILLID = ' A1 '\r\n");
-    EXPECT_EQ(OrderNumberCondition("X' OR 'a'='a"), " WHERE MASTERBILLID = 'X'' OR ''a''=''a'");
-    EXPECT_EQ(OrderNumberCondition(""), " WHERE MASTERBILLID = ''");
+    EXPECT_EQ(JoinQueryLines({std::string(kDeleteDetailHead), std::string(kOrderNumberLine)}),
+              "DELETE FROM ORDER_SUB  \r\n WHERE MASTERBILLID = :MASTERBILLID\r\n");
+    EXPECT_EQ(JoinQueryLines({std::string(kDeleteHeaderHead), std::string(kOrderNumberLine)}),
+              "DELETE FROM ORDER_MASTER  \r\n WHERE MASTERBILLID = :MASTERBILLID\r\n");
 }
 
 } // namespace

@@ -1,0 +1,60 @@
+#pragma once
+// The controls the grid lays over its current cell, the in-place editor and
+// the date-time picker, and what keeps them there: a filter on the grid, its
+// client area and the controls (focus, keys, size), and a link to the data
+// source that announces moves of the cursor while a control is in use.
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class TwwCustomDBGrid;
+class TwwInplaceEdit;
+class TwwDBDateTimePicker;
+class QWidget;
+
+namespace wwgrid {
+
+// The cell the controls were last laid over.
+struct PlacedCell {
+    bool active = false;
+    int col = -1;
+    int recNo = -1;
+    bool inserting = false;
+    bool operator==(const PlacedCell &) const = default;
+};
+
+class CellControls : public QObject {
+public:
+    explicit CellControls(TwwCustomDBGrid *grid);
+    ~CellControls() override;
+
+    // Watches a control made for the grid: its keys and its loss of focus.
+    void Watch(QWidget *control);
+    // Lays the controls again once the current event is done (the cursor,
+    // the columns or the size changed).
+    void ScheduleFollow();
+    // The link follows the grid's data source only while a control is in
+    // use: a walk over many rows then costs nothing here.
+    void FollowDataSource(bool on);
+    bool InsideGrid(const QWidget *widget) const;
+
+    TwwCustomDBGrid *const grid;
+    TwwInplaceEdit *editor = nullptr;
+    TwwDBDateTimePicker *picker = nullptr;
+    // Where the editor's text came from.
+    QString editorField;
+    int editorRecNo = 0;
+    PlacedCell placed;
+    // A key handed over by the grid goes into the editor, never back.
+    bool passingKey = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    class Link;
+    std::unique_ptr<Link> link_;
+    bool scheduled_ = false;
+};
+
+}  // namespace wwgrid

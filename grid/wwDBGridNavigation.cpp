@@ -1,0 +1,181 @@
+// Moving the current cell and the result set's cursor: columns, rows, Tab,
+// Escape and the vertical scroll bar. Every cursor move of the result set
+// first ends a pending edit (a changed row is posted, an unchanged one
+// cancelled); the grid then follows through its data link.
+#include <QScrollBar>
+
+#include "ClientDataSet.h"
+#include "GridDataLink.h"
+#include "wwDBGrid.h"
+
+bool TwwCustomDBGrid::UntouchedNewRow() const {
+    const TClientDataSet *set = DataSet();
+    return set && set->Active() && set->State() == DataSetState::Insert && !set->Modified() &&
+           !EditorTextPending();
+}
+
+bool TwwCustomDBGrid::NewRowIsLast() const {
+    const TClientDataSet *set = DataSet();
+    return set->State() == DataSetState::Insert && set->CurrentRow() == set->DisplayRowCount() - 1;
+}
+
+bool TwwCustomDBGrid::AppendAllowed() const {
+    return options_.testFlag(dgEditing) && keyOptions_.testFlag(dgAllowInsert) && DataSet()->CanModify();
+}
+
+void TwwCustomDBGrid::EndPendingEdit() {
+    TClientDataSet *set = DataSet();
+    if (set->State() != DataSetState::Edit && set->State() != DataSetState::Insert) return;
+    if (set->Modified()) set->Post();
+    else set->Cancel();
+}
+
+void TwwCustomDBGrid::SelectColumn(int index) {
+    WriteBackEditorText();
+    index = std::clamp(index, 0, std::max(0, ColCount() - 2));
+    if (index == col_ - 1) return;
+    const int before = col_;
+    if (OnColExit) {
+        OnColExit();
+        if (col_ != before) return;  // the handler chose a column itself
+    }
+    HideEditor();
+    SetCol(index + 1);
+    // Scroll whole columns until the new one is wholly in sight.
+    if (col_ < LeftCol()) {
+        SetLeftCol(col_);
+    } else {
+        while (LeftCol() < geom_.MaxLeftCol() && geom_.ColLeft(col_) + ColWidth(col_) > geom_.clientWidth)
+            SetLeftCol(LeftCol() + 1);
+    }
+    if (OnColEnter) OnColEnter();
+    UpdateDateTimePicker();
+    if (OnCellChanged) OnCellChanged();
+}
+
+void TwwCustomDBGrid::NextRow() {
+    if (!DataActive()) return;
+    TClientDataSet *set = DataSet();
+    if (UntouchedNewRow()) {
+        if (NewRowIsLast()) return;  // no second row after an untouched new last row
+        set->Cancel();
+    } else {
+        set->Next();
+    }
+    if (set->AtEnd() && AppendAllowed()) {
+        HideEditor();
+        set->Append();
+    }
+}
+
+void TwwCustomDBGrid::PriorRow() {
+    if (!DataActive()) return;
+    TClientDataSet *set = DataSet();
+    if (UntouchedNewRow() && NewRowIsLast()) set->Cancel();
+    else set->Prior();
+}
+
+void TwwCustomDBGrid::LineDown() {
+    if (!DataActive()) return;
+    TClientDataSet *set = DataSet();
+    if (UntouchedNewRow()) {
+        if (!NewRowIsLast()) set->Cancel();
+    } else {
+        set->Next();
+    }
+}
+
+void TwwCustomDBGrid::MoveRows(int distance) {
+    if (DataActive()) DataSet()->MoveBy(distance);
+}
+
+void TwwCustomDBGrid::FirstRow() {
+    if (DataActive()) DataSet()->First();
+}
+
+void TwwCustomDBGrid::LastRow() {
+    if (DataActive()) DataSet()->Last();
+}
+
+void TwwCustomDBGrid::ThumbReleasedAt(int pos) {
+    if (!DataActive()) return;
+    TClientDataSet *set = DataSet();
+    EndPendingEdit();
+    if (pos <= 1) set->First();
+    else if (pos < set->RecordCount()) set->SetRecNo(pos);
+    else set->Last();
+}
+
+void TwwCustomDBGrid::TabToColumn(bool forward) {
+    const int last = DisplayedFieldCount() - 1;
+    if (last < 0) return;
+    const int start = col_ - 1;
+    int index = start;
+    // Each lap past the last column moves one row, so the loop ends at the
+    // start column even when no column is a tab stop.
+    for (;;) {
+        if (forward) {
+            if (++index > last) {
+                NextRow();
+                index = 0;
+            }
+        } else if (--index < 0) {
+            PriorRow();
+            index = last;
+        }
+        if (index == start) return;
+        if (TabStop(index + 1)) {
+            SelectColumn(index);
+            return;
+        }
+    }
+}
+
+void TwwCustomDBGrid::ResetCurrentRow() {
+    if (EditorTextPending()) {
+        // Only the typing is undone; hiding the editor drops it.
+        HideEditor();
+        return;
+    }
+    if (DataActive()) {
+        TClientDataSet *set = DataSet();
+        const bool editing = set->State() == DataSetState::Edit || set->State() == DataSetState::Insert;
+        if (editing && set->Modified()) {
+            if (AskQuestion(QStringLiteral("Discard changes to this record?"), GridQuestionButtons::YesNo) ==
+                kAnswerYes)
+                set->Cancel();
+        } else {
+            set->Cancel();
+        }
+    }
+    HideEditor();
+}
+
+int TwwCustomDBGrid::AskQuestion(const QString &text, GridQuestionButtons buttons) {
+    return question_ ? question_(text, buttons) : wwgrid::AskWithMessageBox(this, text, buttons);
+}
+
+// ---------------------------------------------------------------- the vertical bar
+
+void TwwCustomDBGrid::HandleVertScrollAction(int action) {
+    if (!DataActive() || !EnsureFocus()) {
+        ResyncVertScrollBar();
+        return;
+    }
+    const int page = VisibleRowCount();
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd: LineDown(); break;
+    case QAbstractSlider::SliderSingleStepSub: PriorRow(); break;
+    case QAbstractSlider::SliderPageStepAdd: MoveRows(page); break;
+    case QAbstractSlider::SliderPageStepSub: MoveRows(-page); break;
+    case QAbstractSlider::SliderToMinimum: FirstRow(); break;
+    case QAbstractSlider::SliderToMaximum: LastRow(); break;
+    default: return;  // the thumb being dragged: nothing until it is let go
+    }
+    ResyncVertScrollBar();
+}
+
+void TwwCustomDBGrid::ResyncVertScrollBar() {
+    lastVertScroll_.reset();
+    UpdateVertScrollBar();
+}

@@ -1,0 +1,477 @@
+// The in-place editor and the date-time picker over orders listed from a real
+// database: the editor shows a cell for reading and copying and refuses every
+// change on the read-only order columns, hands the navigation keys to the
+// grid, and date columns get a read-only picker instead.
+#include <QClipboard>
+#include <QCalendarWidget>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+#include "GridFixture.h"
+#include "OrderListDatabase.h"
+#include "TwwDBDateTimePicker.h"
+#include "TwwInplaceEdit.h"
+
+using namespace gridtest;
+
+namespace {
+
+enum GridCol { kSelect = 1, kBillId, kBillDate, kFrDate, kCustId, kCustName, kDepId };
+
+// Keys that reach the grid itself, kept from its own handling.
+class GridKeys : public QObject {
+public:
+    explicit GridKeys(QWidget *grid) { grid->installEventFilter(this); }
+    std::vector<std::pair<int, Qt::KeyboardModifiers>> keys;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        keys.emplace_back(key->key(), key->modifiers() & ~Qt::KeypadModifier);
+        return true;
+    }
+};
+
+// Typed text as an input method delivers it: each character a key event with
+// text (QTest's own typing takes only ASCII).
+void TypeText(QWidget *widget, const QString &text) {
+    for (QChar ch : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+// Counts the focus losses that reach the grid's own handling.
+class CountingGrid : public TwwDBGrid {
+public:
+    using TwwDBGrid::TwwDBGrid;
+    int focusOuts = 0;
+
+protected:
+    void focusOutEvent(QFocusEvent *event) override {
+        ++focusOuts;
+        TwwDBGrid::focusOutEvent(event);
+    }
+};
+
+class EditorFixture : public ::testing::Test {
+protected:
+    void Open(const QStringList &columns = OrderColumnList(), const std::string &query = OrderListQuery()) {
+        orders.List(query);
+        window = std::make_unique<QWidget>();
+        auto *layout = new QVBoxLayout(window.get());
+        grid = new CountingGrid(window.get());
+        grid->setStyle(QStyleFactory::create(QStringLiteral("Windows")));
+        grid->SetSelected(columns);
+        grid->SetControlType(OrderControlType());
+        grid->SetDataSource(&orders.source);
+        grid->Beep = [this] { ++beeps; };
+        grid->OnCreateDateTimePicker = [this](TwwCustomDBGrid *, TwwDBDateTimePicker *) { ++pickersMade; };
+        other = new QLineEdit(window.get());
+        layout->addWidget(grid);
+        layout->addWidget(other);
+        window->resize(1000, 360);
+        ShowAndWait(window.get());
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        grid->setFocus();
+        QApplication::processEvents();
+        ASSERT_TRUE(grid->hasFocus());
+    }
+
+    QString FieldText(const char *name) const {
+        return QString::fromStdString(orders.set.FieldNamed(name)->GetString());
+    }
+
+    // Opens the editor on a cell of the current row.
+    TwwInplaceEdit *OpenEditor(int col) {
+        grid->SetCol(col);
+        grid->SetEditorMode(true);
+        TwwInplaceEdit *editor = grid->InplaceEditor();
+        return editor && editor->isVisible() ? editor : nullptr;
+    }
+
+    DatabaseOrderList orders;
+    std::unique_ptr<QWidget> window;
+    CountingGrid *grid = nullptr;
+    QLineEdit *other = nullptr;
+    int beeps = 0;
+    int pickersMade = 0;
+};
+
+class EditorTest : public EditorFixture {
+protected:
+    void SetUp() override { Open(); }
+};
+
+TEST_F(EditorTest, OpensOverTheCurrentCellWithTheWholeTextSelected) {
+    orders.set.MoveBy(3);
+    TwwInplaceEdit *editor = OpenEditor(kCustName);
+    ASSERT_NE(editor, nullptr);
+    const QString text = FieldText("CUST_NAME");
+    ASSERT_FALSE(text.isEmpty());
+    EXPECT_EQ(editor->text(), text);
+    EXPECT_EQ(editor->selectedText(), text);
+    EXPECT_EQ(editor->geometry(), grid->CellRect(kCustName, grid->Row()));
+    EXPECT_TRUE(editor->hasFocus());
+    EXPECT_TRUE(grid->hasFocus());  // the editor holds the grid's focus
+    EXPECT_TRUE(grid->EditorMode());
+    EXPECT_FALSE(grid->EditorTextPending());
+}
+
+TEST_F(EditorTest, NeverOpensOnCheckBoxOrDateCellsNorWithoutTheFocus) {
+    for (int col : {int(kSelect), int(kBillDate), int(kFrDate)}) {
+        EXPECT_TRUE(grid->CellRefusesEditor(col, grid->Row())) << col;
+        EXPECT_EQ(OpenEditor(col), nullptr) << col;
+        grid->SetEditorMode(false);
+    }
+    EXPECT_FALSE(grid->CellRefusesEditor(kCustName, grid->Row()));
+    other->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(OpenEditor(kCustName), nullptr);
+}
+
+TEST_F(EditorTest, TypingOnACellWithoutAnEditorIsDroppedAndLeavesEditorModeOff) {
+    for (int col : {int(kSelect), int(kBillDate)}) {
+        grid->SetCol(col);
+        grid->UpdateDateTimePicker();
+        QKeyEvent typed(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+        grid->PassKeyToEditor(&typed);
+        EXPECT_FALSE(grid->EditorVisible()) << col;
+        EXPECT_FALSE(grid->EditorMode()) << col;
+    }
+    grid->SetCol(kCustName);
+    grid->UpdateDateTimePicker();
+    EXPECT_FALSE(grid->EditorVisible());
+    EXPECT_EQ(orders.set.State(), DataSetState::Browse);
+}
+
+TEST_F(EditorTest, CtrlCCopiesTheSelection) {
+    TwwInplaceEdit *editor = OpenEditor(kCustName);
+    ASSERT_NE(editor, nullptr);
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QTest::keyClick(editor, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), FieldText("CUST_NAME"));
+    // Part of the text, chosen with the keyboard, copies alone.
+    editor->setCursorPosition(1);
+    QTest::keyClick(editor, Qt::Key_End, Qt::ShiftModifier);
+    QTest::keyClick(editor, Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), FieldText("CUST_NAME").mid(1));
+    EXPECT_EQ(beeps, 0);
+}
+
+struct Keystroke {
+    const char *name;
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    const char16_t *text;  // typed text instead of a key
+};
+
+class ReadOnlyColumnTest : public EditorFixture, public ::testing::WithParamInterface<Keystroke> {
+protected:
+    void SetUp() override { Open(); }
+};
+
+TEST_P(ReadOnlyColumnTest, RefusesTheChangeSilently) {
+    const Keystroke &k = GetParam();
+    orders.set.MoveBy(2);
+    TwwInplaceEdit *editor = OpenEditor(kCustName);
+    ASSERT_NE(editor, nullptr);
+    const QString before = FieldText("CUST_NAME");
+    QGuiApplication::clipboard()->setText(QStringLiteral("PASTED"));
+    if (k.text)
+        TypeText(editor, QString::fromUtf16(k.text));
+    else
+        QTest::keyClick(editor, Qt::Key(k.key), k.modifiers);
+    EXPECT_EQ(editor->text(), before);
+    EXPECT_FALSE(grid->EditorTextPending());
+    EXPECT_EQ(beeps, 0);
+    EXPECT_EQ(orders.set.State(), DataSetState::Browse);
+    EXPECT_EQ(FieldText("CUST_NAME"), before);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("PASTED"));  // nothing was cut
+    EXPECT_TRUE(editor->isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, ReadOnlyColumnTest,
+    ::testing::Values(Keystroke{"Letter", 0, {}, u"x"}, Keystroke{"Chinese", 0, {}, u"陳"},
+                      Keystroke{"Space", Qt::Key_Space, {}, nullptr},
+                      Keystroke{"Backspace", Qt::Key_Backspace, {}, nullptr},
+                      Keystroke{"Delete", Qt::Key_Delete, {}, nullptr},
+                      Keystroke{"CtrlV", Qt::Key_V, Qt::ControlModifier, nullptr},
+                      Keystroke{"CtrlX", Qt::Key_X, Qt::ControlModifier, nullptr},
+                      Keystroke{"ShiftInsert", Qt::Key_Insert, Qt::ShiftModifier, nullptr},
+                      Keystroke{"ShiftDelete", Qt::Key_Delete, Qt::ShiftModifier, nullptr},
+                      Keystroke{"CtrlZ", Qt::Key_Z, Qt::ControlModifier, nullptr}),
+    [](const ::testing::TestParamInfo<Keystroke> &param) { return std::string(param.param.name); });
+
+TEST_F(EditorTest, ACharacterANumberCannotHoldBeepsOnlyThat) {
+    QStringList columns = OrderColumnList();
+    columns << QStringLiteral("TOTAL_AMT\t12\t金額\tT");
+    orders.set.Close();
+    Open(columns,
+         "select MASTERBILLID,BILL_DATE,FR_DATE,CUST_ID,CUST_NAME,PD_DEPID,'N' AS SELECT_YN,TOTAL_AMT "
+         "FROM ORDER_MASTER ORDER BY MASTERBILLID\r\n");
+    TwwInplaceEdit *editor = OpenEditor(8);
+    ASSERT_NE(editor, nullptr);
+    const QString before = editor->text();
+    QTest::keyClick(editor, Qt::Key_A);
+    EXPECT_EQ(beeps, 1);
+    QTest::keyClick(editor, Qt::Key_7);  // a digit fits, but the column is read-only
+    QTest::keyClick(editor, Qt::Key_Minus);
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(editor->text(), before);
+}
+
+struct RoutedKey {
+    const char *name;
+    enum Caret { All, Start, Middle, End } caret;
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    bool toGrid;
+};
+
+class EditorKeysTest : public EditorFixture, public ::testing::WithParamInterface<RoutedKey> {
+protected:
+    void SetUp() override { Open(); }
+};
+
+TEST_P(EditorKeysTest, ReachTheGridOrStayInTheEditor) {
+    const RoutedKey &k = GetParam();
+    TwwInplaceEdit *editor = OpenEditor(kCustName);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_GE(editor->text().size(), 3);
+    switch (k.caret) {
+    case RoutedKey::All: break;
+    case RoutedKey::Start: editor->setCursorPosition(0); break;
+    case RoutedKey::Middle: editor->setCursorPosition(1); break;
+    case RoutedKey::End: editor->setCursorPosition(int(editor->text().size())); break;
+    }
+    GridKeys received(grid);
+    QTest::keyClick(editor, Qt::Key(k.key), k.modifiers);
+    if (k.toGrid) {
+        ASSERT_EQ(received.keys.size(), 1u);
+        EXPECT_EQ(received.keys[0].first, k.key);
+        EXPECT_EQ(received.keys[0].second, k.modifiers);
+    } else {
+        EXPECT_TRUE(received.keys.empty());
+        EXPECT_TRUE(editor->isVisible());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, EditorKeysTest,
+    ::testing::Values(RoutedKey{"Up", RoutedKey::Middle, Qt::Key_Up, {}, true},
+                      RoutedKey{"Down", RoutedKey::Middle, Qt::Key_Down, {}, true},
+                      RoutedKey{"PageUp", RoutedKey::Middle, Qt::Key_PageUp, {}, true},
+                      RoutedKey{"PageDown", RoutedKey::Middle, Qt::Key_PageDown, {}, true},
+                      RoutedKey{"Insert", RoutedKey::Middle, Qt::Key_Insert, {}, true},
+                      RoutedKey{"Escape", RoutedKey::Middle, Qt::Key_Escape, {}, true},
+                      RoutedKey{"Tab", RoutedKey::Middle, Qt::Key_Tab, {}, true},
+                      RoutedKey{"ShiftTab", RoutedKey::Middle, Qt::Key_Backtab, Qt::ShiftModifier, true},
+                      RoutedKey{"LeftAllSelected", RoutedKey::All, Qt::Key_Left, {}, true},
+                      RoutedKey{"LeftAtTheStart", RoutedKey::Start, Qt::Key_Left, {}, true},
+                      RoutedKey{"LeftInTheText", RoutedKey::Middle, Qt::Key_Left, {}, false},
+                      RoutedKey{"HomeInTheText", RoutedKey::Middle, Qt::Key_Home, {}, false},
+                      RoutedKey{"HomeAtTheStart", RoutedKey::Start, Qt::Key_Home, {}, true},
+                      RoutedKey{"RightAllSelected", RoutedKey::All, Qt::Key_Right, {}, true},
+                      RoutedKey{"RightAtTheEnd", RoutedKey::End, Qt::Key_Right, {}, true},
+                      RoutedKey{"RightInTheText", RoutedKey::Middle, Qt::Key_Right, {}, false},
+                      RoutedKey{"EndStays", RoutedKey::Middle, Qt::Key_End, {}, false},
+                      RoutedKey{"CtrlLeft", RoutedKey::Middle, Qt::Key_Left, Qt::ControlModifier, true},
+                      RoutedKey{"CtrlEnd", RoutedKey::Middle, Qt::Key_End, Qt::ControlModifier, true},
+                      RoutedKey{"CtrlHome", RoutedKey::Middle, Qt::Key_Home, Qt::ControlModifier, true},
+                      RoutedKey{"CtrlDelete", RoutedKey::Middle, Qt::Key_Delete, Qt::ControlModifier, true},
+                      RoutedKey{"AltTab", RoutedKey::Middle, Qt::Key_Tab, Qt::AltModifier, false}),
+    [](const ::testing::TestParamInfo<RoutedKey> &param) { return std::string(param.param.name); });
+
+TEST_F(EditorTest, EnterClosesTheEditorAndF2KeepsTheCaret) {
+    TwwInplaceEdit *editor = OpenEditor(kCustName);
+    ASSERT_NE(editor, nullptr);
+    const int end = int(editor->text().size());
+    QTest::keyClick(editor, Qt::Key_F2);
+    EXPECT_FALSE(editor->hasSelectedText());
+    EXPECT_EQ(editor->cursorPosition(), end);
+    EXPECT_TRUE(editor->isVisible());
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_EQ(QApplication::focusWidget(), grid);
+    EXPECT_EQ(orders.set.State(), DataSetState::Browse);
+}
+
+TEST_F(EditorTest, FollowsTheCursorWhileEditorModeIsOn) {
+    TwwInplaceEdit *editor = OpenEditor(kCustName);
+    ASSERT_NE(editor, nullptr);
+    orders.set.MoveBy(4);
+    QApplication::processEvents();
+    ASSERT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->text(), FieldText("CUST_NAME"));
+    EXPECT_EQ(editor->selectedText(), editor->text());
+    EXPECT_EQ(editor->geometry(), grid->CellRect(kCustName, grid->Row()));
+    grid->SetEditorMode(false);
+    orders.set.MoveBy(1);
+    QApplication::processEvents();
+    EXPECT_FALSE(editor->isVisible());
+}
+
+TEST_F(EditorTest, FocusLeavingFromTheEditorReachesTheGridOnceAndHidesIt) {
+    TwwInplaceEdit *editor = OpenEditor(kCustName);
+    ASSERT_NE(editor, nullptr);
+    QApplication::processEvents();
+    EXPECT_EQ(grid->focusOuts, 0);  // the editor took the grid's focus: nothing left
+    other->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(grid->focusOuts, 1);
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_FALSE(grid->hasFocus());
+    EXPECT_TRUE(other->hasFocus());
+}
+
+// A column the list does not mark read-only takes typed text; it goes to the
+// field when Enter closes the editor.
+TEST_F(EditorTest, AWritableColumnTakesTypingAndWritesBackOnEnter) {
+    QStringList columns = OrderColumnList();
+    columns[5] = QStringLiteral("CUST_NAME\t50\t客戶名稱");
+    orders.set.Close();
+    Open(columns);
+    TwwInplaceEdit *editor = OpenEditor(kCustName);
+    ASSERT_NE(editor, nullptr);
+    TypeText(editor, QStringLiteral("林記"));
+    EXPECT_EQ(editor->text(), QStringLiteral("林記"));
+    EXPECT_TRUE(grid->EditorTextPending());
+    EXPECT_EQ(orders.set.State(), DataSetState::Edit);
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(FieldText("CUST_NAME"), QStringLiteral("林記"));
+    EXPECT_FALSE(editor->isVisible());
+
+    // Typing on a closed editor opens it, the key replacing the text.
+    orders.set.Post();
+    orders.set.MoveBy(1);
+    QApplication::processEvents();
+    QKeyEvent typed(QEvent::KeyPress, Qt::Key_W, Qt::ShiftModifier, QStringLiteral("W"));
+    grid->PassKeyToEditor(&typed);
+    ASSERT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->text(), QStringLiteral("W"));
+}
+
+TEST_F(EditorTest, DateColumnsShowAReadOnlyPickerWithTheFieldsDate) {
+    EXPECT_EQ(grid->DateTimePicker(), nullptr);
+    orders.set.MoveBy(5);
+    grid->SetCol(kBillDate);
+    grid->UpdateDateTimePicker();
+    TwwDBDateTimePicker *picker = grid->DateTimePicker();
+    ASSERT_NE(picker, nullptr);
+    EXPECT_EQ(pickersMade, 1);
+    ASSERT_TRUE(picker->isVisible());
+    EXPECT_EQ(picker->geometry(), grid->CellRect(kBillDate, grid->Row()));
+    EXPECT_EQ(picker->text(), FieldText("BILL_DATE"));
+    EXPECT_TRUE(picker->isReadOnly());
+    EXPECT_FALSE(grid->EditorVisible());
+
+    // The picker follows the cursor to the next row's date.
+    orders.set.MoveBy(1);
+    QApplication::processEvents();
+    EXPECT_EQ(picker->text(), FieldText("BILL_DATE"));
+    EXPECT_EQ(picker->geometry(), grid->CellRect(kBillDate, grid->Row()));
+
+    // Another column hides it; the other date column has the same picker.
+    grid->SetCol(kCustId);
+    grid->UpdateDateTimePicker();
+    EXPECT_FALSE(picker->isVisible());
+    grid->SetCol(kFrDate);
+    grid->UpdateDateTimePicker();
+    EXPECT_TRUE(picker->isVisible());
+    EXPECT_EQ(picker->text(), FieldText("FR_DATE"));
+    EXPECT_EQ(grid->DateTimePicker(), picker);
+    EXPECT_EQ(pickersMade, 1);
+
+    // Focus leaving the grid hides it.
+    other->setFocus();
+    QApplication::processEvents();
+    EXPECT_FALSE(picker->isVisible());
+}
+
+// The calendar's day table holds the focus while it is dropped down.
+void PickNextDay(TwwDBDateTimePicker *picker) {
+    QWidget *days = QApplication::focusWidget();
+    ASSERT_TRUE(days && picker->Calendar()->isAncestorOf(days));
+    QTest::keyClick(days, Qt::Key_Right);
+    QTest::keyClick(days, Qt::Key_Return);
+}
+
+TEST_F(EditorTest, AltDownDropsTheCalendarButAReadOnlyPickerKeepsItsDate) {
+    grid->SetCol(kBillDate);
+    grid->UpdateDateTimePicker();
+    TwwDBDateTimePicker *picker = grid->DateTimePicker();
+    ASSERT_TRUE(picker && picker->isVisible());
+    const QString before = FieldText("BILL_DATE");
+    QTest::keyClick(grid, Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(picker->DroppedDown());
+    PickNextDay(picker);
+    EXPECT_FALSE(picker->DroppedDown());
+    EXPECT_TRUE(picker->hasFocus());
+    EXPECT_TRUE(grid->hasFocus());  // the picker holds the grid's focus
+    EXPECT_EQ(picker->text(), before);
+    // Typing into it changes nothing either.
+    QTest::keyClicks(picker, QStringLiteral("1999"));
+    EXPECT_EQ(picker->text(), before);
+    EXPECT_EQ(FieldText("BILL_DATE"), before);
+    EXPECT_EQ(orders.set.State(), DataSetState::Browse);
+    EXPECT_EQ(orders.set.RecNo(), 1);
+
+    // Its keys reach the grid as the editor's do; Enter gives the grid its
+    // keys back.
+    GridKeys received(grid);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(received.keys.size(), 2u);
+    EXPECT_EQ(received.keys[0].first, Qt::Key_Down);
+    EXPECT_EQ(received.keys[1].first, Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), grid);
+    EXPECT_TRUE(picker->isVisible());
+}
+
+TEST_F(EditorTest, AWritableDateColumnTakesTheDatePicked) {
+    QStringList columns = OrderColumnList();
+    columns[2] = QStringLiteral("BILL_DATE\t10\t單據日期");
+    orders.set.Close();
+    Open(columns);
+    grid->SetCol(kBillDate);
+    grid->UpdateDateTimePicker();
+    TwwDBDateTimePicker *picker = grid->DateTimePicker();
+    ASSERT_TRUE(picker && picker->isVisible());
+    ASSERT_FALSE(picker->isReadOnly());
+    const QDate next = picker->date().addDays(1);
+    QTest::keyClick(grid, Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(picker->DroppedDown());
+    PickNextDay(picker);
+    EXPECT_EQ(picker->date(), next);
+    EXPECT_EQ(orders.set.State(), DataSetState::Edit);
+    EXPECT_EQ(FieldText("BILL_DATE"), picker->text());
+}
+
+// Delivered as SQL time stamps, the dates are plain read-only text cells.
+TEST_F(EditorTest, TimeStampColumnsGetTheTextEditorNotThePicker) {
+    orders.set.Close();
+    Open(OrderColumnList(),
+         "select MASTERBILLID,CAST(BILL_DATE AS TIMESTAMP) AS BILL_DATE,FR_DATE,CUST_ID,CUST_NAME,PD_DEPID,"
+         "'N' AS SELECT_YN FROM ORDER_MASTER ORDER BY MASTERBILLID\r\n");
+    ASSERT_EQ(orders.set.FieldNamed("BILL_DATE")->Type(), DataType::TimeStamp);
+    TwwInplaceEdit *editor = OpenEditor(kBillDate);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), FieldText("BILL_DATE"));
+    grid->UpdateDateTimePicker();
+    EXPECT_EQ(grid->DateTimePicker(), nullptr);
+    EXPECT_EQ(pickersMade, 0);
+}
+
+}  // namespace

@@ -1,0 +1,129 @@
+#include "OrderDeletion.h"
+
+#include "QueryText.h"
+#include "SQLConnection.h"
+
+namespace {
+
+void SetLines(TSQLQuery &statement, std::initializer_list<std::string_view> lines)
+{
+    statement.Close();
+    statement.ClearSQL();
+    for (std::string_view line : lines)
+        statement.AddSQL(std::string(line));
+}
+
+} // namespace
+
+OrderDeletion::OrderDeletion(TSQLConnection &connection, Clock::duration batchTime)
+    : connection_(connection), batchTime_(batchTime)
+{
+    for (TSQLQuery *statement : {&detail_, &header_, &savepoint_, &release_, &undo_})
+        statement->SetSQLConnection(&connection);
+    // Each text is set once: the statements are prepared at their first
+    // execution and only executed again after that.
+    SetLines(detail_, {kDeleteDetailHead, kOrderNumberLine});
+    SetLines(header_, {kDeleteHeaderHead, kOrderNumberLine});
+    SetLines(savepoint_, {"SAVEPOINT DELETE_ORDER"});
+    SetLines(release_, {"RELEASE SAVEPOINT DELETE_ORDER"});
+    SetLines(undo_, {"ROLLBACK TO SAVEPOINT DELETE_ORDER"});
+}
+
+OrderDeletion::~OrderDeletion() { RollBackBatch(); }
+
+void OrderDeletion::StartBatch()
+{
+    connection_.StartTransaction();
+    batchOpen_ = true;
+    batchStart_ = Clock::now();
+}
+
+void OrderDeletion::RollBackBatch() noexcept
+{
+    if (!batchOpen_)
+        return;
+    batchOpen_ = false;
+    batch_.clear();
+    // Should the rollback fail (a lost connection), the server drops the
+    // uncommitted batch by itself.
+    try {
+        if (connection_.InTransaction())
+            connection_.Rollback();
+    } catch (...) {
+    }
+}
+
+int64_t OrderDeletion::DeleteRows(TSQLQuery &statement, const std::string &orderNumber)
+{
+    statement.ParamByName(kOrderNumberParam).SetString(orderNumber);
+    return statement.Execute();
+}
+
+bool OrderDeletion::Delete(const std::string &orderNumber, std::optional<int64_t> expectedLines)
+{
+    if (!batchOpen_)
+        StartBatch();
+    savepoint_.Execute();
+    int64_t lines = 0;
+    int64_t headers = 0;
+    bool whole = true;
+    try {
+        lines = DeleteRows(detail_, orderNumber);
+        whole = !expectedLines || lines == *expectedLines;
+        if (whole) {
+            headers = DeleteRows(header_, orderNumber);
+            whole = !expectedLines || headers == 1;
+        }
+    } catch (...) {
+        // Only this order is undone; should even that fail, the connection
+        // is in no state to commit, and the whole batch goes.
+        try {
+            undo_.Execute();
+        } catch (...) {
+            RollBackBatch();
+        }
+        throw;
+    }
+    try {
+        if (!whole) {
+            undo_.Execute();
+            return false;
+        }
+        release_.Execute();
+    } catch (...) {
+        // The order's part of the batch is in doubt: none of the batch may
+        // be committed.
+        RollBackBatch();
+        throw;
+    }
+    // An order that was gone already deleted nothing and is not recorded.
+    if (lines + headers > 0)
+        batch_.push_back({orderNumber, lines});
+    return true;
+}
+
+bool OrderDeletion::BatchDue() const { return batchOpen_ && Clock::now() - batchStart_ >= batchTime_; }
+
+int OrderDeletion::Prepares() const
+{
+    int prepares = 0;
+    for (const TSQLQuery *statement : {&detail_, &header_, &savepoint_, &release_, &undo_})
+        prepares += statement->PrepareCount();
+    return prepares;
+}
+
+std::vector<DeletedOrder> OrderDeletion::Commit()
+{
+    if (!batchOpen_)
+        return {};
+    try {
+        connection_.Commit();
+    } catch (...) {
+        RollBackBatch();
+        throw;
+    }
+    batchOpen_ = false;
+    std::vector<DeletedOrder> committed;
+    committed.swap(batch_);
+    return committed;
+}

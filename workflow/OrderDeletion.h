@@ -1,0 +1,80 @@
+#pragma once
+// Deletes orders, each whole or not at all, in batches that commit together.
+//
+// A batch is one transaction. Every order in it runs under a savepoint of its
+// own: an order whose statement fails, or which turns out to have changed
+// since its backup, is rolled back to its savepoint alone, while the orders
+// before it stay in the batch. So a run that stops at a failing order ends
+// with exactly the database it would have with one transaction per order.
+//
+// A batch is committed once it has worked for about 0.2 s, or when the caller
+// ends it. The database then syncs once per batch instead of once per order,
+// and whatever happens in the middle (the program killed, the machine
+// stopped, the connection dropped) the server rolls back the one open batch:
+// every order is still whole or gone.
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "SQLQuery.h"
+
+class TSQLConnection;
+
+struct DeletedOrder {
+    std::string orderNumber;
+    int64_t detailLines = 0;  // ORDER_SUB rows its detail statement deleted
+};
+
+class OrderDeletion {
+public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::chrono::milliseconds kBatchTime{200};
+
+    explicit OrderDeletion(TSQLConnection &connection, Clock::duration batchTime = kBatchTime);
+    // A batch not committed by then is rolled back: its orders stay whole.
+    ~OrderDeletion();
+    OrderDeletion(const OrderDeletion &) = delete;
+    OrderDeletion &operator=(const OrderDeletion &) = delete;
+
+    // Deletes the order's detail lines, then its header, in the open batch
+    // (one is started if none is open). With expectedLines (the lines its
+    // backup holds) the order goes only when exactly those lines and one
+    // header row go; otherwise it is rolled back and false is returned.
+    // Without it, an order that is already gone is no error. A failing
+    // statement rolls the order back and goes on to the caller; the orders
+    // before it stay in the batch, ready to be committed.
+    bool Delete(const std::string &orderNumber, std::optional<int64_t> expectedLines);
+
+    // Whether the open batch has worked long enough to be committed.
+    bool BatchDue() const;
+    // Commits the open batch, if any, and gives the orders it deleted (not
+    // those that were gone already).
+    std::vector<DeletedOrder> Commit();
+    // How many statement texts were prepared: each once per run.
+    int Prepares() const;
+    // Orders deleted in the open batch and not yet committed.
+    const std::vector<DeletedOrder> &Uncommitted() const { return batch_; }
+
+private:
+    void StartBatch();
+    void RollBackBatch() noexcept;
+    int64_t DeleteRows(TSQLQuery &statement, const std::string &orderNumber);
+
+    TSQLConnection &connection_;
+    // The batch's length is measured here, by the deletion itself, with a
+    // steady clock: the deletion knows when its work started, and a change
+    // of the wall clock must not make a batch commit early or never.
+    const Clock::duration batchTime_;
+    Clock::time_point batchStart_{};
+    bool batchOpen_ = false;
+    std::vector<DeletedOrder> batch_;
+
+    // One component per statement, so that each stays prepared for the run.
+    TSQLQuery detail_{"DeleteOrderLines"};
+    TSQLQuery header_{"DeleteOrderHeader"};
+    TSQLQuery savepoint_{"OrderSavepoint"};
+    TSQLQuery release_{"ReleaseOrderSavepoint"};
+    TSQLQuery undo_{"UndoOrder"};
+};
