@@ -36,7 +36,7 @@ std::string ListText(TSQLConnection &connection, ISQLCursor &list, uint16_t col)
     uint32_t len = 0;
     bool isNull = false;
     const SQLStatus status = list.getString(col, &data, &len, &isNull);
-    if (status != kSqlSuccess)
+    if (status != SQLStatus::Success)
         connection.CheckStatus(status, &list);
     return isNull ? std::string() : Trimmed(std::string(data, len));
 }
@@ -53,17 +53,17 @@ bool DetailTableHasOrderIndex(TSQLConnection &connection)
     ISQLCursor *raw = nullptr;
     const SQLStatus status = meta->getIndices("ORDER_SUB", &raw);
     std::unique_ptr<ISQLCursor> list(raw);
-    if (status != kSqlSuccess)
+    if (status != SQLStatus::Success)
         connection.CheckStatus(status, meta);
     if (!list)
         return false;
     uint16_t count = 0;
-    if (const SQLStatus st = list->getColumnCount(&count); st != kSqlSuccess)
+    if (const SQLStatus st = list->getColumnCount(&count); st != SQLStatus::Success)
         connection.CheckStatus(st, list.get());
     uint16_t nameCol = 0, columnCol = 0;
     for (uint16_t c = 1; c <= count; ++c) {
         std::string name;
-        if (const SQLStatus st = list->getColumnName(c, &name); st != kSqlSuccess)
+        if (const SQLStatus st = list->getColumnName(c, &name); st != SQLStatus::Success)
             connection.CheckStatus(st, list.get());
         name = UpperAscii(name);
         if (name == "INDEX_NAME")
@@ -81,7 +81,7 @@ bool DetailTableHasOrderIndex(TSQLConnection &connection)
         const SQLStatus st = list->next();
         if (IsEndOfRows(st))
             break;
-        if (st != kSqlSuccess)
+        if (st != SQLStatus::Success)
             connection.CheckStatus(st, list.get());
         const std::string index = ListText(connection, *list, nameCol);
         const bool leading = first || index != previous;

@@ -239,7 +239,7 @@ SQLStatus IbConnection::beginReadOnlySnapshot()
     return errors_.Run([&]() -> SQLStatus {
         state_->RequireConnected();
         if (state_->explicitTransaction)
-            Fail(18, "A transaction is already active on this connection");
+            Fail(SQLStatus::TransactionActive, "A transaction is already active on this connection");
         FbStatus status(state_->client->master->getStatus());
         try {
             const std::vector<unsigned char> tpb = SnapshotTpb(state_->client->util, status, state_->options);
@@ -250,7 +250,7 @@ SQLStatus IbConnection::beginReadOnlySnapshot()
             throw;
         }
         status.dispose();
-        return kSqlSuccess;
+        return SQLStatus::Success;
     });
 }
 

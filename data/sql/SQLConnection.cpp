@@ -362,7 +362,7 @@ void TSQLConnection::StartTransaction() {
 void TSQLConnection::StartReadOnlySnapshot() {
     if (!Connected()) Open();
     if (d_->inTransaction)
-        throw EDatabaseError(DriverStatusText(18));
+        throw EDatabaseError(DriverStatusText(SQLStatus::TransactionActive));
     CheckStatus(d_->connection->beginReadOnlySnapshot(), d_->connection.get());
     d_->inTransaction = true;
 }

@@ -105,8 +105,8 @@ TEST_P(TransactionTest, ReadOnlySnapshotSeesNoLaterCommitAndRefusesWrites)
         return query.cursor ? FetchAll(*query.cursor).at(0).at(0) : std::string("no cursor");
     };
     const std::string lines = std::to_string(Count(kCountLines));
-    ASSERT_EQ(connection_->beginReadOnlySnapshot(), kSqlSuccess) << ErrorText(*connection_);
-    EXPECT_EQ(connection_->beginTransaction(), 18);
+    ASSERT_EQ(connection_->beginReadOnlySnapshot(), SQLStatus::Success) << ErrorText(*connection_);
+    EXPECT_EQ(connection_->beginTransaction(), SQLStatus::TransactionActive);
     EXPECT_EQ(countInTransaction(kCountLines), lines);
     auto other = Connect(*driver_, database_, {});
     ASSERT_NE(other, nullptr);
@@ -115,13 +115,13 @@ TEST_P(TransactionTest, ReadOnlySnapshotSeesNoLaterCommitAndRefusesWrites)
     EXPECT_EQ(countInTransaction(kCountLines), lines);
 
     ISQLCommand *raw = nullptr;
-    ASSERT_EQ(connection_->getSQLCommand(&raw), kSqlSuccess);
+    ASSERT_EQ(connection_->getSQLCommand(&raw), SQLStatus::Success);
     std::unique_ptr<ISQLCommand> command(raw);
-    ASSERT_EQ(command->prepare(kDeleteHeader, 0), kSqlSuccess) << ErrorText(*command);
+    ASSERT_EQ(command->prepare(kDeleteHeader, 0), SQLStatus::Success) << ErrorText(*command);
     ISQLCursor *cursor = nullptr;
-    EXPECT_GE(command->execute(&cursor), kSqlServerError);
+    EXPECT_GE(command->execute(&cursor), SQLStatus::ServerError);
     EXPECT_NE(ErrorText(*command).find("read-only"), std::string::npos) << ErrorText(*command);
-    ASSERT_EQ(connection_->commit(), kSqlSuccess);
+    ASSERT_EQ(connection_->commit(), SQLStatus::Success);
     EXPECT_EQ(Count(kCountHeader), 1);
     EXPECT_EQ(countInTransaction(kCountLines), "0");
 }
