@@ -240,16 +240,10 @@ SQLStatus IbConnection::beginReadOnlySnapshot()
         state_->RequireConnected();
         if (state_->explicitTransaction)
             Fail(SQLStatus::TransactionActive, "A transaction is already active on this connection");
-        FbStatus status(state_->client->master->getStatus());
-        try {
-            const std::vector<unsigned char> tpb = SnapshotTpb(state_->client->util, status, state_->options);
-            state_->explicitTransaction =
-                state_->attachment->startTransaction(&status, static_cast<unsigned>(tpb.size()), tpb.data());
-        } catch (...) {
-            status.dispose();
-            throw;
-        }
-        status.dispose();
+        FbOwnStatus status(state_->client->master);
+        const std::vector<unsigned char> tpb = SnapshotTpb(state_->client->util, status, state_->options);
+        state_->explicitTransaction =
+            state_->attachment->startTransaction(&status, static_cast<unsigned>(tpb.size()), tpb.data());
         return SQLStatus::Success;
     });
 }
