@@ -262,7 +262,12 @@ void TFormDulvane::FormShow() {
 void TFormDulvane::SpeedButton1Click() { QueryOrders(*this); }
 void TFormDulvane::SpeedButton2Click() { SelectAllOrders(*this); }
 void TFormDulvane::SpeedButton3Click() { DeleteTickedOrders(*this); }
-void TFormDulvane::SpeedButton4Click() { BackupOrders(*this, StartProgress("資料備份").get()); }
+void TFormDulvane::SpeedButton4Click() {
+    // A long backup shows its progress and can be cancelled; cancelled, it
+    // leaves no file behind and says nothing.
+    const std::unique_ptr<WorkProgress> progress = StartProgress("資料備份");
+    BackupOrders(*this, progress.get());
+}
 
 int TFormDulvane::AppMessageBox(const std::string &text, const std::string &caption, unsigned style) {
     return ::AppMessageBox(text, caption, style);

@@ -61,7 +61,8 @@ void WriteText(const std::string &path, const std::string &text)
 void WriteConfig(const std::string &folder, const std::string &database)
 {
     WriteText(folder + "connections.ini", "[Trelvo]\nDriverName=Interbase\nDatabase=" + database +
-                                              "\nUser_Name=SYSDBA\nPassword=masterkey\nServerCharSet=UTF8\nSQLDialect=3\n");
+                                              "\nUser_Name=SYSDBA\nPassword=masterkey\nServerCharSet=UTF8\n"
+                                              "SQLDialect=3\n");
     WriteText(folder + "drivers.ini", "[Interbase]\nLibraryName=libibdriver.so\nVendorLib=libfbclient.so.2\n"
                                       "GetDriverFunc=getIBDriver\n");
 }
@@ -263,8 +264,10 @@ void BareRestore(DirectDatabase &db, const BackupPair &pair, const std::vector<c
         }
         return std::string("INSERT INTO ") + table + " (" + names + ") VALUES (" + marks + ")";
     };
-    IStatement *header = impl.attachment->prepare(&status, tra, 0, insertText("ORDER_MASTER", pair.Header()).c_str(), 3, 0);
-    IStatement *line = impl.attachment->prepare(&status, tra, 0, insertText("ORDER_SUB", pair.Detail()).c_str(), 3, 0);
+    const std::string headerText = insertText("ORDER_MASTER", pair.Header());
+    const std::string lineText = insertText("ORDER_SUB", pair.Detail());
+    IStatement *header = impl.attachment->prepare(&status, tra, 0, headerText.c_str(), 3, 0);
+    IStatement *line = impl.attachment->prepare(&status, tra, 0, lineText.c_str(), 3, 0);
     IMessageMetadata *headerMeta = header->getInputMetadata(&status);
     IMessageMetadata *lineMeta = line->getInputMetadata(&status);
     std::vector<unsigned char> headerBuffer(headerMeta->getMessageLength(&status));

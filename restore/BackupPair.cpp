@@ -78,7 +78,8 @@ BackupPair BackupPair::Load(const std::string &headerFile, const std::string &de
             throw ERestoreRefused("\"" + detailFile + "\" is not named as a detail file of a backup"
                                   " (ORDER_SUB<time>.CDS); --force-pair takes it all the same");
         if (headerTime != detailTime)
-            throw ERestoreRefused("The header file is of the backup at " + headerTime + ", the detail file of the one at " +
+            throw ERestoreRefused("The header file is of the backup at " + headerTime +
+                                  ", the detail file of the one at " +
                                   detailTime + "; --force-pair takes them together all the same");
     }
     pair.header_ = ReadFile(headerFile);
@@ -118,7 +119,8 @@ BackupPair BackupPair::Load(const std::string &headerFile, const std::string &de
     }
     std::string firstOrphan;
     for (int row = 0; row < detail.RecordCount(); ++row) {
-        const std::string number = detail.IsNull(row, detailKey) ? std::string() : std::string(detail.Text(row, detailKey));
+        const std::string number =
+            detail.IsNull(row, detailKey) ? std::string() : std::string(detail.Text(row, detailKey));
         const auto found = pair.index_.find(number);
         if (found == pair.index_.end()) {
             if (firstOrphan.empty())

@@ -209,7 +209,8 @@ TEST_P(DetailFileTest, HoldsExactlyTheRowsAndColumnsOfTheSubqueryText)
     if (!withIndex) {
         // ORDER_SUB made again without any key or index.
         sql.insert(sql.begin(), {"CREATE TABLE SUB_COPY (MASTERBILLID VARCHAR(20) NOT NULL, LINE_NO INTEGER NOT NULL,"
-                                 " ITEM_ID VARCHAR(20), ITEM_NAME VARCHAR(50), QTY NUMERIC(12,3), PRICE NUMERIC(12,2))"});
+                                 " ITEM_ID VARCHAR(20), ITEM_NAME VARCHAR(50), QTY NUMERIC(12,3),"
+                                 " PRICE NUMERIC(12,2))"});
     }
     OpenDatabase(12, sql);
     if (!withIndex) {

@@ -249,9 +249,11 @@ TEST_P(RestoreTest, KilledHalfWayLeavesWholeOrdersAndASecondRunFinishes)
         EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER WHERE MASTERBILLID = '" + row.at(0) + "'"), 1) << row.at(0);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER WHERE MASTERBILLID = 'SO00000008'"), 0);
     for (const auto &row : QueryRows(database, "SELECT MASTERBILLID FROM ORDER_MASTER")) {
-        const auto found = std::find_if(before.begin(), before.end(), [&](const auto &b) { return b.at(0) == row.at(0); });
+        const auto found =
+            std::find_if(before.begin(), before.end(), [&](const auto &b) { return b.at(0) == row.at(0); });
         ASSERT_NE(found, before.end());
-        EXPECT_EQ(*found, QueryRows(database, "SELECT * FROM ORDER_MASTER WHERE MASTERBILLID = '" + row.at(0) + "'").at(0));
+        const std::string header = "SELECT * FROM ORDER_MASTER WHERE MASTERBILLID = '" + row.at(0) + "'";
+        EXPECT_EQ(*found, QueryRows(database, header).at(0));
     }
 
     CommandRun again = Restore({backup.headerFile, backup.detailFile});
@@ -275,6 +277,14 @@ struct CliCase {
     int64_t ordersAfter;     // ORDER_MASTER rows afterwards (-1: not checked)
 };
 
+// The options, then the backup pair's two files.
+std::vector<std::string> WithPair(const BackupResult &backup, std::vector<std::string> args)
+{
+    args.push_back(backup.headerFile);
+    args.push_back(backup.detailFile);
+    return args;
+}
+
 std::string Copy(const std::string &from, const std::string &folder, const std::string &name)
 {
     fs::copy_file(from, folder + "/" + name, fs::copy_options::overwrite_existing);
@@ -295,21 +305,22 @@ void Rewrite(const std::string &path, const std::function<void(std::string &byte
 const CliCase kCliCases[] = {
     {"Help", [](auto &, auto &, auto &) { return std::vector<std::string>{"--help"}; }, 0,
      "Usage: batchdel-restore", 0},
-    {"UnknownOption", [](auto &b, auto &, auto &) { return std::vector<std::string>{"--overwrite", b.headerFile, b.detailFile}; },
+    {"UnknownOption", [](auto &b, auto &, auto &) { return WithPair(b, {"--overwrite"}); },
      2, "Unknown option --overwrite", 0},
-    {"ListWritesNothing", [](auto &b, auto &, auto &) { return std::vector<std::string>{"--list", b.headerFile, b.detailFile}; },
+    {"ListWritesNothing", [](auto &b, auto &, auto &) { return WithPair(b, {"--list"}); },
      0, "SO00000002\t", 0},
-    {"DryRunWritesNothing", [](auto &b, auto &, auto &) { return std::vector<std::string>{"--dry-run", b.headerFile, b.detailFile}; },
+    {"DryRunWritesNothing", [](auto &b, auto &, auto &) { return WithPair(b, {"--dry-run"}); },
      0, "13 orders", 0},
     {"DateRangeChoosesByBillDate",
-     [](auto &b, auto &, auto &) { return std::vector<std::string>{"--from", "0001/01/01", "--to", "0001/01/01", b.headerFile, b.detailFile}; },
+     [](auto &b, auto &, auto &) { return WithPair(b, {"--from", "0001/01/01", "--to", "0001/01/01"}); },
      0, "1 orders", 1},
     {"AnOrderNotInTheBackupFails",
-     [](auto &b, auto &, auto &) { return std::vector<std::string>{"--order", "SO99999999", b.headerFile, b.detailFile}; },
+     [](auto &b, auto &, auto &) { return WithPair(b, {"--order", "SO99999999"}); },
      1, "order SO99999999 is not in the backup", 0},
     {"AnOrderThatExistsOtherwiseIsSkippedNeverOverwritten",
      [](auto &b, auto &, auto &db) {
-         ExecuteSql(db, {"INSERT INTO ORDER_MASTER (MASTERBILLID, CUST_ID) VALUES ('SO00000004', 'OTHER')"}, LoginFor(db));
+         ExecuteSql(db, {"INSERT INTO ORDER_MASTER (MASTERBILLID, CUST_ID) VALUES ('SO00000004', 'OTHER')"},
+                    LoginFor(db));
          return std::vector<std::string>{b.headerFile, b.detailFile};
      },
      1, "skipped (already in the database)\tSO00000004", 13},
