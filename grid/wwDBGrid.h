@@ -334,6 +334,8 @@ private:
     friend class wwgrid::CellControls;
     friend class wwgrid::ColumnDrag;
     bool CanShowEditor() const;
+    // Whether anything is over the current cell or may have to go there.
+    bool CellControlsInPlay() const;
     void ShowEditorNow();
     void HideTextEditor();
     void HideCellControl(QWidget *control);
