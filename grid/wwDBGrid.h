@@ -165,7 +165,8 @@ public:
     // image cells.
     bool CellRefusesEditor(int gridCol, int gridRow) const;
     // Places the date-time picker over the current cell, or hides it, after
-    // the current cell changed.
+    // the current cell changed; with editor mode on the editor follows to the
+    // new cell where it may open.
     void UpdateDateTimePicker();
 
     // --- column resizing and moving with the mouse (wwDBGridColumnDrag.cpp)
