@@ -1,11 +1,9 @@
 #pragma once
 // The controls the grid lays over its current cell, the in-place editor and
 // the date-time picker, and what keeps them there: a filter on the grid, its
-// client area and the controls (focus, keys, size), and a link to the data
-// source that announces moves of the cursor while a control is in use.
+// client area and the controls (focus, keys, paints).
 #include <QObject>
 #include <QString>
-#include <memory>
 
 class TwwCustomDBGrid;
 class TwwInplaceEdit;
@@ -33,9 +31,6 @@ public:
     // Lays the controls again once the current event is done (the cursor,
     // the columns or the size changed).
     void ScheduleFollow();
-    // The link follows the grid's data source only while a control is in
-    // use: a walk over many rows then costs nothing here.
-    void FollowDataSource(bool on);
     bool InsideGrid(const QWidget *widget) const;
 
     TwwCustomDBGrid *const grid;
@@ -52,8 +47,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    class Link;
-    std::unique_ptr<Link> link_;
     bool scheduled_ = false;
 };
 

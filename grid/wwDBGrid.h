@@ -167,7 +167,8 @@ public:
     // image cells.
     bool CellRefusesEditor(int gridCol, int gridRow) const;
     // Places the date-time picker over the current cell, or hides it, after
-    // the current cell changed.
+    // the current cell changed; with editor mode on the editor follows to the
+    // new cell where it may open.
     void UpdateDateTimePicker();
 
     // --- column resizing and moving with the mouse (wwDBGridColumnDrag.cpp)
@@ -424,6 +425,8 @@ private:
     friend class wwgrid::CellControls;
     friend class wwgrid::ColumnDrag;
     bool CanShowEditor() const;
+    // Whether anything is over the current cell or may have to go there.
+    bool CellControlsInPlay() const;
     void ShowEditorNow();
     void HideTextEditor();
     void HideCellControl(QWidget *control);

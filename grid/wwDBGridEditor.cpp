@@ -6,12 +6,10 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLocale>
-#include <QScrollBar>
 #include <memory>
 
 #include "ClientDataSet.h"
 #include "ColumnList.h"
-#include "DataSource.h"
 #include "GridCellControls.h"
 #include "HandlerFailure.h"
 #include "InplaceEditRules.h"
@@ -21,31 +19,14 @@
 
 namespace wwgrid {
 
-// Every announcement only asks for the controls to be laid again.
-class CellControls::Link : public TDataLink {
-public:
-    explicit Link(CellControls *owner) : owner_(owner) {}
-    void ActiveChanged() override { owner_->ScheduleFollow(); }
-    void DataSetChanged() override { owner_->ScheduleFollow(); }
-    void DataSetScrolled(int) override { owner_->ScheduleFollow(); }
-    void RecordChanged(TField *) override { owner_->ScheduleFollow(); }
-    void EditingChanged() override { owner_->ScheduleFollow(); }
-    void LayoutChanged() override { owner_->ScheduleFollow(); }
-
-private:
-    CellControls *owner_;
-};
-
-CellControls::CellControls(TwwCustomDBGrid *owner) : grid(owner), link_(std::make_unique<Link>(this)) {
+CellControls::CellControls(TwwCustomDBGrid *owner) : grid(owner) {
     grid->installEventFilter(this);
     grid->viewport()->installEventFilter(this);
-    connect(grid->horizontalScrollBar(), &QScrollBar::valueChanged, this, &CellControls::ScheduleFollow);
 }
 
 // The controls go while the grid is still whole: a control that had the
 // focus hands it on as it goes, and nothing of that may reach the grid.
 CellControls::~CellControls() {
-    link_->SetDataSource(nullptr);
     grid->removeEventFilter(this);
     grid->viewport()->removeEventFilter(this);
     grid->setFocusProxy(nullptr);
@@ -75,11 +56,6 @@ void CellControls::ScheduleFollow() {
         Qt::QueuedConnection);
 }
 
-void CellControls::FollowDataSource(bool on) {
-    TDataSource *source = on ? grid->DataSource() : nullptr;
-    if (link_->DataSource() != source) link_->SetDataSource(source);
-}
-
 bool CellControls::InsideGrid(const QWidget *widget) const {
     return widget && (widget == grid || grid->isAncestorOf(widget));
 }
@@ -102,7 +78,11 @@ bool CellControls::eventFilter(QObject *watched, QEvent *event) {
         return false;
     }
     if (watched == grid->viewport()) {
-        if (type == QEvent::Resize) ScheduleFollow();
+        // The controls lie over the cells as painted: whatever moves a cell
+        // (the cursor, a new query, the columns, the size) repaints it, and
+        // the controls follow once the paint is done. A walk over many rows
+        // paints once at its end, so it costs nothing here.
+        if (type == QEvent::Paint && grid->CellControlsInPlay()) ScheduleFollow();
         // A key the editor or the picker left alone would travel on to the
         // grid; the keys meant for the grid were handed over already.
         if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
@@ -175,6 +155,12 @@ TwwInplaceEdit *TwwCustomDBGrid::InplaceEditor() const { return cellControls_->e
 
 TwwDBDateTimePicker *TwwCustomDBGrid::DateTimePicker() const { return cellControls_->picker; }
 
+bool TwwCustomDBGrid::CellControlsInPlay() const {
+    const CellControls &cc = *cellControls_;
+    return editorMode_ || EditorVisible() || (cc.picker && cc.picker->isVisible()) ||
+           (DataActive() && DateTimeCell(col_));
+}
+
 bool TwwCustomDBGrid::EditorVisible() const {
     return cellControls_->editor && cellControls_->editor->isVisible();
 }
@@ -243,7 +229,6 @@ void TwwCustomDBGrid::SetEditorMode(bool on) {
     if (on) {
         editorMode_ = true;
         if (!EditorVisible() && CanShowEditor()) ShowEditorNow();
-        cellControls_->FollowDataSource(true);
         return;
     }
     WriteBackEditorText();
@@ -274,7 +259,6 @@ void TwwCustomDBGrid::ShowEditorNow() {
     editor->raise();
     GiveFocusTo(editor);
     cc.placed = CurrentCell(*this);
-    cc.FollowDataSource(true);
 }
 
 // The control takes the keys while the grid counts as focused: the grid's
@@ -438,5 +422,4 @@ void TwwCustomDBGrid::PlaceCellControls() {
         HideCellControl(picker);
     }
     cc.placed = here;
-    cc.FollowDataSource(EditorVisible() || editorMode_ || pickerWanted);
 }

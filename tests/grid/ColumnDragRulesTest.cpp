@@ -78,7 +78,8 @@ TEST_P(DropColumnTest, TheColumnUnderThePointer) {
 }
 INSTANTIATE_TEST_SUITE_P(Drop, DropColumnTest,
                          ::testing::Values(DropCase{"OverTheIndicator", 1, 5, 1}, DropCase{"LeftOfTheGrid", 1, -40, 1},
-                                           DropCase{"FirstPixel", 1, 12, 1}, DropCase{"LineBelongsToTheColumn", 1, 42, 1},
+                                           DropCase{"FirstPixel", 1, 12, 1},
+                                           DropCase{"LineBelongsToTheColumn", 1, 42, 1},
                                            DropCase{"NextColumn", 1, 43, 2}, DropCase{"LastColumn", 1, 134, 3},
                                            DropCase{"BeyondTheLast", 1, 180, 3}, DropCase{"OutsideRight", 1, 900, 3},
                                            DropCase{"ScrolledIndicator", 2, 5, 2}, DropCase{"Scrolled", 2, 70, 3}),

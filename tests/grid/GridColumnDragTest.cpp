@@ -75,7 +75,8 @@ protected:
     }
     int ZeroWidth() const { return QFontMetrics(grid->font()).horizontalAdvance(QLatin1Char('0')); }
     int TitleWidth(int col) const {
-        return QFontMetrics(grid->TitleFont()).horizontalAdvance(QString::fromStdString(grid->ColumnField(col)->DisplayLabel()));
+        const QString title = QString::fromStdString(grid->ColumnField(col)->DisplayLabel());
+        return QFontMetrics(grid->TitleFont()).horizontalAdvance(title);
     }
 
     DatabaseOrderList orders;

@@ -37,6 +37,11 @@ protected:
     }
 };
 
+// Lets the grid repaint and its controls follow the cells painted.
+void Settle() {
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+}
+
 // Typed text as an input method delivers it: each character a key event with
 // text (QTest's own typing takes only ASCII).
 void TypeText(QWidget *widget, const QString &text) {
@@ -134,7 +139,7 @@ TEST_F(EditorTest, NeverOpensOnCheckBoxOrDateCellsNorWithoutTheFocus) {
     }
     EXPECT_FALSE(grid->CellRefusesEditor(kCustName, grid->Row()));
     other->setFocus();
-    QApplication::processEvents();
+    Settle();
     EXPECT_EQ(OpenEditor(kCustName), nullptr);
 }
 
@@ -311,24 +316,24 @@ TEST_F(EditorTest, FollowsTheCursorWhileEditorModeIsOn) {
     TwwInplaceEdit *editor = OpenEditor(kCustName);
     ASSERT_NE(editor, nullptr);
     orders.set.MoveBy(4);
-    QApplication::processEvents();
+    Settle();
     ASSERT_TRUE(editor->isVisible());
     EXPECT_EQ(editor->text(), FieldText("CUST_NAME"));
     EXPECT_EQ(editor->selectedText(), editor->text());
     EXPECT_EQ(editor->geometry(), grid->CellRect(kCustName, grid->Row()));
     grid->SetEditorMode(false);
     orders.set.MoveBy(1);
-    QApplication::processEvents();
+    Settle();
     EXPECT_FALSE(editor->isVisible());
 }
 
 TEST_F(EditorTest, FocusLeavingFromTheEditorReachesTheGridOnceAndHidesIt) {
     TwwInplaceEdit *editor = OpenEditor(kCustName);
     ASSERT_NE(editor, nullptr);
-    QApplication::processEvents();
+    Settle();
     EXPECT_EQ(grid->focusOuts, 0);  // the editor took the grid's focus: nothing left
     other->setFocus();
-    QApplication::processEvents();
+    Settle();
     EXPECT_EQ(grid->focusOuts, 1);
     EXPECT_FALSE(editor->isVisible());
     EXPECT_FALSE(grid->hasFocus());
@@ -355,7 +360,7 @@ TEST_F(EditorTest, AWritableColumnTakesTypingAndWritesBackOnEnter) {
     // Typing on a closed editor opens it, the key replacing the text.
     orders.set.Post();
     orders.set.MoveBy(1);
-    QApplication::processEvents();
+    Settle();
     QKeyEvent typed(QEvent::KeyPress, Qt::Key_W, Qt::ShiftModifier, QStringLiteral("W"));
     grid->PassKeyToEditor(&typed);
     ASSERT_TRUE(editor->isVisible());
@@ -378,7 +383,7 @@ TEST_F(EditorTest, DateColumnsShowAReadOnlyPickerWithTheFieldsDate) {
 
     // The picker follows the cursor to the next row's date.
     orders.set.MoveBy(1);
-    QApplication::processEvents();
+    Settle();
     EXPECT_EQ(picker->text(), FieldText("BILL_DATE"));
     EXPECT_EQ(picker->geometry(), grid->CellRect(kBillDate, grid->Row()));
 
@@ -395,7 +400,7 @@ TEST_F(EditorTest, DateColumnsShowAReadOnlyPickerWithTheFieldsDate) {
 
     // Focus leaving the grid hides it.
     other->setFocus();
-    QApplication::processEvents();
+    Settle();
     EXPECT_FALSE(picker->isVisible());
 }
 
