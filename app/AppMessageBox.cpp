@@ -22,22 +22,33 @@ struct ButtonCode {
 std::vector<ButtonCode> ButtonsOf(unsigned style) {
     using B = QMessageBox;
     switch (style & 0xFu) {
-    case MB_OKCANCEL: return {{B::Ok, mrOk}, {B::Cancel, mrCancel}};
-    case 0x2u: return {{B::Abort, mrAbort}, {B::Retry, mrRetry}, {B::Ignore, mrIgnore}};
-    case MB_YESNOCANCEL: return {{B::Yes, mrYes}, {B::No, mrNo}, {B::Cancel, mrCancel}};
-    case MB_YESNO: return {{B::Yes, mrYes}, {B::No, mrNo}};
-    case 0x5u: return {{B::Retry, mrRetry}, {B::Cancel, mrCancel}};
-    default: return {{B::Ok, mrOk}};
+        case MB_OKCANCEL:
+            return {{B::Ok, mrOk}, {B::Cancel, mrCancel}};
+        case 0x2u:
+            return {{B::Abort, mrAbort}, {B::Retry, mrRetry}, {B::Ignore, mrIgnore}};
+        case MB_YESNOCANCEL:
+            return {{B::Yes, mrYes}, {B::No, mrNo}, {B::Cancel, mrCancel}};
+        case MB_YESNO:
+            return {{B::Yes, mrYes}, {B::No, mrNo}};
+        case 0x5u:
+            return {{B::Retry, mrRetry}, {B::Cancel, mrCancel}};
+        default:
+            return {{B::Ok, mrOk}};
     }
 }
 
 QMessageBox::Icon IconOf(unsigned style) {
     switch (style & 0xF0u) {
-    case MB_ICONERROR: return QMessageBox::Critical;
-    case MB_ICONQUESTION: return QMessageBox::Question;
-    case MB_ICONWARNING: return QMessageBox::Warning;
-    case MB_ICONINFORMATION: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+        case MB_ICONERROR:
+            return QMessageBox::Critical;
+        case MB_ICONQUESTION:
+            return QMessageBox::Question;
+        case MB_ICONWARNING:
+            return QMessageBox::Warning;
+        case MB_ICONINFORMATION:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
     }
 }
 
@@ -79,8 +90,8 @@ int AppMessageBox(const std::string &text, const std::string &caption, unsigned 
     QWidget *owner = app ? app->HiddenWindow() : nullptr;
     OwnerPlacement placement(owner);
 
-    QMessageBox box(IconOf(style), QString::fromStdString(caption), QString::fromStdString(text),
-                    QMessageBox::NoButton, owner);
+    QMessageBox box(IconOf(style), QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::NoButton,
+                    owner);
     // Application-modal: every other window of the program takes no input
     // while the box is up.
     box.setWindowModality(Qt::ApplicationModal);

@@ -22,8 +22,7 @@ TBatchdelApplication::TBatchdelApplication(int &argc, char **argv)
     hiddenWindow_->setObjectName(QStringLiteral("HiddenWindow"));
     hiddenWindow_->setAttribute(Qt::WA_DontShowOnScreen);
     hiddenWindow_->setAttribute(Qt::WA_QuitOnClose, false);
-    if (QScreen *screen = primaryScreen())
-        hiddenWindow_->setGeometry(QRect(screen->geometry().center(), QSize(1, 1)));
+    if (QScreen *screen = primaryScreen()) hiddenWindow_->setGeometry(QRect(screen->geometry().center(), QSize(1, 1)));
     // A command that fails reports it where it started, in the error box.
     SetFailureReporter(ReportError);
     // The busy pointer while the connection is being made.
@@ -60,9 +59,9 @@ bool TBatchdelApplication::notify(QObject *receiver, QEvent *event) {
 }
 
 void TBatchdelApplication::InsertFontSubstitutions() {
-    QFont::insertSubstitutions(QStringLiteral("細明體"),
-                               {QStringLiteral("AR PL UMing TW"), QStringLiteral("Noto Serif CJK TC"),
-                                QStringLiteral("Noto Sans CJK TC")});
+    QFont::insertSubstitutions(
+        QStringLiteral("細明體"),
+        {QStringLiteral("AR PL UMing TW"), QStringLiteral("Noto Serif CJK TC"), QStringLiteral("Noto Sans CJK TC")});
 }
 
 QString ApplicationTitle() {

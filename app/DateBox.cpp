@@ -22,12 +22,12 @@ QChar SystemDateSeparator() { return DateSeparatorOf(QLocale::system().dateForma
 namespace {
 bool IsCaretOrCopyKey(const QKeyEvent *event) {
     static const QKeySequence::StandardKey kAllowed[] = {
-        QKeySequence::MoveToNextChar,       QKeySequence::MoveToPreviousChar,   QKeySequence::MoveToNextWord,
-        QKeySequence::MoveToPreviousWord,   QKeySequence::MoveToStartOfLine,    QKeySequence::MoveToEndOfLine,
+        QKeySequence::MoveToNextChar,        QKeySequence::MoveToPreviousChar,  QKeySequence::MoveToNextWord,
+        QKeySequence::MoveToPreviousWord,    QKeySequence::MoveToStartOfLine,   QKeySequence::MoveToEndOfLine,
         QKeySequence::MoveToStartOfDocument, QKeySequence::MoveToEndOfDocument, QKeySequence::SelectNextChar,
-        QKeySequence::SelectPreviousChar,   QKeySequence::SelectNextWord,       QKeySequence::SelectPreviousWord,
-        QKeySequence::SelectStartOfLine,    QKeySequence::SelectEndOfLine,      QKeySequence::SelectStartOfDocument,
-        QKeySequence::SelectEndOfDocument,  QKeySequence::SelectAll,            QKeySequence::Copy,
+        QKeySequence::SelectPreviousChar,    QKeySequence::SelectNextWord,      QKeySequence::SelectPreviousWord,
+        QKeySequence::SelectStartOfLine,     QKeySequence::SelectEndOfLine,     QKeySequence::SelectStartOfDocument,
+        QKeySequence::SelectEndOfDocument,   QKeySequence::SelectAll,           QKeySequence::Copy,
     };
     for (const QKeySequence::StandardKey key : kAllowed)
         if (event->matches(key)) return true;
@@ -98,8 +98,7 @@ void TDateBox::keyPressEvent(QKeyEvent *event) {
         ShowMask();
         return;
     }
-    if (event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Undo) ||
-        event->matches(QKeySequence::Redo)) {
+    if (event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
         // Only typing edits a date box; these would slip past the mask.
         QApplication::beep();
         return;
@@ -133,8 +132,7 @@ void TDateBox::inputMethodEvent(QInputMethodEvent *event) {
 void TDateBox::focusInEvent(QFocusEvent *event) {
     // Escape brings back what the box held when the operator came in; a
     // return after a refused check is not a new visit.
-    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason &&
-        !modified_)
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason && !modified_)
         textAtFocus_ = mask_.ReadText();
     QLineEdit::focusInEvent(event);
 }

@@ -26,9 +26,7 @@ QString DateMask::ReadText() const {
 void DateMask::SetText(const QString &text) {
     for (int i = 0; i < kLength; ++i) {
         const QChar c = i < text.size() ? text.at(i) : QLatin1Char(' ');
-        cells_[i] = (!IsSeparatorPosition(i) && c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-                        ? c
-                        : QLatin1Char(' ');
+        cells_[i] = (!IsSeparatorPosition(i) && c >= QLatin1Char('0') && c <= QLatin1Char('9')) ? c : QLatin1Char(' ');
     }
     SetCaret(0);
 }

@@ -33,12 +33,11 @@ void ReportError(const std::exception &failure) {
     // A drag or a held button must not go on under the box.
     if (QWidget *grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
     if (dynamic_cast<const EAbort *>(&failure)) return;
-    AppMessageBox(ErrorReportText(FailureMessage(failure)), ApplicationTitle().toStdString(),
-                  MB_OK | MB_ICONERROR);
+    AppMessageBox(ErrorReportText(FailureMessage(failure)), ApplicationTitle().toStdString(), MB_OK | MB_ICONERROR);
 }
 
-std::string FatalErrorText(const std::string &className, const std::string &module,
-                           std::uint32_t offset, const std::string &message) {
+std::string FatalErrorText(const std::string &className, const std::string &module, std::uint32_t offset,
+                           const std::string &message) {
     char location[9];
     std::snprintf(location, sizeof location, "%08X", static_cast<unsigned>(offset));
     const bool needsStop = !message.empty() && message.back() != '.';
@@ -48,10 +47,10 @@ std::string FatalErrorText(const std::string &className, const std::string &modu
 
 void ShowFatalError(const std::exception &failure, std::uint32_t offset) {
     const std::string module = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Application Error"),
-                    QString::fromStdString(FatalErrorText(FailureClassName(failure), module, offset,
-                                                          FailureMessage(failure))),
-                    QMessageBox::Ok);
+    QMessageBox box(
+        QMessageBox::Critical, QStringLiteral("Application Error"),
+        QString::fromStdString(FatalErrorText(FailureClassName(failure), module, offset, FailureMessage(failure))),
+        QMessageBox::Ok);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

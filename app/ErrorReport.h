@@ -17,8 +17,8 @@ std::string ErrorReportText(const std::string &message);
 void ReportError(const std::exception &failure);
 
 // "Exception <class> in module <module> at <8 hex digits>.\r\n<message><.>\r\n"
-std::string FatalErrorText(const std::string &className, const std::string &module,
-                           std::uint32_t offset, const std::string &message);
+std::string FatalErrorText(const std::string &className, const std::string &module, std::uint32_t offset,
+                           const std::string &message);
 
 // The class name the reports give a failure: the program's own failure
 // classes name themselves, anything else is "Exception".

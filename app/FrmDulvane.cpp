@@ -85,8 +85,7 @@ TFormDulvane::TFormDulvane(QWidget *parent, const TFormDulvaneSetup &setup)
 
     // The controls first, laid out and scaled for this display.
     CreateControls();
-    ApplyDisplayScaling(setup.dpi > 0 ? setup.dpi
-                                      : (screen() ? screen()->logicalDotsPerInch() : kDesignedDpi));
+    ApplyDisplayScaling(setup.dpi > 0 ? setup.dpi : (screen() ? screen()->logicalDotsPerInch() : kDesignedDpi));
     PlaceControls();
     SetUpGrid();
     resize(Scaled(kClientWidth), Scaled(kClientHeight));
@@ -206,10 +205,10 @@ void TFormDulvane::PlaceControls() {
         Place place;
     };
     const Entry entries[] = {
-        {Label1, {24, 16, 0, 0}},         {MaskEdit1, {88, 13, 97, 21}},     {Label2, {192, 16, 0, 0}},
-        {MaskEdit2, {208, 13, 97, 21}},   {Label3, {24, 42, 0, 0}},          {Edit1, {87, 38, 99, 21}},
-        {Label4, {192, 40, 0, 0}},        {Edit2, {207, 38, 99, 21}},        {Label5, {24, 66, 0, 0}},
-        {Edit3, {87, 62, 99, 21}},        {Label6, {192, 64, 0, 0}},         {Edit4, {207, 62, 99, 21}},
+        {Label1, {24, 16, 0, 0}},          {MaskEdit1, {88, 13, 97, 21}},     {Label2, {192, 16, 0, 0}},
+        {MaskEdit2, {208, 13, 97, 21}},    {Label3, {24, 42, 0, 0}},          {Edit1, {87, 38, 99, 21}},
+        {Label4, {192, 40, 0, 0}},         {Edit2, {207, 38, 99, 21}},        {Label5, {24, 66, 0, 0}},
+        {Edit3, {87, 62, 99, 21}},         {Label6, {192, 64, 0, 0}},         {Edit4, {207, 62, 99, 21}},
         {SpeedButton1, {312, 42, 89, 41}}, {SpeedButton2, {402, 42, 89, 41}}, {SpeedButton3, {493, 42, 93, 41}},
         {SpeedButton4, {588, 42, 86, 41}}, {LabelRecord, {8, 8, 0, 0}},
     };
@@ -285,12 +284,18 @@ std::unique_ptr<WorkProgress> TFormDulvane::StartProgress(const std::string &cap
 
 std::string TFormDulvane::BoxText(FilterBox box) const {
     switch (box) {
-    case FilterBox::DateFrom: return MaskEdit1->ReadText().toStdString();
-    case FilterBox::DateTo: return MaskEdit2->ReadText().toStdString();
-    case FilterBox::CustomerFrom: return Edit1->text().toStdString();
-    case FilterBox::CustomerTo: return Edit2->text().toStdString();
-    case FilterBox::DepartmentFrom: return Edit3->text().toStdString();
-    case FilterBox::DepartmentTo: return Edit4->text().toStdString();
+        case FilterBox::DateFrom:
+            return MaskEdit1->ReadText().toStdString();
+        case FilterBox::DateTo:
+            return MaskEdit2->ReadText().toStdString();
+        case FilterBox::CustomerFrom:
+            return Edit1->text().toStdString();
+        case FilterBox::CustomerTo:
+            return Edit2->text().toStdString();
+        case FilterBox::DepartmentFrom:
+            return Edit3->text().toStdString();
+        case FilterBox::DepartmentTo:
+            return Edit4->text().toStdString();
     }
     return {};
 }

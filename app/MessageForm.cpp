@@ -27,11 +27,16 @@ struct ButtonInfo {
 
 // Layout order, control names, captions and results of the buttons.
 constexpr ButtonInfo kButtons[] = {
-    {mbYes, "Yes", "&Yes", mrYes},           {mbNo, "No", "&No", mrNo},
-    {mbOK, "OK", "OK", mrOk},                {mbCancel, "Cancel", "Cancel", mrCancel},
-    {mbAbort, "Abort", "&Abort", mrAbort},   {mbRetry, "Retry", "&Retry", mrRetry},
-    {mbIgnore, "Ignore", "&Ignore", mrIgnore}, {mbAll, "All", "&All", mrAll},
-    {mbNoToAll, "NoToAll", "N&o to All", mrNoToAll}, {mbYesToAll, "YesToAll", "Yes to &All", mrYesToAll},
+    {mbYes, "Yes", "&Yes", mrYes},
+    {mbNo, "No", "&No", mrNo},
+    {mbOK, "OK", "OK", mrOk},
+    {mbCancel, "Cancel", "Cancel", mrCancel},
+    {mbAbort, "Abort", "&Abort", mrAbort},
+    {mbRetry, "Retry", "&Retry", mrRetry},
+    {mbIgnore, "Ignore", "&Ignore", mrIgnore},
+    {mbAll, "All", "&All", mrAll},
+    {mbNoToAll, "NoToAll", "N&o to All", mrNoToAll},
+    {mbYesToAll, "YesToAll", "Yes to &All", mrYesToAll},
     {mbHelp, "Help", "&Help", mrNone},
 };
 
@@ -59,11 +64,16 @@ protected:
 
 QStyle::StandardPixmap IconOf(DialogKind kind) {
     switch (kind) {
-    case DialogKind::Warning: return QStyle::SP_MessageBoxWarning;
-    case DialogKind::Error: return QStyle::SP_MessageBoxCritical;
-    case DialogKind::Information: return QStyle::SP_MessageBoxInformation;
-    case DialogKind::Confirmation: return QStyle::SP_MessageBoxQuestion;
-    case DialogKind::Plain: break;
+        case DialogKind::Warning:
+            return QStyle::SP_MessageBoxWarning;
+        case DialogKind::Error:
+            return QStyle::SP_MessageBoxCritical;
+        case DialogKind::Information:
+            return QStyle::SP_MessageBoxInformation;
+        case DialogKind::Confirmation:
+            return QStyle::SP_MessageBoxQuestion;
+        case DialogKind::Plain:
+            break;
     }
     return QStyle::SP_CustomBase;
 }
@@ -79,11 +89,16 @@ const QString kDashes = QString(27, QLatin1Char('-'));
 
 QString TMessageForm::CaptionOf(DialogKind kind) {
     switch (kind) {
-    case DialogKind::Warning: return QStringLiteral("Warning");
-    case DialogKind::Error: return QStringLiteral("Error");
-    case DialogKind::Information: return QStringLiteral("Information");
-    case DialogKind::Confirmation: return QStringLiteral("Confirm");
-    case DialogKind::Plain: break;
+        case DialogKind::Warning:
+            return QStringLiteral("Warning");
+        case DialogKind::Error:
+            return QStringLiteral("Error");
+        case DialogKind::Information:
+            return QStringLiteral("Information");
+        case DialogKind::Confirmation:
+            return QStringLiteral("Confirm");
+        case DialogKind::Plain:
+            break;
     }
     return ApplicationTitle();
 }
@@ -105,8 +120,8 @@ MessageFormMetrics TMessageForm::MetricsFor(const QFont &font, int widestCaption
 }
 
 TMessageForm::TMessageForm(const QString &text, DialogKind kind, unsigned buttons, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
       text_(text) {
     setWindowTitle(CaptionOf(kind));
     setFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
@@ -145,8 +160,8 @@ TMessageForm::TMessageForm(const QString &text, DialogKind kind, unsigned button
     auto *message = new MessageText(text, this);
     message->setObjectName(QStringLiteral("Message"));
     message->setTextFormat(Qt::PlainText);
-    message->setGeometry(m.horzMargin + (hasIcon ? kIconSize + m.horzSpacing : 0), m.vertMargin,
-                         textRect.width(), textRect.height());
+    message->setGeometry(m.horzMargin + (hasIcon ? kIconSize + m.horzSpacing : 0), m.vertMargin, textRect.width(),
+                         textRect.height());
 
     QPushButton *defaultButton = nullptr;
     QPushButton *byName[std::size(kButtons)] = {};
@@ -189,8 +204,8 @@ QString TMessageForm::CopyText() const {
     QString buttonLine;
     for (const QPushButton *button : buttons_) buttonLine += WithoutAccelerators(button->text()) + "   ";
     const QString crlf = QStringLiteral("\r\n");
-    return kDashes + crlf + windowTitle() + crlf + kDashes + crlf + text_ + crlf + kDashes + crlf +
-           buttonLine + crlf + kDashes + crlf;
+    return kDashes + crlf + windowTitle() + crlf + kDashes + crlf + text_ + crlf + kDashes + crlf + buttonLine + crlf +
+           kDashes + crlf;
 }
 
 void TMessageForm::reject() {
@@ -216,8 +231,7 @@ void TMessageForm::CopyToClipboard() {
     const QString content = CopyText();
     if (clipboard) clipboard->setText(content);
     // The clipboard is the only one that can say whether it took the text.
-    if (!clipboard || clipboard->text() != content)
-        ReportError(Exception("Exception", "Cannot open clipboard"));
+    if (!clipboard || clipboard->text() != content) ReportError(Exception("Exception", "Cannot open clipboard"));
 }
 
 int RunMessageDialog(const std::string &text, DialogKind kind, unsigned buttons) {

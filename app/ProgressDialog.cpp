@@ -11,39 +11,33 @@ constexpr qint64 kShowAfterMs = 500;
 // often, not after every step: a step can take a few microseconds.
 constexpr qint64 kRefreshEveryMs = 50;
 
-} // namespace
+}  // namespace
 
-DialogProgress::DialogProgress(QWidget *window, QString caption) : window_(window), caption_(std::move(caption))
-{
+DialogProgress::DialogProgress(QWidget *window, QString caption) : window_(window), caption_(std::move(caption)) {
     sinceStart_.start();
     sinceRefresh_.start();
 }
 
 DialogProgress::~DialogProgress() = default;
 
-void DialogProgress::Stage(const std::string &text, int64_t steps)
-{
+void DialogProgress::Stage(const std::string &text, int64_t steps) {
     text_ = QString::fromStdString(text);
     steps_ = steps;
     done_ = 0;
     Refresh();
 }
 
-void DialogProgress::Advance(int64_t done)
-{
+void DialogProgress::Advance(int64_t done) {
     done_ = done;
-    if (sinceRefresh_.elapsed() >= kRefreshEveryMs)
-        Refresh();
+    if (sinceRefresh_.elapsed() >= kRefreshEveryMs) Refresh();
 }
 
 bool DialogProgress::CancelRequested() { return dialog_ && dialog_->wasCanceled(); }
 
-void DialogProgress::Refresh()
-{
+void DialogProgress::Refresh() {
     sinceRefresh_.restart();
     if (!dialog_) {
-        if (sinceStart_.elapsed() < kShowAfterMs)
-            return;
+        if (sinceStart_.elapsed() < kShowAfterMs) return;
         dialog_ = std::make_unique<QProgressDialog>(window_);
         dialog_->setWindowTitle(caption_);
         dialog_->setCancelButtonText(QStringLiteral("Cancel"));

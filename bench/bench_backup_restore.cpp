@@ -45,30 +45,27 @@ namespace {
 const char *const kSharedDatabase = "/tmp/batchdel-bench/orders-1m.fdb";
 constexpr size_t kRestoredOrders = 10'000;
 
-double Seconds(const std::function<void()> &work)
-{
+double Seconds(const std::function<void()> &work) {
     const auto start = std::chrono::steady_clock::now();
     work();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void WriteText(const std::string &path, const std::string &text)
-{
+void WriteText(const std::string &path, const std::string &text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
 }
 
-void WriteConfig(const std::string &folder, const std::string &database)
-{
+void WriteConfig(const std::string &folder, const std::string &database) {
     WriteText(folder + "connections.ini", "[Trelvo]\nDriverName=Interbase\nDatabase=" + database +
                                               "\nUser_Name=SYSDBA\nPassword=masterkey\nServerCharSet=UTF8\n"
                                               "SQLDialect=3\n");
-    WriteText(folder + "drivers.ini", "[Interbase]\nLibraryName=libibdriver.so\nVendorLib=libfbclient.so.2\n"
-                                      "GetDriverFunc=getIBDriver\n");
+    WriteText(folder + "drivers.ini",
+              "[Interbase]\nLibraryName=libibdriver.so\nVendorLib=libfbclient.so.2\n"
+              "GetDriverFunc=getIBDriver\n");
 }
 
-void Configure(TSQLConnection &connection, const std::string &folder)
-{
+void Configure(TSQLConnection &connection, const std::string &folder) {
     connection.ConnectionName = "Trelvo";
     connection.DriverName = "Interbase";
     connection.GetDriverFunc = "getIBDriver";
@@ -83,8 +80,7 @@ void Configure(TSQLConnection &connection, const std::string &folder)
 // The order window without widgets, wired as the window wires its parts.
 class BenchWindow : public OrderWindow {
 public:
-    explicit BenchWindow(const std::string &folder) : folder_(folder)
-    {
+    explicit BenchWindow(const std::string &folder) : folder_(folder) {
         Configure(SQLConnection1, folder_);
         SQLDataSet2.SetSQLConnection(&SQLConnection1);
         DataSetProvider2.SetDataSet(&SQLDataSet2);
@@ -103,8 +99,7 @@ public:
     TSQLQuery &Statement() override { return SQLQuery1; }
     TSQLConnection &Connection() override { return SQLConnection1; }
     std::string ExecutableFolder() const override { return folder_; }
-    std::tm LocalNow() const override
-    {
+    std::tm LocalNow() const override {
         std::tm t{};
         t.tm_year = 125;
         t.tm_mday = 1;
@@ -131,8 +126,7 @@ private:
 // that keeps the rows can do no less). Returns the rows; the first column's
 // text goes to firstColumn when asked for.
 size_t FetchRows(IResultSet *cursor, IMessageMetadata *meta, ThrowStatusWrapper &status,
-                 std::vector<std::string> *firstColumn)
-{
+                 std::vector<std::string> *firstColumn) {
     std::vector<unsigned char> buffer(meta->getMessageLength(&status));
     const unsigned offset = meta->getOffset(&status, 0);
     size_t rows = 0;
@@ -150,8 +144,7 @@ size_t FetchRows(IResultSet *cursor, IMessageMetadata *meta, ThrowStatusWrapper 
 }
 
 size_t FetchQuery(IAttachment *attachment, ITransaction *tra, ThrowStatusWrapper &status, const std::string &sql,
-                  std::vector<std::string> *firstColumn)
-{
+                  std::vector<std::string> *firstColumn) {
     IStatement *stmt = attachment->prepare(&status, tra, 0, sql.c_str(), 3, IStatement::PREPARE_PREFETCH_METADATA);
     IMessageMetadata *meta = stmt->getOutputMetadata(&status);
     IResultSet *cursor = stmt->openCursor(&status, tra, nullptr, nullptr, meta, 0);
@@ -164,16 +157,14 @@ size_t FetchQuery(IAttachment *attachment, ITransaction *tra, ThrowStatusWrapper
 
 // The bare reading of a backup by the index: header rows, then the lines of
 // their orders in batches of bound numbers, in one snapshot.
-std::pair<size_t, size_t> BareBackupByIndex(DirectDatabase &db, const std::string &headerSql)
-{
+std::pair<size_t, size_t> BareBackupByIndex(DirectDatabase &db, const std::string &headerSql) {
     DirectDatabase::Impl &impl = db.impl();
     ThrowStatusWrapper status(impl.master->getStatus());
     ITransaction *tra = impl.attachment->startTransaction(&status, 0, nullptr);
     std::vector<std::string> orders;
     const size_t headers = FetchQuery(impl.attachment, tra, status, headerSql, &orders);
     std::string sql = "SELECT * FROM ORDER_SUB WHERE MASTERBILLID IN (";
-    for (int i = 0; i < kOrdersPerDetailBatch; ++i)
-        sql += i ? ",?" : "?";
+    for (int i = 0; i < kOrdersPerDetailBatch; ++i) sql += i ? ",?" : "?";
     sql += ")";
     IStatement *stmt = impl.attachment->prepare(&status, tra, 0, sql.c_str(), 3, IStatement::PREPARE_PREFETCH_METADATA);
     IMessageMetadata *in = stmt->getInputMetadata(&status);
@@ -203,8 +194,7 @@ std::pair<size_t, size_t> BareBackupByIndex(DirectDatabase &db, const std::strin
 }
 
 std::pair<size_t, size_t> BareBackupBySubquery(DirectDatabase &db, const std::string &headerSql,
-                                               const std::string &detailSql)
-{
+                                               const std::string &detailSql) {
     DirectDatabase::Impl &impl = db.impl();
     ThrowStatusWrapper status(impl.master->getStatus());
     ITransaction *tra = impl.attachment->startTransaction(&status, 0, nullptr);
@@ -217,42 +207,46 @@ std::pair<size_t, size_t> BareBackupBySubquery(DirectDatabase &db, const std::st
 
 // Puts one row's values into an insert's message, by the marker's type.
 void FillMessage(IMessageMetadata *meta, ThrowStatusWrapper &status, const std::vector<FieldValue> &values,
-                 std::vector<unsigned char> &buffer)
-{
+                 std::vector<unsigned char> &buffer) {
     for (unsigned i = 0; i < values.size(); ++i) {
         const FieldValue &v = values[i];
         unsigned char *at = &buffer[meta->getOffset(&status, i)];
         const short nullFlag = v.isNull ? -1 : 0;
         std::memcpy(&buffer[meta->getNullOffset(&status, i)], &nullFlag, sizeof nullFlag);
-        if (v.isNull)
-            continue;
+        if (v.isNull) continue;
         switch (meta->getType(&status, i) & ~1u) {
-        case SQL_VARYING: {
-            const uint16_t length = static_cast<uint16_t>(v.s.size());
-            std::memcpy(at, &length, sizeof length);
-            std::memcpy(at + 2, v.s.data(), v.s.size());
-            break;
-        }
-        case SQL_SHORT: {
-            const int16_t n = static_cast<int16_t>(v.i);
-            std::memcpy(at, &n, sizeof n);
-            break;
-        }
-        case SQL_LONG: {
-            const int32_t n = static_cast<int32_t>(v.i);
-            std::memcpy(at, &n, sizeof n);
-            break;
-        }
-        case SQL_INT64: std::memcpy(at, &v.i, sizeof v.i); break;
-        case SQL_TYPE_DATE: std::memcpy(at, &v.date, sizeof v.date); break;
-        case SQL_DOUBLE: std::memcpy(at, &v.f, sizeof v.f); break;
-        default: throw std::runtime_error("a column type the bare insert does not fill");
+            case SQL_VARYING: {
+                const uint16_t length = static_cast<uint16_t>(v.s.size());
+                std::memcpy(at, &length, sizeof length);
+                std::memcpy(at + 2, v.s.data(), v.s.size());
+                break;
+            }
+            case SQL_SHORT: {
+                const int16_t n = static_cast<int16_t>(v.i);
+                std::memcpy(at, &n, sizeof n);
+                break;
+            }
+            case SQL_LONG: {
+                const int32_t n = static_cast<int32_t>(v.i);
+                std::memcpy(at, &n, sizeof n);
+                break;
+            }
+            case SQL_INT64:
+                std::memcpy(at, &v.i, sizeof v.i);
+                break;
+            case SQL_TYPE_DATE:
+                std::memcpy(at, &v.date, sizeof v.date);
+                break;
+            case SQL_DOUBLE:
+                std::memcpy(at, &v.f, sizeof v.f);
+                break;
+            default:
+                throw std::runtime_error("a column type the bare insert does not fill");
         }
     }
 }
 
-void BareRestore(DirectDatabase &db, const BackupPair &pair, const std::vector<const BackupOrder *> &orders)
-{
+void BareRestore(DirectDatabase &db, const BackupPair &pair, const std::vector<const BackupOrder *> &orders) {
     DirectDatabase::Impl &impl = db.impl();
     ThrowStatusWrapper status(impl.master->getStatus());
     ITransaction *tra = impl.attachment->startTransaction(&status, 0, nullptr);
@@ -289,28 +283,24 @@ void BareRestore(DirectDatabase &db, const BackupPair &pair, const std::vector<c
 }
 
 // An empty database with the demo tables.
-std::string EmptyDatabase(const std::string &folder, const std::string &name)
-{
+std::string EmptyDatabase(const std::string &folder, const std::string &name) {
     const std::string path = folder + name;
     CreateDemoDatabase(path, 1);
     ExecuteSql(path, {"DELETE FROM ORDER_SUB", "DELETE FROM ORDER_MASTER"});
     return path;
 }
 
-void Row(const std::string &what, const std::string &program, const std::string &baseline, const std::string &ratio)
-{
+void Row(const std::string &what, const std::string &program, const std::string &baseline, const std::string &ratio) {
     std::printf("%-46s %-12s %-12s %s\n", what.c_str(), program.c_str(), baseline.c_str(), ratio.c_str());
 }
 
-std::string Fixed(double value, const char *unit)
-{
+std::string Fixed(double value, const char *unit) {
     char text[64];
     std::snprintf(text, sizeof text, "%.2f%s", value, unit);
     return text;
 }
 
-int Run()
-{
+int Run() {
     if (!fs::exists(kSharedDatabase)) {
         std::printf("%s is missing: make it with bench_workflow first\n", kSharedDatabase);
         return 1;
@@ -348,8 +338,7 @@ int Run()
             bareRows.second != static_cast<size_t>(result.detailRows))
             std::printf("  (the bare loop read %zu headers and %zu lines)\n", bareRows.first, bareRows.second);
         std::pair<size_t, size_t> subqueryRows;
-        const double subquery =
-            Seconds([&] { subqueryRows = BareBackupBySubquery(direct, headerSql, detailSql); });
+        const double subquery = Seconds([&] { subqueryRows = BareBackupBySubquery(direct, headerSql, detailSql); });
         Row("  the same rows by the subquery text (bare)", Fixed(program, " s"), Fixed(subquery, " s"),
             Fixed(program / subquery, "x"));
     }
@@ -359,8 +348,7 @@ int Run()
     std::vector<const BackupOrder *> orders;
     size_t lines = 0;
     for (const BackupOrder &order : pair.Orders()) {
-        if (orders.size() == kRestoredOrders)
-            break;
+        if (orders.size() == kRestoredOrders) break;
         orders.push_back(&order);
         lines += order.lineRows.size();
     }
@@ -381,15 +369,13 @@ int Run()
     DirectDatabase bareDb = DirectDatabase::Open(bareTarget);
     const double bare = Seconds([&] { BareRestore(bareDb, pair, orders); });
     Row("restore " + std::to_string(orders.size()) + " orders, " + std::to_string(lines) + " lines",
-        Fixed(program, " s"), Fixed(bare, " s"),
-        Fixed(bare / program, "x throughput (orders/s program / bare)"));
+        Fixed(program, " s"), Fixed(bare, " s"), Fixed(bare / program, "x throughput (orders/s program / bare)"));
     return 0;
 }
 
-} // namespace
+}  // namespace
 
-int main()
-{
+int main() {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     try {
         return Run();

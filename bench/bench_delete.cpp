@@ -51,8 +51,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Seconds(const std::function<void()> &work)
-{
+double Seconds(const std::function<void()> &work) {
     const auto start = Clock::now();
     work();
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -76,8 +75,7 @@ public:
     TSQLQuery &Statement() override { return data_.SQLQuery1; }
     TSQLConnection &Connection() override { return data_.SQLConnection1; }
     std::string ExecutableFolder() const override { return folder_; }
-    std::tm LocalNow() const override
-    {
+    std::tm LocalNow() const override {
         const std::time_t now = std::time(nullptr);
         std::tm local{};
         localtime_r(&now, &local);
@@ -86,10 +84,8 @@ public:
     int AppMessageBox(const std::string &, const std::string &, unsigned) override { return mrYes; }
     int RunMessageDialog(const std::string &, DialogKind, unsigned) override { return mrNo; }
     void ShowNotice(const std::string &text) override { std::fprintf(stderr, "notice: %s\n", text.c_str()); }
-    std::unique_ptr<WorkProgress> StartProgress(const std::string &caption) override
-    {
-        if (!progressHost)
-            return nullptr;
+    std::unique_ptr<WorkProgress> StartProgress(const std::string &caption) override {
+        if (!progressHost) return nullptr;
         // Tells afterwards whether the dialog came up at all.
         struct Watched : DialogProgress {
             Watched(QWidget *host, const std::string &caption, bool &shown)
@@ -134,8 +130,7 @@ protected:
         }
     }
     ITransaction *Start() {
-        return d_.attachment->startTransaction(&status_, tpb_->getBufferLength(&status_),
-                                               tpb_->getBuffer(&status_));
+        return d_.attachment->startTransaction(&status_, tpb_->getBufferLength(&status_), tpb_->getBuffer(&status_));
     }
 
     DirectDatabase db_;
@@ -147,8 +142,7 @@ protected:
 // A prepared statement with one text parameter.
 class OneParamStatement {
 public:
-    OneParamStatement(IAttachment *attachment, ThrowStatusWrapper &status, ITransaction *tra,
-                      const char *sql)
+    OneParamStatement(IAttachment *attachment, ThrowStatusWrapper &status, ITransaction *tra, const char *sql)
         : status_(status) {
         stmt_ = attachment->prepare(&status, tra, 0, sql, 3, 0);
         meta_ = stmt_->getInputMetadata(&status);
@@ -184,10 +178,10 @@ public:
     explicit PerOrderVariant(const std::string &path) : ClientVariant(path) {
         Guard([&] {
             ITransaction *tra = Start();
-            sub_ = std::make_unique<OneParamStatement>(
-                d_.attachment, status_, tra, "DELETE FROM ORDER_SUB WHERE MASTERBILLID = ?");
-            master_ = std::make_unique<OneParamStatement>(
-                d_.attachment, status_, tra, "DELETE FROM ORDER_MASTER WHERE MASTERBILLID = ?");
+            sub_ = std::make_unique<OneParamStatement>(d_.attachment, status_, tra,
+                                                       "DELETE FROM ORDER_SUB WHERE MASTERBILLID = ?");
+            master_ = std::make_unique<OneParamStatement>(d_.attachment, status_, tra,
+                                                          "DELETE FROM ORDER_MASTER WHERE MASTERBILLID = ?");
             tra->commit(&status_);
         });
     }
@@ -213,28 +207,26 @@ struct Block {
     std::vector<std::string> orders;
 };
 
-Block MakeBlock(int firstOrder, int n)
-{
+Block MakeBlock(int firstOrder, int n) {
     Block block;
-    for (int i = 0; i < n; ++i)
-        block.orders.push_back(DemoOrderNumber(firstOrder + i));
+    for (int i = 0; i < n; ++i) block.orders.push_back(DemoOrderNumber(firstOrder + i));
     block.first = block.orders.front();
     block.last = block.orders.back();
     return block;
 }
 
-std::string Between(const Block &block)
-{
+std::string Between(const Block &block) {
     return "MASTERBILLID BETWEEN '" + block.first + "' AND '" + block.last + "'";
 }
 
 // Lists the block and ticks it all, then times the deletion command alone.
-double RunCommand(BenchWindow &window, const Block &block)
-{
+double RunCommand(BenchWindow &window, const Block &block) {
     TClientDataSet &list = window.OrderList();
     list.Close();
-    list.SetCommandText("select MASTERBILLID,BILL_DATE,FR_DATE,CUST_ID,CUST_NAME,PD_DEPID,'N' AS SELECT_YN"
-                        " FROM ORDER_MASTER WHERE " + Between(block));
+    list.SetCommandText(
+        "select MASTERBILLID,BILL_DATE,FR_DATE,CUST_ID,CUST_NAME,PD_DEPID,'N' AS SELECT_YN"
+        " FROM ORDER_MASTER WHERE " +
+        Between(block));
     list.Open();
     if (list.RecordCount() != static_cast<int>(block.orders.size()))
         throw std::runtime_error("the block " + block.first + " lists " + std::to_string(list.RecordCount()) +
@@ -243,11 +235,10 @@ double RunCommand(BenchWindow &window, const Block &block)
     return Seconds([&] { DeleteTickedOrders(window); });
 }
 
-int64_t RowsLeft(DirectDatabase &direct, const Block &block)
-{
-    const auto rows = direct.Query("SELECT (SELECT COUNT(*) FROM ORDER_MASTER WHERE " + Between(block) +
-                                   ") + (SELECT COUNT(*) FROM ORDER_SUB WHERE " + Between(block) +
-                                   ") FROM RDB$DATABASE");
+int64_t RowsLeft(DirectDatabase &direct, const Block &block) {
+    const auto rows =
+        direct.Query("SELECT (SELECT COUNT(*) FROM ORDER_MASTER WHERE " + Between(block) +
+                     ") + (SELECT COUNT(*) FROM ORDER_SUB WHERE " + Between(block) + ") FROM RDB$DATABASE");
     return std::stoll(rows.at(0).at(0));
 }
 
@@ -258,24 +249,21 @@ struct Tally {
     double Rate() const { return seconds > 0 ? static_cast<double>(orders) / seconds : 0; }
 };
 
-} // namespace
+}  // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     const int n = argc > 1 ? std::atoi(argv[1]) : 10000;
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
     if (n <= 0 || rounds <= 0) {
         std::fprintf(stderr, "usage: %s [orders [rounds]]\n", argv[0]);
         return 2;
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const char *sourceVariable = std::getenv("BATCHDEL_BENCH_DB");
     const std::string source = sourceVariable ? sourceVariable : "/tmp/batchdel-bench/orders-1m.fdb";
     if (!fs::exists(source)) {
-        std::fprintf(stderr, "bench_delete: no database %s (make it with the demo database maker)\n",
-                     source.c_str());
+        std::fprintf(stderr, "bench_delete: no database %s (make it with the demo database maker)\n", source.c_str());
         return 1;
     }
     const std::string folder = fs::path(source).parent_path().string() + "/delete-" + std::to_string(getpid()) + "/";
@@ -345,15 +333,13 @@ int main(int argc, char **argv)
                 runs.push_back([&] {
                     const Block block = takeBlock();
                     perOrderTally.seconds += Seconds([&] {
-                        for (const std::string &order : block.orders)
-                            perOrder.Delete(order);
+                        for (const std::string &order : block.orders) perOrder.Delete(order);
                     });
                     perOrderTally.orders += n;
                 });
             }
             std::rotate(runs.begin(), runs.begin() + round % 3, runs.begin() + 3);
-            for (auto &run : runs)
-                run();
+            for (auto &run : runs) run();
             std::printf("round %d done\n", round + 1);
             std::fflush(stdout);
         }

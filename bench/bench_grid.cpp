@@ -58,7 +58,7 @@ std::vector<ColumnDesc> OrderColumns() {
         return c;
     };
     return {text("MASTERBILLID", 20), text("BILL_DATE", 10), text("FR_DATE", 10), text("CUST_ID", 10),
-            text("CUST_NAME", 50), text("PD_DEPID", 10), text("SELECT_YN", 1)};
+            text("CUST_NAME", 50),    text("PD_DEPID", 10),  text("SELECT_YN", 1)};
 }
 
 // The order list as a query leaves it: rows loaded, no changes logged.
@@ -172,8 +172,8 @@ double KeyAndPaint(QWidget *target, int key, Qt::KeyboardModifiers modifiers) {
 
 void Report(const char *what, double mine, double base, double goal) {
     const double ratio = mine / base;
-    std::printf("%-40s %10.3f ms vs %10.3f ms  ratio %.3f (goal <= %.2f) %s\n", what, mine * 1e3, base * 1e3,
-                ratio, goal, ratio <= goal ? "met" : "MISSED");
+    std::printf("%-40s %10.3f ms vs %10.3f ms  ratio %.3f (goal <= %.2f) %s\n", what, mine * 1e3, base * 1e3, ratio,
+                goal, ratio <= goal ? "met" : "MISSED");
 }
 
 }  // namespace

@@ -85,7 +85,8 @@ Result InChild(const std::function<void(Result &)> &work) {
     }
     close(fds[1]);
     Result r;
-    if (read(fds[0], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) std::snprintf(r.error, sizeof r.error, "child died");
+    if (read(fds[0], &r, sizeof r) != static_cast<ssize_t>(sizeof r))
+        std::snprintf(r.error, sizeof r.error, "child died");
     close(fds[0]);
     waitpid(pid, nullptr, 0);
     return r;
@@ -132,7 +133,8 @@ void BareFetch(const std::string &db, Result &r) {
     auto text = [&](unsigned i) {
         const unsigned char *p = buffer.data() + offsets[i];
         if (*reinterpret_cast<const short *>(buffer.data() + nullOffsets[i])) return std::string();
-        if (types[i] == SQL_VARYING) return std::string(reinterpret_cast<const char *>(p + 2), *reinterpret_cast<const uint16_t *>(p));
+        if (types[i] == SQL_VARYING)
+            return std::string(reinterpret_cast<const char *>(p + 2), *reinterpret_cast<const uint16_t *>(p));
         std::string s(reinterpret_cast<const char *>(p), lengths[i]);
         while (!s.empty() && s.back() == ' ') s.pop_back();
         return s;
@@ -220,9 +222,12 @@ int main(int argc, char **argv) {
     int runs = 2;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--orders" && i + 1 < argc) orders = std::atoi(argv[++i]);
-        else if (a == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
-        else db = a;
+        if (a == "--orders" && i + 1 < argc)
+            orders = std::atoi(argv[++i]);
+        else if (a == "--runs" && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
+        else
+            db = a;
     }
     if (db.empty())
         db = orders == 1'000'000 ? "/tmp/batchdel-bench/orders-1m.fdb"

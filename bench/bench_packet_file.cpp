@@ -53,8 +53,8 @@ struct PlainRow {
 };
 
 std::vector<SourceRow> MakeSource() {
-    static const char *const kSyllables[] = {"陳", "林", "黃", "張", "李", "王", "吳", "劉", "蔡", "楊",
-                                             "實業", "貿易", "有限", "公司", "商行", "企業", "國際", "科技"};
+    static const char *const kSyllables[] = {"陳", "林",   "黃",   "張",   "李",   "王",   "吳",   "劉",   "蔡",
+                                             "楊", "實業", "貿易", "有限", "公司", "商行", "企業", "國際", "科技"};
     std::vector<SourceRow> rows(kRows);
     uint32_t seed = 2463534242u;
     auto next = [&] {

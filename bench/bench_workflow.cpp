@@ -42,8 +42,7 @@ constexpr int kOrders = 1'000'000;
 constexpr int kDeletions = 10'000;
 const char *const kSharedDatabase = "/tmp/batchdel-bench/orders-1m.fdb";
 
-double Seconds(const std::function<void()> &work)
-{
+double Seconds(const std::function<void()> &work) {
     const auto start = std::chrono::steady_clock::now();
     work();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -54,9 +53,7 @@ double Seconds(const std::function<void()> &work)
 class BenchWindow : public OrderWindow {
 public:
     explicit BenchWindow(const std::string &folder)
-        : data(OrderDataSetup{folder + "connections.ini", folder + "drivers.ini"}), folder_(folder)
-    {
-    }
+        : data(OrderDataSetup{folder + "connections.ini", folder + "drivers.ini"}), folder_(folder) {}
 
     std::string boxes[6];
     std::string status;
@@ -80,8 +77,7 @@ private:
     std::string folder_;
 };
 
-void SetDates(BenchWindow &window, const std::string &from, const std::string &to)
-{
+void SetDates(BenchWindow &window, const std::string &from, const std::string &to) {
     window.boxes[static_cast<int>(FilterBox::DateFrom)] = from;
     window.boxes[static_cast<int>(FilterBox::DateTo)] = to;
 }
@@ -106,26 +102,22 @@ struct ColumnPlace {
     bool varying;
 };
 
-std::vector<ColumnPlace> Places(IMessageMetadata *meta, ThrowStatusWrapper &status)
-{
+std::vector<ColumnPlace> Places(IMessageMetadata *meta, ThrowStatusWrapper &status) {
     std::vector<ColumnPlace> places;
     for (unsigned i = 0; i < meta->getCount(&status); ++i)
-        places.push_back({meta->getOffset(&status, i), meta->getNullOffset(&status, i),
-                          meta->getLength(&status, i), (meta->getType(&status, i) & ~1u) == SQL_VARYING});
+        places.push_back({meta->getOffset(&status, i), meta->getNullOffset(&status, i), meta->getLength(&status, i),
+                          (meta->getType(&status, i) & ~1u) == SQL_VARYING});
     return places;
 }
 
-bool IsNull(const unsigned char *buffer, const ColumnPlace &place)
-{
+bool IsNull(const unsigned char *buffer, const ColumnPlace &place) {
     short flag;
     std::memcpy(&flag, buffer + place.nullOffset, sizeof flag);
     return flag != 0;
 }
 
-std::string TextAt(const unsigned char *buffer, const ColumnPlace &place)
-{
-    if (IsNull(buffer, place))
-        return {};
+std::string TextAt(const unsigned char *buffer, const ColumnPlace &place) {
+    if (IsNull(buffer, place)) return {};
     const unsigned char *p = buffer + place.offset;
     if (place.varying) {
         uint16_t length;
@@ -135,16 +127,13 @@ std::string TextAt(const unsigned char *buffer, const ColumnPlace &place)
     return std::string(reinterpret_cast<const char *>(p), place.length);
 }
 
-int32_t DateAt(const unsigned char *buffer, const ColumnPlace &place)
-{
+int32_t DateAt(const unsigned char *buffer, const ColumnPlace &place) {
     int32_t value = 0;
-    if (!IsNull(buffer, place))
-        std::memcpy(&value, buffer + place.offset, sizeof value);
+    if (!IsNull(buffer, place)) std::memcpy(&value, buffer + place.offset, sizeof value);
     return value;
 }
 
-size_t BareFetchAll(DirectDatabase &db, const std::string &sql)
-{
+size_t BareFetchAll(DirectDatabase &db, const std::string &sql) {
     DirectDatabase::Impl &impl = db.impl();
     ThrowStatusWrapper status(impl.master->getStatus());
     ITransaction *tra = impl.attachment->startTransaction(&status, 0, nullptr);
@@ -176,14 +165,15 @@ size_t BareFetchAll(DirectDatabase &db, const std::string &sql)
 
 // The bare baseline of the deletion: two parameterised deletes prepared once,
 // one transaction per order.
-void BareDelete(DirectDatabase &db, const std::vector<std::string> &orders)
-{
+void BareDelete(DirectDatabase &db, const std::vector<std::string> &orders) {
     DirectDatabase::Impl &impl = db.impl();
     ThrowStatusWrapper status(impl.master->getStatus());
     // Preparing needs a transaction; the statements outlive it.
     ITransaction *preparing = impl.attachment->startTransaction(&status, 0, nullptr);
-    IStatement *lines = impl.attachment->prepare(&status, preparing, 0, "DELETE FROM ORDER_SUB WHERE MASTERBILLID = ?", 3, 0);
-    IStatement *header = impl.attachment->prepare(&status, preparing, 0, "DELETE FROM ORDER_MASTER WHERE MASTERBILLID = ?", 3, 0);
+    IStatement *lines =
+        impl.attachment->prepare(&status, preparing, 0, "DELETE FROM ORDER_SUB WHERE MASTERBILLID = ?", 3, 0);
+    IStatement *header =
+        impl.attachment->prepare(&status, preparing, 0, "DELETE FROM ORDER_MASTER WHERE MASTERBILLID = ?", 3, 0);
     preparing->commit(&status);
     IMessageMetadata *meta = lines->getInputMetadata(&status);
     std::vector<unsigned char> buffer(meta->getMessageLength(&status));
@@ -206,37 +196,31 @@ void BareDelete(DirectDatabase &db, const std::vector<std::string> &orders)
     status.dispose();
 }
 
-void WriteText(const std::string &path, const std::string &text)
-{
+void WriteText(const std::string &path, const std::string &text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
 }
 
-std::string Thousands(long long n)
-{
+std::string Thousands(long long n) {
     std::string digits = std::to_string(n), text;
     for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            text += ',';
+        if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
         text += digits[i];
     }
     return text;
 }
 
-void Row(const std::string &what, const std::string &program, const std::string &baseline, const std::string &ratio)
-{
+void Row(const std::string &what, const std::string &program, const std::string &baseline, const std::string &ratio) {
     std::printf("%-44s %-26s %-12s %s\n", what.c_str(), program.c_str(), baseline.c_str(), ratio.c_str());
 }
 
-std::string Fixed(double value, const char *unit)
-{
+std::string Fixed(double value, const char *unit) {
     char text[64];
     std::snprintf(text, sizeof text, "%.2f%s", value, unit);
     return text;
 }
 
-int Run()
-{
+int Run() {
     if (!fs::exists(kSharedDatabase)) {
         std::printf("making %s (%s orders)...\n", kSharedDatabase, Thousands(kOrders).c_str());
         fs::create_directories(fs::path(kSharedDatabase).parent_path());
@@ -248,10 +232,12 @@ int Run()
     fs::create_directories(folder + "cds");
     const std::string database = folder + "orders.fdb";
     fs::copy_file(kSharedDatabase, database);
-    WriteText(folder + "connections.ini", "[Trelvo]\nDriverName=Interbase\nDatabase=" + database +
-                                              "\nUser_Name=SYSDBA\nPassword=masterkey\nServerCharSet=UTF8\nSQLDialect=3\n");
-    WriteText(folder + "drivers.ini", "[Interbase]\nLibraryName=libibdriver.so\nVendorLib=libfbclient.so.2\n"
-                                      "GetDriverFunc=getIBDriver\n");
+    WriteText(folder + "connections.ini",
+              "[Trelvo]\nDriverName=Interbase\nDatabase=" + database +
+                  "\nUser_Name=SYSDBA\nPassword=masterkey\nServerCharSet=UTF8\nSQLDialect=3\n");
+    WriteText(folder + "drivers.ini",
+              "[Interbase]\nLibraryName=libibdriver.so\nVendorLib=libfbclient.so.2\n"
+              "GetDriverFunc=getIBDriver\n");
     struct Cleanup {
         std::string folder;
         ~Cleanup() { fs::remove_all(folder); }
@@ -273,10 +259,9 @@ int Run()
         program = std::min(program, Seconds([&] { QueryOrders(window); }));
     }
     const int listed = window.OrderList().RecordCount();
-    Row("list " + Thousands(listed) + " orders (" + window.status + ")", Fixed(program, " s"),
-        Fixed(bare, " s"), Fixed(program / bare, "x"));
-    if (static_cast<size_t>(listed) != bareRows)
-        std::printf("  (the bare fetch read %zu rows)\n", bareRows);
+    Row("list " + Thousands(listed) + " orders (" + window.status + ")", Fixed(program, " s"), Fixed(bare, " s"),
+        Fixed(program / bare, "x"));
+    if (static_cast<size_t>(listed) != bareRows) std::printf("  (the bare fetch read %zu rows)\n", bareRows);
 
     const double selectAll = Seconds([&] { SelectAllOrders(window); });
     Row("select all " + Thousands(listed) + " orders", Fixed(selectAll, " s"), "-", "-");
@@ -289,8 +274,10 @@ int Run()
     const double megabytes = (fs::file_size(files.headerFile) + fs::file_size(files.detailFile)) / 1e6;
     const std::string backedUp =
         direct.Query("SELECT COUNT(*) FROM ORDER_MASTER WHERE BILL_DATE BETWEEN '2024-01-01' AND '2024-03-13'")
-            .at(0).at(0);
-    Row("backup " + Thousands(std::stoll(backedUp)) + " orders, " + Thousands(window.BackupSet().RecordCount()) + " lines",
+            .at(0)
+            .at(0);
+    Row("backup " + Thousands(std::stoll(backedUp)) + " orders, " + Thousands(window.BackupSet().RecordCount()) +
+            " lines",
         Fixed(backup, " s") + ", " + Fixed(megabytes, " MB") + ", " + Fixed(megabytes / backup, " MB/s"), "-", "-");
 
     // Deleting 10,000 ticked orders out of a listing of about 20,000.
@@ -308,18 +295,16 @@ int Run()
     const double deletion = Seconds([&] { DeleteTickedOrders(window); });
     std::printf("  (program's deletion done in %.2f s; now the bare loop)\n", deletion);
     std::vector<std::string> others;
-    for (int n = 1; n <= kDeletions; ++n)
-        others.push_back(DemoOrderNumber(700'000 + n));
+    for (int n = 1; n <= kDeletions; ++n) others.push_back(DemoOrderNumber(700'000 + n));
     const double bareDeletion = Seconds([&] { BareDelete(direct, others); });
     Row("delete " + Thousands(kDeletions) + " ticked of " + Thousands(list.RecordCount()) + " listed",
         Fixed(deletion, " s"), Fixed(bareDeletion, " s"), Fixed(deletion / bareDeletion, "x"));
     return 0;
 }
 
-} // namespace
+}  // namespace
 
-int main()
-{
+int main() {
     // Each line as soon as it is measured, also when the output is a file.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     try {

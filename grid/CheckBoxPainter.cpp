@@ -36,8 +36,8 @@ void DrawClassicCheckBox(QPainter &p, const QRect &square, CheckBoxLook look, co
     const auto column = [&p](int x, int y1, int y2, const QColor &color) {
         p.fillRect(QRect(x, y1, 1, y2 - y1 + 1), color);
     };
-    p.fillRect(square.adjusted(2, 2, -2, -2), look.enabled ? palette.color(QPalette::Base)
-                                                           : palette.color(QPalette::Button));
+    p.fillRect(square.adjusted(2, 2, -2, -2),
+               look.enabled ? palette.color(QPalette::Base) : palette.color(QPalette::Button));
     const QColor dark = palette.color(QPalette::Dark);
     row(l, r - 1, t, dark);
     column(l, t, b - 1, dark);

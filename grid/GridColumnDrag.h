@@ -36,7 +36,7 @@ public:
     int lastX = 0;
     int movingDirection = 0;  // +1 right, -1 left, 0 not yet known
     int scrollDirection = 0;
-    QPoint pictureOffset;     // from the pointer to the picture's corner
+    QPoint pictureOffset;  // from the pointer to the picture's corner
     QLabel *picture = nullptr;
     QTimer timer;
 };

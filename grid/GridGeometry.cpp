@@ -42,9 +42,7 @@ int MulDiv(int a, int b, int c) {
     return int(((p < 0) != (c < 0)) ? -q : q);
 }
 
-int GridGeometry::RowTop(int row) const {
-    return row == 0 ? 0 : titleHeight + 1 + (row - 1) * (rowHeight + 1);
-}
+int GridGeometry::RowTop(int row) const { return row == 0 ? 0 : titleHeight + 1 + (row - 1) * (rowHeight + 1); }
 
 int GridGeometry::ColLeft(int col) const {
     if (col == 0) return 0;
@@ -75,9 +73,7 @@ int GridGeometry::LastVisibleCol() const {
     return last;
 }
 
-int GridGeometry::FullyVisibleDataRows() const {
-    return std::max(1, (clientHeight - titleHeight) / (rowHeight + 1));
-}
+int GridGeometry::FullyVisibleDataRows() const { return std::max(1, (clientHeight - titleHeight) / (rowHeight + 1)); }
 
 int GridGeometry::LastFullyVisibleRow() const {
     const int fit = (clientHeight - titleHeight) / (rowHeight + 1);
@@ -85,8 +81,7 @@ int GridGeometry::LastFullyVisibleRow() const {
 }
 
 QPoint GridGeometry::CellAt(QPoint point) const {
-    if (point.x() < 0 || point.y() < 0 || point.x() >= clientWidth || point.y() >= clientHeight)
-        return {-1, -1};
+    if (point.x() < 0 || point.y() < 0 || point.x() >= clientWidth || point.y() >= clientHeight) return {-1, -1};
     int col = -1;
     if (point.x() <= colWidths[0]) {
         col = 0;
@@ -135,8 +130,8 @@ int GridGeometry::LeftColForHorzPos(int pos) const {
     return std::clamp(1 + MulDiv(pos, maxLeft - 1, 127), 1, maxLeft);
 }
 
-VertScrollInfo ComputeVertScroll(bool numbered, int recordCount, int visibleRows, int recNo,
-                                 bool atFirst, bool atLast) {
+VertScrollInfo ComputeVertScroll(bool numbered, int recordCount, int visibleRows, int recNo, bool atFirst,
+                                 bool atLast) {
     VertScrollInfo info;
     if (numbered) {
         info.min = 1;

@@ -65,7 +65,7 @@ public:
     // Horizontal scrolling moves whole columns; the indicator stays put.
     int MaxLeftCol() const;
     bool ColumnsFit() const { return MaxLeftCol() <= 1; }
-    int HorzScrollPos() const;           // 0..127
+    int HorzScrollPos() const;  // 0..127
     int LeftColForHorzPos(int pos) const;
 };
 
@@ -84,7 +84,6 @@ struct VertScrollInfo {
 // With record numbers: min 1, page = visible rows, max = count + page - 1,
 // position = record number. Without: five positions (first, between, last).
 // A range of at most 1 becomes page 1000 over 1..1001.
-VertScrollInfo ComputeVertScroll(bool numbered, int recordCount, int visibleRows, int recNo,
-                                 bool atFirst, bool atLast);
+VertScrollInfo ComputeVertScroll(bool numbered, int recordCount, int visibleRows, int recNo, bool atFirst, bool atLast);
 
 }  // namespace wwgrid

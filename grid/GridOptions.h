@@ -40,8 +40,8 @@ Q_DECLARE_FLAGS(TwwDBGridOptions, TwwDBGridOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TwwDBGridOptions)
 
 constexpr TwwDBGridOptions kDefaultGridOptions =
-    TwwDBGridOptions(dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines |
-                     dgTabs | dgConfirmDelete | dgCancelOnExit | dgWordWrap);
+    TwwDBGridOptions(dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines | dgTabs |
+                     dgConfirmDelete | dgCancelOnExit | dgWordWrap);
 
 enum TwwKeyOption : unsigned { dgEnterToTab = 1u << 0, dgAllowDelete = 1u << 1, dgAllowInsert = 1u << 2 };
 Q_DECLARE_FLAGS(TwwKeyOptions, TwwKeyOption)

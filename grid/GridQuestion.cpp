@@ -11,10 +11,14 @@ int AskWithMessageBox(QWidget *parent, const QString &text, GridQuestionButtons 
     box.setDefaultButton(yesNo ? QMessageBox::Yes : QMessageBox::Ok);
     box.setEscapeButton(yesNo ? QMessageBox::No : QMessageBox::Cancel);
     switch (box.exec()) {
-    case QMessageBox::Ok: return kAnswerOk;
-    case QMessageBox::Yes: return kAnswerYes;
-    case QMessageBox::No: return kAnswerNo;
-    default: return kAnswerCancel;
+        case QMessageBox::Ok:
+            return kAnswerOk;
+        case QMessageBox::Yes:
+            return kAnswerYes;
+        case QMessageBox::No:
+            return kAnswerNo;
+        default:
+            return kAnswerCancel;
     }
 }
 

@@ -9,8 +9,8 @@ namespace wwgrid {
 
 namespace {
 // Resource names of the glyphs, in glyph order.
-constexpr std::array<const char *, 5> kNames = {":/WWDBGARROW", ":/WWDBEDIT", ":/WWDBINSERT",
-                                                 ":/WWDBMULTISELECT", ":/WWDBMULTIARROW"};
+constexpr std::array<const char *, 5> kNames = {":/WWDBGARROW", ":/WWDBEDIT", ":/WWDBINSERT", ":/WWDBMULTISELECT",
+                                                ":/WWDBMULTIARROW"};
 
 struct Images {
     std::array<QPixmap, 5> glyphs;

@@ -4,8 +4,7 @@
 #include "ColumnList.h"
 #include "wwDBGrid.h"
 
-TwwColumn::TwwColumn(const TwwCustomDBGrid *grid, QString fieldName)
-    : grid_(grid), fieldName_(std::move(fieldName)) {
+TwwColumn::TwwColumn(const TwwCustomDBGrid *grid, QString fieldName) : grid_(grid), fieldName_(std::move(fieldName)) {
     if (grid_) groupName_ = wwgrid::ColumnEntryPart(grid_->Selected(), fieldName_, 5);
 }
 

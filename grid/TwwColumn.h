@@ -14,9 +14,9 @@ public:
 
     const TwwCustomDBGrid *Grid() const { return grid_; }
     const QString &FieldName() const { return fieldName_; }
-    int DisplayWidth() const;   // the field's display width in characters
+    int DisplayWidth() const;  // the field's display width in characters
     QString DisplayLabel() const;
-    bool ReadOnly() const;      // the column list marks the column "T"
+    bool ReadOnly() const;  // the column list marks the column "T"
     const QString &GroupName() const { return groupName_; }
 
     // Flags of the first 256 visible rows, used by group titles; allocated

@@ -125,8 +125,8 @@ void TwwDBDateTimePicker::WriteToField() {
         return;
     }
     const QLocale locale = QLocale::system();
-    const QString text = field->Type() == DataType::Time ? locale.toString(time(), TimeFormat())
-                                                         : locale.toString(date(), DateFormat());
+    const QString text =
+        field->Type() == DataType::Time ? locale.toString(time(), TimeFormat()) : locale.toString(date(), DateFormat());
     field->SetString(text.toStdString());
 }
 

@@ -127,9 +127,7 @@ bool TwwCustomDBGrid::ThemesActive() const {
     return style()->name().compare(QLatin1String("windows"), Qt::CaseInsensitive) != 0;
 }
 
-bool TwwCustomDBGrid::TitlesThemed() const {
-    return ThemesActive() && !disableThemes_ && !disableThemesInTitle_;
-}
+bool TwwCustomDBGrid::TitlesThemed() const { return ThemesActive() && !disableThemes_ && !disableThemesInTitle_; }
 
 bool TwwCustomDBGrid::CheckBoxesThemed() const { return ThemesActive() && !disableThemes_; }
 

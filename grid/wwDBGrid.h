@@ -293,8 +293,8 @@ private:
     void PaintIndicatorCell(QPainter &p, int row, const QRect &rect, const PaintContext &ctx);
     void PaintTextCell(QPainter &p, int col, int row, const QRect &rect, const PaintContext &ctx);
     void PaintCheckBoxCell(QPainter &p, int col, int row, const QRect &rect, const PaintContext &ctx);
-    void PaintRowLine(QPainter &p, int col, int row, const QRect &rect, const QColor &background,
-                      bool highlighted, const PaintContext &ctx);
+    void PaintRowLine(QPainter &p, int col, int row, const QRect &rect, const QColor &background, bool highlighted,
+                      const PaintContext &ctx);
     void PaintPadArea(QPainter &p, const PaintContext &ctx);
     void PaintTitleLines(QPainter &p, const PaintContext &ctx);
     void PaintIndicatorLines(QPainter &p, const PaintContext &ctx);

@@ -75,49 +75,49 @@ void TwwCustomDBGrid::mouseMoveEvent(QMouseEvent *event) {
     const QPoint pos = event->position().toPoint();
     event->accept();
     switch (drag.mode) {
-    case ColumnDrag::Mode::None: {
-        const bool edge = event->buttons() == Qt::NoButton && options_.testFlag(dgColumnResize) && DataActive() &&
-                          wwgrid::SizingColumnAt(geom_, pos) > 0;
-        const bool shown = viewport()->testAttribute(Qt::WA_SetCursor);
-        if (edge && !shown) viewport()->setCursor(Qt::SplitHCursor);
-        if (!edge && shown) viewport()->unsetCursor();
-        return;
-    }
-    case ColumnDrag::Mode::Sizing: {
-        if (drag.col >= ColCount()) return;
-        const int width = std::max(1, drag.startWidth + pos.x() - drag.press.x());
-        if (width == geom_.colWidths[size_t(drag.col)]) return;
-        geom_.colWidths[size_t(drag.col)] = width;
-        InvalidateGrid();
-        if (EditorVisible() || (DateTimePicker() && DateTimePicker()->isVisible())) PlaceCellControls();
-        return;
-    }
-    case ColumnDrag::Mode::Pressed: {
-        if (!wwgrid::ColumnDragStarted(drag.press, pos)) return;
-        // The title as it looks now goes with the pointer.
-        const QRect title = CellRect(drag.col, 0);
-        if (!drag.picture) {
-            drag.picture = new QLabel(viewport());
-            drag.picture->setAttribute(Qt::WA_TransparentForMouseEvents);
-            drag.picture->setFrameStyle(QFrame::Box | QFrame::Plain);
+        case ColumnDrag::Mode::None: {
+            const bool edge = event->buttons() == Qt::NoButton && options_.testFlag(dgColumnResize) && DataActive() &&
+                              wwgrid::SizingColumnAt(geom_, pos) > 0;
+            const bool shown = viewport()->testAttribute(Qt::WA_SetCursor);
+            if (edge && !shown) viewport()->setCursor(Qt::SplitHCursor);
+            if (!edge && shown) viewport()->unsetCursor();
+            return;
         }
-        drag.picture->setPixmap(viewport()->grab(title));
-        drag.picture->adjustSize();
-        drag.pictureOffset = title.topLeft() - drag.press;
-        drag.picture->show();
-        drag.picture->raise();
-        drag.mode = ColumnDrag::Mode::Moving;
-        [[fallthrough]];
-    }
-    case ColumnDrag::Mode::Moving:
-        if (pos.x() != drag.lastX) drag.movingDirection = pos.x() > drag.lastX ? 1 : -1;
-        drag.lastX = pos.x();
-        drag.picture->move(pos + drag.pictureOffset);
-        if (wwgrid::AutoScrollDirection(geom_, pos.x(), drag.movingDirection) == 0)
-            drag.StopAutoScroll();
-        else if (!drag.timer.isActive())
-            drag.timer.start();
-        return;
+        case ColumnDrag::Mode::Sizing: {
+            if (drag.col >= ColCount()) return;
+            const int width = std::max(1, drag.startWidth + pos.x() - drag.press.x());
+            if (width == geom_.colWidths[size_t(drag.col)]) return;
+            geom_.colWidths[size_t(drag.col)] = width;
+            InvalidateGrid();
+            if (EditorVisible() || (DateTimePicker() && DateTimePicker()->isVisible())) PlaceCellControls();
+            return;
+        }
+        case ColumnDrag::Mode::Pressed: {
+            if (!wwgrid::ColumnDragStarted(drag.press, pos)) return;
+            // The title as it looks now goes with the pointer.
+            const QRect title = CellRect(drag.col, 0);
+            if (!drag.picture) {
+                drag.picture = new QLabel(viewport());
+                drag.picture->setAttribute(Qt::WA_TransparentForMouseEvents);
+                drag.picture->setFrameStyle(QFrame::Box | QFrame::Plain);
+            }
+            drag.picture->setPixmap(viewport()->grab(title));
+            drag.picture->adjustSize();
+            drag.pictureOffset = title.topLeft() - drag.press;
+            drag.picture->show();
+            drag.picture->raise();
+            drag.mode = ColumnDrag::Mode::Moving;
+            [[fallthrough]];
+        }
+        case ColumnDrag::Mode::Moving:
+            if (pos.x() != drag.lastX) drag.movingDirection = pos.x() > drag.lastX ? 1 : -1;
+            drag.lastX = pos.x();
+            drag.picture->move(pos + drag.pictureOffset);
+            if (wwgrid::AutoScrollDirection(geom_, pos.x(), drag.movingDirection) == 0)
+                drag.StopAutoScroll();
+            else if (!drag.timer.isActive())
+                drag.timer.start();
+            return;
     }
 }
 

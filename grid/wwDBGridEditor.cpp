@@ -92,7 +92,7 @@ bool CellControls::eventFilter(QObject *watched, QEvent *event) {
     auto *widget = qobject_cast<QWidget *>(watched);
     QWidget *control = editor && (widget == editor || editor->isAncestorOf(widget))   ? static_cast<QWidget *>(editor)
                        : picker && (widget == picker || picker->isAncestorOf(widget)) ? static_cast<QWidget *>(picker)
-                                                                                       : nullptr;
+                                                                                      : nullptr;
     if (!control) return false;
     if (type == QEvent::KeyPress) return grid->EditorKeyPress(control, static_cast<QKeyEvent *>(event));
     if (type == QEvent::FocusOut) {
@@ -132,9 +132,8 @@ bool ChangesText(const QKeyEvent *event) {
     const int key = event->key();
     if (key == Qt::Key_Backspace || key == Qt::Key_Delete) return true;
     for (QKeySequence::StandardKey change :
-         {QKeySequence::Paste, QKeySequence::Cut, QKeySequence::Undo, QKeySequence::Redo,
-          QKeySequence::DeleteEndOfWord, QKeySequence::DeleteStartOfWord, QKeySequence::DeleteEndOfLine,
-          QKeySequence::DeleteCompleteLine})
+         {QKeySequence::Paste, QKeySequence::Cut, QKeySequence::Undo, QKeySequence::Redo, QKeySequence::DeleteEndOfWord,
+          QKeySequence::DeleteStartOfWord, QKeySequence::DeleteEndOfLine, QKeySequence::DeleteCompleteLine})
         if (event->matches(change)) return true;
     return false;
 }
@@ -161,9 +160,7 @@ bool TwwCustomDBGrid::CellControlsInPlay() const {
            (DataActive() && DateTimeCell(col_));
 }
 
-bool TwwCustomDBGrid::EditorVisible() const {
-    return cellControls_->editor && cellControls_->editor->isVisible();
-}
+bool TwwCustomDBGrid::EditorVisible() const { return cellControls_->editor && cellControls_->editor->isVisible(); }
 
 // ---------------------------------------------------------------- cell rules
 
@@ -294,8 +291,7 @@ void TwwCustomDBGrid::WriteBackEditorText() {
     if (!EditorTextPending()) return;
     CellControls &cc = *cellControls_;
     TField *field = ColumnField(col_);
-    if (!field || QString::fromStdString(field->FieldName()) != cc.editorField ||
-        DataSet()->RecNo() != cc.editorRecNo)
+    if (!field || QString::fromStdString(field->FieldName()) != cc.editorField || DataSet()->RecNo() != cc.editorRecNo)
         return;
     if (!CanEditModify()) return;
     field->SetString(cc.editor->text().toStdString());
@@ -335,29 +331,29 @@ bool TwwCustomDBGrid::EditorKeyPress(QWidget *control, QKeyEvent *event) {
                                            int(cc.editor->text().size())}
                      : cc.picker->Caret();
         switch (wwgrid::RouteEditorKey(event->key(), event->modifiers(), caret)) {
-        case wwgrid::EditorKey::Grid: {
-            const std::unique_ptr<QEvent> copy(event->clone());
-            QCoreApplication::sendEvent(this, copy.get());
-            event->accept();
-            return true;
-        }
-        case wwgrid::EditorKey::EditorModeOff:
-            if (inEditor) {
-                RunHandler([this] { SetEditorMode(false); });
-            } else {
-                // The picker stays in place; the keys go to the grid again.
-                setFocusProxy(nullptr);
-                setFocus(Qt::OtherFocusReason);
+            case wwgrid::EditorKey::Grid: {
+                const std::unique_ptr<QEvent> copy(event->clone());
+                QCoreApplication::sendEvent(this, copy.get());
+                event->accept();
+                return true;
             }
-            return true;
-        case wwgrid::EditorKey::Deselect:
-            if (inEditor)
-                cc.editor->deselect();
-            else
-                cc.picker->Deselect();
-            return true;
-        case wwgrid::EditorKey::Editor:
-            break;
+            case wwgrid::EditorKey::EditorModeOff:
+                if (inEditor) {
+                    RunHandler([this] { SetEditorMode(false); });
+                } else {
+                    // The picker stays in place; the keys go to the grid again.
+                    setFocusProxy(nullptr);
+                    setFocus(Qt::OtherFocusReason);
+                }
+                return true;
+            case wwgrid::EditorKey::Deselect:
+                if (inEditor)
+                    cc.editor->deselect();
+                else
+                    cc.picker->Deselect();
+                return true;
+            case wwgrid::EditorKey::Editor:
+                break;
         }
     }
     if (!inEditor || !(TypesCharacters(event) || ChangesText(event))) return false;

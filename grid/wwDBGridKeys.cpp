@@ -36,80 +36,91 @@ void TwwCustomDBGrid::HandleKey(QKeyEvent *event) {
     const bool singleField = DataSet()->FieldCount() == 1;
 
     switch (key) {
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown: {
-        if (!EnsureFocus()) return;
-        const int window = dataLink_->RecordCount();
-        const int position = dataLink_->ActiveRecord();
-        if (ctrl) {
-            if (key == Qt::Key_Up || key == Qt::Key_PageUp) MoveRows(-position);
-            else MoveRows(window - position - 1);
-        } else if (key == Qt::Key_Up) {
-            PriorRow();
-        } else if (key == Qt::Key_Down) {
-            NextRow();
-        } else {
-            MoveRows(key == Qt::Key_PageUp ? -VisibleRowCount() : VisibleRowCount());
-        }
-        break;
-    }
-    case Qt::Key_Left:
-        SelectColumn(ctrl ? 0 : current - 1);
-        break;
-    case Qt::Key_Right:
-        SelectColumn(ctrl ? last : current + 1);
-        break;
-    case Qt::Key_Home:
-        if (ctrl || singleField) FirstRow();
-        else SelectColumn(0);
-        break;
-    case Qt::Key_End:
-        if (ctrl || singleField) LastRow();
-        else SelectColumn(last);
-        break;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        if (!ctrl && !alt) TabToColumn(key == Qt::Key_Tab && !shift);
-        break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (ctrl) break;
-        if (keyOptions_.testFlag(dgEnterToTab)) TabToColumn(!shift);
-        else if (EditorMode()) SetEditorMode(false);
-        else if (!CellRefusesEditor(col_, row_)) SetEditorMode(true);
-        break;
-    case Qt::Key_Escape:
-        if (!ctrl) ResetCurrentRow();
-        break;
-    case Qt::Key_Insert:
-        if (!ctrl) InsertRow();
-        break;
-    case Qt::Key_Delete:
-        if (ctrl) DeleteCurrentRow();
-        else if (!IsCheckBoxCell(col_, row_)) PassKeyToEditor(event);
-        break;
-    case Qt::Key_F2:
-        if (!ctrl && !CellRefusesEditor(col_, row_)) SetEditorMode(true);
-        break;
-    case Qt::Key_Space:
-        if (IsCheckBoxCell(col_, row_)) {
-            if (GridEditingAllowed()) ToggleCheckBoxCell(col_, row_);
-        } else if (!ctrl) {
-            PassKeyToEditor(event);
-        }
-        break;
-    default:
-        // Typing: a character or Backspace opens the editor with it, except
-        // on a check-box cell, where it is dropped.
-        const bool typed = !event->text().isEmpty() && event->text()[0] >= QChar(' ');
-        if (!ctrl && !alt && (key == Qt::Key_Backspace || typed)) {
-            if (!IsCheckBoxCell(col_, row_)) PassKeyToEditor(event);
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown: {
+            if (!EnsureFocus()) return;
+            const int window = dataLink_->RecordCount();
+            const int position = dataLink_->ActiveRecord();
+            if (ctrl) {
+                if (key == Qt::Key_Up || key == Qt::Key_PageUp)
+                    MoveRows(-position);
+                else
+                    MoveRows(window - position - 1);
+            } else if (key == Qt::Key_Up) {
+                PriorRow();
+            } else if (key == Qt::Key_Down) {
+                NextRow();
+            } else {
+                MoveRows(key == Qt::Key_PageUp ? -VisibleRowCount() : VisibleRowCount());
+            }
             break;
         }
-        event->ignore();
-        return;
+        case Qt::Key_Left:
+            SelectColumn(ctrl ? 0 : current - 1);
+            break;
+        case Qt::Key_Right:
+            SelectColumn(ctrl ? last : current + 1);
+            break;
+        case Qt::Key_Home:
+            if (ctrl || singleField)
+                FirstRow();
+            else
+                SelectColumn(0);
+            break;
+        case Qt::Key_End:
+            if (ctrl || singleField)
+                LastRow();
+            else
+                SelectColumn(last);
+            break;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            if (!ctrl && !alt) TabToColumn(key == Qt::Key_Tab && !shift);
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (ctrl) break;
+            if (keyOptions_.testFlag(dgEnterToTab))
+                TabToColumn(!shift);
+            else if (EditorMode())
+                SetEditorMode(false);
+            else if (!CellRefusesEditor(col_, row_))
+                SetEditorMode(true);
+            break;
+        case Qt::Key_Escape:
+            if (!ctrl) ResetCurrentRow();
+            break;
+        case Qt::Key_Insert:
+            if (!ctrl) InsertRow();
+            break;
+        case Qt::Key_Delete:
+            if (ctrl)
+                DeleteCurrentRow();
+            else if (!IsCheckBoxCell(col_, row_))
+                PassKeyToEditor(event);
+            break;
+        case Qt::Key_F2:
+            if (!ctrl && !CellRefusesEditor(col_, row_)) SetEditorMode(true);
+            break;
+        case Qt::Key_Space:
+            if (IsCheckBoxCell(col_, row_)) {
+                if (GridEditingAllowed()) ToggleCheckBoxCell(col_, row_);
+            } else if (!ctrl) {
+                PassKeyToEditor(event);
+            }
+            break;
+        default:
+            // Typing: a character or Backspace opens the editor with it, except
+            // on a check-box cell, where it is dropped.
+            const bool typed = !event->text().isEmpty() && event->text()[0] >= QChar(' ');
+            if (!ctrl && !alt && (key == Qt::Key_Backspace || typed)) {
+                if (!IsCheckBoxCell(col_, row_)) PassKeyToEditor(event);
+                break;
+            }
+            event->ignore();
+            return;
     }
     event->accept();
 }

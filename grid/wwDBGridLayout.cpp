@@ -79,8 +79,8 @@ void TwwCustomDBGrid::RebuildLayout() {
 }
 
 void TwwCustomDBGrid::SetRowHeights() {
-    geom_.rowHeight = wwgrid::DataRowHeight(QFontMetrics(font()).height(),
-                                            options_.testFlag(dgRowLines), rowHeightPercent_);
+    geom_.rowHeight =
+        wwgrid::DataRowHeight(QFontMetrics(font()).height(), options_.testFlag(dgRowLines), rowHeightPercent_);
     geom_.titleHeight = wwgrid::TitleRowHeight(QFontMetrics(TitleFont()).height(), titleLines_);
 }
 
@@ -127,8 +127,8 @@ void TwwCustomDBGrid::ComputeColumnWidths() {
         for (const QString &line : QString::fromStdString(field->DisplayLabel()).split(QLatin1Char('~')))
             widestTitle = std::max(widestTitle, titleMetrics.horizontalAdvance(line));
         geom_.colWidths[size_t(i + 1)] = wwgrid::ColumnPixelWidth(zero, field->DisplayWidth(), widestTitle);
-        tabStops_[size_t(i + 1)] = !field->ReadOnly() && !columns_[size_t(i)].ReadOnly() &&
-                                   (!field->Calculated() || editCalculated_);
+        tabStops_[size_t(i + 1)] =
+            !field->ReadOnly() && !columns_[size_t(i)].ReadOnly() && (!field->Calculated() || editCalculated_);
     }
     cacheColInfo_.assign(size_t(ColCount()), TwwCacheColInfoItem{});
     for (int i = 0; i < displayed_.Count(); ++i) {
@@ -137,8 +137,8 @@ void TwwCustomDBGrid::ComputeColumnWidths() {
         item.controlType = info.kind;
         item.parameters = info.params;
         item.checkedValue = wwgrid::PaintCheckedValue(info);
-        item.alwaysShow = info.params.section(QLatin1Char(';'), 1, 1) == QLatin1String("T") &&
-                          !info.kind.isEmpty() && info.kind != QLatin1String("CheckBox");
+        item.alwaysShow = info.params.section(QLatin1Char(';'), 1, 1) == QLatin1String("T") && !info.kind.isEmpty() &&
+                          info.kind != QLatin1String("CheckBox");
     }
 }
 
@@ -211,10 +211,9 @@ void TwwCustomDBGrid::UpdateHorzScrollBar() {
 void TwwCustomDBGrid::UpdateVertScrollBar() {
     if (!showVertScrollBar_ || !DataActive()) return;
     TClientDataSet *set = DataSet();
-    const int recNo = set->State() == DataSetState::Insert && lastVertScroll_ ? lastVertScroll_->pos
-                                                                              : set->RecNo();
-    const wwgrid::VertScrollInfo info = wwgrid::ComputeVertScroll(
-        true, set->RecordCount(), VisibleRowCount(), recNo, set->AtStart(), set->AtEnd());
+    const int recNo = set->State() == DataSetState::Insert && lastVertScroll_ ? lastVertScroll_->pos : set->RecNo();
+    const wwgrid::VertScrollInfo info =
+        wwgrid::ComputeVertScroll(true, set->RecordCount(), VisibleRowCount(), recNo, set->AtStart(), set->AtEnd());
     if (lastVertScroll_ && *lastVertScroll_ == info) return;  // nothing changed
     lastVertScroll_ = info;
     Reentry updating(updatingScrollBars_);

@@ -96,8 +96,8 @@ void TwwCustomDBGrid::HandleMousePress(QMouseEvent *event) {
         }
         InvalidateCell(col_, row_);
         // With single-click check boxes the press itself toggles.
-        if (button == Qt::LeftButton && editControlOptions_.testFlag(ecoCheckboxSingleClick) &&
-            GridEditingAllowed() && IsDataCell(cell.x(), cell.y())) {
+        if (button == Qt::LeftButton && editControlOptions_.testFlag(ecoCheckboxSingleClick) && GridEditingAllowed() &&
+            IsDataCell(cell.x(), cell.y())) {
             ToggleCheckBoxCell(cell.x(), cell.y());
         }
     }

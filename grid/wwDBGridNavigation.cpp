@@ -10,8 +10,7 @@
 
 bool TwwCustomDBGrid::UntouchedNewRow() const {
     const TClientDataSet *set = DataSet();
-    return set && set->Active() && set->State() == DataSetState::Insert && !set->Modified() &&
-           !EditorTextPending();
+    return set && set->Active() && set->State() == DataSetState::Insert && !set->Modified() && !EditorTextPending();
 }
 
 bool TwwCustomDBGrid::NewRowIsLast() const {
@@ -26,8 +25,10 @@ bool TwwCustomDBGrid::AppendAllowed() const {
 void TwwCustomDBGrid::EndPendingEdit() {
     TClientDataSet *set = DataSet();
     if (set->State() != DataSetState::Edit && set->State() != DataSetState::Insert) return;
-    if (set->Modified()) set->Post();
-    else set->Cancel();
+    if (set->Modified())
+        set->Post();
+    else
+        set->Cancel();
 }
 
 void TwwCustomDBGrid::SelectColumn(int index) {
@@ -71,8 +72,10 @@ void TwwCustomDBGrid::NextRow() {
 void TwwCustomDBGrid::PriorRow() {
     if (!DataActive()) return;
     TClientDataSet *set = DataSet();
-    if (UntouchedNewRow() && NewRowIsLast()) set->Cancel();
-    else set->Prior();
+    if (UntouchedNewRow() && NewRowIsLast())
+        set->Cancel();
+    else
+        set->Prior();
 }
 
 void TwwCustomDBGrid::LineDown() {
@@ -101,9 +104,12 @@ void TwwCustomDBGrid::ThumbReleasedAt(int pos) {
     if (!DataActive()) return;
     TClientDataSet *set = DataSet();
     EndPendingEdit();
-    if (pos <= 1) set->First();
-    else if (pos < set->RecordCount()) set->SetRecNo(pos);
-    else set->Last();
+    if (pos <= 1)
+        set->First();
+    else if (pos < set->RecordCount())
+        set->SetRecNo(pos);
+    else
+        set->Last();
 }
 
 void TwwCustomDBGrid::TabToColumn(bool forward) {
@@ -164,13 +170,26 @@ void TwwCustomDBGrid::HandleVertScrollAction(int action) {
     }
     const int page = VisibleRowCount();
     switch (action) {
-    case QAbstractSlider::SliderSingleStepAdd: LineDown(); break;
-    case QAbstractSlider::SliderSingleStepSub: PriorRow(); break;
-    case QAbstractSlider::SliderPageStepAdd: MoveRows(page); break;
-    case QAbstractSlider::SliderPageStepSub: MoveRows(-page); break;
-    case QAbstractSlider::SliderToMinimum: FirstRow(); break;
-    case QAbstractSlider::SliderToMaximum: LastRow(); break;
-    default: return;  // the thumb being dragged: nothing until it is let go
+        case QAbstractSlider::SliderSingleStepAdd:
+            LineDown();
+            break;
+        case QAbstractSlider::SliderSingleStepSub:
+            PriorRow();
+            break;
+        case QAbstractSlider::SliderPageStepAdd:
+            MoveRows(page);
+            break;
+        case QAbstractSlider::SliderPageStepSub:
+            MoveRows(-page);
+            break;
+        case QAbstractSlider::SliderToMinimum:
+            FirstRow();
+            break;
+        case QAbstractSlider::SliderToMaximum:
+            LastRow();
+            break;
+        default:
+            return;  // the thumb being dragged: nothing until it is let go
     }
     ResyncVertScrollBar();
 }

@@ -55,9 +55,12 @@ QRect EdgeRect(int left, int top, int right, int bottom) {
 
 Qt::Alignment HorizontalAlignment(FieldAlignment a) {
     switch (a) {
-    case FieldAlignment::Right: return Qt::AlignRight;
-    case FieldAlignment::Center: return Qt::AlignHCenter;
-    case FieldAlignment::Left: break;
+        case FieldAlignment::Right:
+            return Qt::AlignRight;
+        case FieldAlignment::Center:
+            return Qt::AlignHCenter;
+        case FieldAlignment::Left:
+            break;
     }
     return Qt::AlignLeft;
 }
@@ -253,20 +256,22 @@ void TwwCustomDBGrid::PaintIndicatorCell(QPainter &p, int row, const QRect &rect
     if (row != row_) return;  // only the active record's row has a glyph
     wwgrid::IndicatorGlyph glyph = wwgrid::IndicatorGlyph::Arrow;
     switch (DataSet()->State()) {
-    case DataSetState::Edit: glyph = wwgrid::IndicatorGlyph::Edit; break;
-    case DataSetState::Insert: glyph = wwgrid::IndicatorGlyph::Insert; break;
-    default: break;
+        case DataSetState::Edit:
+            glyph = wwgrid::IndicatorGlyph::Edit;
+            break;
+        case DataSetState::Insert:
+            glyph = wwgrid::IndicatorGlyph::Insert;
+            break;
+        default:
+            break;
     }
     const int x = (RightOf(rect) - 6) / 2 + 1;
     const int y = (2 * rect.top() + geom_.rowHeight - 11) / 2;
     const QPixmap &image = wwgrid::IndicatorImages::Glyph(glyph);
-    if (ctx.region.intersects(QRect(QPoint(x, y), image.size() / image.devicePixelRatio())))
-        p.drawPixmap(x, y, image);
+    if (ctx.region.intersects(QRect(QPoint(x, y), image.size() / image.devicePixelRatio()))) p.drawPixmap(x, y, image);
 }
 
-bool TwwCustomDBGrid::CellHighlighted(int col, int row) const {
-    return col == col_ && row == row_ && hasFocus();
-}
+bool TwwCustomDBGrid::CellHighlighted(int col, int row) const { return col == col_ && row == row_ && hasFocus(); }
 
 QString TwwCustomDBGrid::CellText(int col, int row) const {
     TField *field = ColumnField(col);
@@ -302,8 +307,7 @@ void TwwCustomDBGrid::PaintTextCell(QPainter &p, int col, int row, const QRect &
     PaintRowLine(p, col, row, rect, background, highlighted, ctx);
 }
 
-void TwwCustomDBGrid::PaintCheckBoxCell(QPainter &p, int col, int row, const QRect &rect,
-                                        const PaintContext &ctx) {
+void TwwCustomDBGrid::PaintCheckBoxCell(QPainter &p, int col, int row, const QRect &rect, const PaintContext &ctx) {
     const bool highlighted = CellHighlighted(col, row);
     const QColor background = highlighted ? ctx.highlight : ctx.color;
     if (highlighted) p.fillRect(rect, background);

@@ -11,8 +11,7 @@ void TwwCustomDBGrid::InsertRow() {
 void TwwCustomDBGrid::DeleteCurrentRow() {
     if (!DataActive()) return;
     TClientDataSet *set = DataSet();
-    if (!keyOptions_.testFlag(dgAllowDelete) || readOnly_ || !set->CanModify() || !options_.testFlag(dgEditing))
-        return;
+    if (!keyOptions_.testFlag(dgAllowDelete) || readOnly_ || !set->CanModify() || !options_.testFlag(dgEditing)) return;
     if (options_.testFlag(dgConfirmDelete) &&
         AskQuestion(QStringLiteral("Delete record?"), GridQuestionButtons::OkCancel) != kAnswerOk)
         return;
@@ -23,8 +22,10 @@ void TwwCustomDBGrid::DeleteCurrentRow() {
 }
 
 void TwwCustomDBGrid::FocusLeft() {
-    if (DataActive() && options_.testFlag(dgCancelOnExit) && UntouchedNewRow()) DataSet()->Cancel();
-    else WriteBackEditorText();
+    if (DataActive() && options_.testFlag(dgCancelOnExit) && UntouchedNewRow())
+        DataSet()->Cancel();
+    else
+        WriteBackEditorText();
     HideEditor();
     if (OnExit) OnExit();
 }

@@ -10,21 +10,18 @@
 
 namespace {
 
-std::string TimeInName(const std::string &path, const std::string &prefix)
-{
+std::string TimeInName(const std::string &path, const std::string &prefix) {
     const std::string name = std::filesystem::path(path).filename().string();
     if (name.size() != prefix.size() + 14 + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
         name.compare(name.size() - 4, 4, ".CDS") != 0)
         return {};
     const std::string time = name.substr(prefix.size(), 14);
     for (char c : time)
-        if (c < '0' || c > '9')
-            return {};
+        if (c < '0' || c > '9') return {};
     return time;
 }
 
-std::unique_ptr<TableEngine> ReadFile(const std::string &path)
-{
+std::unique_ptr<TableEngine> ReadFile(const std::string &path) {
     try {
         return ReadPacketFile(path);
     } catch (const Exception &failure) {
@@ -32,22 +29,19 @@ std::unique_ptr<TableEngine> ReadFile(const std::string &path)
     }
 }
 
-int Column(const TableEngine &table, const char *name)
-{
+int Column(const TableEngine &table, const char *name) {
     const auto &columns = table.Columns();
     for (size_t c = 0; c < columns.size(); ++c)
-        if (columns[c].name == name)
-            return static_cast<int>(c);
+        if (columns[c].name == name) return static_cast<int>(c);
     return -1;
 }
 
-} // namespace
+}  // namespace
 
 std::string HeaderFileTime(const std::string &path) { return TimeInName(path, "ORDER_MASTER_"); }
 std::string DetailFileTime(const std::string &path) { return TimeInName(path, "ORDER_SUB"); }
 
-std::string DayText(int32_t days)
-{
+std::string DayText(int32_t days) {
     const CivilDate d = CivilFromDbDate(days);
     char text[16];
     std::snprintf(text, sizeof text, "%04d/%02d/%02d", d.year, d.month, d.day);
@@ -57,14 +51,12 @@ std::string DayText(int32_t days)
 BackupPair::BackupPair(BackupPair &&) noexcept = default;
 BackupPair::~BackupPair() = default;
 
-const BackupOrder *BackupPair::Find(const std::string &number) const
-{
+const BackupOrder *BackupPair::Find(const std::string &number) const {
     const auto found = index_.find(number);
     return found == index_.end() ? nullptr : &orders_[found->second];
 }
 
-BackupPair BackupPair::Load(const std::string &headerFile, const std::string &detailFile, bool forcePair)
-{
+BackupPair BackupPair::Load(const std::string &headerFile, const std::string &detailFile, bool forcePair) {
     BackupPair pair;
     pair.headerFile_ = headerFile;
     pair.detailFile_ = detailFile;
@@ -72,15 +64,17 @@ BackupPair BackupPair::Load(const std::string &headerFile, const std::string &de
     const std::string detailTime = DetailFileTime(detailFile);
     if (!forcePair) {
         if (headerTime.empty())
-            throw ERestoreRefused("\"" + headerFile + "\" is not named as a header file of a backup"
+            throw ERestoreRefused("\"" + headerFile +
+                                  "\" is not named as a header file of a backup"
                                   " (ORDER_MASTER_<time>.CDS); --force-pair takes it all the same");
         if (detailTime.empty())
-            throw ERestoreRefused("\"" + detailFile + "\" is not named as a detail file of a backup"
+            throw ERestoreRefused("\"" + detailFile +
+                                  "\" is not named as a detail file of a backup"
                                   " (ORDER_SUB<time>.CDS); --force-pair takes it all the same");
         if (headerTime != detailTime)
             throw ERestoreRefused("The header file is of the backup at " + headerTime +
-                                  ", the detail file of the one at " +
-                                  detailTime + "; --force-pair takes them together all the same");
+                                  ", the detail file of the one at " + detailTime +
+                                  "; --force-pair takes them together all the same");
     }
     pair.header_ = ReadFile(headerFile);
     pair.detail_ = ReadFile(detailFile);
@@ -89,10 +83,8 @@ BackupPair BackupPair::Load(const std::string &headerFile, const std::string &de
     const TableEngine &detail = *pair.detail_;
     const int headerKey = Column(header, "MASTERBILLID");
     const int detailKey = Column(detail, "MASTERBILLID");
-    if (headerKey < 0)
-        throw ERestoreRefused("Backup file \"" + headerFile + "\" holds no column MASTERBILLID");
-    if (detailKey < 0)
-        throw ERestoreRefused("Backup file \"" + detailFile + "\" holds no column MASTERBILLID");
+    if (headerKey < 0) throw ERestoreRefused("Backup file \"" + headerFile + "\" holds no column MASTERBILLID");
+    if (detailKey < 0) throw ERestoreRefused("Backup file \"" + detailFile + "\" holds no column MASTERBILLID");
     const int dateCol = Column(header, "BILL_DATE");
     const int custIdCol = Column(header, "CUST_ID");
     const int custNameCol = Column(header, "CUST_NAME");
@@ -109,8 +101,7 @@ BackupPair BackupPair::Load(const std::string &headerFile, const std::string &de
             const FieldValue v = header.Value(row, dateCol);
             order.billDay = v.date;
         }
-        if (custIdCol >= 0 && !header.IsNull(row, custIdCol))
-            order.customer = std::string(header.Text(row, custIdCol));
+        if (custIdCol >= 0 && !header.IsNull(row, custIdCol)) order.customer = std::string(header.Text(row, custIdCol));
         if (custNameCol >= 0 && !header.IsNull(row, custNameCol))
             order.customer += (order.customer.empty() ? "" : " ") + std::string(header.Text(row, custNameCol));
         if (!pair.index_.emplace(order.number, pair.orders_.size()).second)
@@ -123,8 +114,7 @@ BackupPair BackupPair::Load(const std::string &headerFile, const std::string &de
             detail.IsNull(row, detailKey) ? std::string() : std::string(detail.Text(row, detailKey));
         const auto found = pair.index_.find(number);
         if (found == pair.index_.end()) {
-            if (firstOrphan.empty())
-                firstOrphan = number;
+            if (firstOrphan.empty()) firstOrphan = number;
             ++pair.orphanLines_;
             continue;
         }

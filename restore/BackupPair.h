@@ -15,7 +15,7 @@ struct BackupOrder {
     std::optional<int32_t> billDay;  // BILL_DATE, database day count
     std::string customer;            // CUST_ID and CUST_NAME, as far as the file has them
     int headerRow = 0;
-    std::vector<int> lineRows;       // rows of the detail file
+    std::vector<int> lineRows;  // rows of the detail file
 };
 
 class BackupPair {

@@ -15,61 +15,51 @@ namespace {
 
 constexpr size_t kOrdersPerLookup = 500;
 
-std::string UpperAscii(std::string text)
-{
+std::string UpperAscii(std::string text) {
     for (char &c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return text;
 }
 
-std::string Quoted(std::string_view value, char quote)
-{
+std::string Quoted(std::string_view value, char quote) {
     std::string text(1, quote);
     for (char c : value) {
         text += c;
-        if (c == quote)
-            text += quote;
+        if (c == quote) text += quote;
     }
     return text + quote;
 }
 
 // The columns of a table, as a query of all its columns describes them.
-std::vector<std::string> TableColumns(TSQLConnection &connection, const std::string &table)
-{
+std::vector<std::string> TableColumns(TSQLConnection &connection, const std::string &table) {
     TSQLDataSet columns("TableColumns");
     columns.SetSQLConnection(&connection);
     columns.SetCommandText("SELECT * FROM " + table + " WHERE 1 = 0");
     columns.Open();
     std::vector<std::string> names;
-    for (const ColumnDesc &c : columns.Columns())
-        names.push_back(c.name);
+    for (const ColumnDesc &c : columns.Columns()) names.push_back(c.name);
     columns.Close();
     return names;
 }
 
 // For each column of the backup file, the table's name of it: the same name,
 // else the same name without regard to letter case; "" when the table has none.
-std::vector<std::string> MatchColumns(const TableEngine &file, const std::vector<std::string> &table)
-{
+std::vector<std::string> MatchColumns(const TableEngine &file, const std::vector<std::string> &table) {
     std::vector<std::string> matched;
     for (const ColumnDesc &c : file.Columns()) {
         std::string found;
         for (const std::string &name : table)
-            if (name == c.name)
-                found = name;
+            if (name == c.name) found = name;
         if (found.empty())
             for (const std::string &name : table)
-                if (UpperAscii(name) == UpperAscii(c.name))
-                    found = name;
+                if (UpperAscii(name) == UpperAscii(c.name)) found = name;
         matched.push_back(found);
     }
     return matched;
 }
 
 // INSERT INTO table ("A","B",...) VALUES (:P1,:P2,...)
-std::string InsertText(const std::string &table, const std::vector<std::string> &columns)
-{
+std::string InsertText(const std::string &table, const std::vector<std::string> &columns) {
     std::string names, values;
     for (size_t i = 0; i < columns.size(); ++i) {
         names += (i ? "," : "") + Quoted(columns[i], '"');
@@ -78,31 +68,49 @@ std::string InsertText(const std::string &table, const std::vector<std::string> 
     return "INSERT INTO " + table + " (" + names + ") VALUES (" + values + ")";
 }
 
-void Bind(TParam &param, const ColumnDesc &column, const FieldValue &value)
-{
+void Bind(TParam &param, const ColumnDesc &column, const FieldValue &value) {
     if (value.isNull) {
         param.SetNull();
         return;
     }
     switch (column.type) {
-    case DataType::SmallInt:
-    case DataType::Integer:
-    case DataType::BigInt: param.SetInteger(value.i); break;
-    case DataType::Bcd: param.SetBcd(value.i, column.scale); break;
-    case DataType::Float: param.SetFloat(value.f); break;
-    case DataType::Date: param.SetDate(value.date); break;
-    case DataType::Time: param.SetTime(value.time); break;
-    case DataType::TimeStamp: param.SetDateTime(value.date, value.time); break;
-    case DataType::Boolean: param.SetBoolean(value.i != 0); break;
-    case DataType::Memo: param.SetMemo(value.s); break;
-    case DataType::Blob: param.SetBlob(value.s); break;
-    case DataType::String:
-    case DataType::Unknown: param.SetString(value.s); break;
+        case DataType::SmallInt:
+        case DataType::Integer:
+        case DataType::BigInt:
+            param.SetInteger(value.i);
+            break;
+        case DataType::Bcd:
+            param.SetBcd(value.i, column.scale);
+            break;
+        case DataType::Float:
+            param.SetFloat(value.f);
+            break;
+        case DataType::Date:
+            param.SetDate(value.date);
+            break;
+        case DataType::Time:
+            param.SetTime(value.time);
+            break;
+        case DataType::TimeStamp:
+            param.SetDateTime(value.date, value.time);
+            break;
+        case DataType::Boolean:
+            param.SetBoolean(value.i != 0);
+            break;
+        case DataType::Memo:
+            param.SetMemo(value.s);
+            break;
+        case DataType::Blob:
+            param.SetBlob(value.s);
+            break;
+        case DataType::String:
+        case DataType::Unknown:
+            param.SetString(value.s);
+            break;
     }
 }
 
-void Statement(TSQLQuery &query, TSQLConnection &connection, const std::string &text)
-{
+void Statement(TSQLQuery &query, TSQLConnection &connection, const std::string &text) {
     query.SetSQLConnection(&connection);
     query.ClearSQL();
     query.AddSQL(text);
@@ -112,11 +120,9 @@ void Statement(TSQLQuery &query, TSQLConnection &connection, const std::string &
 // number of one of orders[start, end), by bound values; one text for every
 // batch, a short batch repeating its last number.
 std::unique_ptr<TableEngine> FetchByOrder(TSQLDataSet &rows, const std::string &select,
-                                          const std::vector<const BackupOrder *> &orders, size_t start, size_t end)
-{
+                                          const std::vector<const BackupOrder *> &orders, size_t start, size_t end) {
     std::string text = select + " WHERE MASTERBILLID IN (";
-    for (size_t i = 1; i <= kOrdersPerLookup; ++i)
-        text += (i > 1 ? ",:O" : ":O") + std::to_string(i);
+    for (size_t i = 1; i <= kOrdersPerLookup; ++i) text += (i > 1 ? ",:O" : ":O") + std::to_string(i);
     rows.SetCommandText(text + ")");
     for (size_t i = 0; i < kOrdersPerLookup; ++i)
         rows.Params()[static_cast<int>(i)].SetString(orders[std::min(start + i, end - 1)]->number);
@@ -132,7 +138,7 @@ std::unique_ptr<TableEngine> FetchByOrder(TSQLDataSet &rows, const std::string &
     return fetched;
 }
 
-} // namespace
+}  // namespace
 
 struct OrderRestorer::Impl {
     Impl(TSQLConnection &c, const BackupPair &p) : connection(c), pair(p) {}
@@ -143,8 +149,7 @@ struct OrderRestorer::Impl {
     TSQLQuery savepoint{"Savepoint"}, undoOrder{"UndoOrder"};
     bool checked = false;
 
-    void InsertRow(TSQLQuery &query, const TableEngine &file, int row)
-    {
+    void InsertRow(TSQLQuery &query, const TableEngine &file, int row) {
         TParams &params = query.Params();
         const auto &columns = file.Columns();
         for (int c = 0; c < static_cast<int>(columns.size()); ++c)
@@ -154,21 +159,17 @@ struct OrderRestorer::Impl {
 };
 
 OrderRestorer::OrderRestorer(TSQLConnection &connection, const BackupPair &pair)
-    : d_(std::make_unique<Impl>(connection, pair))
-{
-}
+    : d_(std::make_unique<Impl>(connection, pair)) {}
 
 OrderRestorer::~OrderRestorer() = default;
 
-void OrderRestorer::CheckColumns()
-{
+void OrderRestorer::CheckColumns() {
     d_->headerColumns = MatchColumns(d_->pair.Header(), TableColumns(d_->connection, "ORDER_MASTER"));
     d_->lineColumns = MatchColumns(d_->pair.Detail(), TableColumns(d_->connection, "ORDER_SUB"));
     std::string missing;
     auto collect = [&](const TableEngine &file, const std::vector<std::string> &matched, const std::string &table) {
         for (size_t c = 0; c < matched.size(); ++c)
-            if (matched[c].empty())
-                missing += (missing.empty() ? "" : ", ") + table + "." + file.Columns()[c].name;
+            if (matched[c].empty()) missing += (missing.empty() ? "" : ", ") + table + "." + file.Columns()[c].name;
     };
     collect(d_->pair.Header(), d_->headerColumns, "ORDER_MASTER");
     collect(d_->pair.Detail(), d_->lineColumns, "ORDER_SUB");
@@ -181,30 +182,25 @@ void OrderRestorer::CheckColumns()
     d_->checked = true;
 }
 
-std::vector<const BackupOrder *> OrderRestorer::ExistingOrders(const std::vector<const BackupOrder *> &orders)
-{
+std::vector<const BackupOrder *> OrderRestorer::ExistingOrders(const std::vector<const BackupOrder *> &orders) {
     std::unordered_set<std::string> found;
     TSQLDataSet lookup("ExistingOrders");
     lookup.SetSQLConnection(&d_->connection);
     for (size_t start = 0; start < orders.size(); start += kOrdersPerLookup) {
         const auto numbers = FetchByOrder(lookup, "SELECT MASTERBILLID FROM ORDER_MASTER", orders, start,
                                           std::min(orders.size(), start + kOrdersPerLookup));
-        for (int row = 0; row < numbers->RecordCount(); ++row)
-            found.emplace(numbers->Text(row, 0));
+        for (int row = 0; row < numbers->RecordCount(); ++row) found.emplace(numbers->Text(row, 0));
     }
     std::vector<const BackupOrder *> existing;
     for (const BackupOrder *order : orders)
-        if (found.count(order->number))
-            existing.push_back(order);
+        if (found.count(order->number)) existing.push_back(order);
     return existing;
 }
 
 namespace {
 
-std::string ValueKey(const FieldValue &v)
-{
-    if (v.isNull)
-        return "N|";
+std::string ValueKey(const FieldValue &v) {
+    if (v.isNull) return "N|";
     std::string key = std::to_string(v.i) + "/" + std::to_string(v.date) + "/" + std::to_string(v.time) + "/";
     key.append(reinterpret_cast<const char *>(&v.f), sizeof v.f);
     key += std::to_string(v.s.size()) + ":" + v.s + "|";
@@ -212,42 +208,34 @@ std::string ValueKey(const FieldValue &v)
 }
 
 // A row of a file or a table as one text over the given columns.
-std::string RowKey(const TableEngine &table, int row, const std::vector<int> &columns)
-{
+std::string RowKey(const TableEngine &table, int row, const std::vector<int> &columns) {
     std::string key;
-    for (int c : columns)
-        key += ValueKey(table.Value(row, c));
+    for (int c : columns) key += ValueKey(table.Value(row, c));
     return key;
 }
 
 // Where each matched column of a file is among the columns of a fetched table.
-std::vector<int> PlacesIn(const TableEngine &table, const std::vector<std::string> &matched)
-{
+std::vector<int> PlacesIn(const TableEngine &table, const std::vector<std::string> &matched) {
     std::vector<int> places;
     for (const std::string &name : matched) {
         int found = -1;
         for (size_t c = 0; c < table.Columns().size(); ++c)
-            if (table.Columns()[c].name == name)
-                found = static_cast<int>(c);
+            if (table.Columns()[c].name == name) found = static_cast<int>(c);
         places.push_back(found);
     }
     return places;
 }
 
-std::vector<int> AllColumns(const TableEngine &table)
-{
+std::vector<int> AllColumns(const TableEngine &table) {
     std::vector<int> columns;
-    for (size_t c = 0; c < table.Columns().size(); ++c)
-        columns.push_back(static_cast<int>(c));
+    for (size_t c = 0; c < table.Columns().size(); ++c) columns.push_back(static_cast<int>(c));
     return columns;
 }
 
-} // namespace
+}  // namespace
 
-std::vector<const BackupOrder *> OrderRestorer::SameAsBackup(const std::vector<const BackupOrder *> &existing)
-{
-    if (!d_->checked)
-        CheckColumns();
+std::vector<const BackupOrder *> OrderRestorer::SameAsBackup(const std::vector<const BackupOrder *> &existing) {
+    if (!d_->checked) CheckColumns();
     const TableEngine &headerFile = d_->pair.Header();
     const TableEngine &detailFile = d_->pair.Detail();
     const std::vector<int> headerFileColumns = AllColumns(headerFile);
@@ -276,23 +264,19 @@ std::vector<const BackupOrder *> OrderRestorer::SameAsBackup(const std::vector<c
                 header->second[0] != RowKey(headerFile, order.headerRow, headerFileColumns))
                 continue;
             std::vector<std::string> want;
-            for (int row : order.lineRows)
-                want.push_back(RowKey(detailFile, row, detailFileColumns));
+            for (int row : order.lineRows) want.push_back(RowKey(detailFile, row, detailFileColumns));
             std::vector<std::string> have = storedLines[order.number];
             std::sort(want.begin(), want.end());
             std::sort(have.begin(), have.end());
-            if (want == have)
-                same.push_back(&order);
+            if (want == have) same.push_back(&order);
         }
     }
     return same;
 }
 
 void OrderRestorer::Restore(const std::vector<const BackupOrder *> &orders, const BatchCommitted &committed,
-                            RestoreOutcome &outcome)
-{
-    if (!d_->checked)
-        CheckColumns();
+                            RestoreOutcome &outcome) {
+    if (!d_->checked) CheckColumns();
     const std::vector<const BackupOrder *> existing = ExistingOrders(orders);
     const std::unordered_set<const BackupOrder *> skip(existing.begin(), existing.end());
     const std::vector<const BackupOrder *> same = SameAsBackup(existing);
@@ -308,15 +292,13 @@ void OrderRestorer::Restore(const std::vector<const BackupOrder *> &orders, cons
         connection.Commit();
         outcome.restored.insert(outcome.restored.end(), batch.begin(), batch.end());
         outcome.linesRestored += batchLines;
-        if (committed)
-            committed(batch);
+        if (committed) committed(batch);
         batch.clear();
         batchLines = 0;
     };
     try {
         for (const BackupOrder *order : orders) {
-            if (skip.count(order))
-                continue;
+            if (skip.count(order)) continue;
             if (!connection.InTransaction()) {
                 connection.StartTransaction();
                 batchStart = std::chrono::steady_clock::now();
@@ -324,8 +306,7 @@ void OrderRestorer::Restore(const std::vector<const BackupOrder *> &orders, cons
             d_->savepoint.Execute();
             try {
                 d_->InsertRow(d_->insertHeader, d_->pair.Header(), order->headerRow);
-                for (int row : order->lineRows)
-                    d_->InsertRow(d_->insertLine, d_->pair.Detail(), row);
+                for (int row : order->lineRows) d_->InsertRow(d_->insertLine, d_->pair.Detail(), row);
             } catch (const EDatabaseError &failure) {
                 // The order goes back whole. Should even that fail, the
                 // transaction is lost (the connection went): the batch goes
@@ -336,17 +317,13 @@ void OrderRestorer::Restore(const std::vector<const BackupOrder *> &orders, cons
             }
             batch.push_back(order);
             batchLines += static_cast<int64_t>(order->lineRows.size());
-            if (std::chrono::steady_clock::now() - batchStart >= batchTime)
-                commit();
+            if (std::chrono::steady_clock::now() - batchStart >= batchTime) commit();
         }
-        if (connection.InTransaction())
-            commit();
+        if (connection.InTransaction()) commit();
     } catch (...) {
         try {
-            if (connection.InTransaction())
-                connection.Rollback();
-        } catch (...) {
-        }
+            if (connection.InTransaction()) connection.Rollback();
+        } catch (...) {}
         throw;
     }
 }

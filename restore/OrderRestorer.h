@@ -20,9 +20,9 @@
 class TSQLConnection;
 
 struct RestoreOutcome {
-    std::vector<const BackupOrder *> restored;        // committed
-    std::vector<const BackupOrder *> sameAsBackup;    // already in the database exactly as backed up
-    std::vector<const BackupOrder *> alreadyThere;    // skipped: the number is in the database, otherwise
+    std::vector<const BackupOrder *> restored;      // committed
+    std::vector<const BackupOrder *> sameAsBackup;  // already in the database exactly as backed up
+    std::vector<const BackupOrder *> alreadyThere;  // skipped: the number is in the database, otherwise
     std::vector<std::pair<const BackupOrder *, std::string>> failed;  // with the database's reason
     int64_t linesRestored = 0;
 };

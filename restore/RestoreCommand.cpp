@@ -15,8 +15,7 @@
 
 namespace {
 
-std::string OrderLine(const BackupOrder &order)
-{
+std::string OrderLine(const BackupOrder &order) {
     return order.number + "\t" + (order.billDay ? DayText(*order.billDay) : std::string()) + "\t" + order.customer +
            "\t" + std::to_string(order.lineRows.size());
 }
@@ -24,29 +23,23 @@ std::string OrderLine(const BackupOrder &order)
 // The orders the options ask for, in the backup's order; numbers asked for
 // that the backup lacks go to missing.
 std::vector<const BackupOrder *> ChosenOrders(const BackupPair &pair, const RestoreOptions &options,
-                                              std::vector<std::string> &missing)
-{
+                                              std::vector<std::string> &missing) {
     std::unordered_set<std::string> numbers;
     for (const std::string &number : options.orders) {
         numbers.insert(number);
-        if (!pair.Find(number))
-            missing.push_back(number);
+        if (!pair.Find(number)) missing.push_back(number);
     }
     std::vector<const BackupOrder *> chosen;
     for (const BackupOrder &order : pair.Orders()) {
-        if (!numbers.empty() && !numbers.count(order.number))
-            continue;
-        if (options.fromDay && (!order.billDay || *order.billDay < *options.fromDay))
-            continue;
-        if (options.toDay && (!order.billDay || *order.billDay > *options.toDay))
-            continue;
+        if (!numbers.empty() && !numbers.count(order.number)) continue;
+        if (options.fromDay && (!order.billDay || *order.billDay < *options.fromDay)) continue;
+        if (options.toDay && (!order.billDay || *order.billDay > *options.toDay)) continue;
         chosen.push_back(&order);
     }
     return chosen;
 }
 
-void Connect(TSQLConnection &connection, const RestoreOptions &options)
-{
+void Connect(TSQLConnection &connection, const RestoreOptions &options) {
     connection.ConnectionName = "Trelvo";
     connection.DriverName = "Interbase";
     connection.GetDriverFunc = "getIBDriver";
@@ -54,34 +47,29 @@ void Connect(TSQLConnection &connection, const RestoreOptions &options)
     connection.VendorLib = "libfbclient.so.2";
     connection.LoadParamsOnConnect = true;
     connection.LoginPrompt = false;
-    if (!options.connectionFile.empty())
-        connection.SetConnectionFile(options.connectionFile);
+    if (!options.connectionFile.empty()) connection.SetConnectionFile(options.connectionFile);
     connection.Open();
 }
 
-std::tm LocalNow()
-{
+std::tm LocalNow() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
     return local;
 }
 
-int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err)
-{
+int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
     const BackupPair pair = BackupPair::Load(options.headerFile, options.detailFile, options.forcePair);
     if (pair.OrphanLines() > 0)
         err << "batchdel-restore: " << pair.OrphanLines()
             << " lines of orders the header file does not hold are left out\n";
     std::vector<std::string> missing;
     const std::vector<const BackupOrder *> chosen = ChosenOrders(pair, options, missing);
-    for (const std::string &number : missing)
-        err << "batchdel-restore: order " << number << " is not in the backup\n";
+    for (const std::string &number : missing) err << "batchdel-restore: order " << number << " is not in the backup\n";
 
     if (options.list) {
         out << "MASTERBILLID\tBILL_DATE\tcustomer\tlines\n";
-        for (const BackupOrder *order : chosen)
-            out << OrderLine(*order) << "\n";
+        for (const BackupOrder *order : chosen) out << OrderLine(*order) << "\n";
         out << chosen.size() << " orders\n";
         return missing.empty() ? 0 : 1;
     }
@@ -106,8 +94,8 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err)
             out << (done.count(order) ? "already restored\t" : "would skip (already in the database)\t")
                 << order->number << "\n";
         const size_t skipped = existing.size() - same.size();
-        out << (chosen.size() - existing.size()) << " orders (" << lines << " lines) would be restored, "
-            << same.size() << " already restored, " << skipped << " skipped; nothing was written\n";
+        out << (chosen.size() - existing.size()) << " orders (" << lines << " lines) would be restored, " << same.size()
+            << " already restored, " << skipped << " skipped; nothing was written\n";
         return skipped == 0 && missing.empty() ? 0 : 1;
     }
 
@@ -139,26 +127,21 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err)
                " restore the rest\n";
         status = 1;
     }
-    for (const BackupOrder *order : outcome.restored)
-        out << "restored\t" << OrderLine(*order) << "\n";
-    for (const BackupOrder *order : outcome.sameAsBackup)
-        out << "already restored\t" << order->number << "\n";
+    for (const BackupOrder *order : outcome.restored) out << "restored\t" << OrderLine(*order) << "\n";
+    for (const BackupOrder *order : outcome.sameAsBackup) out << "already restored\t" << order->number << "\n";
     for (const BackupOrder *order : outcome.alreadyThere)
         out << "skipped (already in the database)\t" << order->number << "\n";
-    for (const auto &[order, reason] : outcome.failed)
-        out << "failed\t" << order->number << "\t" << reason << "\n";
+    for (const auto &[order, reason] : outcome.failed) out << "failed\t" << order->number << "\t" << reason << "\n";
     out << outcome.restored.size() << " orders (" << outcome.linesRestored << " lines) restored, "
         << outcome.sameAsBackup.size() << " already restored, " << outcome.alreadyThere.size() << " skipped, "
         << outcome.failed.size() << " failed\n";
-    if (outcome.restored.size() + outcome.sameAsBackup.size() != chosen.size() || !missing.empty())
-        status = 1;
+    if (outcome.restored.size() + outcome.sameAsBackup.size() != chosen.size() || !missing.empty()) status = 1;
     return status;
 }
 
-} // namespace
+}  // namespace
 
-int RunRestore(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
-{
+int RunRestore(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
     try {
         const RestoreOptions options = ParseRestoreOptions(args);
         if (options.help) {

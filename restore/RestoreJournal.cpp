@@ -11,30 +11,26 @@
 #include "PacketFile.h"
 
 RestoreJournal::RestoreJournal(std::string path, std::string backupPair, std::string database, std::string user)
-    : path_(std::move(path)), backup_("restored from " + std::move(backupPair)), database_(std::move(database)),
-      user_(std::move(user))
-{
+    : path_(std::move(path)),
+      backup_("restored from " + std::move(backupPair)),
+      database_(std::move(database)),
+      user_(std::move(user)) {
     std::error_code ignored;
     active_ = std::filesystem::is_regular_file(path_, ignored);
 }
 
-std::string TabField(const std::string &value)
-{
-    if (value.find_first_of("\t\r\n\"") == std::string::npos)
-        return value;
+std::string TabField(const std::string &value) {
+    if (value.find_first_of("\t\r\n\"") == std::string::npos) return value;
     std::string field = "\"";
     for (char c : value) {
         field += c;
-        if (c == '"')
-            field += '"';
+        if (c == '"') field += '"';
     }
     return field + "\"";
 }
 
-void RestoreJournal::Append(const std::vector<const BackupOrder *> &orders, const std::tm &committedAt) const
-{
-    if (!active_ || orders.empty())
-        return;
+void RestoreJournal::Append(const std::vector<const BackupOrder *> &orders, const std::tm &committedAt) const {
+    if (!active_ || orders.empty()) return;
     char time[32];
     std::strftime(time, sizeof time, "%Y-%m-%d %H:%M:%S", &committedAt);
     std::string lines;
@@ -42,23 +38,19 @@ void RestoreJournal::Append(const std::vector<const BackupOrder *> &orders, cons
         lines += std::string(time) + "\t" + TabField(order->number) + "\t+" + std::to_string(order->lineRows.size()) +
                  "\t" + TabField(backup_) + "\t" + TabField(database_) + "\t" + TabField(user_) + "\n";
     const int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    if (fd < 0)
-        throw EFCreateError("Cannot write file \"" + path_ + "\". " + SystemReason(errno));
+    if (fd < 0) throw EFCreateError("Cannot write file \"" + path_ + "\". " + SystemReason(errno));
     size_t done = 0;
     int error = 0;
     while (done < lines.size()) {
         const ssize_t n = ::write(fd, lines.data() + done, lines.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             error = n < 0 ? errno : ENOSPC;
             break;
         }
         done += static_cast<size_t>(n);
     }
-    if (!error && ::fsync(fd) != 0)
-        error = errno;
+    if (!error && ::fsync(fd) != 0) error = errno;
     ::close(fd);
-    if (error)
-        throw EFCreateError("Cannot write file \"" + path_ + "\". " + SystemReason(error));
+    if (error) throw EFCreateError("Cannot write file \"" + path_ + "\". " + SystemReason(error));
 }

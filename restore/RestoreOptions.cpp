@@ -3,41 +3,33 @@
 #include "DataType.h"
 #include "RestoreErrors.h"
 
-std::optional<int32_t> ParseDay(const std::string &text)
-{
-    if (text.size() != 10 || (text[4] != '/' && text[4] != '-') || text[7] != text[4])
-        return std::nullopt;
+std::optional<int32_t> ParseDay(const std::string &text) {
+    if (text.size() != 10 || (text[4] != '/' && text[4] != '-') || text[7] != text[4]) return std::nullopt;
     for (size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u})
-        if (text[i] < '0' || text[i] > '9')
-            return std::nullopt;
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
     const int year = std::stoi(text.substr(0, 4));
     const int month = std::stoi(text.substr(5, 2));
     const int day = std::stoi(text.substr(8, 2));
-    if (month < 1 || month > 12 || day < 1 || day > 31)
-        return std::nullopt;
+    if (month < 1 || month > 12 || day < 1 || day > 31) return std::nullopt;
     const int32_t days = DbDateFromCivil(year, month, day);
     const CivilDate back = CivilFromDbDate(days);
-    if (back.year != year || back.month != month || back.day != day)
-        return std::nullopt;  // 2023/02/30 and the like
+    if (back.year != year || back.month != month || back.day != day) return std::nullopt;  // 2023/02/30 and the like
     return days;
 }
 
-RestoreOptions ParseRestoreOptions(const std::vector<std::string> &args)
-{
+RestoreOptions ParseRestoreOptions(const std::vector<std::string> &args) {
     RestoreOptions options;
     std::vector<std::string> files;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string &arg = args[i];
         auto value = [&]() -> const std::string & {
-            if (i + 1 >= args.size())
-                throw ERestoreRefused("Option " + arg + " needs a value");
+            if (i + 1 >= args.size()) throw ERestoreRefused("Option " + arg + " needs a value");
             return args[++i];
         };
         auto day = [&]() {
             const std::string &text = value();
             const auto parsed = ParseDay(text);
-            if (!parsed)
-                throw ERestoreRefused("Option " + arg + ": \"" + text + "\" is not a date YYYY/MM/DD");
+            if (!parsed) throw ERestoreRefused("Option " + arg + ": \"" + text + "\" is not a date YYYY/MM/DD");
             return *parsed;
         };
         if (arg == "--help" || arg == "-h")
@@ -59,22 +51,18 @@ RestoreOptions ParseRestoreOptions(const std::vector<std::string> &args)
         else if (arg.size() > 1 && arg[0] == '-' && arg != "--")
             throw ERestoreRefused("Unknown option " + arg);
         else if (arg == "--")
-            for (++i; i < args.size(); ++i)
-                files.push_back(args[i]);
+            for (++i; i < args.size(); ++i) files.push_back(args[i]);
         else
             files.push_back(arg);
     }
-    if (options.help)
-        return options;
-    if (files.size() != 2)
-        throw ERestoreRefused("Give the header file and the detail file of one backup (see --help)");
+    if (options.help) return options;
+    if (files.size() != 2) throw ERestoreRefused("Give the header file and the detail file of one backup (see --help)");
     options.headerFile = files[0];
     options.detailFile = files[1];
     return options;
 }
 
-std::string RestoreUsage()
-{
+std::string RestoreUsage() {
     return R"(Usage: batchdel-restore [OPTION]... HEADER-FILE DETAIL-FILE
 
 Puts orders from a backup pair of batchdel (cds/ORDER_MASTER_<time>.CDS and

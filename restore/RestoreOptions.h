@@ -10,10 +10,10 @@ struct RestoreOptions {
     bool list = false;
     bool dryRun = false;
     bool forcePair = false;
-    std::vector<std::string> orders;      // --order, in the order given
-    std::optional<int32_t> fromDay;       // --from, database day count
-    std::optional<int32_t> toDay;         // --to
-    std::string connectionFile;           // --database; empty: as the program finds it
+    std::vector<std::string> orders;  // --order, in the order given
+    std::optional<int32_t> fromDay;   // --from, database day count
+    std::optional<int32_t> toDay;     // --to
+    std::string connectionFile;       // --database; empty: as the program finds it
     std::string headerFile;
     std::string detailFile;
 };

@@ -3,7 +3,6 @@
 
 #include "RestoreCommand.h"
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     return RunRestore(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
 }

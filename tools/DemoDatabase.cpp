@@ -33,13 +33,12 @@ const std::vector<std::string> kSchema = {
 };
 
 const char *const kSurnames[] = {"陳", "林", "黃", "張", "李", "王", "吳", "劉", "蔡", "楊",
-                                  "許", "鄭", "謝", "郭", "洪", "曾", "邱", "廖", "賴", "周"};
+                                 "許", "鄭", "謝", "郭", "洪", "曾", "邱", "廖", "賴", "周"};
 const char *const kGiven[] = {"志明", "淑芬", "建宏", "美玲", "俊傑", "雅婷", "家豪", "怡君",
                               "冠宇", "佳穎", "承翰", "詩涵", "宗翰", "欣怡", "柏翰", "思妤"};
 const char *const kTrades[] = {"商行", "企業社", "有限公司", "食品行", "五金行", "百貨"};
-const char *const kGoods[] = {"烏龍茶", "綠茶", "紅茶", "礦泉水", "鳳梨酥", "太陽餅",
-                              "牛肉麵", "米粉", "醬油", "香油", "花生", "綠豆",
-                              "紙巾", "洗衣粉", "電池", "原子筆"};
+const char *const kGoods[] = {"烏龍茶", "綠茶", "紅茶", "礦泉水", "鳳梨酥", "太陽餅", "牛肉麵", "米粉",
+                              "醬油",   "香油", "花生", "綠豆",   "紙巾",   "洗衣粉", "電池",   "原子筆"};
 const char *const kSizes[] = {"（小）", "（中）", "（大）", "６００ｍｌ", "一箱", "禮盒"};
 const char *const kRemarks[] = {"急件", "月結客戶", "請於上午送達", "含稅", "ＶＩＰ客戶"};
 
@@ -47,8 +46,7 @@ constexpr int kCustomers = 300;
 constexpr int kItems = 200;
 constexpr int kOrdersPerTransaction = 20000;
 
-std::string Padded(const char *prefix, int n, int width)
-{
+std::string Padded(const char *prefix, int n, int width) {
     char text[32];
     std::snprintf(text, sizeof text, "%s%0*d", prefix, width, n);
     return text;
@@ -57,10 +55,7 @@ std::string Padded(const char *prefix, int n, int width)
 // A prepared INSERT with its input message; values go in by column index.
 class Insert {
 public:
-    Insert(DirectDatabase::Impl &db, ThrowStatusWrapper &status, ITransaction *tra,
-           const char *sql)
-        : status_(status)
-    {
+    Insert(DirectDatabase::Impl &db, ThrowStatusWrapper &status, ITransaction *tra, const char *sql) : status_(status) {
         stmt_ = db.attachment->prepare(&status, tra, 0, sql, 3, 0);
         meta_ = stmt_->getInputMetadata(&status);
         buffer_.resize(meta_->getMessageLength(&status));
@@ -71,24 +66,21 @@ public:
             types_.push_back(meta_->getType(&status, i) & ~1u);
         }
     }
-    ~Insert()
-    {
+    ~Insert() {
         meta_->release();
         stmt_->release();
     }
     Insert(const Insert &) = delete;
     Insert &operator=(const Insert &) = delete;
 
-    void Text(unsigned i, const std::string &value)
-    {
+    void Text(unsigned i, const std::string &value) {
         const unsigned short len = static_cast<unsigned short>(value.size());
         std::memcpy(&buffer_[offsets_[i]], &len, sizeof len);
         std::memcpy(&buffer_[offsets_[i] + sizeof len], value.data(), len);
         SetNull(i, false);
     }
     // Integers and scaled numbers, given unscaled.
-    void Number(unsigned i, int64_t value)
-    {
+    void Number(unsigned i, int64_t value) {
         if (types_[i] == SQL_INT64) {
             std::memcpy(&buffer_[offsets_[i]], &value, sizeof value);
         } else {
@@ -97,20 +89,15 @@ public:
         }
         SetNull(i, false);
     }
-    void Date(unsigned i, ISC_DATE value)
-    {
+    void Date(unsigned i, ISC_DATE value) {
         std::memcpy(&buffer_[offsets_[i]], &value, sizeof value);
         SetNull(i, false);
     }
-    void SetNull(unsigned i, bool isNull)
-    {
+    void SetNull(unsigned i, bool isNull) {
         const short flag = isNull ? -1 : 0;
         std::memcpy(&buffer_[nullOffsets_[i]], &flag, sizeof flag);
     }
-    void Run(ITransaction *tra)
-    {
-        stmt_->execute(&status_, tra, meta_, buffer_.data(), nullptr, nullptr);
-    }
+    void Run(ITransaction *tra) { stmt_->execute(&status_, tra, meta_, buffer_.data(), nullptr, nullptr); }
 
 private:
     ThrowStatusWrapper &status_;
@@ -125,21 +112,18 @@ struct Customer {
     std::string name;
 };
 
-std::vector<Customer> MakeCustomers(std::mt19937 &rng)
-{
+std::vector<Customer> MakeCustomers(std::mt19937 &rng) {
     std::vector<Customer> customers;
     for (int n = 1; n <= kCustomers; ++n) {
         std::string name = kSurnames[rng() % std::size(kSurnames)];
         name += kGiven[rng() % std::size(kGiven)];
-        if (rng() % 3 == 0)
-            name += kTrades[rng() % std::size(kTrades)];
+        if (rng() % 3 == 0) name += kTrades[rng() % std::size(kTrades)];
         customers.push_back({Padded("C", n, 4), name});
     }
     return customers;
 }
 
-void FillOrders(DirectDatabase::Impl &db, int orders, unsigned seed)
-{
+void FillOrders(DirectDatabase::Impl &db, int orders, unsigned seed) {
     std::mt19937 rng(seed);
     const std::vector<Customer> customers = MakeCustomers(rng);
     std::vector<std::string> itemNames;
@@ -169,8 +153,7 @@ void FillOrders(DirectDatabase::Impl &db, int orders, unsigned seed)
         std::vector<Line> lines;
         for (int n = 1; n <= orders; ++n) {
             const std::string id = DemoOrderNumber(n);
-            const ISC_DATE bill =
-                firstDay + static_cast<ISC_DATE>(int64_t(n - 1) * days / std::max(orders, 1));
+            const ISC_DATE bill = firstDay + static_cast<ISC_DATE>(int64_t(n - 1) * days / std::max(orders, 1));
             const Customer &customer = customers[rng() % customers.size()];
             const int department = 1 + static_cast<int>(rng() % 10);
 
@@ -207,31 +190,27 @@ void FillOrders(DirectDatabase::Impl &db, int orders, unsigned seed)
                 sub.Number(5, lines[l].priceCents);
                 sub.Run(tra);
             }
-            if (n % kOrdersPerTransaction == 0)
-                tra->commitRetaining(&status);
+            if (n % kOrdersPerTransaction == 0) tra->commitRetaining(&status);
         }
         tra->commit(&status);
         tra = nullptr;
     } catch (const FbException &e) {
-        if (tra)
-            tra->release();
+        if (tra) tra->release();
         status.dispose();
         db.Rethrow(e);
     }
     status.dispose();
 }
 
-} // namespace
+}  // namespace
 
 std::string DemoOrderNumber(int n) { return Padded("SO", n, 8); }
 
-void CreateDemoDatabase(const std::string &path, int orders, unsigned seed)
-{
+void CreateDemoDatabase(const std::string &path, int orders, unsigned seed) {
     CreateDemoDatabase(path, orders, seed, DbLogin{});
 }
 
-void CreateDemoDatabase(const std::string &path, int orders, unsigned seed, const DbLogin &login)
-{
+void CreateDemoDatabase(const std::string &path, int orders, unsigned seed, const DbLogin &login) {
     {
         DirectDatabase db = DirectDatabase::Create(path, login);
         db.Execute(kSchema);
@@ -240,18 +219,14 @@ void CreateDemoDatabase(const std::string &path, int orders, unsigned seed, cons
     DirectDatabase::SetForcedWrites(path, true, login);
 }
 
-void ExecuteSql(const std::string &dbPath, const std::vector<std::string> &statements)
-{
+void ExecuteSql(const std::string &dbPath, const std::vector<std::string> &statements) {
     ExecuteSql(dbPath, statements, DbLogin{});
 }
 
-void ExecuteSql(const std::string &dbPath, const std::vector<std::string> &statements,
-                const DbLogin &login)
-{
+void ExecuteSql(const std::string &dbPath, const std::vector<std::string> &statements, const DbLogin &login) {
     DirectDatabase::Open(dbPath, login).Execute(statements);
 }
 
-void SetForcedWrites(const std::string &path, bool on, const DbLogin &login)
-{
+void SetForcedWrites(const std::string &path, bool on, const DbLogin &login) {
     DirectDatabase::SetForcedWrites(path, on, login);
 }

@@ -14,8 +14,7 @@ void CreateDemoDatabase(const std::string &path, int orders, unsigned seed, cons
 
 // Runs the statements in one transaction (DDL, triggers, extra rows).
 void ExecuteSql(const std::string &dbPath, const std::vector<std::string> &statements);
-void ExecuteSql(const std::string &dbPath, const std::vector<std::string> &statements,
-                const DbLogin &login);
+void ExecuteSql(const std::string &dbPath, const std::vector<std::string> &statements, const DbLogin &login);
 
 // Forced writes make every commit reach the disk before it returns.
 void SetForcedWrites(const std::string &path, bool on, const DbLogin &login = {});

@@ -10,8 +10,7 @@ namespace {
 
 constexpr unsigned char kUtf8CharSetId = 4;
 
-IXpbBuilder *MakeDpb(DirectDatabase::Impl &impl, ThrowStatusWrapper &status, const DbLogin &login)
-{
+IXpbBuilder *MakeDpb(DirectDatabase::Impl &impl, ThrowStatusWrapper &status, const DbLogin &login) {
     IXpbBuilder *dpb = impl.util->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0);
     dpb->insertString(&status, isc_dpb_user_name, login.user.c_str());
     dpb->insertString(&status, isc_dpb_password, login.password.c_str());
@@ -19,17 +18,12 @@ IXpbBuilder *MakeDpb(DirectDatabase::Impl &impl, ThrowStatusWrapper &status, con
     return dpb;
 }
 
-} // namespace
+}  // namespace
 
 DirectDatabase::Impl::Impl()
-    : master(fb_get_master_interface())
-    , util(master->getUtilInterface())
-    , provider(master->getDispatcher())
-{
-}
+    : master(fb_get_master_interface()), util(master->getUtilInterface()), provider(master->getDispatcher()) {}
 
-DirectDatabase::Impl::~Impl()
-{
+DirectDatabase::Impl::~Impl() {
     if (attachment) {
         ThrowStatusWrapper status(master->getStatus());
         try {
@@ -42,8 +36,7 @@ DirectDatabase::Impl::~Impl()
     provider->release();
 }
 
-void DirectDatabase::Impl::Rethrow(const FbException &e) const
-{
+void DirectDatabase::Impl::Rethrow(const FbException &e) const {
     char text[2048];
     util->formatStatus(text, sizeof text, e.getStatus());
     throw DirectDbError(text);
@@ -54,8 +47,7 @@ DirectDatabase::DirectDatabase(DirectDatabase &&) noexcept = default;
 DirectDatabase &DirectDatabase::operator=(DirectDatabase &&) noexcept = default;
 DirectDatabase::~DirectDatabase() = default;
 
-DirectDatabase DirectDatabase::Create(const std::string &database, const DbLogin &login)
-{
+DirectDatabase DirectDatabase::Create(const std::string &database, const DbLogin &login) {
     auto impl = std::make_unique<Impl>();
     ThrowStatusWrapper status(impl->master->getStatus());
     IXpbBuilder *dpb = nullptr;
@@ -65,11 +57,10 @@ DirectDatabase DirectDatabase::Create(const std::string &database, const DbLogin
         dpb->insertInt(&status, isc_dpb_sql_dialect, 3);
         dpb->insertInt(&status, isc_dpb_page_size, 8192);
         dpb->insertInt(&status, isc_dpb_force_write, 0);
-        impl->attachment = impl->provider->createDatabase(
-            &status, database.c_str(), dpb->getBufferLength(&status), dpb->getBuffer(&status));
+        impl->attachment = impl->provider->createDatabase(&status, database.c_str(), dpb->getBufferLength(&status),
+                                                          dpb->getBuffer(&status));
     } catch (const FbException &e) {
-        if (dpb)
-            dpb->dispose();
+        if (dpb) dpb->dispose();
         status.dispose();
         impl->Rethrow(e);
     }
@@ -78,18 +69,16 @@ DirectDatabase DirectDatabase::Create(const std::string &database, const DbLogin
     return DirectDatabase(std::move(impl));
 }
 
-DirectDatabase DirectDatabase::Open(const std::string &database, const DbLogin &login)
-{
+DirectDatabase DirectDatabase::Open(const std::string &database, const DbLogin &login) {
     auto impl = std::make_unique<Impl>();
     ThrowStatusWrapper status(impl->master->getStatus());
     IXpbBuilder *dpb = nullptr;
     try {
         dpb = MakeDpb(*impl, status, login);
-        impl->attachment = impl->provider->attachDatabase(
-            &status, database.c_str(), dpb->getBufferLength(&status), dpb->getBuffer(&status));
+        impl->attachment = impl->provider->attachDatabase(&status, database.c_str(), dpb->getBufferLength(&status),
+                                                          dpb->getBuffer(&status));
     } catch (const FbException &e) {
-        if (dpb)
-            dpb->dispose();
+        if (dpb) dpb->dispose();
         status.dispose();
         impl->Rethrow(e);
     }
@@ -98,19 +87,17 @@ DirectDatabase DirectDatabase::Open(const std::string &database, const DbLogin &
     return DirectDatabase(std::move(impl));
 }
 
-void DirectDatabase::SetForcedWrites(const std::string &database, bool on, const DbLogin &login)
-{
+void DirectDatabase::SetForcedWrites(const std::string &database, bool on, const DbLogin &login) {
     Impl impl;
     ThrowStatusWrapper status(impl.master->getStatus());
     IXpbBuilder *dpb = nullptr;
     try {
         dpb = MakeDpb(impl, status, login);
         dpb->insertInt(&status, isc_dpb_force_write, on ? 1 : 0);
-        impl.attachment = impl.provider->attachDatabase(
-            &status, database.c_str(), dpb->getBufferLength(&status), dpb->getBuffer(&status));
+        impl.attachment = impl.provider->attachDatabase(&status, database.c_str(), dpb->getBufferLength(&status),
+                                                        dpb->getBuffer(&status));
     } catch (const FbException &e) {
-        if (dpb)
-            dpb->dispose();
+        if (dpb) dpb->dispose();
         status.dispose();
         impl.Rethrow(e);
     }
@@ -118,15 +105,13 @@ void DirectDatabase::SetForcedWrites(const std::string &database, bool on, const
     status.dispose();
 }
 
-void DirectDatabase::Execute(const std::vector<std::string> &statements)
-{
+void DirectDatabase::Execute(const std::vector<std::string> &statements) {
     ThrowStatusWrapper status(impl_->master->getStatus());
     ITransaction *tra = nullptr;
     try {
         tra = impl_->attachment->startTransaction(&status, 0, nullptr);
         for (const std::string &sql : statements)
-            impl_->attachment->execute(&status, tra, 0, sql.c_str(), 3, nullptr, nullptr, nullptr,
-                                       nullptr);
+            impl_->attachment->execute(&status, tra, 0, sql.c_str(), 3, nullptr, nullptr, nullptr, nullptr);
         tra->commit(&status);
         tra = nullptr;
     } catch (const FbException &e) {
@@ -145,8 +130,7 @@ void DirectDatabase::Execute(const std::vector<std::string> &statements)
     status.dispose();
 }
 
-std::vector<std::vector<std::string>> DirectDatabase::Query(const std::string &sql)
-{
+std::vector<std::vector<std::string>> DirectDatabase::Query(const std::string &sql) {
     std::vector<std::vector<std::string>> rows;
     ThrowStatusWrapper status(impl_->master->getStatus());
     ITransaction *tra = nullptr;
@@ -157,8 +141,7 @@ std::vector<std::vector<std::string>> DirectDatabase::Query(const std::string &s
     IResultSet *rs = nullptr;
     try {
         tra = impl_->attachment->startTransaction(&status, 0, nullptr);
-        stmt = impl_->attachment->prepare(&status, tra, 0, sql.c_str(), 3,
-                                          IStatement::PREPARE_PREFETCH_METADATA);
+        stmt = impl_->attachment->prepare(&status, tra, 0, sql.c_str(), 3, IStatement::PREPARE_PREFETCH_METADATA);
         described = stmt->getOutputMetadata(&status);
         const unsigned count = described->getCount(&status);
         // Every column is asked for as UTF8 text: the engine converts numbers,
@@ -204,21 +187,14 @@ std::vector<std::vector<std::string>> DirectDatabase::Query(const std::string &s
     } catch (const FbException &e) {
         ThrowStatusWrapper s2(impl_->master->getStatus());
         try {
-            if (rs)
-                rs->release();
-            if (tra)
-                tra->rollback(&s2);
-        } catch (const FbException &) {
-        }
+            if (rs) rs->release();
+            if (tra) tra->rollback(&s2);
+        } catch (const FbException &) {}
         s2.dispose();
-        if (stmt)
-            stmt->release();
-        if (asText)
-            asText->release();
-        if (builder)
-            builder->release();
-        if (described)
-            described->release();
+        if (stmt) stmt->release();
+        if (asText) asText->release();
+        if (builder) builder->release();
+        if (described) described->release();
         status.dispose();
         impl_->Rethrow(e);
     }

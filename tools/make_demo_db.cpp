@@ -7,8 +7,7 @@
 
 #include "DemoDatabase.h"
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: %s <database file> <orders>\n", argv[0]);
         return 2;
@@ -25,8 +24,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%s: %d orders in %.1f s (%.0f orders/s)\n", argv[1], orders, seconds,
                 seconds > 0 ? orders / seconds : 0.0);
     return 0;

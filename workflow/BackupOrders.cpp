@@ -23,8 +23,7 @@
 
 namespace {
 
-void OpenWithText(TClientDataSet &set, const std::string &text)
-{
+void OpenWithText(TClientDataSet &set, const std::string &text) {
     set.Close();
     set.SetCommandText(text);
     set.Open();
@@ -34,27 +33,23 @@ void OpenWithText(TClientDataSet &set, const std::string &text)
 // transaction is left to it: the backup then reads in that one.
 class SnapshotReading {
 public:
-    explicit SnapshotReading(TSQLConnection &connection) : connection_(connection)
-    {
+    explicit SnapshotReading(TSQLConnection &connection) : connection_(connection) {
         if (!connection_.InTransaction()) {
             connection_.StartReadOnlySnapshot();
             started_ = true;
         }
     }
-    ~SnapshotReading()
-    {
+    ~SnapshotReading() {
         // Nothing was written in it: ending it either way loses nothing, and
         // a connection lost meanwhile has ended it already.
         try {
             End();
-        } catch (...) {
-        }
+        } catch (...) {}
     }
     SnapshotReading(const SnapshotReading &) = delete;
     SnapshotReading &operator=(const SnapshotReading &) = delete;
 
-    void End()
-    {
+    void End() {
         if (started_ && connection_.InTransaction()) {
             started_ = false;
             connection_.Commit();
@@ -67,39 +62,31 @@ private:
     bool started_ = false;
 };
 
-void RemoveFiles(const BackupResult &result)
-{
+void RemoveFiles(const BackupResult &result) {
     std::error_code ignored;
     std::filesystem::remove(result.headerFile, ignored);
     std::filesystem::remove(result.detailFile, ignored);
 }
 
-void StopIfCancelled(WorkProgress *progress)
-{
-    if (progress && progress->CancelRequested())
-        throw EAbort();
+void StopIfCancelled(WorkProgress *progress) {
+    if (progress && progress->CancelRequested()) throw EAbort();
 }
 
-void Stage(WorkProgress *progress, const std::string &text, int64_t steps)
-{
-    if (progress)
-        progress->Stage(text, steps);
+void Stage(WorkProgress *progress, const std::string &text, int64_t steps) {
+    if (progress) progress->Stage(text, steps);
 }
 
-std::vector<std::string> OrderNumbersOf(const TClientDataSet &set)
-{
+std::vector<std::string> OrderNumbersOf(const TClientDataSet &set) {
     std::vector<std::string> numbers;
     const int rows = set.RecordCount();
     numbers.reserve(static_cast<size_t>(rows));
     const TField *field = set.FieldNamed(kOrderNumberField);
-    for (int row = 0; row < rows; ++row)
-        numbers.push_back(field->GetStringAt(row));
+    for (int row = 0; row < rows; ++row) numbers.push_back(field->GetStringAt(row));
     return numbers;
 }
 
 // The lines of the orders the subquery text selects, as that text reads them.
-std::unique_ptr<TableEngine> FetchDetailBySubquery(TSQLConnection &connection, const std::string &text)
-{
+std::unique_ptr<TableEngine> FetchDetailBySubquery(TSQLConnection &connection, const std::string &text) {
     TSQLDataSet lines("DetailLines");
     lines.SetSQLConnection(&connection);
     lines.SetCommandText(text);
@@ -115,25 +102,21 @@ std::unique_ptr<TableEngine> FetchDetailBySubquery(TSQLConnection &connection, c
     }
 }
 
-int ColumnNamed(const TableEngine &table, const std::string &name)
-{
+int ColumnNamed(const TableEngine &table, const std::string &name) {
     const auto &columns = table.Columns();
     for (size_t c = 0; c < columns.size(); ++c)
-        if (columns[c].name == name)
-            return static_cast<int>(c);
+        if (columns[c].name == name) return static_cast<int>(c);
     throw EDatabaseError("Field '" + name + "' not found");
 }
 
-} // namespace
+}  // namespace
 
-int BackupResult::DetailLinesOf(const std::string &orderNumber) const
-{
+int BackupResult::DetailLinesOf(const std::string &orderNumber) const {
     const auto order = detailLines.find(orderNumber);
     return order == detailLines.end() ? -1 : order->second;
 }
 
-BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress)
-{
+BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress) {
     // One timestamp for both files, taken before anything runs.
     const std::string timestamp = BackupTimestamp(window.LocalNow());
     const std::string folder = window.ExecutableFolder();
@@ -174,8 +157,7 @@ BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress)
     const int detailKey = ColumnNamed(*detail, kOrderNumberField);
     for (int row = 0; row < detail->RecordCount(); ++row) {
         const auto found = result.detailLines.find(std::string(detail->Text(row, detailKey)));
-        if (found != result.detailLines.end())
-            ++found->second;
+        if (found != result.detailLines.end()) ++found->second;
     }
 
     Stage(progress, "寫入備份檔...", 0);

@@ -9,8 +9,7 @@
 
 namespace {
 
-std::unique_ptr<TableEngine> ReadBack(const std::string &path)
-{
+std::unique_ptr<TableEngine> ReadBack(const std::string &path) {
     try {
         return ReadPacketFile(path);
     } catch (const Exception &failure) {
@@ -18,45 +17,40 @@ std::unique_ptr<TableEngine> ReadBack(const std::string &path)
     }
 }
 
-[[noreturn]] void Differs(const std::string &path, const std::string &what)
-{
+[[noreturn]] void Differs(const std::string &path, const std::string &what) {
     throw EFCreateError("Backup file \"" + path + "\" does not hold what was written: " + what);
 }
 
-int OrderNumberColumn(const TableEngine &table, const std::string &path)
-{
+int OrderNumberColumn(const TableEngine &table, const std::string &path) {
     const auto &columns = table.Columns();
     for (size_t c = 0; c < columns.size(); ++c)
-        if (columns[c].name == "MASTERBILLID")
-            return static_cast<int>(c);
+        if (columns[c].name == "MASTERBILLID") return static_cast<int>(c);
     Differs(path, "no column MASTERBILLID");
 }
 
-} // namespace
+}  // namespace
 
-void CheckBackupReadsBack(const BackupResult &result)
-{
+void CheckBackupReadsBack(const BackupResult &result) {
     const auto header = ReadBack(result.headerFile);
     if (header->RecordCount() != result.headerRows)
-        Differs(result.headerFile, std::to_string(header->RecordCount()) + " rows instead of " +
-                                       std::to_string(result.headerRows));
+        Differs(result.headerFile,
+                std::to_string(header->RecordCount()) + " rows instead of " + std::to_string(result.headerRows));
     const int headerKey = OrderNumberColumn(*header, result.headerFile);
     std::unordered_map<std::string, int> lines;
     lines.reserve(result.detailLines.size());
     for (int row = 0; row < header->RecordCount(); ++row) {
         const std::string number(header->Text(row, headerKey));
-        if (!result.Holds(number))
-            Differs(result.headerFile, "order " + number + " was not backed up");
+        if (!result.Holds(number)) Differs(result.headerFile, "order " + number + " was not backed up");
         lines.emplace(number, 0);
     }
     if (lines.size() != result.detailLines.size())
-        Differs(result.headerFile, std::to_string(lines.size()) + " orders instead of " +
-                                       std::to_string(result.detailLines.size()));
+        Differs(result.headerFile,
+                std::to_string(lines.size()) + " orders instead of " + std::to_string(result.detailLines.size()));
 
     const auto detail = ReadBack(result.detailFile);
     if (detail->RecordCount() != result.detailRows)
-        Differs(result.detailFile, std::to_string(detail->RecordCount()) + " rows instead of " +
-                                       std::to_string(result.detailRows));
+        Differs(result.detailFile,
+                std::to_string(detail->RecordCount()) + " rows instead of " + std::to_string(result.detailRows));
     const int detailKey = OrderNumberColumn(*detail, result.detailFile);
     for (int row = 0; row < detail->RecordCount(); ++row) {
         const auto found = lines.find(std::string(detail->Text(row, detailKey)));

@@ -25,8 +25,7 @@ struct TickedOrder {
 // The ticked rows, read by position so the cursor does not move. A row the
 // operator added in the grid has no order number: nothing in the database
 // belongs to it, and its empty text must never reach a statement.
-std::vector<TickedOrder> TickedOrders(const TClientDataSet &list)
-{
+std::vector<TickedOrder> TickedOrders(const TClientDataSet &list) {
     const TField *mark = list.FieldNamed(kSelectionField);
     const TField *number = list.FieldNamed(kOrderNumberField);
     std::vector<TickedOrder> ticked;
@@ -50,8 +49,7 @@ private:
 
 std::string FileName(const std::string &path) { return path.substr(path.find_last_of('/') + 1); }
 
-DeletionJournal JournalFor(OrderWindow &window, const std::optional<BackupResult> &backup)
-{
+DeletionJournal JournalFor(OrderWindow &window, const std::optional<BackupResult> &backup) {
     const TSQLConnection &connection = window.Connection();
     return DeletionJournal(DeletionJournalPath(window.ExecutableFolder()),
                            backup ? FileName(backup->headerFile) + " " + FileName(backup->detailFile) : "",
@@ -60,8 +58,8 @@ DeletionJournal JournalFor(OrderWindow &window, const std::optional<BackupResult
 
 // Where the walk stands; the counts make the closing notices.
 struct Walk {
-    size_t next = 0;         // index of the first ticked order not yet taken
-    int deleted = 0;         // committed
+    size_t next = 0;  // index of the first ticked order not yet taken
+    int deleted = 0;  // committed
     int notInBackup = 0;
     int changed = 0;
     bool cancelled = false;
@@ -70,8 +68,7 @@ struct Walk {
 // Deletes the ticked orders batch by batch, journalling each batch once it
 // is committed, and leaves the list's cursor where the walk ended.
 Walk DeleteInBatches(OrderWindow &window, const std::vector<TickedOrder> &ticked,
-                     const std::optional<BackupResult> &backup, const DeletionSettings &settings)
-{
+                     const std::optional<BackupResult> &backup, const DeletionSettings &settings) {
     TClientDataSet &list = window.OrderList();
     const DeletionJournal journal = JournalFor(window, backup);
     // A journal that cannot be written stops the deletion before anything goes.
@@ -92,8 +89,7 @@ Walk DeleteInBatches(OrderWindow &window, const std::vector<TickedOrder> &ticked
     };
 
     std::unique_ptr<WorkProgress> progress = window.StartProgress("刪除訂單");
-    if (progress)
-        progress->Stage("正在刪除勾選的訂單...", static_cast<int64_t>(ticked.size()));
+    if (progress) progress->Stage("正在刪除勾選的訂單...", static_cast<int64_t>(ticked.size()));
     OrderDeletion deletion(window.Connection(), settings.batchTime);
     std::exception_ptr failure;
     for (; walk.next < ticked.size(); ++walk.next) {
@@ -107,8 +103,7 @@ Walk DeleteInBatches(OrderWindow &window, const std::vector<TickedOrder> &ticked
             expectedLines = backup->DetailLinesOf(order.number);
         }
         try {
-            if (!deletion.Delete(order.number, expectedLines))
-                ++walk.changed;
+            if (!deletion.Delete(order.number, expectedLines)) ++walk.changed;
         } catch (...) {
             failure = std::current_exception();
             break;
@@ -121,8 +116,7 @@ Walk DeleteInBatches(OrderWindow &window, const std::vector<TickedOrder> &ticked
                 break;
             }
         }
-        if (deletion.BatchDue())
-            commitBatch(deletion);
+        if (deletion.BatchDue()) commitBatch(deletion);
     }
 
     if (failure) {
@@ -134,8 +128,7 @@ Walk DeleteInBatches(OrderWindow &window, const std::vector<TickedOrder> &ticked
             commitBatch(deletion);
         } catch (const EFCreateError &) {
             throw;
-        } catch (...) {
-        }
+        } catch (...) {}
         std::rethrow_exception(failure);
     }
     commitBatch(deletion);
@@ -146,10 +139,9 @@ Walk DeleteInBatches(OrderWindow &window, const std::vector<TickedOrder> &ticked
     return walk;
 }
 
-} // namespace
+}  // namespace
 
-void DeleteTickedOrders(OrderWindow &window, const DeletionSettings &settings)
-{
+void DeleteTickedOrders(OrderWindow &window, const DeletionSettings &settings) {
     if (window.AppMessageBox("確定刪除所選資料?", "Confirm", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != mrYes)
         return;
 
@@ -176,8 +168,7 @@ void DeleteTickedOrders(OrderWindow &window, const DeletionSettings &settings)
 
     if (walk.notInBackup > 0)
         window.ShowNotice(std::to_string(walk.notInBackup) + " 筆勾選的訂單不在本次備份中，未刪除。");
-    if (walk.changed > 0)
-        window.ShowNotice(std::to_string(walk.changed) + " 筆訂單在備份後已變更，未刪除。");
+    if (walk.changed > 0) window.ShowNotice(std::to_string(walk.changed) + " 筆訂單在備份後已變更，未刪除。");
     if (walk.cancelled)
         window.ShowNotice("已取消：已刪除 " + std::to_string(walk.deleted) + " 筆訂單，" +
                           std::to_string(ticked - walk.deleted) + " 筆勾選的訂單未刪除。");

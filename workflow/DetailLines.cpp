@@ -14,49 +14,38 @@
 
 namespace {
 
-std::string Trimmed(std::string text)
-{
-    while (!text.empty() && text.back() == ' ')
-        text.pop_back();
+std::string Trimmed(std::string text) {
+    while (!text.empty() && text.back() == ' ') text.pop_back();
     return text;
 }
 
-std::string UpperAscii(std::string text)
-{
+std::string UpperAscii(std::string text) {
     for (char &c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return text;
 }
 
 // The text of one column of the index list's present row.
-std::string ListText(TSQLConnection &connection, ISQLCursor &list, uint16_t col)
-{
+std::string ListText(TSQLConnection &connection, ISQLCursor &list, uint16_t col) {
     const char *data = nullptr;
     uint32_t len = 0;
     bool isNull = false;
     const SQLStatus status = list.getString(col, &data, &len, &isNull);
-    if (status != SQLStatus::Success)
-        connection.CheckStatus(status, &list);
+    if (status != SQLStatus::Success) connection.CheckStatus(status, &list);
     return isNull ? std::string() : Trimmed(std::string(data, len));
 }
 
-} // namespace
+}  // namespace
 
-bool DetailTableHasOrderIndex(TSQLConnection &connection)
-{
-    if (!connection.Connected())
-        connection.Open();
+bool DetailTableHasOrderIndex(TSQLConnection &connection) {
+    if (!connection.Connected()) connection.Open();
     ISQLMetaData *meta = connection.MetaData();
-    if (!meta)
-        return false;
+    if (!meta) return false;
     ISQLCursor *raw = nullptr;
     const SQLStatus status = meta->getIndices("ORDER_SUB", &raw);
     std::unique_ptr<ISQLCursor> list(raw);
-    if (status != SQLStatus::Success)
-        connection.CheckStatus(status, meta);
-    if (!list)
-        return false;
+    if (status != SQLStatus::Success) connection.CheckStatus(status, meta);
+    if (!list) return false;
     uint16_t count = 0;
     if (const SQLStatus st = list->getColumnCount(&count); st != SQLStatus::Success)
         connection.CheckStatus(st, list.get());
@@ -71,31 +60,26 @@ bool DetailTableHasOrderIndex(TSQLConnection &connection)
         else if (name == "COLUMN_NAME")
             columnCol = c;
     }
-    if (!nameCol || !columnCol)
-        return false;
+    if (!nameCol || !columnCol) return false;
     // The list gives an index's columns one row each, in the index's order:
     // the first row of an index names its leading column.
     std::string previous;
     bool first = true;
     for (;;) {
         const SQLStatus st = list->next();
-        if (IsEndOfRows(st))
-            break;
-        if (st != SQLStatus::Success)
-            connection.CheckStatus(st, list.get());
+        if (IsEndOfRows(st)) break;
+        if (st != SQLStatus::Success) connection.CheckStatus(st, list.get());
         const std::string index = ListText(connection, *list, nameCol);
         const bool leading = first || index != previous;
         first = false;
         previous = index;
-        if (leading && UpperAscii(ListText(connection, *list, columnCol)) == "MASTERBILLID")
-            return true;
+        if (leading && UpperAscii(ListText(connection, *list, columnCol)) == "MASTERBILLID") return true;
     }
     return false;
 }
 
 std::unique_ptr<TableEngine> FetchDetailLines(TSQLConnection &connection, const std::vector<std::string> &orderNumbers,
-                                              WorkProgress *progress)
-{
+                                              WorkProgress *progress) {
     // Each number once: a number listed twice would not fetch its lines twice
     // anyway, but it would take a place in a batch.
     std::vector<std::string> numbers;
@@ -104,8 +88,7 @@ std::unique_ptr<TableEngine> FetchDetailLines(TSQLConnection &connection, const 
         std::unordered_set<std::string> seen;
         seen.reserve(orderNumbers.size());
         for (const std::string &number : orderNumbers)
-            if (seen.insert(number).second)
-                numbers.push_back(number);
+            if (seen.insert(number).second) numbers.push_back(number);
     }
 
     // One text for every batch, prepared once: a last batch that is short
@@ -119,8 +102,7 @@ std::unique_ptr<TableEngine> FetchDetailLines(TSQLConnection &connection, const 
     const size_t total = numbers.size();
     size_t done = 0;
     do {
-        if (progress && progress->CancelRequested())
-            throw EAbort();
+        if (progress && progress->CancelRequested()) throw EAbort();
         const size_t count = std::min<size_t>(kOrdersPerDetailBatch, total - done);
         for (int i = 0; i < kOrdersPerDetailBatch; ++i) {
             if (count == 0)
@@ -130,8 +112,7 @@ std::unique_ptr<TableEngine> FetchDetailLines(TSQLConnection &connection, const 
         }
         lines.Open();
         try {
-            if (!table)
-                table = NewPacketTable(lines);
+            if (!table) table = NewPacketTable(lines);
             lines.FetchAllInto(*table);
         } catch (...) {
             lines.Close();
@@ -139,8 +120,7 @@ std::unique_ptr<TableEngine> FetchDetailLines(TSQLConnection &connection, const 
         }
         lines.Close();
         done += count;
-        if (progress)
-            progress->Advance(static_cast<int64_t>(done));
+        if (progress) progress->Advance(static_cast<int64_t>(done));
     } while (done < total);
     return table;
 }

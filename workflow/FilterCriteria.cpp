@@ -2,8 +2,7 @@
 
 #include "OrderWindow.h"
 
-FilterCriteria ReadFilterCriteria(const OrderWindow &window)
-{
+FilterCriteria ReadFilterCriteria(const OrderWindow &window) {
     FilterCriteria criteria;
     criteria.dateFrom = window.BoxText(FilterBox::DateFrom);
     criteria.dateTo = window.BoxText(FilterBox::DateTo);

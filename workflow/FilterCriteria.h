@@ -6,9 +6,9 @@
 class OrderWindow;
 
 struct FilterCriteria {
-    std::string dateFrom;        // date boxes: always 10 characters, spaces where not filled in
+    std::string dateFrom;  // date boxes: always 10 characters, spaces where not filled in
     std::string dateTo;
-    std::string customerFrom;    // free text, possibly empty
+    std::string customerFrom;  // free text, possibly empty
     std::string customerTo;
     std::string departmentFrom;
     std::string departmentTo;

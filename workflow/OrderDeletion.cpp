@@ -5,19 +5,16 @@
 
 namespace {
 
-void SetLines(TSQLQuery &statement, std::initializer_list<std::string_view> lines)
-{
+void SetLines(TSQLQuery &statement, std::initializer_list<std::string_view> lines) {
     statement.Close();
     statement.ClearSQL();
-    for (std::string_view line : lines)
-        statement.AddSQL(std::string(line));
+    for (std::string_view line : lines) statement.AddSQL(std::string(line));
 }
 
-} // namespace
+}  // namespace
 
 OrderDeletion::OrderDeletion(TSQLConnection &connection, Clock::duration batchTime)
-    : connection_(connection), batchTime_(batchTime)
-{
+    : connection_(connection), batchTime_(batchTime) {
     for (TSQLQuery *statement : {&detail_, &header_, &savepoint_, &release_, &undo_})
         statement->SetSQLConnection(&connection);
     // Each text is set once: the statements are prepared at their first
@@ -31,38 +28,30 @@ OrderDeletion::OrderDeletion(TSQLConnection &connection, Clock::duration batchTi
 
 OrderDeletion::~OrderDeletion() { RollBackBatch(); }
 
-void OrderDeletion::StartBatch()
-{
+void OrderDeletion::StartBatch() {
     connection_.StartTransaction();
     batchOpen_ = true;
     batchStart_ = Clock::now();
 }
 
-void OrderDeletion::RollBackBatch() noexcept
-{
-    if (!batchOpen_)
-        return;
+void OrderDeletion::RollBackBatch() noexcept {
+    if (!batchOpen_) return;
     batchOpen_ = false;
     batch_.clear();
     // Should the rollback fail (a lost connection), the server drops the
     // uncommitted batch by itself.
     try {
-        if (connection_.InTransaction())
-            connection_.Rollback();
-    } catch (...) {
-    }
+        if (connection_.InTransaction()) connection_.Rollback();
+    } catch (...) {}
 }
 
-int64_t OrderDeletion::DeleteRows(TSQLQuery &statement, const std::string &orderNumber)
-{
+int64_t OrderDeletion::DeleteRows(TSQLQuery &statement, const std::string &orderNumber) {
     statement.ParamByName(kOrderNumberParam).SetString(orderNumber);
     return statement.Execute();
 }
 
-bool OrderDeletion::Delete(const std::string &orderNumber, std::optional<int64_t> expectedLines)
-{
-    if (!batchOpen_)
-        StartBatch();
+bool OrderDeletion::Delete(const std::string &orderNumber, std::optional<int64_t> expectedLines) {
+    if (!batchOpen_) StartBatch();
     savepoint_.Execute();
     int64_t lines = 0;
     int64_t headers = 0;
@@ -97,25 +86,21 @@ bool OrderDeletion::Delete(const std::string &orderNumber, std::optional<int64_t
         throw;
     }
     // An order that was gone already deleted nothing and is not recorded.
-    if (lines + headers > 0)
-        batch_.push_back({orderNumber, lines});
+    if (lines + headers > 0) batch_.push_back({orderNumber, lines});
     return true;
 }
 
 bool OrderDeletion::BatchDue() const { return batchOpen_ && Clock::now() - batchStart_ >= batchTime_; }
 
-int OrderDeletion::Prepares() const
-{
+int OrderDeletion::Prepares() const {
     int prepares = 0;
     for (const TSQLQuery *statement : {&detail_, &header_, &savepoint_, &release_, &undo_})
         prepares += statement->PrepareCount();
     return prepares;
 }
 
-std::vector<DeletedOrder> OrderDeletion::Commit()
-{
-    if (!batchOpen_)
-        return {};
+std::vector<DeletedOrder> OrderDeletion::Commit() {
+    if (!batchOpen_) return {};
     try {
         connection_.Commit();
     } catch (...) {

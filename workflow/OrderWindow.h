@@ -16,23 +16,48 @@ enum class FilterBox { DateFrom, DateTo, CustomerFrom, CustomerTo, DepartmentFro
 
 // Result codes of the questions: 1 OK, 2 Cancel or the close box, 6 Yes, 7 No.
 enum DialogResult : int {
-    mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
-    mrYes = 6, mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10,
+    mrNone = 0,
+    mrOk = 1,
+    mrCancel = 2,
+    mrAbort = 3,
+    mrRetry = 4,
+    mrIgnore = 5,
+    mrYes = 6,
+    mrNo = 7,
+    mrAll = 8,
+    mrNoToAll = 9,
+    mrYesToAll = 10,
 };
 
 // Style bits of the platform message box.
 enum MessageBoxStyle : unsigned {
-    MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_YESNOCANCEL = 0x3, MB_YESNO = 0x4,
-    MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20, MB_ICONWARNING = 0x30, MB_ICONINFORMATION = 0x40,
-    MB_DEFBUTTON1 = 0x000, MB_DEFBUTTON2 = 0x100, MB_DEFBUTTON3 = 0x200,
+    MB_OK = 0x0,
+    MB_OKCANCEL = 0x1,
+    MB_YESNOCANCEL = 0x3,
+    MB_YESNO = 0x4,
+    MB_ICONERROR = 0x10,
+    MB_ICONQUESTION = 0x20,
+    MB_ICONWARNING = 0x30,
+    MB_ICONINFORMATION = 0x40,
+    MB_DEFBUTTON1 = 0x000,
+    MB_DEFBUTTON2 = 0x100,
+    MB_DEFBUTTON3 = 0x200,
 };
 
 // Kinds and buttons of the program's own message dialog.
 enum class DialogKind { Warning, Error, Information, Confirmation, Plain };
 enum DialogButton : unsigned {
-    mbYes = 1u << 0, mbNo = 1u << 1, mbOK = 1u << 2, mbCancel = 1u << 3, mbAbort = 1u << 4,
-    mbRetry = 1u << 5, mbIgnore = 1u << 6, mbAll = 1u << 7, mbNoToAll = 1u << 8,
-    mbYesToAll = 1u << 9, mbHelp = 1u << 10,
+    mbYes = 1u << 0,
+    mbNo = 1u << 1,
+    mbOK = 1u << 2,
+    mbCancel = 1u << 3,
+    mbAbort = 1u << 4,
+    mbRetry = 1u << 5,
+    mbIgnore = 1u << 6,
+    mbAll = 1u << 7,
+    mbNoToAll = 1u << 8,
+    mbYesToAll = 1u << 9,
+    mbHelp = 1u << 10,
 };
 
 class OrderWindow {
@@ -61,8 +86,7 @@ public:
     // The progress of a long command, shown for as long as the object lives
     // (a window-modal dialog with Cancel once the work has gone on for about
     // half a second). Null: nothing is shown and nothing asks to stop.
-    virtual std::unique_ptr<WorkProgress> StartProgress(const std::string &caption)
-    {
+    virtual std::unique_ptr<WorkProgress> StartProgress(const std::string &caption) {
         (void)caption;
         return nullptr;
     }

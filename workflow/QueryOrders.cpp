@@ -4,8 +4,7 @@
 #include "OrderWindow.h"
 #include "QueryText.h"
 
-void QueryOrders(OrderWindow &window)
-{
+void QueryOrders(OrderWindow &window) {
     const std::string text = BuildFilteredQuery(kListQueryHead, ReadFilterCriteria(window));
     TClientDataSet &list = window.OrderList();
     // Closing drops the old rows with their ticks and any change pending in the grid.

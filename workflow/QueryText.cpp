@@ -2,24 +2,18 @@
 
 namespace {
 
-bool IsBlankOrControl(char c)
-{
-    return static_cast<unsigned char>(c) <= 32;
-}
+bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 // Characters of UTF-8 text: every byte that does not continue a sequence.
-size_t CharacterCount(std::string_view text)
-{
+size_t CharacterCount(std::string_view text) {
     size_t count = 0;
     for (char c : text)
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
-            ++count;
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
     return count;
 }
 
 // " AND <column> BETWEEN '<from>' AND '<to>'"
-std::string RangeLine(std::string_view column, std::string_view from, std::string_view to)
-{
+std::string RangeLine(std::string_view column, std::string_view from, std::string_view to) {
     std::string line = " AND ";
     line += column;
     line += " BETWEEN ";
@@ -29,13 +23,11 @@ std::string RangeLine(std::string_view column, std::string_view from, std::strin
     return line;
 }
 
-} // namespace
+}  // namespace
 
-std::string JoinQueryLines(const std::vector<std::string> &lines)
-{
+std::string JoinQueryLines(const std::vector<std::string> &lines) {
     size_t size = 0;
-    for (const std::string &line : lines)
-        size += line.size() + 2;
+    for (const std::string &line : lines) size += line.size() + 2;
     std::string text;
     text.reserve(size);
     for (const std::string &line : lines) {
@@ -45,31 +37,25 @@ std::string JoinQueryLines(const std::vector<std::string> &lines)
     return text;
 }
 
-std::string QuotedLiteral(std::string_view value)
-{
+std::string QuotedLiteral(std::string_view value) {
     std::string literal;
     literal.reserve(value.size() + 2);
     literal += '\'';
     for (char c : value) {
         literal += c;
-        if (c == '\'')
-            literal += '\'';
+        if (c == '\'') literal += '\'';
     }
     literal += '\'';
     return literal;
 }
 
-bool DateTextComplete(std::string_view text)
-{
-    while (!text.empty() && IsBlankOrControl(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlankOrControl(text.back()))
-        text.remove_suffix(1);
+bool DateTextComplete(std::string_view text) {
+    while (!text.empty() && IsBlankOrControl(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlankOrControl(text.back())) text.remove_suffix(1);
     return CharacterCount(text) == 10;
 }
 
-std::vector<std::string> FilterLines(const FilterCriteria &criteria)
-{
+std::vector<std::string> FilterLines(const FilterCriteria &criteria) {
     std::vector<std::string> lines;
     // The date boxes always hold 10 characters with spaces for the gaps, so
     // this passes exactly when the first year digit and the last day digit
@@ -84,25 +70,20 @@ std::vector<std::string> FilterLines(const FilterCriteria &criteria)
     return lines;
 }
 
-std::string BuildFilteredQuery(std::string_view headLine, const FilterCriteria &criteria)
-{
+std::string BuildFilteredQuery(std::string_view headLine, const FilterCriteria &criteria) {
     std::vector<std::string> lines;
     lines.emplace_back(headLine);
     lines.emplace_back(kCommonWhereLine);
-    for (std::string &line : FilterLines(criteria))
-        lines.push_back(std::move(line));
+    for (std::string &line : FilterLines(criteria)) lines.push_back(std::move(line));
     return JoinQueryLines(lines);
 }
 
-std::string DetailBackupQuery(const std::string &joinedOrderNumberQuery)
-{
+std::string DetailBackupQuery(const std::string &joinedOrderNumberQuery) {
     return "SELECT * FROM ORDER_SUB WHERE MASTERBILLID IN (" + joinedOrderNumberQuery + ")";
 }
 
-std::string DetailLinesByOrderQuery(int count)
-{
+std::string DetailLinesByOrderQuery(int count) {
     std::string text = "SELECT * FROM ORDER_SUB WHERE MASTERBILLID IN (";
-    for (int i = 1; i <= count; ++i)
-        text += (i > 1 ? ",:O" : ":O") + std::to_string(i);
+    for (int i = 1; i <= count; ++i) text += (i > 1 ? ",:O" : ":O") + std::to_string(i);
     return text + ")";
 }

@@ -4,16 +4,14 @@
 #include "OrderWindow.h"
 #include "OrderRowFields.h"
 
-void SelectAllOrders(OrderWindow &window)
-{
+void SelectAllOrders(OrderWindow &window) {
     TClientDataSet &list = window.OrderList();
     // Moving first also posts a tick still pending in the grid.
     list.First();
     TField *mark = nullptr;
     while (!list.AtEnd()) {
         list.Edit();
-        if (!mark)
-            mark = list.FieldNamed(kSelectionField);
+        if (!mark) mark = list.FieldNamed(kSelectionField);
         mark->SetString(kTicked);
         list.Post();
         list.Next();

@@ -48,14 +48,15 @@ void TClientDataSet::Impl::CheckActive() const {
 }
 
 void TClientDataSet::Impl::CheckEditing() const {
-    if (state != DataSetState::Edit && state != DataSetState::Insert)
-        throw EDatabaseError(Prefixed(kNotEditing));
+    if (state != DataSetState::Edit && state != DataSetState::Insert) throw EDatabaseError(Prefixed(kNotEditing));
 }
 
 void TClientDataSet::Impl::FinishPendingEdit() {
     if (state != DataSetState::Edit && state != DataSetState::Insert) return;
-    if (modified) self->Post();
-    else self->Cancel();
+    if (modified)
+        self->Post();
+    else
+        self->Cancel();
 }
 
 void TClientDataSet::Impl::BuildFields() {
@@ -84,16 +85,16 @@ void TClientDataSet::Impl::LoadBuffer(int row) {
         FieldValue &slot = buffer[c];
         const int col = static_cast<int>(c);
         switch (columns[c].type) {
-        case DataType::String:
-        case DataType::Memo:
-        case DataType::Blob:
-        case DataType::Unknown:
-            slot.isNull = engine->IsNull(row, col);
-            slot.s.assign(engine->Text(row, col));
-            break;
-        default:
-            slot = engine->Value(row, col);
-            break;
+            case DataType::String:
+            case DataType::Memo:
+            case DataType::Blob:
+            case DataType::Unknown:
+                slot.isNull = engine->IsNull(row, col);
+                slot.s.assign(engine->Text(row, col));
+                break;
+            default:
+                slot = engine->Value(row, col);
+                break;
         }
     }
 }
@@ -110,8 +111,7 @@ void TClientDataSet::Impl::DropContent() {
 
 // ---- life cycle ----
 
-TClientDataSet::TClientDataSet(std::string name)
-    : TComponent(std::move(name)), d_(std::make_unique<Impl>()) {
+TClientDataSet::TClientDataSet(std::string name) : TComponent(std::move(name)), d_(std::make_unique<Impl>()) {
     d_->self = this;
 }
 
@@ -145,8 +145,7 @@ const std::vector<std::string> &TClientDataSet::ParamNames() const { return d_->
 
 void TClientDataSet::Open() {
     if (Active()) return;
-    RecordProvider *provider =
-        d_->resolver && !d_->providerName.empty() ? d_->resolver(d_->providerName) : nullptr;
+    RecordProvider *provider = d_->resolver && !d_->providerName.empty() ? d_->resolver(d_->providerName) : nullptr;
     if (!provider) throw EDatabaseError(Prefixed(kNoProvider));
     std::unique_ptr<TableEngine> engine = provider->GetRecords(d_->commandText, d_->paramNames);
     if (!engine) throw EDatabaseError(Prefixed(kNoProvider));
@@ -313,7 +312,8 @@ void TClientDataSet::Post() {
     // only the fields that differ from the row.
     if (d_->state == DataSetState::Edit)
         d_->engine->WriteFields(d_->cur, d_->engine->ChangedFields(d_->cur, d_->buffer), d_->buffer);
-    else d_->engine->InsertRecord(d_->cur, d_->buffer);
+    else
+        d_->engine->InsertRecord(d_->cur, d_->buffer);
     d_->modified = false;
     d_->state = DataSetState::Browse;
     // The window is reloaded before the state shows, so a link never sees
@@ -397,8 +397,10 @@ void TClientDataSet::EnableControls() {
     }
     if (d_->state != d_->stateAtDisable) d_->Announce(DataEvent::UpdateState);
     if (!Active()) return;
-    if (d_->layoutPending) d_->Announce(DataEvent::LayoutChanged);
-    else d_->Announce(DataEvent::DataSetChanged, static_cast<long>(WindowReload::KeepPosition));
+    if (d_->layoutPending)
+        d_->Announce(DataEvent::LayoutChanged);
+    else
+        d_->Announce(DataEvent::DataSetChanged, static_cast<long>(WindowReload::KeepPosition));
     d_->layoutPending = false;
 }
 

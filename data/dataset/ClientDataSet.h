@@ -47,9 +47,9 @@ public:
     void Last();
     bool AtEnd() const;
     bool AtStart() const;
-    int RecNo() const;          // from 1; 0 when there is no row
+    int RecNo() const;  // from 1; 0 when there is no row
     void SetRecNo(int recNo);
-    int CurrentRow() const;     // 0-based index of the current row, -1 when none
+    int CurrentRow() const;  // 0-based index of the current row, -1 when none
     // Rows a link can show: the rows in memory plus a new row not yet posted.
     int DisplayRowCount() const;
     // Open or not, DisplayRowCount() and CurrentRow() in one answer, written
@@ -72,7 +72,7 @@ public:
     TField *FieldNamed(const std::string &name) const;  // raises "Field '%s' not found"
     TField *FindField(const std::string &name) const;   // null when absent; ignores case
     int FieldCount() const;
-    TField *Field(int position) const;                   // in position order
+    TField *Field(int position) const;  // in position order
 
     // Holding back announcements (nestable); releasing announces a change.
     void DisableControls();

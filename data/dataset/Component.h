@@ -12,9 +12,7 @@ public:
     const std::string &Name() const { return name_; }
     void SetName(std::string name) { name_ = std::move(name); }
     // "Name: message", or the message alone for an unnamed component.
-    std::string Prefixed(const std::string &message) const {
-        return name_.empty() ? message : name_ + ": " + message;
-    }
+    std::string Prefixed(const std::string &message) const { return name_.empty() ? message : name_ + ": " + message; }
 
 private:
     std::string name_;

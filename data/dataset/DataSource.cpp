@@ -69,9 +69,12 @@ void TDataLink::SetBufferCount(int rows) {
 }
 
 void TDataLink::KeepCurrentInside() {
-    if (!at_.active || at_.cur < 0) firstRow_ = 0;
-    else if (at_.cur < firstRow_) firstRow_ = at_.cur;
-    else if (at_.cur >= firstRow_ + bufferCount_) firstRow_ = at_.cur - bufferCount_ + 1;
+    if (!at_.active || at_.cur < 0)
+        firstRow_ = 0;
+    else if (at_.cur < firstRow_)
+        firstRow_ = at_.cur;
+    else if (at_.cur >= firstRow_ + bufferCount_)
+        firstRow_ = at_.cur - bufferCount_ + 1;
 }
 
 void TDataLink::PlaceWindow(WindowReload how, int lastActive) {
@@ -81,10 +84,18 @@ void TDataLink::PlaceWindow(WindowReload how, int lastActive) {
     }
     const int cur = at_.cur;
     switch (how) {
-    case WindowReload::FromFirst: firstRow_ = cur; break;
-    case WindowReload::ToLast: firstRow_ = cur - bufferCount_ + 1; break;
-    case WindowReload::Centered: firstRow_ = cur - (bufferCount_ - 1) / 2; break;
-    case WindowReload::KeepPosition: firstRow_ = cur - lastActive; break;
+        case WindowReload::FromFirst:
+            firstRow_ = cur;
+            break;
+        case WindowReload::ToLast:
+            firstRow_ = cur - bufferCount_ + 1;
+            break;
+        case WindowReload::Centered:
+            firstRow_ = cur - (bufferCount_ - 1) / 2;
+            break;
+        case WindowReload::KeepPosition:
+            firstRow_ = cur - lastActive;
+            break;
     }
     // A window is as full as the rows allow and holds the current row.
     firstRow_ = std::max(0, std::min(firstRow_, at_.rows - bufferCount_));
@@ -104,27 +115,29 @@ int TDataLink::Follow(DataEvent event, long info) {
     const int lastActive = ActiveRecord();
     ReadStanding(at_);
     switch (event) {
-    case DataEvent::ActiveChanged:
-        firstRow_ = 0;
-        KeepCurrentInside();
-        break;
-    case DataEvent::DataSetChanged:
-        PlaceWindow(static_cast<WindowReload>(info), lastActive);
-        break;
-    case DataEvent::DataSetScroll:
-    case DataEvent::LayoutChanged:
-        KeepCurrentInside();
-        break;
-    case DataEvent::RecordChanged:
-    case DataEvent::UpdateState:
-        break;
+        case DataEvent::ActiveChanged:
+            firstRow_ = 0;
+            KeepCurrentInside();
+            break;
+        case DataEvent::DataSetChanged:
+            PlaceWindow(static_cast<WindowReload>(info), lastActive);
+            break;
+        case DataEvent::DataSetScroll:
+        case DataEvent::LayoutChanged:
+            KeepCurrentInside();
+            break;
+        case DataEvent::RecordChanged:
+        case DataEvent::UpdateState:
+            break;
     }
     return firstRow_ - before;
 }
 
 void TDataLink::ReadStanding(RowPosition &at) const {
-    if (TClientDataSet *ds = DataSet()) ds->ReadPosition(at);
-    else at = RowPosition{};
+    if (TClientDataSet *ds = DataSet())
+        ds->ReadPosition(at);
+    else
+        at = RowPosition{};
 }
 
 void TDataLink::CheckStandingUnchanged() const {
@@ -138,11 +151,23 @@ void TDataLink::CheckStandingUnchanged() const {
 void TDataLink::HandleEvent(DataEvent event, long info, TField *field) {
     const int distance = Follow(event, info);
     switch (event) {
-    case DataEvent::ActiveChanged: ActiveChanged(); break;
-    case DataEvent::DataSetChanged: DataSetChanged(); break;
-    case DataEvent::DataSetScroll: DataSetScrolled(distance); break;
-    case DataEvent::RecordChanged: RecordChanged(field); break;
-    case DataEvent::UpdateState: EditingChanged(); break;
-    case DataEvent::LayoutChanged: LayoutChanged(); break;
+        case DataEvent::ActiveChanged:
+            ActiveChanged();
+            break;
+        case DataEvent::DataSetChanged:
+            DataSetChanged();
+            break;
+        case DataEvent::DataSetScroll:
+            DataSetScrolled(distance);
+            break;
+        case DataEvent::RecordChanged:
+            RecordChanged(field);
+            break;
+        case DataEvent::UpdateState:
+            EditingChanged();
+            break;
+        case DataEvent::LayoutChanged:
+            LayoutChanged();
+            break;
     }
 }

@@ -62,13 +62,13 @@ public:
     // announced to the link, so it is the standing now).
     bool Active() const { return at_.active; }  // has an open result set
 
-    void SetBufferCount(int rows);      // the window's size wanted (>= 1)
+    void SetBufferCount(int rows);  // the window's size wanted (>= 1)
     int BufferCount() const { return bufferCount_; }
     // Rows in the window (<= BufferCount).
     int RecordCount() const { return at_.active ? std::clamp(at_.rows - firstRow_, 0, bufferCount_) : 0; }
     // Index of the current row in the window.
     int ActiveRecord() const { return at_.active && at_.cur >= 0 ? at_.cur - firstRow_ : 0; }
-    int FirstRow() const { return firstRow_; } // result-set row index (0-based) of window row 0
+    int FirstRow() const { return firstRow_; }  // result-set row index (0-based) of window row 0
     // The result-set row (0-based) shown in window row i.
     int RowAt(int windowRow) const { return firstRow_ + windowRow; }
 

@@ -55,27 +55,27 @@ constexpr int32_t kAttachmentShutdown = 335544856;  // isc_att_shutdown
 
 FailureKind FailureKindOf(int32_t serverCode) {
     switch (serverCode) {
-    case kLockConflict:
-    case kDeadlock:
-    case kUpdateConflict:
-    case kLockTimeout:
-        return FailureKind::LockConflict;
-    case kNetworkError:
-    case kNetConnect:
-    case kNetRead:
-    case kNetWrite:
-    case kConnectionLost:
-    case kLostDbConnection:
-    case kShutdown:
-    case kAttachmentShutdown:
-        return FailureKind::ConnectionLost;
-    case kUniqueKey:
-    case kNoDuplicate:
-    case kForeignKey:
-    case kCheckConstraint:
-    case kNotValid:
-        return FailureKind::Constraint;
-    default:
-        return FailureKind::Other;
+        case kLockConflict:
+        case kDeadlock:
+        case kUpdateConflict:
+        case kLockTimeout:
+            return FailureKind::LockConflict;
+        case kNetworkError:
+        case kNetConnect:
+        case kNetRead:
+        case kNetWrite:
+        case kConnectionLost:
+        case kLostDbConnection:
+        case kShutdown:
+        case kAttachmentShutdown:
+            return FailureKind::ConnectionLost;
+        case kUniqueKey:
+        case kNoDuplicate:
+        case kForeignKey:
+        case kCheckConstraint:
+        case kNotValid:
+            return FailureKind::Constraint;
+        default:
+            return FailureKind::Other;
     }
 }

@@ -43,8 +43,7 @@ public:
     FailureKind Kind() const noexcept { return FailureKindOf(serverCode_); }
 
 protected:
-    EDatabaseError(std::string className, std::string message)
-        : Exception(std::move(className), std::move(message)) {}
+    EDatabaseError(std::string className, std::string message) : Exception(std::move(className), std::move(message)) {}
 
 private:
     int32_t serverCode_ = 0;
@@ -53,29 +52,25 @@ private:
 // A status of the in-memory table engine, with the engine's own text.
 class EDBClient : public EDatabaseError {
 public:
-    explicit EDBClient(std::string message)
-        : EDatabaseError("EDBClient", std::move(message)) {}
+    explicit EDBClient(std::string message) : EDatabaseError("EDBClient", std::move(message)) {}
 };
 
 // A file could not be created (or not written whole).
 class EFCreateError : public Exception {
 public:
-    explicit EFCreateError(std::string message)
-        : Exception("EFCreateError", std::move(message)) {}
+    explicit EFCreateError(std::string message) : Exception("EFCreateError", std::move(message)) {}
 };
 
 // A text that should be a number is not: "'%s' is not a valid integer value".
 class EConvertError : public Exception {
 public:
-    explicit EConvertError(std::string message)
-        : Exception("EConvertError", std::move(message)) {}
+    explicit EConvertError(std::string message) : Exception("EConvertError", std::move(message)) {}
 };
 
 // An index outside a list: "List index out of bounds (%d)".
 class EListError : public Exception {
 public:
-    explicit EListError(std::string message)
-        : Exception("EListError", std::move(message)) {}
+    explicit EListError(std::string message) : Exception("EListError", std::move(message)) {}
 };
 
 // The silent abort: ends a handler without any report.

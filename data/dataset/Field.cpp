@@ -10,22 +10,30 @@ namespace {
 // Widths in characters of the types that have no size of their own.
 int UsualWidth(DataType type, int precision) {
     switch (type) {
-    case DataType::SmallInt: return 6;
-    case DataType::Integer: return 11;
-    case DataType::BigInt: return 20;
-    case DataType::Float: return 10;
-    case DataType::Bcd: return precision > 0 ? precision + 2 : 20;
-    case DataType::Date:
-    case DataType::Time: return 10;
-    case DataType::TimeStamp: return 18;
-    case DataType::Boolean: return 5;
-    default: return 10;
+        case DataType::SmallInt:
+            return 6;
+        case DataType::Integer:
+            return 11;
+        case DataType::BigInt:
+            return 20;
+        case DataType::Float:
+            return 10;
+        case DataType::Bcd:
+            return precision > 0 ? precision + 2 : 20;
+        case DataType::Date:
+        case DataType::Time:
+            return 10;
+        case DataType::TimeStamp:
+            return 18;
+        case DataType::Boolean:
+            return 5;
+        default:
+            return 10;
     }
 }
 
 bool IsText(DataType type) {
-    return type == DataType::String || type == DataType::Memo || type == DataType::Blob ||
-           type == DataType::Unknown;
+    return type == DataType::String || type == DataType::Memo || type == DataType::Blob || type == DataType::Unknown;
 }
 }  // namespace
 
@@ -76,12 +84,14 @@ void TField::SetIndex(int position) {
 
 FieldAlignment TField::Alignment() const {
     switch (type_) {
-    case DataType::SmallInt:
-    case DataType::Integer:
-    case DataType::BigInt:
-    case DataType::Float:
-    case DataType::Bcd: return FieldAlignment::Right;
-    default: return FieldAlignment::Left;
+        case DataType::SmallInt:
+        case DataType::Integer:
+        case DataType::BigInt:
+        case DataType::Float:
+        case DataType::Bcd:
+            return FieldAlignment::Right;
+        default:
+            return FieldAlignment::Left;
     }
 }
 

@@ -16,7 +16,7 @@ public:
     TClientDataSet *DataSet() const { return owner_; }
     const std::string &FieldName() const { return name_; }
     DataType Type() const { return type_; }
-    int Size() const { return size_; }       // characters for text, else 0
+    int Size() const { return size_; }  // characters for text, else 0
     int Precision() const { return precision_; }
     int Scale() const { return scale_; }
     bool ReadOnly() const { return readOnly_; }
@@ -54,8 +54,14 @@ public:
     bool IsNullAt(int row) const;
 
     // Set up by the result set when it builds its fields.
-    void SetFlags(bool readOnly, bool required) { readOnly_ = readOnly; required_ = required; }
-    void SetNumeric(int precision, int scale) { precision_ = precision; scale_ = scale; }
+    void SetFlags(bool readOnly, bool required) {
+        readOnly_ = readOnly;
+        required_ = required;
+    }
+    void SetNumeric(int precision, int scale) {
+        precision_ = precision;
+        scale_ = scale;
+    }
     void SetHidden(bool hidden) { visible_ = !hidden; }  // no announcement
 
 private:

@@ -104,7 +104,10 @@ int64_t ReadScaled(const std::string &text, const std::string &t, int scale) {
     const __int128 limit = static_cast<__int128>(INT64_MAX);
     for (; i < t.size(); ++i) {
         char ch = t[i];
-        if (ch == '.' && !point) { point = true; continue; }
+        if (ch == '.' && !point) {
+            point = true;
+            continue;
+        }
         if (ch < '0' || ch > '9') NotValid(text, "BCD value");
         digits = true;
         if (point && decimals >= scale) {
@@ -148,43 +151,42 @@ const std::string &LongTimeFormat() { return Formats().timeUtf8; }
 std::string FieldValueText(DataType type, int scale, const FieldValue &value, bool forDisplay) {
     if (value.isNull) return {};
     switch (type) {
-    case DataType::String:
-    case DataType::Memo:
-    case DataType::Unknown:
-        return value.s;
-    case DataType::Blob:
-        return forDisplay ? std::string("(BLOB)") : value.s;
-    case DataType::SmallInt:
-    case DataType::Integer:
-    case DataType::BigInt:
-        return std::to_string(value.i);
-    case DataType::Bcd:
-        return DecimalText(value.i, scale);
-    case DataType::Float: {
-        char text[40];
-        std::snprintf(text, sizeof text, "%.15g", value.f);
-        return text;
-    }
-    case DataType::Boolean:
-        return value.i ? "True" : "False";
-    case DataType::Date:
-        return DateText(value.date);
-    case DataType::Time:
-        return TimeText(value.time);
-    case DataType::TimeStamp: {
-        std::string text = DateText(value.date);
-        // Hour, minute and second all zero: the date alone.
-        if (value.time / kTimeFractionsPerSecond != 0) text += " " + TimeText(value.time);
-        return text;
-    }
+        case DataType::String:
+        case DataType::Memo:
+        case DataType::Unknown:
+            return value.s;
+        case DataType::Blob:
+            return forDisplay ? std::string("(BLOB)") : value.s;
+        case DataType::SmallInt:
+        case DataType::Integer:
+        case DataType::BigInt:
+            return std::to_string(value.i);
+        case DataType::Bcd:
+            return DecimalText(value.i, scale);
+        case DataType::Float: {
+            char text[40];
+            std::snprintf(text, sizeof text, "%.15g", value.f);
+            return text;
+        }
+        case DataType::Boolean:
+            return value.i ? "True" : "False";
+        case DataType::Date:
+            return DateText(value.date);
+        case DataType::Time:
+            return TimeText(value.time);
+        case DataType::TimeStamp: {
+            std::string text = DateText(value.date);
+            // Hour, minute and second all zero: the date alone.
+            if (value.time / kTimeFractionsPerSecond != 0) text += " " + TimeText(value.time);
+            return text;
+        }
     }
     return {};
 }
 
 FieldValue FieldValueFromText(DataType type, int scale, const std::string &text) {
     FieldValue v;
-    if (type == DataType::String || type == DataType::Memo || type == DataType::Blob ||
-        type == DataType::Unknown) {
+    if (type == DataType::String || type == DataType::Memo || type == DataType::Blob || type == DataType::Unknown) {
         v.isNull = false;
         v.s = text;
         return v;
@@ -193,59 +195,78 @@ FieldValue FieldValueFromText(DataType type, int scale, const std::string &text)
     if (t.empty()) return v;  // null
     v.isNull = false;
     switch (type) {
-    case DataType::SmallInt: v.i = ReadInteger(text, t, INT16_MIN, INT16_MAX); break;
-    case DataType::Integer: v.i = ReadInteger(text, t, INT32_MIN, INT32_MAX); break;
-    case DataType::BigInt: v.i = ReadInteger(text, t, INT64_MIN, INT64_MAX); break;
-    case DataType::Bcd: v.i = ReadScaled(text, t, scale); break;
-    case DataType::Float: {
-        errno = 0;
-        char *end = nullptr;
-        v.f = std::strtod(t.c_str(), &end);
-        if (errno != 0 || *end != '\0' || !std::isfinite(v.f)) NotValid(text, "floating point value");
-        break;
-    }
-    case DataType::Boolean: {
-        QString b = QString::fromStdString(t).toUpper();
-        if (b == "TRUE" || b == "T" || b == "YES" || b == "Y" || b == "1") v.i = 1;
-        else if (b == "FALSE" || b == "F" || b == "NO" || b == "N" || b == "0") v.i = 0;
-        else NotValid(text, "boolean value");
-        break;
-    }
-    case DataType::Date: {
-        QDate date = ReadDate(QString::fromStdString(t));
-        if (!date.isValid()) NotValid(text, "date");
-        v.date = DaysOf(date);
-        break;
-    }
-    case DataType::Time: {
-        QTime time = ReadTime(QString::fromStdString(t));
-        if (!time.isValid()) NotValid(text, "time");
-        v.time = FractionsOf(time);
-        break;
-    }
-    case DataType::TimeStamp: {
-        QString all = QString::fromStdString(t);
-        QDate date = ReadDate(all);
-        QTime time(0, 0);
-        if (!date.isValid()) {
-            // A date, blanks, then a time. The date format may hold blanks
-            // itself, so every split point is tried from the right.
-            for (qsizetype at = all.lastIndexOf(u' '); at > 0 && !date.isValid(); at = all.lastIndexOf(u' ', at - 1)) {
-                QDate d = ReadDate(all.left(at).trimmed());
-                QTime tm = ReadTime(all.mid(at + 1).trimmed());
-                if (d.isValid() && tm.isValid()) { date = d; time = tm; }
-            }
-            if (!date.isValid()) {
-                QDateTime iso = QDateTime::fromString(all, Qt::ISODateWithMs);
-                if (iso.isValid()) { date = iso.date(); time = iso.time(); }
-            }
+        case DataType::SmallInt:
+            v.i = ReadInteger(text, t, INT16_MIN, INT16_MAX);
+            break;
+        case DataType::Integer:
+            v.i = ReadInteger(text, t, INT32_MIN, INT32_MAX);
+            break;
+        case DataType::BigInt:
+            v.i = ReadInteger(text, t, INT64_MIN, INT64_MAX);
+            break;
+        case DataType::Bcd:
+            v.i = ReadScaled(text, t, scale);
+            break;
+        case DataType::Float: {
+            errno = 0;
+            char *end = nullptr;
+            v.f = std::strtod(t.c_str(), &end);
+            if (errno != 0 || *end != '\0' || !std::isfinite(v.f)) NotValid(text, "floating point value");
+            break;
         }
-        if (!date.isValid()) NotValid(text, "date and time");
-        v.date = DaysOf(date);
-        v.time = FractionsOf(time);
-        break;
-    }
-    default: break;
+        case DataType::Boolean: {
+            QString b = QString::fromStdString(t).toUpper();
+            if (b == "TRUE" || b == "T" || b == "YES" || b == "Y" || b == "1")
+                v.i = 1;
+            else if (b == "FALSE" || b == "F" || b == "NO" || b == "N" || b == "0")
+                v.i = 0;
+            else
+                NotValid(text, "boolean value");
+            break;
+        }
+        case DataType::Date: {
+            QDate date = ReadDate(QString::fromStdString(t));
+            if (!date.isValid()) NotValid(text, "date");
+            v.date = DaysOf(date);
+            break;
+        }
+        case DataType::Time: {
+            QTime time = ReadTime(QString::fromStdString(t));
+            if (!time.isValid()) NotValid(text, "time");
+            v.time = FractionsOf(time);
+            break;
+        }
+        case DataType::TimeStamp: {
+            QString all = QString::fromStdString(t);
+            QDate date = ReadDate(all);
+            QTime time(0, 0);
+            if (!date.isValid()) {
+                // A date, blanks, then a time. The date format may hold blanks
+                // itself, so every split point is tried from the right.
+                for (qsizetype at = all.lastIndexOf(u' '); at > 0 && !date.isValid();
+                     at = all.lastIndexOf(u' ', at - 1)) {
+                    QDate d = ReadDate(all.left(at).trimmed());
+                    QTime tm = ReadTime(all.mid(at + 1).trimmed());
+                    if (d.isValid() && tm.isValid()) {
+                        date = d;
+                        time = tm;
+                    }
+                }
+                if (!date.isValid()) {
+                    QDateTime iso = QDateTime::fromString(all, Qt::ISODateWithMs);
+                    if (iso.isValid()) {
+                        date = iso.date();
+                        time = iso.time();
+                    }
+                }
+            }
+            if (!date.isValid()) NotValid(text, "date and time");
+            v.date = DaysOf(date);
+            v.time = FractionsOf(time);
+            break;
+        }
+        default:
+            break;
     }
     return v;
 }

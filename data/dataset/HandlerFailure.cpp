@@ -7,14 +7,12 @@
 
 namespace {
 
-FailureReporter &InstalledReporter()
-{
+FailureReporter &InstalledReporter() {
     static FailureReporter reporter;
     return reporter;
 }
 
-void Report(const std::exception &failure) noexcept
-{
+void Report(const std::exception &failure) noexcept {
     try {
         if (const FailureReporter &reporter = InstalledReporter())
             reporter(failure);
@@ -26,15 +24,13 @@ void Report(const std::exception &failure) noexcept
     }
 }
 
-} // namespace
+}  // namespace
 
-FailureReporter SetFailureReporter(FailureReporter reporter)
-{
+FailureReporter SetFailureReporter(FailureReporter reporter) {
     return std::exchange(InstalledReporter(), std::move(reporter));
 }
 
-void ReportCurrentFailure() noexcept
-{
+void ReportCurrentFailure() noexcept {
     try {
         throw;
     } catch (const EAbort &) {

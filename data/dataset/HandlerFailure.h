@@ -17,8 +17,7 @@ void ReportCurrentFailure() noexcept;
 
 // Runs one handler's work and reports whatever it raises.
 template <class Work>
-void RunHandler(Work &&work) noexcept
-{
+void RunHandler(Work &&work) noexcept {
     try {
         work();
     } catch (...) {

@@ -9,19 +9,24 @@ namespace packet {
 
 int SlotWidth(DataType type) {
     switch (type) {
-    case DataType::Boolean: return 1;
-    case DataType::SmallInt: return 2;
-    case DataType::Integer:
-    case DataType::Date:
-    case DataType::Time: return 4;
-    case DataType::BigInt:
-    case DataType::Bcd:
-    case DataType::Float:
-    case DataType::TimeStamp: return 8;
-    case DataType::String:
-    case DataType::Memo:
-    case DataType::Blob:
-    case DataType::Unknown: return 4;  // end offset of the bytes
+        case DataType::Boolean:
+            return 1;
+        case DataType::SmallInt:
+            return 2;
+        case DataType::Integer:
+        case DataType::Date:
+        case DataType::Time:
+            return 4;
+        case DataType::BigInt:
+        case DataType::Bcd:
+        case DataType::Float:
+        case DataType::TimeStamp:
+            return 8;
+        case DataType::String:
+        case DataType::Memo:
+        case DataType::Blob:
+        case DataType::Unknown:
+            return 4;  // end offset of the bytes
     }
     return 4;
 }
@@ -30,19 +35,32 @@ bool IsKnownType(uint16_t type) { return type <= static_cast<uint16_t>(DataType:
 
 const char *TypeName(DataType type) {
     switch (type) {
-    case DataType::Unknown: return "Unknown";
-    case DataType::String: return "String";
-    case DataType::SmallInt: return "SmallInt";
-    case DataType::Integer: return "Integer";
-    case DataType::BigInt: return "BigInt";
-    case DataType::Float: return "Float";
-    case DataType::Bcd: return "Bcd";
-    case DataType::Date: return "Date";
-    case DataType::Time: return "Time";
-    case DataType::TimeStamp: return "TimeStamp";
-    case DataType::Boolean: return "Boolean";
-    case DataType::Memo: return "Memo";
-    case DataType::Blob: return "Blob";
+        case DataType::Unknown:
+            return "Unknown";
+        case DataType::String:
+            return "String";
+        case DataType::SmallInt:
+            return "SmallInt";
+        case DataType::Integer:
+            return "Integer";
+        case DataType::BigInt:
+            return "BigInt";
+        case DataType::Float:
+            return "Float";
+        case DataType::Bcd:
+            return "Bcd";
+        case DataType::Date:
+            return "Date";
+        case DataType::Time:
+            return "Time";
+        case DataType::TimeStamp:
+            return "TimeStamp";
+        case DataType::Boolean:
+            return "Boolean";
+        case DataType::Memo:
+            return "Memo";
+        case DataType::Blob:
+            return "Blob";
     }
     return "Unknown";
 }
@@ -68,8 +86,7 @@ RecordLayout::RecordLayout(const std::vector<ColumnDesc> &columns) {
     headerSize = at;
 }
 
-std::string RecordLayout::Check(const uint8_t *rec, size_t len,
-                                const std::vector<ColumnDesc> &columns) const {
+std::string RecordLayout::Check(const uint8_t *rec, size_t len, const std::vector<ColumnDesc> &columns) const {
     if (len < headerSize) return "a record is shorter than its slots";
     const size_t n = cols.size();
     if (n % 8 != 0 && (rec[bitmapBytes - 1] >> (n % 8)) != 0) return "a record has stray null bits";
@@ -96,24 +113,25 @@ std::string RecordLayout::Check(const uint8_t *rec, size_t len,
             continue;
         }
         switch (c.type) {
-        case DataType::Boolean:
-            if (*slot > 1) return "field '" + name + "' holds a truth value other than 0 or 1";
-            break;
-        case DataType::Date: {
-            const int32_t d = LoadLE<int32_t>(slot);
-            if (d < kMinDbDate || d > kMaxDbDate) return "field '" + name + "' holds a date out of range";
-            break;
-        }
-        case DataType::Time:
-            if (LoadLE<uint32_t>(slot) >= kFractionsPerDay) return "field '" + name + "' holds a time out of range";
-            break;
-        case DataType::TimeStamp: {
-            const int32_t d = LoadLE<int32_t>(slot);
-            if (d < kMinDbDate || d > kMaxDbDate || LoadLE<uint32_t>(slot + 4) >= kFractionsPerDay)
-                return "field '" + name + "' holds a time stamp out of range";
-            break;
-        }
-        default: break;
+            case DataType::Boolean:
+                if (*slot > 1) return "field '" + name + "' holds a truth value other than 0 or 1";
+                break;
+            case DataType::Date: {
+                const int32_t d = LoadLE<int32_t>(slot);
+                if (d < kMinDbDate || d > kMaxDbDate) return "field '" + name + "' holds a date out of range";
+                break;
+            }
+            case DataType::Time:
+                if (LoadLE<uint32_t>(slot) >= kFractionsPerDay) return "field '" + name + "' holds a time out of range";
+                break;
+            case DataType::TimeStamp: {
+                const int32_t d = LoadLE<int32_t>(slot);
+                if (d < kMinDbDate || d > kMaxDbDate || LoadLE<uint32_t>(slot + 4) >= kFractionsPerDay)
+                    return "field '" + name + "' holds a time stamp out of range";
+                break;
+            }
+            default:
+                break;
         }
     }
     if (prevEnd != len) return "a record's length does not match its fields";
@@ -147,10 +165,18 @@ void RecordBuilder::SetInt(int col, int64_t value) {
     header_[col >> 3] &= static_cast<uint8_t>(~(1u << (col & 7)));
     uint8_t *slot = header_.data() + layout_.cols[col].offset;
     switch (layout_.cols[col].width) {
-    case 1: *slot = static_cast<uint8_t>(value); break;
-    case 2: StoreLE(slot, static_cast<int16_t>(value)); break;
-    case 4: StoreLE(slot, static_cast<int32_t>(value)); break;
-    default: StoreLE(slot, value); break;
+        case 1:
+            *slot = static_cast<uint8_t>(value);
+            break;
+        case 2:
+            StoreLE(slot, static_cast<int16_t>(value));
+            break;
+        case 4:
+            StoreLE(slot, static_cast<int32_t>(value));
+            break;
+        default:
+            StoreLE(slot, value);
+            break;
     }
 }
 
@@ -187,15 +213,21 @@ void RecordBuilder::SetBytes(int col, const char *data, size_t len) {
 void RecordBuilder::SetValue(int col, const FieldValue &v) {
     if (v.isNull) return SetNull(col);
     switch (layout_.cols[col].type) {
-    case DataType::Float: return SetDouble(col, v.f);
-    case DataType::Date: return SetDate(col, v.date);
-    case DataType::Time: return SetTime(col, v.time);
-    case DataType::TimeStamp: return SetTimeStamp(col, v.date, v.time);
-    case DataType::String:
-    case DataType::Memo:
-    case DataType::Blob:
-    case DataType::Unknown: return SetBytes(col, v.s.data(), v.s.size());
-    default: return SetInt(col, v.i);
+        case DataType::Float:
+            return SetDouble(col, v.f);
+        case DataType::Date:
+            return SetDate(col, v.date);
+        case DataType::Time:
+            return SetTime(col, v.time);
+        case DataType::TimeStamp:
+            return SetTimeStamp(col, v.date, v.time);
+        case DataType::String:
+        case DataType::Memo:
+        case DataType::Blob:
+        case DataType::Unknown:
+            return SetBytes(col, v.s.data(), v.s.size());
+        default:
+            return SetInt(col, v.i);
     }
 }
 
@@ -220,22 +252,38 @@ FieldValue DecodeValue(const RecordLayout &layout, const uint8_t *rec, int col) 
     const ColumnSlot &c = layout.cols[col];
     const uint8_t *slot = rec + c.offset;
     switch (c.type) {
-    case DataType::Boolean: v.i = *slot; break;
-    case DataType::SmallInt: v.i = LoadLE<int16_t>(slot); break;
-    case DataType::Integer: v.i = LoadLE<int32_t>(slot); break;
-    case DataType::BigInt:
-    case DataType::Bcd: v.i = LoadLE<int64_t>(slot); break;
-    case DataType::Float: v.f = std::bit_cast<double>(LoadLE<uint64_t>(slot)); break;
-    case DataType::Date: v.date = LoadLE<int32_t>(slot); break;
-    case DataType::Time: v.time = LoadLE<uint32_t>(slot); break;
-    case DataType::TimeStamp:
-        v.date = LoadLE<int32_t>(slot);
-        v.time = LoadLE<uint32_t>(slot + 4);
-        break;
-    case DataType::String:
-    case DataType::Memo:
-    case DataType::Blob:
-    case DataType::Unknown: v.s = std::string(layout.Bytes(rec, col)); break;
+        case DataType::Boolean:
+            v.i = *slot;
+            break;
+        case DataType::SmallInt:
+            v.i = LoadLE<int16_t>(slot);
+            break;
+        case DataType::Integer:
+            v.i = LoadLE<int32_t>(slot);
+            break;
+        case DataType::BigInt:
+        case DataType::Bcd:
+            v.i = LoadLE<int64_t>(slot);
+            break;
+        case DataType::Float:
+            v.f = std::bit_cast<double>(LoadLE<uint64_t>(slot));
+            break;
+        case DataType::Date:
+            v.date = LoadLE<int32_t>(slot);
+            break;
+        case DataType::Time:
+            v.time = LoadLE<uint32_t>(slot);
+            break;
+        case DataType::TimeStamp:
+            v.date = LoadLE<int32_t>(slot);
+            v.time = LoadLE<uint32_t>(slot + 4);
+            break;
+        case DataType::String:
+        case DataType::Memo:
+        case DataType::Blob:
+        case DataType::Unknown:
+            v.s = std::string(layout.Bytes(rec, col));
+            break;
     }
     return v;
 }
@@ -251,21 +299,35 @@ void StoreFixed(const RecordLayout &layout, uint8_t *rec, int col, const FieldVa
     }
     rec[col >> 3] &= static_cast<uint8_t>(~bit);
     switch (c.type) {
-    case DataType::Float: StoreLE(slot, std::bit_cast<uint64_t>(v.f)); break;
-    case DataType::Date: StoreLE(slot, v.date); break;
-    case DataType::Time: StoreLE(slot, v.time); break;
-    case DataType::TimeStamp:
-        StoreLE(slot, v.date);
-        StoreLE(slot + 4, v.time);
-        break;
-    default:
-        switch (c.width) {
-        case 1: *slot = static_cast<uint8_t>(v.i); break;
-        case 2: StoreLE(slot, static_cast<int16_t>(v.i)); break;
-        case 4: StoreLE(slot, static_cast<int32_t>(v.i)); break;
-        default: StoreLE(slot, v.i); break;
-        }
-        break;
+        case DataType::Float:
+            StoreLE(slot, std::bit_cast<uint64_t>(v.f));
+            break;
+        case DataType::Date:
+            StoreLE(slot, v.date);
+            break;
+        case DataType::Time:
+            StoreLE(slot, v.time);
+            break;
+        case DataType::TimeStamp:
+            StoreLE(slot, v.date);
+            StoreLE(slot + 4, v.time);
+            break;
+        default:
+            switch (c.width) {
+                case 1:
+                    *slot = static_cast<uint8_t>(v.i);
+                    break;
+                case 2:
+                    StoreLE(slot, static_cast<int16_t>(v.i));
+                    break;
+                case 4:
+                    StoreLE(slot, static_cast<int32_t>(v.i));
+                    break;
+                default:
+                    StoreLE(slot, v.i);
+                    break;
+            }
+            break;
     }
 }
 
@@ -275,14 +337,22 @@ bool HoldsFixed(const RecordLayout &layout, const uint8_t *rec, int col, const F
     if (!v.s.empty()) return false;
     const uint8_t *slot = rec + layout.cols[col].offset;
     switch (layout.cols[col].type) {
-    case DataType::Boolean: return v.i == *slot;
-    case DataType::SmallInt: return v.i == LoadLE<int16_t>(slot);
-    case DataType::Integer: return v.i == LoadLE<int32_t>(slot);
-    case DataType::Float: return std::bit_cast<uint64_t>(v.f) == LoadLE<uint64_t>(slot);
-    case DataType::Date: return v.date == LoadLE<int32_t>(slot);
-    case DataType::Time: return v.time == LoadLE<uint32_t>(slot);
-    case DataType::TimeStamp: return v.date == LoadLE<int32_t>(slot) && v.time == LoadLE<uint32_t>(slot + 4);
-    default: return v.i == LoadLE<int64_t>(slot);  // BigInt, Bcd
+        case DataType::Boolean:
+            return v.i == *slot;
+        case DataType::SmallInt:
+            return v.i == LoadLE<int16_t>(slot);
+        case DataType::Integer:
+            return v.i == LoadLE<int32_t>(slot);
+        case DataType::Float:
+            return std::bit_cast<uint64_t>(v.f) == LoadLE<uint64_t>(slot);
+        case DataType::Date:
+            return v.date == LoadLE<int32_t>(slot);
+        case DataType::Time:
+            return v.time == LoadLE<uint32_t>(slot);
+        case DataType::TimeStamp:
+            return v.date == LoadLE<int32_t>(slot) && v.time == LoadLE<uint32_t>(slot + 4);
+        default:
+            return v.i == LoadLE<int64_t>(slot);  // BigInt, Bcd
     }
 }
 
@@ -297,20 +367,29 @@ bool Utf8Valid(std::string_view text) {
     const auto *end = p + text.size();
     while (p < end) {
         const unsigned char c = *p;
-        if (c < 0x80) { ++p; continue; }
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
         int n;
         uint32_t cp;
-        if (c >= 0xC2 && c <= 0xDF) { n = 1; cp = c & 0x1F; }
-        else if (c >= 0xE0 && c <= 0xEF) { n = 2; cp = c & 0x0F; }
-        else if (c >= 0xF0 && c <= 0xF4) { n = 3; cp = c & 0x07; }
-        else return false;
+        if (c >= 0xC2 && c <= 0xDF) {
+            n = 1;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            n = 2;
+            cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            n = 3;
+            cp = c & 0x07;
+        } else
+            return false;
         if (end - p <= n) return false;
         for (int k = 1; k <= n; ++k) {
             if ((p[k] & 0xC0) != 0x80) return false;
             cp = (cp << 6) | (p[k] & 0x3F);
         }
-        if ((n == 2 && cp < 0x800) || (n == 3 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
+        if ((n == 2 && cp < 0x800) || (n == 3 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
             return false;
         p += n + 1;
     }

@@ -30,10 +30,14 @@ static_assert(std::endian::native == std::endian::little || std::endian::native 
 template <typename T>
 inline T ByteSwap(T v) {
     static_assert(std::is_integral_v<T>, "doubles go through their bits (std::bit_cast)");
-    if constexpr (sizeof(T) == 1) return v;
-    else if constexpr (sizeof(T) == 2) return static_cast<T>(__builtin_bswap16(static_cast<uint16_t>(v)));
-    else if constexpr (sizeof(T) == 4) return static_cast<T>(__builtin_bswap32(static_cast<uint32_t>(v)));
-    else return static_cast<T>(__builtin_bswap64(static_cast<uint64_t>(v)));
+    if constexpr (sizeof(T) == 1)
+        return v;
+    else if constexpr (sizeof(T) == 2)
+        return static_cast<T>(__builtin_bswap16(static_cast<uint16_t>(v)));
+    else if constexpr (sizeof(T) == 4)
+        return static_cast<T>(__builtin_bswap32(static_cast<uint32_t>(v)));
+    else
+        return static_cast<T>(__builtin_bswap64(static_cast<uint64_t>(v)));
 }
 
 template <typename T>
@@ -54,8 +58,7 @@ inline void StoreLE(void *p, T v) {
 int SlotWidth(DataType type);
 // Text, memo, binary and unknown columns keep their bytes after the slots.
 inline bool IsVariable(DataType type) {
-    return type == DataType::String || type == DataType::Memo || type == DataType::Blob ||
-           type == DataType::Unknown;
+    return type == DataType::String || type == DataType::Memo || type == DataType::Blob || type == DataType::Unknown;
 }
 // A type number a packet may carry.
 bool IsKnownType(uint16_t type);
@@ -68,10 +71,10 @@ inline constexpr int32_t kMinDbDate = -678575;  // 0001-01-01
 inline constexpr int32_t kMaxDbDate = 2973483;  // 9999-12-31
 
 struct ColumnSlot {
-    uint32_t offset = 0;     // of the fixed slot within the record
+    uint32_t offset = 0;  // of the fixed slot within the record
     uint8_t width = 0;
     DataType type = DataType::Unknown;
-    int32_t maxChars = 0;    // String: most code points, 0 = no limit
+    int32_t maxChars = 0;      // String: most code points, 0 = no limit
     int32_t prevVarSlot = -1;  // slot of the previous variable column, -1 none
 };
 
@@ -88,9 +91,7 @@ struct RecordLayout {
     uint32_t RecordLength(const uint8_t *rec) const {
         return lastVarSlot < 0 ? headerSize : LoadLE<uint32_t>(rec + lastVarSlot);
     }
-    bool IsNull(const uint8_t *rec, int col) const {
-        return (rec[col >> 3] >> (col & 7)) & 1;
-    }
+    bool IsNull(const uint8_t *rec, int col) const { return (rec[col >> 3] >> (col & 7)) & 1; }
     std::string_view Bytes(const uint8_t *rec, int col) const {
         const ColumnSlot &c = cols[col];
         const uint32_t begin = c.prevVarSlot < 0 ? headerSize : LoadLE<uint32_t>(rec + c.prevVarSlot);
@@ -117,7 +118,7 @@ public:
     void SetTimeStamp(int col, int32_t days, uint32_t fractions);
     void SetBytes(int col, const char *data, size_t len);
     void SetValue(int col, const FieldValue &value);
-    size_t Length() const;        // of the finished record
+    size_t Length() const;            // of the finished record
     void Finish(uint8_t *out) const;  // writes Length() bytes
 
 private:

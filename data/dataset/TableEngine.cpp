@@ -52,8 +52,8 @@ private:
 constexpr uint32_t KindBit(DataType t) { return 1u << static_cast<unsigned>(t); }
 constexpr uint32_t kIntegerKinds = KindBit(DataType::SmallInt) | KindBit(DataType::Integer) |
                                    KindBit(DataType::BigInt) | KindBit(DataType::Bcd) | KindBit(DataType::Boolean);
-constexpr uint32_t kBytesKinds = KindBit(DataType::String) | KindBit(DataType::Memo) | KindBit(DataType::Blob) |
-                                 KindBit(DataType::Unknown);
+constexpr uint32_t kBytesKinds =
+    KindBit(DataType::String) | KindBit(DataType::Memo) | KindBit(DataType::Blob) | KindBit(DataType::Unknown);
 
 template <typename T>
 void RoomForOne(std::vector<T> &v) {
@@ -64,8 +64,11 @@ void RoomForOne(std::vector<T> &v) {
 
 struct TableEngine::Impl {
     explicit Impl(std::vector<ColumnDesc> cols)
-        : columns(std::move(cols)), layout(columns), builder(layout),
-          minDate(packet::kMinDbDate), maxDate(packet::kMaxDbDate) {
+        : columns(std::move(cols)),
+          layout(columns),
+          builder(layout),
+          minDate(packet::kMinDbDate),
+          maxDate(packet::kMaxDbDate) {
         for (const ColumnDesc &c : columns) kinds.push_back(KindBit(c.type));
         marks.assign(columns.size(), 0);
     }
@@ -84,7 +87,7 @@ struct TableEngine::Impl {
     };
     std::vector<Change> log;
     std::vector<uint8_t> marks;  // per column, while WriteFields builds a record
-    RecordBuilder builder;  // the row being loaded
+    RecordBuilder builder;       // the row being loaded
     bool building = false;
     int32_t minDate, maxDate;
     std::vector<uint32_t> kinds;  // per column, the bit of its type
@@ -94,14 +97,14 @@ struct TableEngine::Impl {
             if (rows.empty())
                 Fail("Record number " + std::to_string(static_cast<int64_t>(row) + 1) +
                      " is out of range: the table holds no records");
-            Fail("Record number " + std::to_string(static_cast<int64_t>(row) + 1) +
-                 " is out of range (1 to " + std::to_string(rows.size()) + ")");
+            Fail("Record number " + std::to_string(static_cast<int64_t>(row) + 1) + " is out of range (1 to " +
+                 std::to_string(rows.size()) + ")");
         }
     }
     void CheckColumn(int col) const {
         if (col < 0 || col >= static_cast<int>(columns.size()))
-            Fail("Field number " + std::to_string(static_cast<int64_t>(col) + 1) +
-                 " is out of range (1 to " + std::to_string(columns.size()) + ")");
+            Fail("Field number " + std::to_string(static_cast<int64_t>(col) + 1) + " is out of range (1 to " +
+                 std::to_string(columns.size()) + ")");
     }
     // A loader call on column col, which must be of one of the given kinds.
     // (The loader runs once per value of every fetched row: one test each.)
@@ -110,8 +113,8 @@ struct TableEngine::Impl {
             return;
         if (!building) Fail("No record is being loaded: BeginRow must come first");
         CheckColumn(col);
-        Fail("Field '" + columns[col].name + "' of type " + packet::TypeName(columns[col].type) +
-             " cannot take " + what);
+        Fail("Field '" + columns[col].name + "' of type " + packet::TypeName(columns[col].type) + " cannot take " +
+             what);
     }
     void CheckDate(int col, int32_t days) const {
         if (days < minDate || days > maxDate)
@@ -126,20 +129,29 @@ struct TableEngine::Impl {
         if (size > 0 && text.size() > static_cast<size_t>(size)) {
             const size_t chars = packet::Utf8Length(text);
             if (chars > static_cast<size_t>(size))
-                Fail("Field '" + columns[col].name + "' is too long: it holds at most " +
-                     std::to_string(size) + " characters, the value has " + std::to_string(chars));
+                Fail("Field '" + columns[col].name + "' is too long: it holds at most " + std::to_string(size) +
+                     " characters, the value has " + std::to_string(chars));
         }
         if (text.size() > UINT32_MAX / 2)
-            Fail("Field '" + columns[col].name + "' cannot take a value of " +
-                 std::to_string(text.size()) + " bytes");
+            Fail("Field '" + columns[col].name + "' cannot take a value of " + std::to_string(text.size()) + " bytes");
     }
     void CheckInt(int col, int64_t v) const {
         int64_t lo = INT64_MIN, hi = INT64_MAX;
         switch (columns[col].type) {
-        case DataType::SmallInt: lo = INT16_MIN; hi = INT16_MAX; break;
-        case DataType::Integer: lo = INT32_MIN; hi = INT32_MAX; break;
-        case DataType::Boolean: lo = 0; hi = 1; break;
-        default: break;
+            case DataType::SmallInt:
+                lo = INT16_MIN;
+                hi = INT16_MAX;
+                break;
+            case DataType::Integer:
+                lo = INT32_MIN;
+                hi = INT32_MAX;
+                break;
+            case DataType::Boolean:
+                lo = 0;
+                hi = 1;
+                break;
+            default:
+                break;
         }
         if (v < lo || v > hi)
             Fail("Field '" + columns[col].name + "' of type " + packet::TypeName(columns[col].type) +
@@ -154,26 +166,35 @@ struct TableEngine::Impl {
         if (!packet::IsVariable(c.type) && !value.s.empty())
             Fail("Field '" + c.name + "' of type " + packet::TypeName(c.type) + " cannot take a text value");
         switch (c.type) {
-        case DataType::String:
-        case DataType::Memo:
-            if (strictText && !packet::Utf8Valid(value.s))
-                Fail("Field '" + c.name + "' cannot take text that is not valid UTF-8");
-            CheckText(col, value.s);
-            break;
-        case DataType::Blob:
-        case DataType::Unknown: CheckText(col, value.s); break;
-        case DataType::SmallInt:
-        case DataType::Integer:
-        case DataType::BigInt:
-        case DataType::Bcd:
-        case DataType::Boolean: CheckInt(col, value.i); break;
-        case DataType::Float: break;
-        case DataType::Date: CheckDate(col, value.date); break;
-        case DataType::Time: CheckTime(col, value.time); break;
-        case DataType::TimeStamp:
-            CheckDate(col, value.date);
-            CheckTime(col, value.time);
-            break;
+            case DataType::String:
+            case DataType::Memo:
+                if (strictText && !packet::Utf8Valid(value.s))
+                    Fail("Field '" + c.name + "' cannot take text that is not valid UTF-8");
+                CheckText(col, value.s);
+                break;
+            case DataType::Blob:
+            case DataType::Unknown:
+                CheckText(col, value.s);
+                break;
+            case DataType::SmallInt:
+            case DataType::Integer:
+            case DataType::BigInt:
+            case DataType::Bcd:
+            case DataType::Boolean:
+                CheckInt(col, value.i);
+                break;
+            case DataType::Float:
+                break;
+            case DataType::Date:
+                CheckDate(col, value.date);
+                break;
+            case DataType::Time:
+                CheckTime(col, value.time);
+                break;
+            case DataType::TimeStamp:
+                CheckDate(col, value.date);
+                CheckTime(col, value.time);
+                break;
         }
     }
     const uint8_t *Store(const RecordBuilder &b) {
@@ -233,8 +254,10 @@ struct TableEngine::Impl {
                 continue;
             }
             const auto bit = static_cast<uint8_t>(1u << (c & 7));
-            if (values[c].isNull) p[c >> 3] |= bit;
-            else p[c >> 3] &= static_cast<uint8_t>(~bit);
+            if (values[c].isNull)
+                p[c >> 3] |= bit;
+            else
+                p[c >> 3] &= static_cast<uint8_t>(~bit);
         }
         return p;
     }
@@ -275,9 +298,7 @@ std::string TableEngine::Property(const std::string &name) const {
     return {};
 }
 
-const std::vector<std::pair<std::string, std::string>> &TableEngine::Properties() const {
-    return d_->properties;
-}
+const std::vector<std::pair<std::string, std::string>> &TableEngine::Properties() const { return d_->properties; }
 
 int TableEngine::RecordCount() const { return static_cast<int>(d_->rows.size()); }
 
@@ -379,8 +400,8 @@ void TableEngine::VerifyField(int col, const FieldValue &value) const { d_->Veri
 namespace {
 void CheckWidth(const std::vector<ColumnDesc> &columns, const std::vector<FieldValue> &values) {
     if (values.size() != columns.size())
-        Fail("A record of " + std::to_string(columns.size()) + " fields cannot take " +
-             std::to_string(values.size()) + " values");
+        Fail("A record of " + std::to_string(columns.size()) + " fields cannot take " + std::to_string(values.size()) +
+             " values");
 }
 }  // namespace
 
@@ -506,8 +527,8 @@ std::string_view TableEngine::RecordBytes(int row) const {
 }
 
 void TableEngine::AppendRecordBytes(uint32_t rowId, std::string_view record) {
-    const std::string wrong = d_->layout.Check(reinterpret_cast<const uint8_t *>(record.data()), record.size(),
-                                               d_->columns);
+    const std::string wrong =
+        d_->layout.Check(reinterpret_cast<const uint8_t *>(record.data()), record.size(), d_->columns);
     if (!wrong.empty()) Fail(wrong);
     if (rowId == 0 || rowId >= d_->nextId) Fail("A record has an id that was never given out");
     if (d_->rows.size() >= static_cast<size_t>(INT_MAX)) Fail("The table cannot hold more records");
@@ -535,17 +556,18 @@ void TableEngine::SetNextRowId(uint32_t next) {
 
 void TableEngine::AppendChange(ChangeLogEntry::Kind kind, uint32_t rowId, std::string_view before) {
     switch (kind) {
-    case ChangeLogEntry::Kind::Inserted:
-        if (!before.empty()) Fail("The change of an inserted record cannot hold earlier values");
-        break;
-    case ChangeLogEntry::Kind::Modified:
-    case ChangeLogEntry::Kind::Deleted: {
-        const std::string wrong =
-            d_->layout.Check(reinterpret_cast<const uint8_t *>(before.data()), before.size(), d_->columns);
-        if (!wrong.empty()) Fail(wrong);
-        break;
-    }
-    default: Fail("A change is of an unknown kind");
+        case ChangeLogEntry::Kind::Inserted:
+            if (!before.empty()) Fail("The change of an inserted record cannot hold earlier values");
+            break;
+        case ChangeLogEntry::Kind::Modified:
+        case ChangeLogEntry::Kind::Deleted: {
+            const std::string wrong =
+                d_->layout.Check(reinterpret_cast<const uint8_t *>(before.data()), before.size(), d_->columns);
+            if (!wrong.empty()) Fail(wrong);
+            break;
+        }
+        default:
+            Fail("A change is of an unknown kind");
     }
     if (rowId == 0 || rowId >= d_->nextId) Fail("A change names a record id that was never given out");
     RoomForOne(d_->log);

@@ -44,8 +44,8 @@ struct FieldValue {
 struct ChangeLogEntry {
     enum class Kind : uint8_t { Modified = 1, Inserted = 2, Deleted = 3 };
     Kind kind;
-    uint32_t rowId;                   // stable id of the row (not its position)
-    std::vector<FieldValue> before;   // Modified, Deleted: the values before
+    uint32_t rowId;                  // stable id of the row (not its position)
+    std::vector<FieldValue> before;  // Modified, Deleted: the values before
     bool operator==(const ChangeLogEntry &) const = default;
 };
 

@@ -8,21 +8,21 @@
 struct ConnectionOptions {
     bool autoCommit = true;
     bool blockingMode = true;
-    int64_t blobSize = -1;         // kilobytes; -1 reads blobs whole (they always are)
+    int64_t blobSize = -1;  // kilobytes; -1 reads blobs whole (they always are)
     std::string roleName;
-    bool waitOnLocks = true;       // wait (a few seconds) for a lock held by another transaction
+    bool waitOnLocks = true;  // wait (a few seconds) for a lock held by another transaction
     bool commitRetain = false;
-    int transIsolation = 0;        // 0 read committed, 1 repeatable read, 2 dirty read
+    int transIsolation = 0;  // 0 read committed, 1 repeatable read, 2 dirty read
     std::string hostName;
-    std::string serverCharSet;     // empty: UTF8
+    std::string serverCharSet;  // empty: UTF8
     int sqlDialect = 3;
     bool osAuthentication = false;
     bool multipleTransaction = false;
     std::string serverPort;
-    bool trimChar = false;         // trim trailing blanks of CHAR values
-    std::string schemaName;        // Firebird has no schemas; kept for reading back
+    bool trimChar = false;   // trim trailing blanks of CHAR values
+    std::string schemaName;  // Firebird has no schemas; kept for reading back
     std::string customString;
-    int connectionTimeout = 0;     // seconds; 0 leaves the client's default
+    int connectionTimeout = 0;  // seconds; 0 leaves the client's default
 
     // Both setters accept every option; a number given as text is read as a
     // number and the other way round. Statuses: 0, SQLStatus::InvalidParameter for

@@ -6,32 +6,25 @@
 
 using namespace Firebird;
 
-void ConnectionState::RequireConnected() const
-{
-    if (!attachment)
-        Fail(SQLStatus::InvalidHandle, "Not connected to a database");
+void ConnectionState::RequireConnected() const {
+    if (!attachment) Fail(SQLStatus::InvalidHandle, "Not connected to a database");
 }
 
-ITransaction *ConnectionState::StartTransaction(FbStatus &status) const
-{
+ITransaction *ConnectionState::StartTransaction(FbStatus &status) const {
     RequireConnected();
     return attachment->startTransaction(&status, static_cast<unsigned>(tpb.size()), tpb.data());
 }
 
-void ConnectionState::Unregister(AttachmentUser *user)
-{
+void ConnectionState::Unregister(AttachmentUser *user) {
     users.erase(std::remove(users.begin(), users.end(), user), users.end());
 }
 
-void ConnectionState::ExplicitTransactionEnding()
-{
+void ConnectionState::ExplicitTransactionEnding() {
     const auto current = users;
-    for (AttachmentUser *user : current)
-        user->TransactionEnding(explicitTransaction);
+    for (AttachmentUser *user : current) user->TransactionEnding(explicitTransaction);
 }
 
-std::vector<unsigned char> BuildTpb(IUtil *util, FbStatus &status, const ConnectionOptions &options)
-{
+std::vector<unsigned char> BuildTpb(IUtil *util, FbStatus &status, const ConnectionOptions &options) {
     // The builder writes isc_tpb_version3 itself; a second one would be read
     // as a table reservation.
     FbDisposable<IXpbBuilder> tpb(util->getXpbBuilder(&status, IXpbBuilder::TPB, nullptr, 0));
@@ -59,26 +52,20 @@ std::vector<unsigned char> BuildTpb(IUtil *util, FbStatus &status, const Connect
     return std::vector<unsigned char>(data, data + tpb->getBufferLength(&status));
 }
 
-void EndQuietly(const FbClient &client, ITransaction *transaction, bool commit)
-{
-    if (!transaction)
-        return;
+void EndQuietly(const FbClient &client, ITransaction *transaction, bool commit) {
+    if (!transaction) return;
     FbQuietStatus status(client.master);
     if (commit) {
         transaction->commit(&status);
-        if (!status.failed())
-            return;
+        if (!status.failed()) return;
         status.init();
     }
     transaction->rollback(&status);
     // A failed rollback (lost connection) leaves the object to be let go.
-    if (status.failed())
-        transaction->release();
+    if (status.failed()) transaction->release();
 }
 
-StatementTransaction::StatementTransaction(ConnectionState &state, FbStatus &status)
-    : state_(state), status_(status)
-{
+StatementTransaction::StatementTransaction(ConnectionState &state, FbStatus &status) : state_(state), status_(status) {
     state.RequireConnected();
     if (state.explicitTransaction) {
         transaction_ = state.explicitTransaction;
@@ -88,25 +75,19 @@ StatementTransaction::StatementTransaction(ConnectionState &state, FbStatus &sta
     }
 }
 
-StatementTransaction::~StatementTransaction()
-{
-    if (own_ && transaction_)
-        EndQuietly(*state_.client, transaction_, false);
+StatementTransaction::~StatementTransaction() {
+    if (own_ && transaction_) EndQuietly(*state_.client, transaction_, false);
 }
 
-void StatementTransaction::Commit()
-{
-    if (!own_ || !transaction_)
-        return;
+void StatementTransaction::Commit() {
+    if (!own_ || !transaction_) return;
     transaction_->commit(&status_);
     // A committed transaction's object is gone.
     transaction_ = nullptr;
 }
 
-ITransaction *StatementTransaction::TakeOwn()
-{
-    if (!own_)
-        return nullptr;
+ITransaction *StatementTransaction::TakeOwn() {
+    if (!own_) return nullptr;
     ITransaction *transaction = transaction_;
     transaction_ = nullptr;
     return transaction;

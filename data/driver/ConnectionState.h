@@ -30,8 +30,8 @@ struct ConnectionState : std::enable_shared_from_this<ConnectionState> {
     std::shared_ptr<const FbClient> client;
     ConnectionOptions options;
     Firebird::IAttachment *attachment = nullptr;
-    Firebird::ITransaction *explicitTransaction = nullptr; // from beginTransaction()
-    std::vector<unsigned char> tpb;                        // built at connect
+    Firebird::ITransaction *explicitTransaction = nullptr;  // from beginTransaction()
+    std::vector<unsigned char> tpb;                         // built at connect
     std::vector<AttachmentUser *> users;
 
     // The character set texts and text values are sent in, read at connect.
@@ -56,8 +56,7 @@ struct ConnectionState : std::enable_shared_from_this<ConnectionState> {
 constexpr int kLockWaitSeconds = 3;
 
 // Transaction parameters from the options: read-write, isolation, lock wait.
-std::vector<unsigned char> BuildTpb(Firebird::IUtil *util, FbStatus &status,
-                                    const ConnectionOptions &options);
+std::vector<unsigned char> BuildTpb(Firebird::IUtil *util, FbStatus &status, const ConnectionOptions &options);
 
 // Ends a transaction and lets go of its object, ignoring failures: for
 // clean-up paths where the connection may already be lost.

@@ -30,8 +30,7 @@ public:
     void setUtil(Firebird::IUtil *util) { util_ = util; }
 
     template <class Body>
-    SQLStatus Run(Body &&body) noexcept
-    {
+    SQLStatus Run(Body &&body) noexcept {
         try {
             return body();
         } catch (const Firebird::FbException &e) {
@@ -56,7 +55,7 @@ public:
 private:
     Firebird::IUtil *util_ = nullptr;
     std::string text_;
-    int32_t serverCode_ = 0; // the server's code of the failure, if it was the server's
+    int32_t serverCode_ = 0;  // the server's code of the failure, if it was the server's
 };
 
 // The error-text half of every driver interface.

@@ -10,7 +10,7 @@
 struct FbClient {
     Firebird::IMaster *master = nullptr;
     Firebird::IUtil *util = nullptr;
-    std::string libraryPath; // the file actually loaded
+    std::string libraryPath;  // the file actually loaded
 };
 
 // Loads the library once per name and process (it is never unloaded: the

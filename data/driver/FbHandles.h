@@ -15,10 +15,8 @@ public:
     explicit FbHandle(T *object) : object_(object) {}
     ~FbHandle() { reset(); }
     FbHandle(FbHandle &&other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
-    FbHandle &operator=(FbHandle &&other) noexcept
-    {
-        if (this != &other)
-            reset(std::exchange(other.object_, nullptr));
+    FbHandle &operator=(FbHandle &&other) noexcept {
+        if (this != &other) reset(std::exchange(other.object_, nullptr));
         return *this;
     }
     FbHandle(const FbHandle &) = delete;
@@ -30,10 +28,8 @@ public:
     // Gives the object up without freeing it: it has freed itself (a
     // committed transaction, a closed blob) or has a new owner.
     T *release() { return std::exchange(object_, nullptr); }
-    void reset(T *object = nullptr)
-    {
-        if (T *old = std::exchange(object_, object))
-            Free(old);
+    void reset(T *object = nullptr) {
+        if (T *old = std::exchange(object_, object)) Free(old);
     }
 
 private:
@@ -42,16 +38,14 @@ private:
 
 namespace fbhandle_detail {
 template <class T>
-void Release(T *object)
-{
+void Release(T *object) {
     object->release();
 }
 template <class T>
-void Dispose(T *object)
-{
+void Dispose(T *object) {
     object->dispose();
 }
-} // namespace fbhandle_detail
+}  // namespace fbhandle_detail
 
 // Calls release() on the object it holds.
 template <class T>

@@ -8,37 +8,31 @@
 
 using namespace Firebird;
 
-IbCommand::IbCommand(std::shared_ptr<ConnectionState> state) : state_(std::move(state))
-{
+IbCommand::IbCommand(std::shared_ptr<ConnectionState> state) : state_(std::move(state)) {
     errors_.setUtil(state_->client->util);
     state_->Register(this);
 }
 
-IbCommand::~IbCommand()
-{
+IbCommand::~IbCommand() {
     state_->Unregister(this);
     statement_.reset();
 }
 
 void IbCommand::ReleaseBeforeDetach() { statement_.reset(); }
 
-SQLStatus IbCommand::setRowSetSize(int32_t rows)
-{
+SQLStatus IbCommand::setRowSetSize(int32_t rows) {
     // Rows come one message at a time from a buffer the client fills in
     // batches of its own; the size is kept for reading back only.
     rowSetSize_ = rows;
     return SQLStatus::Success;
 }
 
-SQLStatus IbCommand::setStoredProcedure(bool on)
-{
-    if (on)
-        return errors_.Set(SQLStatus::NotSupported, "Stored procedure commands are not supported");
+SQLStatus IbCommand::setStoredProcedure(bool on) {
+    if (on) return errors_.Set(SQLStatus::NotSupported, "Stored procedure commands are not supported");
     return SQLStatus::Success;
 }
 
-SQLStatus IbCommand::prepare(const std::string &sql, uint16_t)
-{
+SQLStatus IbCommand::prepare(const std::string &sql, uint16_t) {
     return errors_.Run([&]() -> SQLStatus {
         statement_.reset();
         params_.Clear();
@@ -64,25 +58,20 @@ SQLStatus IbCommand::prepare(const std::string &sql, uint16_t)
     });
 }
 
-SQLStatus IbCommand::setParameter(uint16_t index, const SQLParamValue &value)
-{
+SQLStatus IbCommand::setParameter(uint16_t index, const SQLParamValue &value) {
     return errors_.Run([&]() -> SQLStatus {
-        if (!statement_)
-            Fail(SQLStatus::InvalidParameter, "No statement is prepared");
+        if (!statement_) Fail(SQLStatus::InvalidParameter, "No statement is prepared");
         params_.Set(*state_, index, value);
         return SQLStatus::Success;
     });
 }
 
-SQLStatus IbCommand::execute(ISQLCursor **cursor)
-{
+SQLStatus IbCommand::execute(ISQLCursor **cursor) {
     return errors_.Run([&]() -> SQLStatus {
-        if (!cursor)
-            Fail(SQLStatus::InvalidParameter, "No place for the cursor");
+        if (!cursor) Fail(SQLStatus::InvalidParameter, "No place for the cursor");
         *cursor = nullptr;
         rowsAffected_ = 0;
-        if (!statement_)
-            Fail(SQLStatus::InvalidParameter, "No statement is prepared");
+        if (!statement_) Fail(SQLStatus::InvalidParameter, "No statement is prepared");
         state_->RequireConnected();
         FbOwnStatus status(state_->client->master);
         if (hasCursor_)
@@ -93,8 +82,7 @@ SQLStatus IbCommand::execute(ISQLCursor **cursor)
     });
 }
 
-SQLStatus IbCommand::ExecuteWithoutCursor(FbStatus &status)
-{
+SQLStatus IbCommand::ExecuteWithoutCursor(FbStatus &status) {
     IStatement *statement = statement_->get();
     // A statement with output values (EXECUTE PROCEDURE, RETURNING) needs a
     // place for them even though nobody reads them here.
@@ -112,16 +100,13 @@ SQLStatus IbCommand::ExecuteWithoutCursor(FbStatus &status)
     return SQLStatus::Success;
 }
 
-SQLStatus IbCommand::getRowsAffected(int64_t *rows)
-{
-    if (!rows)
-        return errors_.Set(SQLStatus::InvalidParameter, "No place for the row count");
+SQLStatus IbCommand::getRowsAffected(int64_t *rows) {
+    if (!rows) return errors_.Set(SQLStatus::InvalidParameter, "No place for the row count");
     *rows = rowsAffected_;
     return SQLStatus::Success;
 }
 
-SQLStatus IbCommand::close()
-{
+SQLStatus IbCommand::close() {
     // Each execution ends within execute() or with its cursor; the statement
     // stays prepared.
     rowsAffected_ = 0;

@@ -14,8 +14,7 @@ public:
     SQLStatus setOption(ConnOption option, const std::string &value) override;
     SQLStatus getOption(ConnOption option, int64_t *value) override;
     SQLStatus getOption(ConnOption option, std::string *value) override;
-    SQLStatus connect(const std::string &database, const std::string &user,
-                      const std::string &password) override;
+    SQLStatus connect(const std::string &database, const std::string &user, const std::string &password) override;
     SQLStatus disconnect() override;
     SQLStatus getSQLCommand(ISQLCommand **command) override;
     SQLStatus getSQLMetaData(ISQLMetaData **metaData) override;

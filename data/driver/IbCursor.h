@@ -17,8 +17,8 @@ public:
     // Opens the statement's cursor in the explicit transaction, or in one of
     // its own that is committed when the cursor is deleted.
     static IbCursor *Open(const std::shared_ptr<ConnectionState> &state,
-                          const std::shared_ptr<StatementHandle> &statement,
-                          const ParameterValues &params, FbStatus &status);
+                          const std::shared_ptr<StatementHandle> &statement, const ParameterValues &params,
+                          FbStatus &status);
     ~IbCursor() override;
 
     SQLStatus getColumnCount(uint16_t *count) override;
@@ -55,8 +55,7 @@ private:
     // The column's value in the current row: null when the value is NULL.
     const unsigned char *Value(const ColumnInfo &column) const;
     // Checks a value read: column in range, a current row, a type that fits.
-    SQLStatus CheckRead(uint16_t col, std::initializer_list<DataType> types,
-                        const ColumnInfo **column, bool *isNull);
+    SQLStatus CheckRead(uint16_t col, std::initializer_list<DataType> types, const ColumnInfo **column, bool *isNull);
     const std::string &LoadBlob(uint16_t col, const ColumnInfo &column);
 
     std::shared_ptr<ConnectionState> state_;
@@ -65,11 +64,11 @@ private:
     Firebird::IResultSet *resultSet_ = nullptr;
     Firebird::ITransaction *transaction_ = nullptr;
     bool ownTransaction_ = false;
-    FbDisposable<Firebird::IStatus> status_; // reused for every fetch
+    FbDisposable<Firebird::IStatus> status_;  // reused for every fetch
     std::vector<unsigned char> buffer_;
     bool onRow_ = false;
     bool atEnd_ = false;
-    std::string cutOff_; // why the rows ended before their end, if they did
+    std::string cutOff_;  // why the rows ended before their end, if they did
     // Blob values of the current row, read on first demand.
     std::vector<std::string> blobs_;
     std::vector<bool> blobLoaded_;

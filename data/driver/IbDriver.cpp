@@ -4,25 +4,20 @@
 
 #include "IbConnection.h"
 
-IbDriver::IbDriver(std::shared_ptr<const FbClient> client) : client_(std::move(client))
-{
+IbDriver::IbDriver(std::shared_ptr<const FbClient> client) : client_(std::move(client)) {
     errors_.setUtil(client_->util);
 }
 
-SQLStatus IbDriver::getSQLConnection(ISQLConnection **connection)
-{
+SQLStatus IbDriver::getSQLConnection(ISQLConnection **connection) {
     return errors_.Run([&]() -> SQLStatus {
-        if (!connection)
-            Fail(SQLStatus::InvalidParameter, "No place for the connection");
+        if (!connection) Fail(SQLStatus::InvalidParameter, "No place for the connection");
         *connection = new IbConnection(client_);
         return SQLStatus::Success;
     });
 }
 
-extern "C" SQLStatus getIBDriver(const char *vendorLib, const char *, ISQLDriver **driver)
-{
-    if (!driver)
-        return SQLStatus::InvalidParameter;
+extern "C" SQLStatus getIBDriver(const char *vendorLib, const char *, ISQLDriver **driver) {
+    if (!driver) return SQLStatus::InvalidParameter;
     *driver = nullptr;
     std::string error;
     auto client = LoadFbClient(vendorLib ? vendorLib : "", &error);

@@ -18,5 +18,6 @@ private:
 
 // The entry point. A vendor library that cannot be loaded gives
 // SQLStatus::ServerError and no driver.
-extern "C" __attribute__((visibility("default"))) SQLStatus
-getIBDriver(const char *vendorLib, const char *errorResourceFile, ISQLDriver **driver);
+extern "C" __attribute__((visibility("default"))) SQLStatus getIBDriver(const char *vendorLib,
+                                                                        const char *errorResourceFile,
+                                                                        ISQLDriver **driver);

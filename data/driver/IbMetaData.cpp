@@ -8,31 +8,25 @@ namespace {
 
 // A table name as the system tables hold it: a quoted name as written,
 // anything else in upper case.
-std::string StoredName(const std::string &name)
-{
-    if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
-        return name.substr(1, name.size() - 2);
+std::string StoredName(const std::string &name) {
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') return name.substr(1, name.size() - 2);
     std::string upper = name;
-    for (char &c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char &c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return upper;
 }
 
-std::string Literal(const std::string &text)
-{
+std::string Literal(const std::string &text) {
     std::string quoted = "'";
     for (char c : text) {
         quoted += c;
-        if (c == '\'')
-            quoted += '\'';
+        if (c == '\'') quoted += '\'';
     }
     return quoted + "'";
 }
 
-} // namespace
+}  // namespace
 
-std::string IndexListQuery(const std::string &tableName)
-{
+std::string IndexListQuery(const std::string &tableName) {
     // INDEX_TYPE: 1 non-unique, 2 unique, 4 primary key (a primary key is
     // unique too, so it gives 6).
     return "SELECT TRIM(I.RDB$INDEX_NAME) AS INDEX_NAME,"
@@ -51,36 +45,25 @@ std::string IndexListQuery(const std::string &tableName)
            " ORDER BY I.RDB$INDEX_NAME, S.RDB$FIELD_POSITION";
 }
 
-IbMetaData::IbMetaData(std::shared_ptr<ConnectionState> state) : state_(std::move(state))
-{
+IbMetaData::IbMetaData(std::shared_ptr<ConnectionState> state) : state_(std::move(state)) {
     errors_.setUtil(state_->client->util);
 }
 
-SQLStatus IbMetaData::setOption(ConnOption option, const std::string &value)
-{
+SQLStatus IbMetaData::setOption(ConnOption option, const std::string &value) {
     return state_->options.Set(option, value);
 }
 
-SQLStatus IbMetaData::getOption(ConnOption option, int64_t *value)
-{
-    return state_->options.Get(option, value);
-}
+SQLStatus IbMetaData::getOption(ConnOption option, int64_t *value) { return state_->options.Get(option, value); }
 
-SQLStatus IbMetaData::getOption(ConnOption option, std::string *value)
-{
-    return state_->options.Get(option, value);
-}
+SQLStatus IbMetaData::getOption(ConnOption option, std::string *value) { return state_->options.Get(option, value); }
 
-SQLStatus IbMetaData::getIndices(const std::string &tableName, ISQLCursor **cursor)
-{
-    if (!cursor)
-        return errors_.Set(SQLStatus::InvalidParameter, "No place for the cursor");
+SQLStatus IbMetaData::getIndices(const std::string &tableName, ISQLCursor **cursor) {
+    if (!cursor) return errors_.Set(SQLStatus::InvalidParameter, "No place for the cursor");
     *cursor = nullptr;
     // The cursor keeps the statement alive after the command has gone.
     IbCommand command(state_);
     SQLStatus status = command.prepare(IndexListQuery(tableName), 0);
-    if (status == SQLStatus::Success)
-        status = command.execute(cursor);
+    if (status == SQLStatus::Success) status = command.execute(cursor);
     if (status != SQLStatus::Success) {
         std::string text;
         command.getErrorMessage(&text);

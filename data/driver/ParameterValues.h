@@ -34,14 +34,13 @@ public:
 
     // The message for one execution in the transaction (blobs are written
     // in it). Fails with "Parameter Not Set" while a marker has no value.
-    InputMessage Build(FbStatus &status, ConnectionState &state,
-                       Firebird::ITransaction *transaction) const;
+    InputMessage Build(FbStatus &status, ConnectionState &state, Firebird::ITransaction *transaction) const;
 
 private:
     struct Value {
         bool set = false;
-        SQLParamValue value; // bytes point into `bytes`
-        std::string bytes;   // text already in the connection's character set
+        SQLParamValue value;  // bytes point into `bytes`
+        std::string bytes;    // text already in the connection's character set
     };
     FbRef<Firebird::IMessageMetadata> described_;
     std::vector<Value> values_;

@@ -30,6 +30,6 @@ public:
 private:
     unsigned id_ = kUtf8;
     std::string name_ = "UTF8";
-    bool passThrough_ = true; // UTF8, UNICODE_FSS, NONE, OCTETS
+    bool passThrough_ = true;  // UTF8, UNICODE_FSS, NONE, OCTETS
     iconv_t converter_ = reinterpret_cast<iconv_t>(-1);
 };

@@ -4,16 +4,13 @@
 
 using namespace Firebird;
 
-StatementHandle::~StatementHandle()
-{
-    if (!statement_)
-        return;
+StatementHandle::~StatementHandle() {
+    if (!statement_) return;
     if (!state_->connected()) {
         statement_->release();
         return;
     }
     FbQuietStatus status(state_->client->master);
     statement_->free(&status);
-    if (status.failed())
-        statement_->release();
+    if (status.failed()) statement_->release();
 }

@@ -10,9 +10,7 @@
 class StatementHandle {
 public:
     StatementHandle(std::shared_ptr<ConnectionState> state, Firebird::IStatement *statement)
-        : state_(std::move(state)), statement_(statement)
-    {
-    }
+        : state_(std::move(state)), statement_(statement) {}
     ~StatementHandle();
     StatementHandle(const StatementHandle &) = delete;
     StatementHandle &operator=(const StatementHandle &) = delete;

@@ -14,20 +14,20 @@
 #include "FbHandles.h"
 
 struct ColumnInfo {
-    std::string name;       // alias in the select list
+    std::string name;  // alias in the select list
     DataType type = DataType::Unknown;
-    uint16_t subType = 0;   // NUMERIC 1 / DECIMAL 2; blob subtype
-    uint32_t length = 0;    // characters for text, bytes for the rest
+    uint16_t subType = 0;  // NUMERIC 1 / DECIMAL 2; blob subtype
+    uint32_t length = 0;   // characters for text, bytes for the rest
     int16_t precision = 0;
-    int16_t scale = 0;      // negative or 0, as the server gives it
+    int16_t scale = 0;  // negative or 0, as the server gives it
     bool nullable = true;
-    unsigned fbType = 0;    // the type in the fetch message, null bit cleared
-    unsigned offset = 0;    // of the value in the fetch message
+    unsigned fbType = 0;  // the type in the fetch message, null bit cleared
+    unsigned offset = 0;  // of the value in the fetch message
     unsigned nullOffset = 0;
     unsigned byteLength = 0;
-    bool fixedChar = false; // CHAR: blank padded to its length in characters
-    bool utf8 = false;      // text that arrives as UTF-8
-    unsigned charSet = 0;   // of a text blob, as stored
+    bool fixedChar = false;  // CHAR: blank padded to its length in characters
+    bool utf8 = false;       // text that arrives as UTF-8
+    unsigned charSet = 0;    // of a text blob, as stored
 };
 
 // The fetch message of one result set. Owns its metadata.

@@ -11,8 +11,8 @@ void WriteToFile(TClientDataSet &set, const std::string &path, PacketFormat form
     std::string lower = path;
     for (char &ch : lower)
         if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-    const bool xml = format == PacketFormat::Xml ||
-                     (lower.size() >= 4 && lower.compare(lower.size() - 4, 4, ".xml") == 0);
+    const bool xml =
+        format == PacketFormat::Xml || (lower.size() >= 4 && lower.compare(lower.size() - 4, 4, ".xml") == 0);
     // The file holds the present content, a pending edit included.
     set.CheckBrowseMode();
     WritePacketFile(path, *set.Engine(), xml);

@@ -107,8 +107,8 @@ void SyncFolder(const std::string &dir) {
 
 std::string SystemReason(int error) {
     std::string text = std::strerror(error);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\n' || text.back() == '\r' ||
-                             text.back() == '.' || text.back() == '\t'))
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\n' || text.back() == '\r' || text.back() == '.' ||
+                             text.back() == '\t'))
         text.pop_back();
     return text;
 }
@@ -145,8 +145,10 @@ void WritePacketFile(const std::string &path, const TableEngine &engine, bool xm
     try {
         if (oldMode != 0) ::fchmod(temp->fd(), oldMode);  // the replaced file's permissions carry over
         FileSink sink(temp->fd());
-        if (xml) packet::WritePacketXml(engine, sink);
-        else packet::WritePacket(engine, sink);
+        if (xml)
+            packet::WritePacketXml(engine, sink);
+        else
+            packet::WritePacket(engine, sink);
         if (::fsync(temp->fd()) != 0) throw SystemFailure{errno};
         temp->Close();
         temp->RenameTo(full);
@@ -166,8 +168,10 @@ std::unique_ptr<TableEngine> ReadPacketFile(const std::string &path) {
     size_t size = 0;
     int error = 0;
     struct stat st {};
-    if (::fstat(fd, &st) != 0) error = errno;
-    else if (S_ISDIR(st.st_mode)) error = EISDIR;
+    if (::fstat(fd, &st) != 0)
+        error = errno;
+    else if (S_ISDIR(st.st_mode))
+        error = EISDIR;
     else {
         size_t capacity = static_cast<size_t>(st.st_size) + 1;  // one more: a file that grew shows as too long
         bytes.reset(new char[capacity]);

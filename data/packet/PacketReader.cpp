@@ -13,9 +13,7 @@
 namespace packet {
 namespace {
 
-[[noreturn]] void Damaged(const std::string &what) {
-    throw EDBClient("The data packet is damaged: " + what);
-}
+[[noreturn]] void Damaged(const std::string &what) { throw EDBClient("The data packet is damaged: " + what); }
 
 // Reads the packet's fields in order; running past the end is damage (the
 // length was checked first, so only a packet that lies about its own
@@ -130,8 +128,7 @@ std::unique_ptr<TableEngine> ReadPacket(std::string_view bytes) {
             const auto kind = static_cast<ChangeLogEntry::Kind>(kindByte);
             const uint32_t rowId = in.Get<uint32_t>("a change");
             std::string_view before;
-            if (kind != ChangeLogEntry::Kind::Inserted)
-                before = in.Bytes(in.Get<uint32_t>("a change"), "a change");
+            if (kind != ChangeLogEntry::Kind::Inserted) before = in.Bytes(in.Get<uint32_t>("a change"), "a change");
             engine->AppendChange(kind, rowId, before);  // checks the record and the id
         }
     } catch (const EDBClient &e) {

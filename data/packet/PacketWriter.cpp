@@ -20,7 +20,8 @@ constexpr size_t kBufferSize = size_t{1} << 20;
 class Out {
 public:
     Out(PacketSink &sink, uint64_t total)
-        : sink_(sink), size_(static_cast<size_t>(std::clamp<uint64_t>(total, 64, kBufferSize))),
+        : sink_(sink),
+          size_(static_cast<size_t>(std::clamp<uint64_t>(total, 64, kBufferSize))),
           buf_(new uint8_t[size_]) {}
 
     template <typename T>

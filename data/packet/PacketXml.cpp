@@ -52,12 +52,23 @@ std::string Escape(std::string_view s) {
     out.reserve(s.size());
     for (char c : s) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\r': out += "&#13;"; break;  // kept through line-end normalising
-        default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\r':
+                out += "&#13;";
+                break;  // kept through line-end normalising
+            default:
+                out += c;
         }
     }
     return out;
@@ -78,7 +89,8 @@ std::string Base64(std::string_view s) {
     }
     if (i < s.size()) {
         const bool two = i + 1 < s.size();
-        const uint32_t v = static_cast<unsigned char>(s[i]) << 16 | (two ? static_cast<unsigned char>(s[i + 1]) << 8 : 0);
+        const uint32_t v =
+            static_cast<unsigned char>(s[i]) << 16 | (two ? static_cast<unsigned char>(s[i + 1]) << 8 : 0);
         out += kDigits[v >> 18];
         out += kDigits[(v >> 12) & 63];
         out += two ? kDigits[(v >> 6) & 63] : '=';
@@ -124,27 +136,41 @@ void WriteValue(XmlOut &out, const ColumnDesc &col, const FieldValue &v) {
         return;
     }
     switch (col.type) {
-    case DataType::String:
-    case DataType::Memo:
-        if (XmlSafe(v.s)) {
-            out << "<v>" << Escape(v.s) << "</v>";
+        case DataType::String:
+        case DataType::Memo:
+            if (XmlSafe(v.s)) {
+                out << "<v>" << Escape(v.s) << "</v>";
+                return;
+            }
+            [[fallthrough]];
+        case DataType::Blob:
+        case DataType::Unknown:
+            out << "<v encoding=\"base64\">" << Base64(v.s) << "</v>";
+            return;
+        case DataType::Float: {
+            char buf[32];
+            const auto r = std::to_chars(buf, buf + sizeof buf, v.f);
+            out << "<v>" << std::string_view(buf, r.ptr - buf) << "</v>";
             return;
         }
-        [[fallthrough]];
-    case DataType::Blob:
-    case DataType::Unknown: out << "<v encoding=\"base64\">" << Base64(v.s) << "</v>"; return;
-    case DataType::Float: {
-        char buf[32];
-        const auto r = std::to_chars(buf, buf + sizeof buf, v.f);
-        out << "<v>" << std::string_view(buf, r.ptr - buf) << "</v>";
-        return;
-    }
-    case DataType::Bcd: out << "<v>" << ScaledText(v.i, col.scale) << "</v>"; return;
-    case DataType::Boolean: out << (v.i ? "<v>true</v>" : "<v>false</v>"); return;
-    case DataType::Date: out << "<v>" << DateText(v.date) << "</v>"; return;
-    case DataType::Time: out << "<v>" << TimeText(v.time) << "</v>"; return;
-    case DataType::TimeStamp: out << "<v>" << DateText(v.date) << "T" << TimeText(v.time) << "</v>"; return;
-    default: out << "<v>" << std::to_string(v.i) << "</v>"; return;
+        case DataType::Bcd:
+            out << "<v>" << ScaledText(v.i, col.scale) << "</v>";
+            return;
+        case DataType::Boolean:
+            out << (v.i ? "<v>true</v>" : "<v>false</v>");
+            return;
+        case DataType::Date:
+            out << "<v>" << DateText(v.date) << "</v>";
+            return;
+        case DataType::Time:
+            out << "<v>" << TimeText(v.time) << "</v>";
+            return;
+        case DataType::TimeStamp:
+            out << "<v>" << DateText(v.date) << "T" << TimeText(v.time) << "</v>";
+            return;
+        default:
+            out << "<v>" << std::to_string(v.i) << "</v>";
+            return;
     }
 }
 
@@ -152,9 +178,12 @@ const char *YesNo(bool b) { return b ? "yes" : "no"; }
 
 const char *KindName(ChangeLogEntry::Kind k) {
     switch (k) {
-    case ChangeLogEntry::Kind::Modified: return "modified";
-    case ChangeLogEntry::Kind::Inserted: return "inserted";
-    case ChangeLogEntry::Kind::Deleted: return "deleted";
+        case ChangeLogEntry::Kind::Modified:
+            return "modified";
+        case ChangeLogEntry::Kind::Inserted:
+            return "inserted";
+        case ChangeLogEntry::Kind::Deleted:
+            return "deleted";
     }
     return "unknown";
 }

@@ -26,8 +26,6 @@ std::string ReadSetting(const char *key) {
 }
 }  // namespace
 
-std::string ConnectionFilePath() {
-    return ConfigFilePath(ReadSetting(kConnectionFileKey), "connections.ini");
-}
+std::string ConnectionFilePath() { return ConfigFilePath(ReadSetting(kConnectionFileKey), "connections.ini"); }
 
 std::string DriverFilePath() { return ConfigFilePath(ReadSetting(kDriverFileKey), "drivers.ini"); }

@@ -12,8 +12,10 @@ namespace {
 // 0 when absent or unreadable.
 long LocaleNumber(const std::string &value) {
     std::string text = TrimBlanks(value);
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.erase(0, 2);
-    else if (!text.empty() && text[0] == '$') text.erase(0, 1);
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        text.erase(0, 2);
+    else if (!text.empty() && text[0] == '$')
+        text.erase(0, 1);
     if (text.empty()) return 0;
     char *end = nullptr;
     long number = std::strtol(text.c_str(), &end, 16);

@@ -33,8 +33,7 @@ bool SameText(std::string_view a, std::string_view b) {
 }
 
 namespace {
-const std::string *FindLine(const std::vector<std::string> &lines, std::string_view key,
-                            size_t *valueAt) {
+const std::string *FindLine(const std::vector<std::string> &lines, std::string_view key, size_t *valueAt) {
     for (const std::string &line : lines) {
         // A line without "=" names nothing.
         size_t eq = line.find('=');

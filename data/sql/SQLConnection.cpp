@@ -86,8 +86,7 @@ TSQLConnection::~TSQLConnection() {
     } catch (...) {
         // The window is going away; nothing is left to report to.
     }
-    for (SQLConnectionClient *client : std::vector<SQLConnectionClient *>(d_->clients))
-        client->ConnectionDestroyed();
+    for (SQLConnectionClient *client : std::vector<SQLConnectionClient *>(d_->clients)) client->ConnectionDestroyed();
 }
 
 const std::string &TSQLConnection::ConnectionFile() const { return d_->connectionFile; }
@@ -119,13 +118,9 @@ void TSQLConnection::SetConnected(bool connected) {
         DoDisconnect();
 }
 
-bool TSQLConnection::Connected() const {
-    return d_->connection && d_->state == State::Open;
-}
+bool TSQLConnection::Connected() const { return d_->connection && d_->state == State::Open; }
 
-std::string TSQLConnection::ParamValue(const std::string &key) const {
-    return ParamValueOf(Params, key);
-}
+std::string TSQLConnection::ParamValue(const std::string &key) const { return ParamValueOf(Params, key); }
 
 void TSQLConnection::DoConnect() {
     Impl &d = *d_;
@@ -133,8 +128,7 @@ void TSQLConnection::DoConnect() {
         if (ConnectionName.empty()) throw EDatabaseError("Connection name missing");
         if (!d.paramsLoaded) {
             if (d.connectionFile.empty() || !std::ifstream(d.connectionFile).good())
-                throw EDatabaseError("Driver/Connection Registry File '" + d.connectionFile +
-                                     "' not found");
+                throw EDatabaseError("Driver/Connection Registry File '" + d.connectionFile + "' not found");
             Params = IniFile::Load(d.connectionFile).Section(ConnectionName);
             d.paramsLoaded = true;
         }
@@ -156,8 +150,7 @@ void TSQLConnection::DoConnect() {
     bool attached = false;
     try {
         const std::string libraryName = TrimBlanks(LibraryName);
-        if (!d.library.IsLoaded() || d.library.FileName() != libraryName)
-            d.library = DriverLibrary::Load(libraryName);
+        if (!d.library.IsLoaded() || d.library.FileName() != libraryName) d.library = DriverLibrary::Load(libraryName);
         ::GetDriverFunc entry = d.library.EntryPoint(TrimBlanks(GetDriverFunc));
         ISQLDriver *driver = nullptr;
         const std::string vendor = TrimBlanks(VendorLib);
@@ -201,8 +194,7 @@ void TSQLConnection::DoConnect() {
         text("ServerCharSet", ConnOption::ServerCharSet);
         {
             std::string v = ParamValue(DriverName + " TransIsolation");
-            if (!v.empty())
-                connection->setOption(ConnOption::TransIsolation, int64_t(TransIsolationLevel(v)));
+            if (!v.empty()) connection->setOption(ConnOption::TransIsolation, int64_t(TransIsolationLevel(v)));
         }
         integer("SqlDialect", ConnOption::SqlDialect);
         yesNo("OS Authentication", ConnOption::OSAuthentication);
@@ -229,8 +221,7 @@ void TSQLConnection::DoConnect() {
             metaData->getOption(ConnOption::MultipleTransaction, &d.multipleTransaction);
         }
         const std::string blobSize = ParamValue("BlobSize");
-        connection->setOption(ConnOption::BlobSize,
-                              int64_t(blobSize.empty() ? -1 : StrToInt(TrimBlanks(blobSize))));
+        connection->setOption(ConnOption::BlobSize, int64_t(blobSize.empty() ? -1 : StrToInt(TrimBlanks(blobSize))));
     } catch (...) {
         if (attached && d.connection) d.connection->disconnect();
         d.DropDriverObjects();
@@ -239,8 +230,7 @@ void TSQLConnection::DoConnect() {
     }
     d.state = State::Open;
     d.inTransaction = false;
-    for (SQLConnectionClient *client : std::vector<SQLConnectionClient *>(d.clients))
-        client->ConnectionOpened();
+    for (SQLConnectionClient *client : std::vector<SQLConnectionClient *>(d.clients)) client->ConnectionOpened();
 }
 
 int64_t TSQLConnection::ReadStatementLimit(ISQLConnection *connection) {
@@ -256,8 +246,7 @@ void TSQLConnection::DoDisconnect() {
         d.paramsLoaded = false;
         return;
     }
-    for (SQLConnectionClient *client : std::vector<SQLConnectionClient *>(d.clients))
-        client->ConnectionClosing();
+    for (SQLConnectionClient *client : std::vector<SQLConnectionClient *>(d.clients)) client->ConnectionClosing();
     d.state = State::Disconnecting;
     // Commands still handed out would outlive their connection object.
     for (SQLCommandLease *lease : std::vector<SQLCommandLease *>(d.leases)) lease->reset();
@@ -281,8 +270,7 @@ SQLCommandLease TSQLConnection::AcquireCommand() {
     if (d.statementLimit > 0 && d.commandsInUse >= d.statementLimit) {
         // A clone outside the open transaction would commit on its own what
         // the caller means to commit or roll back together.
-        if (d.inTransaction)
-            throw EDatabaseError(Prefixed("Too many active statements in a transaction"));
+        if (d.inTransaction) throw EDatabaseError(Prefixed("Too many active statements in a transaction"));
         auto clone = std::make_unique<TSQLConnection>(Name() + "Clone1");
         clone->DriverName = DriverName;
         clone->LibraryName = LibraryName;
@@ -325,9 +313,7 @@ void TSQLConnection::DataSetClosed() {
     Close();
 }
 
-ISQLMetaData *TSQLConnection::MetaData() const {
-    return Connected() ? d_->metaData.get() : nullptr;
-}
+ISQLMetaData *TSQLConnection::MetaData() const { return Connected() ? d_->metaData.get() : nullptr; }
 
 void TSQLConnection::CheckStatus(SQLStatus status, ISQLErrorSource *source) {
     if (status == SQLStatus::Success) return;
@@ -364,16 +350,14 @@ const std::string &TSQLConnection::LastErrorText() const { return d_->lastError;
 
 void TSQLConnection::StartTransaction() {
     if (!Connected()) Open();
-    if (d_->inTransaction)
-        throw EDatabaseError(DriverStatusText(SQLStatus::TransactionActive));
+    if (d_->inTransaction) throw EDatabaseError(DriverStatusText(SQLStatus::TransactionActive));
     CheckStatus(d_->connection->beginTransaction(), d_->connection.get());
     d_->inTransaction = true;
 }
 
 void TSQLConnection::StartReadOnlySnapshot() {
     if (!Connected()) Open();
-    if (d_->inTransaction)
-        throw EDatabaseError(DriverStatusText(SQLStatus::TransactionActive));
+    if (d_->inTransaction) throw EDatabaseError(DriverStatusText(SQLStatus::TransactionActive));
     CheckStatus(d_->connection->beginReadOnlySnapshot(), d_->connection.get());
     d_->inTransaction = true;
 }
@@ -401,13 +385,10 @@ void TSQLConnection::RegisterClient(SQLConnectionClient *client) {
 }
 
 void TSQLConnection::UnregisterClient(SQLConnectionClient *client) {
-    d_->clients.erase(std::remove(d_->clients.begin(), d_->clients.end(), client),
-                      d_->clients.end());
+    d_->clients.erase(std::remove(d_->clients.begin(), d_->clients.end(), client), d_->clients.end());
 }
 
-void TSQLConnection::SetBusyCursorHook(std::function<void(bool busy)> hook) {
-    BusyHook() = std::move(hook);
-}
+void TSQLConnection::SetBusyCursorHook(std::function<void(bool busy)> hook) { BusyHook() = std::move(hook); }
 
 // --- SQLCommandLease -------------------------------------------------------
 

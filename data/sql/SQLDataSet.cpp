@@ -194,56 +194,56 @@ int TSQLDataSet::FetchAllInto(TableEngine &engine) {
             const uint16_t col = c + 1;
             SQLStatus st = SQLStatus::Success;
             switch (types[c]) {
-            case DataType::SmallInt:
-            case DataType::Integer:
-            case DataType::BigInt:
-            case DataType::Bcd: {
-                int64_t v = 0;
-                st = cur->getInt64(col, &v, &isNull);
-                if (st == SQLStatus::Success && !isNull) engine.SetInt(c, v);
-                break;
-            }
-            case DataType::Float: {
-                double v = 0;
-                st = cur->getDouble(col, &v, &isNull);
-                if (st == SQLStatus::Success && !isNull) engine.SetDouble(c, v);
-                break;
-            }
-            case DataType::Date: {
-                int32_t days = 0;
-                st = cur->getDate(col, &days, &isNull);
-                if (st == SQLStatus::Success && !isNull) engine.SetDate(c, days);
-                break;
-            }
-            case DataType::Time: {
-                uint32_t fractions = 0;
-                st = cur->getTime(col, &fractions, &isNull);
-                if (st == SQLStatus::Success && !isNull) engine.SetTime(c, fractions);
-                break;
-            }
-            case DataType::TimeStamp: {
-                int32_t days = 0;
-                uint32_t fractions = 0;
-                st = cur->getTimeStamp(col, &days, &fractions, &isNull);
-                if (st == SQLStatus::Success && !isNull) engine.SetTimeStamp(c, days, fractions);
-                break;
-            }
-            case DataType::Boolean: {
-                bool v = false;
-                st = cur->getBoolean(col, &v, &isNull);
-                if (st == SQLStatus::Success && !isNull) engine.SetInt(c, v ? 1 : 0);
-                break;
-            }
-            case DataType::Memo:
-            case DataType::Blob:
-                st = cur->getBlob(col, &data, &len, &isNull);
-                if (st == SQLStatus::Success && !isNull) engine.SetBytes(c, data, len);
-                break;
-            case DataType::String:
-            case DataType::Unknown:
-                st = cur->getString(col, &data, &len, &isNull);
-                if (st == SQLStatus::Success && !isNull) engine.SetBytes(c, data, len);
-                break;
+                case DataType::SmallInt:
+                case DataType::Integer:
+                case DataType::BigInt:
+                case DataType::Bcd: {
+                    int64_t v = 0;
+                    st = cur->getInt64(col, &v, &isNull);
+                    if (st == SQLStatus::Success && !isNull) engine.SetInt(c, v);
+                    break;
+                }
+                case DataType::Float: {
+                    double v = 0;
+                    st = cur->getDouble(col, &v, &isNull);
+                    if (st == SQLStatus::Success && !isNull) engine.SetDouble(c, v);
+                    break;
+                }
+                case DataType::Date: {
+                    int32_t days = 0;
+                    st = cur->getDate(col, &days, &isNull);
+                    if (st == SQLStatus::Success && !isNull) engine.SetDate(c, days);
+                    break;
+                }
+                case DataType::Time: {
+                    uint32_t fractions = 0;
+                    st = cur->getTime(col, &fractions, &isNull);
+                    if (st == SQLStatus::Success && !isNull) engine.SetTime(c, fractions);
+                    break;
+                }
+                case DataType::TimeStamp: {
+                    int32_t days = 0;
+                    uint32_t fractions = 0;
+                    st = cur->getTimeStamp(col, &days, &fractions, &isNull);
+                    if (st == SQLStatus::Success && !isNull) engine.SetTimeStamp(c, days, fractions);
+                    break;
+                }
+                case DataType::Boolean: {
+                    bool v = false;
+                    st = cur->getBoolean(col, &v, &isNull);
+                    if (st == SQLStatus::Success && !isNull) engine.SetInt(c, v ? 1 : 0);
+                    break;
+                }
+                case DataType::Memo:
+                case DataType::Blob:
+                    st = cur->getBlob(col, &data, &len, &isNull);
+                    if (st == SQLStatus::Success && !isNull) engine.SetBytes(c, data, len);
+                    break;
+                case DataType::String:
+                case DataType::Unknown:
+                    st = cur->getString(col, &data, &len, &isNull);
+                    if (st == SQLStatus::Success && !isNull) engine.SetBytes(c, data, len);
+                    break;
             }
             CheckStatus(st, cur);
         }
@@ -284,10 +284,14 @@ std::vector<std::pair<std::string, std::string>> TSQLDataSet::KeyPropertiesFrom(
         uint16_t sub = 0;
         check(list.getColumnName(c, &n));
         check(list.getColumnType(c, &types[c], &sub));
-        if (SameAscii(n, "INDEX_NAME")) nameCol = c;
-        else if (SameAscii(n, "COLUMN_NAME")) columnCol = c;
-        else if (SameAscii(n, "INDEX_TYPE")) typeCol = c;
-        else if (SameAscii(n, "SORT_ORDER")) orderCol = c;
+        if (SameAscii(n, "INDEX_NAME"))
+            nameCol = c;
+        else if (SameAscii(n, "COLUMN_NAME"))
+            columnCol = c;
+        else if (SameAscii(n, "INDEX_TYPE"))
+            typeCol = c;
+        else if (SameAscii(n, "SORT_ORDER"))
+            orderCol = c;
     }
     if (!nameCol || !columnCol || !typeCol) return {};
     auto text = [&](int c) {
@@ -336,8 +340,10 @@ std::vector<std::pair<std::string, std::string>> TSQLDataSet::KeyPropertiesFrom(
     const IndexEntry *primary = nullptr, *unique = nullptr;
     for (const IndexEntry &index : indexes) {
         if (!covered(index)) continue;
-        if ((index.type & 4) && !primary) primary = &index;
-        else if ((index.type & 2) && !unique) unique = &index;
+        if ((index.type & 4) && !primary)
+            primary = &index;
+        else if ((index.type & 2) && !unique)
+            unique = &index;
     }
     if (primary) props.emplace_back("PRIMARY_KEY", joined(*primary, false));
     if (unique) props.emplace_back("UNIQUE_KEY", joined(*unique, false));

@@ -66,8 +66,8 @@ private:
 
     TSQLConnection *connection_ = nullptr;
     std::string commandText_;
-    std::string driverText_;                // the markers made "?"
-    std::vector<std::string> paramNames_;   // per marker, in text order
+    std::string driverText_;               // the markers made "?"
+    std::vector<std::string> paramNames_;  // per marker, in text order
     TParams params_;
     SQLCommandLease command_;
     bool prepared_ = false;

@@ -2,114 +2,95 @@
 
 #include "ParamList.h"
 
-void TParam::Assign(DataType type)
-{
+void TParam::Assign(DataType type) {
     assigned_ = true;
     value_ = SQLParamValue{};
     value_.type = type;
     bytes_.clear();
 }
 
-void TParam::SetString(std::string utf8)
-{
+void TParam::SetString(std::string utf8) {
     Assign(DataType::String);
     bytes_ = std::move(utf8);
 }
 
-void TParam::SetInteger(int64_t value)
-{
+void TParam::SetInteger(int64_t value) {
     Assign(DataType::BigInt);
     value_.integer = value;
 }
 
-void TParam::SetBcd(int64_t unscaled, int scale)
-{
+void TParam::SetBcd(int64_t unscaled, int scale) {
     Assign(DataType::Bcd);
     value_.integer = unscaled;
     value_.scale = static_cast<int16_t>(scale);
 }
 
-void TParam::SetFloat(double value)
-{
+void TParam::SetFloat(double value) {
     Assign(DataType::Float);
     value_.real = value;
 }
 
-void TParam::SetDate(int32_t days)
-{
+void TParam::SetDate(int32_t days) {
     Assign(DataType::Date);
     value_.days = days;
 }
 
-void TParam::SetTime(uint32_t fractions)
-{
+void TParam::SetTime(uint32_t fractions) {
     Assign(DataType::Time);
     value_.fractions = fractions;
 }
 
-void TParam::SetDateTime(int32_t days, uint32_t fractions)
-{
+void TParam::SetDateTime(int32_t days, uint32_t fractions) {
     Assign(DataType::TimeStamp);
     value_.days = days;
     value_.fractions = fractions;
 }
 
-void TParam::SetBoolean(bool value)
-{
+void TParam::SetBoolean(bool value) {
     Assign(DataType::Boolean);
     value_.integer = value ? 1 : 0;
 }
 
-void TParam::SetMemo(std::string utf8)
-{
+void TParam::SetMemo(std::string utf8) {
     Assign(DataType::Memo);
     bytes_ = std::move(utf8);
 }
 
-void TParam::SetBlob(std::string bytes)
-{
+void TParam::SetBlob(std::string bytes) {
     Assign(DataType::Blob);
     bytes_ = std::move(bytes);
 }
 
-void TParam::SetNull()
-{
+void TParam::SetNull() {
     const DataType type = assigned_ ? value_.type : DataType::Unknown;
     Assign(type);
     value_.isNull = true;
 }
 
-void TParam::Clear()
-{
+void TParam::Clear() {
     assigned_ = false;
     value_ = SQLParamValue{};
     bytes_.clear();
 }
 
-SQLParamValue TParam::DriverValue() const
-{
+SQLParamValue TParam::DriverValue() const {
     SQLParamValue value = value_;
     value.bytes = bytes_;
     return value;
 }
 
-TParam *TParams::FindParam(const std::string &name)
-{
+TParam *TParams::FindParam(const std::string &name) {
     for (TParam &param : items_)
-        if (SameText(param.Name(), name))
-            return &param;
+        if (SameText(param.Name(), name)) return &param;
     return nullptr;
 }
 
-void TParams::Rebuild(const std::vector<std::string> &names)
-{
+void TParams::Rebuild(const std::vector<std::string> &names) {
     std::vector<TParam> rebuilt;
     for (const std::string &name : names) {
         bool listed = false;
-        for (const TParam &param : rebuilt)
-            listed = listed || SameText(param.Name(), name);
-        if (listed)
-            continue;
+        for (const TParam &param : rebuilt) listed = listed || SameText(param.Name(), name);
+        if (listed) continue;
         TParam *old = FindParam(name);
         rebuilt.push_back(old ? *old : TParam(name));
     }

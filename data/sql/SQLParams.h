@@ -23,12 +23,12 @@ public:
     // (12345 with scale 2 is 123.45).
     void SetBcd(int64_t unscaled, int scale);
     void SetFloat(double value);
-    void SetDate(int32_t days);                          // days since 1858-11-17
-    void SetTime(uint32_t fractions);                    // 1/10000 s since midnight
+    void SetDate(int32_t days);        // days since 1858-11-17
+    void SetTime(uint32_t fractions);  // 1/10000 s since midnight
     void SetDateTime(int32_t days, uint32_t fractions);
     void SetBoolean(bool value);
-    void SetMemo(std::string utf8);                      // a text blob
-    void SetBlob(std::string bytes);                     // a binary blob
+    void SetMemo(std::string utf8);   // a text blob
+    void SetBlob(std::string bytes);  // a binary blob
     // NULL; its type is the marker's own unless one was set before.
     void SetNull();
     // Back to unassigned.

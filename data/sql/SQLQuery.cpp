@@ -102,8 +102,7 @@ int64_t TSQLQuery::Execute() {
     if (d_->text.empty()) throw EDatabaseError(Prefixed("No SQL statement available"));
     // A statement never runs with a marker left without a value.
     for (const std::string &name : d_->paramNames)
-        if (!ParamByName(name).IsAssigned())
-            throw EDatabaseError(Prefixed("No value for parameter '" + name + "'"));
+        if (!ParamByName(name).IsAssigned()) throw EDatabaseError(Prefixed("No value for parameter '" + name + "'"));
 
     if (!connection->Connected()) connection->Open();
     int64_t rows = 0;
@@ -113,8 +112,7 @@ int64_t TSQLQuery::Execute() {
         d_->command = connection->AcquireCommand();
         if (!d_->command) throw EDatabaseError("Unable to execute Query");
         d_->command->setRowSetSize(RowsetSizeOf(connection->Params));
-        SQLStatus status =
-            d_->command->prepare(d_->driverText, static_cast<uint16_t>(d_->paramNames.size()));
+        SQLStatus status = d_->command->prepare(d_->driverText, static_cast<uint16_t>(d_->paramNames.size()));
         if (status != SQLStatus::Success) {
             try {
                 connection->CheckStatus(status, d_->command.get());

@@ -26,7 +26,7 @@ public:
     void ClearSQL();
     void AddSQL(const std::string &line);
     const std::vector<std::string> &SQL() const;
-    std::string Text() const;                         // lines joined, each + CR LF
+    std::string Text() const;  // lines joined, each + CR LF
     // The marker names in text order (a name used twice is listed twice).
     const std::vector<std::string> &ParamNames() const;
     // One parameter per marker name; values stay across text changes for the

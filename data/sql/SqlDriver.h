@@ -23,21 +23,21 @@ enum class SQLStatus : uint16_t {
     NotSupported = 5,
     InvalidTranslation = 6,
     InvalidParameter = 7,
-    OutOfRange = 8,          // parameter or column number
+    OutOfRange = 8,  // parameter or column number
     ParameterNotSet = 9,
-    ResultSetAtEof = 10,     // the end of the rows from older drivers
+    ResultSetAtEof = 10,  // the end of the rows from older drivers
     InvalidLogin = 11,
     InvalidPrecision = 12,
     InvalidLength = 13,
     InvalidIsolationLevel = 14,
-    InvalidTransaction = 15, // no transaction is active
+    InvalidTransaction = 15,  // no transaction is active
     DuplicateTransaction = 16,
     TransactionNotActive = 17,
     TransactionActive = 18,  // a local transaction is already active
     MultipleTransactionsOff = 19,
     ConnectionLost = 20,
     EndOfRows = 100,
-    ServerError = 255,       // and above: the failing object's own text
+    ServerError = 255,  // and above: the failing object's own text
 };
 
 inline bool IsEndOfRows(SQLStatus s) { return s == SQLStatus::ResultSetAtEof || s == SQLStatus::EndOfRows; }
@@ -52,9 +52,9 @@ enum class ConnOption : int {
     RoleName = 3,
     WaitOnLocks = 4,
     CommitRetain = 5,
-    TransIsolation = 6,      // 0 read committed, 1 repeatable read, 2 dirty read
+    TransIsolation = 6,  // 0 read committed, 1 repeatable read, 2 dirty read
     HostName = 10,
-    MaxActiveStatements = 14, // read after connect; 0 means no limit
+    MaxActiveStatements = 14,  // read after connect; 0 means no limit
     ServerCharSet = 15,
     SqlDialect = 16,
     ObjectQuoteChar = 18,
@@ -63,7 +63,7 @@ enum class ConnOption : int {
     MultipleTransaction = 22,
     ServerPort = 23,
     TrimChar = 25,
-    SchemaName = 28,         // metadata objects
+    SchemaName = 28,  // metadata objects
     CustomString = 31,
     ConnectionTimeout = 32,
 };
@@ -99,13 +99,14 @@ public:
     // Values of the current row. Text and binary data stay valid until the
     // next call of next().
     virtual SQLStatus getString(uint16_t col, const char **data, uint32_t *len, bool *isNull) = 0;
-    virtual SQLStatus getInt64(uint16_t col, int64_t *value, bool *isNull) = 0; // SmallInt, Integer, BigInt, Bcd (unscaled)
+    virtual SQLStatus getInt64(uint16_t col, int64_t *value,
+                               bool *isNull) = 0;  // SmallInt, Integer, BigInt, Bcd (unscaled)
     virtual SQLStatus getDouble(uint16_t col, double *value, bool *isNull) = 0;
     virtual SQLStatus getDate(uint16_t col, int32_t *days, bool *isNull) = 0;
     virtual SQLStatus getTime(uint16_t col, uint32_t *fractions, bool *isNull) = 0;
     virtual SQLStatus getTimeStamp(uint16_t col, int32_t *days, uint32_t *fractions, bool *isNull) = 0;
     virtual SQLStatus getBoolean(uint16_t col, bool *value, bool *isNull) = 0;
-    virtual SQLStatus getBlob(uint16_t col, const char **data, uint32_t *len, bool *isNull) = 0; // Memo and Blob
+    virtual SQLStatus getBlob(uint16_t col, const char **data, uint32_t *len, bool *isNull) = 0;  // Memo and Blob
 };
 
 // A value for one "?" marker of a prepared statement. Only the members of
@@ -115,12 +116,12 @@ public:
 struct SQLParamValue {
     DataType type = DataType::Unknown;
     bool isNull = false;
-    int64_t integer = 0;    // SmallInt, Integer, BigInt; Bcd unscaled; Boolean 0 or 1
-    int16_t scale = 0;      // Bcd: digits after the decimal point
-    double real = 0;        // Float
-    int32_t days = 0;       // Date, TimeStamp
-    uint32_t fractions = 0; // Time, TimeStamp
-    std::string_view bytes; // String, Memo, Blob; read during setParameter
+    int64_t integer = 0;     // SmallInt, Integer, BigInt; Bcd unscaled; Boolean 0 or 1
+    int16_t scale = 0;       // Bcd: digits after the decimal point
+    double real = 0;         // Float
+    int32_t days = 0;        // Date, TimeStamp
+    uint32_t fractions = 0;  // Time, TimeStamp
+    std::string_view bytes;  // String, Memo, Blob; read during setParameter
 };
 
 class ISQLCommand : public ISQLErrorSource {
@@ -157,8 +158,7 @@ public:
     virtual SQLStatus setOption(ConnOption option, const std::string &value) = 0;
     virtual SQLStatus getOption(ConnOption option, int64_t *value) = 0;
     virtual SQLStatus getOption(ConnOption option, std::string *value) = 0;
-    virtual SQLStatus connect(const std::string &database, const std::string &user,
-                              const std::string &password) = 0;
+    virtual SQLStatus connect(const std::string &database, const std::string &user, const std::string &password) = 0;
     virtual SQLStatus disconnect() = 0;
     virtual SQLStatus getSQLCommand(ISQLCommand **command) = 0;
     virtual SQLStatus getSQLMetaData(ISQLMetaData **metaData) = 0;
@@ -183,6 +183,5 @@ public:
 
 // The entry point's type: vendor library name, error resource file name.
 extern "C" {
-typedef SQLStatus (*GetDriverFunc)(const char *vendorLib, const char *errorResourceFile,
-                                   ISQLDriver **driver);
+typedef SQLStatus (*GetDriverFunc)(const char *vendorLib, const char *errorResourceFile, ISQLDriver **driver);
 }

@@ -8,7 +8,7 @@ struct Token {
     std::string text;  // upper case for plain words, as written for quoted names
     bool word = false;
     bool quoted = false;
-    int depth = 0;     // parentheses around it
+    int depth = 0;  // parentheses around it
 };
 
 bool WordChar(char ch) {
@@ -22,7 +22,10 @@ std::vector<Token> Tokenize(std::string_view sql) {
     size_t i = 0;
     while (i < sql.size()) {
         char ch = sql[i];
-        if (static_cast<unsigned char>(ch) <= ' ') { ++i; continue; }
+        if (static_cast<unsigned char>(ch) <= ' ') {
+            ++i;
+            continue;
+        }
         if (ch == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
             while (i < sql.size() && sql[i] != '\n') ++i;
             continue;
@@ -35,7 +38,10 @@ std::vector<Token> Tokenize(std::string_view sql) {
         if (ch == '\'') {  // a literal: its content is no part of the syntax
             for (++i; i < sql.size(); ++i) {
                 if (sql[i] != '\'') continue;
-                if (i + 1 < sql.size() && sql[i + 1] == '\'') { ++i; continue; }
+                if (i + 1 < sql.size() && sql[i + 1] == '\'') {
+                    ++i;
+                    continue;
+                }
                 break;
             }
             ++i;
@@ -46,7 +52,11 @@ std::vector<Token> Tokenize(std::string_view sql) {
             std::string name;
             for (++i; i < sql.size(); ++i) {
                 if (sql[i] == '"') {
-                    if (i + 1 < sql.size() && sql[i + 1] == '"') { name += '"'; ++i; continue; }
+                    if (i + 1 < sql.size() && sql[i + 1] == '"') {
+                        name += '"';
+                        ++i;
+                        continue;
+                    }
                     break;
                 }
                 name += sql[i];
@@ -73,9 +83,9 @@ std::vector<Token> Tokenize(std::string_view sql) {
 }
 
 bool EndsFromClause(const Token &t) {
-    if (t.quoted || !t.word) return t.text == ";" ;
-    static const char *const kWords[] = {"WHERE", "GROUP", "HAVING", "ORDER", "PLAN", "ROWS",
-                                          "FOR", "UNION", "WITH", "FETCH", "OFFSET"};
+    if (t.quoted || !t.word) return t.text == ";";
+    static const char *const kWords[] = {"WHERE", "GROUP", "HAVING", "ORDER", "PLAN",  "ROWS",
+                                         "FOR",   "UNION", "WITH",   "FETCH", "OFFSET"};
     for (const char *w : kWords)
         if (t.text == w) return true;
     return false;
@@ -98,10 +108,10 @@ std::string SingleTableName(std::string_view sql) {
     size_t next = from + 2;
     if (next < tokens.size() && tokens[next].word && !tokens[next].quoted && tokens[next].text == "AS") ++next;
     if (next < tokens.size() && tokens[next].word && !EndsFromClause(tokens[next]) &&
-        (tokens[next].quoted || (tokens[next].text != "JOIN" && tokens[next].text != "LEFT" &&
-                                 tokens[next].text != "RIGHT" && tokens[next].text != "INNER" &&
-                                 tokens[next].text != "FULL" && tokens[next].text != "CROSS" &&
-                                 tokens[next].text != "NATURAL")))
+        (tokens[next].quoted ||
+         (tokens[next].text != "JOIN" && tokens[next].text != "LEFT" && tokens[next].text != "RIGHT" &&
+          tokens[next].text != "INNER" && tokens[next].text != "FULL" && tokens[next].text != "CROSS" &&
+          tokens[next].text != "NATURAL")))
         ++next;
     if (next < tokens.size() && !EndsFromClause(tokens[next])) return {};
     return table.text;

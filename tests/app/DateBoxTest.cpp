@@ -36,10 +36,10 @@ protected:
 TEST_F(DateBoxTest, LineEditShortcutsDoNotChangeTheText) {
     QGuiApplication::clipboard()->setText(QStringLiteral("abc"));
     // (Ctrl+Backspace and Ctrl+Delete act as plain Backspace and Delete.)
-    const Key keys[] = {{Qt::Key_K, Qt::ControlModifier},         {Qt::Key_V, Qt::ControlModifier},
-                        {Qt::Key_X, Qt::ControlModifier},         {Qt::Key_Z, Qt::ControlModifier},
-                        {Qt::Key_H, Qt::ControlModifier},         {Qt::Key_U, Qt::ControlModifier},
-                        {Qt::Key_Insert, Qt::ShiftModifier},      {Qt::Key_A, Qt::NoModifier}};
+    const Key keys[] = {{Qt::Key_K, Qt::ControlModifier},    {Qt::Key_V, Qt::ControlModifier},
+                        {Qt::Key_X, Qt::ControlModifier},    {Qt::Key_Z, Qt::ControlModifier},
+                        {Qt::Key_H, Qt::ControlModifier},    {Qt::Key_U, Qt::ControlModifier},
+                        {Qt::Key_Insert, Qt::ShiftModifier}, {Qt::Key_A, Qt::NoModifier}};
     for (const Key &k : keys) {
         box->setCursorPosition(5);
         QTest::keyClick(box, k.key, k.mods);

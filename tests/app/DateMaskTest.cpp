@@ -66,14 +66,13 @@ INSTANTIATE_TEST_SUITE_P(
         TypingCase{"SeparatorInTheDayIsRefused", "", "20240131<</", "2024/01/31", 8, "2024/01/31"},
         TypingCase{"AnyCharacterOnASeparatorStandsForIt", "", "2024<x", "2024/__/__", 5, "2024/  /  "},
         TypingCase{"YearOnly", "", "2024", "2024/__/__", 5, "2024/  /  "},
-        TypingCase{"BackspaceBlanksThePreviousDigitOverSeparators", "2024/01/31", "{5,0}\b",
-                   "202_/01/31", 3, "202 /01/31"},
+        TypingCase{"BackspaceBlanksThePreviousDigitOverSeparators", "2024/01/31", "{5,0}\b", "202_/01/31", 3,
+                   "202 /01/31"},
         TypingCase{"DeleteBlanksWithoutMovingTheOthers", "2024/01/31", "\x7f", "_024/01/31", 0, " 024/01/31"},
         TypingCase{"DeleteOnASeparatorDoesNothing", "2024/01/31", "{4,0}\x7f", "2024/01/31", 4, "2024/01/31"},
         TypingCase{"BackspaceAtTheStartDoesNothing", "2024/01/31", "\b", "2024/01/31", 0, "2024/01/31"},
         TypingCase{"TypingOverASelectionBlanksItFirst", "2024/01/31", "{2,6}9", "209_/__/31", 3, "209 /  /31"},
-        TypingCase{"RefusedCharacterStillBlanksTheSelection", "2024/01/31", "{5,5}x", "2024/__/__", 5,
-                   "2024/  /  "},
+        TypingCase{"RefusedCharacterStillBlanksTheSelection", "2024/01/31", "{5,5}x", "2024/__/__", 5, "2024/  /  "},
         TypingCase{"OneSelectedCharacterIsTypedOver", "2024/01/31", "{1,1}1", "2124/01/31", 2, "2124/01/31"},
         TypingCase{"BackspaceOnASelectionBlanksIt", "2024/01/31", "{0,10}\b", "____/__/__", 0, "    /  /  "}),
     [](const auto &tc) { return std::string(tc.param.name); });
@@ -82,8 +81,8 @@ TEST(DateMask, TypingReportsRefusals) {
     DateMask mask;
     EXPECT_TRUE(mask.Type(QLatin1Char('2')));
     EXPECT_FALSE(mask.Type(QLatin1Char('a')));
-    EXPECT_TRUE(mask.Type(QLatin1Char('/')));   // jump to the separator
-    EXPECT_TRUE(mask.Type(QLatin1Char('a')));   // taken as that separator
+    EXPECT_TRUE(mask.Type(QLatin1Char('/')));  // jump to the separator
+    EXPECT_TRUE(mask.Type(QLatin1Char('a')));  // taken as that separator
     mask.SetCaret(8);
     EXPECT_FALSE(mask.Type(QLatin1Char('/')));  // no separator to the right
     mask.SetCaret(10);
@@ -141,21 +140,20 @@ TEST_P(DateMaskPasteTest, TakesDigitsAsTypedAndWrittenDatesWhole) {
 
 INSTANTIATE_TEST_SUITE_P(
     Clipboard, DateMaskPasteTest,
-    ::testing::Values(
-        PasteCase{"SlashedDate", "", 0, "2024/01/05", true, "2024/01/05", 10},
-        PasteCase{"DigitsOnly", "", 0, "20240105", true, "2024/01/05", 10},
-        PasteCase{"DashesAndSingleDigits", "", 0, "2024-1-5", true, "2024/01/05", 10},
-        PasteCase{"DotsWithBlanksAround", "", 0, " 2024.12.31\n", true, "2024/12/31", 10},
-        PasteCase{"YearAndMonthLeaveTheDayBlank", "", 0, "2024/3", true, "2024/03/  ", 8},
-        PasteCase{"WrittenDateReplacesTheWholeBox", "1999/12/31", 8, "2024/1/5", true, "2024/01/05", 10},
-        PasteCase{"DigitsGoInFromTheCaret", "2024/01/31", 8, "05", true, "2024/01/05", 10},
-        PasteCase{"DigitsPastTheEndAreRefusedWhole", "2024/01/31", 8, "123", false, "2024/01/31", 8},
-        PasteCase{"Words", "2024/01/31", 0, "abc", false, "2024/01/31", 0},
-        PasteCase{"DateWithTime", "", 0, "2024/01/05 10:30", false, "    /  /  ", 0},
-        PasteCase{"TwoDigitYear", "", 0, "24/1/5", false, "    /  /  ", 0},
-        PasteCase{"ThreeDigitMonth", "", 0, "2024/001/05", false, "    /  /  ", 0},
-        PasteCase{"FourParts", "", 0, "2024/01/05/1", false, "    /  /  ", 0},
-        PasteCase{"DoubledSeparator", "", 0, "2024//05", false, "    /  /  ", 0},
-        PasteCase{"TrailingSeparator", "", 0, "2024/01/", false, "    /  /  ", 0},
-        PasteCase{"Nothing", "", 0, "  ", false, "    /  /  ", 0}),
+    ::testing::Values(PasteCase{"SlashedDate", "", 0, "2024/01/05", true, "2024/01/05", 10},
+                      PasteCase{"DigitsOnly", "", 0, "20240105", true, "2024/01/05", 10},
+                      PasteCase{"DashesAndSingleDigits", "", 0, "2024-1-5", true, "2024/01/05", 10},
+                      PasteCase{"DotsWithBlanksAround", "", 0, " 2024.12.31\n", true, "2024/12/31", 10},
+                      PasteCase{"YearAndMonthLeaveTheDayBlank", "", 0, "2024/3", true, "2024/03/  ", 8},
+                      PasteCase{"WrittenDateReplacesTheWholeBox", "1999/12/31", 8, "2024/1/5", true, "2024/01/05", 10},
+                      PasteCase{"DigitsGoInFromTheCaret", "2024/01/31", 8, "05", true, "2024/01/05", 10},
+                      PasteCase{"DigitsPastTheEndAreRefusedWhole", "2024/01/31", 8, "123", false, "2024/01/31", 8},
+                      PasteCase{"Words", "2024/01/31", 0, "abc", false, "2024/01/31", 0},
+                      PasteCase{"DateWithTime", "", 0, "2024/01/05 10:30", false, "    /  /  ", 0},
+                      PasteCase{"TwoDigitYear", "", 0, "24/1/5", false, "    /  /  ", 0},
+                      PasteCase{"ThreeDigitMonth", "", 0, "2024/001/05", false, "    /  /  ", 0},
+                      PasteCase{"FourParts", "", 0, "2024/01/05/1", false, "    /  /  ", 0},
+                      PasteCase{"DoubledSeparator", "", 0, "2024//05", false, "    /  /  ", 0},
+                      PasteCase{"TrailingSeparator", "", 0, "2024/01/", false, "    /  /  ", 0},
+                      PasteCase{"Nothing", "", 0, "  ", false, "    /  /  ", 0}),
     [](const auto &info) { return std::string(info.param.name); });

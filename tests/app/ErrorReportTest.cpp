@@ -31,16 +31,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TitleCase{"BATCHDEL.EXE", "Batchdel"}, TitleCase{"my.tool.exe", "my"},
                       TitleCase{"tool.new.exe", "tool"}, TitleCase{"/usr/local/bin/batchdel", "batchdel"},
                       TitleCase{"/opt/x.y/BatchDel.bin", "Batchdel"},  // a dot in a folder is not the name's
-                      TitleCase{"bAtChDeL", "batchdel"},           // the first character keeps its case
+                      TitleCase{"bAtChDeL", "batchdel"},               // the first character keeps its case
                       TitleCase{"/opt/訂單Tool.bin", "訂單tool"}, TitleCase{".hidden", ""}));
 
 TEST(ApplicationTitle, OfTheRunningProgramComesFromItsExecutable) {
     EXPECT_EQ(TBatchdelApplication::Instance()->Title(), QStringLiteral("app_tests"));
 }
 
-TEST(Application, CarriesItsIconForEveryWindow) {
-    EXPECT_FALSE(QApplication::windowIcon().isNull());
-}
+TEST(Application, CarriesItsIconForEveryWindow) { EXPECT_FALSE(QApplication::windowIcon().isNull()); }
 
 struct StopCase {
     const char *message;
@@ -55,15 +53,14 @@ TEST_P(ErrorReportTextTest, AppendsStopOnlyAfterCharactersSortingAfterIt) {
 
 INSTANTIATE_TEST_SUITE_P(
     Messages, ErrorReportTextTest,
-    ::testing::Values(
-        StopCase{"ClientDataSet1: Cannot perform this operation on a closed dataset",
-                 "ClientDataSet1: Cannot perform this operation on a closed dataset."},
-        StopCase{"Already ends.", "Already ends."}, StopCase{"Shouted!", "Shouted!"},
-        StopCase{"comma,", "comma,"}, StopCase{"dash-", "dash-"}, StopCase{"slash/", "slash/."},
-        StopCase{"trailing space ", "trailing space "}, StopCase{"line\n", "line\n"},
-        StopCase{"version 3", "version 3."}, StopCase{"訂單", "訂單."}, StopCase{"", ""},
-        StopCase{"Invalid input value.  Use escape key to abandon changes",
-                 "Invalid input value.  Use escape key to abandon changes."}));
+    ::testing::Values(StopCase{"ClientDataSet1: Cannot perform this operation on a closed dataset",
+                               "ClientDataSet1: Cannot perform this operation on a closed dataset."},
+                      StopCase{"Already ends.", "Already ends."}, StopCase{"Shouted!", "Shouted!"},
+                      StopCase{"comma,", "comma,"}, StopCase{"dash-", "dash-"}, StopCase{"slash/", "slash/."},
+                      StopCase{"trailing space ", "trailing space "}, StopCase{"line\n", "line\n"},
+                      StopCase{"version 3", "version 3."}, StopCase{"訂單", "訂單."}, StopCase{"", ""},
+                      StopCase{"Invalid input value.  Use escape key to abandon changes",
+                               "Invalid input value.  Use escape key to abandon changes."}));
 
 TEST(FatalErrorText, FollowsTheStartUpTemplate) {
     EXPECT_EQ(FatalErrorText("EDatabaseError", "batchdel", 0x1A2B, "Unable to complete network request"),

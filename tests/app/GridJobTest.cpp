@@ -43,8 +43,10 @@ private:
         QWidget *dialog = QApplication::activeModalWidget();
         if (!dialog) return;
         QString text = dialog->windowTitle();
-        if (auto *box = qobject_cast<QMessageBox *>(dialog)) text = box->text();
-        else if (auto *label = dialog->findChild<QLabel *>(QStringLiteral("Message"))) text = label->text();
+        if (auto *box = qobject_cast<QMessageBox *>(dialog))
+            text = box->text();
+        else if (auto *label = dialog->findChild<QLabel *>(QStringLiteral("Message")))
+            text = label->text();
         if (seen_.size() >= buttons_.size()) {
             seen_ << QStringLiteral("unexpected: ") + text;
             if (auto *d = qobject_cast<QDialog *>(dialog)) d->done(0);
@@ -95,9 +97,7 @@ protected:
         if (form) form->close();
     }
 
-    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyClick(grid, key, modifiers);
-    }
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { QTest::keyClick(grid, key, modifiers); }
     // The centre of the check box of record recNo (1-based) on the screen now.
     QPoint BoxOf(int recNo) {
         const int gridRow = grid->Row() + recNo - form->OrderList().RecNo();
@@ -144,8 +144,8 @@ TEST_F(GridJob, OrdersTickedBySpaceAndDoubleClickAreDeletedAndNothingElse) {
     EXPECT_EQ(form->OrderList().State(), DataSetState::Edit);
     DeleteTicked();
     EXPECT_EQ(OrdersLeft(), AllBut({ids[1], ids[4], ids[7]}));
-    EXPECT_EQ(CountRows(database, "SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID IN ('" + ids[1] + "', '" +
-                                      ids[4] + "', '" + ids[7] + "')"),
+    EXPECT_EQ(CountRows(database, "SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID IN ('" + ids[1] + "', '" + ids[4] +
+                                      "', '" + ids[7] + "')"),
               0);
 }
 
@@ -208,8 +208,8 @@ TEST_F(GridJob, AnAppendedRowGoesAgainAndTheWheelAndCtrlEndMove) {
     EXPECT_EQ(form->OrderList().State(), DataSetState::Browse);
     EXPECT_EQ(form->OrderList().DisplayRowCount(), kOrders);
     const QPoint at = grid->CellRect(3, 2).center();
-    QWheelEvent wheel(at, grid->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent wheel(at, grid->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
     QApplication::sendEvent(grid->viewport(), &wheel);
     EXPECT_EQ(form->OrderList().RecNo(), kOrders - 1);
 }

@@ -28,10 +28,10 @@ struct Designed {
 };
 
 const Designed kTopPanel[] = {
-    {"Label1", {24, 16, 0, 0}},          {"MaskEdit1", {88, 13, 97, 21}},      {"Label2", {192, 16, 0, 0}},
-    {"MaskEdit2", {208, 13, 97, 21}},    {"Label3", {24, 42, 0, 0}},           {"Edit1", {87, 38, 99, 21}},
-    {"Label4", {192, 40, 0, 0}},         {"Edit2", {207, 38, 99, 21}},         {"Label5", {24, 66, 0, 0}},
-    {"Edit3", {87, 62, 99, 21}},         {"Label6", {192, 64, 0, 0}},          {"Edit4", {207, 62, 99, 21}},
+    {"Label1", {24, 16, 0, 0}},          {"MaskEdit1", {88, 13, 97, 21}},     {"Label2", {192, 16, 0, 0}},
+    {"MaskEdit2", {208, 13, 97, 21}},    {"Label3", {24, 42, 0, 0}},          {"Edit1", {87, 38, 99, 21}},
+    {"Label4", {192, 40, 0, 0}},         {"Edit2", {207, 38, 99, 21}},        {"Label5", {24, 66, 0, 0}},
+    {"Edit3", {87, 62, 99, 21}},         {"Label6", {192, 64, 0, 0}},         {"Edit4", {207, 62, 99, 21}},
     {"SpeedButton1", {312, 42, 89, 41}}, {"SpeedButton2", {402, 42, 89, 41}}, {"SpeedButton3", {493, 42, 93, 41}},
     {"SpeedButton4", {588, 42, 86, 41}},
 };
@@ -114,7 +114,7 @@ TEST(MainWindow, CommandButtonsNeverTakeTheFocus) {
 
 TEST(MainWindow, TabGoesThroughTheBoxesThenTheGridAndBack) {
     TFormDulvane form(nullptr, WindowSetup());
-    const QList<QWidget *> expected = {form.MaskEdit1, form.MaskEdit2, form.Edit1, form.Edit2,
+    const QList<QWidget *> expected = {form.MaskEdit1, form.MaskEdit2, form.Edit1,     form.Edit2,
                                        form.Edit3,     form.Edit4,     form.wwDBGrid1, form.MaskEdit1};
     QList<QWidget *> order = {form.MaskEdit1};
     QWidget *w = form.MaskEdit1;

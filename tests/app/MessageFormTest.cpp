@@ -28,15 +28,15 @@ QStringList NamesOf(const TMessageForm &form) {
 }  // namespace
 
 TEST(MessageForm, LaysButtonsOutInFixedOrderWithTheirNamesAndCaptions) {
-    TMessageForm all(QStringLiteral("t"), DialogKind::Warning,
-                     mbHelp | mbYesToAll | mbNoToAll | mbAll | mbIgnore | mbRetry | mbAbort | mbCancel | mbOK |
-                         mbNo | mbYes);
+    TMessageForm all(
+        QStringLiteral("t"), DialogKind::Warning,
+        mbHelp | mbYesToAll | mbNoToAll | mbAll | mbIgnore | mbRetry | mbAbort | mbCancel | mbOK | mbNo | mbYes);
     EXPECT_EQ(NamesOf(all), QStringList({"Yes", "No", "OK", "Cancel", "Abort", "Retry", "Ignore", "All", "NoToAll",
                                          "YesToAll", "Help"}));
     QStringList captions;
     for (const QPushButton *b : all.Buttons()) captions << b->text();
-    EXPECT_EQ(captions, QStringList({"&Yes", "&No", "OK", "Cancel", "&Abort", "&Retry", "&Ignore", "&All",
-                                     "N&o to All", "Yes to &All", "&Help"}));
+    EXPECT_EQ(captions, QStringList({"&Yes", "&No", "OK", "Cancel", "&Abort", "&Retry", "&Ignore", "&All", "N&o to All",
+                                     "Yes to &All", "&Help"}));
     // One row, left to right, all of one size.
     for (size_t i = 1; i < all.Buttons().size(); ++i) {
         EXPECT_EQ(all.Buttons()[i]->y(), all.Buttons()[0]->y());
@@ -55,7 +55,8 @@ class MessageFormKindTest : public ::testing::TestWithParam<KindCase> {};
 
 TEST_P(MessageFormKindTest, CaptionAndIconFollowTheKind) {
     TMessageForm form(QStringLiteral("text"), GetParam().kind, mbOK);
-    EXPECT_EQ(form.windowTitle(), GetParam().caption ? QString::fromUtf8(GetParam().caption) : QStringLiteral("app_tests"));
+    EXPECT_EQ(form.windowTitle(),
+              GetParam().caption ? QString::fromUtf8(GetParam().caption) : QStringLiteral("app_tests"));
     auto *image = form.findChild<QLabel *>(QStringLiteral("Image"));
     EXPECT_EQ(image != nullptr, GetParam().icon);
     if (image) {
@@ -92,7 +93,8 @@ TEST_P(MessageFormKeyTest, EnterAndEscapeGiveDefaultAndCancelResults) {
                 dialog->findChild<QPushButton *>(QStringLiteral("Abort"))->click();
         });
         const int result = RunMessageDialog("question", DialogKind::Confirmation, GetParam().buttons);
-        EXPECT_EQ(result, key == Qt::Key_Return ? GetParam().enter : GetParam().escape) << (key == Qt::Key_Return ? "Enter" : "Escape");
+        EXPECT_EQ(result, key == Qt::Key_Return ? GetParam().enter : GetParam().escape)
+            << (key == Qt::Key_Return ? "Enter" : "Escape");
     }
 }
 
@@ -110,9 +112,10 @@ TEST(MessageForm, EachButtonEndsWithItsResultAndTheCloseBoxWithTwo) {
         unsigned button;
         const char *name;
         int result;
-    } cases[] = {{mbYes, "Yes", 6}, {mbNo, "No", 7}, {mbOK, "OK", 1}, {mbCancel, "Cancel", 2},
-                 {mbAbort, "Abort", 3}, {mbRetry, "Retry", 4}, {mbIgnore, "Ignore", 5}, {mbAll, "All", 8},
-                 {mbNoToAll, "NoToAll", 9}, {mbYesToAll, "YesToAll", 10}};
+    } cases[] = {{mbYes, "Yes", 6},           {mbNo, "No", 7},       {mbOK, "OK", 1},
+                 {mbCancel, "Cancel", 2},     {mbAbort, "Abort", 3}, {mbRetry, "Retry", 4},
+                 {mbIgnore, "Ignore", 5},     {mbAll, "All", 8},     {mbNoToAll, "NoToAll", 9},
+                 {mbYesToAll, "YesToAll", 10}};
     for (const auto &c : cases) {
         const QString name = QString::fromLatin1(c.name);
         AnswerNextModal([name](QWidget *dialog) { dialog->findChild<QPushButton *>(name)->click(); });
@@ -158,12 +161,14 @@ TEST(MessageForm, SizeFollowsDialogUnitsOfTheMessageFont) {
 
     // A long caption widens every button to its width plus 8.
     TMessageForm wide(QStringLiteral("t"), DialogKind::Plain, mbYesToAll | mbOK);
-    EXPECT_EQ(wide.Buttons()[0]->width(), std::max(units(50, unitX, 4), fm.horizontalAdvance(QStringLiteral("Yes to All")) + 8));
+    EXPECT_EQ(wide.Buttons()[0]->width(),
+              std::max(units(50, unitX, 4), fm.horizontalAdvance(QStringLiteral("Yes to All")) + 8));
     EXPECT_EQ(wide.Buttons()[1]->width(), wide.Buttons()[0]->width());
 
     // A long text wraps at half the screen width.
     const int half = QGuiApplication::primaryScreen()->geometry().width() / 2;
-    TMessageForm wrapped(QString(400, QLatin1Char('w')).replace(QRegularExpression(QStringLiteral("w{10}")), QStringLiteral("wwwwwwwww ")),
+    TMessageForm wrapped(QString(400, QLatin1Char('w'))
+                             .replace(QRegularExpression(QStringLiteral("w{10}")), QStringLiteral("wwwwwwwww ")),
                          DialogKind::Plain, mbOK);
     auto *text = wrapped.findChild<QLabel *>(QStringLiteral("Message"));
     EXPECT_LE(text->width(), half);
@@ -179,8 +184,9 @@ TEST(MessageForm, CtrlCCopiesCaptionTextAndButtons) {
     });
     EXPECT_EQ(RunMessageDialog("刪除前是否將資料備份到單機?", DialogKind::Confirmation, mbYes | mbNo), mrNo);
     const QString dashes(27, QLatin1Char('-'));
-    EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              dashes + "\r\nConfirm\r\n" + dashes + "\r\n刪除前是否將資料備份到單機?\r\n" + dashes + "\r\nYes   No   \r\n" + dashes + "\r\n");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), dashes + "\r\nConfirm\r\n" + dashes +
+                                                        "\r\n刪除前是否將資料備份到單機?\r\n" + dashes +
+                                                        "\r\nYes   No   \r\n" + dashes + "\r\n");
 }
 
 TEST(ShowNotice, IsPlainUnderTheTitleWithOkAlone) {

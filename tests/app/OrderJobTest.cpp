@@ -185,12 +185,16 @@ TEST_F(OrderJob, ListTickAllThenDeleteWithBackupAfterOneRefusal) {
     const int64_t listed = static_cast<int64_t>(listedBefore.size());
     ASSERT_GT(listed, 10);
     ASSERT_LT(listed, kOrders / 2);  // the filter leaves plenty of orders out
-    const std::string listedLines = "SELECT * FROM ORDER_SUB WHERE MASTERBILLID IN "
-                                    "(SELECT MASTERBILLID FROM ORDER_MASTER WHERE " + filter + ")";
+    const std::string listedLines =
+        "SELECT * FROM ORDER_SUB WHERE MASTERBILLID IN "
+        "(SELECT MASTERBILLID FROM ORDER_MASTER WHERE " +
+        filter + ")";
     const int64_t listedLineCount = static_cast<int64_t>(Select(listedLines).size());
     const Rows othersBefore = Select("SELECT * FROM ORDER_MASTER WHERE NOT (" + filter + ") ORDER BY 1");
-    const Rows otherLinesBefore = Select("SELECT * FROM ORDER_SUB WHERE MASTERBILLID NOT IN "
-                                         "(SELECT MASTERBILLID FROM ORDER_MASTER WHERE " + filter + ") ORDER BY 1, 2");
+    const Rows otherLinesBefore = Select(
+        "SELECT * FROM ORDER_SUB WHERE MASTERBILLID NOT IN "
+        "(SELECT MASTERBILLID FROM ORDER_MASTER WHERE " +
+        filter + ") ORDER BY 1, 2");
 
     // List.
     TypeFilter("20240301", "20241231", "C0001", "C0200", "D02", "D07");
@@ -258,8 +262,9 @@ TEST_F(OrderJob, TickedOrdersTheChangedBoxesNoLongerCoverStayWhenBackedUp) {
     // ...then the boxes changed: a wider date range, fewer customers. The
     // backup follows the boxes, so it holds unlisted orders and misses some
     // ticked ones.
-    const std::string backupFilter = "BILL_DATE BETWEEN '2024-01-01' AND '2024-06-30'"
-                                     " AND CUST_ID BETWEEN 'C0001' AND 'C0150'";
+    const std::string backupFilter =
+        "BILL_DATE BETWEEN '2024-01-01' AND '2024-06-30'"
+        " AND CUST_ID BETWEEN 'C0001' AND 'C0150'";
     TypeFilter("20240101", "20240630", "C0001", "C0150", "", "");
     const int64_t tickedAndBackedUp =
         Count("SELECT COUNT(*) FROM ORDER_MASTER WHERE " + listedFilter + " AND " + backupFilter);
@@ -271,8 +276,10 @@ TEST_F(OrderJob, TickedOrdersTheChangedBoxesNoLongerCoverStayWhenBackedUp) {
     ASSERT_GT(backedUpNotTicked, 0);
 
     const int64_t linesBefore = Count("SELECT COUNT(*) FROM ORDER_SUB");
-    const int64_t linesToGo = Count("SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID IN (SELECT MASTERBILLID"
-                                    " FROM ORDER_MASTER WHERE " + listedFilter + " AND " + backupFilter + ")");
+    const int64_t linesToGo = Count(
+        "SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID IN (SELECT MASTERBILLID"
+        " FROM ORDER_MASTER WHERE " +
+        listedFilter + " AND " + backupFilter + ")");
     NewBackupFiles files(ProgramFolder());
     {
         DialogAnswers answers({QStringLiteral("Yes"), QStringLiteral("Yes"), QString(), QString()});
@@ -308,8 +315,9 @@ TEST_F(OrderJob, ALongDeletionShowsItsProgressAndCancelKeepsWhatIsDone) {
     const int64_t deleted = kOrders - left;
     EXPECT_GT(deleted, 0);
     EXPECT_GT(left, 0);
-    EXPECT_EQ(seen, QStringList({kAskDelete, kAskBackup, QStringLiteral("刪除訂單"),
-                                 QStringLiteral("已取消：已刪除 %1 筆訂單，%2 筆勾選的訂單未刪除。").arg(deleted).arg(left)}));
+    EXPECT_EQ(seen, QStringList(
+                        {kAskDelete, kAskBackup, QStringLiteral("刪除訂單"),
+                         QStringLiteral("已取消：已刪除 %1 筆訂單，%2 筆勾選的訂單未刪除。").arg(deleted).arg(left)}));
     // Whole orders went: the lines left are exactly those of the orders left.
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID NOT IN (SELECT MASTERBILLID FROM ORDER_MASTER)"),
               0);

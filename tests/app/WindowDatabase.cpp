@@ -6,9 +6,7 @@ namespace {
 struct Files {
     TempDir dir;
     std::string database;
-    Files() : database(MakeTestDatabase(dir, kWindowDatabaseOrders)) {
-        WriteConfigFiles(dir.path(), database);
-    }
+    Files() : database(MakeTestDatabase(dir, kWindowDatabaseOrders)) { WriteConfigFiles(dir.path(), database); }
 };
 
 Files &TheFiles() {

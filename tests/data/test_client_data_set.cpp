@@ -78,20 +78,19 @@ TEST_P(ClosedDataSet, RefusesWithThePrefixedClosedMessage) {
               "EDatabaseError: ClientDataSet1: Cannot perform this operation on a closed dataset");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Operations, ClosedDataSet,
-    ::testing::Values(ClosedCase{"RecordCount", [](TClientDataSet &d) { d.RecordCount(); }},
-                      ClosedCase{"First", [](TClientDataSet &d) { d.First(); }},
-                      ClosedCase{"Next", [](TClientDataSet &d) { d.Next(); }},
-                      ClosedCase{"Prior", [](TClientDataSet &d) { d.Prior(); }},
-                      ClosedCase{"MoveBy", [](TClientDataSet &d) { d.MoveBy(2); }},
-                      ClosedCase{"Last", [](TClientDataSet &d) { d.Last(); }},
-                      ClosedCase{"Edit", [](TClientDataSet &d) { d.Edit(); }},
-                      ClosedCase{"Insert", [](TClientDataSet &d) { d.Insert(); }},
-                      ClosedCase{"Append", [](TClientDataSet &d) { d.Append(); }},
-                      ClosedCase{"Delete", [](TClientDataSet &d) { d.Delete(); }},
-                      ClosedCase{"SetRecNo", [](TClientDataSet &d) { d.SetRecNo(1); }}),
-    [](const auto &p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Operations, ClosedDataSet,
+                         ::testing::Values(ClosedCase{"RecordCount", [](TClientDataSet &d) { d.RecordCount(); }},
+                                           ClosedCase{"First", [](TClientDataSet &d) { d.First(); }},
+                                           ClosedCase{"Next", [](TClientDataSet &d) { d.Next(); }},
+                                           ClosedCase{"Prior", [](TClientDataSet &d) { d.Prior(); }},
+                                           ClosedCase{"MoveBy", [](TClientDataSet &d) { d.MoveBy(2); }},
+                                           ClosedCase{"Last", [](TClientDataSet &d) { d.Last(); }},
+                                           ClosedCase{"Edit", [](TClientDataSet &d) { d.Edit(); }},
+                                           ClosedCase{"Insert", [](TClientDataSet &d) { d.Insert(); }},
+                                           ClosedCase{"Append", [](TClientDataSet &d) { d.Append(); }},
+                                           ClosedCase{"Delete", [](TClientDataSet &d) { d.Delete(); }},
+                                           ClosedCase{"SetRecNo", [](TClientDataSet &d) { d.SetRecNo(1); }}),
+                         [](const auto &p) { return std::string(p.param.name); });
 
 TEST(ClosedDataSetQuiet, PostCancelCloseAndFlagsRaiseNothing) {
     TClientDataSet ds("ClientDataSet1");
@@ -140,15 +139,22 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         MoveCase{"FirstFromTheMiddle", 2, [](auto &d) { return Do(&TClientDataSet::First, d); }, 1, true, false, 0},
         MoveCase{"NextInside", 1, [](auto &d) { return Do(&TClientDataSet::Next, d); }, 2, false, false, 0},
-        MoveCase{"NextOnTheLastRowSetsEndAndStays", 3, [](auto &d) { return Do(&TClientDataSet::Next, d); }, 3, false, true, 0},
+        MoveCase{"NextOnTheLastRowSetsEndAndStays", 3, [](auto &d) { return Do(&TClientDataSet::Next, d); }, 3, false,
+                 true, 0},
         MoveCase{"PriorInside", 3, [](auto &d) { return Do(&TClientDataSet::Prior, d); }, 2, false, false, 0},
-        MoveCase{"PriorOnTheFirstRowSetsStartAndStays", 1, [](auto &d) { return Do(&TClientDataSet::Prior, d); }, 1, true, false, 0},
+        MoveCase{"PriorOnTheFirstRowSetsStartAndStays", 1, [](auto &d) { return Do(&TClientDataSet::Prior, d); }, 1,
+                 true, false, 0},
         MoveCase{"LastSetsEnd", 1, [](auto &d) { return Do(&TClientDataSet::Last, d); }, 3, false, true, 0},
         MoveCase{"MoveByInside", 1, [](auto &d) { return d.MoveBy(2); }, 3, false, false, 2},
         MoveCase{"MoveByPastTheEndStopsThere", 1, [](auto &d) { return d.MoveBy(5); }, 3, false, true, 2},
         MoveCase{"MoveByBackPastTheStartStopsThere", 3, [](auto &d) { return d.MoveBy(-7); }, 1, true, false, -2},
         MoveCase{"MoveByZeroStays", 2, [](auto &d) { return d.MoveBy(0); }, 2, false, false, 0},
-        MoveCase{"SetRecNo", 1, [](auto &d) { d.SetRecNo(3); return 0; }, 3, false, false, 0}),
+        MoveCase{"SetRecNo", 1,
+                 [](auto &d) {
+                     d.SetRecNo(3);
+                     return 0;
+                 },
+                 3, false, false, 0}),
     [](const auto &p) { return std::string(p.param.name); });
 
 TEST_F(ClientDataSetTest, NextAfterTheEndChangesNothingMore) {
@@ -219,10 +225,16 @@ TEST_F(ClientDataSetTest, EditSetPostKeepsTheValueAndLogsTheChange) {
 
 TEST_F(ClientDataSetTest, EveryMoveFinishesAPendingEdit) {
     const std::vector<std::pair<const char *, std::function<void(TClientDataSet &)>>> moves = {
-        {"First", [](auto &d) { d.First(); }},   {"Next", [](auto &d) { d.Next(); }},
-        {"Prior", [](auto &d) { d.Prior(); }},   {"Last", [](auto &d) { d.Last(); }},
-        {"MoveBy", [](auto &d) { d.MoveBy(1); }}, {"SetRecNo", [](auto &d) { d.SetRecNo(3); }},
-        {"Insert", [](auto &d) { d.Insert(); d.Cancel(); }}};
+        {"First", [](auto &d) { d.First(); }},
+        {"Next", [](auto &d) { d.Next(); }},
+        {"Prior", [](auto &d) { d.Prior(); }},
+        {"Last", [](auto &d) { d.Last(); }},
+        {"MoveBy", [](auto &d) { d.MoveBy(1); }},
+        {"SetRecNo", [](auto &d) { d.SetRecNo(3); }},
+        {"Insert", [](auto &d) {
+             d.Insert();
+             d.Cancel();
+         }}};
     for (const auto &[name, move] : moves) {
         SCOPED_TRACE(name);
         Fill(3);
@@ -360,8 +372,7 @@ TEST_F(ClientDataSetTest, EditingFailuresCarryTheirMessages) {
     TField *flag = ds.FieldNamed("SELECT_YN");
     EXPECT_EQ(MessageOf([&] { flag->SetString("Y"); }),
               "EDatabaseError: ClientDataSet1: Dataset not in edit or insert mode");
-    EXPECT_EQ(MessageOf([&] { flag->Clear(); }),
-              "EDatabaseError: ClientDataSet1: Dataset not in edit or insert mode");
+    EXPECT_EQ(MessageOf([&] { flag->Clear(); }), "EDatabaseError: ClientDataSet1: Dataset not in edit or insert mode");
     ds.Edit();
     EXPECT_EQ(MessageOf([&] { ds.FieldNamed("CUST_NAME")->SetString("x"); }),
               "EDatabaseError: Field 'CUST_NAME' cannot be modified");
@@ -390,8 +401,7 @@ TEST_F(ClientDataSetTest, AReadOnlySetRefusesChanges) {
     Fill(2);
     ds.SetReadOnly(true);
     EXPECT_FALSE(ds.CanModify());
-    for (auto op : {&TClientDataSet::Edit, &TClientDataSet::Insert, &TClientDataSet::Append,
-                    &TClientDataSet::Delete})
+    for (auto op : {&TClientDataSet::Edit, &TClientDataSet::Insert, &TClientDataSet::Append, &TClientDataSet::Delete})
         EXPECT_EQ(MessageOf([&] { (ds.*op)(); }), "EDatabaseError: ClientDataSet1: Cannot modify a read-only dataset");
     EXPECT_EQ(ds.RecordCount(), 2);
 }

@@ -182,7 +182,10 @@ TEST_F(CommandCountTest, CloneConnectionRunsTheStatementBeyondTheLimit) {
 
     second.reset();  // drops the clone with its command
     EXPECT_EQ(limited_.CommandsInUse(), 1);
-    EXPECT_EQ(CountRows(database_, "SELECT COUNT(*) FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND MON$SYSTEM_FLAG = 0"), 1);
+    EXPECT_EQ(CountRows(database_,
+                        "SELECT COUNT(*) FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND "
+                        "MON$SYSTEM_FLAG = 0"),
+              1);
 }
 
 TEST_F(CommandCountTest, TwoStatementComponentsOverTheLimitBothRun) {

@@ -50,8 +50,8 @@ protected:
     }
 
     int64_t Lines(int order) {
-        return CountRows(database_, "SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID = '" +
-                                        DemoOrderNumber(order) + "'");
+        return CountRows(database_,
+                         "SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID = '" + DemoOrderNumber(order) + "'");
     }
 
     TempDir dir_;
@@ -115,8 +115,7 @@ TEST_P(ConnectionLostTest, RowHeldByAnotherUserIsReportedNotWaitedFor) {
 
 INSTANTIATE_TEST_SUITE_P(Databases, ConnectionLostTest, ::testing::Values(Where::Embedded, Where::Server),
                          [](const auto &param) {
-                             return param.param == Where::Embedded ? std::string("Embedded")
-                                                                   : std::string("Server");
+                             return param.param == Where::Embedded ? std::string("Embedded") : std::string("Server");
                          });
 
 }  // namespace

@@ -47,8 +47,8 @@ protected:
         c->VendorLib = "gds32.dll";
         c->LoadParamsOnConnect = true;
         c->LoginPrompt = false;
-        c->Params = {"DriverName=Interbase", "Database=127.0.0.1:C:\\Trelvo\\Data\\2E\\POSDATA.GDB",
-                     "User_Name=SYSDBA", "Password=tornquale"};
+        c->Params = {"DriverName=Interbase", "Database=127.0.0.1:C:\\Trelvo\\Data\\2E\\POSDATA.GDB", "User_Name=SYSDBA",
+                     "Password=tornquale"};
         c->SetConnectionFile(dir_.file("connections.ini"));
         c->SetDriverFile(dir_.file("drivers.ini"));
         return c;
@@ -80,10 +80,12 @@ std::string Expand(std::string text, const std::string &db, const std::string &d
     return text;
 }
 
-const std::string kDrivers = "[Interbase]\nLibraryName=libibdriver.so\nVendorLib=libfbclient.so.2\n"
-                             "GetDriverFunc=getIBDriver\n";
-const std::string kBase = "[Trelvo]\nDriverName=Interbase\nDatabase=$DB\nUser_Name=SYSDBA\n"
-                          "Password=masterkey\n";
+const std::string kDrivers =
+    "[Interbase]\nLibraryName=libibdriver.so\nVendorLib=libfbclient.so.2\n"
+    "GetDriverFunc=getIBDriver\n";
+const std::string kBase =
+    "[Trelvo]\nDriverName=Interbase\nDatabase=$DB\nUser_Name=SYSDBA\n"
+    "Password=masterkey\n";
 const std::string kGood = kBase + "SQLDialect=3\n";
 
 std::string With(const std::string &extra) { return kGood + extra + "\n"; }
@@ -93,56 +95,53 @@ const FilesCase kFilesCases[] = {
     {"MissingConnectionFile", std::nullopt, kDrivers, "EDatabaseError",
      "Driver/Connection Registry File '$DIR/connections.ini' not found"},
     {"EmptyConnectionFile", "", kDrivers, "EDatabaseError", "Missing DriverName property"},
-    {"NoTrelvoSection", "[Other]\nDriverName=Interbase\nDatabase=$DB\n", kDrivers,
-     "EDatabaseError", "Missing DriverName property"},
-    {"SectionNameInOtherCase", "[TRELVO]\nDriverName=Interbase\nDatabase=$DB\n", kDrivers,
-     nullptr, ""},
-    {"LaterDuplicateSectionWins",
-     "[Trelvo]\nDriverName=Interbase\nDatabase=$DB\n[trelvo]\nDriverName=Interbase\n", kDrivers,
-     "EDatabaseError", "Missing Database property"},
-    {"LaterDuplicateSectionWinsGood",
-     "[Trelvo]\nDriverName=Interbase\n[Trelvo]\nDriverName=Interbase\nDatabase=$DB\n", kDrivers,
-     nullptr, ""},
-    {"MissingDatabaseKey", "[Trelvo]\nDriverName=Interbase\n", kDrivers, "EDatabaseError",
+    {"NoTrelvoSection", "[Other]\nDriverName=Interbase\nDatabase=$DB\n", kDrivers, "EDatabaseError",
+     "Missing DriverName property"},
+    {"SectionNameInOtherCase", "[TRELVO]\nDriverName=Interbase\nDatabase=$DB\n", kDrivers, nullptr, ""},
+    {"LaterDuplicateSectionWins", "[Trelvo]\nDriverName=Interbase\nDatabase=$DB\n[trelvo]\nDriverName=Interbase\n",
+     kDrivers, "EDatabaseError", "Missing Database property"},
+    {"LaterDuplicateSectionWinsGood", "[Trelvo]\nDriverName=Interbase\n[Trelvo]\nDriverName=Interbase\nDatabase=$DB\n",
+     kDrivers, nullptr, ""},
+    {"MissingDatabaseKey", "[Trelvo]\nDriverName=Interbase\n", kDrivers, "EDatabaseError", "Missing Database property"},
+    {"EmptyDatabaseValue", "[Trelvo]\nDriverName=Interbase\nDatabase=   \n", kDrivers, "EDatabaseError",
      "Missing Database property"},
-    {"EmptyDatabaseValue", "[Trelvo]\nDriverName=Interbase\nDatabase=   \n", kDrivers,
-     "EDatabaseError", "Missing Database property"},
-    {"KeysInOtherLetterCase", "[Trelvo]\nDRIVERNAME=Interbase\ndatabase=$DB\nuser_name=SYSDBA\n"
-     "sqldialect=3\n", kDrivers, nullptr, ""},
-    {"CrLfAndByteOrderMark",
-     "\xEF\xBB\xBF[Trelvo]\r\nDriverName=Interbase\r\nDatabase=$DB\r\nSQLDialect=3\r\n", kDrivers,
-     nullptr, ""},
-    {"MissingDriverFile", kGood, std::nullopt, "EDatabaseError",
-     "SQLConnection1: DLL/Shared Library Name not Set"},
+    {"KeysInOtherLetterCase",
+     "[Trelvo]\nDRIVERNAME=Interbase\ndatabase=$DB\nuser_name=SYSDBA\n"
+     "sqldialect=3\n",
+     kDrivers, nullptr, ""},
+    {"CrLfAndByteOrderMark", "\xEF\xBB\xBF[Trelvo]\r\nDriverName=Interbase\r\nDatabase=$DB\r\nSQLDialect=3\r\n",
+     kDrivers, nullptr, ""},
+    {"MissingDriverFile", kGood, std::nullopt, "EDatabaseError", "SQLConnection1: DLL/Shared Library Name not Set"},
     {"DriverFileWithoutSection", kGood, "[Other]\nLibraryName=libibdriver.so\n", "EDatabaseError",
      "SQLConnection1: DLL/Shared Library Name not Set"},
-    {"DriverFileWithoutVendorLib", kGood, "[Interbase]\nLibraryName=libibdriver.so\n",
-     "EDatabaseError", "SQLConnection1: DLL/Shared Library Name not Set"},
-    {"NonIntegerSqlDialect", kBase + "SqlDialect=three\n",
-     kDrivers, "EConvertError", "'three' is not a valid integer value"},
+    {"DriverFileWithoutVendorLib", kGood, "[Interbase]\nLibraryName=libibdriver.so\n", "EDatabaseError",
+     "SQLConnection1: DLL/Shared Library Name not Set"},
+    {"NonIntegerSqlDialect", kBase + "SqlDialect=three\n", kDrivers, "EConvertError",
+     "'three' is not a valid integer value"},
     {"NonIntegerConnectionTimeout", With("Connection Timeout=soon"), kDrivers, "EConvertError",
      "'soon' is not a valid integer value"},
-    {"NonIntegerBlobSize", With("BlobSize=big"), kDrivers, "EConvertError",
-     "'big' is not a valid integer value"},
+    {"NonIntegerBlobSize", With("BlobSize=big"), kDrivers, "EConvertError", "'big' is not a valid integer value"},
     {"MissingDriverLibrary", kGood,
      "[Interbase]\nLibraryName=libnosuchdriver.so\nVendorLib=libfbclient.so.2\n"
-     "GetDriverFunc=getIBDriver\n", "EDatabaseError", "Unable to Load libnosuchdriver.so"},
+     "GetDriverFunc=getIBDriver\n",
+     "EDatabaseError", "Unable to Load libnosuchdriver.so"},
     {"MissingEntryPoint", kGood,
      "[Interbase]\nLibraryName=libibdriver.so\nVendorLib=libfbclient.so.2\n"
-     "GetDriverFunc=getNoDriver\n", "EDatabaseError", "Unable to Find Procedure getNoDriver"},
+     "GetDriverFunc=getNoDriver\n",
+     "EDatabaseError", "Unable to Find Procedure getNoDriver"},
     {"MissingClientLibrary", kGood,
      "[Interbase]\nLibraryName=libibdriver.so\nVendorLib=libnosuchclient.so\n"
-     "GetDriverFunc=getIBDriver\n", "EDatabaseError", "Unable to Load libnosuchclient.so"},
-    {"MissingDatabaseFile",
-     "[Trelvo]\nDriverName=Interbase\nDatabase=$DIR/absent.fdb\nUser_Name=SYSDBA\n", kDrivers,
+     "GetDriverFunc=getIBDriver\n",
+     "EDatabaseError", "Unable to Load libnosuchclient.so"},
+    {"MissingDatabaseFile", "[Trelvo]\nDriverName=Interbase\nDatabase=$DIR/absent.fdb\nUser_Name=SYSDBA\n", kDrivers,
      "EDatabaseError", "absent.fdb", true},
     {"UnreachableServer",
      "[Trelvo]\nDriverName=Interbase\nDatabase=127.0.0.1/1:/nowhere.fdb\nUser_Name=SYSDBA\n"
-     "Connection Timeout=5\n", kDrivers, "EDatabaseError", "network", true},
+     "Connection Timeout=5\n",
+     kDrivers, "EDatabaseError", "network", true},
 };
 
-class ConnectionFilesCaseTest : public ConnectionFilesTest,
-                                public ::testing::WithParamInterface<FilesCase> {};
+class ConnectionFilesCaseTest : public ConnectionFilesTest, public ::testing::WithParamInterface<FilesCase> {};
 
 TEST_P(ConnectionFilesCaseTest, GivesItsOwnMessageAndStaysClosedOnFailure) {
     const FilesCase &c = GetParam();
@@ -287,8 +286,7 @@ TEST_F(ConnectionFilesTest, ServerRejectsAWrongPassword) {
 
 TEST(ConnectionFileLocationTest, UserSettingsNameTheFilesElseTheyAreBesideTheProgram) {
     TempDir settingsDir;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                       QString::fromStdString(settingsDir.path()));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(settingsDir.path()));
     EXPECT_EQ(ConnectionFilePath(), ProgramFolder() + "connections.ini");
     EXPECT_EQ(DriverFilePath(), ProgramFolder() + "drivers.ini");
     {

@@ -42,11 +42,11 @@ TEST_P(ConnectionOptionsTest, ReachTheDatabase) {
     connection.SetDriverFile(files.file("drivers.ini"));
     connection.StartTransaction();  // opens the connection, then a transaction to look at
 
-    const auto rows = QueryRows(
-        database_, std::string("SELECT ") + c.column +
-                       " FROM MON$ATTACHMENTS a JOIN MON$TRANSACTIONS t"
-                       " ON t.MON$ATTACHMENT_ID = a.MON$ATTACHMENT_ID"
-                       " WHERE a.MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND a.MON$SYSTEM_FLAG = 0");
+    const auto rows =
+        QueryRows(database_, std::string("SELECT ") + c.column +
+                                 " FROM MON$ATTACHMENTS a JOIN MON$TRANSACTIONS t"
+                                 " ON t.MON$ATTACHMENT_ID = a.MON$ATTACHMENT_ID"
+                                 " WHERE a.MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND a.MON$SYSTEM_FLAG = 0");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0], c.expected);
     connection.Rollback();
@@ -58,13 +58,10 @@ TEST_P(ConnectionOptionsTest, ReachTheDatabase) {
 const OptionCase kOptionCases[] = {
     {"CharSetFromServerCharSet", {"ServerCharSet=WIN1252"}, "a.MON$CHARACTER_SET_ID", "53"},
     {"CharSetTrimmed", {"ServerCharSet=  UTF8 "}, "a.MON$CHARACTER_SET_ID", "4"},
-    {"ReadCommitedAsStoredInTheForm", {"Interbase TransIsolation=ReadCommited"},
-     "t.MON$ISOLATION_MODE", "2"},
+    {"ReadCommitedAsStoredInTheForm", {"Interbase TransIsolation=ReadCommited"}, "t.MON$ISOLATION_MODE", "2"},
     {"RepeatableRead", {"Interbase TransIsolation=RepeatableRead"}, "t.MON$ISOLATION_MODE", "1"},
-    {"RepeatableReadKeyAndValueInOtherCase", {"INTERBASE TRANSISOLATION=repeatableread"},
-     "t.MON$ISOLATION_MODE", "1"},
-    {"OtherDriversKeyIsIgnored", {"Oracle TransIsolation=RepeatableRead"}, "t.MON$ISOLATION_MODE",
-     "2"},
+    {"RepeatableReadKeyAndValueInOtherCase", {"INTERBASE TRANSISOLATION=repeatableread"}, "t.MON$ISOLATION_MODE", "1"},
+    {"OtherDriversKeyIsIgnored", {"Oracle TransIsolation=RepeatableRead"}, "t.MON$ISOLATION_MODE", "2"},
     // Waiting on locks waits a few seconds, never without end.
     {"WaitOnLocks", {"WaitOnLocks=true"}, "t.MON$LOCK_TIMEOUT", "3"},
     {"NoWaitOnLocks", {"WaitOnLocks=False"}, "t.MON$LOCK_TIMEOUT", "0"},

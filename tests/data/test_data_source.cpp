@@ -119,27 +119,62 @@ TEST_P(RowWindow, FollowsTheCurrentRow) {
 INSTANTIATE_TEST_SUITE_P(
     Moves, RowWindow,
     ::testing::Values(
-        WindowCase{"MovesInsideOnlyChangeTheActiveRecord", 10, [](auto &d) { d.Next(); d.Next(); },
-                   {"scrolled 0 0/1/3", "scrolled 0 0/2/3"}, {"R0", "R1", "R2"}},
-        WindowCase{"AMovePastTheBottomShiftsByOne", 10, [](auto &d) { d.MoveBy(2); d.Next(); },
-                   {"scrolled 0 0/2/3", "scrolled 1 1/2/3"}, {"R1", "R2", "R3"}},
-        WindowCase{"AJumpShiftsByAsManyRowsAsNeeded", 10, [](auto &d) { d.MoveBy(6); },
-                   {"scrolled 4 4/2/3"}, {"R4", "R5", "R6"}},
-        WindowCase{"AMovePastTheTopShiftsBack", 10, [](auto &d) { d.Last(); d.MoveBy(-3); },
-                   {"changed 7/2/3", "scrolled -1 6/0/3"}, {"R6", "R7", "R8"}},
-        WindowCase{"LastFillsUpToTheLastRow", 10, [](auto &d) { d.Last(); },
-                   {"changed 7/2/3"}, {"R7", "R8", "R9"}},
-        WindowCase{"FirstFillsFromTheFirstRow", 10, [](auto &d) { d.Last(); d.First(); },
-                   {"changed 7/2/3", "changed 0/0/3"}, {"R0", "R1", "R2"}},
-        WindowCase{"SetRecNoPutsTheRowInTheMiddle", 10, [](auto &d) { d.SetRecNo(6); },
-                   {"changed 4/1/3"}, {"R4", "R5", "R6"}},
-        WindowCase{"SetRecNoNearTheEndKeepsTheWindowFull", 10, [](auto &d) { d.SetRecNo(10); },
-                   {"changed 7/2/3"}, {"R7", "R8", "R9"}},
-        WindowCase{"NextOnTheLastRowAnnouncesNothing", 3, [](auto &d) { d.Last(); d.Next(); },
-                   {"changed 0/2/3"}, {"R0", "R1", "R2"}},
-        WindowCase{"FewerRowsThanTheWindow", 2, [](auto &d) { d.Next(); },
-                   {"scrolled 0 0/1/2"}, {"R0", "R1"}},
-        WindowCase{"PostKeepsThePositionAndShowsTheNewValue", 10,
+        WindowCase{"MovesInsideOnlyChangeTheActiveRecord",
+                   10,
+                   [](auto &d) {
+                       d.Next();
+                       d.Next();
+                   },
+                   {"scrolled 0 0/1/3", "scrolled 0 0/2/3"},
+                   {"R0", "R1", "R2"}},
+        WindowCase{"AMovePastTheBottomShiftsByOne",
+                   10,
+                   [](auto &d) {
+                       d.MoveBy(2);
+                       d.Next();
+                   },
+                   {"scrolled 0 0/2/3", "scrolled 1 1/2/3"},
+                   {"R1", "R2", "R3"}},
+        WindowCase{"AJumpShiftsByAsManyRowsAsNeeded",
+                   10,
+                   [](auto &d) { d.MoveBy(6); },
+                   {"scrolled 4 4/2/3"},
+                   {"R4", "R5", "R6"}},
+        WindowCase{"AMovePastTheTopShiftsBack",
+                   10,
+                   [](auto &d) {
+                       d.Last();
+                       d.MoveBy(-3);
+                   },
+                   {"changed 7/2/3", "scrolled -1 6/0/3"},
+                   {"R6", "R7", "R8"}},
+        WindowCase{"LastFillsUpToTheLastRow", 10, [](auto &d) { d.Last(); }, {"changed 7/2/3"}, {"R7", "R8", "R9"}},
+        WindowCase{"FirstFillsFromTheFirstRow",
+                   10,
+                   [](auto &d) {
+                       d.Last();
+                       d.First();
+                   },
+                   {"changed 7/2/3", "changed 0/0/3"},
+                   {"R0", "R1", "R2"}},
+        WindowCase{
+            "SetRecNoPutsTheRowInTheMiddle", 10, [](auto &d) { d.SetRecNo(6); }, {"changed 4/1/3"}, {"R4", "R5", "R6"}},
+        WindowCase{"SetRecNoNearTheEndKeepsTheWindowFull",
+                   10,
+                   [](auto &d) { d.SetRecNo(10); },
+                   {"changed 7/2/3"},
+                   {"R7", "R8", "R9"}},
+        WindowCase{"NextOnTheLastRowAnnouncesNothing",
+                   3,
+                   [](auto &d) {
+                       d.Last();
+                       d.Next();
+                   },
+                   {"changed 0/2/3"},
+                   {"R0", "R1", "R2"}},
+        WindowCase{"FewerRowsThanTheWindow", 2, [](auto &d) { d.Next(); }, {"scrolled 0 0/1/2"}, {"R0", "R1"}},
+        WindowCase{"PostKeepsThePositionAndShowsTheNewValue",
+                   10,
                    [](auto &d) {
                        d.MoveBy(4);
                        d.Edit();
@@ -148,27 +183,52 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    {"scrolled 2 2/2/3", "state 2/2/3", "record ID 2/2/3", "changed 2/2/3", "state 2/2/3"},
                    {"R2", "R3", "X"}},
-        WindowCase{"CancelKeepsThePosition", 10,
+        WindowCase{"CancelKeepsThePosition",
+                   10,
                    [](auto &d) {
                        d.Next();
                        d.Edit();
                        d.Cancel();
                    },
-                   {"scrolled 0 0/1/3", "state 0/1/3", "changed 0/1/3", "state 0/1/3"}, {"R0", "R1", "R2"}},
-        WindowCase{"DeletingTheLastRowKeepsItsPlaceAtTheBottom", 10, [](auto &d) { d.Last(); d.Delete(); },
-                   {"changed 7/2/3", "changed 6/2/3"}, {"R6", "R7", "R8"}},
-        WindowCase{"DeletingInTheMiddleReloadsAround", 10, [](auto &d) { d.Next(); d.Delete(); },
-                   {"scrolled 0 0/1/3", "changed 0/1/3"}, {"R0", "R2", "R3"}},
-        WindowCase{"InsertShowsTheNewRowInPlace", 10,
+                   {"scrolled 0 0/1/3", "state 0/1/3", "changed 0/1/3", "state 0/1/3"},
+                   {"R0", "R1", "R2"}},
+        WindowCase{"DeletingTheLastRowKeepsItsPlaceAtTheBottom",
+                   10,
+                   [](auto &d) {
+                       d.Last();
+                       d.Delete();
+                   },
+                   {"changed 7/2/3", "changed 6/2/3"},
+                   {"R6", "R7", "R8"}},
+        WindowCase{"DeletingInTheMiddleReloadsAround",
+                   10,
+                   [](auto &d) {
+                       d.Next();
+                       d.Delete();
+                   },
+                   {"scrolled 0 0/1/3", "changed 0/1/3"},
+                   {"R0", "R2", "R3"}},
+        WindowCase{"InsertShowsTheNewRowInPlace",
+                   10,
                    [](auto &d) {
                        d.Next();
                        d.Insert();
                    },
-                   {"scrolled 0 0/1/3", "changed 0/1/3", "state 0/1/3"}, {"R0", "", "R1"}},
-        WindowCase{"AppendShowsTheNewRowAtTheBottom", 10, [](auto &d) { d.Append(); },
-                   {"changed 8/2/3", "state 8/2/3"}, {"R8", "R9", ""}},
-        WindowCase{"CancellingAnAppendGoesBack", 10, [](auto &d) { d.Append(); d.Cancel(); },
-                   {"changed 8/2/3", "state 8/2/3", "changed 0/0/3", "state 0/0/3"}, {"R0", "R1", "R2"}}),
+                   {"scrolled 0 0/1/3", "changed 0/1/3", "state 0/1/3"},
+                   {"R0", "", "R1"}},
+        WindowCase{"AppendShowsTheNewRowAtTheBottom",
+                   10,
+                   [](auto &d) { d.Append(); },
+                   {"changed 8/2/3", "state 8/2/3"},
+                   {"R8", "R9", ""}},
+        WindowCase{"CancellingAnAppendGoesBack",
+                   10,
+                   [](auto &d) {
+                       d.Append();
+                       d.Cancel();
+                   },
+                   {"changed 8/2/3", "state 8/2/3", "changed 0/0/3", "state 0/0/3"},
+                   {"R0", "R1", "R2"}}),
     [](const auto &p) { return std::string(p.param.name); });
 
 TEST_F(DataSourceTest, EditBufferShowsInTheWindowBeforeThePost) {

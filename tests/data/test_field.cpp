@@ -26,12 +26,10 @@ ColumnDesc Column(const char *name, DataType type, int size = 0, int precision =
 }
 
 std::vector<ColumnDesc> EveryType() {
-    return {Column("S", DataType::String, 5),  Column("SI", DataType::SmallInt),
-            Column("I", DataType::Integer),    Column("BI", DataType::BigInt),
-            Column("F", DataType::Float),      Column("N", DataType::Bcd, 0, 9, 2),
-            Column("D", DataType::Date),       Column("T", DataType::Time),
-            Column("TS", DataType::TimeStamp), Column("B", DataType::Boolean),
-            Column("M", DataType::Memo),       Column("BL", DataType::Blob)};
+    return {Column("S", DataType::String, 5), Column("SI", DataType::SmallInt), Column("I", DataType::Integer),
+            Column("BI", DataType::BigInt),   Column("F", DataType::Float),     Column("N", DataType::Bcd, 0, 9, 2),
+            Column("D", DataType::Date),      Column("T", DataType::Time),      Column("TS", DataType::TimeStamp),
+            Column("B", DataType::Boolean),   Column("M", DataType::Memo),      Column("BL", DataType::Blob)};
 }
 
 class FieldTest : public ::testing::Test {
@@ -71,7 +69,8 @@ TEST_F(FieldTest, LabelFallsBackToTheNameAndWidthToTheSize) {
 
 TEST_F(FieldTest, NumbersAlignRightTextAndDatesLeft) {
     for (const char *name : {"SI", "I", "BI", "F", "N"}) EXPECT_EQ(F(name)->Alignment(), FieldAlignment::Right) << name;
-    for (const char *name : {"S", "D", "T", "TS", "B", "M"}) EXPECT_EQ(F(name)->Alignment(), FieldAlignment::Left) << name;
+    for (const char *name : {"S", "D", "T", "TS", "B", "M"})
+        EXPECT_EQ(F(name)->Alignment(), FieldAlignment::Left) << name;
 }
 
 TEST_F(FieldTest, SetIndexMovesTheFieldAndAnnouncesALayoutChange) {
@@ -91,7 +90,7 @@ TEST_F(FieldTest, SetIndexMovesTheFieldAndAnnouncesALayoutChange) {
     EXPECT_EQ(F("BL")->Column(), 11);  // still the engine's column 11
     F("S")->SetIndex(99);              // past the end: the last place
     EXPECT_EQ(F("S")->Index(), 11);
-    F("S")->SetIndex(11);              // no move, no announcement
+    F("S")->SetIndex(11);  // no move, no announcement
     F("I")->SetVisible(false);
     EXPECT_FALSE(F("I")->Visible());
     EXPECT_EQ(link.count, 3);
@@ -152,8 +151,8 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"I", "2147483648", "", "EConvertError: '2147483648' is not a valid integer value"},
         TextCase{"I", "4x", "", "EConvertError: '4x' is not a valid integer value"},
         TextCase{"SI", "40000", "", "EConvertError: '40000' is not a valid integer value"},
-        TextCase{"BI", "9223372036854775807", "9223372036854775807", ""},
-        TextCase{"F", "1.5", "1.5", ""}, TextCase{"F", "0.1", "0.1", ""},
+        TextCase{"BI", "9223372036854775807", "9223372036854775807", ""}, TextCase{"F", "1.5", "1.5", ""},
+        TextCase{"F", "0.1", "0.1", ""},
         TextCase{"F", "x", "", "EConvertError: 'x' is not a valid floating point value"},
         TextCase{"N", "12.34", "12.34", ""}, TextCase{"N", "-0.5", "-0.5", ""}, TextCase{"N", "7", "7", ""},
         TextCase{"N", "1.005", "1.01", ""}, TextCase{"N", "-1.004", "-1", ""},

@@ -144,8 +144,7 @@ TEST(PacketChecksum, MatchesTheCastagnoliCheckValueAndABitwiseReckoning) {
             }
             // in two pieces, to check that a checksum continues
             const uint32_t half = packet::Crc32c(0, data.data() + start, len / 2);
-            EXPECT_EQ(packet::Crc32c(half, data.data() + start + len / 2, len - len / 2), ~slow)
-                << start << "+" << len;
+            EXPECT_EQ(packet::Crc32c(half, data.data() + start + len / 2, len - len / 2), ~slow) << start << "+" << len;
         }
     }
 }
@@ -209,7 +208,7 @@ size_t RowCountAt(const std::string &b) {
         at += 4 + std::strlen(n) + 17;
     at += 4 + 4 + 4 + 4 + 1;  // property count, "LCID", "0"
     (void)b;
-    return at + 4;            // after the next row id
+    return at + 4;  // after the next row id
 }
 
 TEST_P(PacketForgery, IsRefusedWithAClearText) {
@@ -289,7 +288,9 @@ TEST(PacketXml, HoldsTheSameContentInReadableForm) {
     rec[5] = Int(-5);  // scale 4
     rec[6] = Day(DbDateFromCivil(2024, 3, 5));
     rec[7] = Tm(((14 * 60 + 7) * 60 + 9) * 10000 + 12);
-    rec[10] = Str("line\x01" "control");
+    rec[10] =
+        Str("line\x01"
+            "control");
     rec[11] = Str("ab");
     AppendRecord(*t, rec);
     AppendRecord(*t, std::vector<FieldValue>(12));
@@ -303,11 +304,15 @@ TEST(PacketXml, HoldsTheSameContentInReadableForm) {
         reader.readNext();
         if (!reader.isStartElement()) continue;
         const QString name = reader.name().toString();
-        if (name == "column") ++columns;
-        else if (name == "row") ++rows;
+        if (name == "column")
+            ++columns;
+        else if (name == "row")
+            ++rows;
         else if (name == "property")
-            properties << reader.attributes().value("name").toString() + "=" + reader.attributes().value("value").toString();
-        else if (name == "change") changes << reader.attributes().value("kind").toString();
+            properties << reader.attributes().value("name").toString() + "=" +
+                              reader.attributes().value("value").toString();
+        else if (name == "change")
+            changes << reader.attributes().value("kind").toString();
         else if (name == "v" && rows == 1 && changes.isEmpty()) {
             const QString enc = reader.attributes().value("encoding").toString();
             values << (enc.isEmpty() ? "" : enc + ":") + reader.readElementText();
@@ -327,7 +332,9 @@ TEST(PacketXml, HoldsTheSameContentInReadableForm) {
     EXPECT_EQ(values[7], "14:07:09.0012");
     EXPECT_EQ(values[8], "0001-01-02T00:00:00.0001");
     EXPECT_EQ(values[9], "true");
-    EXPECT_EQ(values[10], "base64:" + QByteArray("line\x01" "control").toBase64());
+    EXPECT_EQ(values[10], "base64:" + QByteArray("line\x01"
+                                                 "control")
+                                          .toBase64());
     EXPECT_EQ(values[11], "base64:YWI=");
     EXPECT_NE(xml.find("<change kind=\"deleted\" row=\"2\"><null/>"), std::string::npos);
 }

@@ -28,9 +28,7 @@ std::string Slurp(const std::string &path) {
     return s.str();
 }
 
-void Spit(const std::string &path, const std::string &bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+void Spit(const std::string &path, const std::string &bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 std::vector<std::string> Names(const std::string &dir) {
     std::vector<std::string> out;
@@ -175,8 +173,10 @@ TEST_F(PacketFileTest, AShortWriteFailsAndLeavesTheOldFileAsItWas) {
         ::waitpid(child, &status, 0);
         EXPECT_TRUE(WIFEXITED(status)) << c.name;
         EXPECT_EQ(msg, "Cannot write file \"" + path + "\". File too large") << c.name;
-        if (c.oldFile) EXPECT_EQ(Slurp(path), "the backup of yesterday");
-        else EXPECT_FALSE(std::filesystem::exists(path));
+        if (c.oldFile)
+            EXPECT_EQ(Slurp(path), "the backup of yesterday");
+        else
+            EXPECT_FALSE(std::filesystem::exists(path));
     }
     EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"replace.CDS"});  // no temporary file left
 }

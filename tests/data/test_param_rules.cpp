@@ -9,9 +9,15 @@
 namespace {
 
 const std::vector<std::string> kStoredParams = {
-    "DriverName=Interbase", "Database=127.0.0.1:/data/posdata.fdb", "User_Name=SYSDBA",
-    "Password=a=b",         "ServerCharSet=",                      "SQLDialect=3",
-    "sqldialect=1",         "Interbase TransIsolation=ReadCommited", "NoEquals",
+    "DriverName=Interbase",
+    "Database=127.0.0.1:/data/posdata.fdb",
+    "User_Name=SYSDBA",
+    "Password=a=b",
+    "ServerCharSet=",
+    "SQLDialect=3",
+    "sqldialect=1",
+    "Interbase TransIsolation=ReadCommited",
+    "NoEquals",
 };
 
 TEST(ParamListTest, KeysMatchInAnyCaseAndTheFirstLineWins) {
@@ -85,8 +91,7 @@ TEST_P(ParamScanTest, FindsMarkersOutsideQuotes) {
 }
 
 const ScanCase kScanCases[] = {
-    {"DeletionStatementHasNone",
-     "DELETE FROM ORDER_SUB  \r\n WHERE MASTERBILLID = 'SO:00000001'\r\n", {}},
+    {"DeletionStatementHasNone", "DELETE FROM ORDER_SUB  \r\n WHERE MASTERBILLID = 'SO:00000001'\r\n", {}},
     {"PlainMarkers", "SELECT * FROM T WHERE A = :ID AND B=:name_2\r\n", {"ID", "name_2"}},
     {"RepeatedMarkerListedTwice", "WHERE A = :X OR B = :X", {"X", "X"}},
     {"InsideSingleQuotes", "WHERE A = ':no' AND B = :yes", {"yes"}},
@@ -96,8 +101,7 @@ const ScanCase kScanCases[] = {
     {"DoubleColonIsNoMarker", "SELECT A::INTEGER, :p FROM T", {"p"}},
     {"ColonAloneOrBeforeDigit", "SELECT ': ', 1 : 2, :9 FROM T", {}},
     {"UnclosedQuoteHidesTheRest", "WHERE A = 'open :no", {}},
-    {"NameWithChineseCharacters", "WHERE A = :\xE8\xA8\x82\xE5\x96\xAE AND B = 1",
-     {"\xE8\xA8\x82\xE5\x96\xAE"}},
+    {"NameWithChineseCharacters", "WHERE A = :\xE8\xA8\x82\xE5\x96\xAE AND B = 1", {"\xE8\xA8\x82\xE5\x96\xAE"}},
     {"ChineseTextInLiteral", "WHERE A = '\xE8\xA8\x82:x' AND B = :y", {"y"}},
     {"MarkerAtTheEnd", "WHERE A = :last", {"last"}},
 };

@@ -41,16 +41,14 @@ protected:
     static void SetUpTestSuite() {
         dbDir_ = new TempDir;
         database_ = MakeTestDatabase(*dbDir_, kOrders);
-        ExecuteSql(database_,
-                   {"CREATE TABLE EVERY_TYPE (ID INTEGER NOT NULL PRIMARY KEY, SI SMALLINT, BI BIGINT,"
-                    " F DOUBLE PRECISION, N NUMERIC(12,2), D DATE, T TIME, TS TIMESTAMP, B BOOLEAN,"
-                    " S VARCHAR(10), C CHAR(5), M BLOB SUB_TYPE TEXT, BL BLOB SUB_TYPE BINARY)"});
-        ExecuteSql(database_,
-                   {"INSERT INTO EVERY_TYPE (ID) VALUES (1)",
-                    "INSERT INTO EVERY_TYPE VALUES (2, -7, 9000000000, 2.5, -1234.56, '2024-02-29',"
-                    " '13:45:30', '2024-02-29 08:09:10', TRUE, '中文字', 'ab', '長的備註', x'00FF10')",
-                    "UPDATE ORDER_MASTER SET CUST_NAME = '" + FullWidthName() + "' WHERE MASTERBILLID = '" +
-                        DemoOrderNumber(1) + "'"});
+        ExecuteSql(database_, {"CREATE TABLE EVERY_TYPE (ID INTEGER NOT NULL PRIMARY KEY, SI SMALLINT, BI BIGINT,"
+                               " F DOUBLE PRECISION, N NUMERIC(12,2), D DATE, T TIME, TS TIMESTAMP, B BOOLEAN,"
+                               " S VARCHAR(10), C CHAR(5), M BLOB SUB_TYPE TEXT, BL BLOB SUB_TYPE BINARY)"});
+        ExecuteSql(database_, {"INSERT INTO EVERY_TYPE (ID) VALUES (1)",
+                               "INSERT INTO EVERY_TYPE VALUES (2, -7, 9000000000, 2.5, -1234.56, '2024-02-29',"
+                               " '13:45:30', '2024-02-29 08:09:10', TRUE, '中文字', 'ab', '長的備註', x'00FF10')",
+                               "UPDATE ORDER_MASTER SET CUST_NAME = '" + FullWidthName() + "' WHERE MASTERBILLID = '" +
+                                   DemoOrderNumber(1) + "'"});
     }
     static void TearDownTestSuite() {
         delete dbDir_;
@@ -79,9 +77,8 @@ protected:
         provider->Options = poAllowCommandText;
         client = std::make_unique<TClientDataSet>("ClientDataSet1");
         client->SetProviderName("DataSetProvider1");
-        client->SetProviderResolver([this](const std::string &name) {
-            return name == provider->Name() ? provider.get() : nullptr;
-        });
+        client->SetProviderResolver(
+            [this](const std::string &name) { return name == provider->Name() ? provider.get() : nullptr; });
     }
     void OpenWith(const std::string &text) {
         client->Close();
@@ -128,8 +125,8 @@ TEST_F(ProviderTest, OrderListQueryLoadsEveryOrderWithAWritableMark) {
     EXPECT_EQ(client->FieldNamed("CUST_NAME")->Size(), 50);
 
     // Every order of the table, with the values the database holds.
-    auto expected = QueryRows(database_,
-                              "SELECT MASTERBILLID, CUST_ID, CUST_NAME, PD_DEPID, BILL_DATE FROM ORDER_MASTER");
+    auto expected =
+        QueryRows(database_, "SELECT MASTERBILLID, CUST_ID, CUST_NAME, PD_DEPID, BILL_DATE FROM ORDER_MASTER");
     std::map<std::string, std::vector<std::string>> byId;
     for (auto &row : expected) byId[row[0]] = row;
     int seen = 0;
@@ -263,7 +260,8 @@ TEST_F(ProviderTest, LocaleCodeIsReadAsHexadecimal) {
 }
 
 TEST_F(ProviderTest, JoinsCarryNoKeyInformation) {
-    OpenWith("select m.MASTERBILLID, s.LINE_NO from ORDER_MASTER m join ORDER_SUB s on s.MASTERBILLID = m.MASTERBILLID");
+    OpenWith(
+        "select m.MASTERBILLID, s.LINE_NO from ORDER_MASTER m join ORDER_SUB s on s.MASTERBILLID = m.MASTERBILLID");
     EXPECT_EQ(client->Engine()->Property("PRIMARY_KEY"), "");
     OpenWith("select MASTERBILLID, LINE_NO, QTY from ORDER_SUB");
     EXPECT_EQ(client->Engine()->Property("PRIMARY_KEY"), "MASTERBILLID;LINE_NO");
@@ -336,18 +334,14 @@ TEST_P(SingleTable, IsFoundOnlyForOneTable) { EXPECT_EQ(SingleTableName(GetParam
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, SingleTable,
-    ::testing::Values(TableCase{kListQuery, "ORDER_MASTER"},
-                      TableCase{"select * from order_sub where MASTERBILLID = 'x from y'", "ORDER_SUB"},
-                      TableCase{"select a.X from ORDER_SUB a order by 1", "ORDER_SUB"},
-                      TableCase{"select X from ORDER_SUB as a", "ORDER_SUB"},
-                      TableCase{"select X from \"Mixed\"", "Mixed"},
-                      TableCase{"select (select max(X) from T2) from T1", "T1"},
-                      TableCase{"select * from A, B", ""},
-                      TableCase{"select * from A join B on A.X = B.X", ""},
-                      TableCase{"select * from A a left join B on 1 = 1", ""},
-                      TableCase{"select * from (select * from A)", ""},
-                      TableCase{"delete from A", ""},
-                      TableCase{"", ""}));
+    ::testing::Values(
+        TableCase{kListQuery, "ORDER_MASTER"},
+        TableCase{"select * from order_sub where MASTERBILLID = 'x from y'", "ORDER_SUB"},
+        TableCase{"select a.X from ORDER_SUB a order by 1", "ORDER_SUB"},
+        TableCase{"select X from ORDER_SUB as a", "ORDER_SUB"}, TableCase{"select X from \"Mixed\"", "Mixed"},
+        TableCase{"select (select max(X) from T2) from T1", "T1"}, TableCase{"select * from A, B", ""},
+        TableCase{"select * from A join B on A.X = B.X", ""}, TableCase{"select * from A a left join B on 1 = 1", ""},
+        TableCase{"select * from (select * from A)", ""}, TableCase{"delete from A", ""}, TableCase{"", ""}));
 
 }  // namespace
 

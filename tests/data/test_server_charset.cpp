@@ -27,13 +27,14 @@ protected:
         }
         DirectDatabase db = DirectDatabase::Create(database_, LoginFor(database_));
         try {
-            db.Execute({"CREATE TABLE ORDER_MASTER (MASTERBILLID VARCHAR(20) CHARACTER SET BIG5 NOT NULL"
-                        " PRIMARY KEY, CUST_ID VARCHAR(10) CHARACTER SET BIG5, CUST_NAME VARCHAR(50)"
-                        " CHARACTER SET BIG5, PD_DEPID VARCHAR(10) CHARACTER SET BIG5,"
-                        " REMARK BLOB SUB_TYPE TEXT CHARACTER SET BIG5)",
-                        "CREATE TABLE ORDER_SUB (MASTERBILLID VARCHAR(20) CHARACTER SET BIG5 NOT NULL,"
-                        " LINE_NO INTEGER NOT NULL, PRIMARY KEY (MASTERBILLID, LINE_NO),"
-                        " FOREIGN KEY (MASTERBILLID) REFERENCES ORDER_MASTER)"});
+            db.Execute(
+                {"CREATE TABLE ORDER_MASTER (MASTERBILLID VARCHAR(20) CHARACTER SET BIG5 NOT NULL"
+                 " PRIMARY KEY, CUST_ID VARCHAR(10) CHARACTER SET BIG5, CUST_NAME VARCHAR(50)"
+                 " CHARACTER SET BIG5, PD_DEPID VARCHAR(10) CHARACTER SET BIG5,"
+                 " REMARK BLOB SUB_TYPE TEXT CHARACTER SET BIG5)",
+                 "CREATE TABLE ORDER_SUB (MASTERBILLID VARCHAR(20) CHARACTER SET BIG5 NOT NULL,"
+                 " LINE_NO INTEGER NOT NULL, PRIMARY KEY (MASTERBILLID, LINE_NO),"
+                 " FOREIGN KEY (MASTERBILLID) REFERENCES ORDER_MASTER)"});
         } catch (const DirectDbError &e) {
             // The loopback test server started by scripts/firebird-server
             // loads no character sets beyond the built-in ones.
@@ -47,8 +48,7 @@ protected:
             rows.push_back("INSERT INTO ORDER_MASTER (MASTERBILLID, CUST_ID, CUST_NAME, PD_DEPID) VALUES ('" +
                            Quoted(order) + "', '" + customer + "', '" + name + "', '" + department + "')");
             for (int line = 1; line <= 2; ++line)
-                rows.push_back("INSERT INTO ORDER_SUB VALUES ('" + Quoted(order) + "', " +
-                               std::to_string(line) + ")");
+                rows.push_back("INSERT INTO ORDER_SUB VALUES ('" + Quoted(order) + "', " + std::to_string(line) + ")");
         }
         db.Execute(rows);
 
@@ -94,10 +94,8 @@ protected:
         std::string number, customer, name, department;
     };
     static inline const std::vector<Order> kOrders = {
-        {"台北001", "甲一", "陳志明", "業務部"},
-        {"台北002", "乙二", "林淑芬", "業務部"},
-        {"台中001", "丙三", "黃建宏", "門市部"},
-        {"台中002", "丙三", "黃建宏", "業務部"},
+        {"台北001", "甲一", "陳志明", "業務部"},   {"台北002", "乙二", "林淑芬", "業務部"},
+        {"台中001", "丙三", "黃建宏", "門市部"},   {"台中002", "丙三", "黃建宏", "業務部"},
         {"O'Neil 一", "甲一", "陳志明", "業務部"},
     };
 
@@ -176,10 +174,8 @@ TEST_P(Big5Test, TextOutsideBig5IsRefusedNotReplaced) {
     EXPECT_EQ(query_.Execute(), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Databases, Big5Test, ::testing::Values(Where::Embedded, Where::Server),
-                         [](const auto &param) {
-                             return param.param == Where::Embedded ? std::string("Embedded")
-                                                                   : std::string("Server");
-                         });
+INSTANTIATE_TEST_SUITE_P(Databases, Big5Test, ::testing::Values(Where::Embedded, Where::Server), [](const auto &param) {
+    return param.param == Where::Embedded ? std::string("Embedded") : std::string("Server");
+});
 
 }  // namespace

@@ -50,7 +50,8 @@ protected:
         ExecuteSql(database_, {"CREATE EXCEPTION KEEP_ORDER 'order is kept'"}, LoginFor(database_));
         ExecuteSql(database_,
                    {"CREATE TRIGGER ORDER_MASTER_KEEP FOR ORDER_MASTER BEFORE DELETE AS BEGIN"
-                    " IF (OLD.MASTERBILLID = '" + order + "') THEN EXCEPTION KEEP_ORDER; END"},
+                    " IF (OLD.MASTERBILLID = '" +
+                    order + "') THEN EXCEPTION KEEP_ORDER; END"},
                    LoginFor(database_));
     }
 
@@ -334,8 +335,7 @@ TEST_P(SqlQueryTest, StatementsThatCannotRunAreRefusedWithTheComponentName) {
 
 INSTANTIATE_TEST_SUITE_P(Databases, SqlQueryTest, ::testing::Values(Where::Embedded, Where::Server),
                          [](const auto &param) {
-                             return param.param == Where::Embedded ? std::string("Embedded")
-                                                                   : std::string("Server");
+                             return param.param == Where::Embedded ? std::string("Embedded") : std::string("Server");
                          });
 
 }  // namespace

@@ -51,7 +51,9 @@ TEST_F(TableEngineTest, LoadedRowsReadBackEveryTypeAndNull) {
         EXPECT_FALSE(engine.IsNull(0, c)) << c;
     }
     EXPECT_EQ(engine.Text(0, 0), "字0");
-    EXPECT_EQ(engine.Text(2, 11), std::string("\0\xff\x01" "bin2", 7));
+    EXPECT_EQ(engine.Text(2, 11), std::string("\0\xff\x01"
+                                              "bin2",
+                                              7));
     EXPECT_EQ(engine.RowId(0), 1u);
     EXPECT_EQ(engine.RowId(2), 3u);
     EXPECT_TRUE(engine.ChangeLog().empty());
@@ -226,7 +228,15 @@ TEST_F(TableEngineTest, ChangedFieldsComparesWithTheStoredValues) {
         {"time of a time stamp", 2, {{8, Stamp(EveryTypeRecord(2)[8].date, 3)}}, {8}},
         // the slot would hold the same bits; the value is not the stored one
         {"a SmallInt past its width", 0, {{1, Int(-32768 + 65536)}}, {1}},
-        {"text in a number", 0, {{3, [] { auto v = EveryTypeRecord(0)[3]; v.s = "x"; return v; }()}}, {3}},
+        {"text in a number",
+         0,
+         {{3,
+           [] {
+               auto v = EveryTypeRecord(0)[3];
+               v.s = "x";
+               return v;
+           }()}},
+         {3}},
     };
     for (const ChangedCase &c : cases) {
         auto values = engine.Record(c.row);
@@ -367,8 +377,8 @@ struct CivilCase {
 
 TEST(DbDate, ConvertsKnownDatesBothWays) {
     const CivilCase cases[] = {
-        {1858, 11, 17, 0}, {1858, 11, 16, -1}, {1970, 1, 1, 40587}, {2000, 1, 1, 51544},
-        {2000, 2, 29, 51603}, {1900, 3, 1, 15079}, {1, 1, 1, -678575}, {9999, 12, 31, 2973483},
+        {1858, 11, 17, 0},    {1858, 11, 16, -1},  {1970, 1, 1, 40587}, {2000, 1, 1, 51544},
+        {2000, 2, 29, 51603}, {1900, 3, 1, 15079}, {1, 1, 1, -678575},  {9999, 12, 31, 2973483},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(DbDateFromCivil(c.y, c.m, c.d), c.days) << c.y << "-" << c.m << "-" << c.d;

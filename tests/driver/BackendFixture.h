@@ -10,13 +10,11 @@
 
 enum class Backend { Embedded, Server };
 
-inline void PrintTo(Backend backend, std::ostream *os)
-{
+inline void PrintTo(Backend backend, std::ostream *os) {
     *os << (backend == Backend::Embedded ? "embedded" : "server");
 }
 
-inline std::string BackendName(const testing::TestParamInfo<Backend> &info)
-{
+inline std::string BackendName(const testing::TestParamInfo<Backend> &info) {
     return info.param == Backend::Embedded ? "Embedded" : "Server";
 }
 
@@ -24,8 +22,7 @@ inline std::string BackendName(const testing::TestParamInfo<Backend> &info)
 // and one connection to it.
 class BackendTest : public testing::TestWithParam<Backend> {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         if (GetParam() == Backend::Server) {
             BATCHDEL_REQUIRE_TEST_SERVER();
             server_ = std::make_unique<ServerDatabase>("driver");
@@ -39,8 +36,7 @@ protected:
         connection_ = Connect(*driver_, database_);
         ASSERT_NE(connection_, nullptr);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         connection_.reset();
         driver_.reset();
     }
@@ -55,6 +51,5 @@ protected:
     std::unique_ptr<ISQLConnection> connection_;
 };
 
-#define BATCHDEL_ON_EACH_BACKEND(suite)                                                          \
-    INSTANTIATE_TEST_SUITE_P(Backends, suite,                                                    \
-                             testing::Values(Backend::Embedded, Backend::Server), BackendName)
+#define BATCHDEL_ON_EACH_BACKEND(suite) \
+    INSTANTIATE_TEST_SUITE_P(Backends, suite, testing::Values(Backend::Embedded, Backend::Server), BackendName)

@@ -8,13 +8,10 @@ namespace {
 using CommandTest = BackendTest;
 
 const std::string kSubDelete = "DELETE FROM ORDER_SUB\r\nWHERE MASTERBILLID = 'SO00000003'\r\n";
-const std::string kMasterDelete =
-    "DELETE FROM ORDER_MASTER\r\nWHERE MASTERBILLID = 'SO00000003'\r\n";
+const std::string kMasterDelete = "DELETE FROM ORDER_MASTER\r\nWHERE MASTERBILLID = 'SO00000003'\r\n";
 
-TEST_P(CommandTest, DeletesWithLineBreaksCountRowsAndAreCommittedAtOnce)
-{
-    const int64_t lines =
-        Count("SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID = 'SO00000003'");
+TEST_P(CommandTest, DeletesWithLineBreaksCountRowsAndAreCommittedAtOnce) {
+    const int64_t lines = Count("SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID = 'SO00000003'");
     ASSERT_GT(lines, 0);
 
     EXPECT_EQ(RunStatement(*connection_, kSubDelete), lines);
@@ -25,13 +22,11 @@ TEST_P(CommandTest, DeletesWithLineBreaksCountRowsAndAreCommittedAtOnce)
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER"), kOrders - 1);
 }
 
-TEST_P(CommandTest, DeleteMatchingNothingAffectsNoRows)
-{
+TEST_P(CommandTest, DeleteMatchingNothingAffectsNoRows) {
     EXPECT_EQ(RunStatement(*connection_, "DELETE FROM ORDER_SUB WHERE MASTERBILLID = 'NONE'\r\n"), 0);
 }
 
-TEST_P(CommandTest, PreparedStatementRunsAgainWithoutPreparingAgain)
-{
+TEST_P(CommandTest, PreparedStatementRunsAgainWithoutPreparingAgain) {
     ISQLCommand *raw = nullptr;
     ASSERT_EQ(connection_->getSQLCommand(&raw), SQLStatus::Success);
     std::unique_ptr<ISQLCommand> command(raw);
@@ -56,7 +51,7 @@ TEST_P(CommandTest, PreparedStatementRunsAgainWithoutPreparingAgain)
 struct RejectedText {
     const char *name;
     const char *sql;
-    const char *words; // in the server's message
+    const char *words;  // in the server's message
 };
 
 const RejectedText kRejected[] = {
@@ -65,8 +60,7 @@ const RejectedText kRejected[] = {
     {"UnknownColumn", "SELECT NOPE_COLUMN FROM ORDER_MASTER", "NOPE_COLUMN"},
 };
 
-TEST_P(CommandTest, ServerRejectionsKeepTheServersWords)
-{
+TEST_P(CommandTest, ServerRejectionsKeepTheServersWords) {
     for (const RejectedText &rejected : kRejected) {
         SCOPED_TRACE(rejected.name);
         ISQLCommand *raw = nullptr;
@@ -86,8 +80,7 @@ TEST_P(CommandTest, ServerRejectionsKeepTheServersWords)
     }
 }
 
-TEST_P(CommandTest, ConstraintViolationAtExecuteIsReportedAndChangesNothing)
-{
+TEST_P(CommandTest, ConstraintViolationAtExecuteIsReportedAndChangesNothing) {
     ISQLCommand *raw = nullptr;
     ASSERT_EQ(connection_->getSQLCommand(&raw), SQLStatus::Success);
     std::unique_ptr<ISQLCommand> command(raw);
@@ -96,14 +89,13 @@ TEST_P(CommandTest, ConstraintViolationAtExecuteIsReportedAndChangesNothing)
     ISQLCursor *cursor = nullptr;
     EXPECT_GE(command->execute(&cursor), SQLStatus::ServerError);
     EXPECT_NE(ErrorText(*command).find("FOREIGN KEY"), std::string::npos) << ErrorText(*command);
-    EXPECT_EQ(command->getServerErrorCode(), 335544466); // isc_foreign_key
+    EXPECT_EQ(command->getServerErrorCode(), 335544466);  // isc_foreign_key
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER WHERE MASTERBILLID = 'SO00000003'"), 1);
     // The connection goes on working.
     EXPECT_GT(RunStatement(*connection_, kSubDelete), 0);
 }
 
-TEST_P(CommandTest, ConstantSelectColumnIsWritableAndNamedByItsAlias)
-{
+TEST_P(CommandTest, ConstantSelectColumnIsWritableAndNamedByItsAlias) {
     OpenQuery query = Query(*connection_,
                             "SELECT MASTERBILLID, CUST_NAME, 'N' AS SELECT_YN,"
                             " TOTAL_AMT * 2 AS DOUBLE_AMT FROM ORDER_MASTER\r\n"
@@ -132,13 +124,13 @@ TEST_P(CommandTest, ConstantSelectColumnIsWritableAndNamedByItsAlias)
     ASSERT_EQ(rows.size(), static_cast<size_t>(kOrders));
     EXPECT_EQ(rows[0][0], "SO00000001");
     EXPECT_EQ(rows[0][2], "N");
-    const auto direct = QueryRows(database_, "SELECT CUST_NAME FROM ORDER_MASTER"
-                                             " WHERE MASTERBILLID = 'SO00000001'");
+    const auto direct = QueryRows(database_,
+                                  "SELECT CUST_NAME FROM ORDER_MASTER"
+                                  " WHERE MASTERBILLID = 'SO00000001'");
     EXPECT_EQ(rows[0][1], direct[0][0]);
 }
 
-TEST_P(CommandTest, CursorColumnOutOfRangeAndWrongTypeAreRefused)
-{
+TEST_P(CommandTest, CursorColumnOutOfRangeAndWrongTypeAreRefused) {
     OpenQuery query = Query(*connection_, "SELECT MASTERBILLID FROM ORDER_MASTER");
     ASSERT_NE(query.cursor, nullptr);
     ISQLCursor &cursor = *query.cursor;
@@ -151,21 +143,20 @@ TEST_P(CommandTest, CursorColumnOutOfRangeAndWrongTypeAreRefused)
     EXPECT_EQ(cursor.getInt64(1, &value, &isNull), SQLStatus::InvalidTranslation);
 }
 
-TEST_P(CommandTest, TrimCharOptionTrimsCharValues)
-{
+TEST_P(CommandTest, TrimCharOptionTrimsCharValues) {
     connection_->disconnect();
     connection_ = Connect(*driver_, database_, {{ConnOption::TrimChar, "True"}});
     ASSERT_NE(connection_, nullptr);
-    OpenQuery query =
-        Query(*connection_, "SELECT CAST('ab' AS CHAR(6)), CAST('ab ' AS VARCHAR(6))"
+    OpenQuery query = Query(*connection_,
+                            "SELECT CAST('ab' AS CHAR(6)), CAST('ab ' AS VARCHAR(6))"
                             " FROM RDB$DATABASE");
     ASSERT_NE(query.cursor, nullptr);
     const auto rows = FetchAll(*query.cursor);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0], "ab");
-    EXPECT_EQ(rows[0][1], "ab "); // VARCHAR keeps what was stored
+    EXPECT_EQ(rows[0][1], "ab ");  // VARCHAR keeps what was stored
 }
 
 BATCHDEL_ON_EACH_BACKEND(CommandTest);
 
-} // namespace
+}  // namespace

@@ -22,8 +22,7 @@ struct TypeCase {
 
 void PrintTo(const TypeCase &c, std::ostream *os) { *os << c.name; }
 
-std::string Text(ISQLCursor &cursor, uint16_t col)
-{
+std::string Text(ISQLCursor &cursor, uint16_t col) {
     const char *data = nullptr;
     uint32_t len = 0;
     bool isNull = true;
@@ -32,8 +31,7 @@ std::string Text(ISQLCursor &cursor, uint16_t col)
     return std::string(data, len);
 }
 
-std::string BlobBytes(ISQLCursor &cursor, uint16_t col)
-{
+std::string BlobBytes(ISQLCursor &cursor, uint16_t col) {
     const char *data = nullptr;
     uint32_t len = 0;
     bool isNull = true;
@@ -42,8 +40,7 @@ std::string BlobBytes(ISQLCursor &cursor, uint16_t col)
     return std::string(data, len);
 }
 
-int64_t Integer(ISQLCursor &cursor, uint16_t col)
-{
+int64_t Integer(ISQLCursor &cursor, uint16_t col) {
     int64_t value = 0;
     bool isNull = true;
     EXPECT_EQ(cursor.getInt64(col, &value, &isNull), SQLStatus::Success) << ErrorText(cursor);
@@ -51,8 +48,7 @@ int64_t Integer(ISQLCursor &cursor, uint16_t col)
     return value;
 }
 
-double Real(ISQLCursor &cursor, uint16_t col)
-{
+double Real(ISQLCursor &cursor, uint16_t col) {
     double value = 0;
     bool isNull = true;
     EXPECT_EQ(cursor.getDouble(col, &value, &isNull), SQLStatus::Success) << ErrorText(cursor);
@@ -60,8 +56,7 @@ double Real(ISQLCursor &cursor, uint16_t col)
     return value;
 }
 
-constexpr uint32_t Fractions(int h, int m, int s, int f)
-{
+constexpr uint32_t Fractions(int h, int m, int s, int f) {
     return static_cast<uint32_t>((h * 3600 + m * 60 + s) * 10000 + f);
 }
 
@@ -74,11 +69,9 @@ const TypeCase kCases[] = {
      [](ISQLCursor &c, uint16_t col) { EXPECT_EQ(Text(c, col), "訂單批次刪除"); }},
     {"VarCharFullWidth", "VARCHAR(12)", "'ＡＢＣ１２３（全形）'", DataType::String, 12, 0,
      [](ISQLCursor &c, uint16_t col) { EXPECT_EQ(Text(c, col), "ＡＢＣ１２３（全形）"); }},
-    {"VarCharInBig5ComesAsUtf8", "VARCHAR(10) CHARACTER SET BIG5", "'客戶名稱'",
-     DataType::String, 10, 0,
+    {"VarCharInBig5ComesAsUtf8", "VARCHAR(10) CHARACTER SET BIG5", "'客戶名稱'", DataType::String, 10, 0,
      [](ISQLCursor &c, uint16_t col) { EXPECT_EQ(Text(c, col), "客戶名稱"); }},
-    {"VarCharLatin1ComesAsUtf8", "VARCHAR(10) CHARACTER SET ISO8859_1", "'café'",
-     DataType::String, 10, 0,
+    {"VarCharLatin1ComesAsUtf8", "VARCHAR(10) CHARACTER SET ISO8859_1", "'café'", DataType::String, 10, 0,
      [](ISQLCursor &c, uint16_t col) { EXPECT_EQ(Text(c, col), "café"); }},
     {"SmallInt", "SMALLINT", "-123", DataType::SmallInt, 2, 0,
      [](ISQLCursor &c, uint16_t col) { EXPECT_EQ(Integer(c, col), -123); }},
@@ -143,8 +136,7 @@ const TypeCase kCases[] = {
 // One table with a column per case: row 1 holds the values, row 2 NULLs.
 class CursorTypes : public testing::TestWithParam<TypeCase> {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         dir_ = new TempDir;
         database_ = MakeTestDatabase(*dir_, 1);
         std::string create = "CREATE TABLE TYPES_T (ID INTEGER NOT NULL";
@@ -160,8 +152,7 @@ protected:
         driver_ = LoadDriver().release();
         connection_ = Connect(*driver_, database_).release();
     }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         delete connection_;
         delete driver_;
         delete dir_;
@@ -178,14 +169,13 @@ std::string CursorTypes::database_;
 ISQLDriver *CursorTypes::driver_;
 ISQLConnection *CursorTypes::connection_;
 
-TEST_P(CursorTypes, ReportsTypeAndSizeAndReadsValueAndNull)
-{
+TEST_P(CursorTypes, ReportsTypeAndSizeAndReadsValueAndNull) {
     ASSERT_NE(connection_, nullptr);
     const TypeCase &c = GetParam();
-    const uint16_t col = static_cast<uint16_t>(
-        std::find_if(std::begin(kCases), std::end(kCases),
-                     [&](const TypeCase &k) { return std::string(k.name) == c.name; }) -
-        std::begin(kCases) + 2);
+    const uint16_t col =
+        static_cast<uint16_t>(std::find_if(std::begin(kCases), std::end(kCases),
+                                           [&](const TypeCase &k) { return std::string(k.name) == c.name; }) -
+                              std::begin(kCases) + 2);
     OpenQuery query = Query(*connection_, "SELECT * FROM TYPES_T ORDER BY ID");
     ASSERT_NE(query.cursor, nullptr);
     ISQLCursor &cursor = *query.cursor;
@@ -217,23 +207,37 @@ TEST_P(CursorTypes, ReportsTypeAndSizeAndReadsValueAndNull)
     uint32_t fractions;
     bool b;
     switch (type) {
-    case DataType::String: cursor.getString(col, &data, &len, &isNull); break;
-    case DataType::Memo:
-    case DataType::Blob: cursor.getBlob(col, &data, &len, &isNull); break;
-    case DataType::Float: cursor.getDouble(col, &d, &isNull); break;
-    case DataType::Date: cursor.getDate(col, &days, &isNull); break;
-    case DataType::Time: cursor.getTime(col, &fractions, &isNull); break;
-    case DataType::TimeStamp: cursor.getTimeStamp(col, &days, &fractions, &isNull); break;
-    case DataType::Boolean: cursor.getBoolean(col, &b, &isNull); break;
-    default: cursor.getInt64(col, &i64, &isNull); break;
+        case DataType::String:
+            cursor.getString(col, &data, &len, &isNull);
+            break;
+        case DataType::Memo:
+        case DataType::Blob:
+            cursor.getBlob(col, &data, &len, &isNull);
+            break;
+        case DataType::Float:
+            cursor.getDouble(col, &d, &isNull);
+            break;
+        case DataType::Date:
+            cursor.getDate(col, &days, &isNull);
+            break;
+        case DataType::Time:
+            cursor.getTime(col, &fractions, &isNull);
+            break;
+        case DataType::TimeStamp:
+            cursor.getTimeStamp(col, &days, &fractions, &isNull);
+            break;
+        case DataType::Boolean:
+            cursor.getBoolean(col, &b, &isNull);
+            break;
+        default:
+            cursor.getInt64(col, &i64, &isNull);
+            break;
     }
     EXPECT_TRUE(isNull);
     EXPECT_TRUE(IsEndOfRows(cursor.next()));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryType, CursorTypes, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<TypeCase> &param) {
-                             return std::string(param.param.name);
-                         });
+                         [](const testing::TestParamInfo<TypeCase> &param) { return std::string(param.param.name); });
 
-} // namespace
+}  // namespace

@@ -6,70 +6,58 @@
 
 #include <chrono>
 
-GetDriverFunc DriverEntryPoint()
-{
+GetDriverFunc DriverEntryPoint() {
     static GetDriverFunc entry = [] {
         char exe[4096] = {};
         const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
         std::string folder = n > 0 ? std::string(exe, static_cast<size_t>(n)) : std::string();
         folder = folder.substr(0, folder.rfind('/') + 1);
         void *library = dlopen((folder + "libibdriver.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!library)
-            return GetDriverFunc(nullptr);
+        if (!library) return GetDriverFunc(nullptr);
         return reinterpret_cast<GetDriverFunc>(dlsym(library, "getIBDriver"));
     }();
     return entry;
 }
 
-std::unique_ptr<ISQLDriver> LoadDriver(const char *vendorLib)
-{
+std::unique_ptr<ISQLDriver> LoadDriver(const char *vendorLib) {
     GetDriverFunc entry = DriverEntryPoint();
     EXPECT_NE(entry, nullptr) << "libibdriver.so not found beside the test program";
-    if (!entry)
-        return nullptr;
+    if (!entry) return nullptr;
     ISQLDriver *driver = nullptr;
     const SQLStatus status = entry(vendorLib, "", &driver);
     EXPECT_EQ(status, SQLStatus::Success);
     return std::unique_ptr<ISQLDriver>(driver);
 }
 
-std::string ErrorText(ISQLErrorSource &source)
-{
+std::string ErrorText(ISQLErrorSource &source) {
     std::string text;
     source.getErrorMessage(&text);
     return text;
 }
 
 std::unique_ptr<ISQLConnection> Connect(ISQLDriver &driver, const std::string &database,
-                                        const std::vector<TestOption> &options)
-{
+                                        const std::vector<TestOption> &options) {
     ISQLConnection *raw = nullptr;
     EXPECT_EQ(driver.getSQLConnection(&raw), SQLStatus::Success);
     std::unique_ptr<ISQLConnection> connection(raw);
-    if (!connection)
-        return nullptr;
+    if (!connection) return nullptr;
     connection->setOption(ConnOption::ServerCharSet, std::string("UTF8"));
     connection->setOption(ConnOption::SqlDialect, int64_t{3});
-    for (const TestOption &option : options)
-        connection->setOption(option.option, option.value);
+    for (const TestOption &option : options) connection->setOption(option.option, option.value);
     std::string password = "masterkey";
-    if (const char *server = std::getenv("BATCHDEL_TEST_SERVER");
-        server && database.rfind(server, 0) == 0)
+    if (const char *server = std::getenv("BATCHDEL_TEST_SERVER"); server && database.rfind(server, 0) == 0)
         password = std::getenv("BATCHDEL_TEST_SERVER_PASSWORD");
     const SQLStatus status = connection->connect(database, "SYSDBA", password);
     EXPECT_EQ(status, SQLStatus::Success) << ErrorText(*connection);
-    if (status != SQLStatus::Success)
-        return nullptr;
+    if (status != SQLStatus::Success) return nullptr;
     return connection;
 }
 
-int64_t RunStatement(ISQLConnection &connection, const std::string &sql)
-{
+int64_t RunStatement(ISQLConnection &connection, const std::string &sql) {
     ISQLCommand *raw = nullptr;
     EXPECT_EQ(connection.getSQLCommand(&raw), SQLStatus::Success) << ErrorText(connection);
     std::unique_ptr<ISQLCommand> command(raw);
-    if (!command)
-        return -1;
+    if (!command) return -1;
     SQLStatus status = command->prepare(sql, 0);
     EXPECT_EQ(status, SQLStatus::Success) << sql << ": " << ErrorText(*command);
     ISQLCursor *cursor = nullptr;
@@ -80,19 +68,16 @@ int64_t RunStatement(ISQLConnection &connection, const std::string &sql)
     EXPECT_EQ(cursor, nullptr);
     delete cursor;
     int64_t rows = -1;
-    if (status == SQLStatus::Success)
-        command->getRowsAffected(&rows);
+    if (status == SQLStatus::Success) command->getRowsAffected(&rows);
     return rows;
 }
 
-OpenQuery Query(ISQLConnection &connection, const std::string &sql)
-{
+OpenQuery Query(ISQLConnection &connection, const std::string &sql) {
     OpenQuery query;
     ISQLCommand *command = nullptr;
     EXPECT_EQ(connection.getSQLCommand(&command), SQLStatus::Success) << ErrorText(connection);
     query.command.reset(command);
-    if (!command)
-        return query;
+    if (!command) return query;
     EXPECT_EQ(command->prepare(sql, 0), SQLStatus::Success) << sql << ": " << ErrorText(*command);
     ISQLCursor *cursor = nullptr;
     EXPECT_EQ(command->execute(&cursor), SQLStatus::Success) << sql << ": " << ErrorText(*command);
@@ -101,8 +86,7 @@ OpenQuery Query(ISQLConnection &connection, const std::string &sql)
     return query;
 }
 
-std::vector<std::vector<std::string>> FetchAll(ISQLCursor &cursor)
-{
+std::vector<std::vector<std::string>> FetchAll(ISQLCursor &cursor) {
     std::vector<std::vector<std::string>> rows;
     uint16_t count = 0;
     cursor.getColumnCount(&count);
@@ -133,11 +117,9 @@ std::vector<std::vector<std::string>> FetchAll(ISQLCursor &cursor)
     return rows;
 }
 
-int32_t DbDays(int year, unsigned month, unsigned day)
-{
+int32_t DbDays(int year, unsigned month, unsigned day) {
     using namespace std::chrono;
-    const sys_days date = year_month_day{std::chrono::year{year}, std::chrono::month{month},
-                                         std::chrono::day{day}};
+    const sys_days date = year_month_day{std::chrono::year{year}, std::chrono::month{month}, std::chrono::day{day}};
     const sys_days origin = year_month_day{std::chrono::year{1858}, November, std::chrono::day{17}};
     return static_cast<int32_t>((date - origin).count());
 }

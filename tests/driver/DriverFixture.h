@@ -9,10 +9,7 @@
 #include "SqlDriver.h"
 
 // Statuses in test messages, by number.
-inline std::ostream &operator<<(std::ostream &os, SQLStatus status)
-{
-    return os << static_cast<unsigned>(status);
-}
+inline std::ostream &operator<<(std::ostream &os, SQLStatus status) { return os << static_cast<unsigned>(status); }
 
 // The entry point of libibdriver.so beside the test program.
 GetDriverFunc DriverEntryPoint();

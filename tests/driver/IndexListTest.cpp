@@ -6,15 +6,14 @@ namespace {
 struct IndexCase {
     const char *name;
     const char *table;
-    std::vector<std::vector<std::string>> rows; // INDEX_NAME, COLUMN_NAME, INDEX_TYPE, SORT_ORDER
+    std::vector<std::vector<std::string>> rows;  // INDEX_NAME, COLUMN_NAME, INDEX_TYPE, SORT_ORDER
 };
 
 void PrintTo(const IndexCase &c, std::ostream *os) { *os << c.name; }
 
 class IndexList : public testing::TestWithParam<IndexCase> {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         dir_ = new TempDir;
         database_ = MakeTestDatabase(*dir_, 1);
         ExecuteSql(database_, {"CREATE DESCENDING INDEX ORDER_MASTER_DATE ON ORDER_MASTER"
@@ -32,11 +31,13 @@ TempDir *IndexList::dir_;
 std::string IndexList::database_;
 
 const IndexCase kIndexCases[] = {
-    {"OrderMaster", "ORDER_MASTER",
+    {"OrderMaster",
+     "ORDER_MASTER",
      {{"ORDER_MASTER_DATE", "BILL_DATE", "1", "D"},
       {"ORDER_MASTER_DATE", "CUST_ID", "1", "D"},
       {"RDB$PRIMARY1", "MASTERBILLID", "6", "A"}}},
-    {"OrderSubInLowerCase", "order_sub",
+    {"OrderSubInLowerCase",
+     "order_sub",
      {{"ORDER_SUB_ITEM", "ITEM_ID", "2", "A"},
       {"ORDER_SUB_ITEM", "MASTERBILLID", "2", "A"},
       {"ORDER_SUB_ITEM", "LINE_NO", "2", "A"},
@@ -47,8 +48,7 @@ const IndexCase kIndexCases[] = {
     {"NoSuchTable", "NO_SUCH_TABLE", {}},
 };
 
-TEST_P(IndexList, ListsIndexColumnsInIndexAndSegmentOrder)
-{
+TEST_P(IndexList, ListsIndexColumnsInIndexAndSegmentOrder) {
     auto driver = LoadDriver();
     ASSERT_NE(driver, nullptr);
     auto connection = Connect(*driver, database_);
@@ -59,8 +59,7 @@ TEST_P(IndexList, ListsIndexColumnsInIndexAndSegmentOrder)
     EXPECT_EQ(metaData->setOption(ConnOption::SchemaName, std::string("SYSDBA")), SQLStatus::Success);
 
     ISQLCursor *cursor = nullptr;
-    ASSERT_EQ(metaData->getIndices(GetParam().table, &cursor), SQLStatus::Success)
-        << ErrorText(*metaData);
+    ASSERT_EQ(metaData->getIndices(GetParam().table, &cursor), SQLStatus::Success) << ErrorText(*metaData);
     std::unique_ptr<ISQLCursor> rows(cursor);
     const char *names[] = {"INDEX_NAME", "COLUMN_NAME", "INDEX_TYPE", "SORT_ORDER"};
     for (uint16_t col = 1; col <= 4; ++col) {
@@ -74,8 +73,6 @@ TEST_P(IndexList, ListsIndexColumnsInIndexAndSegmentOrder)
 }
 
 INSTANTIATE_TEST_SUITE_P(Tables, IndexList, testing::ValuesIn(kIndexCases),
-                         [](const testing::TestParamInfo<IndexCase> &param) {
-                             return std::string(param.param.name);
-                         });
+                         [](const testing::TestParamInfo<IndexCase> &param) { return std::string(param.param.name); });
 
-} // namespace
+}  // namespace

@@ -8,11 +8,9 @@ namespace {
 
 class ParameterTest : public BackendTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         BackendTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
+        if (IsSkipped() || HasFatalFailure()) return;
         ExecuteSql(database_,
                    {"CREATE TABLE PARAM_T (K INTEGER, C CHAR(6), V VARCHAR(12), S SMALLINT,"
                     " BI BIGINT, N NUMERIC(12,2), F DOUBLE PRECISION, D DATE, T TIME,"
@@ -20,8 +18,7 @@ protected:
                    LoginFor(database_));
     }
 
-    std::unique_ptr<ISQLCommand> Prepared(const std::string &sql)
-    {
+    std::unique_ptr<ISQLCommand> Prepared(const std::string &sql) {
         ISQLCommand *raw = nullptr;
         EXPECT_EQ(connection_->getSQLCommand(&raw), SQLStatus::Success);
         std::unique_ptr<ISQLCommand> command(raw);
@@ -31,36 +28,32 @@ protected:
         return command;
     }
 
-    SQLStatus Execute(ISQLCommand &command)
-    {
+    SQLStatus Execute(ISQLCommand &command) {
         ISQLCursor *cursor = nullptr;
         const SQLStatus status = command.execute(&cursor);
         delete cursor;
         return status;
     }
 
-    std::vector<std::string> Row(int key)
-    {
-        const auto rows = QueryRows(
-            database_, "SELECT C, V, S, BI, N, CAST(F AS VARCHAR(30)), D, CAST(T AS VARCHAR(30)),"
-                       " CAST(TS AS VARCHAR(30)), B, CAST(M AS VARCHAR(100)),"
-                       " OCTET_LENGTH(BB), CAST(BB AS VARCHAR(10) CHARACTER SET OCTETS) = x'0001FF'"
-                       " FROM PARAM_T WHERE K = " +
-                           std::to_string(key));
+    std::vector<std::string> Row(int key) {
+        const auto rows = QueryRows(database_,
+                                    "SELECT C, V, S, BI, N, CAST(F AS VARCHAR(30)), D, CAST(T AS VARCHAR(30)),"
+                                    " CAST(TS AS VARCHAR(30)), B, CAST(M AS VARCHAR(100)),"
+                                    " OCTET_LENGTH(BB), CAST(BB AS VARCHAR(10) CHARACTER SET OCTETS) = x'0001FF'"
+                                    " FROM PARAM_T WHERE K = " +
+                                        std::to_string(key));
         return rows.size() == 1 ? rows[0] : std::vector<std::string>{"<no row>"};
     }
 };
 
-SQLParamValue Text(DataType type, std::string_view bytes)
-{
+SQLParamValue Text(DataType type, std::string_view bytes) {
     SQLParamValue value;
     value.type = type;
     value.bytes = bytes;
     return value;
 }
 
-SQLParamValue Number(DataType type, int64_t integer, int16_t scale = 0)
-{
+SQLParamValue Number(DataType type, int64_t integer, int16_t scale = 0) {
     SQLParamValue value;
     value.type = type;
     value.integer = integer;
@@ -70,8 +63,7 @@ SQLParamValue Number(DataType type, int64_t integer, int16_t scale = 0)
 
 const char *const kInsert = "INSERT INTO PARAM_T VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 
-TEST_P(ParameterTest, EveryTypeGoesInAndNullToo)
-{
+TEST_P(ParameterTest, EveryTypeGoesInAndNullToo) {
     auto command = Prepared(kInsert);
     ASSERT_NE(command, nullptr);
     SQLParamValue real;
@@ -116,15 +108,16 @@ TEST_P(ParameterTest, EveryTypeGoesInAndNullToo)
     }
     ASSERT_EQ(Execute(*command), SQLStatus::Success) << ErrorText(*command);
 
-    const std::vector<std::string> first = {
-        "ab    ", "O'Neil 台北", "-7", "9000000000", "123.45", "2.500000000000000", "2024-01-05",
-        "13:04:05.0000", "2023-12-31 23:59:58.0000", "TRUE", "備註 memo", "3", "TRUE"};
+    const std::vector<std::string> first = {"ab    ",     "O'Neil 台北",   "-7",
+                                            "9000000000", "123.45",        "2.500000000000000",
+                                            "2024-01-05", "13:04:05.0000", "2023-12-31 23:59:58.0000",
+                                            "TRUE",       "備註 memo",     "3",
+                                            "TRUE"};
     EXPECT_EQ(Row(1), first);
     EXPECT_EQ(Row(2), std::vector<std::string>(first.size(), kDirectNullText));
 }
 
-TEST_P(ParameterTest, SameStatementRunsAgainWithNewValuesAndSelectsByValue)
-{
+TEST_P(ParameterTest, SameStatementRunsAgainWithNewValuesAndSelectsByValue) {
     auto insert = Prepared("INSERT INTO PARAM_T (K, V) VALUES (?, ?)");
     ASSERT_NE(insert, nullptr);
     const char *names[] = {"甲", "O'Neil", "  "};
@@ -148,13 +141,12 @@ TEST_P(ParameterTest, SameStatementRunsAgainWithNewValuesAndSelectsByValue)
     }
 }
 
-TEST_P(ParameterTest, MissingOrUnfitValuesAreRefused)
-{
+TEST_P(ParameterTest, MissingOrUnfitValuesAreRefused) {
     auto command = Prepared("INSERT INTO PARAM_T (K, V, S) VALUES (?, ?, ?)");
     ASSERT_NE(command, nullptr);
     EXPECT_EQ(command->setParameter(0, Number(DataType::Integer, 1)), SQLStatus::OutOfRange);
     EXPECT_EQ(command->setParameter(4, Number(DataType::Integer, 1)), SQLStatus::OutOfRange);
-    EXPECT_EQ(command->setParameter(1, SQLParamValue{}), SQLStatus::InvalidFieldType); // a value without a type
+    EXPECT_EQ(command->setParameter(1, SQLParamValue{}), SQLStatus::InvalidFieldType);  // a value without a type
     command->setParameter(1, Number(DataType::Integer, 1));
     command->setParameter(2, Text(DataType::String, "x"));
     EXPECT_EQ(Execute(*command), SQLStatus::ParameterNotSet) << ErrorText(*command);
@@ -186,4 +178,4 @@ TEST_P(ParameterTest, MissingOrUnfitValuesAreRefused)
 
 BATCHDEL_ON_EACH_BACKEND(ParameterTest);
 
-} // namespace
+}  // namespace

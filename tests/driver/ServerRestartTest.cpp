@@ -13,8 +13,7 @@
 
 namespace {
 
-std::string Shell(const std::string &command, int *exitCode)
-{
+std::string Shell(const std::string &command, int *exitCode) {
     std::string output;
     FILE *pipe = popen(command.c_str(), "r");
     if (!pipe) {
@@ -22,32 +21,27 @@ std::string Shell(const std::string &command, int *exitCode)
         return output;
     }
     char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe))
-        output += buffer;
+    while (fgets(buffer, sizeof buffer, pipe)) output += buffer;
     *exitCode = pclose(pipe);
     return output;
 }
 
-std::string EnvValue(const std::string &exports, const std::string &name)
-{
+std::string EnvValue(const std::string &exports, const std::string &name) {
     const std::string key = "export " + name + "=";
     const auto at = exports.find(key);
-    if (at == std::string::npos)
-        return {};
+    if (at == std::string::npos) return {};
     const auto start = at + key.size();
     return exports.substr(start, exports.find('\n', start) - start);
 }
 
-int64_t DeleteLines(TSQLQuery &query, int order)
-{
+int64_t DeleteLines(TSQLQuery &query, int order) {
     query.ClearSQL();
     query.AddSQL("DELETE FROM ORDER_SUB WHERE MASTERBILLID = :ORDER_ID");
     query.ParamByName("ORDER_ID").SetString(DemoOrderNumber(order));
     return query.Execute();
 }
 
-TEST(ServerRestart, NextStatementAfterTheServerIsBackConnectsAgain)
-{
+TEST(ServerRestart, NextStatementAfterTheServerIsBackConnectsAgain) {
     BATCHDEL_REQUIRE_TEST_SERVER();
     TempDir dir;
     const std::string root = dir.file("server");
@@ -58,8 +52,7 @@ TEST(ServerRestart, NextStatementAfterTheServerIsBackConnectsAgain)
     ASSERT_EQ(code, 0) << exports;
     struct Stopper {
         std::string command;
-        ~Stopper()
-        {
+        ~Stopper() {
             int ignored;
             Shell(command, &ignored);
         }
@@ -111,4 +104,4 @@ TEST(ServerRestart, NextStatementAfterTheServerIsBackConnectsAgain)
     connection.Close();
 }
 
-} // namespace
+}  // namespace

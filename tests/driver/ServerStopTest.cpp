@@ -13,8 +13,7 @@
 
 namespace {
 
-std::string Shell(const std::string &command, int *exitCode)
-{
+std::string Shell(const std::string &command, int *exitCode) {
     std::string output;
     FILE *pipe = popen(command.c_str(), "r");
     if (!pipe) {
@@ -22,24 +21,20 @@ std::string Shell(const std::string &command, int *exitCode)
         return output;
     }
     char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe))
-        output += buffer;
+    while (fgets(buffer, sizeof buffer, pipe)) output += buffer;
     *exitCode = pclose(pipe);
     return output;
 }
 
-std::string EnvValue(const std::string &exports, const std::string &name)
-{
+std::string EnvValue(const std::string &exports, const std::string &name) {
     const std::string key = "export " + name + "=";
     const auto at = exports.find(key);
-    if (at == std::string::npos)
-        return {};
+    if (at == std::string::npos) return {};
     const auto start = at + key.size();
     return exports.substr(start, exports.find('\n', start) - start);
 }
 
-TEST(ServerStop, StatementRunningWhenTheServerStopsFailsAndEarlierOnesStay)
-{
+TEST(ServerStop, StatementRunningWhenTheServerStopsFailsAndEarlierOnesStay) {
     // Only where the shared test server runs: then a server can be started.
     BATCHDEL_REQUIRE_TEST_SERVER();
     TempDir dir;
@@ -50,8 +45,7 @@ TEST(ServerStop, StatementRunningWhenTheServerStopsFailsAndEarlierOnesStay)
     ASSERT_EQ(code, 0) << exports;
     struct Stopper {
         std::string command;
-        ~Stopper()
-        {
+        ~Stopper() {
             int ignored;
             Shell(command, &ignored);
         }
@@ -68,10 +62,8 @@ TEST(ServerStop, StatementRunningWhenTheServerStopsFailsAndEarlierOnesStay)
     ISQLConnection *raw = nullptr;
     ASSERT_EQ(driver->getSQLConnection(&raw), SQLStatus::Success);
     std::unique_ptr<ISQLConnection> connection(raw);
-    ASSERT_EQ(connection->connect(database, "SYSDBA", login.password), SQLStatus::Success)
-        << ErrorText(*connection);
-    EXPECT_GT(RunStatement(*connection, "DELETE FROM ORDER_SUB WHERE MASTERBILLID = 'SO00000001'"),
-              0);
+    ASSERT_EQ(connection->connect(database, "SYSDBA", login.password), SQLStatus::Success) << ErrorText(*connection);
+    EXPECT_GT(RunStatement(*connection, "DELETE FROM ORDER_SUB WHERE MASTERBILLID = 'SO00000001'"), 0);
 
     ISQLCommand *command = nullptr;
     ASSERT_EQ(connection->getSQLCommand(&command), SQLStatus::Success);
@@ -86,11 +78,10 @@ TEST(ServerStop, StatementRunningWhenTheServerStopsFailsAndEarlierOnesStay)
         ISQLCursor *cursor = nullptr;
         SQLStatus status = longCommand->execute(&cursor);
         std::unique_ptr<ISQLCursor> rows(cursor);
-        if (status == SQLStatus::Success)
-            status = rows->next();
+        if (status == SQLStatus::Success) status = rows->next();
         std::string text = status == SQLStatus::Success ? std::string()
-                           : rows                ? ErrorText(*rows)
-                                                 : ErrorText(*longCommand);
+                           : rows                       ? ErrorText(*rows)
+                                                        : ErrorText(*longCommand);
         return std::make_pair(status, text);
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(700));
@@ -113,9 +104,8 @@ TEST(ServerStop, StatementRunningWhenTheServerStopsFailsAndEarlierOnesStay)
 
     // The file, opened in this process now that no server holds it, still
     // has the deletion made before the server went.
-    EXPECT_EQ(CountRows(file, "SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID = 'SO00000001'"),
-              0);
+    EXPECT_EQ(CountRows(file, "SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID = 'SO00000001'"), 0);
     EXPECT_EQ(CountRows(file, "SELECT COUNT(*) FROM ORDER_MASTER"), 5);
 }
 
-} // namespace
+}  // namespace

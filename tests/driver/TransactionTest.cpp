@@ -8,14 +8,11 @@ using TransactionTest = BackendTest;
 
 const std::string kOrder = "'SO00000007'";
 const std::string kDeleteLines = "DELETE FROM ORDER_SUB WHERE MASTERBILLID = " + kOrder + "\r\n";
-const std::string kDeleteHeader =
-    "DELETE FROM ORDER_MASTER WHERE MASTERBILLID = " + kOrder + "\r\n";
+const std::string kDeleteHeader = "DELETE FROM ORDER_MASTER WHERE MASTERBILLID = " + kOrder + "\r\n";
 const std::string kCountLines = "SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID = " + kOrder;
-const std::string kCountHeader =
-    "SELECT COUNT(*) FROM ORDER_MASTER WHERE MASTERBILLID = " + kOrder;
+const std::string kCountHeader = "SELECT COUNT(*) FROM ORDER_MASTER WHERE MASTERBILLID = " + kOrder;
 
-TEST_P(TransactionTest, RollbackUndoesBothDeletionsOfAnOrder)
-{
+TEST_P(TransactionTest, RollbackUndoesBothDeletionsOfAnOrder) {
     const int64_t lines = Count(kCountLines);
     ASSERT_EQ(connection_->beginTransaction(), SQLStatus::Success) << ErrorText(*connection_);
     EXPECT_EQ(RunStatement(*connection_, kDeleteLines), lines);
@@ -27,8 +24,7 @@ TEST_P(TransactionTest, RollbackUndoesBothDeletionsOfAnOrder)
     EXPECT_EQ(Count(kCountHeader), 1);
 }
 
-TEST_P(TransactionTest, CommitKeepsBothDeletionsOfAnOrder)
-{
+TEST_P(TransactionTest, CommitKeepsBothDeletionsOfAnOrder) {
     ASSERT_EQ(connection_->beginTransaction(), SQLStatus::Success) << ErrorText(*connection_);
     RunStatement(*connection_, kDeleteLines);
     RunStatement(*connection_, kDeleteHeader);
@@ -37,14 +33,14 @@ TEST_P(TransactionTest, CommitKeepsBothDeletionsOfAnOrder)
     EXPECT_EQ(Count(kCountHeader), 0);
 }
 
-TEST_P(TransactionTest, FailedHeaderDeletionInATransactionCanTakeBackTheLines)
-{
+TEST_P(TransactionTest, FailedHeaderDeletionInATransactionCanTakeBackTheLines) {
     const int64_t lines = Count(kCountLines);
     // A rule of the shop that refuses the header's deletion.
     ExecuteSql(database_,
                {"CREATE EXCEPTION KEEP_ORDER 'order is kept'",
                 "CREATE TRIGGER ORDER_MASTER_KEEP FOR ORDER_MASTER BEFORE DELETE AS BEGIN"
-                " IF (OLD.MASTERBILLID = " + kOrder + ") THEN EXCEPTION KEEP_ORDER; END"},
+                " IF (OLD.MASTERBILLID = " +
+                    kOrder + ") THEN EXCEPTION KEEP_ORDER; END"},
                LoginFor(database_));
     ASSERT_EQ(connection_->beginTransaction(), SQLStatus::Success);
     EXPECT_EQ(RunStatement(*connection_, kDeleteLines), lines);
@@ -60,23 +56,22 @@ TEST_P(TransactionTest, FailedHeaderDeletionInATransactionCanTakeBackTheLines)
     EXPECT_EQ(Count(kCountHeader), 1);
 }
 
-TEST_P(TransactionTest, CursorOutsideATransactionEndsItsOwnWhenFreed)
-{
+TEST_P(TransactionTest, CursorOutsideATransactionEndsItsOwnWhenFreed) {
     {
         OpenQuery query = Query(*connection_, "SELECT MASTERBILLID FROM ORDER_MASTER");
         ASSERT_NE(query.cursor, nullptr);
         ASSERT_EQ(query.cursor->next(), SQLStatus::Success);
     }
     // No transaction is left open on the attachment.
-    OpenQuery open = Query(*connection_, "SELECT COUNT(*) FROM MON$TRANSACTIONS"
-                                         " WHERE MON$ATTACHMENT_ID = CURRENT_CONNECTION");
+    OpenQuery open = Query(*connection_,
+                           "SELECT COUNT(*) FROM MON$TRANSACTIONS"
+                           " WHERE MON$ATTACHMENT_ID = CURRENT_CONNECTION");
     ASSERT_NE(open.cursor, nullptr);
     const auto rows = FetchAll(*open.cursor);
-    EXPECT_EQ(rows[0][0], "1"); // the one this query runs in
+    EXPECT_EQ(rows[0][0], "1");  // the one this query runs in
 }
 
-TEST_P(TransactionTest, CursorCutOffByTheEndOfItsTransactionSaysSo)
-{
+TEST_P(TransactionTest, CursorCutOffByTheEndOfItsTransactionSaysSo) {
     ASSERT_EQ(connection_->beginTransaction(), SQLStatus::Success);
     OpenQuery query = Query(*connection_, "SELECT MASTERBILLID FROM ORDER_MASTER");
     ASSERT_NE(query.cursor, nullptr);
@@ -87,8 +82,7 @@ TEST_P(TransactionTest, CursorCutOffByTheEndOfItsTransactionSaysSo)
     EXPECT_NE(ErrorText(*query.cursor).find("transaction ended"), std::string::npos);
 }
 
-TEST_P(TransactionTest, TransactionCallsOutOfTurnAreRefused)
-{
+TEST_P(TransactionTest, TransactionCallsOutOfTurnAreRefused) {
     EXPECT_EQ(connection_->commit(), SQLStatus::InvalidTransaction);
     EXPECT_EQ(connection_->rollback(), SQLStatus::InvalidTransaction);
     ASSERT_EQ(connection_->beginTransaction(), SQLStatus::Success);
@@ -98,8 +92,7 @@ TEST_P(TransactionTest, TransactionCallsOutOfTurnAreRefused)
 
 // The backup reads both of its files in one read-only snapshot: what another
 // user commits meanwhile is not seen, and nothing can be written in it.
-TEST_P(TransactionTest, ReadOnlySnapshotSeesNoLaterCommitAndRefusesWrites)
-{
+TEST_P(TransactionTest, ReadOnlySnapshotSeesNoLaterCommitAndRefusesWrites) {
     auto countInTransaction = [&](const std::string &sql) {
         OpenQuery query = Query(*connection_, sql);
         return query.cursor ? FetchAll(*query.cursor).at(0).at(0) : std::string("no cursor");
@@ -128,11 +121,9 @@ TEST_P(TransactionTest, ReadOnlySnapshotSeesNoLaterCommitAndRefusesWrites)
 
 // A row locked by another user's open transaction: without waiting the
 // statement fails at once with the server's update conflict text.
-TEST_P(TransactionTest, RowLockedByAnotherUserFailsAtOnceWithoutWaiting)
-{
+TEST_P(TransactionTest, RowLockedByAnotherUserFailsAtOnceWithoutWaiting) {
     ASSERT_EQ(connection_->beginTransaction(), SQLStatus::Success);
-    RunStatement(*connection_, "UPDATE ORDER_MASTER SET REMARK = 'busy' WHERE MASTERBILLID = " +
-                                   kOrder);
+    RunStatement(*connection_, "UPDATE ORDER_MASTER SET REMARK = 'busy' WHERE MASTERBILLID = " + kOrder);
     auto other = Connect(*driver_, database_, {{ConnOption::WaitOnLocks, "False"}});
     ASSERT_NE(other, nullptr);
     ISQLCommand *raw = nullptr;
@@ -141,8 +132,7 @@ TEST_P(TransactionTest, RowLockedByAnotherUserFailsAtOnceWithoutWaiting)
     ASSERT_EQ(command->prepare(kDeleteHeader, 0), SQLStatus::Success);
     ISQLCursor *cursor = nullptr;
     EXPECT_GE(command->execute(&cursor), SQLStatus::ServerError);
-    EXPECT_NE(ErrorText(*command).find("update conflicts with concurrent update"),
-              std::string::npos)
+    EXPECT_NE(ErrorText(*command).find("update conflicts with concurrent update"), std::string::npos)
         << ErrorText(*command);
     EXPECT_EQ(connection_->rollback(), SQLStatus::Success);
     EXPECT_EQ(Count(kCountHeader), 1);
@@ -150,4 +140,4 @@ TEST_P(TransactionTest, RowLockedByAnotherUserFailsAtOnceWithoutWaiting)
 
 BATCHDEL_ON_EACH_BACKEND(TransactionTest);
 
-} // namespace
+}  // namespace

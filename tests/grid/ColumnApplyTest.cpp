@@ -84,19 +84,22 @@ TEST_P(ApplyColumnListTest, ShowsListedFieldsOnly) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lists, ApplyColumnListTest,
-    ::testing::Values(
-        ApplyCase{"MissingFieldIsSkippedButCountsForPosition",
-                  {"NO_SUCH\t5\tx", "CUST_ID\t10\tCustomer", "SELECT_YN\t1\tS"},
-                  {"CUST_ID", "SELECT_YN"}, {"Customer", "S"}},
-        ApplyCase{"UnlistedFieldsAreHidden", {"PD_DEPID\t10\tDept"}, {"PD_DEPID"}, {"Dept"}},
-        ApplyCase{"EmptyTitleShowsFieldName", {"CUST_ID\t10\t", "PD_DEPID\t10\tDept\tT"},
-                  {"CUST_ID", "PD_DEPID"}, {"CUST_ID", "Dept"}},
-        ApplyCase{"NamesMatchIgnoringCase", {"cust_id\t10\tc"}, {"CUST_ID"}, {"c"}},
-        ApplyCase{"EmptyListShowsEveryFieldInQueryOrder",
-                  {},
-                  {"MASTERBILLID", "BILL_DATE", "FR_DATE", "CUST_ID", "CUST_NAME", "PD_DEPID", "SELECT_YN"},
-                  {"MASTERBILLID", "BILL_DATE", "FR_DATE", "CUST_ID", "CUST_NAME", "PD_DEPID", "SELECT_YN"}},
-        ApplyCase{"NoFieldListedLeavesOneEmptyColumn", {"NO_SUCH\t5\tx"}, {}, {}}),
+    ::testing::Values(ApplyCase{"MissingFieldIsSkippedButCountsForPosition",
+                                {"NO_SUCH\t5\tx", "CUST_ID\t10\tCustomer", "SELECT_YN\t1\tS"},
+                                {"CUST_ID", "SELECT_YN"},
+                                {"Customer", "S"}},
+                      ApplyCase{"UnlistedFieldsAreHidden", {"PD_DEPID\t10\tDept"}, {"PD_DEPID"}, {"Dept"}},
+                      ApplyCase{"EmptyTitleShowsFieldName",
+                                {"CUST_ID\t10\t", "PD_DEPID\t10\tDept\tT"},
+                                {"CUST_ID", "PD_DEPID"},
+                                {"CUST_ID", "Dept"}},
+                      ApplyCase{"NamesMatchIgnoringCase", {"cust_id\t10\tc"}, {"CUST_ID"}, {"c"}},
+                      ApplyCase{
+                          "EmptyListShowsEveryFieldInQueryOrder",
+                          {},
+                          {"MASTERBILLID", "BILL_DATE", "FR_DATE", "CUST_ID", "CUST_NAME", "PD_DEPID", "SELECT_YN"},
+                          {"MASTERBILLID", "BILL_DATE", "FR_DATE", "CUST_ID", "CUST_NAME", "PD_DEPID", "SELECT_YN"}},
+                      ApplyCase{"NoFieldListedLeavesOneEmptyColumn", {"NO_SUCH\t5\tx"}, {}, {}}),
     [](const auto &tp) { return std::string(tp.param.name); });
 
 struct BadEntryCase {

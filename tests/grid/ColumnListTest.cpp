@@ -28,21 +28,20 @@ TEST_P(ColumnEntryPartTest, ReadsThePartOfTheFirstMatchingEntry) {
     EXPECT_EQ(ColumnEntryPart(kSelected, c.field, c.part), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Parts, ColumnEntryPartTest,
-    ::testing::Values(
-        PartCase{"FieldName", "SELECT_YN", 1, "SELECT_YN"},
-        PartCase{"WidthOfFirstOfTwoEntries", "SELECT_YN", 2, "1"},
-        PartCase{"LowerCaseLookupFindsUpperCaseEntry", "select_yn", 3, QStringLiteral("選")},
-        PartCase{"MissingReadOnlyFlagReadsF", "SELECT_YN", 4, "F"},
-        PartCase{"ReadOnlyFlag", "MASTERBILLID", 4, "T"},
-        PartCase{"MissingGroupIsEmpty", "MASTERBILLID", 5, ""},
-        PartCase{"GroupName", "cust_name", 5, "Group A"},
-        PartCase{"FieldWithoutEntryIsEmpty", "PD_DEPID", 2, ""},
-        PartCase{"FieldWithoutEntryHasNoFlag", "PD_DEPID", 4, ""},
-        PartCase{"NonAsciiLettersMustMatchExactly", QStringLiteral("äBC"), 2, ""},
-        PartCase{"NonAsciiExactMatch", QStringLiteral("ÄBC"), 2, "5"}),
-    [](const auto &tp) { return std::string(tp.param.name); });
+INSTANTIATE_TEST_SUITE_P(Parts, ColumnEntryPartTest,
+                         ::testing::Values(PartCase{"FieldName", "SELECT_YN", 1, "SELECT_YN"},
+                                           PartCase{"WidthOfFirstOfTwoEntries", "SELECT_YN", 2, "1"},
+                                           PartCase{"LowerCaseLookupFindsUpperCaseEntry", "select_yn", 3,
+                                                    QStringLiteral("選")},
+                                           PartCase{"MissingReadOnlyFlagReadsF", "SELECT_YN", 4, "F"},
+                                           PartCase{"ReadOnlyFlag", "MASTERBILLID", 4, "T"},
+                                           PartCase{"MissingGroupIsEmpty", "MASTERBILLID", 5, ""},
+                                           PartCase{"GroupName", "cust_name", 5, "Group A"},
+                                           PartCase{"FieldWithoutEntryIsEmpty", "PD_DEPID", 2, ""},
+                                           PartCase{"FieldWithoutEntryHasNoFlag", "PD_DEPID", 4, ""},
+                                           PartCase{"NonAsciiLettersMustMatchExactly", QStringLiteral("äBC"), 2, ""},
+                                           PartCase{"NonAsciiExactMatch", QStringLiteral("ÄBC"), 2, "5"}),
+                         [](const auto &tp) { return std::string(tp.param.name); });
 
 TEST(ColumnEntry, PartsRunToTheNextTabAndPastTheEndReadEmpty) {
     EXPECT_EQ(EntryPart("A\t\tC", 2), "");
@@ -89,10 +88,15 @@ INSTANTIATE_TEST_SUITE_P(
         ControlCase{"KindIsCaseSensitiveForToggling", {"SELECT_YN;checkbox;Y;N"}, "SELECT_YN", {"checkbox", "Y;N"}, {}},
         ControlCase{"ThreePartsPaintButDoNotToggle", {"SELECT_YN;CheckBox;Y"}, "SELECT_YN", {"CheckBox", "Y"}, {}},
         ControlCase{"PaintingTakesTheLastEntryTogglingTheFirst",
-                    {"SELECT_YN;CheckBox;Y;N", "SELECT_YN;CheckBox;1;0"}, "SELECT_YN",
-                    {"CheckBox", "1;0"}, {true, "Y", "N"}},
-        ControlCase{"TogglingSkipsShortEntries", {"SELECT_YN;CheckBox;T", "SELECT_YN;CheckBox;Y;N"}, "SELECT_YN",
-                    {"CheckBox", "Y;N"}, {true, "Y", "N"}},
+                    {"SELECT_YN;CheckBox;Y;N", "SELECT_YN;CheckBox;1;0"},
+                    "SELECT_YN",
+                    {"CheckBox", "1;0"},
+                    {true, "Y", "N"}},
+        ControlCase{"TogglingSkipsShortEntries",
+                    {"SELECT_YN;CheckBox;T", "SELECT_YN;CheckBox;Y;N"},
+                    "SELECT_YN",
+                    {"CheckBox", "Y;N"},
+                    {true, "Y", "N"}},
         ControlCase{"KindWithoutParameters", {"URL;URL-Link"}, "URL", {"URL-Link", ""}, {}},
         ControlCase{"OtherFieldOnly", {"OTHER;CheckBox;Y;N"}, "SELECT_YN", {}, {}},
         ControlCase{"EmptyList", {}, "SELECT_YN", {}, {}}),

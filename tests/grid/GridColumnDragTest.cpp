@@ -131,8 +131,7 @@ TEST_F(ColumnDragTest, OnlyTheEightPixelsAroundTheLineSizeAColumn) {
     const QPoint indicatorEdge(grid->ColWidth(0), 5);
     EXPECT_FALSE(grid->TitleMousePress(std::make_unique<QMouseEvent>(QEvent::MouseButtonPress, indicatorEdge,
                                                                      viewport->mapToGlobal(indicatorEdge),
-                                                                     Qt::LeftButton, Qt::LeftButton,
-                                                                     Qt::NoModifier)
+                                                                     Qt::LeftButton, Qt::LeftButton, Qt::NoModifier)
                                            .get()));
     Drag(indicatorEdge, indicatorEdge + QPoint(30, 0));
     EXPECT_EQ(Widths(), widths);
@@ -173,9 +172,15 @@ TEST_P(ColumnDropTest, LandsOnTheColumnUnderThePointer) {
     const int rowY = grid->CellRect(1, 3).center().y();  // the height does not matter
     QPoint to;
     switch (c.where) {
-    case DropCase::OnColumn: to = {TitleCentre(c.onto).x(), rowY}; break;
-    case DropCase::BeyondTheLast: to = {grid->Geometry().clientWidth - 2, rowY}; break;
-    case DropCase::OverTheIndicator: to = {4, rowY}; break;
+        case DropCase::OnColumn:
+            to = {TitleCentre(c.onto).x(), rowY};
+            break;
+        case DropCase::BeyondTheLast:
+            to = {grid->Geometry().clientWidth - 2, rowY};
+            break;
+        case DropCase::OverTheIndicator:
+            to = {4, rowY};
+            break;
     }
     const QPoint from = TitleCentre(c.from);
     Press(from);
@@ -192,13 +197,25 @@ TEST_P(ColumnDropTest, LandsOnTheColumnUnderThePointer) {
 INSTANTIATE_TEST_SUITE_P(
     Drops, ColumnDropTest,
     ::testing::Values(
-        DropCase{"Rightwards", kBillId, DropCase::OnColumn, kCustId,
+        DropCase{"Rightwards",
+                 kBillId,
+                 DropCase::OnColumn,
+                 kCustId,
                  {"SELECT_YN", "BILL_DATE", "FR_DATE", "CUST_ID", "MASTERBILLID", "CUST_NAME", "PD_DEPID"}},
-        DropCase{"Leftwards", kDepId, DropCase::OnColumn, kBillDate,
+        DropCase{"Leftwards",
+                 kDepId,
+                 DropCase::OnColumn,
+                 kBillDate,
                  {"SELECT_YN", "MASTERBILLID", "PD_DEPID", "BILL_DATE", "FR_DATE", "CUST_ID", "CUST_NAME"}},
-        DropCase{"BeyondTheLastIsTheLast", kBillDate, DropCase::BeyondTheLast, kDepId,
+        DropCase{"BeyondTheLastIsTheLast",
+                 kBillDate,
+                 DropCase::BeyondTheLast,
+                 kDepId,
                  {"SELECT_YN", "MASTERBILLID", "FR_DATE", "CUST_ID", "CUST_NAME", "PD_DEPID", "BILL_DATE"}},
-        DropCase{"OverTheIndicatorIsTheFirst", kCustId, DropCase::OverTheIndicator, kSelect,
+        DropCase{"OverTheIndicatorIsTheFirst",
+                 kCustId,
+                 DropCase::OverTheIndicator,
+                 kSelect,
                  {"CUST_ID", "SELECT_YN", "MASTERBILLID", "BILL_DATE", "FR_DATE", "CUST_NAME", "PD_DEPID"}}),
     [](const ::testing::TestParamInfo<DropCase> &param) { return std::string(param.param.name); });
 

@@ -204,18 +204,19 @@ TEST_P(ReadOnlyColumnTest, RefusesTheChangeSilently) {
     EXPECT_TRUE(editor->isVisible());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Keys, ReadOnlyColumnTest,
-    ::testing::Values(Keystroke{"Letter", 0, {}, u"x"}, Keystroke{"Chinese", 0, {}, u"陳"},
-                      Keystroke{"Space", Qt::Key_Space, {}, nullptr},
-                      Keystroke{"Backspace", Qt::Key_Backspace, {}, nullptr},
-                      Keystroke{"Delete", Qt::Key_Delete, {}, nullptr},
-                      Keystroke{"CtrlV", Qt::Key_V, Qt::ControlModifier, nullptr},
-                      Keystroke{"CtrlX", Qt::Key_X, Qt::ControlModifier, nullptr},
-                      Keystroke{"ShiftInsert", Qt::Key_Insert, Qt::ShiftModifier, nullptr},
-                      Keystroke{"ShiftDelete", Qt::Key_Delete, Qt::ShiftModifier, nullptr},
-                      Keystroke{"CtrlZ", Qt::Key_Z, Qt::ControlModifier, nullptr}),
-    [](const ::testing::TestParamInfo<Keystroke> &param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Keys, ReadOnlyColumnTest,
+                         ::testing::Values(Keystroke{"Letter", 0, {}, u"x"}, Keystroke{"Chinese", 0, {}, u"陳"},
+                                           Keystroke{"Space", Qt::Key_Space, {}, nullptr},
+                                           Keystroke{"Backspace", Qt::Key_Backspace, {}, nullptr},
+                                           Keystroke{"Delete", Qt::Key_Delete, {}, nullptr},
+                                           Keystroke{"CtrlV", Qt::Key_V, Qt::ControlModifier, nullptr},
+                                           Keystroke{"CtrlX", Qt::Key_X, Qt::ControlModifier, nullptr},
+                                           Keystroke{"ShiftInsert", Qt::Key_Insert, Qt::ShiftModifier, nullptr},
+                                           Keystroke{"ShiftDelete", Qt::Key_Delete, Qt::ShiftModifier, nullptr},
+                                           Keystroke{"CtrlZ", Qt::Key_Z, Qt::ControlModifier, nullptr}),
+                         [](const ::testing::TestParamInfo<Keystroke> &param) {
+                             return std::string(param.param.name);
+                         });
 
 TEST_F(EditorTest, ACharacterANumberCannotHoldBeepsOnlyThat) {
     QStringList columns = OrderColumnList();
@@ -254,10 +255,17 @@ TEST_P(EditorKeysTest, ReachTheGridOrStayInTheEditor) {
     ASSERT_NE(editor, nullptr);
     ASSERT_GE(editor->text().size(), 3);
     switch (k.caret) {
-    case RoutedKey::All: break;
-    case RoutedKey::Start: editor->setCursorPosition(0); break;
-    case RoutedKey::Middle: editor->setCursorPosition(1); break;
-    case RoutedKey::End: editor->setCursorPosition(int(editor->text().size())); break;
+        case RoutedKey::All:
+            break;
+        case RoutedKey::Start:
+            editor->setCursorPosition(0);
+            break;
+        case RoutedKey::Middle:
+            editor->setCursorPosition(1);
+            break;
+        case RoutedKey::End:
+            editor->setCursorPosition(int(editor->text().size()));
+            break;
     }
     GridKeys received(grid);
     QTest::keyClick(editor, Qt::Key(k.key), k.modifiers);

@@ -27,7 +27,7 @@ inline std::vector<ColumnDesc> OrderColumns() {
     };
     // The query's order: the selection mark comes last.
     return {text("MASTERBILLID", 20), text("BILL_DATE", 10), text("FR_DATE", 10), text("CUST_ID", 10),
-            text("CUST_NAME", 50), text("PD_DEPID", 10), text("SELECT_YN", 1)};
+            text("CUST_NAME", 50),    text("PD_DEPID", 10),  text("SELECT_YN", 1)};
 }
 
 inline QStringList OrderColumnList() {
@@ -53,11 +53,16 @@ struct OrderList {
             set.Append();
             for (const ColumnDesc &c : columns) {
                 TField *f = set.FieldNamed(c.name);
-                if (c.name == "SELECT_YN") f->SetString("N");
-                else if (c.name == "MASTERBILLID") f->SetString("SO" + std::to_string(100000 + i));
-                else if (c.name == "BILL_DATE" || c.name == "FR_DATE") f->SetString("2024/01/15");
-                else if (c.name == "CUST_NAME") f->SetString("Customer " + std::to_string(i));
-                else f->SetString(c.name.substr(0, 2) + std::to_string(i % 100));
+                if (c.name == "SELECT_YN")
+                    f->SetString("N");
+                else if (c.name == "MASTERBILLID")
+                    f->SetString("SO" + std::to_string(100000 + i));
+                else if (c.name == "BILL_DATE" || c.name == "FR_DATE")
+                    f->SetString("2024/01/15");
+                else if (c.name == "CUST_NAME")
+                    f->SetString("Customer " + std::to_string(i));
+                else
+                    f->SetString(c.name.substr(0, 2) + std::to_string(i % 100));
             }
             set.Post();
         }

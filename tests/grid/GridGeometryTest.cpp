@@ -28,10 +28,10 @@ TEST_P(ColumnWidthTest, CharactersPlusFourButNeverNarrowerThanTheTitle) {
     EXPECT_EQ(ColumnPixelWidth(c.zero, c.displayWidth, c.title), c.expected);
 }
 INSTANTIATE_TEST_SUITE_P(Widths, ColumnWidthTest,
-                         ::testing::Values(WidthCase{7, 20, 26, 144},   // characters win
-                                           WidthCase{7, 1, 13, 17},     // one wide title character wins
-                                           WidthCase{7, 0, 0, 4},       // nothing at all
-                                           WidthCase{7, 2, 14, 18}));   // a tie
+                         ::testing::Values(WidthCase{7, 20, 26, 144},  // characters win
+                                           WidthCase{7, 1, 13, 17},    // one wide title character wins
+                                           WidthCase{7, 0, 0, 4},      // nothing at all
+                                           WidthCase{7, 2, 14, 18}));  // a tie
 
 struct ResizeCase {
     int pixels, zero, expected;
@@ -42,14 +42,12 @@ TEST_P(ResizeRuleTest, DraggedWidthSnapsToWholeCharacters) {
     EXPECT_EQ(DisplayWidthForPixels(c.pixels, c.zero), c.expected);
 }
 INSTANTIATE_TEST_SUITE_P(Widths, ResizeRuleTest,
-                         ::testing::Values(ResizeCase{74, 7, 10},   // exactly 10 characters + 4
-                                           ResizeCase{73, 7, 9},    // one pixel short: c/2-3 = 0 slack
-                                           ResizeCase{80, 7, 10},
-                                           ResizeCase{81, 7, 11},
-                                           ResizeCase{100, 10, 9},  // slack 2: (100+2-4)/10
-                                           ResizeCase{102, 10, 10},
-                                           ResizeCase{3, 7, 0},     // narrower than the margin
-                                           ResizeCase{50, 0, 0}));  // no font width: no division
+                         ::testing::Values(ResizeCase{74, 7, 10},  // exactly 10 characters + 4
+                                           ResizeCase{73, 7, 9},   // one pixel short: c/2-3 = 0 slack
+                                           ResizeCase{80, 7, 10}, ResizeCase{81, 7, 11},
+                                           ResizeCase{100, 10, 9},                        // slack 2: (100+2-4)/10
+                                           ResizeCase{102, 10, 10}, ResizeCase{3, 7, 0},  // narrower than the margin
+                                           ResizeCase{50, 0, 0}));                        // no font width: no division
 
 TEST(GridSizes, HalvesRoundToEven) {
     EXPECT_EQ(RoundHalfEven(0.5), 0);
@@ -63,8 +61,8 @@ TEST(GridSizes, HalvesRoundToEven) {
     EXPECT_EQ(TitleTextOffset(17, 13, 1), 2);
     EXPECT_EQ(TitleTextOffset(18, 13, 1), 2);
     EXPECT_EQ(TitleTextOffset(20, 13, 1), 4);
-    EXPECT_EQ(MulDiv(1, 127, 2), 64);   // 63.5 rounds away from zero
-    EXPECT_EQ(MulDiv(2, 127, 3), 85);   // 84.67
+    EXPECT_EQ(MulDiv(1, 127, 2), 64);  // 63.5 rounds away from zero
+    EXPECT_EQ(MulDiv(2, 127, 3), 85);  // 84.67
     EXPECT_EQ(MulDiv(1, 1, 0), -1);
 }
 
@@ -112,15 +110,11 @@ TEST_P(HitTest, PointFindsItsCell) {
 }
 INSTANTIATE_TEST_SUITE_P(
     Points, HitTest,
-    ::testing::Values(HitCase{"Corner", {0, 0}, {0, 0}},
-                      HitCase{"IndicatorGapBelongsToIndicator", {11, 20}, {0, 1}},
-                      HitCase{"FirstDataCell", {12, 18}, {1, 1}},
-                      HitCase{"TitleGapBelongsToTitle", {30, 17}, {1, 0}},
+    ::testing::Values(HitCase{"Corner", {0, 0}, {0, 0}}, HitCase{"IndicatorGapBelongsToIndicator", {11, 20}, {0, 1}},
+                      HitCase{"FirstDataCell", {12, 18}, {1, 1}}, HitCase{"TitleGapBelongsToTitle", {30, 17}, {1, 0}},
                       HitCase{"ColumnGapBelongsToLeftColumn", {52, 40}, {1, 2}},
-                      HitCase{"RightColumnStartsAfterGap", {53, 40}, {2, 2}},
-                      HitCase{"LastRowGap", {120, 85}, {3, 4}},
-                      HitCase{"BelowTheLastRow", {120, 86}, {-1, -1}},
-                      HitCase{"PadArea", {200, 20}, {-1, -1}},
+                      HitCase{"RightColumnStartsAfterGap", {53, 40}, {2, 2}}, HitCase{"LastRowGap", {120, 85}, {3, 4}},
+                      HitCase{"BelowTheLastRow", {120, 86}, {-1, -1}}, HitCase{"PadArea", {200, 20}, {-1, -1}},
                       HitCase{"OutsideClient", {-1, 5}, {-1, -1}}),
     [](const auto &tp) { return std::string(tp.param.name); });
 
@@ -157,14 +151,14 @@ TEST_P(VertScrollTest, FollowsTheRecordNumber) {
     EXPECT_EQ(info.Enabled(), c.enabled);
     EXPECT_EQ(info.QtMaximum(), c.qtMax);
 }
-INSTANTIATE_TEST_SUITE_P(
-    Bars, VertScrollTest,
-    ::testing::Values(VertCase{"NoRowsIsDisabled", 0, 19, 0, {1, 18, 19, 0}, false, 1},
-                      VertCase{"OneRowIsDisabled", 1, 19, 1, {1, 19, 19, 1}, false, 1},
-                      VertCase{"TwoRowsThatFitAreEnabled", 2, 19, 2, {1, 20, 19, 2}, true, 2},
-                      VertCase{"MillionRows", 1000000, 19, 500, {1, 1000018, 19, 500}, true, 1000000},
-                      VertCase{"TinyRangeGetsPageOf1000", 1, 1, 1, {1, 1001, 1000, 1}, true, 2}),
-    [](const auto &tp) { return std::string(tp.param.name); });
+INSTANTIATE_TEST_SUITE_P(Bars, VertScrollTest,
+                         ::testing::Values(VertCase{"NoRowsIsDisabled", 0, 19, 0, {1, 18, 19, 0}, false, 1},
+                                           VertCase{"OneRowIsDisabled", 1, 19, 1, {1, 19, 19, 1}, false, 1},
+                                           VertCase{"TwoRowsThatFitAreEnabled", 2, 19, 2, {1, 20, 19, 2}, true, 2},
+                                           VertCase{
+                                               "MillionRows", 1000000, 19, 500, {1, 1000018, 19, 500}, true, 1000000},
+                                           VertCase{"TinyRangeGetsPageOf1000", 1, 1, 1, {1, 1001, 1000, 1}, true, 2}),
+                         [](const auto &tp) { return std::string(tp.param.name); });
 
 TEST(GridScrolling, UnnumberedSetHasFivePositions) {
     EXPECT_EQ(ComputeVertScroll(false, 0, 10, 0, true, false), (VertScrollInfo{0, 4, 0, 0}));

@@ -108,13 +108,13 @@ struct KeyCase {
     int startRecNo;
     int startCol;
     std::vector<Press> keys;
-    int recNo;          // expected, plus pages * visible rows
+    int recNo;  // expected, plus pages * visible rows
     int pages;
     int col;
     DataSetState state;
-    int rows;           // rows the grid shows, a new one included
-    const char *id;     // MASTERBILLID of the current row ("" for a new row)
-    const char *tick;   // SELECT_YN of the current row
+    int rows;          // rows the grid shows, a new one included
+    const char *id;    // MASTERBILLID of the current row ("" for a new row)
+    const char *tick;  // SELECT_YN of the current row
 };
 
 std::string Id(int recNo) { return "SO" + std::to_string(100000 + recNo - 1); }
@@ -148,47 +148,135 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"DownMovesOneRow", 1, 1, {{Qt::Key_Down}}, 2, 0, 1, B, kRows, "SO100001", "N"},
         KeyCase{"UpOnTheFirstRowStays", 1, 1, {{Qt::Key_Up}}, 1, 0, 1, B, kRows, "SO100000", "N"},
         KeyCase{"DownOnTheLastRowAppends", kRows, 1, {{Qt::Key_Down}}, kRows + 1, 0, 1, I, kRows + 1, "", ""},
-        KeyCase{"DownAgainOnTheNewRowChangesNothing", kRows, 1, {{Qt::Key_Down}, {Qt::Key_Down}}, kRows + 1, 0, 1,
-                I, kRows + 1, "", ""},
-        KeyCase{"UpRemovesTheUntouchedNewRow", kRows, 1, {{Qt::Key_Down}, {Qt::Key_Up}}, kRows, 0, 1, B, kRows,
-                "SO100039", "N"},
-        KeyCase{"EscapeRemovesTheUntouchedNewRowWithoutAsking", kRows, 1, {{Qt::Key_Down}, {Qt::Key_Escape}},
-                kRows, 0, 1, B, kRows, "SO100039", "N"},
+        KeyCase{"DownAgainOnTheNewRowChangesNothing",
+                kRows,
+                1,
+                {{Qt::Key_Down}, {Qt::Key_Down}},
+                kRows + 1,
+                0,
+                1,
+                I,
+                kRows + 1,
+                "",
+                ""},
+        KeyCase{"UpRemovesTheUntouchedNewRow",
+                kRows,
+                1,
+                {{Qt::Key_Down}, {Qt::Key_Up}},
+                kRows,
+                0,
+                1,
+                B,
+                kRows,
+                "SO100039",
+                "N"},
+        KeyCase{"EscapeRemovesTheUntouchedNewRowWithoutAsking",
+                kRows,
+                1,
+                {{Qt::Key_Down}, {Qt::Key_Escape}},
+                kRows,
+                0,
+                1,
+                B,
+                kRows,
+                "SO100039",
+                "N"},
         KeyCase{"CtrlEndGoesToTheLastRow", 3, 4, {{Qt::Key_End, kCtrl}}, kRows, 0, 4, B, kRows, "SO100039", "N"},
         KeyCase{"CtrlHomeGoesToTheFirstRow", 30, 4, {{Qt::Key_Home, kCtrl}}, 1, 0, 4, B, kRows, "SO100000", "N"},
         KeyCase{"EndOnlyChangesTheColumn", 5, 3, {{Qt::Key_End}}, 5, 0, 7, B, kRows, "SO100004", "N"},
         KeyCase{"HomeOnlyChangesTheColumn", 5, 3, {{Qt::Key_Home}}, 5, 0, 1, B, kRows, "SO100004", "N"},
-        KeyCase{"RightAndLeft", 5, 3, {{Qt::Key_Right}, {Qt::Key_Right}, {Qt::Key_Left}}, 5, 0, 4, B, kRows,
-                "SO100004", "N"},
+        KeyCase{"RightAndLeft",
+                5,
+                3,
+                {{Qt::Key_Right}, {Qt::Key_Right}, {Qt::Key_Left}},
+                5,
+                0,
+                4,
+                B,
+                kRows,
+                "SO100004",
+                "N"},
         KeyCase{"LeftStopsAtTheFirstColumn", 5, 1, {{Qt::Key_Left}}, 5, 0, 1, B, kRows, "SO100004", "N"},
         KeyCase{"CtrlRightGoesToTheLastColumn", 5, 2, {{Qt::Key_Right, kCtrl}}, 5, 0, 7, B, kRows, "SO100004", "N"},
         KeyCase{"CtrlLeftGoesToTheFirstColumn", 5, 6, {{Qt::Key_Left, kCtrl}}, 5, 0, 1, B, kRows, "SO100004", "N"},
         KeyCase{"PageDownMovesByTheVisibleRows", 1, 1, {{Qt::Key_PageDown}}, 1, 1, 1, B, kRows, nullptr, "N"},
         KeyCase{"CtrlDownGoesToTheWindowsLastRow", 1, 1, {{Qt::Key_Down, kCtrl}}, 0, 1, 1, B, kRows, nullptr, "N"},
-        KeyCase{"CtrlUpGoesBackToTheWindowsFirstRow", 1, 1, {{Qt::Key_Down, kCtrl}, {Qt::Key_Up, kCtrl}}, 1, 0,
-                1, B, kRows, "SO100000", "N"},
-        KeyCase{"TabGoesToTheCheckBoxOfTheNextRow", 5, 1, {{Qt::Key_Tab}}, 6, 0, 1, B, kRows, "SO100005", "N"},
-        KeyCase{"TabFromATextColumnGoesToTheNextRowsCheckBox", 5, 4, {{Qt::Key_Tab}}, 6, 0, 1, B, kRows,
-                "SO100005", "N"},
-        KeyCase{"ShiftTabFromATextColumnStaysInTheRow", 5, 4, {{Qt::Key_Tab, kShift}}, 5, 0, 1, B, kRows,
-                "SO100004", "N"},
-        KeyCase{"ShiftTabFromTheCheckBoxGoesUp", 5, 1, {{Qt::Key_Backtab, kShift}}, 4, 0, 1, B, kRows,
-                "SO100003", "N"},
-        KeyCase{"TabOnTheLastRowAppendsAndStaysInTheCheckBox", kRows, 1, {{Qt::Key_Tab}}, kRows + 1, 0, 1, I,
-                kRows + 1, "", ""},
-        KeyCase{"InsertAddsARowBeforeTheCurrentOne", 3, 2, {{Qt::Key_Insert}}, 3, 0, 2, I, kRows + 1, "", ""},
-        KeyCase{"DownRemovesTheInsertedRowAgain", 3, 2, {{Qt::Key_Insert}, {Qt::Key_Down}}, 3, 0, 2, B, kRows,
-                "SO100002", "N"},
-        KeyCase{"SpaceTicksTheCheckBox", 2, 1, {{Qt::Key_Space}}, 2, 0, 1, E, kRows, "SO100001", "Y"},
-        KeyCase{"SpaceWithShiftOrCtrlTicksToo", 2, 1, {{Qt::Key_Space, kCtrl}, {Qt::Key_Space, kShift}}, 2, 0,
-                1, E, kRows, "SO100001", "N"},
-        KeyCase{"SpaceOnATextColumnChangesNothing", 2, 3, {{Qt::Key_Space}}, 2, 0, 3, B, kRows, "SO100001", "N"},
-        KeyCase{"TypingOnTheCheckBoxChangesNothing", 2, 1, {{Qt::Key_A}, {Qt::Key_Backspace}, {Qt::Key_F2},
-                {Qt::Key_Return}}, 2, 0, 1, B, kRows, "SO100001", "N"},
-        KeyCase{"DownPostsATickedRow", 2, 1, {{Qt::Key_Space}, {Qt::Key_Down}}, 3, 0, 1, B, kRows, "SO100002",
+        KeyCase{"CtrlUpGoesBackToTheWindowsFirstRow",
+                1,
+                1,
+                {{Qt::Key_Down, kCtrl}, {Qt::Key_Up, kCtrl}},
+                1,
+                0,
+                1,
+                B,
+                kRows,
+                "SO100000",
                 "N"},
-        KeyCase{"CtrlKeysThatDoNothing", 5, 3, {{Qt::Key_Insert, kCtrl}, {Qt::Key_Tab, kCtrl},
-                {Qt::Key_Escape, kCtrl}, {Qt::Key_F2, kCtrl}}, 5, 0, 3, B, kRows, "SO100004", "N"}),
+        KeyCase{"TabGoesToTheCheckBoxOfTheNextRow", 5, 1, {{Qt::Key_Tab}}, 6, 0, 1, B, kRows, "SO100005", "N"},
+        KeyCase{
+            "TabFromATextColumnGoesToTheNextRowsCheckBox", 5, 4, {{Qt::Key_Tab}}, 6, 0, 1, B, kRows, "SO100005", "N"},
+        KeyCase{
+            "ShiftTabFromATextColumnStaysInTheRow", 5, 4, {{Qt::Key_Tab, kShift}}, 5, 0, 1, B, kRows, "SO100004", "N"},
+        KeyCase{"ShiftTabFromTheCheckBoxGoesUp", 5, 1, {{Qt::Key_Backtab, kShift}}, 4, 0, 1, B, kRows, "SO100003", "N"},
+        KeyCase{"TabOnTheLastRowAppendsAndStaysInTheCheckBox",
+                kRows,
+                1,
+                {{Qt::Key_Tab}},
+                kRows + 1,
+                0,
+                1,
+                I,
+                kRows + 1,
+                "",
+                ""},
+        KeyCase{"InsertAddsARowBeforeTheCurrentOne", 3, 2, {{Qt::Key_Insert}}, 3, 0, 2, I, kRows + 1, "", ""},
+        KeyCase{"DownRemovesTheInsertedRowAgain",
+                3,
+                2,
+                {{Qt::Key_Insert}, {Qt::Key_Down}},
+                3,
+                0,
+                2,
+                B,
+                kRows,
+                "SO100002",
+                "N"},
+        KeyCase{"SpaceTicksTheCheckBox", 2, 1, {{Qt::Key_Space}}, 2, 0, 1, E, kRows, "SO100001", "Y"},
+        KeyCase{"SpaceWithShiftOrCtrlTicksToo",
+                2,
+                1,
+                {{Qt::Key_Space, kCtrl}, {Qt::Key_Space, kShift}},
+                2,
+                0,
+                1,
+                E,
+                kRows,
+                "SO100001",
+                "N"},
+        KeyCase{"SpaceOnATextColumnChangesNothing", 2, 3, {{Qt::Key_Space}}, 2, 0, 3, B, kRows, "SO100001", "N"},
+        KeyCase{"TypingOnTheCheckBoxChangesNothing",
+                2,
+                1,
+                {{Qt::Key_A}, {Qt::Key_Backspace}, {Qt::Key_F2}, {Qt::Key_Return}},
+                2,
+                0,
+                1,
+                B,
+                kRows,
+                "SO100001",
+                "N"},
+        KeyCase{"DownPostsATickedRow", 2, 1, {{Qt::Key_Space}, {Qt::Key_Down}}, 3, 0, 1, B, kRows, "SO100002", "N"},
+        KeyCase{"CtrlKeysThatDoNothing",
+                5,
+                3,
+                {{Qt::Key_Insert, kCtrl}, {Qt::Key_Tab, kCtrl}, {Qt::Key_Escape, kCtrl}, {Qt::Key_F2, kCtrl}},
+                5,
+                0,
+                3,
+                B,
+                kRows,
+                "SO100004",
+                "N"}),
     [](const ::testing::TestParamInfo<KeyCase> &param) { return std::string(param.param.name); });
 
 TEST_F(GridInput, ANewColumnIsScrolledIntoSight) {
@@ -241,13 +329,15 @@ TEST_F(GridInput, ATickIsPaintedBeforeTheKeyHandlingEnds) {
 }
 
 TEST_F(GridInput, ToggleWritesTheOtherValueWhateverTheRowHeld) {
-    const std::vector<std::pair<const char *, const char *>> cases = {
-        {nullptr, "Y"}, {"Y", "N"}, {"y", "N"}, {"N", "Y"}, {"n", "Y"}, {"X", "Y"}};
+    const std::vector<std::pair<const char *, const char *>> cases = {{nullptr, "Y"}, {"Y", "N"}, {"y", "N"},
+                                                                      {"N", "Y"},     {"n", "Y"}, {"X", "Y"}};
     for (size_t i = 0; i < cases.size(); ++i) {
         Set().SetRecNo(int(i) + 1);
         Set().Edit();
-        if (cases[i].first) SelectYN()->SetString(cases[i].first);
-        else SelectYN()->Clear();
+        if (cases[i].first)
+            SelectYN()->SetString(cases[i].first);
+        else
+            SelectYN()->Clear();
         Set().Post();
     }
     for (size_t i = 0; i < cases.size(); ++i) {
@@ -266,7 +356,8 @@ TEST_F(GridInput, AToggleThatIsNotAllowedIsSilent) {
     const std::vector<Refusal> refusals = {
         {"editing off", [](GridInput &t) { t.grid->SetOptions(t.grid->Options() & ~TwwDBGridOptions(dgEditing)); }},
         {"grid read-only", [](GridInput &t) { t.grid->SetReadOnly(true); }},
-        {"column read-only", [](GridInput &t) {
+        {"column read-only",
+         [](GridInput &t) {
              QStringList columns = OrderColumnList();
              columns[0] = QStringLiteral("SELECT_YN\t1\t選\tT");
              t.grid->SetSelected(columns);
@@ -293,8 +384,10 @@ TEST_F(GridInput, OnAnEmptyListATickInsertsARowHoldingOnlyTheTick) {
     for (const bool byMouse : {false, true}) {
         Open(0);
         ASSERT_EQ(grid->RowCount(), 2);
-        if (byMouse) DoubleClick(1, 1);
-        else Key(Qt::Key_Space);
+        if (byMouse)
+            DoubleClick(1, 1);
+        else
+            Key(Qt::Key_Space);
         EXPECT_EQ(Set().State(), DataSetState::Insert);
         EXPECT_EQ(SelectYN()->GetString(), "Y");
         EXPECT_TRUE(Set().FieldNamed("MASTERBILLID")->IsNull());
@@ -448,8 +541,7 @@ TEST_F(GridInput, ADoubleClickTicksOnceAndPostsTheRowLeftBehind) {
     EXPECT_EQ(Set().State(), DataSetState::Edit);
     // Beside the box still counts; a second double click unticks.
     const QRect cell = grid->CellRect(1, grid->Row());
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
-                       QPoint(cell.right() - 1, cell.top() + 2));
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(cell.right() - 1, cell.top() + 2));
     EXPECT_EQ(SelectYN()->GetString(), "N");
 }
 

@@ -54,11 +54,11 @@ TEST(GridPicture, ClosedAtStartUpShowsGreyWithOneEmptyWhiteColumn) {
     const QRect title = grid->CellRect(1, 0);
     EXPECT_EQ(title.width(), 64);
     EXPECT_EQ(Rgb(img, title.center().x(), title.center().y()), face);
-    EXPECT_EQ(Rgb(img, title.left() + 10, 100), base);                   // the white column
-    EXPECT_EQ(Rgb(img, title.right() + 20, 100), face);                  // the pad to its right
-    EXPECT_EQ(Rgb(img, 5, 100), face);                                   // indicator column
+    EXPECT_EQ(Rgb(img, title.left() + 10, 100), base);                          // the white column
+    EXPECT_EQ(Rgb(img, title.right() + 20, 100), face);                         // the pad to its right
+    EXPECT_EQ(Rgb(img, 5, 100), face);                                          // indicator column
     EXPECT_FALSE(Contains(img, QRect(1, title.bottom() + 2, 9, 200), kBlack));  // no glyph, no lines
-    EXPECT_EQ(Rgb(img, title.right() + 1, 5), kBlack);                   // raised title edge
+    EXPECT_EQ(Rgb(img, title.right() + 1, 5), kBlack);                          // raised title edge
     EXPECT_FALSE(grid->verticalScrollBar()->isVisible());
     EXPECT_FALSE(grid->horizontalScrollBar()->isVisible());
 }
@@ -109,8 +109,8 @@ TEST_P(TickTest, EveryRowShowsItsMark) {
 
 INSTANTIATE_TEST_SUITE_P(Marks, TickTest,
                          ::testing::Values(TickCase{"CheckedValue", "Y", true}, TickCase{"LowerCase", "y", true},
-                                           TickCase{"UncheckedValue", "N", false},
-                                           TickCase{"Empty", "", false}, TickCase{"Other", "X", false}),
+                                           TickCase{"UncheckedValue", "N", false}, TickCase{"Empty", "", false},
+                                           TickCase{"Other", "X", false}),
                          [](const auto &tp) { return std::string(tp.param.name); });
 
 struct GlyphCase {
@@ -133,28 +133,32 @@ TEST_P(GlyphTest, IndicatorShowsTheState) {
     const int row = grid->Row();
     const QPoint origin((grid->CellRect(0, row).right() + 1 - 6) / 2 + 1, GlyphTop(*grid, row));
     EXPECT_EQ(origin.x(), 3);
-    for (QPoint p : GetParam().black) EXPECT_EQ(Rgb(img, origin.x() + p.x(), origin.y() + p.y()), kBlack) << p.x() << "," << p.y();
-    for (QPoint p : GetParam().clear) EXPECT_NE(Rgb(img, origin.x() + p.x(), origin.y() + p.y()), kBlack) << p.x() << "," << p.y();
+    for (QPoint p : GetParam().black)
+        EXPECT_EQ(Rgb(img, origin.x() + p.x(), origin.y() + p.y()), kBlack) << p.x() << "," << p.y();
+    for (QPoint p : GetParam().clear)
+        EXPECT_NE(Rgb(img, origin.x() + p.x(), origin.y() + p.y()), kBlack) << p.x() << "," << p.y();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     States, GlyphTest,
-    ::testing::Values(
-        GlyphCase{"BrowseArrow", [](TClientDataSet &) {}, {{0, 2}, {3, 5}}, {{0, 1}, {4, 5}}},
-        GlyphCase{"EditIBeam",
-                  [](TClientDataSet &s) {
-                      s.Edit();
-                      s.FieldNamed("SELECT_YN")->SetString("Y");
-                  },
-                  {{0, 1}, {4, 1}, {2, 5}}, {{0, 5}, {2, 1}}},
-        GlyphCase{"PostedBackToArrow",
-                  [](TClientDataSet &s) {
-                      s.Edit();
-                      s.FieldNamed("SELECT_YN")->SetString("Y");
-                      s.Post();
-                  },
-                  {{0, 2}, {3, 5}}, {{0, 1}, {2, 1}}},
-        GlyphCase{"InsertStar", [](TClientDataSet &s) { s.Insert(); }, {{2, 3}, {0, 4}, {4, 4}}, {{0, 5}}}),
+    ::testing::Values(GlyphCase{"BrowseArrow", [](TClientDataSet &) {}, {{0, 2}, {3, 5}}, {{0, 1}, {4, 5}}},
+                      GlyphCase{"EditIBeam",
+                                [](TClientDataSet &s) {
+                                    s.Edit();
+                                    s.FieldNamed("SELECT_YN")->SetString("Y");
+                                },
+                                {{0, 1}, {4, 1}, {2, 5}},
+                                {{0, 5}, {2, 1}}},
+                      GlyphCase{"PostedBackToArrow",
+                                [](TClientDataSet &s) {
+                                    s.Edit();
+                                    s.FieldNamed("SELECT_YN")->SetString("Y");
+                                    s.Post();
+                                },
+                                {{0, 2}, {3, 5}},
+                                {{0, 1}, {2, 1}}},
+                      GlyphCase{
+                          "InsertStar", [](TClientDataSet &s) { s.Insert(); }, {{2, 3}, {0, 4}, {4, 4}}, {{0, 5}}}),
     [](const auto &tp) { return std::string(tp.param.name); });
 
 TEST(GridPicture, CurrentCellIsHighlightedOnlyWhileTheGridHasFocus) {
@@ -304,13 +308,20 @@ TEST_P(ClassicBoxPictureTest, SquareHoldsExactlyThisPicture) {
     }
     const auto letter = [&](QRgb rgb) {
         switch (rgb & 0xFFFFFF) {
-        case 0x808080: return 'd';
-        case 0x000000: return 'k';
-        case 0xd4d0c8: return 'b';
-        case 0xf0f0f0: return 'l';
-        case 0xffffff: return 'w';
-        case untouched: return '.';
-        default: return '?';
+            case 0x808080:
+                return 'd';
+            case 0x000000:
+                return 'k';
+            case 0xd4d0c8:
+                return 'b';
+            case 0xf0f0f0:
+                return 'l';
+            case 0xffffff:
+                return 'w';
+            case untouched:
+                return '.';
+            default:
+                return '?';
         }
     };
     for (int y = 0; y < 15; ++y) {
@@ -338,12 +349,12 @@ INSTANTIATE_TEST_SUITE_P(
                        {"...............", ".ddddddddddddl.", ".dkkkkkkkkkkbl.", ".dkbbbbbbbbbbl.", ".dkbbbbbbbdbbl.",
                         ".dkbbbbbbddbbl.", ".dkbdbbbdddbbl.", ".dkbddbdddbbbl.", ".dkbdddddbbbbl.", ".dkbbdddbbbbbl.",
                         ".dkbbbdbbbbbbl.", ".dkbbbbbbbbbbl.", ".dbbbbbbbbbbbl.", ".lllllllllllll.", "..............."}},
-        ClassicBoxCase{"UntickedReadOnly",
-                       {false, false},
-                       {"...............", ".ddddddddddddl.", ".dkkkkkkkkkkbl.", ".dkbbbbbbbbbbl.", ".dkbbbbbbbbbbl.",
-                        ".dkbbbbbbbbbbl.", ".dkbbbbbbbbbbl.", ".dkbbbbbbbbbbl.", ".dkbbbbbbbbbbl.", ".dkbbbbbbbbbbl.",
-                        ".dkbbbbbbbbbbl.", ".dkbbbbbbbbbbl.", ".dbbbbbbbbbbbl.", ".lllllllllllll.",
-                        "..............."}}),
+        ClassicBoxCase{
+            "UntickedReadOnly",
+            {false, false},
+            {"...............", ".ddddddddddddl.", ".dkkkkkkkkkkbl.", ".dkbbbbbbbbbbl.", ".dkbbbbbbbbbbl.",
+             ".dkbbbbbbbbbbl.", ".dkbbbbbbbbbbl.", ".dkbbbbbbbbbbl.", ".dkbbbbbbbbbbl.", ".dkbbbbbbbbbbl.",
+             ".dkbbbbbbbbbbl.", ".dkbbbbbbbbbbl.", ".dbbbbbbbbbbbl.", ".lllllllllllll.", "..............."}}),
     [](const auto &tp) { return std::string(tp.param.name); });
 
 TEST(GridPicture, ThemedTitlesDropTheRaisedEdges) {
@@ -433,8 +444,7 @@ TEST_P(VertBarTest, BarFollowsTheRecordNumber) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, VertBarTest,
-                         ::testing::Values(VertBarCase{"NoRows", 0, 0, false, 0},
-                                           VertBarCase{"OneRow", 1, 0, false, 0},
+                         ::testing::Values(VertBarCase{"NoRows", 0, 0, false, 0}, VertBarCase{"OneRow", 1, 0, false, 0},
                                            VertBarCase{"TwoRowsThatFit", 2, 1, true, 2},
                                            VertBarCase{"ManyRows", 500, 40, true, 41}),
                          [](const auto &tp) { return std::string(tp.param.name); });

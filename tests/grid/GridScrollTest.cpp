@@ -188,21 +188,33 @@ INSTANTIATE_TEST_SUITE_P(
                       WalkCase{"ClassicFocused", true, true, {686, 328}, nullptr},
                       WalkCase{"ThemedFocused", false, true, {686, 328}, nullptr},
                       // Not white: raised (3D) row and column lines.
-                      WalkCase{"CreamFocused", true, true, {686, 328},
+                      WalkCase{"CreamFocused",
+                               true,
+                               true,
+                               {686, 328},
                                [](TwwDBGrid &g) {
                                    QPalette pal = g.palette();
                                    pal.setColor(QPalette::Base, QColor(255, 255, 224));
                                    g.setPalette(pal);
                                }},
-                      WalkCase{"TwoTitleLinesCentred", true, true, {686, 328},
+                      WalkCase{"TwoTitleLinesCentred",
+                               true,
+                               true,
+                               {686, 328},
                                [](TwwDBGrid &g) {
                                    g.SetTitleLines(2);
                                    g.SetTitleAlignment(TwwTitleAlignment::taCenter);
                                }},
-                      WalkCase{"NoRowLines", true, true, {686, 328},
+                      WalkCase{"NoRowLines",
+                               true,
+                               true,
+                               {686, 328},
                                [](TwwDBGrid &g) { g.SetOptions(g.Options() & ~TwwDBGridOptions(dgRowLines)); }},
                       // Scrolled right, the current cell a text cell, the pad beside the last column.
-                      WalkCase{"NarrowScrolledRight", true, true, {420, 200},
+                      WalkCase{"NarrowScrolledRight",
+                               true,
+                               true,
+                               {420, 200},
                                [](TwwDBGrid &g) {
                                    g.SetCol(6);
                                    g.horizontalScrollBar()->setValue(127);

@@ -7,9 +7,9 @@
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
-    QFont::insertSubstitutions(QStringLiteral("細明體"), {QStringLiteral("AR PL UMing TW"),
-                                                         QStringLiteral("Noto Serif CJK TC"),
-                                                         QStringLiteral("Noto Sans CJK TC")});
+    QFont::insertSubstitutions(
+        QStringLiteral("細明體"),
+        {QStringLiteral("AR PL UMing TW"), QStringLiteral("Noto Serif CJK TC"), QStringLiteral("Noto Sans CJK TC")});
     QFont font(QStringLiteral("細明體"));
     font.setPixelSize(13);
     QApplication::setFont(font);

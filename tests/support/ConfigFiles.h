@@ -13,6 +13,5 @@ void WriteConfigFiles(const std::string &folder, const std::string &database,
                       const std::vector<std::string> &extraLines = {});
 
 // The same section text without writing it, for tests that build odd files.
-std::string ConnectionsIniText(const std::string &database,
-                               const std::vector<std::string> &extraLines = {});
+std::string ConnectionsIniText(const std::string &database, const std::vector<std::string> &extraLines = {});
 std::string DriversIniText();

@@ -5,16 +5,13 @@
 #include <filesystem>
 #include <stdexcept>
 
-TempDir::TempDir()
-{
+TempDir::TempDir() {
     char pattern[] = "/tmp/batchdel-test-XXXXXX";
-    if (!mkdtemp(pattern))
-        throw std::runtime_error("cannot create a temporary folder under /tmp");
+    if (!mkdtemp(pattern)) throw std::runtime_error("cannot create a temporary folder under /tmp");
     path_ = pattern;
 }
 
-TempDir::~TempDir()
-{
+TempDir::~TempDir() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
 }

@@ -13,7 +13,6 @@ std::string MakeTestDatabase(const TempDir &dir, int orders);
 
 // Every row of a query, each value as text (dates as YYYY-MM-DD, numerics
 // with their scale, NULL as kDirectNullText).
-std::vector<std::vector<std::string>> QueryRows(const std::string &database,
-                                                const std::string &sql);
+std::vector<std::vector<std::string>> QueryRows(const std::string &database, const std::string &sql);
 // The number in the first column of the first row (for SELECT COUNT(*)...).
 int64_t CountRows(const std::string &database, const std::string &sql);

@@ -8,16 +8,14 @@
 
 namespace {
 
-std::string Env(const char *name)
-{
+std::string Env(const char *name) {
     const char *value = std::getenv(name);
     return value ? value : "";
 }
 
-} // namespace
+}  // namespace
 
-bool TestServerAvailable()
-{
+bool TestServerAvailable() {
     return !TestServerAddress().empty() && !TestServerDir().empty() &&
            std::getenv("BATCHDEL_TEST_SERVER_PASSWORD") != nullptr;
 }
@@ -28,41 +26,33 @@ std::string TestServerDir() { return Env("BATCHDEL_TEST_SERVER_DIR"); }
 
 DbLogin TestServerLogin() { return DbLogin{"SYSDBA", TestServerPassword()}; }
 
-std::string TestServerDatabase(const std::string &name)
-{
+std::string TestServerDatabase(const std::string &name) {
     return TestServerAddress() + ":" + TestServerDir() + "/" + name;
 }
 
-bool IsRemoteDatabase(const std::string &database)
-{
+bool IsRemoteDatabase(const std::string &database) {
     // "C:..." style drive letters do not occur here; a colon before the first
     // slash separates a host (or host/port) from the path on the server.
     const auto colon = database.find(':');
-    if (colon == std::string::npos || colon == 0)
-        return false;
+    if (colon == std::string::npos || colon == 0) return false;
     return database[0] != '/';
 }
 
-DbLogin LoginFor(const std::string &database)
-{
-    if (IsRemoteDatabase(database) && TestServerAvailable())
-        return TestServerLogin();
+DbLogin LoginFor(const std::string &database) {
+    if (IsRemoteDatabase(database) && TestServerAvailable()) return TestServerLogin();
     return DbLogin{};
 }
 
-ServerDatabase::ServerDatabase(const std::string &stem)
-{
+ServerDatabase::ServerDatabase(const std::string &stem) {
     static std::atomic<int> counter{0};
-    const std::string name =
-        stem + "-" + std::to_string(getpid()) + "-" + std::to_string(++counter) + ".fdb";
+    const std::string name = stem + "-" + std::to_string(getpid()) + "-" + std::to_string(++counter) + ".fdb";
     file_ = TestServerDir() + "/" + name;
     connect_ = TestServerDatabase(name);
     std::error_code ignored;
     std::filesystem::remove(file_, ignored);
 }
 
-ServerDatabase::~ServerDatabase()
-{
+ServerDatabase::~ServerDatabase() {
     std::error_code ignored;
     std::filesystem::remove(file_, ignored);
 }

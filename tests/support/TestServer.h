@@ -23,12 +23,12 @@ bool IsRemoteDatabase(const std::string &database);
 DbLogin LoginFor(const std::string &database);
 
 // Ends the running test as skipped when no test server is around.
-#define BATCHDEL_REQUIRE_TEST_SERVER()                                                           \
-    do {                                                                                         \
-        if (!TestServerAvailable())                                                              \
-            GTEST_SKIP() << "no test server: run scripts/test, or set BATCHDEL_TEST_SERVER, "    \
-                            "BATCHDEL_TEST_SERVER_PASSWORD and BATCHDEL_TEST_SERVER_DIR "        \
-                            "(scripts/firebird-server env)";                                     \
+#define BATCHDEL_REQUIRE_TEST_SERVER()                                                        \
+    do {                                                                                      \
+        if (!TestServerAvailable())                                                           \
+            GTEST_SKIP() << "no test server: run scripts/test, or set BATCHDEL_TEST_SERVER, " \
+                            "BATCHDEL_TEST_SERVER_PASSWORD and BATCHDEL_TEST_SERVER_DIR "     \
+                            "(scripts/firebird-server env)";                                  \
     } while (0)
 
 // A database file in the test server's folder with a name of its own, removed

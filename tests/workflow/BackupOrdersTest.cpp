@@ -22,8 +22,7 @@ namespace {
 using testing::ElementsAre;
 namespace fs = std::filesystem;
 
-std::tm LocalTime(int year, int month, int day, int hour, int minute, int second)
-{
+std::tm LocalTime(int year, int month, int day, int hour, int minute, int second) {
     std::tm t{};
     t.tm_year = year - 1900;
     t.tm_mon = month - 1;
@@ -34,8 +33,7 @@ std::tm LocalTime(int year, int month, int day, int hour, int minute, int second
     return t;
 }
 
-TEST(BackupFileNames, TimestampIsFourteenZeroPaddedDigitsOnTheTwentyFourHourClock)
-{
+TEST(BackupFileNames, TimestampIsFourteenZeroPaddedDigitsOnTheTwentyFourHourClock) {
     EXPECT_EQ(BackupTimestamp(LocalTime(2025, 1, 1, 9, 5, 3)), "20250101090503");
     EXPECT_EQ(BackupTimestamp(LocalTime(2024, 3, 5, 21, 0, 0)), "20240305210000");
     EXPECT_EQ(BackupTimestamp(LocalTime(1999, 12, 31, 23, 59, 59)), "19991231235959");
@@ -44,26 +42,21 @@ TEST(BackupFileNames, TimestampIsFourteenZeroPaddedDigitsOnTheTwentyFourHourCloc
 }
 
 // Every value of a column of a loaded backup file, row by row.
-std::vector<std::string> Column(const TClientDataSet &set, const std::string &name)
-{
+std::vector<std::string> Column(const TClientDataSet &set, const std::string &name) {
     std::vector<std::string> values;
-    for (int row = 0; row < set.RecordCount(); ++row)
-        values.push_back(set.FieldNamed(name)->GetStringAt(row));
+    for (int row = 0; row < set.RecordCount(); ++row) values.push_back(set.FieldNamed(name)->GetStringAt(row));
     return values;
 }
 
-std::vector<std::string> FirstColumn(const std::vector<std::vector<std::string>> &rows)
-{
+std::vector<std::string> FirstColumn(const std::vector<std::vector<std::string>> &rows) {
     std::vector<std::string> values;
-    for (const auto &row : rows)
-        values.push_back(row.at(0));
+    for (const auto &row : rows) values.push_back(row.at(0));
     return values;
 }
 
 class BackupOrdersTest : public OrderDatabaseTest {};
 
-TEST_F(BackupOrdersTest, WritesTheMatchingHeadersAndTheirLinesToTwoTimestampedFiles)
-{
+TEST_F(BackupOrdersTest, WritesTheMatchingHeadersAndTheirLinesToTwoTimestampedFiles) {
     OpenDatabase(5);
     window->now = LocalTime(2025, 1, 1, 9, 5, 3);
     // Orders 1 to 3 are dated 2024; the lines of 4 and 5 must stay out.
@@ -81,8 +74,9 @@ TEST_F(BackupOrdersTest, WritesTheMatchingHeadersAndTheirLinesToTwoTimestampedFi
     EXPECT_THAT(Column(headers, "MASTERBILLID"),
                 ElementsAre(DemoOrderNumber(1), DemoOrderNumber(2), DemoOrderNumber(3)));
     EXPECT_EQ(Column(headers, "CUST_NAME"),
-              FirstColumn(QueryRows(database, "SELECT CUST_NAME FROM ORDER_MASTER WHERE BILL_DATE <= '2024-12-31'"
-                                              " ORDER BY MASTERBILLID")));
+              FirstColumn(QueryRows(database,
+                                    "SELECT CUST_NAME FROM ORDER_MASTER WHERE BILL_DATE <= '2024-12-31'"
+                                    " ORDER BY MASTERBILLID")));
 
     TClientDataSet lines("Lines");
     LoadFromFile(lines, files.detailFile);
@@ -101,18 +95,17 @@ TEST_F(BackupOrdersTest, WritesTheMatchingHeadersAndTheirLinesToTwoTimestampedFi
 
     // The result names every order of the header file with its line count.
     std::unordered_map<std::string, int> counted;
-    for (const auto &row : QueryRows(database, "SELECT MASTERBILLID, COUNT(*) FROM ORDER_SUB"
-                                               " WHERE MASTERBILLID <= 'SO00000003' GROUP BY MASTERBILLID"))
+    for (const auto &row : QueryRows(database,
+                                     "SELECT MASTERBILLID, COUNT(*) FROM ORDER_SUB"
+                                     " WHERE MASTERBILLID <= 'SO00000003' GROUP BY MASTERBILLID"))
         counted[row.at(0)] = std::stoi(row.at(1));
-    for (int order = 1; order <= 3; ++order)
-        counted.try_emplace(DemoOrderNumber(order), 0);
+    for (int order = 1; order <= 3; ++order) counted.try_emplace(DemoOrderNumber(order), 0);
     EXPECT_EQ(files.detailLines, counted);
     EXPECT_FALSE(files.Holds(DemoOrderNumber(4)));
     EXPECT_EQ(files.DetailLinesOf(DemoOrderNumber(4)), -1);
 }
 
-TEST_F(BackupOrdersTest, WithoutMatchingOrdersWritesBothFilesWithColumnsAndNoRows)
-{
+TEST_F(BackupOrdersTest, WithoutMatchingOrdersWritesBothFilesWithColumnsAndNoRows) {
     OpenDatabase(2);
     window->now = LocalTime(2024, 3, 5, 21, 0, 0);
     window->SetBox(FilterBox::CustomerFrom, "ZZ");
@@ -129,16 +122,14 @@ TEST_F(BackupOrdersTest, WithoutMatchingOrdersWritesBothFilesWithColumnsAndNoRow
     EXPECT_THAT(window->Notices(), ElementsAre("資料備份完成..!"));
 }
 
-TEST_F(BackupOrdersTest, WithoutACdsFolderFailsBeforeWritingAnything)
-{
+TEST_F(BackupOrdersTest, WithoutACdsFolderFailsBeforeWritingAnything) {
     OpenDatabase(2, {}, /*withCdsFolder=*/false);
     EXPECT_THROW(BackupOrders(*window), EFCreateError);
     EXPECT_FALSE(fs::exists(dir.path() + "/cds"));
     EXPECT_TRUE(window->Notices().empty());
 }
 
-TEST_F(BackupOrdersTest, ARejectedHeaderQuerySavesNothing)
-{
+TEST_F(BackupOrdersTest, ARejectedHeaderQuerySavesNothing) {
     OpenDatabase(2);
     window->SetBox(FilterBox::DateFrom, "2024/13/01");
     window->SetBox(FilterBox::DateTo, "2024/12/31");
@@ -147,8 +138,7 @@ TEST_F(BackupOrdersTest, ARejectedHeaderQuerySavesNothing)
     EXPECT_TRUE(window->Notices().empty());
 }
 
-TEST_F(BackupOrdersTest, AFailingDetailFileLeavesTheHeaderFileAndShowsNoNotice)
-{
+TEST_F(BackupOrdersTest, AFailingDetailFileLeavesTheHeaderFileAndShowsNoNotice) {
     OpenDatabase(2);
     window->now = LocalTime(2025, 1, 1, 9, 5, 3);
     // A folder where the detail file should go cannot be replaced by a file.
@@ -166,19 +156,16 @@ public:
     bool cancel = false;
     int64_t lastStep = 0;
 
-    void Stage(const std::string &text, int64_t) override
-    {
+    void Stage(const std::string &text, int64_t) override {
         stages.push_back(text);
-        if (onStage)
-            onStage(text);
+        if (onStage) onStage(text);
     }
     void Advance(int64_t done) override { lastStep = done; }
     bool CancelRequested() override { return cancel; }
 };
 
 // Every row of a table with all its values, for comparing as a multiset.
-std::multiset<std::string> Rows(const TableEngine &table)
-{
+std::multiset<std::string> Rows(const TableEngine &table) {
     std::multiset<std::string> rows;
     for (int row = 0; row < table.RecordCount(); ++row) {
         std::string key;
@@ -196,8 +183,7 @@ std::multiset<std::string> Rows(const TableEngine &table)
 // provider; on a table with the index on MASTERBILLID and on one without.
 class DetailFileTest : public OrderDatabaseTest, public testing::WithParamInterface<bool> {};
 
-TEST_P(DetailFileTest, HoldsExactlyTheRowsAndColumnsOfTheSubqueryText)
-{
+TEST_P(DetailFileTest, HoldsExactlyTheRowsAndColumnsOfTheSubqueryText) {
     const bool withIndex = GetParam();
     std::vector<std::string> sql = {
         // Odd values the lines must carry unchanged: nulls, the widest
@@ -230,7 +216,8 @@ TEST_P(DetailFileTest, HoldsExactlyTheRowsAndColumnsOfTheSubqueryText)
 
     TClientDataSet expected("Expected");
     expected.SetProviderName("DataSetProvider2");
-    expected.SetProviderResolver([this](const std::string &) -> RecordProvider * { return &window->data.DataSetProvider2; });
+    expected.SetProviderResolver(
+        [this](const std::string &) -> RecordProvider * { return &window->data.DataSetProvider2; });
     expected.SetCommandText(DetailBackupQuery(BuildFilteredQuery(kOrderNumberHead, ReadFilterCriteria(*window))));
     expected.Open();
     TClientDataSet written("Written");
@@ -255,16 +242,14 @@ TEST_P(DetailFileTest, HoldsExactlyTheRowsAndColumnsOfTheSubqueryText)
 INSTANTIATE_TEST_SUITE_P(Index, DetailFileTest, testing::Bool(),
                          [](const testing::TestParamInfo<bool> &p) { return p.param ? "WithIndex" : "WithoutIndex"; });
 
-TEST_F(BackupOrdersTest, BothFilesComeFromOneSnapshotWhateverOthersCommitMeanwhile)
-{
+TEST_F(BackupOrdersTest, BothFilesComeFromOneSnapshotWhateverOthersCommitMeanwhile) {
     OpenDatabase(6);
     RecordedProgress progress;
     const int64_t linesOfOne = LineCount(DemoOrderNumber(1));
     // Once the headers are read, another user adds a line to order 1, a new
     // order with a line, and removes order 2's lines.
     progress.onStage = [&](const std::string &stage) {
-        if (stage != "讀取明細...")
-            return;
+        if (stage != "讀取明細...") return;
         ExecuteSql(database, {"INSERT INTO ORDER_SUB (MASTERBILLID, LINE_NO) VALUES ('SO00000001', 999)",
                               "INSERT INTO ORDER_MASTER (MASTERBILLID) VALUES ('SO99999999')",
                               "INSERT INTO ORDER_SUB (MASTERBILLID, LINE_NO) VALUES ('SO99999999', 1)",
@@ -279,15 +264,13 @@ TEST_F(BackupOrdersTest, BothFilesComeFromOneSnapshotWhateverOthersCommitMeanwhi
     EXPECT_FALSE(window->Connection().InTransaction());
 }
 
-TEST_F(BackupOrdersTest, AFileThatDoesNotReadBackIsAnErrorAndNoNoticeIsShown)
-{
+TEST_F(BackupOrdersTest, AFileThatDoesNotReadBackIsAnErrorAndNoNoticeIsShown) {
     OpenDatabase(3);
     window->now = LocalTime(2025, 1, 1, 9, 5, 3);
     RecordedProgress progress;
     // Something spoils the detail file between writing and reading back.
     progress.onStage = [&](const std::string &stage) {
-        if (stage != "核對備份檔...")
-            return;
+        if (stage != "核對備份檔...") return;
         std::fstream file(CdsFile("ORDER_SUB20250101090503.CDS"), std::ios::in | std::ios::out | std::ios::binary);
         file.seekp(static_cast<std::streamoff>(fs::file_size(CdsFile("ORDER_SUB20250101090503.CDS")) / 2));
         file.put('\x5a');
@@ -306,13 +289,11 @@ TEST_F(BackupOrdersTest, AFileThatDoesNotReadBackIsAnErrorAndNoNoticeIsShown)
 // file in the cds folder.
 class CancelledBackupTest : public OrderDatabaseTest, public testing::WithParamInterface<const char *> {};
 
-TEST_P(CancelledBackupTest, LeavesNoFileAndShowsNoNotice)
-{
+TEST_P(CancelledBackupTest, LeavesNoFileAndShowsNoNotice) {
     OpenDatabase(3);
     RecordedProgress progress;
     progress.onStage = [&](const std::string &stage) {
-        if (stage == GetParam())
-            progress.cancel = true;
+        if (stage == GetParam()) progress.cancel = true;
     };
     EXPECT_THROW(BackupOrders(*window, &progress), EAbort);
     EXPECT_THAT(progress.stages, testing::Contains(std::string(GetParam())));
@@ -324,4 +305,4 @@ TEST_P(CancelledBackupTest, LeavesNoFileAndShowsNoNotice)
 INSTANTIATE_TEST_SUITE_P(Stages, CancelledBackupTest,
                          testing::Values("讀取訂單...", "讀取明細...", "寫入備份檔...", "核對備份檔..."));
 
-} // namespace
+}  // namespace

@@ -29,66 +29,53 @@ std::string BackendName(Backend backend) { return backend == Backend::Embedded ?
 // failure are then committed by the same commit that ends the run.
 constexpr auto kOneBatch = 1h;
 
-std::vector<std::string> ReadLines(const std::string &path)
-{
+std::vector<std::string> ReadLines(const std::string &path) {
     std::ifstream file(path);
     std::vector<std::string> lines;
-    for (std::string line; std::getline(file, line);)
-        lines.push_back(line);
+    for (std::string line; std::getline(file, line);) lines.push_back(line);
     return lines;
 }
 
-std::vector<std::string> Fields(const std::string &line)
-{
+std::vector<std::string> Fields(const std::string &line) {
     std::vector<std::string> fields;
     std::stringstream stream(line);
-    for (std::string field; std::getline(stream, field, '\t');)
-        fields.push_back(field);
+    for (std::string field; std::getline(stream, field, '\t');) fields.push_back(field);
     return fields;
 }
 
 class DeleteInBatches : public OrderDatabaseTest {
 protected:
-    void Open(Backend backend, int orders, const std::vector<std::string> &extraSql = {})
-    {
+    void Open(Backend backend, int orders, const std::vector<std::string> &extraSql = {}) {
         onServer = backend == Backend::Server;
         OpenDatabase(orders, extraSql);
-        for (int n = 1; n <= orders; ++n)
-            linesBefore_[DemoOrderNumber(n)] = LineCount(DemoOrderNumber(n));
+        for (int n = 1; n <= orders; ++n) linesBefore_[DemoOrderNumber(n)] = LineCount(DemoOrderNumber(n));
     }
-    void AnswerYesNoBackup()
-    {
+    void AnswerYesNoBackup() {
         window->messageBoxAnswers = {mrYes};
         window->dialogAnswers = {mrNo};
     }
-    void ExpectWhole(const std::string &order)
-    {
+    void ExpectWhole(const std::string &order) {
         EXPECT_EQ(HeaderCount(order), 1) << order;
         EXPECT_EQ(LineCount(order), linesBefore_.at(order)) << order;
     }
-    void ExpectGone(const std::string &order)
-    {
+    void ExpectGone(const std::string &order) {
         EXPECT_EQ(HeaderCount(order), 0) << order;
         EXPECT_EQ(LineCount(order), 0) << order;
     }
     // The order numbers of the journal's lines, in order, after checking
     // its header line.
-    std::vector<std::string> JournalledOrders()
-    {
+    std::vector<std::string> JournalledOrders() {
         const std::vector<std::string> lines = ReadLines(CdsFile("deletions.log"));
-        if (lines.empty())
-            return {};
+        if (lines.empty()) return {};
         EXPECT_EQ(lines[0] + "\n", DeletionJournal::kHeaderLine);
         std::vector<std::string> orders;
-        for (size_t i = 1; i < lines.size(); ++i)
-            orders.push_back(Fields(lines[i]).at(1));
+        for (size_t i = 1; i < lines.size(); ++i) orders.push_back(Fields(lines[i]).at(1));
         return orders;
     }
 
     // Replaces the demo tables by bare ones without keys, the order number
     // of the given types (nullable).
-    void RecreateTables(const std::string &headerNumber, const std::string &detailNumber)
-    {
+    void RecreateTables(const std::string &headerNumber, const std::string &detailNumber) {
         const DbLogin login = LoginFor(database);
         ExecuteSql(database, {"DROP TABLE ORDER_SUB"}, login);
         ExecuteSql(database, {"DROP TABLE ORDER_MASTER"}, login);
@@ -113,8 +100,7 @@ struct FailureCase {
     Backend backend;
 };
 
-std::string FailureCaseName(const testing::TestParamInfo<FailureCase> &info)
-{
+std::string FailureCaseName(const testing::TestParamInfo<FailureCase> &info) {
     const FailureCase &c = info.param;
     const char *where = c.position == 1 ? "First" : c.position == 5 ? "Last" : "Middle";
     return std::string(where) + (c.statement == Failing::DetailStatement ? "Detail" : "Header") +
@@ -123,17 +109,15 @@ std::string FailureCaseName(const testing::TestParamInfo<FailureCase> &info)
 
 class FailureInABatch : public DeleteInBatches, public testing::WithParamInterface<FailureCase> {};
 
-TEST_P(FailureInABatch, LeavesTheDatabaseAsOneTransactionPerOrderWould)
-{
+TEST_P(FailureInABatch, LeavesTheDatabaseAsOneTransactionPerOrderWould) {
     const FailureCase &c = GetParam();
-    if (c.backend == Backend::Server)
-        BATCHDEL_REQUIRE_TEST_SERVER();
+    if (c.backend == Backend::Server) BATCHDEL_REQUIRE_TEST_SERVER();
     const std::string failing = DemoOrderNumber(c.position);
     const std::string table = c.statement == Failing::DetailStatement ? "ORDER_SUB" : "ORDER_MASTER";
     Open(c.backend, 5,
-         {"CREATE EXCEPTION KEEP_ORDER 'order is kept'",
-          "CREATE TRIGGER KEEP_ONE FOR " + table + " BEFORE DELETE AS BEGIN IF (OLD.MASTERBILLID = '" +
-              failing + "') THEN EXCEPTION KEEP_ORDER; END"});
+         {"CREATE EXCEPTION KEEP_ORDER 'order is kept'", "CREATE TRIGGER KEEP_ONE FOR " + table +
+                                                             " BEFORE DELETE AS BEGIN IF (OLD.MASTERBILLID = '" +
+                                                             failing + "') THEN EXCEPTION KEEP_ORDER; END"});
     List();
     Tick({0, 1, 2, 3, 4});
     AnswerYesNoBackup();
@@ -165,18 +149,15 @@ TEST_P(FailureInABatch, LeavesTheDatabaseAsOneTransactionPerOrderWould)
     AnswerYesNoBackup();
     DeleteTickedOrders(*window, {kOneBatch});
     for (int n = 1; n <= 5; ++n)
-        if (n != c.position)
-            ExpectGone(DemoOrderNumber(n));
+        if (n != c.position) ExpectGone(DemoOrderNumber(n));
     ExpectWhole(failing);
 }
 
-std::vector<FailureCase> FailureCases()
-{
+std::vector<FailureCase> FailureCases() {
     std::vector<FailureCase> cases;
     for (Backend backend : {Backend::Embedded, Backend::Server})
         for (Failing statement : {Failing::DetailStatement, Failing::HeaderStatement})
-            for (int position : {1, 3, 5})
-                cases.push_back({position, statement, backend});
+            for (int position : {1, 3, 5}) cases.push_back({position, statement, backend});
     return cases;
 }
 
@@ -186,15 +167,12 @@ INSTANTIATE_TEST_SUITE_P(EachPosition, FailureInABatch, testing::ValuesIn(Failur
 
 class DeleteInBatchesOn : public DeleteInBatches, public testing::WithParamInterface<Backend> {
 protected:
-    void SetUp() override
-    {
-        if (GetParam() == Backend::Server)
-            BATCHDEL_REQUIRE_TEST_SERVER();
+    void SetUp() override {
+        if (GetParam() == Backend::Server) BATCHDEL_REQUIRE_TEST_SERVER();
     }
 };
 
-TEST_P(DeleteInBatchesOn, TheJournalHoldsALinePerCommittedOrderAndIsOnlyAppended)
-{
+TEST_P(DeleteInBatchesOn, TheJournalHoldsALinePerCommittedOrderAndIsOnlyAppended) {
     Open(GetParam(), 4);
     List();
     Tick({0, 2});
@@ -213,12 +191,12 @@ TEST_P(DeleteInBatchesOn, TheJournalHoldsALinePerCommittedOrderAndIsOnlyAppended
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0] + "\n", DeletionJournal::kHeaderLine);
     const std::string pair = "ORDER_MASTER_20240305140709.CDS ORDER_SUB20240305140709.CDS";
-    EXPECT_THAT(Fields(lines[1]), ElementsAre("2024-03-05 14:07:09", DemoOrderNumber(1),
-                                              std::to_string(linesBefore_[DemoOrderNumber(1)]), pair,
-                                              database, "SYSDBA"));
-    EXPECT_THAT(Fields(lines[2]), ElementsAre("2024-03-05 14:07:09", DemoOrderNumber(3),
-                                              std::to_string(linesBefore_[DemoOrderNumber(3)]), pair,
-                                              database, "SYSDBA"));
+    EXPECT_THAT(Fields(lines[1]),
+                ElementsAre("2024-03-05 14:07:09", DemoOrderNumber(1), std::to_string(linesBefore_[DemoOrderNumber(1)]),
+                            pair, database, "SYSDBA"));
+    EXPECT_THAT(Fields(lines[2]),
+                ElementsAre("2024-03-05 14:07:09", DemoOrderNumber(3), std::to_string(linesBefore_[DemoOrderNumber(3)]),
+                            pair, database, "SYSDBA"));
 
     // A second run without a backup adds its lines after the first run's.
     Tick({1});
@@ -226,15 +204,14 @@ TEST_P(DeleteInBatchesOn, TheJournalHoldsALinePerCommittedOrderAndIsOnlyAppended
     DeleteTickedOrders(*window);
     lines = ReadLines(CdsFile("deletions.log"));
     ASSERT_EQ(lines.size(), 4u);
-    EXPECT_THAT(Fields(lines[3]), ElementsAre("2024-03-05 14:07:09", DemoOrderNumber(2),
-                                              std::to_string(linesBefore_[DemoOrderNumber(2)]), "none",
-                                              database, "SYSDBA"));
-    EXPECT_EQ(JournalledOrders(), (std::vector<std::string>{DemoOrderNumber(1), DemoOrderNumber(3),
-                                                            DemoOrderNumber(2)}));
+    EXPECT_THAT(Fields(lines[3]),
+                ElementsAre("2024-03-05 14:07:09", DemoOrderNumber(2), std::to_string(linesBefore_[DemoOrderNumber(2)]),
+                            "none", database, "SYSDBA"));
+    EXPECT_EQ(JournalledOrders(),
+              (std::vector<std::string>{DemoOrderNumber(1), DemoOrderNumber(3), DemoOrderNumber(2)}));
 }
 
-TEST_P(DeleteInBatchesOn, CancelStopsAfterTheCurrentOrderAndKeepsWhatIsDone)
-{
+TEST_P(DeleteInBatchesOn, CancelStopsAfterTheCurrentOrderAndKeepsWhatIsDone) {
     Open(GetParam(), 6);
     List();
     Tick({0, 1, 2, 4, 5});
@@ -244,8 +221,7 @@ TEST_P(DeleteInBatchesOn, CancelStopsAfterTheCurrentOrderAndKeepsWhatIsDone)
 
     ExpectGone(DemoOrderNumber(1));
     ExpectGone(DemoOrderNumber(2));
-    for (int n = 3; n <= 6; ++n)
-        ExpectWhole(DemoOrderNumber(n));
+    for (int n = 3; n <= 6; ++n) ExpectWhole(DemoOrderNumber(n));
     EXPECT_THAT(window->Notices(), ElementsAre("已取消：已刪除 2 筆訂單，3 筆勾選的訂單未刪除。"));
     EXPECT_THAT(window->progressEvents,
                 ElementsAre("progress:刪除訂單", "stage:正在刪除勾選的訂單...|5", "done:1", "done:2"));
@@ -255,8 +231,7 @@ TEST_P(DeleteInBatchesOn, CancelStopsAfterTheCurrentOrderAndKeepsWhatIsDone)
     EXPECT_FALSE(window->Connection().InTransaction());
 }
 
-TEST_P(DeleteInBatchesOn, OrderNumbersWithQuotesChineseOrTrailingBlanksDeleteExactlyTheirOrder)
-{
+TEST_P(DeleteInBatchesOn, OrderNumbersWithQuotesChineseOrTrailingBlanksDeleteExactlyTheirOrder) {
     const std::vector<std::string> odd = {"Q'1", "X' OR 'A'='A", "訂單一號", "SO1  "};
     // Orders that differ only in trailing blanks cannot both exist (the key
     // compares them equal), so the neighbours differ in other ways.
@@ -275,8 +250,7 @@ TEST_P(DeleteInBatchesOn, OrderNumbersWithQuotesChineseOrTrailingBlanksDeleteExa
     const auto listed = ListedOrders();
     std::vector<int> rows;
     for (int row = 0; row < static_cast<int>(listed.size()); ++row)
-        if (std::find(odd.begin(), odd.end(), listed[row]) != odd.end())
-            rows.push_back(row);
+        if (std::find(odd.begin(), odd.end(), listed[row]) != odd.end()) rows.push_back(row);
     ASSERT_EQ(rows.size(), odd.size());
     Tick(rows);
     AnswerYesNoBackup();
@@ -299,8 +273,7 @@ TEST_P(DeleteInBatchesOn, OrderNumbersWithQuotesChineseOrTrailingBlanksDeleteExa
     EXPECT_EQ(journalled, expected);
 }
 
-TEST_P(DeleteInBatchesOn, ANumberLongerThanTheColumnDeletesNothingAndStopsTheWalk)
-{
+TEST_P(DeleteInBatchesOn, ANumberLongerThanTheColumnDeletesNothingAndStopsTheWalk) {
     // Tables made of these columns only, the detail table's order number
     // narrower than the header's.
     Open(GetParam(), 1);
@@ -330,20 +303,17 @@ TEST_P(DeleteInBatchesOn, ANumberLongerThanTheColumnDeletesNothingAndStopsTheWal
     EXPECT_EQ(window->OrderList().RecNo(), 2);
 }
 
-TEST_P(DeleteInBatchesOn, EachStatementIsPreparedOncePerRun)
-{
+TEST_P(DeleteInBatchesOn, EachStatementIsPreparedOncePerRun) {
     Open(GetParam(), 4);
     OrderDeletion deletion(window->Connection());
-    for (int n = 1; n <= 3; ++n)
-        EXPECT_TRUE(deletion.Delete(DemoOrderNumber(n), std::nullopt));
+    for (int n = 1; n <= 3; ++n) EXPECT_TRUE(deletion.Delete(DemoOrderNumber(n), std::nullopt));
     EXPECT_EQ(deletion.Commit().size(), 3u);
     // The savepoint, both deletions and the release; the undo never ran.
     EXPECT_EQ(deletion.Prepares(), 4);
     ExpectWhole(DemoOrderNumber(4));
 }
 
-TEST_P(DeleteInBatchesOn, ACancelledBackupEndsTheDeletionSilentlyBeforeAnythingIsDeleted)
-{
+TEST_P(DeleteInBatchesOn, ACancelledBackupEndsTheDeletionSilentlyBeforeAnythingIsDeleted) {
     Open(GetParam(), 3);
     List();
     Tick({0, 1, 2});
@@ -352,13 +322,11 @@ TEST_P(DeleteInBatchesOn, ACancelledBackupEndsTheDeletionSilentlyBeforeAnythingI
     window->dialogAnswers = {mrYes};
     EXPECT_THROW(DeleteTickedOrders(*window), EAbort);
     EXPECT_EQ(window->progressEvents.front(), "progress:資料備份");
-    for (int n = 1; n <= 3; ++n)
-        ExpectWhole(DemoOrderNumber(n));
+    for (int n = 1; n <= 3; ++n) ExpectWhole(DemoOrderNumber(n));
     EXPECT_TRUE(JournalledOrders().empty());
 }
 
-TEST_P(DeleteInBatchesOn, AnOrderChangedAfterItsBackupIsKept)
-{
+TEST_P(DeleteInBatchesOn, AnOrderChangedAfterItsBackupIsKept) {
     Open(GetParam(), 3);
     List();
     Tick({0, 1, 2});
@@ -382,8 +350,7 @@ TEST_P(DeleteInBatchesOn, AnOrderChangedAfterItsBackupIsKept)
     EXPECT_EQ(JournalledOrders(), (std::vector<std::string>{DemoOrderNumber(1), DemoOrderNumber(3)}));
 }
 
-TEST_P(DeleteInBatchesOn, ATickedRowAddedInTheGridWithoutAnOrderNumberDeletesNothing)
-{
+TEST_P(DeleteInBatchesOn, ATickedRowAddedInTheGridWithoutAnOrderNumberDeletesNothing) {
     // Tables whose order number may be null, as some installations have
     // them, with an order whose number is the empty text: what a row
     // without a number would have been compared with.
@@ -412,15 +379,13 @@ TEST_P(DeleteInBatchesOn, ATickedRowAddedInTheGridWithoutAnOrderNumberDeletesNot
     EXPECT_EQ(JournalledOrders(), std::vector<std::string>{"A1"});
 }
 
-TEST_P(DeleteInBatchesOn, AJournalThatCannotBeWrittenStopsTheDeletionBeforeTheNextBatch)
-{
+TEST_P(DeleteInBatchesOn, AJournalThatCannotBeWrittenStopsTheDeletionBeforeTheNextBatch) {
     Open(GetParam(), 5);
     List();
     Tick({0, 1, 2, 3, 4});
     // The folder goes while the second order is being deleted.
     window->afterAdvance = [this](int64_t done) {
-        if (done == 2)
-            std::filesystem::remove_all(dir.path() + "/cds");
+        if (done == 2) std::filesystem::remove_all(dir.path() + "/cds");
     };
     AnswerYesNoBackup();
     try {
@@ -433,19 +398,16 @@ TEST_P(DeleteInBatchesOn, AJournalThatCannotBeWrittenStopsTheDeletionBeforeTheNe
     // What was committed stays committed; nothing more went.
     ExpectGone(DemoOrderNumber(1));
     ExpectGone(DemoOrderNumber(2));
-    for (int n = 3; n <= 5; ++n)
-        ExpectWhole(DemoOrderNumber(n));
+    for (int n = 3; n <= 5; ++n) ExpectWhole(DemoOrderNumber(n));
     EXPECT_FALSE(window->Connection().InTransaction());
 
     // Without the folder nothing is deleted at all.
     AnswerYesNoBackup();
     EXPECT_THROW(DeleteTickedOrders(*window), EFCreateError);
-    for (int n = 3; n <= 5; ++n)
-        ExpectWhole(DemoOrderNumber(n));
+    for (int n = 3; n <= 5; ++n) ExpectWhole(DemoOrderNumber(n));
 }
 
-TEST_P(DeleteInBatchesOn, AnOrderLockedByAnotherUserIsReportedWithTheServersTextAndStopsTheWalk)
-{
+TEST_P(DeleteInBatchesOn, AnOrderLockedByAnotherUserIsReportedWithTheServersTextAndStopsTheWalk) {
     // The connection does not wait for locks: the other user's transaction
     // below stays open for as long as the test wants.
     connectionLines = {"WaitOnLocks=False"};
@@ -473,8 +435,7 @@ TEST_P(DeleteInBatchesOn, AnOrderLockedByAnotherUserIsReportedWithTheServersText
     }
     ExpectGone(DemoOrderNumber(1));
     ExpectGone(DemoOrderNumber(2));
-    for (int n = 3; n <= 5; ++n)
-        ExpectWhole(DemoOrderNumber(n));
+    for (int n = 3; n <= 5; ++n) ExpectWhole(DemoOrderNumber(n));
     EXPECT_EQ(JournalledOrders(), (std::vector<std::string>{DemoOrderNumber(1), DemoOrderNumber(2)}));
     other.Rollback();
 }
@@ -482,4 +443,4 @@ TEST_P(DeleteInBatchesOn, AnOrderLockedByAnotherUserIsReportedWithTheServersText
 INSTANTIATE_TEST_SUITE_P(Both, DeleteInBatchesOn, testing::Values(Backend::Embedded, Backend::Server),
                          [](const testing::TestParamInfo<Backend> &backend) { return BackendName(backend.param); });
 
-} // namespace
+}  // namespace

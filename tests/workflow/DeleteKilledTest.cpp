@@ -34,8 +34,7 @@ constexpr int kOrders = 1500;
 
 // The journal's whole lines (a line the kill cut short is left out), less
 // the header line.
-std::vector<std::string> JournalLines(const std::string &path)
-{
+std::vector<std::string> JournalLines(const std::string &path) {
     std::ifstream file(path);
     std::stringstream text;
     text << file.rdbuf();
@@ -43,13 +42,11 @@ std::vector<std::string> JournalLines(const std::string &path)
     std::string all = text.str();
     for (size_t start = 0, end; (end = all.find('\n', start)) != std::string::npos; start = end + 1)
         lines.push_back(all.substr(start, end - start));
-    if (!lines.empty())
-        lines.erase(lines.begin());
+    if (!lines.empty()) lines.erase(lines.begin());
     return lines;
 }
 
-std::map<std::string, int64_t> LinesPerOrder(const std::string &database)
-{
+std::map<std::string, int64_t> LinesPerOrder(const std::string &database) {
     std::map<std::string, int64_t> lines;
     for (const auto &row : QueryRows(database, "SELECT MASTERBILLID, COUNT(*) FROM ORDER_SUB GROUP BY 1"))
         lines[row.at(0)] = std::stoll(row.at(1));
@@ -58,11 +55,9 @@ std::map<std::string, int64_t> LinesPerOrder(const std::string &database)
 
 // The child: lists every order, ticks them all and deletes them, with short
 // batches so that many commits happen before the kill.
-TEST(DeletionChild, DeletesEveryOrder)
-{
+TEST(DeletionChild, DeletesEveryOrder) {
     const char *folder = std::getenv(kChildFolder);
-    if (!folder)
-        GTEST_SKIP() << "runs only as the child of DeletionKilled";
+    if (!folder) GTEST_SKIP() << "runs only as the child of DeletionKilled";
     HeadlessOrderWindow window(folder);
     QueryOrders(window);
     SelectAllOrders(window);
@@ -73,11 +68,9 @@ TEST(DeletionChild, DeletesEveryOrder)
 
 class DeletionKilled : public testing::TestWithParam<bool> {};
 
-TEST_P(DeletionKilled, LeavesOnlyWholeOrdersAndEveryJournalledOrderIsGone)
-{
+TEST_P(DeletionKilled, LeavesOnlyWholeOrdersAndEveryJournalledOrderIsGone) {
     const bool onServer = GetParam();
-    if (onServer)
-        BATCHDEL_REQUIRE_TEST_SERVER();
+    if (onServer) BATCHDEL_REQUIRE_TEST_SERVER();
     TempDir dir;
     std::unique_ptr<ServerDatabase> serverDatabase;
     std::string database;
@@ -97,8 +90,7 @@ TEST_P(DeletionKilled, LeavesOnlyWholeOrdersAndEveryJournalledOrderIsGone)
     const std::string filter = "--gtest_filter=DeletionChild.DeletesEveryOrder";
     const std::string folderVariable = std::string(kChildFolder) + "=" + dir.path();
     std::vector<char *> env;
-    for (char **e = environ; *e; ++e)
-        env.push_back(*e);
+    for (char **e = environ; *e; ++e) env.push_back(*e);
     env.push_back(const_cast<char *>(folderVariable.c_str()));
     env.push_back(nullptr);
     char *argv[] = {const_cast<char *>(self.c_str()), const_cast<char *>(filter.c_str()), nullptr};
@@ -124,8 +116,7 @@ TEST_P(DeletionKilled, LeavesOnlyWholeOrdersAndEveryJournalledOrderIsGone)
     ASSERT_TRUE(WIFSIGNALED(status)) << "the child ended before it was killed, status " << status;
 
     const std::map<std::string, int64_t> after = LinesPerOrder(database);
-    const std::vector<std::vector<std::string>> headers =
-        QueryRows(database, "SELECT MASTERBILLID FROM ORDER_MASTER");
+    const std::vector<std::vector<std::string>> headers = QueryRows(database, "SELECT MASTERBILLID FROM ORDER_MASTER");
     // Every order left has all its lines: they would be what went first.
     std::set<std::string> left;
     for (const auto &row : headers) {
@@ -136,8 +127,9 @@ TEST_P(DeletionKilled, LeavesOnlyWholeOrdersAndEveryJournalledOrderIsGone)
         EXPECT_EQ(has == after.end() ? 0 : has->second, had == before.end() ? 0 : had->second) << order;
     }
     // Lines without their header do not exist.
-    EXPECT_EQ(CountRows(database, "SELECT COUNT(*) FROM ORDER_SUB s WHERE NOT EXISTS"
-                                  " (SELECT 1 FROM ORDER_MASTER m WHERE m.MASTERBILLID = s.MASTERBILLID)"),
+    EXPECT_EQ(CountRows(database,
+                        "SELECT COUNT(*) FROM ORDER_SUB s WHERE NOT EXISTS"
+                        " (SELECT 1 FROM ORDER_MASTER m WHERE m.MASTERBILLID = s.MASTERBILLID)"),
               0);
     // The run was cut in the middle: some orders went, some stayed.
     const int64_t headersAfter = static_cast<int64_t>(headers.size());
@@ -148,8 +140,8 @@ TEST_P(DeletionKilled, LeavesOnlyWholeOrdersAndEveryJournalledOrderIsGone)
     EXPECT_GE(journalled.size(), 20u);
     EXPECT_LE(static_cast<int64_t>(journalled.size()), headersBefore - headersAfter);
     for (const std::string &line : journalled) {
-        const std::string order = line.substr(line.find('\t') + 1, line.find('\t', line.find('\t') + 1) -
-                                                                        line.find('\t') - 1);
+        const std::string order =
+            line.substr(line.find('\t') + 1, line.find('\t', line.find('\t') + 1) - line.find('\t') - 1);
         EXPECT_EQ(left.count(order), 0u) << order;
     }
 }
@@ -159,4 +151,4 @@ INSTANTIATE_TEST_SUITE_P(Backends, DeletionKilled, testing::Values(false, true),
                              return std::string(backend.param ? "Server" : "Embedded");
                          });
 
-} // namespace
+}  // namespace

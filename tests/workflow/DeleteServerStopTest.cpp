@@ -16,8 +16,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string Shell(const std::string &command, int *exitCode)
-{
+std::string Shell(const std::string &command, int *exitCode) {
     std::string output;
     FILE *pipe = popen(command.c_str(), "r");
     if (!pipe) {
@@ -25,26 +24,22 @@ std::string Shell(const std::string &command, int *exitCode)
         return output;
     }
     char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe))
-        output += buffer;
+    while (fgets(buffer, sizeof buffer, pipe)) output += buffer;
     *exitCode = pclose(pipe);
     return output;
 }
 
-std::string EnvValue(const std::string &exports, const std::string &name)
-{
+std::string EnvValue(const std::string &exports, const std::string &name) {
     const std::string key = "export " + name + "=";
     const auto at = exports.find(key);
-    if (at == std::string::npos)
-        return {};
+    if (at == std::string::npos) return {};
     const auto start = at + key.size();
     return exports.substr(start, exports.find('\n', start) - start);
 }
 
 class DeletionServerStop : public OrderDatabaseTest {};
 
-TEST_F(DeletionServerStop, IsReportedAndTheCommittedOrdersStayDeletedAndJournalled)
-{
+TEST_F(DeletionServerStop, IsReportedAndTheCommittedOrdersStayDeletedAndJournalled) {
     // Only where the shared test server runs: then a server can be started.
     BATCHDEL_REQUIRE_TEST_SERVER();
     const std::string script = std::string(BATCHDEL_SOURCE_DIR) + "/scripts/firebird-server";
@@ -54,8 +49,7 @@ TEST_F(DeletionServerStop, IsReportedAndTheCommittedOrdersStayDeletedAndJournall
     ASSERT_EQ(code, 0) << exports;
     struct Stopper {
         std::string command;
-        ~Stopper()
-        {
+        ~Stopper() {
             int ignored;
             Shell(command, &ignored);
         }
@@ -70,8 +64,7 @@ TEST_F(DeletionServerStop, IsReportedAndTheCommittedOrdersStayDeletedAndJournall
     window = std::make_unique<HeadlessOrderWindow>(dir.path());
     List();
     std::vector<int> all;
-    for (int row = 0; row < 20; ++row)
-        all.push_back(row);
+    for (int row = 0; row < 20; ++row) all.push_back(row);
     Tick(all);
 
     // The server goes while the eighth order is being deleted.
@@ -100,11 +93,9 @@ TEST_F(DeletionServerStop, IsReportedAndTheCommittedOrdersStayDeletedAndJournall
     std::ifstream journal(CdsFile("deletions.log"));
     std::string line;
     std::getline(journal, line);  // the header
-    while (std::getline(journal, line))
-        journalled.push_back(line.substr(line.find('\t') + 1, 10));
+    while (std::getline(journal, line)) journalled.push_back(line.substr(line.find('\t') + 1, 10));
     std::vector<std::string> expected;
-    for (int n = 1; n <= 7; ++n)
-        expected.push_back(DemoOrderNumber(n));
+    for (int n = 1; n <= 7; ++n) expected.push_back(DemoOrderNumber(n));
     EXPECT_EQ(journalled, expected);
     for (int n = 1; n <= 20; ++n) {
         const std::string order = "'" + DemoOrderNumber(n) + "'";
@@ -116,4 +107,4 @@ TEST_F(DeletionServerStop, IsReportedAndTheCommittedOrdersStayDeletedAndJournall
     }
 }
 
-} // namespace
+}  // namespace

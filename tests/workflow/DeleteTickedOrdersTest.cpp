@@ -14,7 +14,8 @@ namespace {
 
 using testing::ElementsAre;
 
-const std::string kQuestion = "question:確定刪除所選資料?|Confirm|" + std::to_string(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+const std::string kQuestion =
+    "question:確定刪除所選資料?|Confirm|" + std::to_string(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
 const std::string kBackupQuestion = "dialog:刪除前是否將資料備份到單機?|" +
                                     std::to_string(static_cast<int>(DialogKind::Confirmation)) + "|" +
                                     std::to_string(mbYes | mbNo);
@@ -23,28 +24,23 @@ const std::string kBackupDone = "notice:資料備份完成..!";
 class DeleteTickedOrdersTest : public OrderDatabaseTest {
 protected:
     // Every order of the demo database still whole: its header and all its lines.
-    void ExpectWhole(const std::string &order, int64_t lines)
-    {
+    void ExpectWhole(const std::string &order, int64_t lines) {
         EXPECT_EQ(HeaderCount(order), 1) << order;
         EXPECT_EQ(LineCount(order), lines) << order;
     }
-    void ExpectGone(const std::string &order)
-    {
+    void ExpectGone(const std::string &order) {
         EXPECT_EQ(HeaderCount(order), 0) << order;
         EXPECT_EQ(LineCount(order), 0) << order;
     }
     // Lines per order before the run.
-    std::vector<int64_t> LinesBefore(int orders)
-    {
+    std::vector<int64_t> LinesBefore(int orders) {
         std::vector<int64_t> lines;
-        for (int n = 1; n <= orders; ++n)
-            lines.push_back(LineCount(DemoOrderNumber(n)));
+        for (int n = 1; n <= orders; ++n) lines.push_back(LineCount(DemoOrderNumber(n)));
         return lines;
     }
 };
 
-TEST_F(DeleteTickedOrdersTest, AnsweringNoToTheFirstQuestionEndsTheCommand)
-{
+TEST_F(DeleteTickedOrdersTest, AnsweringNoToTheFirstQuestionEndsTheCommand) {
     OpenDatabase(3);
     List();
     Tick({0, 1, 2});
@@ -54,8 +50,7 @@ TEST_F(DeleteTickedOrdersTest, AnsweringNoToTheFirstQuestionEndsTheCommand)
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER"), 3);
 }
 
-TEST_F(DeleteTickedOrdersTest, WithNothingTickedDeletesNothingAndSaysNothing)
-{
+TEST_F(DeleteTickedOrdersTest, WithNothingTickedDeletesNothingAndSaysNothing) {
     OpenDatabase(3);
     List();
     const int64_t lines = Count("SELECT COUNT(*) FROM ORDER_SUB");
@@ -67,8 +62,7 @@ TEST_F(DeleteTickedOrdersTest, WithNothingTickedDeletesNothingAndSaysNothing)
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_SUB"), lines);
 }
 
-TEST_F(DeleteTickedOrdersTest, DeletesExactlyTheTickedOrdersWithTheirLinesAndLeavesTheListAsItWas)
-{
+TEST_F(DeleteTickedOrdersTest, DeletesExactlyTheTickedOrdersWithTheirLinesAndLeavesTheListAsItWas) {
     OpenDatabase(5);
     const auto lines = LinesBefore(5);
     List();
@@ -95,8 +89,7 @@ TEST_F(DeleteTickedOrdersTest, DeletesExactlyTheTickedOrdersWithTheirLinesAndLea
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER"), 3);
 }
 
-TEST_F(DeleteTickedOrdersTest, WithTheBackupChosenBacksUpFirstThenDeletes)
-{
+TEST_F(DeleteTickedOrdersTest, WithTheBackupChosenBacksUpFirstThenDeletes) {
     OpenDatabase(4);
     List();
     Tick({0, 2});
@@ -115,8 +108,7 @@ TEST_F(DeleteTickedOrdersTest, WithTheBackupChosenBacksUpFirstThenDeletes)
     EXPECT_EQ(headers.RecordCount(), 4);
 }
 
-TEST_F(DeleteTickedOrdersTest, AFailedBackupEndsTheDeletionBeforeAnythingIsDeleted)
-{
+TEST_F(DeleteTickedOrdersTest, AFailedBackupEndsTheDeletionBeforeAnythingIsDeleted) {
     OpenDatabase(3, {}, /*withCdsFolder=*/false);
     List();
     Tick({0, 1, 2});
@@ -126,8 +118,7 @@ TEST_F(DeleteTickedOrdersTest, AFailedBackupEndsTheDeletionBeforeAnythingIsDelet
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER"), 3);
 }
 
-TEST_F(DeleteTickedOrdersTest, OnAClosedListFailsAfterBothQuestionsAndDeletesNothing)
-{
+TEST_F(DeleteTickedOrdersTest, OnAClosedListFailsAfterBothQuestionsAndDeletesNothing) {
     OpenDatabase(2);
     window->messageBoxAnswers = {mrYes};
     window->dialogAnswers = {mrNo};
@@ -136,8 +127,7 @@ TEST_F(DeleteTickedOrdersTest, OnAClosedListFailsAfterBothQuestionsAndDeletesNot
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER"), 2);
 }
 
-TEST_F(DeleteTickedOrdersTest, AFailingOrderStaysWholeEarlierOrdersStayDeletedLaterOnesUntouched)
-{
+TEST_F(DeleteTickedOrdersTest, AFailingOrderStaysWholeEarlierOrdersStayDeletedLaterOnesUntouched) {
     // The header of the third order refuses to go, after its lines went.
     OpenDatabase(5, {"CREATE EXCEPTION KEEP_ORDER 'order is kept'",
                      "CREATE TRIGGER KEEP_THIRD FOR ORDER_MASTER BEFORE DELETE AS BEGIN"
@@ -172,8 +162,7 @@ TEST_F(DeleteTickedOrdersTest, AFailingOrderStaysWholeEarlierOrdersStayDeletedLa
     ExpectGone(DemoOrderNumber(5));
 }
 
-TEST_F(DeleteTickedOrdersTest, AnOrderNumberWithQuotesDeletesThatOrderOnly)
-{
+TEST_F(DeleteTickedOrdersTest, AnOrderNumberWithQuotesDeletesThatOrderOnly) {
     OpenDatabase(2, {"INSERT INTO ORDER_MASTER (MASTERBILLID) VALUES ('Q''1')",
                      "INSERT INTO ORDER_SUB (MASTERBILLID, LINE_NO) VALUES ('Q''1', 1)",
                      "INSERT INTO ORDER_MASTER (MASTERBILLID) VALUES ('X'' OR ''A''=''A')",
@@ -183,8 +172,7 @@ TEST_F(DeleteTickedOrdersTest, AnOrderNumberWithQuotesDeletesThatOrderOnly)
     const auto listed = ListedOrders();
     std::vector<int> rows;
     for (int row = 0; row < static_cast<int>(listed.size()); ++row)
-        if (listed[row].find('\'') != std::string::npos)
-            rows.push_back(row);
+        if (listed[row].find('\'') != std::string::npos) rows.push_back(row);
     ASSERT_EQ(rows.size(), 2u);
     Tick(rows);
     window->messageBoxAnswers = {mrYes};
@@ -198,8 +186,7 @@ TEST_F(DeleteTickedOrdersTest, AnOrderNumberWithQuotesDeletesThatOrderOnly)
     ExpectWhole(DemoOrderNumber(2), lines[1]);
 }
 
-TEST_F(DeleteTickedOrdersTest, TickedOrdersOutsideTheChosenBackupAreKeptAndCounted)
-{
+TEST_F(DeleteTickedOrdersTest, TickedOrdersOutsideTheChosenBackupAreKeptAndCounted) {
     OpenDatabase(5);
     const auto lines = LinesBefore(5);
     List();
@@ -225,4 +212,4 @@ TEST_F(DeleteTickedOrdersTest, TickedOrdersOutsideTheChosenBackupAreKeptAndCount
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER"), 0);
 }
 
-} // namespace
+}  // namespace

@@ -3,8 +3,7 @@
 #include "Field.h"
 #include "QueryOrders.h"
 
-void OrderDatabaseTest::OpenDatabase(int orders, const std::vector<std::string> &extraSql, bool withCdsFolder)
-{
+void OrderDatabaseTest::OpenDatabase(int orders, const std::vector<std::string> &extraSql, bool withCdsFolder) {
     if (onServer) {
         serverDatabase = std::make_unique<ServerDatabase>("orders");
         database = serverDatabase->connectString();
@@ -12,21 +11,15 @@ void OrderDatabaseTest::OpenDatabase(int orders, const std::vector<std::string> 
     } else {
         database = MakeTestDatabase(dir, orders);
     }
-    if (!extraSql.empty())
-        ExecuteSql(database, extraSql, LoginFor(database));
+    if (!extraSql.empty()) ExecuteSql(database, extraSql, LoginFor(database));
     WriteConfigFiles(dir.path(), database, connectionLines);
-    if (withCdsFolder)
-        std::filesystem::create_directory(dir.path() + "/cds");
+    if (withCdsFolder) std::filesystem::create_directory(dir.path() + "/cds");
     window = std::make_unique<HeadlessOrderWindow>(dir.path());
 }
 
-void OrderDatabaseTest::List()
-{
-    QueryOrders(*window);
-}
+void OrderDatabaseTest::List() { QueryOrders(*window); }
 
-void OrderDatabaseTest::Tick(const std::vector<int> &rows)
-{
+void OrderDatabaseTest::Tick(const std::vector<int> &rows) {
     TClientDataSet &list = window->OrderList();
     for (int row : rows) {
         list.SetRecNo(row + 1);
@@ -36,8 +29,7 @@ void OrderDatabaseTest::Tick(const std::vector<int> &rows)
     }
 }
 
-std::vector<std::string> OrderDatabaseTest::ListedOrders() const
-{
+std::vector<std::string> OrderDatabaseTest::ListedOrders() const {
     const TClientDataSet &list = window->OrderList();
     std::vector<std::string> orders;
     for (int row = 0; row < list.RecordCount(); ++row)
@@ -45,32 +37,26 @@ std::vector<std::string> OrderDatabaseTest::ListedOrders() const
     return orders;
 }
 
-std::vector<std::string> OrderDatabaseTest::Marks() const
-{
+std::vector<std::string> OrderDatabaseTest::Marks() const {
     const TClientDataSet &list = window->OrderList();
     std::vector<std::string> marks;
-    for (int row = 0; row < list.RecordCount(); ++row)
-        marks.push_back(list.FieldNamed("SELECT_YN")->GetStringAt(row));
+    for (int row = 0; row < list.RecordCount(); ++row) marks.push_back(list.FieldNamed("SELECT_YN")->GetStringAt(row));
     return marks;
 }
 
-int64_t OrderDatabaseTest::HeaderCount(const std::string &orderNumber) const
-{
+int64_t OrderDatabaseTest::HeaderCount(const std::string &orderNumber) const {
     return Count("SELECT COUNT(*) FROM ORDER_MASTER WHERE MASTERBILLID = " + Literal(orderNumber));
 }
 
-int64_t OrderDatabaseTest::LineCount(const std::string &orderNumber) const
-{
+int64_t OrderDatabaseTest::LineCount(const std::string &orderNumber) const {
     return Count("SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID = " + Literal(orderNumber));
 }
 
-std::string Literal(const std::string &text)
-{
+std::string Literal(const std::string &text) {
     std::string literal = "'";
     for (char c : text) {
         literal += c;
-        if (c == '\'')
-            literal += '\'';
+        if (c == '\'') literal += '\'';
     }
     return literal + "'";
 }

@@ -12,8 +12,7 @@ using testing::ElementsAre;
 
 class QueryOrdersTest : public OrderDatabaseTest {};
 
-TEST_F(QueryOrdersTest, ListsTheMatchingOrdersUntickedAndShowsTheirCount)
-{
+TEST_F(QueryOrdersTest, ListsTheMatchingOrdersUntickedAndShowsTheirCount) {
     OpenDatabase(5);
     List();
     EXPECT_EQ(window->StatusText(), "RecordCount: 5");
@@ -28,8 +27,7 @@ TEST_F(QueryOrdersTest, ListsTheMatchingOrdersUntickedAndShowsTheirCount)
     EXPECT_EQ(window->OrderList().RecNo(), 1);
 }
 
-TEST_F(QueryOrdersTest, AQueryWithoutMatchesListsNothingAndSelectAllChangesNothing)
-{
+TEST_F(QueryOrdersTest, AQueryWithoutMatchesListsNothingAndSelectAllChangesNothing) {
     OpenDatabase(3);
     window->SetBox(FilterBox::CustomerFrom, "ZZ");
     window->SetBox(FilterBox::CustomerTo, "ZZZ");
@@ -40,8 +38,7 @@ TEST_F(QueryOrdersTest, AQueryWithoutMatchesListsNothingAndSelectAllChangesNothi
     EXPECT_EQ(window->OrderList().RecordCount(), 0);
 }
 
-TEST_F(QueryOrdersTest, AFailingQueryClosesTheListAndKeepsTheStatusLine)
-{
+TEST_F(QueryOrdersTest, AFailingQueryClosesTheListAndKeepsTheStatusLine) {
     OpenDatabase(3);
     List();
     window->SetBox(FilterBox::DateFrom, "2024/13/01");
@@ -51,8 +48,7 @@ TEST_F(QueryOrdersTest, AFailingQueryClosesTheListAndKeepsTheStatusLine)
     EXPECT_EQ(window->StatusText(), "RecordCount: 3");
 }
 
-TEST_F(QueryOrdersTest, AQuoteInABoxIsComparedAsTypedAndCannotWidenTheQuery)
-{
+TEST_F(QueryOrdersTest, AQuoteInABoxIsComparedAsTypedAndCannotWidenTheQuery) {
     OpenDatabase(3, {"INSERT INTO ORDER_MASTER (MASTERBILLID, CUST_ID) VALUES ('Q1', 'O''B')"});
     window->SetBox(FilterBox::CustomerFrom, "O'B");
     window->SetBox(FilterBox::CustomerTo, "O'B");
@@ -67,8 +63,7 @@ TEST_F(QueryOrdersTest, AQuoteInABoxIsComparedAsTypedAndCannotWidenTheQuery)
 
 class SelectAllOrdersTest : public OrderDatabaseTest {};
 
-TEST_F(SelectAllOrdersTest, TicksEveryRowEndsOnTheFirstAndTheNextQueryClearsTheTicks)
-{
+TEST_F(SelectAllOrdersTest, TicksEveryRowEndsOnTheFirstAndTheNextQueryClearsTheTicks) {
     OpenDatabase(4);
     List();
     Tick({2});
@@ -86,8 +81,7 @@ TEST_F(SelectAllOrdersTest, TicksEveryRowEndsOnTheFirstAndTheNextQueryClearsTheT
     EXPECT_THAT(Marks(), ElementsAre("N", "N", "N", "N"));
 }
 
-TEST_F(SelectAllOrdersTest, OnAClosedListFailsWithTheClosedDataSetMessage)
-{
+TEST_F(SelectAllOrdersTest, OnAClosedListFailsWithTheClosedDataSetMessage) {
     OpenDatabase(1);
     try {
         SelectAllOrders(*window);
@@ -101,15 +95,12 @@ TEST_F(SelectAllOrdersTest, OnAClosedListFailsWithTheClosedDataSetMessage)
 // A grid link that fails when the third row goes into edit mode.
 class FailingLink : public TDataLink {
 public:
-    void EditingChanged() override
-    {
-        if (DataSet()->State() == DataSetState::Edit && DataSet()->RecNo() == 3)
-            throw EDatabaseError("link failed");
+    void EditingChanged() override {
+        if (DataSet()->State() == DataSetState::Edit && DataSet()->RecNo() == 3) throw EDatabaseError("link failed");
     }
 };
 
-TEST_F(SelectAllOrdersTest, AFailureInTheMiddleKeepsTheTicksMadeBeforeIt)
-{
+TEST_F(SelectAllOrdersTest, AFailureInTheMiddleKeepsTheTicksMadeBeforeIt) {
     OpenDatabase(5);
     List();
     TDataSource source("DataSource1");
@@ -123,4 +114,4 @@ TEST_F(SelectAllOrdersTest, AFailureInTheMiddleKeepsTheTicksMadeBeforeIt)
     EXPECT_THAT(Marks(), ElementsAre("Y", "Y", "N", "N", "N"));
 }
 
-} // namespace
+}  // namespace

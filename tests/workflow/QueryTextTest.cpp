@@ -19,8 +19,7 @@ void PrintTo(const ListQueryCase &c, std::ostream *os) { *os << c.name; }
 
 class ListQueryText : public testing::TestWithParam<ListQueryCase> {};
 
-TEST_P(ListQueryText, IsTheHeadTheWhereLineAndTheFilterLinesThatApply)
-{
+TEST_P(ListQueryText, IsTheHeadTheWhereLineAndTheFilterLinesThatApply) {
     const ListQueryCase &c = GetParam();
     EXPECT_EQ(BuildFilteredQuery(kListQueryHead, c.criteria), kListHead + c.filterText);
 }
@@ -55,13 +54,9 @@ const ListQueryCase kListQueryCases[] = {
     {"CustomerToEmpty", {"", "", "C001", "", "D1", ""}, ""},
     {"DepartmentFromEmpty", {"", "", "", "C001", "", "D1"}, ""},
     {"SingleSpaceCountsAsFilled", {"", "", " ", " ", "", ""}, " AND CUST_ID BETWEEN ' ' AND ' '\r\n"},
-    {"ChineseText",
-     {"", "", "", "", "門市部", "業務部"},
-     " AND PD_DEPID BETWEEN '門市部' AND '業務部'\r\n"},
+    {"ChineseText", {"", "", "", "", "門市部", "業務部"}, " AND PD_DEPID BETWEEN '門市部' AND '業務部'\r\n"},
     // Quotes are doubled inside the literal, so the value cannot end it early.
-    {"QuoteInCustomer",
-     {"", "", "O'Brien", "Z", "", ""},
-     " AND CUST_ID BETWEEN 'O''Brien' AND 'Z'\r\n"},
+    {"QuoteInCustomer", {"", "", "O'Brien", "Z", "", ""}, " AND CUST_ID BETWEEN 'O''Brien' AND 'Z'\r\n"},
     {"InjectionAttemptStaysOneLiteral",
      {"", "", "A' OR '1'='1", "Z", "", ""},
      " AND CUST_ID BETWEEN 'A'' OR ''1''=''1' AND 'Z'\r\n"},
@@ -76,22 +71,19 @@ const ListQueryCase kListQueryCases[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, ListQueryText, testing::ValuesIn(kListQueryCases),
                          [](const testing::TestParamInfo<ListQueryCase> &p) { return p.param.name; });
 
-TEST(QueryText, JoinWritesCrLfAfterEveryLineTheLastIncluded)
-{
+TEST(QueryText, JoinWritesCrLfAfterEveryLineTheLastIncluded) {
     EXPECT_EQ(JoinQueryLines({}), "");
     EXPECT_EQ(JoinQueryLines({"A"}), "A\r\n");
     EXPECT_EQ(JoinQueryLines({" A ", "", "B"}), " A \r\n\r\nB\r\n");
 }
 
-TEST(QueryText, DateTestCountsCharactersNotBytes)
-{
+TEST(QueryText, DateTestCountsCharactersNotBytes) {
     EXPECT_TRUE(DateTextComplete("2024年01月01"));
     EXPECT_FALSE(DateTextComplete("2024年01月1"));
     EXPECT_TRUE(DateTextComplete("  2024/01/01\r\n"));
 }
 
-TEST(QueryText, BackupQueriesUseTheirHeadsAndTheDetailQueryWrapsTheOrderNumbers)
-{
+TEST(QueryText, BackupQueriesUseTheirHeadsAndTheDetailQueryWrapsTheOrderNumbers) {
     const FilterCriteria criteria{"", "", "C1", "C2", "", ""};
     EXPECT_EQ(BuildFilteredQuery(kHeaderBackupHead, criteria),
               "select * FROM ORDER_MASTER \r\n"
@@ -105,12 +97,11 @@ TEST(QueryText, BackupQueriesUseTheirHeadsAndTheDetailQueryWrapsTheOrderNumbers)
               ")");
 }
 
-TEST(QueryText, DeletionStatementsTakeTheOrderNumberAsAValue)
-{
+TEST(QueryText, DeletionStatementsTakeTheOrderNumberAsAValue) {
     EXPECT_EQ(JoinQueryLines({std::string(kDeleteDetailHead), std::string(kOrderNumberLine)}),
               "DELETE FROM ORDER_SUB  \r\n WHERE MASTERBILLID = :MASTERBILLID\r\n");
     EXPECT_EQ(JoinQueryLines({std::string(kDeleteHeaderHead), std::string(kOrderNumberLine)}),
               "DELETE FROM ORDER_MASTER  \r\n WHERE MASTERBILLID = :MASTERBILLID\r\n");
 }
 
-} // namespace
+}  // namespace

@@ -54,12 +54,10 @@ struct CommandRun {
 };
 
 // Runs the real batchdel-restore (built beside the tests) on a connection file.
-CommandRun RunRestoreCommand(const std::string &connectionFile, const std::vector<std::string> &args)
-{
+CommandRun RunRestoreCommand(const std::string &connectionFile, const std::vector<std::string> &args) {
     QProcess process;
     QStringList arguments{QStringLiteral("--database"), QString::fromStdString(connectionFile)};
-    for (const std::string &arg : args)
-        arguments << QString::fromStdString(arg);
+    for (const std::string &arg : args) arguments << QString::fromStdString(arg);
     process.start(QString::fromStdString(ProgramFolder() + "batchdel-restore"), arguments);
     CommandRun run;
     if (!process.waitForFinished(120000)) {
@@ -76,8 +74,7 @@ CommandRun RunRestoreCommand(const std::string &connectionFile, const std::vecto
 
 class RestoreTest : public testing::TestWithParam<bool> {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         if (GetParam()) {
             BATCHDEL_REQUIRE_TEST_SERVER();
             server_ = std::make_unique<ServerDatabase>("restore");
@@ -92,8 +89,7 @@ protected:
     }
 
     // Every row of both tables, in a fixed order, each value as text.
-    std::vector<std::vector<std::string>> Tables() const
-    {
+    std::vector<std::vector<std::string>> Tables() const {
         auto rows = QueryRows(database, "SELECT * FROM ORDER_MASTER ORDER BY MASTERBILLID");
         rows.push_back({"--"});
         for (auto &row : QueryRows(database, "SELECT * FROM ORDER_SUB ORDER BY MASTERBILLID, LINE_NO"))
@@ -103,8 +99,7 @@ protected:
     int64_t Count(const std::string &sql) const { return CountRows(database, sql); }
 
     // Backs up every order and deletes them all, through the order commands.
-    BackupResult BackUpAndDeleteAll()
-    {
+    BackupResult BackUpAndDeleteAll() {
         HeadlessOrderWindow window(dir.path());
         window.now.tm_year = 125;
         window.now.tm_mday = 1;
@@ -119,8 +114,7 @@ protected:
         return result;
     }
 
-    CommandRun Restore(const std::vector<std::string> &args) const
-    {
+    CommandRun Restore(const std::vector<std::string> &args) const {
         return RunRestoreCommand(dir.file("connections.ini"), args);
     }
 
@@ -132,8 +126,7 @@ private:
     int second_ = 0;
 };
 
-TEST_P(RestoreTest, AChosenFewThenEveryOrderComeBackValueForValue)
-{
+TEST_P(RestoreTest, AChosenFewThenEveryOrderComeBackValueForValue) {
     const auto before = Tables();
     const BackupResult backup = BackUpAndDeleteAll();
 
@@ -150,8 +143,7 @@ TEST_P(RestoreTest, AChosenFewThenEveryOrderComeBackValueForValue)
     EXPECT_EQ(Tables(), before);
 }
 
-TEST_P(RestoreTest, AnOrderFailingHalfWayIsLeftOutWholeAndASecondRunFinishesTheJob)
-{
+TEST_P(RestoreTest, AnOrderFailingHalfWayIsLeftOutWholeAndASecondRunFinishesTheJob) {
     const auto before = Tables();
     const BackupResult backup = BackUpAndDeleteAll();
     // The third line of order 5 is refused: its header and first lines must
@@ -176,8 +168,7 @@ TEST_P(RestoreTest, AnOrderFailingHalfWayIsLeftOutWholeAndASecondRunFinishesTheJ
 
 // With a deletion journal beside the program, each restored order is added
 // to it in the journal's columns, its line count written "+N".
-TEST(RestoreJournalTest, RestoredOrdersAreAppendedToTheJournalBesideTheProgram)
-{
+TEST(RestoreJournalTest, RestoredOrdersAreAppendedToTheJournalBesideTheProgram) {
     TempDir dir;
     const std::string database = MakeTestDatabase(dir, 3);
     WriteConfigFiles(dir.path(), database);
@@ -217,10 +208,8 @@ TEST(RestoreJournalTest, RestoredOrdersAreAppendedToTheJournalBesideTheProgram)
 // Killed while it waits on an order another user holds, the restore leaves
 // every order whole or absent, and a second run finishes the job. (The
 // server lets the test and the command use the database at once.)
-TEST_P(RestoreTest, KilledHalfWayLeavesWholeOrdersAndASecondRunFinishes)
-{
-    if (!GetParam())
-        GTEST_SKIP() << "the embedded engine lets one process at a time open the database";
+TEST_P(RestoreTest, KilledHalfWayLeavesWholeOrdersAndASecondRunFinishes) {
+    if (!GetParam()) GTEST_SKIP() << "the embedded engine lets one process at a time open the database";
     const auto before = Tables();
     const BackupResult backup = BackUpAndDeleteAll();
 
@@ -274,26 +263,23 @@ struct CliCase {
                                            const std::string &database)>
         arrange;
     int status;
-    const char *says;        // in standard output or standard error
-    int64_t ordersAfter;     // ORDER_MASTER rows afterwards (-1: not checked)
+    const char *says;     // in standard output or standard error
+    int64_t ordersAfter;  // ORDER_MASTER rows afterwards (-1: not checked)
 };
 
 // The options, then the backup pair's two files.
-std::vector<std::string> WithPair(const BackupResult &backup, std::vector<std::string> args)
-{
+std::vector<std::string> WithPair(const BackupResult &backup, std::vector<std::string> args) {
     args.push_back(backup.headerFile);
     args.push_back(backup.detailFile);
     return args;
 }
 
-std::string Copy(const std::string &from, const std::string &folder, const std::string &name)
-{
+std::string Copy(const std::string &from, const std::string &folder, const std::string &name) {
     fs::copy_file(from, folder + "/" + name, fs::copy_options::overwrite_existing);
     return folder + "/" + name;
 }
 
-void Rewrite(const std::string &path, const std::function<void(std::string &bytes)> &change)
-{
+void Rewrite(const std::string &path, const std::function<void(std::string &bytes)> &change) {
     std::string bytes;
     {
         std::ifstream in(path, std::ios::binary);
@@ -304,19 +290,21 @@ void Rewrite(const std::string &path, const std::function<void(std::string &byte
 }
 
 const CliCase kCliCases[] = {
-    {"Help", [](auto &, auto &, auto &) { return std::vector<std::string>{"--help"}; }, 0,
-     "Usage: batchdel-restore", 0},
-    {"UnknownOption", [](auto &b, auto &, auto &) { return WithPair(b, {"--overwrite"}); },
-     2, "Unknown option --overwrite", 0},
-    {"ListWritesNothing", [](auto &b, auto &, auto &) { return WithPair(b, {"--list"}); },
-     0, "SO00000002\t", 0},
-    {"DryRunWritesNothing", [](auto &b, auto &, auto &) { return WithPair(b, {"--dry-run"}); },
-     0, "13 orders", 0},
+    {"Help", [](auto &, auto &, auto &) { return std::vector<std::string>{"--help"}; }, 0, "Usage: batchdel-restore",
+     0},
+    {"UnknownOption", [](auto &b, auto &, auto &) { return WithPair(b, {"--overwrite"}); }, 2,
+     "Unknown option --overwrite", 0},
+    {"ListWritesNothing", [](auto &b, auto &, auto &) { return WithPair(b, {"--list"}); }, 0, "SO00000002\t", 0},
+    {"DryRunWritesNothing", [](auto &b, auto &, auto &) { return WithPair(b, {"--dry-run"}); }, 0, "13 orders", 0},
     {"DateRangeChoosesByBillDate",
-     [](auto &b, auto &, auto &) { return WithPair(b, {"--from", "0001/01/01", "--to", "0001/01/01"}); },
+     [](auto &b, auto &, auto &) {
+         return WithPair(b, {"--from", "0001/01/01", "--to", "0001/01/01"});
+     },
      0, "1 orders", 1},
     {"AnOrderNotInTheBackupFails",
-     [](auto &b, auto &, auto &) { return WithPair(b, {"--order", "SO99999999"}); },
+     [](auto &b, auto &, auto &) {
+         return WithPair(b, {"--order", "SO99999999"});
+     },
      1, "order SO99999999 is not in the backup", 0},
     {"AnOrderThatExistsOtherwiseIsSkippedNeverOverwritten",
      [](auto &b, auto &, auto &db) {
@@ -367,8 +355,7 @@ const CliCase kCliCases[] = {
          const std::string empty = Copy(b.headerFile, folder, fs::path(b.headerFile).filename().string());
          TClientDataSet set("Headers");
          LoadFromFile(set, empty);
-         while (set.RecordCount() > 0)
-             set.Delete();
+         while (set.RecordCount() > 0) set.Delete();
          fs::remove(empty);
          WriteToFile(set, empty);
          return std::vector<std::string>{empty, Copy(b.detailFile, folder, fs::path(b.detailFile).filename().string())};
@@ -390,8 +377,7 @@ const CliCase kCliCases[] = {
 
 class RestoreCommandTest : public testing::TestWithParam<CliCase> {};
 
-TEST_P(RestoreCommandTest, AnswersAsTheCaseSays)
-{
+TEST_P(RestoreCommandTest, AnswersAsTheCaseSays) {
     const CliCase &c = GetParam();
     TempDir dir;
     const std::string database = MakeTestDatabase(dir, 12);
@@ -425,4 +411,4 @@ TEST_P(RestoreCommandTest, AnswersAsTheCaseSays)
 INSTANTIATE_TEST_SUITE_P(Cases, RestoreCommandTest, testing::ValuesIn(kCliCases),
                          [](const testing::TestParamInfo<CliCase> &p) { return std::string(p.param.name); });
 
-} // namespace
+}  // namespace

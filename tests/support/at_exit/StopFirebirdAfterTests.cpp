@@ -15,16 +15,14 @@ namespace {
 
 class StopFirebirdAfterTests : public ::testing::Environment {
 public:
-    void TearDown() override
-    {
+    void TearDown() override {
         // Only a library already loaded is shut down; none is loaded here.
         for (const char *name : {"libfbclient.so.2", "libfbclient.so"}) {
             void *library = dlopen(name, RTLD_NOW | RTLD_NOLOAD);
-            if (!library)
-                continue;
+            if (!library) continue;
             using Shutdown = int (*)(unsigned int timeout, int reason);
             if (auto shutdown = reinterpret_cast<Shutdown>(dlsym(library, "fb_shutdown"))) {
-                constexpr int kApplicationStopped = -3; // fb_shutrsn_app_stopped
+                constexpr int kApplicationStopped = -3;  // fb_shutrsn_app_stopped
                 constexpr unsigned int kWaitMs = 10000;
                 shutdown(kWaitMs, kApplicationStopped);
             }
@@ -37,4 +35,4 @@ public:
 [[maybe_unused]] ::testing::Environment *const registered =
     ::testing::AddGlobalTestEnvironment(new StopFirebirdAfterTests);
 
-} // namespace
+}  // namespace
