@@ -19,21 +19,6 @@ namespace {
 
 enum GridCol { kSelect = 1, kBillId, kBillDate, kFrDate, kCustId, kCustName, kDepId };
 
-// Presses in the title row go to TitleMousePress, as the grid's press
-// handling hands them over.
-class TitlePresses : public QObject {
-public:
-    explicit TitlePresses(TwwCustomDBGrid *grid) : grid_(grid) { grid->viewport()->installEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override {
-        return event->type() == QEvent::MouseButtonPress && grid_->TitleMousePress(static_cast<QMouseEvent *>(event));
-    }
-
-private:
-    TwwCustomDBGrid *grid_;
-};
-
 class ColumnDragTest : public ::testing::Test {
 protected:
     void Open(QSize size) {
@@ -41,7 +26,6 @@ protected:
         grid = MakeGrid(size);
         grid->SetDataSource(&orders.source);
         grid->OnColumnMoved = [this](TwwCustomDBGrid *, int from, int to) { moves.emplace_back(from, to); };
-        presses = std::make_unique<TitlePresses>(grid.get());
         ShowAndWait(grid.get());
         viewport = grid->viewport();
     }
@@ -81,7 +65,6 @@ protected:
 
     DatabaseOrderList orders;
     std::unique_ptr<TwwDBGrid> grid;
-    std::unique_ptr<TitlePresses> presses;
     QWidget *viewport = nullptr;
     std::vector<std::pair<int, int>> moves;
 };
