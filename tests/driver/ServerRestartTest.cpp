@@ -9,30 +9,10 @@
 #include "Errors.h"
 #include "SQLConnection.h"
 #include "SQLQuery.h"
+#include "PrivateServer.h"
 #include "TestSupport.h"
 
 namespace {
-
-std::string Shell(const std::string &command, int *exitCode) {
-    std::string output;
-    FILE *pipe = popen(command.c_str(), "r");
-    if (!pipe) {
-        *exitCode = -1;
-        return output;
-    }
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe)) output += buffer;
-    *exitCode = pclose(pipe);
-    return output;
-}
-
-std::string EnvValue(const std::string &exports, const std::string &name) {
-    const std::string key = "export " + name + "=";
-    const auto at = exports.find(key);
-    if (at == std::string::npos) return {};
-    const auto start = at + key.size();
-    return exports.substr(start, exports.find('\n', start) - start);
-}
 
 int64_t DeleteLines(TSQLQuery &query, int order) {
     query.ClearSQL();
@@ -45,22 +25,12 @@ TEST(ServerRestart, NextStatementAfterTheServerIsBackConnectsAgain) {
     BATCHDEL_REQUIRE_TEST_SERVER();
     TempDir dir;
     const std::string root = dir.file("server");
-    const std::string script = std::string(BATCHDEL_SOURCE_DIR) + "/scripts/firebird-server";
-    const std::string env = "BATCHDEL_FB_ROOT=" + root + " BATCHDEL_FB_PORT=3081 ";
-    int code = 0;
-    const std::string exports = Shell(env + script + " start", &code);
-    ASSERT_EQ(code, 0) << exports;
-    struct Stopper {
-        std::string command;
-        ~Stopper() {
-            int ignored;
-            Shell(command, &ignored);
-        }
-    } stopper{env + script + " stop"};
+    PrivateServer server(root, 3081);
+    ASSERT_TRUE(server.Started()) << server.StartOutput();
 
     // The database lives outside the server's folder, which a start makes anew.
-    const std::string address = EnvValue(exports, "BATCHDEL_TEST_SERVER");
-    const std::string password = EnvValue(exports, "BATCHDEL_TEST_SERVER_PASSWORD");
+    const std::string address = server.Address();
+    const std::string password = server.Password();
     const std::string database = address + ":" + dir.file("orders.fdb");
     CreateDemoDatabase(database, 5, 1, DbLogin{"SYSDBA", password});
     WriteConfigFiles(dir.path(), database, {"Password=" + password});
@@ -75,7 +45,7 @@ TEST(ServerRestart, NextStatementAfterTheServerIsBackConnectsAgain) {
     query.SetSQLConnection(&connection);
     EXPECT_GT(DeleteLines(query, 1), 0);
 
-    Shell(env + script + " stop", &code);
+    server.Stop();
     try {
         DeleteLines(query, 2);
         FAIL() << "a statement ran without a server";
@@ -89,11 +59,12 @@ TEST(ServerRestart, NextStatementAfterTheServerIsBackConnectsAgain) {
 
     // The same server comes back: same folder, port and password.
     const std::string port = address.substr(address.find('/') + 1);
-    Shell("bash -c 'cd " + root + "; FIREBIRD=" + root + " FIREBIRD_LOCK=" + root +
-              "/lock setsid /usr/sbin/firebird </dev/null >server.log 2>&1 & echo $! >" + root +
-              "/pid; for i in $(seq 1 100); do (exec 3<>/dev/tcp/127.0.0.1/" + port +
-              ") 2>/dev/null && exit 0; sleep 0.1; done; exit 1'",
-          &code);
+    int code = 0;
+    RunShell("bash -c 'cd " + root + "; FIREBIRD=" + root + " FIREBIRD_LOCK=" + root +
+                 "/lock setsid /usr/sbin/firebird </dev/null >server.log 2>&1 & echo $! >" + root +
+                 "/pid; for i in $(seq 1 100); do (exec 3<>/dev/tcp/127.0.0.1/" + port +
+                 ") 2>/dev/null && exit 0; sleep 0.1; done; exit 1'",
+             &code);
     ASSERT_EQ(code, 0) << "the server did not come back";
 
     EXPECT_GT(DeleteLines(query, 2), 0);

@@ -9,52 +9,22 @@
 #include <thread>
 
 #include "DriverFixture.h"
+#include "PrivateServer.h"
 #include "TestSupport.h"
 
 namespace {
-
-std::string Shell(const std::string &command, int *exitCode) {
-    std::string output;
-    FILE *pipe = popen(command.c_str(), "r");
-    if (!pipe) {
-        *exitCode = -1;
-        return output;
-    }
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe)) output += buffer;
-    *exitCode = pclose(pipe);
-    return output;
-}
-
-std::string EnvValue(const std::string &exports, const std::string &name) {
-    const std::string key = "export " + name + "=";
-    const auto at = exports.find(key);
-    if (at == std::string::npos) return {};
-    const auto start = at + key.size();
-    return exports.substr(start, exports.find('\n', start) - start);
-}
 
 TEST(ServerStop, StatementRunningWhenTheServerStopsFailsAndEarlierOnesStay) {
     // Only where the shared test server runs: then a server can be started.
     BATCHDEL_REQUIRE_TEST_SERVER();
     TempDir dir;
-    const std::string script = std::string(BATCHDEL_SOURCE_DIR) + "/scripts/firebird-server";
-    const std::string env = "BATCHDEL_FB_ROOT=" + dir.file("server") + " BATCHDEL_FB_PORT=3071 ";
-    int code = 0;
-    const std::string exports = Shell(env + script + " start", &code);
-    ASSERT_EQ(code, 0) << exports;
-    struct Stopper {
-        std::string command;
-        ~Stopper() {
-            int ignored;
-            Shell(command, &ignored);
-        }
-    } stopper{env + script + " stop"};
+    PrivateServer server(dir.file("server"), 3071);
+    ASSERT_TRUE(server.Started()) << server.StartOutput();
 
-    const std::string folder = EnvValue(exports, "BATCHDEL_TEST_SERVER_DIR");
+    const std::string folder = server.Dir();
     const std::string file = folder + "/orders.fdb";
-    const std::string database = EnvValue(exports, "BATCHDEL_TEST_SERVER") + ":" + file;
-    const DbLogin login{"SYSDBA", EnvValue(exports, "BATCHDEL_TEST_SERVER_PASSWORD")};
+    const std::string database = server.Address() + ":" + file;
+    const DbLogin login{"SYSDBA", server.Password()};
     CreateDemoDatabase(database, 5, 1, login);
 
     auto driver = LoadDriver();
@@ -85,8 +55,7 @@ TEST(ServerStop, StatementRunningWhenTheServerStopsFailsAndEarlierOnesStay) {
         return std::make_pair(status, text);
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(700));
-    int stopped = 0;
-    Shell(env + script + " stop", &stopped);
+    server.Stop();
     ASSERT_EQ(running.wait_for(std::chrono::seconds(30)), std::future_status::ready);
     const auto [status, text] = running.get();
     EXPECT_GE(status, SQLStatus::ServerError);

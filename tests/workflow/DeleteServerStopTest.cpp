@@ -11,53 +11,23 @@
 #include "DeleteTickedOrders.h"
 #include "Errors.h"
 #include "Field.h"
+#include "PrivateServer.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-std::string Shell(const std::string &command, int *exitCode) {
-    std::string output;
-    FILE *pipe = popen(command.c_str(), "r");
-    if (!pipe) {
-        *exitCode = -1;
-        return output;
-    }
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe)) output += buffer;
-    *exitCode = pclose(pipe);
-    return output;
-}
-
-std::string EnvValue(const std::string &exports, const std::string &name) {
-    const std::string key = "export " + name + "=";
-    const auto at = exports.find(key);
-    if (at == std::string::npos) return {};
-    const auto start = at + key.size();
-    return exports.substr(start, exports.find('\n', start) - start);
-}
 
 class DeletionServerStop : public OrderDatabaseTest {};
 
 TEST_F(DeletionServerStop, IsReportedAndTheCommittedOrdersStayDeletedAndJournalled) {
     // Only where the shared test server runs: then a server can be started.
     BATCHDEL_REQUIRE_TEST_SERVER();
-    const std::string script = std::string(BATCHDEL_SOURCE_DIR) + "/scripts/firebird-server";
-    const std::string env = "BATCHDEL_FB_ROOT=" + dir.file("server") + " BATCHDEL_FB_PORT=3091 ";
-    int code = 0;
-    const std::string exports = Shell(env + script + " start", &code);
-    ASSERT_EQ(code, 0) << exports;
-    struct Stopper {
-        std::string command;
-        ~Stopper() {
-            int ignored;
-            Shell(command, &ignored);
-        }
-    } stopper{env + script + " stop"};
+    PrivateServer server(dir.file("server"), 3091);
+    ASSERT_TRUE(server.Started()) << server.StartOutput();
 
-    const std::string file = EnvValue(exports, "BATCHDEL_TEST_SERVER_DIR") + "/orders.fdb";
-    database = EnvValue(exports, "BATCHDEL_TEST_SERVER") + ":" + file;
-    const std::string password = EnvValue(exports, "BATCHDEL_TEST_SERVER_PASSWORD");
+    const std::string file = server.Dir() + "/orders.fdb";
+    database = server.Address() + ":" + file;
+    const std::string password = server.Password();
     CreateDemoDatabase(database, 20, 1, DbLogin{"SYSDBA", password});
     WriteConfigFiles(dir.path(), database, {"Password=" + password});
     std::filesystem::create_directory(dir.path() + "/cds");
@@ -70,8 +40,7 @@ TEST_F(DeletionServerStop, IsReportedAndTheCommittedOrdersStayDeletedAndJournall
     // The server goes while the eighth order is being deleted.
     window->afterAdvance = [&](int64_t done) {
         if (done == 8) {
-            int stopped = 0;
-            Shell(env + script + " stop", &stopped);
+            server.Stop();
         }
     };
     window->messageBoxAnswers = {mrYes};

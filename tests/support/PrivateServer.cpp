@@ -1,0 +1,39 @@
+#include "PrivateServer.h"
+
+#include <cstdio>
+
+std::string RunShell(const std::string &command, int *status) {
+    std::string output;
+    FILE *pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        *status = -1;
+        return output;
+    }
+    char buffer[512];
+    while (fgets(buffer, sizeof buffer, pipe)) output += buffer;
+    *status = pclose(pipe);
+    return output;
+}
+
+PrivateServer::PrivateServer(const std::string &root, int port)
+    : command_("BATCHDEL_FB_ROOT=" + root + " BATCHDEL_FB_PORT=" + std::to_string(port) + " " + BATCHDEL_SOURCE_DIR +
+               "/scripts/firebird-server") {
+    int status = 0;
+    output_ = RunShell(command_ + " start", &status);
+    started_ = status == 0;
+}
+
+PrivateServer::~PrivateServer() { Stop(); }
+
+void PrivateServer::Stop() {
+    int ignored = 0;
+    RunShell(command_ + " stop", &ignored);
+}
+
+std::string PrivateServer::Exported(const std::string &name) const {
+    const std::string key = "export " + name + "=";
+    const auto at = output_.find(key);
+    if (at == std::string::npos) return {};
+    const auto start = at + key.size();
+    return output_.substr(start, output_.find('\n', start) - start);
+}
