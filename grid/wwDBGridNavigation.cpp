@@ -139,7 +139,8 @@ void TwwCustomDBGrid::TabToColumn(bool forward) {
 
 void TwwCustomDBGrid::ResetCurrentRow() {
     if (EditorTextPending()) {
-        // Only the typing is undone; hiding the editor drops it.
+        // Only the typing is undone: the editor shows its field again.
+        ReloadEditorText();
         HideEditor();
         return;
     }

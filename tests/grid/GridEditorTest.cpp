@@ -375,6 +375,23 @@ TEST_F(EditorTest, AWritableColumnTakesTypingAndWritesBackOnEnter) {
     EXPECT_EQ(editor->text(), QStringLiteral("W"));
 }
 
+TEST_F(EditorTest, EscapeDropsTheTypingAndLeavesTheFieldAsItWas) {
+    QStringList columns = OrderColumnList();
+    columns[5] = QStringLiteral("CUST_NAME\t50\t客戶名稱");
+    orders.set.Close();
+    Open(columns);
+    const QString before = FieldText("CUST_NAME");
+    TwwInplaceEdit *editor = OpenEditor(kCustName);
+    ASSERT_NE(editor, nullptr);
+    TypeText(editor, QStringLiteral("林記"));
+    ASSERT_TRUE(grid->EditorTextPending());
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_FALSE(grid->EditorTextPending());
+    EXPECT_EQ(editor->text(), before);
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(FieldText("CUST_NAME"), before);
+}
+
 TEST_F(EditorTest, DateColumnsShowAReadOnlyPickerWithTheFieldsDate) {
     EXPECT_EQ(grid->DateTimePicker(), nullptr);
     orders.set.MoveBy(5);
