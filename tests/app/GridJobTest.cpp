@@ -19,6 +19,7 @@
 #include <string>
 
 #include "ClientDataSet.h"
+#include "DialogAnswers.h"
 #include "Field.h"
 #include "FrmDulvane.h"
 #include "TestSupport.h"
@@ -26,48 +27,6 @@
 
 namespace {
 constexpr int kOrders = 30;
-
-// Answers each dialog that comes up while it lives with the next button text
-// of its list and records the dialogs' texts; one dialog too many is closed
-// and recorded, so it fails the test instead of hanging it.
-class Answers {
-public:
-    explicit Answers(QStringList buttons) : buttons_(std::move(buttons)) {
-        QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
-        timer_.start(2);
-    }
-    const QStringList &Seen() const { return seen_; }
-
-private:
-    void Tick() {
-        QWidget *dialog = QApplication::activeModalWidget();
-        if (!dialog) return;
-        QString text = dialog->windowTitle();
-        if (auto *box = qobject_cast<QMessageBox *>(dialog))
-            text = box->text();
-        else if (auto *label = dialog->findChild<QLabel *>(QStringLiteral("Message")))
-            text = label->text();
-        if (seen_.size() >= buttons_.size()) {
-            seen_ << QStringLiteral("unexpected: ") + text;
-            if (auto *d = qobject_cast<QDialog *>(dialog)) d->done(0);
-            return;
-        }
-        const QString button = buttons_[seen_.size()];
-        seen_ << text;
-        for (QAbstractButton *b : dialog->findChildren<QAbstractButton *>()) {
-            if (QString(b->text()).remove(QLatin1Char('&')) == button) {
-                b->click();
-                return;
-            }
-        }
-        seen_.last() += QStringLiteral(" (no button ") + button + QLatin1Char(')');
-        if (auto *d = qobject_cast<QDialog *>(dialog)) d->done(0);
-    }
-
-    QStringList buttons_;
-    QStringList seen_;
-    QTimer timer_;
-};
 
 class GridJob : public ::testing::Test {
 protected:
@@ -112,7 +71,7 @@ protected:
     }
     // The deletion with its two questions answered Yes, then No to the backup.
     void DeleteTicked() {
-        Answers answers({QStringLiteral("Yes"), QStringLiteral("No")});
+        DialogAnswers answers({QStringLiteral("Yes"), QStringLiteral("No")});
         QTest::mouseClick(form->SpeedButton3, Qt::LeftButton);
         EXPECT_EQ(answers.Seen().size(), 2) << answers.Seen().join(QLatin1Char('|')).toStdString();
     }
@@ -154,13 +113,13 @@ TEST_F(GridJob, ARowRemovedFromTheListIsNotDeletedEvenWhenTicked) {
     Key(Qt::Key_Down);
     Key(Qt::Key_Down);
     {
-        Answers answers({QStringLiteral("Cancel")});
+        DialogAnswers answers({QStringLiteral("Cancel")});
         Key(Qt::Key_Delete, Qt::ControlModifier);
         EXPECT_EQ(answers.Seen(), QStringList{QStringLiteral("Delete record?")});
     }
     EXPECT_EQ(form->OrderList().RecordCount(), kOrders);
     {
-        Answers answers({QStringLiteral("OK")});
+        DialogAnswers answers({QStringLiteral("OK")});
         Key(Qt::Key_Delete, Qt::ControlModifier);
         EXPECT_EQ(answers.Seen(), QStringList{QStringLiteral("Delete record?")});
     }
@@ -174,13 +133,13 @@ TEST_F(GridJob, ARowRemovedFromTheListIsNotDeletedEvenWhenTicked) {
 TEST_F(GridJob, EscapeAsksAndYesRestoresTheBox) {
     Key(Qt::Key_Space);
     {
-        Answers answers({QStringLiteral("No")});
+        DialogAnswers answers({QStringLiteral("No")});
         Key(Qt::Key_Escape);
         EXPECT_EQ(answers.Seen(), QStringList{QStringLiteral("Discard changes to this record?")});
     }
     EXPECT_EQ(form->OrderList().FieldNamed("SELECT_YN")->GetString(), "Y");
     {
-        Answers answers({QStringLiteral("Yes")});
+        DialogAnswers answers({QStringLiteral("Yes")});
         Key(Qt::Key_Escape);
         EXPECT_EQ(answers.Seen().size(), 1);
     }
@@ -198,7 +157,7 @@ TEST_F(GridJob, AnAppendedRowGoesAgainAndTheWheelAndCtrlEndMove) {
     // The question coming up does not count as leaving the grid: the new
     // row is still there after Cancel.
     {
-        Answers answers({QStringLiteral("Cancel")});
+        DialogAnswers answers({QStringLiteral("Cancel")});
         Key(Qt::Key_Delete, Qt::ControlModifier);
         EXPECT_EQ(answers.Seen(), QStringList{QStringLiteral("Delete record?")});
     }
