@@ -209,6 +209,10 @@ public:
     void LineDown();
     // The vertical bar's thumb let go at position `pos`.
     void ThumbReleasedAt(int pos);
+    // Makes current the row that grid row gridRow showed when the operator
+    // pressed there, even when ending a pending row on the way makes the
+    // rows shift. Returns whether the cursor moved.
+    bool GoToShownRow(int gridRow);
 
     // Insert key, Ctrl+Delete.
     void InsertRow();

@@ -89,11 +89,7 @@ void TwwCustomDBGrid::HandleMousePress(QMouseEvent *event) {
         if (sameCell && button != Qt::RightButton && !CellRefusesEditor(cell.x(), cell.y())) SetEditorMode(true);
         if (!EnsureFocus()) return;
         if (cell.x() >= 1) SelectColumn(cell.x() - 1);
-        const int distance = cell.y() - row_;
-        if (distance != 0) {
-            MoveRows(distance);
-            if (OnCellChanged) OnCellChanged();
-        }
+        if (GoToShownRow(cell.y()) && OnCellChanged) OnCellChanged();
         InvalidateCell(col_, row_);
         // With single-click check boxes the press itself toggles.
         if (button == Qt::LeftButton && editControlOptions_.testFlag(ecoCheckboxSingleClick) && GridEditingAllowed() &&
@@ -104,8 +100,9 @@ void TwwCustomDBGrid::HandleMousePress(QMouseEvent *event) {
     raiseMouseDown();
 }
 
-// The second press of a double click: the first one already made the cell
-// current, so this one only raises the event and ticks a check box.
+// A double click comes as press, release, double-click, release: the press
+// already made the row under the pointer current, so the double-click event
+// only raises OnDblClick and ticks the current row's check box.
 void TwwCustomDBGrid::HandleSecondPress(QMouseEvent *event) {
     const QPoint pos = event->position().toPoint();
     if (!EnsureFocus()) return;

@@ -56,6 +56,7 @@ void TwwCustomDBGrid::SelectColumn(int index) {
 
 void TwwCustomDBGrid::NextRow() {
     if (!DataActive()) return;
+    WriteBackEditorText();
     TClientDataSet *set = DataSet();
     if (UntouchedNewRow()) {
         if (NewRowIsLast()) return;  // no second row after an untouched new last row
@@ -71,6 +72,7 @@ void TwwCustomDBGrid::NextRow() {
 
 void TwwCustomDBGrid::PriorRow() {
     if (!DataActive()) return;
+    WriteBackEditorText();
     TClientDataSet *set = DataSet();
     if (UntouchedNewRow() && NewRowIsLast())
         set->Cancel();
@@ -80,6 +82,7 @@ void TwwCustomDBGrid::PriorRow() {
 
 void TwwCustomDBGrid::LineDown() {
     if (!DataActive()) return;
+    WriteBackEditorText();
     TClientDataSet *set = DataSet();
     if (UntouchedNewRow()) {
         if (!NewRowIsLast()) set->Cancel();
@@ -88,21 +91,49 @@ void TwwCustomDBGrid::LineDown() {
     }
 }
 
+// Every row move first writes typed text back into the row it leaves, so the
+// move posts it (a new row with typing in it counts as touched).
 void TwwCustomDBGrid::MoveRows(int distance) {
-    if (DataActive()) DataSet()->MoveBy(distance);
+    if (!DataActive()) return;
+    WriteBackEditorText();
+    DataSet()->MoveBy(distance);
 }
 
 void TwwCustomDBGrid::FirstRow() {
-    if (DataActive()) DataSet()->First();
+    if (!DataActive()) return;
+    WriteBackEditorText();
+    DataSet()->First();
 }
 
 void TwwCustomDBGrid::LastRow() {
-    if (DataActive()) DataSet()->Last();
+    if (!DataActive()) return;
+    WriteBackEditorText();
+    DataSet()->Last();
+}
+
+bool TwwCustomDBGrid::GoToShownRow(int gridRow) {
+    if (!DataActive() || gridRow < 1) return false;
+    TClientDataSet *set = DataSet();
+    // Which row was under the pointer is decided from what the grid showed,
+    // before anything moves: ending a pending row below can take that row out
+    // of the list, and every row after it then moves up one.
+    int target = dataLink_->RowAt(gridRow - 1);
+    if (target == set->CurrentRow()) return false;
+    WriteBackEditorText();
+    const int left = set->CurrentRow();
+    const int rowsBefore = set->DisplayRowCount();
+    EndPendingEdit();
+    if (set->DisplayRowCount() < rowsBefore && target > left) --target;
+    target = std::clamp(target, 0, std::max(0, set->DisplayRowCount() - 1));
+    const int distance = target - set->CurrentRow();
+    if (distance != 0) set->MoveBy(distance);
+    return true;
 }
 
 void TwwCustomDBGrid::ThumbReleasedAt(int pos) {
     if (!DataActive()) return;
     TClientDataSet *set = DataSet();
+    WriteBackEditorText();
     EndPendingEdit();
     if (pos <= 1)
         set->First();

@@ -7,7 +7,9 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -503,5 +505,117 @@ TEST_F(EditorTest, TimeStampColumnsGetTheTextEditorNotThePicker) {
     EXPECT_EQ(grid->DateTimePicker(), nullptr);
     EXPECT_EQ(pickersMade, 0);
 }
+
+}  // namespace
+
+namespace {
+
+// ---------------------------------------------------------------- writable column, through events
+
+// The orders with CUST_NAME writable; the cursor on the third order, in that column.
+class WritableNameTest : public EditorFixture {
+protected:
+    void SetUp() override {
+        QStringList columns = OrderColumnList();
+        columns[5] = QStringLiteral("CUST_NAME\t50\t客戶名稱");
+        Open(columns);
+        orders.set.MoveBy(2);
+        grid->SetCol(kCustName);
+        Settle();
+    }
+    TwwInplaceEdit *VisibleEditor() const {
+        TwwInplaceEdit *editor = grid->InplaceEditor();
+        return editor && editor->isVisible() ? editor : nullptr;
+    }
+    // Through the window, as the window system sends a click.
+    void ClickCell(int col, int row) {
+        const QPoint at = grid->viewport()->mapTo(window.get(), grid->CellRect(col, row).center());
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, at, 5000);
+        Settle();
+    }
+};
+
+struct Opening {
+    const char *name;
+    std::function<void(WritableNameTest &, QWidget *grid)> open;
+    QString text;  // what the editor shows once open
+};
+
+class EditorOpening : public WritableNameTest, public ::testing::WithParamInterface<Opening> {
+public:
+    void Click() { ClickCell(kCustName, grid->Row()); }
+};
+
+TEST_P(EditorOpening, OpensTheEditorOnTheCurrentCell) {
+    const QString before = FieldText("CUST_NAME");
+    ASSERT_EQ(VisibleEditor(), nullptr);
+    GetParam().open(*this, grid);
+    Settle();
+    TwwInplaceEdit *editor = VisibleEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), GetParam().text.isNull() ? before : GetParam().text);
+    EXPECT_EQ(editor->geometry(), grid->CellRect(kCustName, grid->Row()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Grid, EditorOpening,
+    ::testing::Values(
+        Opening{"APressOnTheCurrentCell",
+                [](WritableNameTest &test, QWidget *) { static_cast<EditorOpening &>(test).Click(); }, QString()},
+        Opening{"F2", [](WritableNameTest &, QWidget *g) { QTest::keyClick(g, Qt::Key_F2); }, QString()},
+        Opening{"Enter", [](WritableNameTest &, QWidget *g) { QTest::keyClick(g, Qt::Key_Return); }, QString()},
+        Opening{"Typing", [](WritableNameTest &, QWidget *g) { QTest::keyClicks(g, QStringLiteral("w")); },
+                QStringLiteral("w")}),
+    [](const ::testing::TestParamInfo<Opening> &param) { return std::string(param.param.name); });
+
+// Typed text goes into the row it was typed in whichever way the cursor
+// leaves that row, not only when the column changes.
+struct RowMove {
+    const char *name;
+    std::function<void(WritableNameTest &, QWidget *grid)> move;
+};
+
+class EditorTextOnRowMove : public WritableNameTest, public ::testing::WithParamInterface<RowMove> {
+public:
+    void ClickRow(int row) { ClickCell(kCustName, row); }
+    void Wheel(int delta) {
+        const QPoint pos = grid->CellRect(kCustName, grid->Row()).center();
+        QWheelEvent event(pos, grid->viewport()->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(grid->viewport(), &event);
+    }
+};
+
+TEST_P(EditorTextOnRowMove, IsWrittenBackIntoTheRowLeft) {
+    const int typedIn = orders.set.CurrentRow();
+    QTest::keyClick(grid, Qt::Key_F2);
+    TwwInplaceEdit *editor = VisibleEditor();
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    TypeText(editor, QStringLiteral("林記"));
+    ASSERT_TRUE(grid->EditorTextPending());
+    GetParam().move(*this, grid);
+    Settle();
+    EXPECT_NE(orders.set.CurrentRow(), typedIn);
+    EXPECT_EQ(QString::fromStdString(orders.set.FieldNamed("CUST_NAME")->GetStringAt(typedIn)), QStringLiteral("林記"));
+    EXPECT_EQ(orders.set.State(), DataSetState::Browse);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Grid, EditorTextOnRowMove,
+    ::testing::Values(
+        RowMove{"Down", [](WritableNameTest &, QWidget *g) { QTest::keyClick(g->focusWidget(), Qt::Key_Down); }},
+        RowMove{"Up", [](WritableNameTest &, QWidget *g) { QTest::keyClick(g->focusWidget(), Qt::Key_Up); }},
+        RowMove{"PageDown",
+                [](WritableNameTest &, QWidget *g) { QTest::keyClick(g->focusWidget(), Qt::Key_PageDown); }},
+        RowMove{"CtrlHome", [](WritableNameTest &,
+                               QWidget *g) { QTest::keyClick(g->focusWidget(), Qt::Key_Home, Qt::ControlModifier); }},
+        RowMove{"CtrlEnd", [](WritableNameTest &,
+                              QWidget *g) { QTest::keyClick(g->focusWidget(), Qt::Key_End, Qt::ControlModifier); }},
+        RowMove{"TheWheel",
+                [](WritableNameTest &test, QWidget *) { static_cast<EditorTextOnRowMove &>(test).Wheel(-120); }},
+        RowMove{"APressOnAnotherRow",
+                [](WritableNameTest &test, QWidget *) { static_cast<EditorTextOnRowMove &>(test).ClickRow(1); }}),
+    [](const ::testing::TestParamInfo<RowMove> &param) { return std::string(param.param.name); });
 
 }  // namespace

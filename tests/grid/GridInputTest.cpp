@@ -3,6 +3,7 @@
 // rows come and go, and that failures reach the error report.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
@@ -69,16 +70,25 @@ public:
     QPoint At(int col, int row) const { return grid->CellRect(col, row).center(); }
     // The grid row that shows result-set record recNo now.
     int GridRowOf(int recNo) const { return grid->Row() + recNo - list->set.RecNo(); }
+    // Mouse input goes in through the grid's window, as the window system
+    // sends it; Qt then makes the events the grid gets. Clicks are spaced
+    // apart so two separate clicks never make a double click.
     void Click(int col, int row, Qt::MouseButton button = Qt::LeftButton) {
-        QTest::mouseClick(grid->viewport(), button, Qt::NoModifier, At(col, row));
+        QTest::mouseClick(grid->windowHandle(), button, Qt::NoModifier, InWindow(col, row), kApart);
+        QApplication::processEvents();
     }
+    // Two quick clicks: the grid gets press, release, double-click, release.
     void DoubleClick(int col, int row, Qt::MouseButton button = Qt::LeftButton) {
-        // As the platform delivers it: press and release, then the second
-        // press followed by the double-click event.
-        Click(col, row, button);
-        QTest::mousePress(grid->viewport(), button, Qt::NoModifier, At(col, row));
-        QTest::mouseDClick(grid->viewport(), button, Qt::NoModifier, At(col, row));
+        QTest::mouseDClick(grid->windowHandle(), button, Qt::NoModifier, InWindow(col, row), kApart);
+        QApplication::processEvents();
     }
+    QPoint InWindow(int col, int row) const { return grid->viewport()->mapTo(grid.get(), At(col, row)); }
+    // The MASTERBILLID the grid shows in grid row `row` now ("" for a new row).
+    std::string IdShownAt(int row) {
+        return Set().FieldNamed("MASTERBILLID")->GetStringAt(Set().CurrentRow() - (grid->Row() - 1) + row - 1);
+    }
+    // Longer than any double-click interval.
+    static constexpr int kApart = 5000;
     void Wheel(int delta) {
         const QPoint pos = At(3, 3);
         QWheelEvent event(pos, grid->viewport()->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton,
@@ -560,13 +570,79 @@ TEST_F(GridInput, SingleClicksOtherButtonsTitlesAndTheIndicatorNeverTick) {
     EXPECT_EQ(SelectYN()->GetString(), "Y");
 }
 
+// A press lands on the order the grid showed under the pointer, whatever a
+// pending new row does to the rows when the press ends it: an untouched one
+// goes (the rows after it move up one), a touched one is posted.
+struct PendingRowCase {
+    const char *name;
+    int rows;       // orders in the list: few enough to fit, or enough to scroll
+    bool appended;  // the new row appended at the end, else inserted at startRecNo
+    int startRecNo;
+    bool touched;      // the new row ticked before the press
+    int offset;        // grid rows from the new row to the pressed one
+    bool doubleClick;  // else a single press that only moves the cursor
+};
+
+class GridPendingRowPress : public GridInput, public ::testing::WithParamInterface<PendingRowCase> {};
+
+TEST_P(GridPendingRowPress, TheOrderUnderThePointerIsTheOneTakenAndTicked) {
+    const PendingRowCase &c = GetParam();
+    Open(c.rows);
+    if (c.appended) {
+        Keys({{Qt::Key_End, kCtrl}, {Qt::Key_Down}});
+    } else {
+        GoTo(c.startRecNo);
+        Key(Qt::Key_Insert);
+    }
+    ASSERT_EQ(Set().State(), DataSetState::Insert);
+    if (c.touched) Key(Qt::Key_Space);
+    const int pressed = grid->Row() + c.offset;
+    const std::string shown = IdShownAt(pressed);
+    ASSERT_FALSE(shown.empty());
+    const bool scrolled = Set().CurrentRow() - (grid->Row() - 1) > 0;
+    EXPECT_EQ(scrolled, c.rows == kRows) << "the case's list is " << (scrolled ? "" : "not ") << "scrolled";
+
+    if (c.doubleClick)
+        DoubleClick(1, pressed);
+    else
+        Click(1, pressed);
+
+    EXPECT_EQ(CurrentId(), shown);
+    EXPECT_EQ(Set().DisplayRowCount(), c.rows + (c.touched ? 1 : 0));
+    std::vector<std::string> ticked;
+    for (int row = 0; row < Set().DisplayRowCount(); ++row)
+        if (SelectYN()->GetStringAt(row) == "Y") ticked.push_back(Set().FieldNamed("MASTERBILLID")->GetStringAt(row));
+    std::vector<std::string> expected;
+    if (c.touched) expected.push_back("");  // the new row, ticked and posted
+    if (c.doubleClick) expected.push_back(shown);
+    std::sort(ticked.begin(), ticked.end());
+    EXPECT_EQ(ticked, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Grid, GridPendingRowPress,
+    ::testing::Values(PendingRowCase{"AppendedThenARowAbove", 6, true, 0, false, -3, true},
+                      PendingRowCase{"AppendedThenARowAboveScrolled", kRows, true, 0, false, -3, true},
+                      PendingRowCase{"TouchedAppendedThenARowAbove", 6, true, 0, true, -3, true},
+                      PendingRowCase{"TouchedAppendedThenARowAboveScrolled", kRows, true, 0, true, -3, true},
+                      PendingRowCase{"InsertedAboveThePressedRow", 6, false, 2, false, 2, true},
+                      PendingRowCase{"InsertedAboveThePressedRowScrolled", kRows, false, 30, false, 2, true},
+                      PendingRowCase{"InsertedBelowThePressedRow", 6, false, 4, false, -2, true},
+                      PendingRowCase{"InsertedBelowThePressedRowScrolled", kRows, false, 30, false, -2, true},
+                      PendingRowCase{"TouchedInsertedAboveThePressedRowScrolled", kRows, false, 30, true, 2, true},
+                      PendingRowCase{"APressAfterAppendingOnlyMoves", kRows, true, 0, false, -3, false},
+                      PendingRowCase{"APressBelowAnInsertedRowOnlyMoves", kRows, false, 30, false, 3, false}),
+    [](const ::testing::TestParamInfo<PendingRowCase> &param) { return std::string(param.param.name); });
+
 TEST_F(GridInput, MouseEventsAreRaised) {
     QStringList seen;
     grid->OnMouseDown = [&](Qt::MouseButton, Qt::KeyboardModifiers, QPoint) { seen << "down"; };
     grid->OnDblClick = [&] { seen << "dbl"; };
     grid->OnCellChanged = [&] { seen << "cell"; };
     DoubleClick(2, 3);
-    EXPECT_EQ(seen, QStringList({"cell", "cell", "down", "down", "dbl", "down"}));
+    // The column and the row change on the press; the double-click event
+    // takes the place of a second press.
+    EXPECT_EQ(seen, QStringList({"cell", "cell", "down", "dbl", "down"}));
 }
 
 // ---------------------------------------------------------------- wheel, scroll bar
