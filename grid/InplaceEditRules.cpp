@@ -15,8 +15,11 @@ EditorKey RouteEditorKey(int key, Qt::KeyboardModifiers modifiers, const EditorC
         case Qt::Key_PageDown:
         case Qt::Key_Escape:
             return EditorKey::Grid;
+        // Insert goes to the grid with any modifier: there it inserts a row
+        // (Shift+Insert too), and Ctrl+Insert does nothing. Ctrl+C and Ctrl+V
+        // copy and paste in the editor.
         case Qt::Key_Insert:
-            return modifiers & (Qt::ShiftModifier | Qt::ControlModifier) ? EditorKey::Editor : EditorKey::Grid;
+            return EditorKey::Grid;
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
             return modifiers.testFlag(Qt::AltModifier) ? EditorKey::Editor : EditorKey::Grid;

@@ -27,7 +27,7 @@ struct EditorCaret {
 // the grid; Left and Home when the caret is at the start or all the text is
 // selected, Right when it is at the end or all is selected; with Ctrl the
 // arrows, Home, End, Page Up, Page Down and Delete go to the grid as well.
-// Shift+Insert and Ctrl+Insert (paste, copy) stay in the editor.
+// Insert goes to the grid with Shift or Ctrl too.
 EditorKey RouteEditorKey(int key, Qt::KeyboardModifiers modifiers, const EditorCaret &caret);
 
 // Whether a field of the type takes the character at all: whole numbers

@@ -5,6 +5,7 @@
 
 void TwwCustomDBGrid::InsertRow() {
     if (!DataActive() || readOnly_ || !options_.testFlag(dgEditing) || !keyOptions_.testFlag(dgAllowInsert)) return;
+    WriteBackEditorText();
     DataSet()->Insert();
 }
 

@@ -62,12 +62,24 @@ protected:
         const int gridRow = grid->Row() + recNo - form->OrderList().RecNo();
         return grid->CellRect(1, gridRow).center();
     }
-    // Through the window system's path, which turns two quick clicks into a
-    // press, a release, a second press with its double-click event, a release.
-    void DoubleClickBox(int recNo) {
-        const QPoint at = grid->viewport()->mapTo(form.get(), BoxOf(recNo));
-        QTest::mouseDClick(form->windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
+    // Through the window system's path: two quick clicks reach the grid as
+    // a press, a release, a double-click event and a release.
+    void DoubleClickBox(int recNo) { DoubleClickAt(BoxOf(recNo)); }
+    void DoubleClickAt(QPoint inViewport) {
+        const QPoint at = grid->viewport()->mapTo(form.get(), inViewport);
+        QTest::mouseDClick(form->windowHandle(), Qt::LeftButton, Qt::NoModifier, at, 5000);
         QApplication::processEvents();
+    }
+    // The centre of the check box in the grid row that shows order `id` now.
+    QPoint BoxShowing(const std::string &id) {
+        const TClientDataSet &list = form->OrderList();
+        const TField *number = list.FieldNamed("MASTERBILLID");
+        const int top = list.CurrentRow() - (grid->Row() - 1);
+        for (int row = 1; row <= grid->VisibleRowCount(); ++row)
+            if (!number->IsNullAt(top + row - 1) && number->GetStringAt(top + row - 1) == id)
+                return grid->CellRect(1, row).center();
+        ADD_FAILURE() << id << " is not shown";
+        return {};
     }
     // The deletion with its two questions answered Yes, then No to the backup.
     void DeleteTicked() {
@@ -106,6 +118,20 @@ TEST_F(GridJob, OrdersTickedBySpaceAndDoubleClickAreDeletedAndNothingElse) {
     EXPECT_EQ(CountRows(database, "SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID IN ('" + ids[1] + "', '" + ids[4] +
                                       "', '" + ids[7] + "')"),
               0);
+}
+
+// A blank row appended below the last order goes when the double click
+// leaves it, and the rows shift; the orders ticked are still the ones that
+// were under the pointer.
+TEST_F(GridJob, AfterABlankRowWasAppendedTheDoubleClickedOrdersAreDeleted) {
+    Key(Qt::Key_End, Qt::ControlModifier);
+    Key(Qt::Key_Down);
+    ASSERT_EQ(form->OrderList().State(), DataSetState::Insert);
+    DoubleClickAt(BoxShowing(ids[kOrders - 3]));
+    EXPECT_EQ(form->OrderList().FieldNamed("MASTERBILLID")->GetString(), ids[kOrders - 3]);
+    DoubleClickAt(BoxShowing(ids[kOrders - 6]));
+    DeleteTicked();
+    EXPECT_EQ(OrdersLeft(), AllBut({ids[kOrders - 3], ids[kOrders - 6]}));
 }
 
 TEST_F(GridJob, ARowRemovedFromTheListIsNotDeletedEvenWhenTicked) {
