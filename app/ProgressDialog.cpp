@@ -1,6 +1,7 @@
 #include "ProgressDialog.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QProgressDialog>
 
 namespace {
@@ -13,12 +14,45 @@ constexpr qint64 kRefreshEveryMs = 50;
 
 }  // namespace
 
+// Sees every window of the program about to be shown. A window's show event
+// comes before the window reaches the screen, so the dialog is gone by then.
+class DialogProgress::OtherWindowWatch : public QObject {
+public:
+    explicit OtherWindowWatch(DialogProgress &progress) : progress_(progress) { qApp->installEventFilter(this); }
+    ~OtherWindowWatch() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override {
+        if (event->type() != QEvent::Show || !object->isWidgetType()) return false;
+        auto *widget = static_cast<QWidget *>(object);
+        // Pop-ups and tooltips belong to the window they open from.
+        const Qt::WindowType type = widget->windowType();
+        if (widget->isWindow() && type != Qt::Popup && type != Qt::ToolTip && type != Qt::Desktop)
+            progress_.MakeWayFor(widget);
+        return false;
+    }
+
+private:
+    DialogProgress &progress_;
+};
+
 DialogProgress::DialogProgress(QWidget *window, QString caption) : window_(window), caption_(std::move(caption)) {
     sinceStart_.start();
     sinceRefresh_.start();
 }
 
-DialogProgress::~DialogProgress() = default;
+// The dialog goes with the work: whatever the caller shows next (a notice,
+// an error report) comes up alone.
+DialogProgress::~DialogProgress() {
+    watch_.reset();
+    if (dialog_) dialog_->hide();
+}
+
+void DialogProgress::MakeWayFor(QWidget *other) {
+    if (!dialog_ || other == dialog_.get() || !dialog_->isVisible()) return;
+    madeWayFor_ = other;
+    dialog_->hide();
+}
 
 void DialogProgress::Stage(const std::string &text, int64_t steps) {
     text_ = QString::fromStdString(text);
@@ -45,6 +79,11 @@ void DialogProgress::Refresh() {
         dialog_->setAutoClose(false);
         dialog_->setAutoReset(false);
         dialog_->setMinimumDuration(0);
+        dialog_->show();
+        watch_ = std::make_unique<OtherWindowWatch>(*this);
+    } else if (!dialog_->isVisible() && (!madeWayFor_ || !madeWayFor_->isVisible())) {
+        // The window it made way for has gone and the work goes on.
+        madeWayFor_.clear();
         dialog_->show();
     }
     // Values above what the bar holds are scaled down alike.

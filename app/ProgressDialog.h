@@ -3,7 +3,15 @@
 // dialog appears only once the work has gone on for about half a second, so
 // short runs show nothing; while it is up, the window behind it takes no
 // input.
+//
+// The dialog is never on screen beside what its work brings up: when any
+// other window of the program comes up (a notice, a question, an error
+// report, the next stage's own progress) the dialog goes first, before that
+// window is shown. Should the work go on after that window has gone, the
+// dialog comes back at its next refresh.
 #include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
 #include <QString>
 #include <memory>
 
@@ -25,7 +33,10 @@ public:
     QProgressDialog *Dialog() const { return dialog_.get(); }
 
 private:
+    class OtherWindowWatch;
     void Refresh();
+    // Another window is about to be shown: the dialog makes way for it.
+    void MakeWayFor(QWidget *other);
 
     QWidget *window_;
     QString caption_;
@@ -33,6 +44,9 @@ private:
     int64_t steps_ = 0;
     int64_t done_ = 0;
     std::unique_ptr<QProgressDialog> dialog_;
+    std::unique_ptr<OtherWindowWatch> watch_;
+    // The window the dialog made way for, while it is up.
+    QPointer<QWidget> madeWayFor_;
     QElapsedTimer sinceStart_;
     QElapsedTimer sinceRefresh_;
 };
