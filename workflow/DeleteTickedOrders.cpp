@@ -1,5 +1,7 @@
 #include "DeleteTickedOrders.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -90,28 +92,71 @@ Walk DeleteInBatches(OrderWindow &window, const std::vector<TickedOrder> &ticked
 
     std::unique_ptr<WorkProgress> progress = window.StartProgress("刪除訂單");
     if (progress) progress->Stage("正在刪除勾選的訂單...", static_cast<int64_t>(ticked.size()));
-    OrderDeletion deletion(window.Connection(), settings.batchTime);
+    OrderDeletion deletion(window.Connection(), settings.batchTime, settings.ordersPerRoundTrip);
     std::exception_ptr failure;
-    for (; walk.next < ticked.size(); ++walk.next) {
-        const TickedOrder &order = ticked[walk.next];
+    // The ticked orders go a block at a time, many in one round trip. An
+    // order the block could not delete is run once more on its own: it fails
+    // again with the server's own message, which ends the walk, or (another
+    // user's lock having gone meanwhile) it goes, and the walk goes on after it.
+    // What the backup does not hold is never sent.
+    std::vector<OrderToDelete> orders;
+    std::vector<size_t> positions;  // of those orders among the ticked ones
+    for (size_t at = 0; at < ticked.size(); ++at) {
         std::optional<int64_t> expectedLines;
         if (backup) {
-            if (!backup->Holds(order.number)) {
+            if (!backup->Holds(ticked[at].number)) {
                 ++walk.notInBackup;
                 continue;
             }
-            expectedLines = backup->DetailLinesOf(order.number);
+            expectedLines = backup->DetailLinesOf(ticked[at].number);
         }
+        orders.push_back({ticked[at].number, expectedLines});
+        positions.push_back(at);
+    }
+    size_t taken = 0;  // orders sent so far
+    walk.next = orders.empty() ? ticked.size() : positions[0];
+    while (taken < orders.size()) {
+        const size_t size = std::min(orders.size() - taken, static_cast<size_t>(deletion.BlockSize()));
+        const std::vector<OrderToDelete> block(orders.begin() + static_cast<std::ptrdiff_t>(taken),
+                                               orders.begin() + static_cast<std::ptrdiff_t>(taken + size));
+        BlockOutcome outcome;
+        bool wholeBlockFailed = false;
         try {
-            if (!deletion.Delete(order.number, expectedLines)) ++walk.changed;
+            outcome = deletion.DeleteBlock(block);
         } catch (...) {
-            failure = std::current_exception();
-            break;
+            // Nothing of the block happened. With the batch still open its
+            // orders go one by one, and the one at fault reports; a batch
+            // lost with the connection ends the walk here.
+            if (!deletion.BatchOpen()) {
+                failure = std::current_exception();
+                break;
+            }
+            wholeBlockFailed = true;
+            outcome.stoppedAt = 0;
         }
+        walk.changed += outcome.changed;
+        size_t done = outcome.stoppedAt;
+        for (; done < block.size(); ++done) {
+            try {
+                if (!deletion.Delete(block[done].number, block[done].expectedLines)) ++walk.changed;
+            } catch (...) {
+                failure = std::current_exception();
+                break;
+            }
+            // After a failed order went on its own, the rest of the block
+            // goes in the next round; after a block that failed whole, one by one.
+            if (!wholeBlockFailed) {
+                ++done;
+                break;
+            }
+        }
+        taken += done;
+        // The first ticked order not taken yet.
+        walk.next = taken < orders.size() ? positions[taken] : ticked.size();
+        if (failure) break;
         if (progress) {
-            progress->Advance(static_cast<int64_t>(walk.next + 1));
+            progress->Advance(static_cast<int64_t>(walk.next));
             if (progress->CancelRequested()) {
-                ++walk.next;
                 walk.cancelled = true;
                 break;
             }

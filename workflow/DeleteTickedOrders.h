@@ -17,7 +17,7 @@
 // deleted; a notice tells how many were left for each reason.
 //
 // A run longer than about half a second shows its progress; Cancel stops
-// after the current order and keeps what is done.
+// after the current round trip of orders and keeps what is done.
 #include <chrono>
 
 #include "OrderDeletion.h"
@@ -27,6 +27,8 @@ class OrderWindow;
 struct DeletionSettings {
     // How long a batch works before it is committed.
     OrderDeletion::Clock::duration batchTime = OrderDeletion::kBatchTime;
+    // Orders sent to the server in one round trip.
+    int ordersPerRoundTrip = OrderDeletion::kDefaultBlockSize;
 };
 
 void DeleteTickedOrders(OrderWindow &window, const DeletionSettings &settings = {});

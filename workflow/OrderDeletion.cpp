@@ -1,7 +1,12 @@
 #include "OrderDeletion.h"
 
+#include <algorithm>
+#include <memory>
+
+#include "DeletionBlock.h"
 #include "QueryText.h"
 #include "SQLConnection.h"
+#include "TableEngine.h"
 
 namespace {
 
@@ -13,8 +18,9 @@ void SetLines(TSQLQuery &statement, std::initializer_list<std::string_view> line
 
 }  // namespace
 
-OrderDeletion::OrderDeletion(TSQLConnection &connection, Clock::duration batchTime)
-    : connection_(connection), batchTime_(batchTime) {
+OrderDeletion::OrderDeletion(TSQLConnection &connection, Clock::duration batchTime, int blockSize)
+    : connection_(connection), batchTime_(batchTime), blockSize_(std::clamp(blockSize, 1, kMaxBlockOrders)) {
+    block_.SetSQLConnection(&connection);
     for (TSQLQuery *statement : {&detail_, &header_, &savepoint_, &release_, &undo_})
         statement->SetSQLConnection(&connection);
     // Each text is set once: the statements are prepared at their first
@@ -90,13 +96,62 @@ bool OrderDeletion::Delete(const std::string &orderNumber, std::optional<int64_t
     return true;
 }
 
+BlockOutcome OrderDeletion::DeleteBlock(const std::vector<OrderToDelete> &orders) {
+    BlockOutcome outcome;
+    if (orders.empty()) return outcome;
+    if (!batchOpen_) StartBatch();
+    // Every block has the same size, short ones padded with NULL numbers that
+    // match nothing, so the text is compiled once.
+    block_.SetCommandText(DeletionBlockText(blockSize_));
+    TParams &params = block_.Params();
+    for (int i = 1; i <= blockSize_; ++i) {
+        TParam *number = params.FindParam(BlockOrderMarker(i));
+        TParam *lines = params.FindParam(BlockLinesMarker(i));
+        const size_t at = static_cast<size_t>(i - 1);
+        if (at < orders.size()) {
+            number->SetString(orders[at].number);
+            if (orders[at].expectedLines)
+                lines->SetInteger(*orders[at].expectedLines);
+            else
+                lines->SetNull();
+        } else {
+            number->SetNull();
+            lines->SetNull();
+        }
+    }
+    std::unique_ptr<TableEngine> answer;
+    try {
+        block_.Open();
+        answer = std::make_unique<TableEngine>(block_.Columns());
+        block_.FetchAllInto(*answer);
+        block_.Close();
+    } catch (...) {
+        block_.Close();
+        // With the transaction gone (the connection lost) the batch is lost
+        // as a whole; otherwise the failed statement left it as it was.
+        if (!connection_.InTransaction()) RollBackBatch();
+        throw;
+    }
+    const int failed = answer->RecordCount() == 1 ? static_cast<int>(answer->Value(0, 0).i) : 1;
+    outcome.stoppedAt = failed > 0 ? static_cast<size_t>(failed - 1) : orders.size();
+    for (size_t at = 0; at < outcome.stoppedAt; ++at) {
+        const FieldValue result = answer->Value(0, static_cast<int>(at) + 1);
+        if (result.isNull) continue;
+        if (result.i == kOrderChanged)
+            ++outcome.changed;
+        else if (result.i != kOrderGone)
+            batch_.push_back({orders[at].number, result.i});
+    }
+    return outcome;
+}
+
 bool OrderDeletion::BatchDue() const { return batchOpen_ && Clock::now() - batchStart_ >= batchTime_; }
 
 int OrderDeletion::Prepares() const {
     int prepares = 0;
     for (const TSQLQuery *statement : {&detail_, &header_, &savepoint_, &release_, &undo_})
         prepares += statement->PrepareCount();
-    return prepares;
+    return prepares + block_.PrepareCount();
 }
 
 std::vector<DeletedOrder> OrderDeletion::Commit() {

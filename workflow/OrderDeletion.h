@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "SQLDataSet.h"
 #include "SQLQuery.h"
 
 class TSQLConnection;
@@ -27,12 +28,30 @@ struct DeletedOrder {
     int64_t detailLines = 0;  // ORDER_SUB rows its detail statement deleted
 };
 
+// An order for a block: its number and, with a backup, the lines the backup
+// holds of it.
+struct OrderToDelete {
+    std::string number;
+    std::optional<int64_t> expectedLines;
+};
+
+// How a block went: the orders before `stoppedAt` were taken (deleted,
+// found gone already, or kept as changed); the order at stoppedAt failed and
+// nothing after it ran. stoppedAt is the block's size when none failed.
+struct BlockOutcome {
+    size_t stoppedAt = 0;
+    int changed = 0;  // orders kept because they changed since their backup
+};
+
 class OrderDeletion {
 public:
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::milliseconds kBatchTime{200};
 
-    explicit OrderDeletion(TSQLConnection &connection, Clock::duration batchTime = kBatchTime);
+    explicit OrderDeletion(TSQLConnection &connection, Clock::duration batchTime = kBatchTime,
+                           int blockSize = kDefaultBlockSize);
+    // Orders sent in one round trip.
+    static constexpr int kDefaultBlockSize = 100;
     // A batch not committed by then is rolled back: its orders stay whole.
     ~OrderDeletion();
     OrderDeletion(const OrderDeletion &) = delete;
@@ -46,6 +65,15 @@ public:
     // statement rolls the order back and goes on to the caller; the orders
     // before it stay in the batch, ready to be committed.
     bool Delete(const std::string &orderNumber, std::optional<int64_t> expectedLines);
+
+    // The same for many orders in one round trip (at most BlockSize()), in
+    // the open batch. Raises only when the statement as a whole could not
+    // run (a lost connection, a value the column cannot hold): then none of
+    // the block happened, and the caller takes its orders one by one.
+    BlockOutcome DeleteBlock(const std::vector<OrderToDelete> &orders);
+    int BlockSize() const { return blockSize_; }
+    // Whether a batch is open: after a failure that lost it, it is not.
+    bool BatchOpen() const { return batchOpen_; }
 
     // Whether the open batch has worked long enough to be committed.
     bool BatchDue() const;
@@ -77,4 +105,6 @@ private:
     TSQLQuery savepoint_{"OrderSavepoint"};
     TSQLQuery release_{"ReleaseOrderSavepoint"};
     TSQLQuery undo_{"UndoOrder"};
+    const int blockSize_;
+    TSQLDataSet block_{"DeleteOrderBlock"};
 };

@@ -98,11 +98,15 @@ struct FailureCase {
     int position;  // 1-based among five ticked orders
     Failing statement;
     Backend backend;
+    int ordersPerRoundTrip = OrderDeletion::kDefaultBlockSize;
 };
 
 std::string FailureCaseName(const testing::TestParamInfo<FailureCase> &info) {
     const FailureCase &c = info.param;
-    const char *where = c.position == 1 ? "First" : c.position == 5 ? "Last" : "Middle";
+    const char *where = c.ordersPerRoundTrip == 2 ? (c.position == 2 ? "EndOfARoundTrip" : "StartOfARoundTrip")
+                        : c.position == 1         ? "First"
+                        : c.position == 5         ? "Last"
+                                                  : "Middle";
     return std::string(where) + (c.statement == Failing::DetailStatement ? "Detail" : "Header") +
            BackendName(c.backend);
 }
@@ -122,7 +126,7 @@ TEST_P(FailureInABatch, LeavesTheDatabaseAsOneTransactionPerOrderWould) {
     Tick({0, 1, 2, 3, 4});
     AnswerYesNoBackup();
     try {
-        DeleteTickedOrders(*window, {kOneBatch});
+        DeleteTickedOrders(*window, {kOneBatch, c.ordersPerRoundTrip});
         FAIL() << "the refused deletion was not reported";
     } catch (const EDatabaseError &e) {
         EXPECT_THAT(e.Message(), HasSubstr("order is kept"));
@@ -156,8 +160,11 @@ TEST_P(FailureInABatch, LeavesTheDatabaseAsOneTransactionPerOrderWould) {
 std::vector<FailureCase> FailureCases() {
     std::vector<FailureCase> cases;
     for (Backend backend : {Backend::Embedded, Backend::Server})
-        for (Failing statement : {Failing::DetailStatement, Failing::HeaderStatement})
+        for (Failing statement : {Failing::DetailStatement, Failing::HeaderStatement}) {
             for (int position : {1, 3, 5}) cases.push_back({position, statement, backend});
+            // Two orders a round trip: the failing one ends the first or starts the second.
+            for (int position : {2, 3}) cases.push_back({position, statement, backend, 2});
+        }
     return cases;
 }
 
@@ -211,20 +218,19 @@ TEST_P(DeleteInBatchesOn, TheJournalHoldsALinePerCommittedOrderAndIsOnlyAppended
               (std::vector<std::string>{DemoOrderNumber(1), DemoOrderNumber(3), DemoOrderNumber(2)}));
 }
 
-TEST_P(DeleteInBatchesOn, CancelStopsAfterTheCurrentOrderAndKeepsWhatIsDone) {
+TEST_P(DeleteInBatchesOn, CancelStopsAfterTheCurrentRoundTripAndKeepsWhatIsDone) {
     Open(GetParam(), 6);
     List();
     Tick({0, 1, 2, 4, 5});
     window->cancelAfter = 2;
     AnswerYesNoBackup();
-    DeleteTickedOrders(*window, {kOneBatch});
+    DeleteTickedOrders(*window, {kOneBatch, 2});
 
     ExpectGone(DemoOrderNumber(1));
     ExpectGone(DemoOrderNumber(2));
     for (int n = 3; n <= 6; ++n) ExpectWhole(DemoOrderNumber(n));
     EXPECT_THAT(window->Notices(), ElementsAre("已取消：已刪除 2 筆訂單，3 筆勾選的訂單未刪除。"));
-    EXPECT_THAT(window->progressEvents,
-                ElementsAre("progress:刪除訂單", "stage:正在刪除勾選的訂單...|5", "done:1", "done:2"));
+    EXPECT_THAT(window->progressEvents, ElementsAre("progress:刪除訂單", "stage:正在刪除勾選的訂單...|5", "done:2"));
     EXPECT_EQ(JournalledOrders(), (std::vector<std::string>{DemoOrderNumber(1), DemoOrderNumber(2)}));
     // The cursor stands on the first ticked order left.
     EXPECT_EQ(window->OrderList().RecNo(), 3);
@@ -313,6 +319,21 @@ TEST_P(DeleteInBatchesOn, EachStatementIsPreparedOncePerRun) {
     ExpectWhole(DemoOrderNumber(4));
 }
 
+TEST_P(DeleteInBatchesOn, TheManyOrdersStatementIsPreparedOncePerRun) {
+    Open(GetParam(), 6);
+    OrderDeletion deletion(window->Connection(), OrderDeletion::kBatchTime, 2);
+    EXPECT_EQ(deletion.DeleteBlock({{DemoOrderNumber(1), {}}, {DemoOrderNumber(2), {}}}).stoppedAt, 2u);
+    EXPECT_EQ(deletion.DeleteBlock({{DemoOrderNumber(3), {}}}).stoppedAt, 1u);
+    // An order already gone is taken, and not counted as deleted.
+    EXPECT_EQ(deletion.DeleteBlock({{DemoOrderNumber(1), {}}, {DemoOrderNumber(4), {}}}).stoppedAt, 2u);
+    std::vector<std::string> deleted;
+    for (const DeletedOrder &order : deletion.Commit()) deleted.push_back(order.orderNumber);
+    EXPECT_THAT(deleted, ElementsAre(DemoOrderNumber(1), DemoOrderNumber(2), DemoOrderNumber(3), DemoOrderNumber(4)));
+    EXPECT_EQ(deletion.Prepares(), 1);
+    for (int n = 1; n <= 4; ++n) ExpectGone(DemoOrderNumber(n));
+    ExpectWhole(DemoOrderNumber(5));
+}
+
 TEST_P(DeleteInBatchesOn, ACancelledBackupEndsTheDeletionSilentlyBeforeAnythingIsDeleted) {
     Open(GetParam(), 3);
     List();
@@ -389,7 +410,7 @@ TEST_P(DeleteInBatchesOn, AJournalThatCannotBeWrittenStopsTheDeletionBeforeTheNe
     };
     AnswerYesNoBackup();
     try {
-        DeleteTickedOrders(*window, {0s});
+        DeleteTickedOrders(*window, {0s, 1});
         FAIL() << "the unwritable journal was not reported";
     } catch (const EFCreateError &e) {
         EXPECT_THAT(e.Message(), HasSubstr("無法寫入刪除紀錄 " + CdsFile("deletions.log")));
