@@ -1,6 +1,7 @@
 #include "OrderRestorer.h"
 
 #include <algorithm>
+#include <set>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -9,6 +10,7 @@
 #include "SQLConnection.h"
 #include "SQLDataSet.h"
 #include "SQLQuery.h"
+#include "ComputedColumns.h"
 #include "TableEngine.h"
 
 namespace {
@@ -58,12 +60,25 @@ std::vector<std::string> MatchColumns(const TableEngine &file, const std::vector
     return matched;
 }
 
-// INSERT INTO table ("A","B",...) VALUES (:P1,:P2,...)
-std::string InsertText(const std::string &table, const std::vector<std::string> &columns) {
+// Which matched columns an INSERT names: all but those the server computes,
+// whose values stay in the backup only.
+std::vector<bool> Insertable(const std::vector<std::string> &matched, const std::set<std::string> &computed) {
+    std::vector<bool> insertable;
+    for (const std::string &name : matched) insertable.push_back(!computed.count(name));
+    return insertable;
+}
+
+// INSERT INTO table ("A","B",...) VALUES (:P1,:P2,...) over the insertable columns.
+std::string InsertText(const std::string &table, const std::vector<std::string> &columns,
+                       const std::vector<bool> &insertable) {
     std::string names, values;
+    int count = 0;
     for (size_t i = 0; i < columns.size(); ++i) {
-        names += (i ? "," : "") + Quoted(columns[i], '"');
-        values += (i ? ",:P" : ":P") + std::to_string(i + 1);
+        if (!insertable[i]) continue;
+        const std::string separator = count ? "," : "";
+        ++count;
+        names += separator + Quoted(columns[i], '"');
+        values += separator + ":P" + std::to_string(count);
     }
     return "INSERT INTO " + table + " (" + names + ") VALUES (" + values + ")";
 }
@@ -145,15 +160,18 @@ struct OrderRestorer::Impl {
     TSQLConnection &connection;
     const BackupPair &pair;
     std::vector<std::string> headerColumns, lineColumns;  // the tables' names, per file column
+    std::vector<bool> headerInserted, lineInserted;       // per file column: named by the INSERT
     TSQLQuery insertHeader{"InsertHeader"}, insertLine{"InsertLine"};
     TSQLQuery savepoint{"Savepoint"}, undoOrder{"UndoOrder"};
     bool checked = false;
 
-    void InsertRow(TSQLQuery &query, const TableEngine &file, int row) {
+    void InsertRow(TSQLQuery &query, const TableEngine &file, int row, const std::vector<bool> &inserted) {
         TParams &params = query.Params();
         const auto &columns = file.Columns();
+        int param = 0;
         for (int c = 0; c < static_cast<int>(columns.size()); ++c)
-            Bind(params[c], columns[static_cast<size_t>(c)], file.Value(row, c));
+            if (inserted[static_cast<size_t>(c)])
+                Bind(params[param++], columns[static_cast<size_t>(c)], file.Value(row, c));
         query.Execute();
     }
 };
@@ -175,8 +193,10 @@ void OrderRestorer::CheckColumns() {
     collect(d_->pair.Detail(), d_->lineColumns, "ORDER_SUB");
     if (!missing.empty())
         throw ERestoreRefused("The backup has columns the database lacks: " + missing + "; nothing was restored");
-    Statement(d_->insertHeader, d_->connection, InsertText("ORDER_MASTER", d_->headerColumns));
-    Statement(d_->insertLine, d_->connection, InsertText("ORDER_SUB", d_->lineColumns));
+    d_->headerInserted = Insertable(d_->headerColumns, ComputedColumns(d_->connection, "ORDER_MASTER"));
+    d_->lineInserted = Insertable(d_->lineColumns, ComputedColumns(d_->connection, "ORDER_SUB"));
+    Statement(d_->insertHeader, d_->connection, InsertText("ORDER_MASTER", d_->headerColumns, d_->headerInserted));
+    Statement(d_->insertLine, d_->connection, InsertText("ORDER_SUB", d_->lineColumns, d_->lineInserted));
     Statement(d_->savepoint, d_->connection, "SAVEPOINT RESTORE_ORDER");
     Statement(d_->undoOrder, d_->connection, "ROLLBACK TO SAVEPOINT RESTORE_ORDER");
     d_->checked = true;
@@ -305,8 +325,8 @@ void OrderRestorer::Restore(const std::vector<const BackupOrder *> &orders, cons
             }
             d_->savepoint.Execute();
             try {
-                d_->InsertRow(d_->insertHeader, d_->pair.Header(), order->headerRow);
-                for (int row : order->lineRows) d_->InsertRow(d_->insertLine, d_->pair.Detail(), row);
+                d_->InsertRow(d_->insertHeader, d_->pair.Header(), order->headerRow, d_->headerInserted);
+                for (int row : order->lineRows) d_->InsertRow(d_->insertLine, d_->pair.Detail(), row, d_->lineInserted);
             } catch (const EDatabaseError &failure) {
                 // The order goes back whole. Should even that fail, the
                 // transaction is lost (the connection went): the batch goes
