@@ -3,23 +3,13 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "BackupFileNames.h"
 #include "DataType.h"
 #include "PacketFile.h"
 #include "RestoreErrors.h"
 #include "TableEngine.h"
 
 namespace {
-
-std::string TimeInName(const std::string &path, const std::string &prefix) {
-    const std::string name = std::filesystem::path(path).filename().string();
-    if (name.size() != prefix.size() + 14 + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
-        name.compare(name.size() - 4, 4, ".CDS") != 0)
-        return {};
-    const std::string time = name.substr(prefix.size(), 14);
-    for (char c : time)
-        if (c < '0' || c > '9') return {};
-    return time;
-}
 
 std::unique_ptr<TableEngine> ReadFile(const std::string &path) {
     try {
@@ -37,9 +27,6 @@ int Column(const TableEngine &table, const char *name) {
 }
 
 }  // namespace
-
-std::string HeaderFileTime(const std::string &path) { return TimeInName(path, "ORDER_MASTER_"); }
-std::string DetailFileTime(const std::string &path) { return TimeInName(path, "ORDER_SUB"); }
 
 std::string DayText(int32_t days) {
     const CivilDate d = CivilFromDbDate(days);

@@ -9,6 +9,7 @@
 #include "ConfigLocation.h"
 #include "OrderRestorer.h"
 #include "RestoreErrors.h"
+#include "OrderJournal.h"
 #include "RestoreJournal.h"
 #include "RestoreOptions.h"
 #include "SQLConnection.h"
@@ -101,7 +102,7 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
 
     const std::string pairNames = std::filesystem::path(pair.HeaderFile()).filename().string() + " " +
                                   std::filesystem::path(pair.DetailFile()).filename().string();
-    const RestoreJournal journal(ProgramFolder() + "cds/deletions.log", pairNames, connection.ParamValue("Database"),
+    const RestoreJournal journal(OrderJournalPath(ProgramFolder()), pairNames, connection.ParamValue("Database"),
                                  connection.ParamValue("User_Name"));
     RestoreOutcome outcome;
     const auto started = std::chrono::steady_clock::now();
