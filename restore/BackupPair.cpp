@@ -7,6 +7,7 @@
 #include "DataType.h"
 #include "PacketFile.h"
 #include "RestoreErrors.h"
+#include "TableColumns.h"
 #include "TableEngine.h"
 
 namespace {
@@ -17,13 +18,6 @@ std::unique_ptr<TableEngine> ReadFile(const std::string &path) {
     } catch (const Exception &failure) {
         throw ERestoreRefused("Backup file \"" + path + "\" cannot be read: " + failure.Message());
     }
-}
-
-int Column(const TableEngine &table, const char *name) {
-    const auto &columns = table.Columns();
-    for (size_t c = 0; c < columns.size(); ++c)
-        if (columns[c].name == name) return static_cast<int>(c);
-    return -1;
 }
 
 }  // namespace
@@ -68,13 +62,13 @@ BackupPair BackupPair::Load(const std::string &headerFile, const std::string &de
 
     const TableEngine &header = *pair.header_;
     const TableEngine &detail = *pair.detail_;
-    const int headerKey = Column(header, "MASTERBILLID");
-    const int detailKey = Column(detail, "MASTERBILLID");
+    const int headerKey = FindColumn(header, "MASTERBILLID");
+    const int detailKey = FindColumn(detail, "MASTERBILLID");
     if (headerKey < 0) throw ERestoreRefused("Backup file \"" + headerFile + "\" holds no column MASTERBILLID");
     if (detailKey < 0) throw ERestoreRefused("Backup file \"" + detailFile + "\" holds no column MASTERBILLID");
-    const int dateCol = Column(header, "BILL_DATE");
-    const int custIdCol = Column(header, "CUST_ID");
-    const int custNameCol = Column(header, "CUST_NAME");
+    const int dateCol = FindColumn(header, "BILL_DATE");
+    const int custIdCol = FindColumn(header, "CUST_ID");
+    const int custNameCol = FindColumn(header, "CUST_NAME");
 
     pair.orders_.reserve(static_cast<size_t>(header.RecordCount()));
     for (int row = 0; row < header.RecordCount(); ++row) {

@@ -9,6 +9,7 @@
 #include "SQLConnection.h"
 #include "SQLDataSet.h"
 #include "SQLQuery.h"
+#include "TableColumns.h"
 #include "TableEngine.h"
 
 namespace {
@@ -217,12 +218,7 @@ std::string RowKey(const TableEngine &table, int row, const std::vector<int> &co
 // Where each matched column of a file is among the columns of a fetched table.
 std::vector<int> PlacesIn(const TableEngine &table, const std::vector<std::string> &matched) {
     std::vector<int> places;
-    for (const std::string &name : matched) {
-        int found = -1;
-        for (size_t c = 0; c < table.Columns().size(); ++c)
-            if (table.Columns()[c].name == name) found = static_cast<int>(c);
-        places.push_back(found);
-    }
+    for (const std::string &name : matched) places.push_back(FindColumn(table, name));
     return places;
 }
 

@@ -18,6 +18,7 @@
 #include "QueryText.h"
 #include "SQLConnection.h"
 #include "SQLDataSet.h"
+#include "TableColumns.h"
 #include "TableEngine.h"
 #include "WorkProgress.h"
 
@@ -103,9 +104,7 @@ std::unique_ptr<TableEngine> FetchDetailBySubquery(TSQLConnection &connection, c
 }
 
 int ColumnNamed(const TableEngine &table, const std::string &name) {
-    const auto &columns = table.Columns();
-    for (size_t c = 0; c < columns.size(); ++c)
-        if (columns[c].name == name) return static_cast<int>(c);
+    if (const int column = FindColumn(table, name); column >= 0) return column;
     throw EDatabaseError("Field '" + name + "' not found");
 }
 
