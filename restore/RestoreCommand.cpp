@@ -7,9 +7,10 @@
 
 #include "BackupPair.h"
 #include "ConfigLocation.h"
+#include "OrderConnection.h"
+#include "OrderJournal.h"
 #include "OrderRestorer.h"
 #include "RestoreErrors.h"
-#include "OrderJournal.h"
 #include "RestoreJournal.h"
 #include "RestoreOptions.h"
 #include "SQLConnection.h"
@@ -41,14 +42,7 @@ std::vector<const BackupOrder *> ChosenOrders(const BackupPair &pair, const Rest
 }
 
 void Connect(TSQLConnection &connection, const RestoreOptions &options) {
-    connection.ConnectionName = "Trelvo";
-    connection.DriverName = "Interbase";
-    connection.GetDriverFunc = "getIBDriver";
-    connection.LibraryName = "libibdriver.so";
-    connection.VendorLib = "libfbclient.so.2";
-    connection.LoadParamsOnConnect = true;
-    connection.LoginPrompt = false;
-    if (!options.connectionFile.empty()) connection.SetConnectionFile(options.connectionFile);
+    SetUpOrderConnection(connection, options.connectionFile);
     connection.Open();
 }
 
