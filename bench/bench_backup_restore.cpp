@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "BackupOrders.h"
+#include "OrderConnection.h"
 #include "BackupPair.h"
 #include "ClientDataSet.h"
 #include "DataSetProvider.h"
@@ -66,15 +67,7 @@ void WriteConfig(const std::string &folder, const std::string &database) {
 }
 
 void Configure(TSQLConnection &connection, const std::string &folder) {
-    connection.ConnectionName = "Trelvo";
-    connection.DriverName = "Interbase";
-    connection.GetDriverFunc = "getIBDriver";
-    connection.LibraryName = "libibdriver.so";
-    connection.VendorLib = "libfbclient.so.2";
-    connection.LoadParamsOnConnect = true;
-    connection.LoginPrompt = false;
-    connection.SetConnectionFile(folder + "connections.ini");
-    connection.SetDriverFile(folder + "drivers.ini");
+    SetUpOrderConnection(connection, folder + "connections.ini", folder + "drivers.ini");
 }
 
 // The order window without widgets, wired as the window wires its parts.

@@ -10,3 +10,9 @@ std::string BackupTimestamp(const std::tm &local);
 std::string HeaderBackupPath(const std::string &folder, const std::string &timestamp);
 // <folder>cds/ORDER_SUB<timestamp>.CDS (no underscore before the timestamp).
 std::string DetailBackupPath(const std::string &folder, const std::string &timestamp);
+
+// The timestamp in a header (ORDER_MASTER_<timestamp>.CDS) or detail
+// (ORDER_SUB<timestamp>.CDS) file's name, any folder; empty when the name is
+// not of that form.
+std::string HeaderFileTime(const std::string &path);
+std::string DetailFileTime(const std::string &path);

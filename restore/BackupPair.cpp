@@ -3,23 +3,14 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "BackupFileNames.h"
 #include "DataType.h"
 #include "PacketFile.h"
 #include "RestoreErrors.h"
+#include "TableColumns.h"
 #include "TableEngine.h"
 
 namespace {
-
-std::string TimeInName(const std::string &path, const std::string &prefix) {
-    const std::string name = std::filesystem::path(path).filename().string();
-    if (name.size() != prefix.size() + 14 + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
-        name.compare(name.size() - 4, 4, ".CDS") != 0)
-        return {};
-    const std::string time = name.substr(prefix.size(), 14);
-    for (char c : time)
-        if (c < '0' || c > '9') return {};
-    return time;
-}
 
 std::unique_ptr<TableEngine> ReadFile(const std::string &path) {
     try {
@@ -29,17 +20,7 @@ std::unique_ptr<TableEngine> ReadFile(const std::string &path) {
     }
 }
 
-int Column(const TableEngine &table, const char *name) {
-    const auto &columns = table.Columns();
-    for (size_t c = 0; c < columns.size(); ++c)
-        if (columns[c].name == name) return static_cast<int>(c);
-    return -1;
-}
-
 }  // namespace
-
-std::string HeaderFileTime(const std::string &path) { return TimeInName(path, "ORDER_MASTER_"); }
-std::string DetailFileTime(const std::string &path) { return TimeInName(path, "ORDER_SUB"); }
 
 std::string DayText(int32_t days) {
     const CivilDate d = CivilFromDbDate(days);
@@ -81,13 +62,13 @@ BackupPair BackupPair::Load(const std::string &headerFile, const std::string &de
 
     const TableEngine &header = *pair.header_;
     const TableEngine &detail = *pair.detail_;
-    const int headerKey = Column(header, "MASTERBILLID");
-    const int detailKey = Column(detail, "MASTERBILLID");
+    const int headerKey = FindColumn(header, "MASTERBILLID");
+    const int detailKey = FindColumn(detail, "MASTERBILLID");
     if (headerKey < 0) throw ERestoreRefused("Backup file \"" + headerFile + "\" holds no column MASTERBILLID");
     if (detailKey < 0) throw ERestoreRefused("Backup file \"" + detailFile + "\" holds no column MASTERBILLID");
-    const int dateCol = Column(header, "BILL_DATE");
-    const int custIdCol = Column(header, "CUST_ID");
-    const int custNameCol = Column(header, "CUST_NAME");
+    const int dateCol = FindColumn(header, "BILL_DATE");
+    const int custIdCol = FindColumn(header, "CUST_ID");
+    const int custNameCol = FindColumn(header, "CUST_NAME");
 
     pair.orders_.reserve(static_cast<size_t>(header.RecordCount()));
     for (int row = 0; row < header.RecordCount(); ++row) {

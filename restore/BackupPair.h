@@ -48,10 +48,5 @@ private:
     int64_t orphanLines_ = 0;
 };
 
-// The time in a backup file's name: ORDER_MASTER_<14 digits>.CDS for the
-// header file, ORDER_SUB<14 digits>.CDS for the detail file; "" otherwise.
-std::string HeaderFileTime(const std::string &path);
-std::string DetailFileTime(const std::string &path);
-
 // A day count as YYYY/MM/DD.
 std::string DayText(int32_t days);

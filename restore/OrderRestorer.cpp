@@ -6,16 +6,18 @@
 #include <unordered_set>
 
 #include "Errors.h"
+#include "OrderLookup.h"
 #include "RestoreErrors.h"
 #include "SQLConnection.h"
 #include "SQLDataSet.h"
 #include "SQLQuery.h"
 #include "ComputedColumns.h"
+#include "TableColumns.h"
 #include "TableEngine.h"
 
 namespace {
 
-constexpr size_t kOrdersPerLookup = 500;
+constexpr size_t kLookupBatch = kOrdersPerLookup;
 
 std::string UpperAscii(std::string text) {
     for (char &c : text)
@@ -136,11 +138,9 @@ void Statement(TSQLQuery &query, TSQLConnection &connection, const std::string &
 // batch, a short batch repeating its last number.
 std::unique_ptr<TableEngine> FetchByOrder(TSQLDataSet &rows, const std::string &select,
                                           const std::vector<const BackupOrder *> &orders, size_t start, size_t end) {
-    std::string text = select + " WHERE MASTERBILLID IN (";
-    for (size_t i = 1; i <= kOrdersPerLookup; ++i) text += (i > 1 ? ",:O" : ":O") + std::to_string(i);
-    rows.SetCommandText(text + ")");
-    for (size_t i = 0; i < kOrdersPerLookup; ++i)
-        rows.Params()[static_cast<int>(i)].SetString(orders[std::min(start + i, end - 1)]->number);
+    rows.SetCommandText(OrdersByNumberText(select));
+    BindOrderNumbers(rows.Params(), kOrdersPerLookup, end - start,
+                     [&](size_t i) -> const std::string & { return orders[start + i]->number; });
     rows.Open();
     auto fetched = std::make_unique<TableEngine>(rows.Columns());
     try {
@@ -206,9 +206,9 @@ std::vector<const BackupOrder *> OrderRestorer::ExistingOrders(const std::vector
     std::unordered_set<std::string> found;
     TSQLDataSet lookup("ExistingOrders");
     lookup.SetSQLConnection(&d_->connection);
-    for (size_t start = 0; start < orders.size(); start += kOrdersPerLookup) {
+    for (size_t start = 0; start < orders.size(); start += kLookupBatch) {
         const auto numbers = FetchByOrder(lookup, "SELECT MASTERBILLID FROM ORDER_MASTER", orders, start,
-                                          std::min(orders.size(), start + kOrdersPerLookup));
+                                          std::min(orders.size(), start + kLookupBatch));
         for (int row = 0; row < numbers->RecordCount(); ++row) found.emplace(numbers->Text(row, 0));
     }
     std::vector<const BackupOrder *> existing;
@@ -237,12 +237,7 @@ std::string RowKey(const TableEngine &table, int row, const std::vector<int> &co
 // Where each matched column of a file is among the columns of a fetched table.
 std::vector<int> PlacesIn(const TableEngine &table, const std::vector<std::string> &matched) {
     std::vector<int> places;
-    for (const std::string &name : matched) {
-        int found = -1;
-        for (size_t c = 0; c < table.Columns().size(); ++c)
-            if (table.Columns()[c].name == name) found = static_cast<int>(c);
-        places.push_back(found);
-    }
+    for (const std::string &name : matched) places.push_back(FindColumn(table, name));
     return places;
 }
 
@@ -264,8 +259,8 @@ std::vector<const BackupOrder *> OrderRestorer::SameAsBackup(const std::vector<c
     TSQLDataSet headerRows("StoredOrders"), lineRows("StoredLines");
     headerRows.SetSQLConnection(&d_->connection);
     lineRows.SetSQLConnection(&d_->connection);
-    for (size_t start = 0; start < existing.size(); start += kOrdersPerLookup) {
-        const size_t end = std::min(existing.size(), start + kOrdersPerLookup);
+    for (size_t start = 0; start < existing.size(); start += kLookupBatch) {
+        const size_t end = std::min(existing.size(), start + kLookupBatch);
         const auto headers = FetchByOrder(headerRows, "SELECT * FROM ORDER_MASTER", existing, start, end);
         const auto lines = FetchByOrder(lineRows, "SELECT * FROM ORDER_SUB", existing, start, end);
         const std::vector<int> headerPlaces = PlacesIn(*headers, d_->headerColumns);

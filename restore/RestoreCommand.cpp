@@ -7,6 +7,8 @@
 
 #include "BackupPair.h"
 #include "ConfigLocation.h"
+#include "OrderConnection.h"
+#include "OrderJournal.h"
 #include "OrderRestorer.h"
 #include "RestoreErrors.h"
 #include "RestoreJournal.h"
@@ -40,14 +42,7 @@ std::vector<const BackupOrder *> ChosenOrders(const BackupPair &pair, const Rest
 }
 
 void Connect(TSQLConnection &connection, const RestoreOptions &options) {
-    connection.ConnectionName = "Trelvo";
-    connection.DriverName = "Interbase";
-    connection.GetDriverFunc = "getIBDriver";
-    connection.LibraryName = "libibdriver.so";
-    connection.VendorLib = "libfbclient.so.2";
-    connection.LoadParamsOnConnect = true;
-    connection.LoginPrompt = false;
-    if (!options.connectionFile.empty()) connection.SetConnectionFile(options.connectionFile);
+    SetUpOrderConnection(connection, options.connectionFile);
     connection.Open();
 }
 
@@ -101,7 +96,7 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
 
     const std::string pairNames = std::filesystem::path(pair.HeaderFile()).filename().string() + " " +
                                   std::filesystem::path(pair.DetailFile()).filename().string();
-    const RestoreJournal journal(ProgramFolder() + "cds/deletions.log", pairNames, connection.ParamValue("Database"),
+    const RestoreJournal journal(OrderJournalPath(ProgramFolder()), pairNames, connection.ParamValue("Database"),
                                  connection.ParamValue("User_Name"));
     RestoreOutcome outcome;
     const auto started = std::chrono::steady_clock::now();

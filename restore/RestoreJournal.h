@@ -16,14 +16,11 @@ public:
     // A journal that does not exist is left alone: Append then does nothing.
     RestoreJournal(std::string path, std::string backupPair, std::string database, std::string user);
     bool Active() const { return active_; }
-    // Appends and syncs the lines; raises EFCreateError when they cannot be written.
+    // Appends and syncs the lines, whole or not at all; raises EFCreateError
+    // when they cannot be written.
     void Append(const std::vector<const BackupOrder *> &orders, const std::tm &committedAt) const;
 
 private:
     std::string path_, backup_, database_, user_;
     bool active_ = false;
 };
-
-// A value as a field of a tab-separated line: between double quotes (each
-// inside written twice) when it holds a tab, a line break or a double quote.
-std::string TabField(const std::string &value);

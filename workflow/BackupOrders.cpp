@@ -18,6 +18,7 @@
 #include "QueryText.h"
 #include "SQLConnection.h"
 #include "SQLDataSet.h"
+#include "TableColumns.h"
 #include "TableEngine.h"
 #include "WorkProgress.h"
 
@@ -103,9 +104,7 @@ std::unique_ptr<TableEngine> FetchDetailBySubquery(TSQLConnection &connection, c
 }
 
 int ColumnNamed(const TableEngine &table, const std::string &name) {
-    const auto &columns = table.Columns();
-    for (size_t c = 0; c < columns.size(); ++c)
-        if (columns[c].name == name) return static_cast<int>(c);
+    if (const int column = FindColumn(table, name); column >= 0) return column;
     throw EDatabaseError("Field '" + name + "' not found");
 }
 
@@ -116,21 +115,19 @@ int BackupResult::DetailLinesOf(const std::string &orderNumber) const {
     return order == detailLines.end() ? -1 : order->second;
 }
 
-BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress) {
+BackupResult BackupOrders(TSQLConnection &connection, TClientDataSet &set, const FilterCriteria &filter,
+                          const std::string &folder, const std::tm &now, WorkProgress *progress) {
     // One timestamp for both files, taken before anything runs.
-    const std::string timestamp = BackupTimestamp(window.LocalNow());
-    const std::string folder = window.ExecutableFolder();
+    const std::string timestamp = BackupTimestamp(now);
     BackupResult result;
     result.headerFile = HeaderBackupPath(folder, timestamp);
     result.detailFile = DetailBackupPath(folder, timestamp);
 
-    TSQLConnection &connection = window.Connection();
-    TClientDataSet &set = window.BackupSet();
     std::unique_ptr<TableEngine> detail;
     {
         SnapshotReading snapshot(connection);
         Stage(progress, "讀取訂單...", 0);
-        OpenWithText(set, BuildFilteredQuery(kHeaderBackupHead, ReadFilterCriteria(window)));
+        OpenWithText(set, BuildFilteredQuery(kHeaderBackupHead, filter));
         const std::vector<std::string> orders = OrderNumbersOf(set);
         StopIfCancelled(progress);
         if (DetailTableHasOrderIndex(connection)) {
@@ -140,7 +137,7 @@ BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress) {
             // Without the index the database could only scan the lines once
             // per batch; the subquery scans them once in all.
             Stage(progress, "讀取明細...", 0);
-            const std::string orderNumbers = BuildFilteredQuery(kOrderNumberHead, ReadFilterCriteria(window));
+            const std::string orderNumbers = BuildFilteredQuery(kOrderNumberHead, filter);
             detail = FetchDetailBySubquery(connection, DetailBackupQuery(orderNumbers));
         }
         snapshot.End();
@@ -175,6 +172,12 @@ BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress) {
         throw;
     }
 
+    return result;
+}
+
+BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress) {
+    BackupResult result = BackupOrders(window.Connection(), window.BackupSet(), ReadFilterCriteria(window),
+                                       window.ExecutableFolder(), window.LocalNow(), progress);
     window.ShowNotice("資料備份完成..!");
     return result;
 }

@@ -13,11 +13,16 @@
 // missing cds folder, a rejected query, a failed write, a file that does not
 // read back (EFCreateError). Cancelled through the progress, it raises the
 // silent EAbort and leaves no backup file behind.
+#include <ctime>
 #include <string>
 #include <unordered_map>
 
+#include "FilterCriteria.h"
+
 class OrderWindow;
 class WorkProgress;
+class TSQLConnection;
+class TClientDataSet;
 
 // What a finished backup wrote. The deletion keeps a ticked order only when
 // the backup holds it, so this is the record of what is safe to delete.
@@ -36,5 +41,12 @@ struct BackupResult {
     int DetailLinesOf(const std::string &orderNumber) const;
 };
 
+// The backup without a window: the orders the six filter texts select, into
+// <folder>cds/ (folder ends in "/"), the files named by now; set is the
+// scratch data set the header rows are read into. Shows nothing.
 // progress may be null: nothing is shown and nothing asks to stop.
+BackupResult BackupOrders(TSQLConnection &connection, TClientDataSet &set, const FilterCriteria &filter,
+                          const std::string &folder, const std::tm &now, WorkProgress *progress);
+// The window's command: the above with the window's connection, boxes and
+// folder, then the completion notice.
 BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress = nullptr);

@@ -5,6 +5,7 @@
 #include "BackupOrders.h"
 #include "Errors.h"
 #include "PacketFile.h"
+#include "TableColumns.h"
 #include "TableEngine.h"
 
 namespace {
@@ -22,9 +23,7 @@ std::unique_ptr<TableEngine> ReadBack(const std::string &path) {
 }
 
 int OrderNumberColumn(const TableEngine &table, const std::string &path) {
-    const auto &columns = table.Columns();
-    for (size_t c = 0; c < columns.size(); ++c)
-        if (columns[c].name == "MASTERBILLID") return static_cast<int>(c);
+    if (const int column = FindColumn(table, "MASTERBILLID"); column >= 0) return column;
     Differs(path, "no column MASTERBILLID");
 }
 

@@ -20,15 +20,8 @@
 // after the current round trip of orders and keeps what is done.
 #include <chrono>
 
-#include "OrderDeletion.h"
+#include "DeleteOrders.h"
 
 class OrderWindow;
-
-struct DeletionSettings {
-    // How long a batch works before it is committed.
-    OrderDeletion::Clock::duration batchTime = OrderDeletion::kBatchTime;
-    // Orders sent to the server in one round trip.
-    int ordersPerRoundTrip = OrderDeletion::kDefaultBlockSize;
-};
 
 void DeleteTickedOrders(OrderWindow &window, const DeletionSettings &settings = {});

@@ -13,10 +13,11 @@
 #include <vector>
 
 #include "OrderDeletion.h"
+#include "OrderJournal.h"
 
 class DeletionJournal {
 public:
-    static constexpr const char *kHeaderLine = "time\tMASTERBILLID\tORDER_SUB lines\tbackup\tdatabase\tuser\n";
+    static constexpr const char *kHeaderLine = kJournalHeaderLine;
 
     // backup: the backup pair's file names, or empty for none.
     DeletionJournal(std::string path, std::string backup, std::string database, std::string user);
@@ -40,7 +41,3 @@ private:
 
 // <program folder>cds/deletions.log
 std::string DeletionJournalPath(const std::string &programFolder);
-
-// A value as a field of a tab-separated line: between double quotes (each
-// inside written twice) when it holds a tab, a line break or a double quote.
-std::string JournalField(const std::string &value);

@@ -104,12 +104,8 @@ std::unique_ptr<TableEngine> FetchDetailLines(TSQLConnection &connection, const 
     do {
         if (progress && progress->CancelRequested()) throw EAbort();
         const size_t count = std::min<size_t>(kOrdersPerDetailBatch, total - done);
-        for (int i = 0; i < kOrdersPerDetailBatch; ++i) {
-            if (count == 0)
-                params[i].SetNull();
-            else
-                params[i].SetString(numbers[done + std::min<size_t>(static_cast<size_t>(i), count - 1)]);
-        }
+        BindOrderNumbers(params, kOrdersPerDetailBatch, count,
+                         [&](size_t i) -> const std::string & { return numbers[done + i]; });
         lines.Open();
         try {
             if (!table) table = NewPacketTable(lines);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "OrderLookup.h"
+
 class TSQLConnection;
 class TableEngine;
 class WorkProgress;
@@ -15,9 +17,8 @@ class WorkProgress;
 // database's metadata lists the indexes.
 bool DetailTableHasOrderIndex(TSQLConnection &connection);
 
-// Order numbers per batch: small enough for the server's limit on a value
-// list, large enough that a round trip carries many orders.
-inline constexpr int kOrdersPerDetailBatch = 500;
+// Order numbers per batch.
+inline constexpr int kOrdersPerDetailBatch = kOrdersPerLookup;
 
 // Every line of ORDER_SUB whose MASTERBILLID is one of orderNumbers (each
 // number once), with the columns and packet properties that

@@ -1,18 +1,13 @@
 #include "OrderDataModule.h"
 
+#include "OrderConnection.h"
+
 const char *const OrderDataModule::kOrderListText =
     "select MASTERBILLID,BILL_DATE,FR_DATE,CUST_ID,CUST_NAME,PD_DEPID,'N' AS SELECT_YN FROM ORDER_MASTER";
 
 OrderDataModule::OrderDataModule(const OrderDataSetup &setup) {
     TSQLConnection &connection = SQLConnection1;
     connection.BeginLoading();
-    connection.ConnectionName = "Trelvo";
-    connection.DriverName = "Interbase";
-    connection.GetDriverFunc = "getIBDriver";
-    connection.LibraryName = "libibdriver.so";
-    connection.VendorLib = "libfbclient.so.2";
-    connection.LoadParamsOnConnect = true;
-    connection.LoginPrompt = false;
     // The stored parameters; the named connection's section replaces them
     // at every connect, so they never reach the driver.
     connection.Params = {"DriverName=Interbase",
@@ -29,8 +24,7 @@ OrderDataModule::OrderDataModule(const OrderDataSetup &setup) {
                          "LocaleCode=0000",
                          "Interbase TransIsolation=ReadCommited",
                          "Trim Char=False"};
-    if (!setup.connectionFile.empty()) connection.SetConnectionFile(setup.connectionFile);
-    if (!setup.driverFile.empty()) connection.SetDriverFile(setup.driverFile);
+    SetUpOrderConnection(connection, setup.connectionFile, setup.driverFile);
     connection.SetConnected(true);  // carried out when loading ends
 
     const auto resolver = [this](const std::string &name) { return FindProvider(name); };

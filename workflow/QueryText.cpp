@@ -1,4 +1,5 @@
 #include "QueryText.h"
+#include "OrderLookup.h"
 
 namespace {
 
@@ -82,8 +83,4 @@ std::string DetailBackupQuery(const std::string &joinedOrderNumberQuery) {
     return "SELECT * FROM ORDER_SUB WHERE MASTERBILLID IN (" + joinedOrderNumberQuery + ")";
 }
 
-std::string DetailLinesByOrderQuery(int count) {
-    std::string text = "SELECT * FROM ORDER_SUB WHERE MASTERBILLID IN (";
-    for (int i = 1; i <= count; ++i) text += (i > 1 ? ",:O" : ":O") + std::to_string(i);
-    return text + ")";
-}
+std::string DetailLinesByOrderQuery(int count) { return OrdersByNumberText("SELECT * FROM ORDER_SUB", count); }

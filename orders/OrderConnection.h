@@ -1,0 +1,12 @@
+#pragma once
+// The connection every command of the program opens: the named connection
+// "Trelvo" of connections.ini, through the Interbase driver of drivers.ini,
+// its parameters read from the file at every connect, no login dialog.
+#include <string>
+
+class TSQLConnection;
+
+// Sets the connection up without opening it. An empty file name keeps the
+// default place of that file (beside the program).
+void SetUpOrderConnection(TSQLConnection &connection, const std::string &connectionFile = {},
+                          const std::string &driverFile = {});
