@@ -63,7 +63,9 @@ TEST(DeletionChild, DeletesEveryOrder) {
     SelectAllOrders(window);
     window.messageBoxAnswers = {mrYes};
     window.dialogAnswers = {mrNo};
-    DeleteTickedOrders(window, {10ms});
+    // Short batches of few orders a round trip, so that the run lasts long
+    // enough to be killed in the middle even on a busy machine.
+    DeleteTickedOrders(window, {10ms, 5});
 }
 
 class DeletionKilled : public testing::TestWithParam<bool> {};
