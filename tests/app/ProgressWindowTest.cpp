@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QTimer>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "FrmDulvane.h"
@@ -113,6 +114,9 @@ struct ProgressCase {
     QString cancel;        // the caption of the progress window to cancel, or empty
     QStringList expected;  // what each window that came up says (a part of it)
 };
+
+// Failures name the case, not its bytes.
+void PrintTo(const ProgressCase &c, std::ostream *os) { *os << c.name; }
 
 const QString kAskDelete = QStringLiteral("確定刪除所選資料?");
 const QString kAskBackup = QStringLiteral("刪除前是否將資料備份到單機?");
