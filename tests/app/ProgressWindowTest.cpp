@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "DialogAnswers.h"
 #include "FrmDulvane.h"
 #include "TestSupport.h"
 
@@ -39,11 +40,6 @@ public:
     bool ProgressSeen() const { return progressSeen_; }
 
 private:
-    static QString TextOf(QWidget *dialog) {
-        if (auto *box = qobject_cast<QMessageBox *>(dialog)) return box->text();
-        if (auto *message = dialog->findChild<QLabel *>(QStringLiteral("Message"))) return message->text();
-        return dialog->windowTitle();
-    }
     void Tick() {
         QWidget *dialog = QApplication::activeModalWidget();
         for (QWidget *w : QApplication::topLevelWidgets())
@@ -53,7 +49,7 @@ private:
         QStringList others;
         for (QWidget *w : QApplication::topLevelWidgets())
             if (w->isVisible() && w != dialog && w != main_) others << w->windowTitle();
-        seen_ << TextOf(dialog) + QStringLiteral(" | ") + others.join(QLatin1Char(','));
+        seen_ << DialogAnswers::TextOf(dialog) + QStringLiteral(" | ") + others.join(QLatin1Char(','));
         const QString answer = seen_.size() <= answers_.size() ? answers_[seen_.size() - 1] : QString();
         for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>())
             if (!answer.isEmpty() && QString(button->text()).remove(QLatin1Char('&')) == answer) {
