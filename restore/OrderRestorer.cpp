@@ -28,15 +28,6 @@ std::string UpperAscii(std::string text) {
     return text;
 }
 
-std::string Quoted(std::string_view value, char quote) {
-    std::string text(1, quote);
-    for (char c : value) {
-        text += c;
-        if (c == quote) text += quote;
-    }
-    return text + quote;
-}
-
 // The columns of a table, as a query of all its columns describes them.
 std::vector<ColumnDesc> TableColumns(TSQLConnection &connection, const std::string &table) {
     TSQLDataSet columns("TableColumns");
@@ -83,7 +74,7 @@ std::string InsertText(const InsertColumns &insert) {
     std::string names, values;
     for (size_t i = 0; i < insert.columns.size(); ++i) {
         const std::string separator = i ? "," : "";
-        names += separator + Quoted(insert.columns[i].name, '"');
+        names += separator + QuotedName(insert.columns[i].name);
         values += separator + ":P" + std::to_string(i + 1);
     }
     return "INSERT INTO " + insert.table + " (" + names + ") VALUES (" + values + ")";

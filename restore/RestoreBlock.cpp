@@ -1,5 +1,7 @@
 #include "RestoreBlock.h"
 
+#include "TableColumns.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -50,15 +52,6 @@ bool Fits(const RestoreBlockShape &shape, int headerBytes, int lineBytes) {
                kMaxMessageBytes;
 }
 
-std::string Quoted(const std::string &name) {
-    std::string text = "\"";
-    for (char c : name) {
-        text += c;
-        if (c == '"') text += '"';
-    }
-    return text + "\"";
-}
-
 void Line(std::string &text, std::initializer_list<std::string> pieces) {
     for (const std::string &piece : pieces) text += piece;
     text += "\r\n";
@@ -82,7 +75,7 @@ void DeclareSlot(std::string &text, char kind, int slot, const InsertColumns &ta
         const std::string marker = Marker(kind, slot, static_cast<int>(c) + 1);
         const bool end = last && c + 1 == table.columns.size();
         const std::string type = column.declaredType.empty()
-                                     ? "TYPE OF COLUMN " + table.table + "." + Quoted(column.name)
+                                     ? "TYPE OF COLUMN " + table.table + "." + QuotedName(column.name)
                                      : column.declaredType;
         Line(text, {"\"", marker, "\" ", type, " = :", marker, end ? "" : ","});
     }
@@ -93,7 +86,7 @@ void DeclareSlot(std::string &text, char kind, int slot, const InsertColumns &ta
 void InsertSlot(std::string &text, char kind, int slot, const InsertColumns &table) {
     std::string names, values;
     for (size_t c = 0; c < table.columns.size(); ++c) {
-        names += (c ? "," : "") + Quoted(table.columns[c].name);
+        names += (c ? "," : "") + QuotedName(table.columns[c].name);
         values += (c ? "," : "") + std::string(":\"") + Marker(kind, slot, static_cast<int>(c) + 1) + "\"";
     }
     Line(text, {"IF (:\"", Marker(kind, slot), "\" IS NOT NULL) THEN INSERT INTO ", table.table, " (", names,
