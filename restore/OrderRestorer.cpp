@@ -203,6 +203,8 @@ void DeclareTextLengths(TableInsert &plan, const std::map<std::string, ColumnCha
     constexpr size_t kLongestText = 32765;  // bytes of a VARCHAR
     for (size_t k = 0; k < plan.columns.columns.size(); ++k) {
         InsertColumn &column = plan.columns.columns[k];
+        column.declaredType.clear();
+        column.declaredBytes = 0;
         const auto set = characterSets.find(column.name);
         // Only a text of the file goes as a text of its own length.
         const DataType fileType = file.Columns()[static_cast<size_t>(plan.fileColumns[k])].type;
