@@ -26,13 +26,15 @@ public:
     // The texts of the dialogs seen, in order; unexpected ones marked.
     const QStringList &Seen() const { return seen_; }
 
-private:
+    // What a dialog says: a message box's text, the program's own dialog's
+    // message, else its caption.
     static QString TextOf(QWidget *dialog) {
         if (auto *box = qobject_cast<QMessageBox *>(dialog)) return box->text();
         if (auto *message = dialog->findChild<QLabel *>(QStringLiteral("Message"))) return message->text();
         return dialog->windowTitle();
     }
 
+private:
     void Tick() {
         QWidget *dialog = QApplication::activeModalWidget();
         if (!dialog) return;

@@ -20,6 +20,7 @@
 #include <ostream>
 #include <vector>
 
+#include "DialogAnswers.h"
 #include "FrmDulvane.h"
 #include "ProgressForm.h"
 #include "TestSupport.h"
@@ -55,9 +56,7 @@ private:
     static QString TextOf(QWidget *dialog) {
         if (auto *progress = qobject_cast<TProgressForm *>(dialog))
             return QLatin1Char('[') + progress->windowTitle() + QLatin1Char(']');
-        if (auto *box = qobject_cast<QMessageBox *>(dialog)) return box->text();
-        if (auto *message = dialog->findChild<QLabel *>(QStringLiteral("Message"))) return message->text();
-        return dialog->windowTitle();
+        return DialogAnswers::TextOf(dialog);
     }
     // Notes the windows on screen besides the main window and this one.
     void NoteOthers(QWidget *window) {
