@@ -10,13 +10,15 @@
 //     vs. two set-based statements deleting as many orders of the same shape
 //   restoring the backed-up orders through the restore
 //     vs. INSERT ... SELECT of as many orders from a copy on the server
-// Usage: bench_slow_link [orders [delay_ms ...]]   (defaults 3000, then 0 and 1)
+// Usage: bench_slow_link [orders [rounds [delay_ms ...]]]
+//        (defaults 3000 orders a case, 3 rounds, delays of 0 and 1 ms)
 // It needs the test server: BATCHDEL_TEST_SERVER (host/port),
 // BATCHDEL_TEST_SERVER_PASSWORD and BATCHDEL_TEST_SERVER_DIR, as
 // scripts/firebird-server prints them; scripts/bench starts that server.
 #include <unistd.h>
 
 #include <QApplication>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -83,7 +85,21 @@ void Report(const char *what, double program, double baseline, const char *unit,
     std::printf("  %-34s %12.2f %12.2f %-11s %7.3fx   %s\n", what, program, baseline, unit, ratio, goal);
 }
 
-int Run(int orders, const std::vector<int> &delays) {
+// Each figure's median over the rounds: the machine may be busy with other
+// work during one of them.
+Figures Median(std::vector<Figures> rounds) {
+    Figures median;
+    for (double Figures::*figure : {&Figures::backupProgram, &Figures::backupBare, &Figures::deleteProgram,
+                                    &Figures::deleteSetBased, &Figures::restoreProgram, &Figures::restoreSetBased}) {
+        std::vector<double> values;
+        for (const Figures &f : rounds) values.push_back(f.*figure);
+        std::sort(values.begin(), values.end());
+        median.*figure = values[values.size() / 2];
+    }
+    return median;
+}
+
+int Run(int orders, int rounds, const std::vector<int> &delays) {
     const std::string server = Env("BATCHDEL_TEST_SERVER");
     const std::string password = Env("BATCHDEL_TEST_SERVER_PASSWORD");
     const std::string serverDir = Env("BATCHDEL_TEST_SERVER_DIR");
@@ -95,8 +111,9 @@ int Run(int orders, const std::vector<int> &delays) {
     const int port = std::stoi(server.substr(server.find('/') + 1));
     const DbLogin login{"SYSDBA", password};
 
-    // Two ranges of days per delay: one for the program, one for the baseline.
-    const int ranges = 2 * static_cast<int>(delays.size());
+    // Two ranges of days per delay and round: one for the program, one for
+    // the baseline.
+    const int ranges = 2 * static_cast<int>(delays.size()) * rounds;
     const int perDay = (orders * ranges + kDemoDays - 1) / kDemoDays + 1;
     const int daysPerRange = (orders + perDay - 1) / perDay;
     const int total = perDay * kDemoDays;
@@ -127,82 +144,86 @@ int Run(int orders, const std::vector<int> &delays) {
          "CREATE TABLE ORDER_SUB_COPY (MASTERBILLID VARCHAR(20) NOT NULL, LINE_NO INTEGER NOT NULL,"
          " ITEM_ID VARCHAR(20), ITEM_NAME VARCHAR(50), QTY NUMERIC(12,3), PRICE NUMERIC(12,2))"});
 
-    std::vector<Figures> figures;
-    for (size_t d = 0; d < delays.size(); ++d) {
-        const Range &mine = range[2 * d];
-        const Range &theirs = range[2 * d + 1];
-        std::printf("Delay %d ms each way: orders %d-%d for the program, %d-%d for the baseline\n", delays[d],
-                    mine.firstOrder, mine.lastOrder, theirs.firstOrder, theirs.lastOrder);
-        SlowLink link(host, port, milliseconds(delays[d]));
-        const std::string viaLink = host + "/" + std::to_string(link.Port()) + ":" + path;
-        const std::string folder =
-            "/tmp/batchdel-bench/slow-link-" + std::to_string(getpid()) + "-" + std::to_string(d) + "/";
-        fs::create_directories(folder + "cds");
-        WriteBenchConfig(folder, viaLink, "SYSDBA", password);
-        DirectDatabase bare = DirectDatabase::Open(viaLink, login);
-        Figures f;
+    // Per delay, the figures of each round.
+    std::vector<std::vector<Figures>> figures(delays.size());
+    for (int round = 0; round < rounds; ++round)
+        for (size_t d = 0; d < delays.size(); ++d) {
+            const size_t at = 2 * (static_cast<size_t>(round) * delays.size() + d);
+            const Range &mine = range[at];
+            const Range &theirs = range[at + 1];
+            std::printf("Delay %d ms each way: orders %d-%d for the program, %d-%d for the baseline\n", delays[d],
+                        mine.firstOrder, mine.lastOrder, theirs.firstOrder, theirs.lastOrder);
+            SlowLink link(host, port, milliseconds(delays[d]));
+            const std::string viaLink = host + "/" + std::to_string(link.Port()) + ":" + path;
+            const std::string folder =
+                "/tmp/batchdel-bench/slow-link-" + std::to_string(getpid()) + "-" + std::to_string(d) + "/";
+            fs::create_directories(folder + "cds");
+            WriteBenchConfig(folder, viaLink, "SYSDBA", password);
+            DirectDatabase bare = DirectDatabase::Open(viaLink, login);
+            Figures f;
 
-        // The backup: program and bare client read the same orders.
-        BenchWindow window(folder);
-        window.SetDates(DayText(mine.firstDay, '/'), DayText(mine.lastDay, '/'));
-        BackupResult backup;
-        f.backupProgram = Seconds([&] { backup = BackupOrders(window); });
-        if (backup.headerRows != mine.Orders())
-            throw std::runtime_error("the backup holds " + std::to_string(backup.headerRows) + " orders");
-        const std::string headerSql = BuildFilteredQuery(kHeaderBackupHead, ReadFilterCriteria(window));
-        f.backupBare = Seconds([&] { BareBackupByIndex(bare, headerSql); });
+            // The backup: program and bare client read the same orders.
+            BenchWindow window(folder);
+            window.SetDates(DayText(mine.firstDay, '/'), DayText(mine.lastDay, '/'));
+            BackupResult backup;
+            f.backupProgram = Seconds([&] { backup = BackupOrders(window); });
+            if (backup.headerRows != mine.Orders())
+                throw std::runtime_error("the backup holds " + std::to_string(backup.headerRows) + " orders");
+            const std::string headerSql = BuildFilteredQuery(kHeaderBackupHead, ReadFilterCriteria(window));
+            f.backupBare = Seconds([&] { BareBackupByIndex(bare, headerSql); });
 
-        // The deletion: the real command on the listed, ticked orders.
-        QueryOrders(window);
-        SelectAllOrders(window);
-        const long sentBefore = link.SentPieces();
-        const double deleteSeconds = Seconds([&] { DeleteTickedOrders(window); });
-        std::printf("  deletion: %ld pieces sent to the server\n", link.SentPieces() - sentBefore);
-        if (CountRows(setup, "SELECT COUNT(*) FROM ORDER_MASTER WHERE " + mine.Numbers()) != 0)
-            throw std::runtime_error("the command left orders behind");
-        f.deleteProgram = mine.Orders() / deleteSeconds;
-        setup.Execute({"INSERT INTO ORDER_MASTER_COPY SELECT * FROM ORDER_MASTER WHERE " + theirs.Numbers(),
-                       "INSERT INTO ORDER_SUB_COPY SELECT * FROM ORDER_SUB WHERE " + theirs.Numbers()});
-        f.deleteSetBased = theirs.Orders() / Seconds([&] {
-                               bare.Execute({"DELETE FROM ORDER_SUB WHERE " + theirs.Numbers(),
-                                             "DELETE FROM ORDER_MASTER WHERE " + theirs.Numbers()});
-                           });
-
-        // The restore of the program's backup, against copying the rows back
-        // on the server.
-        {
-            const BackupPair pair = BackupPair::Load(backup.headerFile, backup.detailFile, false);
-            std::vector<const BackupOrder *> chosen;
-            for (const BackupOrder &order : pair.Orders()) chosen.push_back(&order);
-            TSQLConnection connection("SQLConnection1");
-            SetUpOrderConnection(connection, folder + "connections.ini", folder + "drivers.ini");
-            connection.Open();
-            OrderRestorer restorer(connection, pair);
-            RestoreOutcome outcome;
+            // The deletion: the real command on the listed, ticked orders.
+            QueryOrders(window);
+            SelectAllOrders(window);
             const long sentBefore = link.SentPieces();
-            const double restoreSeconds = Seconds([&] { restorer.Restore(chosen, nullptr, outcome); });
-            std::printf("  restore: %ld pieces sent to the server\n", link.SentPieces() - sentBefore);
-            if (outcome.restored.size() != chosen.size())
-                throw std::runtime_error("the restore put back " + std::to_string(outcome.restored.size()) + " of " +
-                                         std::to_string(chosen.size()) + " orders");
-            f.restoreProgram = chosen.size() / restoreSeconds;
-            std::printf("  restore: %zu orders in %.2f s, %d of them one at a time\n", chosen.size(), restoreSeconds,
-                        outcome.ordersAlone);
+            const double deleteSeconds = Seconds([&] { DeleteTickedOrders(window); });
+            std::printf("  deletion: %ld pieces sent to the server\n", link.SentPieces() - sentBefore);
+            if (CountRows(setup, "SELECT COUNT(*) FROM ORDER_MASTER WHERE " + mine.Numbers()) != 0)
+                throw std::runtime_error("the command left orders behind");
+            f.deleteProgram = mine.Orders() / deleteSeconds;
+            setup.Execute({"INSERT INTO ORDER_MASTER_COPY SELECT * FROM ORDER_MASTER WHERE " + theirs.Numbers(),
+                           "INSERT INTO ORDER_SUB_COPY SELECT * FROM ORDER_SUB WHERE " + theirs.Numbers()});
+            f.deleteSetBased = theirs.Orders() / Seconds([&] {
+                                   bare.Execute({"DELETE FROM ORDER_SUB WHERE " + theirs.Numbers(),
+                                                 "DELETE FROM ORDER_MASTER WHERE " + theirs.Numbers()});
+                               });
+
+            // The restore of the program's backup, against copying the rows back
+            // on the server.
+            {
+                const BackupPair pair = BackupPair::Load(backup.headerFile, backup.detailFile, false);
+                std::vector<const BackupOrder *> chosen;
+                for (const BackupOrder &order : pair.Orders()) chosen.push_back(&order);
+                TSQLConnection connection("SQLConnection1");
+                SetUpOrderConnection(connection, folder + "connections.ini", folder + "drivers.ini");
+                connection.Open();
+                OrderRestorer restorer(connection, pair);
+                RestoreOutcome outcome;
+                const long sentBefore = link.SentPieces();
+                const double restoreSeconds = Seconds([&] { restorer.Restore(chosen, nullptr, outcome); });
+                std::printf("  restore: %ld pieces sent to the server\n", link.SentPieces() - sentBefore);
+                if (outcome.restored.size() != chosen.size())
+                    throw std::runtime_error("the restore put back " + std::to_string(outcome.restored.size()) +
+                                             " of " + std::to_string(chosen.size()) + " orders");
+                f.restoreProgram = chosen.size() / restoreSeconds;
+                std::printf("  restore: %zu orders in %.2f s, %d of them one at a time\n", chosen.size(),
+                            restoreSeconds, outcome.ordersAlone);
+            }
+            f.restoreSetBased = theirs.Orders() / Seconds([&] {
+                                    bare.Execute({"INSERT INTO ORDER_MASTER SELECT * FROM ORDER_MASTER_COPY",
+                                                  "INSERT INTO ORDER_SUB SELECT * FROM ORDER_SUB_COPY"});
+                                });
+            setup.Execute({"DELETE FROM ORDER_SUB_COPY", "DELETE FROM ORDER_MASTER_COPY"});
+            figures[d].push_back(f);
+            fs::remove_all(folder);
         }
-        f.restoreSetBased = theirs.Orders() / Seconds([&] {
-                                bare.Execute({"INSERT INTO ORDER_MASTER SELECT * FROM ORDER_MASTER_COPY",
-                                              "INSERT INTO ORDER_SUB SELECT * FROM ORDER_SUB_COPY"});
-                            });
-        setup.Execute({"DELETE FROM ORDER_SUB_COPY", "DELETE FROM ORDER_MASTER_COPY"});
-        figures.push_back(f);
-        fs::remove_all(folder);
-    }
 
     std::printf("\n  %-34s %12s %12s %-11s %8s\n", "", "program", "baseline", "", "ratio");
     for (size_t d = 0; d < delays.size(); ++d) {
-        const Figures &f = figures[d];
+        const Figures f = Median(figures[d]);
         const bool slow = delays[d] > 0;
-        std::printf("%d ms each way (%d ms a round trip), %d orders a case:\n", delays[d], 2 * delays[d], orders);
+        std::printf("%d ms each way (%d ms a round trip), %d orders a case, median of %d rounds:\n", delays[d],
+                    2 * delays[d], orders, rounds);
         Report("backup (s; bare indexed fetch)", f.backupProgram, f.backupBare, "s", f.backupProgram / f.backupBare,
                "goal <= 1.5x");
         Report("deletion (orders/s; set-based)", f.deleteProgram, f.deleteSetBased, "orders/s",
@@ -218,17 +239,18 @@ int Run(int orders, const std::vector<int> &delays) {
 int main(int argc, char **argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const int orders = argc > 1 ? std::atoi(argv[1]) : 3000;
+    const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
     std::vector<int> delays;
-    for (int i = 2; i < argc; ++i) delays.push_back(std::atoi(argv[i]));
+    for (int i = 3; i < argc; ++i) delays.push_back(std::atoi(argv[i]));
     if (delays.empty()) delays = {0, 1};
-    if (orders <= 0) {
-        std::fprintf(stderr, "usage: %s [orders [delay_ms ...]]\n", argv[0]);
+    if (orders <= 0 || rounds <= 0) {
+        std::fprintf(stderr, "usage: %s [orders [rounds [delay_ms ...]]]\n", argv[0]);
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     try {
-        return Run(orders, delays);
+        return Run(orders, rounds, delays);
     } catch (const std::exception &e) {
         std::fprintf(stderr, "bench_slow_link: %s\n", e.what());
         return 1;
