@@ -199,9 +199,9 @@ int Run(int orders, int rounds, const std::vector<int> &delays) {
                 connection.Open();
                 OrderRestorer restorer(connection, pair);
                 RestoreOutcome outcome;
-                const long sentBefore = link.SentPieces();
+                const long restoreSentBefore = link.SentPieces();
                 const double restoreSeconds = Seconds([&] { restorer.Restore(chosen, nullptr, outcome); });
-                std::printf("  restore: %ld pieces sent to the server\n", link.SentPieces() - sentBefore);
+                std::printf("  restore: %ld pieces sent to the server\n", link.SentPieces() - restoreSentBefore);
                 if (outcome.restored.size() != chosen.size())
                     throw std::runtime_error("the restore put back " + std::to_string(outcome.restored.size()) +
                                              " of " + std::to_string(chosen.size()) + " orders");
