@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <QThread>
 #include <QProcessEnvironment>
 #include <filesystem>
 #include <fstream>
@@ -11,7 +12,7 @@
 #include <sstream>
 #include <string>
 
-#include "TempDir.h"
+#include "TestSupport.h"
 #include "Version.h"
 
 namespace fs = std::filesystem;
@@ -157,6 +158,41 @@ TEST_F(InstalledLayoutTest, WindowReachesTheDatabaseThroughTheInstalledDriver) {
     EXPECT_EQ(window.err.find("Unable to"), std::string::npos) << window.err;
     EXPECT_EQ(window.err.find("not found"), std::string::npos) << window.err;
     EXPECT_NE(window.err.find(database), std::string::npos) << window.err;
+}
+
+TEST_F(InstalledLayoutTest, WindowOpensItsDatabaseAndNamesTheBackupFolderItMade) {
+    const std::string database = MakeTestDatabase(home_, 3);
+    std::ofstream(Conf() + "connections.ini")
+        << "[Trelvo]\nDriverName=Interbase\nDatabase=" << database << "\nUser_Name=SYSDBA\nPassword=masterkey\n";
+    QProcessEnvironment environment = environment_;
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(BATCHDEL_TEST_PLUGINS));
+    environment.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"), QStringLiteral("batchdelmodalreporter"));
+    QProcess window;
+    window.setProcessEnvironment(environment);
+    window.start(QString::fromStdString(Bin() + "batchdel"), {});
+    ASSERT_TRUE(window.waitForStarted(10000));
+    // The notice comes once the database is open, just before the window
+    // shows; then the window runs until it is told to end.
+    std::string err;
+    for (int i = 0;
+         i < 1200 && err.find("[end of message box]") == std::string::npos && window.state() == QProcess::Running;
+         ++i) {
+        window.waitForReadyRead(50);
+        err += window.readAllStandardError().toStdString();
+    }
+    QThread::msleep(500);
+    window.terminate();
+    const bool ended = window.waitForFinished(20000);
+    if (!ended) window.kill(), window.waitForFinished(10000);
+    err += window.readAllStandardError().toStdString();
+    fs::remove(Conf() + "connections.ini");
+
+    ASSERT_TRUE(ended) << err;
+    EXPECT_EQ(window.exitCode(), 0) << err;
+    EXPECT_NE(err.find("\nDirectory created OK\n" + Programs() + "cds\n[end of message box]"), std::string::npos)
+        << err;
+    EXPECT_TRUE(fs::is_directory(Programs() + "cds"));
 }
 
 }  // namespace
