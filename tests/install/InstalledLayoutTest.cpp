@@ -195,4 +195,22 @@ TEST_F(InstalledLayoutTest, WindowOpensItsDatabaseAndNamesTheBackupFolderItMade)
     EXPECT_TRUE(fs::is_directory(Programs() + "cds"));
 }
 
+TEST_F(InstalledLayoutTest, PurgeCommandDryRunOnAnEmbeddedDatabaseChangesNothing) {
+    if (!fs::exists(Bin() + "batchdel-purge")) GTEST_SKIP() << "this build has no batchdel-purge";
+    const std::string database = MakeTestDatabase(home_, 5);
+    const std::string connection = home_.file("connections.ini");
+    std::ofstream(connection) << "[Trelvo]\nDriverName=Interbase\nDatabase=" << database
+                              << "\nUser_Name=SYSDBA\nPassword=masterkey\n";
+
+    const ProgramRun version = RunProgram(Bin() + "batchdel-purge", {QStringLiteral("--version")}, environment_);
+    EXPECT_EQ(version.exitCode, 0) << version.err;
+    EXPECT_NE(version.out.find(BATCHDEL_VERSION), std::string::npos) << version.out;
+
+    const ProgramRun dryRun = RunProgram(
+        Bin() + "batchdel-purge",
+        {QStringLiteral("--dry-run"), QStringLiteral("--database"), QString::fromStdString(connection)}, environment_);
+    EXPECT_EQ(dryRun.exitCode, 0) << dryRun.out << dryRun.err;
+    EXPECT_EQ(CountRows(database, "SELECT COUNT(*) FROM ORDER_MASTER"), 5);
+}
+
 }  // namespace
