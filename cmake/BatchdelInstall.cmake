@@ -22,6 +22,8 @@ set(BATCHDEL_INSTALL_CONFDIR "${CMAKE_INSTALL_FULL_SYSCONFDIR}/batchdel" CACHE S
     "Folder of drivers.ini and the connection file")
 
 set(programdir "${CMAKE_INSTALL_PREFIX}/${BATCHDEL_INSTALL_PROGRAMDIR}")
+# The installed program never writes into its own folder (see OrderDataFolder).
+target_compile_definitions(batchdel_orders PRIVATE BATCHDEL_INSTALLED_PROGRAM_FOLDER="${programdir}/")
 set(bindir "${CMAKE_INSTALL_FULL_BINDIR}")
 
 set(batchdel_programs batchdel batchdel-restore)

@@ -28,11 +28,18 @@ std::string UserDataFolder() {
 
 }  // namespace
 
-std::string OrderDataFolder(const std::string &programFolder) {
+std::string OrderDataFolder(const std::string &programFolder, const std::string &installedFolder) {
     // An installed program sits in a folder only root may change; an operator
-    // then keeps the backups in their own data folder.
-    if (access(programFolder.c_str(), W_OK | X_OK) == 0) return programFolder;
+    // then keeps the backups in their own data folder, and so does root.
+    if (programFolder != installedFolder && access(programFolder.c_str(), W_OK | X_OK) == 0) return programFolder;
     return UserDataFolder();
 }
 
-std::string OrderDataFolder() { return OrderDataFolder(ProgramFolder()); }
+std::string OrderDataFolder() {
+    // Set by the install rules: <prefix>/lib/batchdel/.
+#ifdef BATCHDEL_INSTALLED_PROGRAM_FOLDER
+    return OrderDataFolder(ProgramFolder(), BATCHDEL_INSTALLED_PROGRAM_FOLDER);
+#else
+    return OrderDataFolder(ProgramFolder(), std::string());
+#endif
+}

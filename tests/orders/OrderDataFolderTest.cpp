@@ -19,14 +19,14 @@ constexpr uid_t kNobody = 65534;
 // The folder as an operator sees it. Root may write anywhere, so under root
 // the rule is asked in a child process that has become "nobody" first.
 std::string OrderDataFolderAsOperator(const std::string &programFolder) {
-    if (geteuid() != 0) return OrderDataFolder(programFolder);
+    if (geteuid() != 0) return OrderDataFolder(programFolder, "/usr/lib/batchdel/");
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0) return "<no pipe>";
     const pid_t child = fork();
     if (child == 0) {
         close(pipeEnds[0]);
         if (setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(2);
-        const std::string folder = OrderDataFolder(programFolder);
+        const std::string folder = OrderDataFolder(programFolder, "/usr/lib/batchdel/");
         const ssize_t written = write(pipeEnds[1], folder.data(), folder.size());
         _exit(written == static_cast<ssize_t>(folder.size()) ? 0 : 3);
     }
@@ -98,12 +98,23 @@ INSTANTIATE_TEST_SUITE_P(
                       FolderCase{"DataHomeWithATrailingSlash", false, "/data/operator/", "/data/operator/batchdel/"},
                       FolderCase{"EmptyDataHomeCountsAsUnset", false, "", "/home/operator/.local/share/batchdel/"},
                       FolderCase{"RelativeDataHomeIsIgnored", false, "data", "/home/operator/.local/share/batchdel/"}),
-    [](const ::testing::TestParamInfo<FolderCase> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<FolderCase> &param) { return std::string(param.param.name); });
 
 TEST(OrderDataFolderTest, AMissingProgramFolderCannotBeWrittenEither) {
     const EnvironmentValue home("HOME", "/home/operator");
     const EnvironmentValue dataHome("XDG_DATA_HOME", std::nullopt);
-    EXPECT_EQ(OrderDataFolder("/nonexistent/batchdel/"), "/home/operator/.local/share/batchdel/");
+    EXPECT_EQ(OrderDataFolder("/nonexistent/batchdel/", "/usr/lib/batchdel/"), "/home/operator/.local/share/batchdel/");
+}
+
+TEST(OrderDataFolderTest, TheInstalledProgramsFolderIsNeverWrittenEvenWhenItCouldBe) {
+    // Root may write into the package's folder; its backups go to its own
+    // data folder all the same, so removing the package leaves nothing.
+    TempDir installed;
+    const EnvironmentValue home("HOME", "/root");
+    const EnvironmentValue dataHome("XDG_DATA_HOME", std::nullopt);
+    const std::string folder = installed.path() + "/";
+    EXPECT_EQ(OrderDataFolder(folder, folder), "/root/.local/share/batchdel/");
+    EXPECT_EQ(OrderDataFolder(folder, "/usr/lib/batchdel/"), folder);
 }
 
 }  // namespace
