@@ -1,11 +1,12 @@
 #include "OrderRestorer.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
 
-#include "ComputedColumns.h"
+#include "ColumnFacts.h"
 #include "Errors.h"
 #include "OrderBatch.h"
 #include "OrderLookup.h"
@@ -25,15 +26,6 @@ std::string UpperAscii(std::string text) {
     for (char &c : text)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return text;
-}
-
-std::string Quoted(std::string_view value, char quote) {
-    std::string text(1, quote);
-    for (char c : value) {
-        text += c;
-        if (c == quote) text += quote;
-    }
-    return text + quote;
 }
 
 // The columns of a table, as a query of all its columns describes them.
@@ -80,9 +72,9 @@ std::vector<bool> Insertable(const std::vector<std::string> &matched, const std:
 // INSERT INTO table ("A","B",...) VALUES (:P1,:P2,...) over the columns.
 std::string InsertText(const InsertColumns &insert) {
     std::string names, values;
-    for (size_t i = 0; i < insert.names.size(); ++i) {
+    for (size_t i = 0; i < insert.columns.size(); ++i) {
         const std::string separator = i ? "," : "";
-        names += separator + Quoted(insert.names[i], '"');
+        names += separator + QuotedName(insert.columns[i].name);
         values += separator + ":P" + std::to_string(i + 1);
     }
     return "INSERT INTO " + insert.table + " (" + names + ") VALUES (" + values + ")";
@@ -169,9 +161,10 @@ TableInsert PlanInsert(const std::string &table, const std::vector<std::string> 
     plan.columns.table = table;
     for (size_t c = 0; c < matched.size(); ++c) {
         if (!inserted[c]) continue;
-        plan.columns.names.push_back(matched[c]);
-        for (const ColumnDesc &column : tableColumns)
-            if (column.name == matched[c]) plan.columns.columns.push_back(column);
+        InsertColumn column{matched[c], {}, {}, 0};
+        for (const ColumnDesc &described : tableColumns)
+            if (described.name == matched[c]) column.described = described;
+        plan.columns.columns.push_back(column);
         plan.fileColumns.push_back(static_cast<int>(c));
     }
     return plan;
@@ -190,6 +183,44 @@ void BindNulls(TParams &params, int first, int count) {
     for (int p = first; p < first + count; ++p) params[p].SetNull();
 }
 
+// Characters of a value of a column in that character set: bytes where the
+// set has no characters of its own, else UTF-8 characters.
+size_t Characters(const std::string &value, const std::string &characterSet) {
+    if (characterSet == "NONE" || characterSet == "OCTETS") return value.size();
+    size_t characters = 0;
+    for (unsigned char c : value)
+        if ((c & 0xC0) != 0x80) ++characters;
+    return characters;
+}
+
+// Sends the plan's text columns as texts as long as the longest value of
+// these rows needs, in the column's character set: a block of many orders
+// then carries far more of them in the server's 64 KB than at the columns'
+// full widths. A value too long for its column fails in the INSERT as it
+// would otherwise.
+void DeclareTextLengths(TableInsert &plan, const std::map<std::string, ColumnCharacterSet> &characterSets,
+                        const TableEngine &file, const std::vector<int> &rows) {
+    constexpr size_t kLongestText = 32765;  // bytes of a VARCHAR
+    for (size_t k = 0; k < plan.columns.columns.size(); ++k) {
+        InsertColumn &column = plan.columns.columns[k];
+        column.declaredType.clear();
+        column.declaredBytes = 0;
+        const auto set = characterSets.find(column.name);
+        // Only a text of the file goes as a text of its own length.
+        const DataType fileType = file.Columns()[static_cast<size_t>(plan.fileColumns[k])].type;
+        if (set == characterSets.end() || fileType != DataType::String) continue;
+        const size_t bytesPerCharacter = static_cast<size_t>(std::max(1, set->second.bytesPerCharacter));
+        size_t longest = 1;
+        for (int row : rows) {
+            const FieldValue value = file.Value(row, plan.fileColumns[k]);
+            if (!value.isNull) longest = std::max(longest, Characters(value.s, set->second.name));
+        }
+        if (longest * bytesPerCharacter > kLongestText) continue;
+        column.declaredType = "VARCHAR(" + std::to_string(longest) + ") CHARACTER SET " + set->second.name;
+        column.declaredBytes = static_cast<int>(longest * bytesPerCharacter);
+    }
+}
+
 }  // namespace
 
 struct OrderRestorer::Impl {
@@ -198,6 +229,7 @@ struct OrderRestorer::Impl {
     const BackupPair &pair;
     std::vector<std::string> headerColumns, lineColumns;  // the tables' names, per file column
     TableInsert headerInsert, lineInsert;
+    std::map<std::string, ColumnCharacterSet> headerSets, lineSets;
     // One order alone, a statement a row: for an order too large for any
     // block, and to give each order of a failed block its own outcome.
     TSQLQuery insertHeader{"InsertHeader"}, insertLine{"InsertLine"};
@@ -288,6 +320,8 @@ void OrderRestorer::CheckColumns() {
                    Insertable(d_->headerColumns, ComputedColumns(d_->connection, "ORDER_MASTER")), headerTable);
     d_->lineInsert = PlanInsert("ORDER_SUB", d_->lineColumns,
                                 Insertable(d_->lineColumns, ComputedColumns(d_->connection, "ORDER_SUB")), lineTable);
+    d_->headerSets = TextColumnCharacterSets(d_->connection, "ORDER_MASTER");
+    d_->lineSets = TextColumnCharacterSets(d_->connection, "ORDER_SUB");
     Statement(d_->insertHeader, d_->connection, InsertText(d_->headerInsert.columns));
     Statement(d_->insertLine, d_->connection, InsertText(d_->lineInsert.columns));
     Statement(d_->savepoint, d_->connection, "SAVEPOINT RESTORE_ORDER");
@@ -402,8 +436,16 @@ void OrderRestorer::Restore(const std::vector<const BackupOrder *> &orders, cons
         }
     if (todo.empty()) return;
 
-    // The block's shape follows the orders at hand: as many header slots as
-    // the server's limits allow for orders of their average size.
+    // The block's texts and shape follow the orders at hand: texts as long
+    // as their longest values, and as many header slots as the server's
+    // limits allow for orders of their average size.
+    std::vector<int> headerRows, lineRows;
+    for (const BackupOrder *order : todo) {
+        headerRows.push_back(order->headerRow);
+        lineRows.insert(lineRows.end(), order->lineRows.begin(), order->lineRows.end());
+    }
+    DeclareTextLengths(d_->headerInsert, d_->headerSets, d_->pair.Header(), headerRows);
+    DeclareTextLengths(d_->lineInsert, d_->lineSets, d_->pair.Detail(), lineRows);
     RestoreBlockShape shape = RestoreBlockShapeFor(d_->headerInsert.columns, d_->lineInsert.columns,
                                                    static_cast<double>(allLines) / static_cast<double>(todo.size()));
     if (ordersPerRoundTrip > 0) shape.headers = std::min(shape.headers, ordersPerRoundTrip);

@@ -1,5 +1,7 @@
 #include "RestoreBlock.h"
 
+#include "TableColumns.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -19,8 +21,10 @@ constexpr double kLineSlack = 1.25;
 // Bytes a value of the column takes in the message at most: a text in the
 // connection's character set may take four bytes a character; every value
 // also has its null flag and its alignment.
-int ValueBytes(const ColumnDesc &column) {
+int ValueBytes(const InsertColumn &insert) {
     constexpr int kFlagAndAlignment = 10;
+    if (!insert.declaredType.empty()) return insert.declaredBytes + 2 + kFlagAndAlignment;
+    const ColumnDesc &column = insert.described;
     switch (column.type) {
         case DataType::String:
         case DataType::Unknown:
@@ -38,7 +42,7 @@ int ValueBytes(const ColumnDesc &column) {
 // A slot's bytes: its flag and its row.
 int SlotBytes(const InsertColumns &table) {
     int bytes = 2 + 10;
-    for (const ColumnDesc &column : table.columns) bytes += ValueBytes(column);
+    for (const InsertColumn &column : table.columns) bytes += ValueBytes(column);
     return bytes;
 }
 
@@ -46,15 +50,6 @@ bool Fits(const RestoreBlockShape &shape, int headerBytes, int lineBytes) {
     return shape.headers + shape.lines <= kMaxInserts &&
            static_cast<int64_t>(shape.headers) * headerBytes + static_cast<int64_t>(shape.lines) * lineBytes <=
                kMaxMessageBytes;
-}
-
-std::string Quoted(const std::string &name) {
-    std::string text = "\"";
-    for (char c : name) {
-        text += c;
-        if (c == '"') text += '"';
-    }
-    return text + "\"";
 }
 
 void Line(std::string &text, std::initializer_list<std::string> pieces) {
@@ -75,11 +70,14 @@ std::string Marker(char kind, int slot, int column = 0) {
 // table's columns.
 void DeclareSlot(std::string &text, char kind, int slot, const InsertColumns &table, bool last) {
     Line(text, {"\"", Marker(kind, slot), "\" SMALLINT = :", Marker(kind, slot), ","});
-    for (size_t c = 0; c < table.names.size(); ++c) {
+    for (size_t c = 0; c < table.columns.size(); ++c) {
+        const InsertColumn &column = table.columns[c];
         const std::string marker = Marker(kind, slot, static_cast<int>(c) + 1);
-        const bool end = last && c + 1 == table.names.size();
-        Line(text, {"\"", marker, "\" TYPE OF COLUMN ", table.table, ".", Quoted(table.names[c]), " = :", marker,
-                    end ? "" : ","});
+        const bool end = last && c + 1 == table.columns.size();
+        const std::string type = column.declaredType.empty()
+                                     ? "TYPE OF COLUMN " + table.table + "." + QuotedName(column.name)
+                                     : column.declaredType;
+        Line(text, {"\"", marker, "\" ", type, " = :", marker, end ? "" : ","});
     }
 }
 
@@ -87,8 +85,8 @@ void DeclareSlot(std::string &text, char kind, int slot, const InsertColumns &ta
 // the declarations carry the markers the values are bound to.
 void InsertSlot(std::string &text, char kind, int slot, const InsertColumns &table) {
     std::string names, values;
-    for (size_t c = 0; c < table.names.size(); ++c) {
-        names += (c ? "," : "") + Quoted(table.names[c]);
+    for (size_t c = 0; c < table.columns.size(); ++c) {
+        names += (c ? "," : "") + QuotedName(table.columns[c].name);
         values += (c ? "," : "") + std::string(":\"") + Marker(kind, slot, static_cast<int>(c) + 1) + "\"";
     }
     Line(text, {"IF (:\"", Marker(kind, slot), "\" IS NOT NULL) THEN INSERT INTO ", table.table, " (", names,
@@ -129,9 +127,9 @@ std::string RestoreBlockText(const RestoreBlockShape &shape, const InsertColumns
 }
 
 int HeaderSlotParam(const RestoreBlockShape &, const InsertColumns &header, int slot) {
-    return slot * (1 + static_cast<int>(header.names.size()));
+    return slot * (1 + static_cast<int>(header.columns.size()));
 }
 
 int LineSlotParam(const RestoreBlockShape &shape, const InsertColumns &header, const InsertColumns &line, int slot) {
-    return HeaderSlotParam(shape, header, shape.headers) + slot * (1 + static_cast<int>(line.names.size()));
+    return HeaderSlotParam(shape, header, shape.headers) + slot * (1 + static_cast<int>(line.columns.size()));
 }

@@ -23,12 +23,22 @@ struct RestoreBlockShape {
     bool operator==(const RestoreBlockShape &) const = default;
 };
 
-// The columns an INSERT of one table names: the table's names, with the
-// table's own description of each (for the size of its value).
+// A column an INSERT names, and the type its value is sent as.
+struct InsertColumn {
+    std::string name;      // the table's name of it
+    ColumnDesc described;  // the table's description of it
+    // A text column's values may go as a shorter text than the column's
+    // own, as long as the longest value to be sent: "VARCHAR(n) CHARACTER
+    // SET <the column's>", taking declaredBytes in the message. Empty: the
+    // column's own type.
+    std::string declaredType;
+    int declaredBytes = 0;
+};
+
+// The columns an INSERT of one table names.
 struct InsertColumns {
     std::string table;
-    std::vector<std::string> names;
-    std::vector<ColumnDesc> columns;
+    std::vector<InsertColumn> columns;
 };
 
 // The block with the most header slots for orders of about `linesPerOrder`
