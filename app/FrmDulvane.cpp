@@ -15,6 +15,7 @@
 #include "HandlerFailure.h"
 #include "MessageForm.h"
 #include "OrderCommands.h"
+#include "OrderDataFolder.h"
 #include "OrderDataModule.h"
 #include "ProgressDialog.h"
 #include "wwDBGrid.h"
@@ -251,11 +252,14 @@ void TFormDulvane::setVisible(bool visible) {
 }
 
 void TFormDulvane::FormShow() {
-    // The backups are written to <program folder>/cds, so that is where the
-    // folder is made (not in whatever folder the program was started from).
-    // A folder that exists already, or cannot be made, is no news.
-    if (QDir().mkdir(QString::fromStdString(ExecutableFolder()) + QStringLiteral("cds")))
-        ShowNotice("Directory created OK");
+    // The backups are written to cds/ in the order data folder, so that is
+    // where the folder is made (not in whatever folder the program was started
+    // from). That folder may be the user's data folder, made here on a first
+    // start too, so the notice says where the backups will be. A folder that
+    // exists already, or cannot be made, is no news.
+    const QString folder = QString::fromStdString(ExecutableFolder()) + QStringLiteral("cds");
+    if (QDir(folder).exists()) return;
+    if (QDir().mkpath(folder)) ShowNotice("Directory created OK\n" + folder.toStdString());
 }
 
 void TFormDulvane::SpeedButton1Click() { QueryOrders(*this); }
@@ -306,7 +310,7 @@ void TFormDulvane::SetStatusText(const std::string &text) {
 }
 
 std::string TFormDulvane::ExecutableFolder() const {
-    return programFolder_.empty() ? ::ExecutableFolder().toStdString() : programFolder_;
+    return programFolder_.empty() ? OrderDataFolder() : programFolder_;
 }
 
 std::tm TFormDulvane::LocalNow() const {

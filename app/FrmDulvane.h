@@ -22,7 +22,7 @@ struct TFormDulvaneSetup {
     double dpi = 0;              // 0: the screen's dots per inch
     std::string connectionFile;  // empty: the usual connection file
     std::string driverFile;      // empty: the usual driver file
-    std::string programFolder;   // empty: the executable's folder (ends in "/")
+    std::string programFolder;   // empty: OrderDataFolder(), where cds/ goes (ends in "/")
 };
 
 class TFormDulvane : public QWidget, public OrderWindow {
@@ -95,7 +95,7 @@ protected:
 private:
     void CreateControls();
     void SetUpGrid();
-    std::string programFolder_;  // where cds/ and the backups go
+    std::string programFolder_;  // the folder that holds cds/ (the backups, the journal)
     std::unique_ptr<OrderDataModule> data_;
     void ApplyDisplayScaling(double dpi);
     void PlaceControls();

@@ -6,14 +6,15 @@
 #include <unordered_set>
 
 #include "BackupPair.h"
-#include "ConfigLocation.h"
 #include "OrderConnection.h"
+#include "OrderDataFolder.h"
 #include "OrderJournal.h"
 #include "OrderRestorer.h"
 #include "RestoreErrors.h"
 #include "RestoreJournal.h"
 #include "RestoreOptions.h"
 #include "SQLConnection.h"
+#include "Version.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
 
     const std::string pairNames = std::filesystem::path(pair.HeaderFile()).filename().string() + " " +
                                   std::filesystem::path(pair.DetailFile()).filename().string();
-    const RestoreJournal journal(OrderJournalPath(ProgramFolder()), pairNames, connection.ParamValue("Database"),
+    const RestoreJournal journal(OrderJournalPath(OrderDataFolder()), pairNames, connection.ParamValue("Database"),
                                  connection.ParamValue("User_Name"));
     RestoreOutcome outcome;
     const auto started = std::chrono::steady_clock::now();
@@ -141,6 +142,10 @@ int RunRestore(const std::vector<std::string> &args, std::ostream &out, std::ost
         const RestoreOptions options = ParseRestoreOptions(args);
         if (options.help) {
             out << RestoreUsage();
+            return 0;
+        }
+        if (options.version) {
+            out << "batchdel-restore " << BATCHDEL_VERSION << "\n";
             return 0;
         }
         return Run(options, out, err);

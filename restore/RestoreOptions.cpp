@@ -34,6 +34,8 @@ RestoreOptions ParseRestoreOptions(const std::vector<std::string> &args) {
         };
         if (arg == "--help" || arg == "-h")
             options.help = true;
+        else if (arg == "--version")
+            options.version = true;
         else if (arg == "--list")
             options.list = true;
         else if (arg == "--dry-run")
@@ -55,7 +57,7 @@ RestoreOptions ParseRestoreOptions(const std::vector<std::string> &args) {
         else
             files.push_back(arg);
     }
-    if (options.help) return options;
+    if (options.help || options.version) return options;
     if (files.size() != 2) throw ERestoreRefused("Give the header file and the detail file of one backup (see --help)");
     options.headerFile = files[0];
     options.detailFile = files[1];
@@ -83,6 +85,7 @@ is skipped and listed, never overwritten.
                      the same time in their names, or lines whose order is
                      not in the header file (those lines are left out)
   --help             show this text
+  --version          show the version of batchdel-restore
 
 Without --order, --from and --to every order of the backup is restored.
 Exit status: 0 when everything asked for was restored (or would be, with

@@ -7,6 +7,7 @@
 
 struct RestoreOptions {
     bool help = false;
+    bool version = false;
     bool list = false;
     bool dryRun = false;
     bool forcePair = false;

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "BatchdelApplication.h"
+#include "DialogAnswers.h"
 #include "DateBox.h"
 #include "Errors.h"
 #include "FrmDulvane.h"
@@ -271,13 +272,15 @@ TEST(MainWindowStart, MakesTheBackupFolderBesideTheProgramOnceWithANotice) {
     AnswerNextModal([&](QWidget *dialog) {
         notice.seen = true;
         notice.title = dialog->windowTitle();
+        notice.text = DialogAnswers::TextOf(dialog);
         windowVisibleDuringNotice = form.isVisible();
         QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
     });
     form.show();
     EXPECT_TRUE(notice.seen);
     EXPECT_EQ(notice.title, ApplicationTitle());
-    EXPECT_FALSE(windowVisibleDuringNotice);  // the notice comes before the window
+    EXPECT_EQ(notice.text, QStringLiteral("Directory created OK\n") + folder);  // says where the backups go
+    EXPECT_FALSE(windowVisibleDuringNotice);                                    // the notice comes before the window
     EXPECT_TRUE(form.isVisible());
     EXPECT_TRUE(QDir(folder).exists());
 
@@ -300,4 +303,25 @@ TEST(MainWindowStart, MakesTheBackupFolderBesideTheProgramOnceWithANotice) {
     EXPECT_FALSE(again.seen);
     form.close();
     second.close();
+}
+
+TEST(MainWindowStart, MakesTheDataFolderTooWhenTheBackupsGoToTheUsersDataFolder) {
+    // An installed program keeps cds/ in the user's data folder, which a
+    // first start may find missing altogether.
+    TempDir home;
+    TFormDulvaneSetup setup = WindowSetup();
+    setup.programFolder = home.path() + "/.local/share/batchdel/";
+    const QString folder = QString::fromStdString(setup.programFolder) + QStringLiteral("cds");
+
+    TFormDulvane form(nullptr, setup);
+    SeenDialog notice;
+    AnswerNextModal([&](QWidget *dialog) {
+        notice.seen = true;
+        notice.text = DialogAnswers::TextOf(dialog);
+        QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+    });
+    form.show();
+    EXPECT_TRUE(QDir(folder).exists());
+    EXPECT_EQ(notice.text, QStringLiteral("Directory created OK\n") + folder);
+    form.close();
 }
