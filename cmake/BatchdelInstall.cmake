@@ -13,14 +13,8 @@
 #   <prefix>/share/            menu entry, icons, manual pages
 # The links are relative, so an install into a staging folder (DESTDIR) is a
 # working program too; scripts/package makes the ones that cross from /usr to
-# /etc absolute in the package.
-include(GNUInstallDirs)
-
-set(BATCHDEL_INSTALL_PROGRAMDIR "lib/batchdel" CACHE STRING
-    "Folder under the prefix for the programs and the driver library")
-set(BATCHDEL_INSTALL_CONFDIR "${CMAKE_INSTALL_FULL_SYSCONFDIR}/batchdel" CACHE STRING
-    "Folder of drivers.ini and the connection file")
-
+# /etc absolute in the package. The folders themselves are named in
+# BatchdelInstallDirs.cmake, before any target that needs them.
 set(programdir "${CMAKE_INSTALL_PREFIX}/${BATCHDEL_INSTALL_PROGRAMDIR}")
 # The installed program never writes into its own folder (see OrderDataFolder).
 target_compile_definitions(batchdel_orders PRIVATE BATCHDEL_INSTALLED_PROGRAM_FOLDER="${programdir}/")

@@ -160,7 +160,14 @@ TEST_F(InstalledLayoutTest, WindowReachesTheDatabaseThroughTheInstalledDriver) {
     EXPECT_NE(window.err.find(database), std::string::npos) << window.err;
 }
 
-TEST_F(InstalledLayoutTest, WindowOpensItsDatabaseAndNamesTheBackupFolderItMade) {
+// Answered, the notice lets the window come up, and SIGTERM ends it; left
+// open, SIGTERM ends the program from the notice, before the window is up.
+class FirstStart : public InstalledLayoutTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(FirstStart, WindowOpensItsDatabaseNamesTheBackupFolderItMadeAndEndsOnSigterm) {
+    const bool noticeAnswered = GetParam();
+    // A first start: no backup folder yet.
+    fs::remove_all(Programs() + "cds");
     const std::string database = MakeTestDatabase(home_, 3);
     std::ofstream(Conf() + "connections.ini")
         << "[Trelvo]\nDriverName=Interbase\nDatabase=" << database << "\nUser_Name=SYSDBA\nPassword=masterkey\n";
@@ -168,6 +175,7 @@ TEST_F(InstalledLayoutTest, WindowOpensItsDatabaseAndNamesTheBackupFolderItMade)
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(BATCHDEL_TEST_PLUGINS));
     environment.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"), QStringLiteral("batchdelmodalreporter"));
+    if (!noticeAnswered) environment.insert(QStringLiteral("BATCHDEL_MODAL_REPORTER_LEAVE_OPEN"), QStringLiteral("1"));
     QProcess window;
     window.setProcessEnvironment(environment);
     window.start(QString::fromStdString(Bin() + "batchdel"), {});
@@ -194,6 +202,11 @@ TEST_F(InstalledLayoutTest, WindowOpensItsDatabaseAndNamesTheBackupFolderItMade)
         << err;
     EXPECT_TRUE(fs::is_directory(Programs() + "cds"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Notice, FirstStart, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool> &param) {
+                             return std::string(param.param ? "Answered" : "LeftOpen");
+                         });
 
 TEST_F(InstalledLayoutTest, PurgeCommandDryRunOnAnEmbeddedDatabaseChangesNothing) {
     if (!fs::exists(Bin() + "batchdel-purge")) GTEST_SKIP() << "this build has no batchdel-purge";

@@ -2,13 +2,15 @@
 // (QT_QPA_GENERIC_PLUGINS=batchdelmodalreporter): every message box the
 // program shows (a message box or a dialog of its own) is written to standard
 // error and answered with its default button, so the program runs unattended
-// and the test reads what it said.
+// and the test reads what it said. With BATCHDEL_MODAL_REPORTER_LEAVE_OPEN
+// set, each box is written once and left open.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QGenericPlugin>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
@@ -28,10 +30,14 @@ public:
 private:
     void AnswerOpenBox() {
         auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible()) return;
+        if (!dialog || !dialog->isVisible() || dialog == reported_) return;
         std::fprintf(stderr, "[message box] %s\n%s\n[end of message box]\n", qUtf8Printable(dialog->windowTitle()),
                      qUtf8Printable(TextOf(dialog)));
         std::fflush(stderr);
+        if (qEnvironmentVariableIsSet("BATCHDEL_MODAL_REPORTER_LEAVE_OPEN")) {
+            reported_ = dialog;
+            return;
+        }
         if (QAbstractButton *button = DefaultButton(dialog))
             button->click();
         else
@@ -58,6 +64,7 @@ private:
     }
 
     QTimer timer_;
+    QPointer<QDialog> reported_;
 };
 
 }  // namespace
