@@ -53,9 +53,10 @@ FilterCriteria BackupFilter(const FilterCriteria &filter, const std::vector<Sele
     return narrowed;
 }
 
-bool Confirmed(std::istream &in, std::ostream &err, size_t orders, const std::string &database, bool backup) {
-    err << "Delete " << orders << " orders from " << database << (backup ? ", after a backup" : ", without a backup")
-        << "? [y/N] " << std::flush;
+bool Confirmed(std::istream &in, std::ostream &err, const std::vector<SelectedOrder> &taken,
+               const std::string &database, bool backup) {
+    err << "Delete " << taken.size() << " orders (bill dates " << DayOf(taken.front()) << " to " << DayOf(taken.back())
+        << ") from " << database << (backup ? ", after a backup" : ", without a backup") << "? [y/N] " << std::flush;
     std::string answer;
     if (!std::getline(in, answer)) return false;
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "YES" || answer == "Yes";
@@ -121,7 +122,7 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
 
     const bool withBackup = options.backup == BackupChoice::Backup;
     const std::string database = connection.ParamValue("Database");
-    if (terminal.input && !options.yes && !Confirmed(in, err, taken.size(), database, withBackup)) {
+    if (terminal.input && !options.yes && !Confirmed(in, err, taken, database, withBackup)) {
         out << "Nothing was deleted\n";
         return 1;
     }

@@ -24,7 +24,9 @@ void PurgeProgress::Advance(int64_t done) {
     const double seconds = std::chrono::duration<double>(now - start_).count();
     const double rate = seconds > 0 ? static_cast<double>(done) / seconds : 0;
     char line[160];
-    if (rate > 0) {
+    // The first round trips come before any pause of --max-rate; a rate
+    // over less than a second says little.
+    if (seconds >= 1 && rate > 0) {
         const auto left = static_cast<int64_t>(static_cast<double>(total_ - done) / rate + 0.5);
         std::snprintf(
             line, sizeof line, "\rbatchdel-purge: %lld of %lld orders, %.0f orders/s, %lld:%02lld:%02lld left ",

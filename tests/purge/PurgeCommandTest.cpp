@@ -321,6 +321,39 @@ TEST_P(PurgeRunTest, LimitTakesTheOldestOrdersAndALaterRunTheNext) {
     EXPECT_EQ(JournalOrders(), (std::vector<std::string>{"SO00000050", "SO00000001", "SO00000002", "SO00000003",
                                                          "SO00000004", "SO00000005"}));
     EXPECT_EQ(Orders().size(), static_cast<size_t>(kOrders - 6));
+    // The backup reaches only as far as the newest order taken.
+    const auto headers = CdsFiles("ORDER_MASTER_");
+    const auto details = CdsFiles("ORDER_SUB");
+    ASSERT_EQ(headers.size(), 1u);
+    ASSERT_EQ(details.size(), 1u);
+    const CommandRun list = program->Run("batchdel-restore", {"--list", headers[0], details[0]});
+    EXPECT_THAT(list.out, HasSubstr("SO00000005\t"));
+    EXPECT_THAT(list.out, testing::Not(HasSubstr("SO00000010")));
+}
+
+// On a terminal the purge asks first; "y" goes on, anything else deletes
+// nothing. (script gives the command a terminal.)
+TEST_P(PurgeRunTest, OnATerminalOnlyYesDeletes) {
+    const auto onTerminal = [&](const std::string &answer) {
+        QProcess process;
+        const std::string command = "'" + program->Folder() + "batchdel-purge' --database '" +
+                                    dir.file("connections.ini") + "' --no-backup --to 2024/12/31 --limit 3";
+        process.start(QStringLiteral("script"),
+                      {QStringLiteral("-qec"), QString::fromStdString(command), QStringLiteral("/dev/null")});
+        process.write(QByteArray::fromStdString(answer + "\n"));
+        process.closeWriteChannel();
+        return Finish(process, "script");
+    };
+    const CommandRun no = onTerminal("n");
+    EXPECT_EQ(no.status, 1) << no.out;
+    EXPECT_THAT(no.out, HasSubstr("Delete 3 orders"));
+    EXPECT_THAT(no.out, HasSubstr("Nothing was deleted"));
+    EXPECT_EQ(Orders().size(), static_cast<size_t>(kOrders));
+
+    const CommandRun yes = onTerminal("y");
+    EXPECT_EQ(yes.status, 0) << yes.out;
+    EXPECT_THAT(yes.out, HasSubstr("3 orders ("));
+    EXPECT_EQ(Orders().size(), static_cast<size_t>(kOrders - 3));
 }
 
 TEST_P(PurgeRunTest, FiltersSelectingNothingEndWithStatus0AndSaySo) {
