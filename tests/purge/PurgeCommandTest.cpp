@@ -19,8 +19,11 @@
 
 #include "ConfigLocation.h"
 #include "DemoDatabase.h"
+#include "OrderConnection.h"
 #include "PurgeOptions.h"
 #include "QueryText.h"
+#include "SQLConnection.h"
+#include "SQLQuery.h"
 #include "TestSupport.h"
 
 namespace {
@@ -399,6 +402,28 @@ TEST_P(PurgeRunTest, SigtermHalfWayLeavesWholeOrdersAndAJournalThatMatchesTheDat
             << order;
     }
     for (const auto &[order, lines] : linesAfter) EXPECT_TRUE(left.count(order)) << order;
+}
+
+// Another user's lock needs a second connection to the same database: the
+// server's only.
+TEST_P(PurgeRunTest, AnOrderLockedByAnotherUserStopsThePurgeWithTheServersMessage) {
+    if (!GetParam()) GTEST_SKIP() << "an embedded database has one user";
+    WriteConfigFiles(dir.path(), database, {"WaitOnLocks=False"});
+    TSQLConnection other("OtherUser");
+    SetUpOrderConnection(other, dir.file("connections.ini"), program->Folder() + "drivers.ini");
+    other.StartTransaction();
+    TSQLQuery change("Change");
+    change.SetSQLConnection(&other);
+    change.AddSQL("UPDATE ORDER_MASTER SET REMARK = 'mine' WHERE MASTERBILLID = 'SO00000003'");
+    ASSERT_EQ(change.Execute(), 1);
+
+    const CommandRun run = Purge({"--no-backup", "--to", "2024/12/31", "--limit", "6"});
+    other.Rollback();
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_THAT(run.err, HasSubstr("update conflicts with concurrent update"));
+    EXPECT_THAT(run.out, HasSubstr("3 orders ("));
+    EXPECT_EQ(JournalOrders(), (std::vector<std::string>{"SO00000050", "SO00000001", "SO00000002"}));
+    EXPECT_EQ(Orders().size(), static_cast<size_t>(kOrders - 3));
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, PurgeRunTest, testing::Values(false, true),
