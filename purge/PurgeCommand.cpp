@@ -1,6 +1,11 @@
 #include "PurgeCommand.h"
 
+#include <poll.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <optional>
@@ -57,6 +62,13 @@ bool Confirmed(std::istream &in, std::ostream &err, const std::vector<SelectedOr
                const std::string &database, bool backup) {
     err << "Delete " << taken.size() << " orders (bill dates " << DayOf(taken.front()) << " to " << DayOf(taken.back())
         << ") from " << database << (backup ? ", after a backup" : ", without a backup") << "? [y/N] " << std::flush;
+    // The question waits on the terminal; a Ctrl-C meanwhile is a no.
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    while (!StopRequested() && poll(&input, 1, 100) == 0) {}
+    if (StopRequested()) {
+        err << "\n";
+        return false;
+    }
     std::string answer;
     if (!std::getline(in, answer)) return false;
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "YES" || answer == "Yes";
@@ -82,6 +94,7 @@ int DryRun(const PurgeOptions &options, const std::vector<SelectedOrder> &taken,
 
 struct Purged {
     DeletionOutcome outcome;
+    double seconds = 0;  // the deletion's, pauses included
     std::optional<BackupResult> backup;
     std::string journal;
     std::string failure;  // the server's or the system's message
@@ -92,6 +105,10 @@ void Summary(const Purged &purged, size_t taken, size_t selected, std::ostream &
     const DeletionOutcome &outcome = purged.outcome;
     out << outcome.deleted << " orders (" << outcome.linesDeleted << " lines) deleted of " << taken << " taken";
     if (taken < selected) out << " (" << selected << " selected, --limit " << taken << ")";
+    char time[80];
+    std::snprintf(time, sizeof time, " in %.1f s (%.0f orders/s)", purged.seconds,
+                  purged.seconds > 0 ? outcome.deleted / purged.seconds : 0.0);
+    out << time;
     if (purged.backup) out << "; " << outcome.changed << " kept because they changed after the backup";
     if (outcome.notInBackup > 0) out << ", " << outcome.notInBackup << " not in the backup (gone meanwhile)";
     const int64_t notDeleted = static_cast<int64_t>(taken) - outcome.deleted - outcome.changed - outcome.notInBackup;
@@ -132,6 +149,13 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
     const std::string folder = DataFolder();
     std::error_code ignored;
     std::filesystem::create_directories(folder + "cds", ignored);
+    // A journal that cannot be written stops the purge before the backup,
+    // not after it.
+    try {
+        DeletionJournal(DeletionJournalPath(folder), {}, database, {}).Open();
+    } catch (const Exception &failure) {
+        throw EPurgeRefused("the journal cannot be written, nothing was deleted: " + failure.Message());
+    }
     if (withBackup) {
         if (terminal.error) err << kName << "backing up the orders the filters select...\n";
         try {
@@ -167,6 +191,8 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
         settings.afterBatch = [&] { pause->After(purged.outcome.deleted); };
     }
     progress.StartDeletion(static_cast<int64_t>(taken.size()));
+    const auto started = std::chrono::steady_clock::now();
+    if (pause) pause->Restart();
     try {
         DeleteOrders(connection, numbers, purged.backup ? &*purged.backup : nullptr, journal, &progress, settings,
                      purged.outcome);
@@ -175,6 +201,7 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
     } catch (const std::exception &failure) {
         purged.failure = failure.what();
     }
+    purged.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     progress.EndLine();
     if (!purged.failure.empty())
         err << kName << "stopped: " << purged.failure << "\n"

@@ -1,31 +1,51 @@
 #include "StopSignals.h"
 
+#include <pthread.h>
+
+#include <atomic>
 #include <csignal>
 #include <thread>
 
 namespace {
 
-volatile std::sig_atomic_t stopRequested = 0;
+std::atomic<bool> stopRequested{false};
 
-extern "C" void NoteStop(int signal) {
-    stopRequested = 1;
-    // The next one of this kind is not caught.
+sigset_t StopSignalSet() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    return set;
+}
+
+// The one thread that takes the signals. No handler runs anywhere, so no
+// thread of the database engine ever has a wait or a read cut short by one.
+void WaitForSignals(sigset_t set) {
+    int signal = 0;
+    if (sigwait(&set, &signal) != 0) return;
+    stopRequested = true;
+    // A second one of the same kind ends the program as the signal would.
+    sigset_t second;
+    sigemptyset(&second);
+    sigaddset(&second, signal);
+    sigwait(&second, &signal);
     std::signal(signal, SIG_DFL);
+    pthread_sigmask(SIG_UNBLOCK, &second, nullptr);
+    raise(signal);
 }
 
 }  // namespace
 
 void InstallStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = NoteStop;
-    sigemptyset(&action.sa_mask);
-    // The database client's own reads and writes go on undisturbed.
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // Blocked before any other thread starts, so every thread made later
+    // (the database library's among them) inherits the mask, and the
+    // library's own handlers for these signals never run.
+    const sigset_t set = StopSignalSet();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    std::thread(WaitForSignals, set).detach();
 }
 
-bool StopRequested() { return stopRequested != 0; }
+bool StopRequested() { return stopRequested; }
 
 void SleepUnlessStopped(std::chrono::steady_clock::duration duration) {
     const auto until = std::chrono::steady_clock::now() + duration;

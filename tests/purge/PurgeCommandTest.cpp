@@ -404,6 +404,15 @@ TEST_P(PurgeRunTest, SigtermHalfWayLeavesWholeOrdersAndAJournalThatMatchesTheDat
     for (const auto &[order, lines] : linesAfter) EXPECT_TRUE(left.count(order)) << order;
 }
 
+TEST_P(PurgeRunTest, AJournalThatCannotBeWrittenStopsThePurgeBeforeTheBackup) {
+    const auto before = Tables();
+    std::ofstream(program->Cds().substr(0, program->Cds().size() - 1)) << "a file where the folder belongs";
+    const CommandRun run = Purge({"--backup", "--to", "2024/12/31"});
+    EXPECT_EQ(run.status, 2) << run.out << run.err;
+    EXPECT_THAT(run.err, HasSubstr("deletions.log"));
+    EXPECT_EQ(Tables(), before);
+}
+
 // Another user's lock needs a second connection to the same database: the
 // server's only.
 TEST_P(PurgeRunTest, AnOrderLockedByAnotherUserStopsThePurgeWithTheServersMessage) {
