@@ -130,6 +130,7 @@ double SummaryRate(const std::string &summary) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const int64_t orders = argc > 1 ? std::atoll(argv[1]) : 100000;
     const double rate = argc > 2 ? std::atof(argv[2]) : 500;
     const int rounds = argc > 3 ? std::atoi(argv[3]) : 2;

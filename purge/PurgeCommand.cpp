@@ -110,7 +110,8 @@ void Summary(const Purged &purged, size_t taken, size_t selected, std::ostream &
                   purged.seconds > 0 ? outcome.deleted / purged.seconds : 0.0);
     out << time;
     if (purged.backup) out << "; " << outcome.changed << " kept because they changed after the backup";
-    if (outcome.notInBackup > 0) out << ", " << outcome.notInBackup << " not in the backup (gone meanwhile)";
+    if (outcome.notInBackup > 0)
+        out << ", " << outcome.notInBackup << " kept because the backup does not hold them (changed or gone before it)";
     const int64_t notDeleted = static_cast<int64_t>(taken) - outcome.deleted - outcome.changed - outcome.notInBackup;
     if (notDeleted > 0) out << ", " << notDeleted << " not deleted";
     out << "\n";
@@ -171,6 +172,7 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
     if (purged.stoppedBeforeDeleting || StopRequested()) {
         err << kName << "stopped before anything was deleted\n";
         out << "0 orders deleted of " << taken.size() << " taken; stopped\n";
+        if (purged.backup) out << "backup: " << purged.backup->headerFile << " " << purged.backup->detailFile << "\n";
         return 1;
     }
 
