@@ -2,7 +2,8 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QProgressDialog>
+
+#include "ProgressForm.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ DialogProgress::DialogProgress(QWidget *window, QString caption) : window_(windo
 }
 
 // The dialog goes with the work: whatever the caller shows next (a notice,
-// an error report) comes up alone.
+// an error report, the next command's progress) comes up alone.
 DialogProgress::~DialogProgress() {
     watch_.reset();
     if (dialog_) dialog_->hide();
@@ -66,31 +67,26 @@ void DialogProgress::Advance(int64_t done) {
     if (sinceRefresh_.elapsed() >= kRefreshEveryMs) Refresh();
 }
 
-bool DialogProgress::CancelRequested() { return dialog_ && dialog_->wasCanceled(); }
+bool DialogProgress::CancelRequested() { return dialog_ && dialog_->CancelRequested(); }
 
 void DialogProgress::Refresh() {
     sinceRefresh_.restart();
     if (!dialog_) {
         if (sinceStart_.elapsed() < kShowAfterMs) return;
-        dialog_ = std::make_unique<QProgressDialog>(window_);
-        dialog_->setWindowTitle(caption_);
-        dialog_->setCancelButtonText(QStringLiteral("Cancel"));
-        dialog_->setWindowModality(Qt::WindowModal);
-        dialog_->setAutoClose(false);
-        dialog_->setAutoReset(false);
-        dialog_->setMinimumDuration(0);
+        dialog_ = std::make_unique<TProgressForm>(window_, caption_);
+        dialog_->ShowProgress(text_, done_, steps_);
         dialog_->show();
         watch_ = std::make_unique<OtherWindowWatch>(*this);
-    } else if (!dialog_->isVisible() && (!madeWayFor_ || !madeWayFor_->isVisible())) {
-        // The window it made way for has gone and the work goes on.
-        madeWayFor_.clear();
-        dialog_->show();
+    } else {
+        if (!dialog_->isVisible()) {
+            // Out of the way of another window: it stays away while that
+            // window is up.
+            if (madeWayFor_ && madeWayFor_->isVisible()) return;
+            madeWayFor_.clear();
+            dialog_->show();
+        }
+        dialog_->ShowProgress(text_, done_, steps_);
     }
-    // Values above what the bar holds are scaled down alike.
-    const int scale = steps_ > 1000000 ? static_cast<int>(steps_ / 1000000 + 1) : 1;
-    dialog_->setMaximum(static_cast<int>(steps_ / scale));
-    dialog_->setLabelText(steps_ > 0 ? QStringLiteral("%1\n%2 / %3").arg(text_).arg(done_).arg(steps_) : text_);
-    dialog_->setValue(static_cast<int>(done_ / scale));
     // The dialog paints and the Cancel button is read here; the window
     // behind it takes no input while the dialog is up.
     QApplication::processEvents();

@@ -7,18 +7,18 @@
 // The dialog is never on screen beside what its work brings up: when any
 // other window of the program comes up (a notice, a question, an error
 // report, the next stage's own progress) the dialog goes first, before that
-// window is shown. Should the work go on after that window has gone, the
-// dialog comes back at its next refresh.
+// window is shown, and it goes for good with the work (this object), before
+// the caller shows what follows. Should the work go on after that other
+// window has gone, the dialog comes back at its next refresh.
 #include <QElapsedTimer>
-#include <QObject>
 #include <QPointer>
 #include <QString>
 #include <memory>
 
 #include "WorkProgress.h"
 
-class QProgressDialog;
 class QWidget;
+class TProgressForm;
 
 class DialogProgress : public WorkProgress {
 public:
@@ -29,8 +29,8 @@ public:
     void Advance(int64_t done) override;
     bool CancelRequested() override;
 
-    // The dialog once it is shown, else null.
-    QProgressDialog *Dialog() const { return dialog_.get(); }
+    // The dialog once it has come up, else null.
+    TProgressForm *Dialog() const { return dialog_.get(); }
 
 private:
     class OtherWindowWatch;
@@ -43,7 +43,7 @@ private:
     QString text_;
     int64_t steps_ = 0;
     int64_t done_ = 0;
-    std::unique_ptr<QProgressDialog> dialog_;
+    std::unique_ptr<TProgressForm> dialog_;
     std::unique_ptr<OtherWindowWatch> watch_;
     // The window the dialog made way for, while it is up.
     QPointer<QWidget> madeWayFor_;

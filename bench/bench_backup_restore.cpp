@@ -22,6 +22,8 @@
 #include <vector>
 
 #include "BackupOrders.h"
+#include "BareFetch.h"
+#include "BenchSupport.h"
 #include "OrderConnection.h"
 #include "BackupPair.h"
 #include "ClientDataSet.h"
@@ -45,146 +47,6 @@ namespace {
 
 const char *const kSharedDatabase = "/tmp/batchdel-bench/orders-1m.fdb";
 constexpr size_t kRestoredOrders = 10'000;
-
-double Seconds(const std::function<void()> &work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-void WriteText(const std::string &path, const std::string &text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
-
-void WriteConfig(const std::string &folder, const std::string &database) {
-    WriteText(folder + "connections.ini", "[Trelvo]\nDriverName=Interbase\nDatabase=" + database +
-                                              "\nUser_Name=SYSDBA\nPassword=masterkey\nServerCharSet=UTF8\n"
-                                              "SQLDialect=3\n");
-    WriteText(folder + "drivers.ini",
-              "[Interbase]\nLibraryName=libibdriver.so\nVendorLib=libfbclient.so.2\n"
-              "GetDriverFunc=getIBDriver\n");
-}
-
-void Configure(TSQLConnection &connection, const std::string &folder) {
-    SetUpOrderConnection(connection, folder + "connections.ini", folder + "drivers.ini");
-}
-
-// The order window without widgets, wired as the window wires its parts.
-class BenchWindow : public OrderWindow {
-public:
-    explicit BenchWindow(const std::string &folder) : folder_(folder) {
-        Configure(SQLConnection1, folder_);
-        SQLDataSet2.SetSQLConnection(&SQLConnection1);
-        DataSetProvider2.SetDataSet(&SQLDataSet2);
-        DataSetProvider2.Options = poAllowCommandText;
-        ClientDataSet2.SetProviderName("DataSetProvider2");
-        ClientDataSet2.SetProviderResolver([this](const std::string &) { return &DataSetProvider2; });
-        SQLConnection1.Open();
-    }
-    ~BenchWindow() override { ClientDataSet2.Close(); }
-
-    std::string boxes[6];
-    std::string BoxText(FilterBox box) const override { return boxes[static_cast<int>(box)]; }
-    void SetStatusText(const std::string &) override {}
-    TClientDataSet &OrderList() override { return ClientDataSet1; }
-    TClientDataSet &BackupSet() override { return ClientDataSet2; }
-    TSQLQuery &Statement() override { return SQLQuery1; }
-    TSQLConnection &Connection() override { return SQLConnection1; }
-    std::string ExecutableFolder() const override { return folder_; }
-    std::tm LocalNow() const override {
-        std::tm t{};
-        t.tm_year = 125;
-        t.tm_mday = 1;
-        t.tm_sec = seconds++;
-        return t;
-    }
-    int AppMessageBox(const std::string &, const std::string &, unsigned) override { return mrYes; }
-    int RunMessageDialog(const std::string &, DialogKind, unsigned) override { return mrNo; }
-    void ShowNotice(const std::string &) override {}
-
-    TSQLConnection SQLConnection1{"SQLConnection1"};
-    TClientDataSet ClientDataSet1{"ClientDataSet1"};
-    TSQLQuery SQLQuery1{"SQLQuery1"};
-    TSQLDataSet SQLDataSet2{"SQLDataSet2"};
-    TDataSetProvider DataSetProvider2{"DataSetProvider2"};
-    TClientDataSet ClientDataSet2{"ClientDataSet2"};
-
-private:
-    std::string folder_;
-    mutable int seconds = 0;
-};
-
-// Fetches every row of an open cursor, each message copied once (a client
-// that keeps the rows can do no less). Returns the rows; the first column's
-// text goes to firstColumn when asked for.
-size_t FetchRows(IResultSet *cursor, IMessageMetadata *meta, ThrowStatusWrapper &status,
-                 std::vector<std::string> *firstColumn) {
-    std::vector<unsigned char> buffer(meta->getMessageLength(&status));
-    const unsigned offset = meta->getOffset(&status, 0);
-    size_t rows = 0;
-    std::string kept;
-    while (cursor->fetchNext(&status, buffer.data()) == IStatus::RESULT_OK) {
-        kept.assign(reinterpret_cast<const char *>(buffer.data()), buffer.size());
-        if (firstColumn) {
-            uint16_t length;
-            std::memcpy(&length, &buffer[offset], sizeof length);
-            firstColumn->emplace_back(reinterpret_cast<const char *>(&buffer[offset + 2]), length);
-        }
-        ++rows;
-    }
-    return rows;
-}
-
-size_t FetchQuery(IAttachment *attachment, ITransaction *tra, ThrowStatusWrapper &status, const std::string &sql,
-                  std::vector<std::string> *firstColumn) {
-    IStatement *stmt = attachment->prepare(&status, tra, 0, sql.c_str(), 3, IStatement::PREPARE_PREFETCH_METADATA);
-    IMessageMetadata *meta = stmt->getOutputMetadata(&status);
-    IResultSet *cursor = stmt->openCursor(&status, tra, nullptr, nullptr, meta, 0);
-    const size_t rows = FetchRows(cursor, meta, status, firstColumn);
-    cursor->close(&status);
-    meta->release();
-    stmt->free(&status);
-    return rows;
-}
-
-// The bare reading of a backup by the index: header rows, then the lines of
-// their orders in batches of bound numbers, in one snapshot.
-std::pair<size_t, size_t> BareBackupByIndex(DirectDatabase &db, const std::string &headerSql) {
-    DirectDatabase::Impl &impl = db.impl();
-    ThrowStatusWrapper status(impl.master->getStatus());
-    ITransaction *tra = impl.attachment->startTransaction(&status, 0, nullptr);
-    std::vector<std::string> orders;
-    const size_t headers = FetchQuery(impl.attachment, tra, status, headerSql, &orders);
-    std::string sql = "SELECT * FROM ORDER_SUB WHERE MASTERBILLID IN (";
-    for (int i = 0; i < kOrdersPerDetailBatch; ++i) sql += i ? ",?" : "?";
-    sql += ")";
-    IStatement *stmt = impl.attachment->prepare(&status, tra, 0, sql.c_str(), 3, IStatement::PREPARE_PREFETCH_METADATA);
-    IMessageMetadata *in = stmt->getInputMetadata(&status);
-    IMessageMetadata *out = stmt->getOutputMetadata(&status);
-    std::vector<unsigned char> params(in->getMessageLength(&status));
-    size_t lines = 0;
-    for (size_t start = 0; start < orders.size(); start += kOrdersPerDetailBatch) {
-        for (unsigned i = 0; i < static_cast<unsigned>(kOrdersPerDetailBatch); ++i) {
-            const std::string &order = orders[std::min(orders.size() - 1, start + i)];
-            const uint16_t length = static_cast<uint16_t>(order.size());
-            const unsigned offset = in->getOffset(&status, i);
-            std::memcpy(&params[offset], &length, sizeof length);
-            std::memcpy(&params[offset + 2], order.data(), order.size());
-            const short notNull = 0;
-            std::memcpy(&params[in->getNullOffset(&status, i)], &notNull, sizeof notNull);
-        }
-        IResultSet *cursor = stmt->openCursor(&status, tra, in, params.data(), out, 0);
-        lines += FetchRows(cursor, out, status, nullptr);
-        cursor->close(&status);
-    }
-    in->release();
-    out->release();
-    stmt->free(&status);
-    tra->commit(&status);
-    status.dispose();
-    return {headers, lines};
-}
 
 std::pair<size_t, size_t> BareBackupBySubquery(DirectDatabase &db, const std::string &headerSql,
                                                const std::string &detailSql) {
@@ -283,16 +145,6 @@ std::string EmptyDatabase(const std::string &folder, const std::string &name) {
     return path;
 }
 
-void Row(const std::string &what, const std::string &program, const std::string &baseline, const std::string &ratio) {
-    std::printf("%-46s %-12s %-12s %s\n", what.c_str(), program.c_str(), baseline.c_str(), ratio.c_str());
-}
-
-std::string Fixed(double value, const char *unit) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2f%s", value, unit);
-    return text;
-}
-
 int Run() {
     if (!fs::exists(kSharedDatabase)) {
         std::printf("%s is missing: make it with bench_workflow first\n", kSharedDatabase);
@@ -304,15 +156,14 @@ int Run() {
         std::string folder;
         ~Cleanup() { fs::remove_all(folder); }
     } cleanup{folder};
-    WriteConfig(folder, kSharedDatabase);
+    WriteBenchConfig(folder, kSharedDatabase);
 
     Row("case", "program", "bare client", "ratio");
     BackupResult result;
     {
         BenchWindow window(folder);
         // The orders of 73 days, about a tenth of them.
-        window.boxes[static_cast<int>(FilterBox::DateFrom)] = "2024/01/01";
-        window.boxes[static_cast<int>(FilterBox::DateTo)] = "2024/03/13";
+        window.SetDates("2024/01/01", "2024/03/13");
         const std::string headerSql = BuildFilteredQuery(kHeaderBackupHead, ReadFilterCriteria(window));
         const std::string detailSql =
             DetailBackupQuery(BuildFilteredQuery(kOrderNumberHead, ReadFilterCriteria(window)));
@@ -347,11 +198,11 @@ int Run() {
     }
     const std::string programTarget = EmptyDatabase(folder, "restore-program.fdb");
     const std::string bareTarget = EmptyDatabase(folder, "restore-bare.fdb");
-    WriteConfig(folder, programTarget);
+    WriteBenchConfig(folder, programTarget);
     double program = 0;
     {
         TSQLConnection connection("SQLConnection1");
-        Configure(connection, folder);
+        SetUpOrderConnection(connection, folder + "connections.ini", folder + "drivers.ini");
         connection.Open();
         OrderRestorer restorer(connection, pair);
         RestoreOutcome outcome;

@@ -30,6 +30,7 @@
 
 #include <firebird/Interface.h>
 
+#include "BenchSupport.h"
 #include "ClientDataSet.h"
 #include "DataSetProvider.h"
 #include "DeleteTickedOrders.h"
@@ -49,41 +50,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(const std::function<void()> &work) {
-    const auto start = Clock::now();
-    work();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// The order window without widgets, wired as the window wires its data
-// components; every question is answered Yes, the backup one No. With a
-// host widget, the progress is the program's own dialog.
-class BenchWindow : public OrderWindow {
+// The bench window whose progress, given a host widget, is the program's own
+// dialog.
+class DeleteWindow : public BenchWindow {
 public:
-    explicit BenchWindow(const std::string &folder)
-        : folder_(folder), data_({folder + "connections.ini", folder + "drivers.ini"}) {}
+    using BenchWindow::BenchWindow;
 
     QWidget *progressHost = nullptr;
     bool dialogShown = false;
 
-    std::string BoxText(FilterBox) const override { return {}; }
-    void SetStatusText(const std::string &) override {}
-    TClientDataSet &OrderList() override { return data_.ClientDataSet1; }
-    TClientDataSet &BackupSet() override { return data_.ClientDataSet2; }
-    TSQLQuery &Statement() override { return data_.SQLQuery1; }
-    TSQLConnection &Connection() override { return data_.SQLConnection1; }
-    std::string ExecutableFolder() const override { return folder_; }
-    std::tm LocalNow() const override {
-        const std::time_t now = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&now, &local);
-        return local;
-    }
-    int AppMessageBox(const std::string &, const std::string &, unsigned) override { return mrYes; }
-    int RunMessageDialog(const std::string &, DialogKind, unsigned) override { return mrNo; }
-    void ShowNotice(const std::string &text) override { std::fprintf(stderr, "notice: %s\n", text.c_str()); }
     std::unique_ptr<WorkProgress> StartProgress(const std::string &caption) override {
         if (!progressHost) return nullptr;
         // Tells afterwards whether the dialog came up at all.
@@ -95,10 +70,6 @@ public:
         };
         return std::make_unique<Watched>(progressHost, caption, dialogShown);
     }
-
-private:
-    std::string folder_;
-    OrderDataModule data_;
 };
 
 // The client library's exceptions leave as DirectDbError with their text.
@@ -220,7 +191,7 @@ std::string Between(const Block &block) {
 }
 
 // Lists the block and ticks it all, then times the deletion command alone.
-double RunCommand(BenchWindow &window, const Block &block) {
+double RunCommand(DeleteWindow &window, const Block &block) {
     TClientDataSet &list = window.OrderList();
     list.Close();
     list.SetCommandText(
@@ -275,14 +246,10 @@ int main(int argc, char **argv) {
         std::fflush(stdout);
         fs::copy_file(source, database);
         SetForcedWrites(database, true);
-        std::ofstream(folder + "connections.ini")
-            << "[Trelvo]\nDriverName=Interbase\nDatabase=" << database
-            << "\nUser_Name=SYSDBA\nPassword=masterkey\nServerCharSet=UTF8\nSQLDialect=3\n";
-        std::ofstream(folder + "drivers.ini")
-            << "[Interbase]\nLibraryName=libibdriver.so\nVendorLib=libfbclient.so.2\nGetDriverFunc=getIBDriver\n";
+        WriteBenchConfig(folder, database);
 
         DirectDatabase direct = DirectDatabase::Open(database);
-        BenchWindow window(folder);
+        DeleteWindow window(folder);
         QWidget host;
         host.resize(400, 300);
         host.show();

@@ -43,7 +43,9 @@ double ThreadSeconds() {
     return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
 }
 
-double Seconds(const std::function<void()> &work) {
+// CPU seconds of this thread the work takes: the window's drawing without
+// the machine's other load.
+double ThreadSecondsOf(const std::function<void()> &work) {
     const double start = ThreadSeconds();
     work();
     return ThreadSeconds() - start;
@@ -95,7 +97,7 @@ void SetUpGrid(TwwDBGrid &grid) {
 
 // One full paint the way the platform asks for it.
 double FullPaint(QAbstractScrollArea &area, int paints) {
-    return Seconds([&] {
+    return ThreadSecondsOf([&] {
                for (int i = 0; i < paints; ++i) {
                    area.viewport()->update();
                    QApplication::processEvents();
@@ -155,7 +157,7 @@ void SendKey(QWidget *target, int key, Qt::KeyboardModifiers modifiers = Qt::NoM
 
 // Presses Down `keys` times, letting every key be painted before the next.
 double DownKeys(QWidget *target, int keys, bool autoRepeat) {
-    return Seconds([&] {
+    return ThreadSecondsOf([&] {
         for (int i = 0; i < keys; ++i) {
             SendKey(target, Qt::Key_Down, Qt::NoModifier, autoRepeat);
             QApplication::processEvents();
@@ -164,7 +166,7 @@ double DownKeys(QWidget *target, int keys, bool autoRepeat) {
 }
 
 double KeyAndPaint(QWidget *target, int key, Qt::KeyboardModifiers modifiers) {
-    return Seconds([&] {
+    return ThreadSecondsOf([&] {
         SendKey(target, key, modifiers);
         QApplication::processEvents();
     });
@@ -197,7 +199,7 @@ int main(int argc, char **argv) {
     const std::string smallFile = folder.filePath(QStringLiteral("small.cds")).toStdString();
     WritePacketFile(bigFile, *OrderList(kBig), false);
     WritePacketFile(smallFile, *OrderList(100), false);
-    const double fill = Seconds([&] { LoadFromFile(big, bigFile); });
+    const double fill = ThreadSecondsOf([&] { LoadFromFile(big, bigFile); });
     std::printf("opened in %.1f s\n", fill);
     LoadFromFile(small, smallFile);
     bigSource.SetDataSet(&big);
@@ -298,7 +300,7 @@ int main(int argc, char **argv) {
         bigGrid.SetDataSource(withGrid ? &bigSource : nullptr);
         LoadFromFile(big, bigFile);
         QApplication::processEvents();
-        return Seconds([&] {
+        return ThreadSecondsOf([&] {
             SelectAll(big, "Y");
             if (withGrid) QApplication::processEvents();
         });

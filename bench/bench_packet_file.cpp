@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "DataType.h"
 #include "PacketFile.h"
 #include "PacketReader.h"
@@ -91,12 +92,6 @@ std::vector<ColumnDesc> Columns() {
             col("FR_DATE", DataType::Date, 0),         col("CUST_ID", DataType::String, 10),
             col("CUST_NAME", DataType::String, 50),    col("PD_DEPID", DataType::String, 10),
             col("SELECT_YN", DataType::String, 1)};
-}
-
-double Seconds(const std::function<void()> &work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 size_t HeapInUse() { return mallinfo2().uordblks + mallinfo2().hblkhd; }

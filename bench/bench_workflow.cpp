@@ -20,6 +20,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "ClientDataSet.h"
 #include "DemoDatabase.h"
 #include "Errors.h"
@@ -41,46 +42,6 @@ namespace {
 constexpr int kOrders = 1'000'000;
 constexpr int kDeletions = 10'000;
 const char *const kSharedDatabase = "/tmp/batchdel-bench/orders-1m.fdb";
-
-double Seconds(const std::function<void()> &work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// The order window without widgets, on the window's own data module; every
-// question is answered Yes, the backup one No.
-class BenchWindow : public OrderWindow {
-public:
-    explicit BenchWindow(const std::string &folder)
-        : data(OrderDataSetup{folder + "connections.ini", folder + "drivers.ini"}), folder_(folder) {}
-
-    std::string boxes[6];
-    std::string status;
-    std::tm now{};
-
-    std::string BoxText(FilterBox box) const override { return boxes[static_cast<int>(box)]; }
-    void SetStatusText(const std::string &text) override { status = text; }
-    TClientDataSet &OrderList() override { return data.ClientDataSet1; }
-    TClientDataSet &BackupSet() override { return data.ClientDataSet2; }
-    TSQLQuery &Statement() override { return data.SQLQuery1; }
-    TSQLConnection &Connection() override { return data.SQLConnection1; }
-    std::string ExecutableFolder() const override { return folder_; }
-    std::tm LocalNow() const override { return now; }
-    int AppMessageBox(const std::string &, const std::string &, unsigned) override { return mrYes; }
-    int RunMessageDialog(const std::string &, DialogKind, unsigned) override { return mrNo; }
-    void ShowNotice(const std::string &) override {}
-
-    OrderDataModule data;
-
-private:
-    std::string folder_;
-};
-
-void SetDates(BenchWindow &window, const std::string &from, const std::string &to) {
-    window.boxes[static_cast<int>(FilterBox::DateFrom)] = from;
-    window.boxes[static_cast<int>(FilterBox::DateTo)] = to;
-}
 
 // The bare baseline of the list: the same query fetched through the client
 // into plain structs.
@@ -196,27 +157,12 @@ void BareDelete(DirectDatabase &db, const std::vector<std::string> &orders) {
     status.dispose();
 }
 
-void WriteText(const std::string &path, const std::string &text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
-
 std::string Thousands(long long n) {
     std::string digits = std::to_string(n), text;
     for (size_t i = 0; i < digits.size(); ++i) {
         if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
         text += digits[i];
     }
-    return text;
-}
-
-void Row(const std::string &what, const std::string &program, const std::string &baseline, const std::string &ratio) {
-    std::printf("%-44s %-26s %-12s %s\n", what.c_str(), program.c_str(), baseline.c_str(), ratio.c_str());
-}
-
-std::string Fixed(double value, const char *unit) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2f%s", value, unit);
     return text;
 }
 
@@ -232,12 +178,7 @@ int Run() {
     fs::create_directories(folder + "cds");
     const std::string database = folder + "orders.fdb";
     fs::copy_file(kSharedDatabase, database);
-    WriteText(folder + "connections.ini",
-              "[Trelvo]\nDriverName=Interbase\nDatabase=" + database +
-                  "\nUser_Name=SYSDBA\nPassword=masterkey\nServerCharSet=UTF8\nSQLDialect=3\n");
-    WriteText(folder + "drivers.ini",
-              "[Interbase]\nLibraryName=libibdriver.so\nVendorLib=libfbclient.so.2\n"
-              "GetDriverFunc=getIBDriver\n");
+    WriteBenchConfig(folder, database);
     struct Cleanup {
         std::string folder;
         ~Cleanup() { fs::remove_all(folder); }
@@ -245,8 +186,6 @@ int Run() {
 
     DirectDatabase direct = DirectDatabase::Open(database);
     BenchWindow window(folder);
-    window.now.tm_year = 125;
-    window.now.tm_mday = 1;
 
     Row("case", "program", "bare client", "ratio");
 
@@ -268,7 +207,7 @@ int Run() {
     window.OrderList().Close();
 
     // Backing up the orders of 73 days, about a tenth of them.
-    SetDates(window, "2024/01/01", "2024/03/13");
+    window.SetDates("2024/01/01", "2024/03/13");
     BackupResult files;
     const double backup = Seconds([&] { files = BackupOrders(window); });
     const double megabytes = (fs::file_size(files.headerFile) + fs::file_size(files.detailFile)) / 1e6;
@@ -281,7 +220,7 @@ int Run() {
         Fixed(backup, " s") + ", " + Fixed(megabytes, " MB") + ", " + Fixed(megabytes / backup, " MB/s"), "-", "-");
 
     // Deleting 10,000 ticked orders out of a listing of about 20,000.
-    SetDates(window, "2025/02/04", "2025/02/18");
+    window.SetDates("2025/02/04", "2025/02/18");
     QueryOrders(window);
     TClientDataSet &list = window.OrderList();
     list.First();

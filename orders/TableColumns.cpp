@@ -8,3 +8,12 @@ int FindColumn(const TableEngine &table, std::string_view name) {
         if (columns[c].name == name) return static_cast<int>(c);
     return -1;
 }
+
+std::string QuotedName(std::string_view name) {
+    std::string text = "\"";
+    for (char c : name) {
+        text += c;
+        if (c == '"') text += '"';
+    }
+    return text + "\"";
+}

@@ -1,17 +1,20 @@
 #include "OrderRestorer.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "ColumnFacts.h"
 #include "Errors.h"
+#include "OrderBatch.h"
 #include "OrderLookup.h"
+#include "RestoreBlock.h"
 #include "RestoreErrors.h"
 #include "SQLConnection.h"
 #include "SQLDataSet.h"
 #include "SQLQuery.h"
-#include "ComputedColumns.h"
 #include "TableColumns.h"
 #include "TableEngine.h"
 
@@ -25,24 +28,20 @@ std::string UpperAscii(std::string text) {
     return text;
 }
 
-std::string Quoted(std::string_view value, char quote) {
-    std::string text(1, quote);
-    for (char c : value) {
-        text += c;
-        if (c == quote) text += quote;
-    }
-    return text + quote;
-}
-
 // The columns of a table, as a query of all its columns describes them.
-std::vector<std::string> TableColumns(TSQLConnection &connection, const std::string &table) {
+std::vector<ColumnDesc> TableColumns(TSQLConnection &connection, const std::string &table) {
     TSQLDataSet columns("TableColumns");
     columns.SetSQLConnection(&connection);
     columns.SetCommandText("SELECT * FROM " + table + " WHERE 1 = 0");
     columns.Open();
-    std::vector<std::string> names;
-    for (const ColumnDesc &c : columns.Columns()) names.push_back(c.name);
+    std::vector<ColumnDesc> described = columns.Columns();
     columns.Close();
+    return described;
+}
+
+std::vector<std::string> Names(const std::vector<ColumnDesc> &columns) {
+    std::vector<std::string> names;
+    for (const ColumnDesc &c : columns) names.push_back(c.name);
     return names;
 }
 
@@ -70,19 +69,15 @@ std::vector<bool> Insertable(const std::vector<std::string> &matched, const std:
     return insertable;
 }
 
-// INSERT INTO table ("A","B",...) VALUES (:P1,:P2,...) over the insertable columns.
-std::string InsertText(const std::string &table, const std::vector<std::string> &columns,
-                       const std::vector<bool> &insertable) {
+// INSERT INTO table ("A","B",...) VALUES (:P1,:P2,...) over the columns.
+std::string InsertText(const InsertColumns &insert) {
     std::string names, values;
-    int count = 0;
-    for (size_t i = 0; i < columns.size(); ++i) {
-        if (!insertable[i]) continue;
-        const std::string separator = count ? "," : "";
-        ++count;
-        names += separator + Quoted(columns[i], '"');
-        values += separator + ":P" + std::to_string(count);
+    for (size_t i = 0; i < insert.columns.size(); ++i) {
+        const std::string separator = i ? "," : "";
+        names += separator + QuotedName(insert.columns[i].name);
+        values += separator + ":P" + std::to_string(i + 1);
     }
-    return "INSERT INTO " + table + " (" + names + ") VALUES (" + values + ")";
+    return "INSERT INTO " + insert.table + " (" + names + ") VALUES (" + values + ")";
 }
 
 void Bind(TParam &param, const ColumnDesc &column, const FieldValue &value) {
@@ -153,6 +148,79 @@ std::unique_ptr<TableEngine> FetchByOrder(TSQLDataSet &rows, const std::string &
     return fetched;
 }
 
+// How one table's rows go in: the columns an INSERT names (the table's
+// names and descriptions) and, for each, its column in the backup file.
+struct TableInsert {
+    InsertColumns columns;
+    std::vector<int> fileColumns;
+};
+
+TableInsert PlanInsert(const std::string &table, const std::vector<std::string> &matched,
+                       const std::vector<bool> &inserted, const std::vector<ColumnDesc> &tableColumns) {
+    TableInsert plan;
+    plan.columns.table = table;
+    for (size_t c = 0; c < matched.size(); ++c) {
+        if (!inserted[c]) continue;
+        InsertColumn column{matched[c], {}, {}, 0};
+        for (const ColumnDesc &described : tableColumns)
+            if (described.name == matched[c]) column.described = described;
+        plan.columns.columns.push_back(column);
+        plan.fileColumns.push_back(static_cast<int>(c));
+    }
+    return plan;
+}
+
+// Binds a row of the file to the parameters from `first` on.
+void BindRow(TParams &params, int first, const TableInsert &plan, const TableEngine &file, int row) {
+    const auto &columns = file.Columns();
+    for (size_t k = 0; k < plan.fileColumns.size(); ++k) {
+        const int c = plan.fileColumns[k];
+        Bind(params[first + static_cast<int>(k)], columns[static_cast<size_t>(c)], file.Value(row, c));
+    }
+}
+
+void BindNulls(TParams &params, int first, int count) {
+    for (int p = first; p < first + count; ++p) params[p].SetNull();
+}
+
+// Characters of a value of a column in that character set: bytes where the
+// set has no characters of its own, else UTF-8 characters.
+size_t Characters(const std::string &value, const std::string &characterSet) {
+    if (characterSet == "NONE" || characterSet == "OCTETS") return value.size();
+    size_t characters = 0;
+    for (unsigned char c : value)
+        if ((c & 0xC0) != 0x80) ++characters;
+    return characters;
+}
+
+// Sends the plan's text columns as texts as long as the longest value of
+// these rows needs, in the column's character set: a block of many orders
+// then carries far more of them in the server's 64 KB than at the columns'
+// full widths. A value too long for its column fails in the INSERT as it
+// would otherwise.
+void DeclareTextLengths(TableInsert &plan, const std::map<std::string, ColumnCharacterSet> &characterSets,
+                        const TableEngine &file, const std::vector<int> &rows) {
+    constexpr size_t kLongestText = 32765;  // bytes of a VARCHAR
+    for (size_t k = 0; k < plan.columns.columns.size(); ++k) {
+        InsertColumn &column = plan.columns.columns[k];
+        column.declaredType.clear();
+        column.declaredBytes = 0;
+        const auto set = characterSets.find(column.name);
+        // Only a text of the file goes as a text of its own length.
+        const DataType fileType = file.Columns()[static_cast<size_t>(plan.fileColumns[k])].type;
+        if (set == characterSets.end() || fileType != DataType::String) continue;
+        const size_t bytesPerCharacter = static_cast<size_t>(std::max(1, set->second.bytesPerCharacter));
+        size_t longest = 1;
+        for (int row : rows) {
+            const FieldValue value = file.Value(row, plan.fileColumns[k]);
+            if (!value.isNull) longest = std::max(longest, Characters(value.s, set->second.name));
+        }
+        if (longest * bytesPerCharacter > kLongestText) continue;
+        column.declaredType = "VARCHAR(" + std::to_string(longest) + ") CHARACTER SET " + set->second.name;
+        column.declaredBytes = static_cast<int>(longest * bytesPerCharacter);
+    }
+}
+
 }  // namespace
 
 struct OrderRestorer::Impl {
@@ -160,19 +228,71 @@ struct OrderRestorer::Impl {
     TSQLConnection &connection;
     const BackupPair &pair;
     std::vector<std::string> headerColumns, lineColumns;  // the tables' names, per file column
-    std::vector<bool> headerInserted, lineInserted;       // per file column: named by the INSERT
+    TableInsert headerInsert, lineInsert;
+    std::map<std::string, ColumnCharacterSet> headerSets, lineSets;
+    // One order alone, a statement a row: for an order too large for any
+    // block, and to give each order of a failed block its own outcome.
     TSQLQuery insertHeader{"InsertHeader"}, insertLine{"InsertLine"};
-    TSQLQuery savepoint{"Savepoint"}, undoOrder{"UndoOrder"};
+    TSQLQuery savepoint{"Savepoint"}, releaseOrder{"ReleaseOrder"}, undoOrder{"UndoOrder"};
+    // Many orders a round trip: one statement per block shape, each
+    // prepared once for the run.
+    TSQLQuery block{"RestoreBlock"}, largeBlock{"RestoreLargeOrder"};
     bool checked = false;
 
-    void InsertRow(TSQLQuery &query, const TableEngine &file, int row, const std::vector<bool> &inserted) {
-        TParams &params = query.Params();
-        const auto &columns = file.Columns();
-        int param = 0;
-        for (int c = 0; c < static_cast<int>(columns.size()); ++c)
-            if (inserted[static_cast<size_t>(c)])
-                Bind(params[param++], columns[static_cast<size_t>(c)], file.Value(row, c));
+    void InsertRow(TSQLQuery &query, const TableInsert &plan, const TableEngine &file, int row) {
+        BindRow(query.Params(), 0, plan, file, row);
         query.Execute();
+    }
+
+    // Restores one order in a savepoint of its own; false, with the reason,
+    // when the database refused it (the order is then undone whole).
+    bool RestoreAlone(const BackupOrder &order, std::string &reason) {
+        savepoint.Execute();
+        try {
+            InsertRow(insertHeader, headerInsert, pair.Header(), order.headerRow);
+            for (int row : order.lineRows) InsertRow(insertLine, lineInsert, pair.Detail(), row);
+        } catch (const EDatabaseError &failure) {
+            // Should even the undo fail, the transaction is lost (the
+            // connection went): the failure ends the run.
+            undoOrder.Execute();
+            reason = failure.Message();
+            return false;
+        }
+        releaseOrder.Execute();
+        return true;
+    }
+
+    // Sends the orders in one statement of this shape; false when the
+    // database refused it, which then undid all of it.
+    bool RestoreBlock(TSQLQuery &statement, const RestoreBlockShape &shape,
+                      const std::vector<const BackupOrder *> &orders) {
+        TParams &params = statement.Params();
+        const int headerWidth = static_cast<int>(headerInsert.fileColumns.size());
+        const int lineWidth = static_cast<int>(lineInsert.fileColumns.size());
+        int lineSlot = 0;
+        for (int slot = 0; slot < shape.headers; ++slot) {
+            const int first = HeaderSlotParam(shape, headerInsert.columns, slot);
+            if (slot >= static_cast<int>(orders.size())) {
+                BindNulls(params, first, 1 + headerWidth);
+                continue;
+            }
+            const BackupOrder &order = *orders[static_cast<size_t>(slot)];
+            params[first].SetInteger(1);
+            BindRow(params, first + 1, headerInsert, pair.Header(), order.headerRow);
+            for (int row : order.lineRows) {
+                const int at = LineSlotParam(shape, headerInsert.columns, lineInsert.columns, lineSlot++);
+                params[at].SetInteger(1);
+                BindRow(params, at + 1, lineInsert, pair.Detail(), row);
+            }
+        }
+        for (; lineSlot < shape.lines; ++lineSlot)
+            BindNulls(params, LineSlotParam(shape, headerInsert.columns, lineInsert.columns, lineSlot), 1 + lineWidth);
+        try {
+            statement.Execute();
+        } catch (const EDatabaseError &) {
+            return false;
+        }
+        return true;
     }
 };
 
@@ -182,8 +302,10 @@ OrderRestorer::OrderRestorer(TSQLConnection &connection, const BackupPair &pair)
 OrderRestorer::~OrderRestorer() = default;
 
 void OrderRestorer::CheckColumns() {
-    d_->headerColumns = MatchColumns(d_->pair.Header(), TableColumns(d_->connection, "ORDER_MASTER"));
-    d_->lineColumns = MatchColumns(d_->pair.Detail(), TableColumns(d_->connection, "ORDER_SUB"));
+    const std::vector<ColumnDesc> headerTable = TableColumns(d_->connection, "ORDER_MASTER");
+    const std::vector<ColumnDesc> lineTable = TableColumns(d_->connection, "ORDER_SUB");
+    d_->headerColumns = MatchColumns(d_->pair.Header(), Names(headerTable));
+    d_->lineColumns = MatchColumns(d_->pair.Detail(), Names(lineTable));
     std::string missing;
     auto collect = [&](const TableEngine &file, const std::vector<std::string> &matched, const std::string &table) {
         for (size_t c = 0; c < matched.size(); ++c)
@@ -193,11 +315,17 @@ void OrderRestorer::CheckColumns() {
     collect(d_->pair.Detail(), d_->lineColumns, "ORDER_SUB");
     if (!missing.empty())
         throw ERestoreRefused("The backup has columns the database lacks: " + missing + "; nothing was restored");
-    d_->headerInserted = Insertable(d_->headerColumns, ComputedColumns(d_->connection, "ORDER_MASTER"));
-    d_->lineInserted = Insertable(d_->lineColumns, ComputedColumns(d_->connection, "ORDER_SUB"));
-    Statement(d_->insertHeader, d_->connection, InsertText("ORDER_MASTER", d_->headerColumns, d_->headerInserted));
-    Statement(d_->insertLine, d_->connection, InsertText("ORDER_SUB", d_->lineColumns, d_->lineInserted));
+    d_->headerInsert =
+        PlanInsert("ORDER_MASTER", d_->headerColumns,
+                   Insertable(d_->headerColumns, ComputedColumns(d_->connection, "ORDER_MASTER")), headerTable);
+    d_->lineInsert = PlanInsert("ORDER_SUB", d_->lineColumns,
+                                Insertable(d_->lineColumns, ComputedColumns(d_->connection, "ORDER_SUB")), lineTable);
+    d_->headerSets = TextColumnCharacterSets(d_->connection, "ORDER_MASTER");
+    d_->lineSets = TextColumnCharacterSets(d_->connection, "ORDER_SUB");
+    Statement(d_->insertHeader, d_->connection, InsertText(d_->headerInsert.columns));
+    Statement(d_->insertLine, d_->connection, InsertText(d_->lineInsert.columns));
     Statement(d_->savepoint, d_->connection, "SAVEPOINT RESTORE_ORDER");
+    Statement(d_->releaseOrder, d_->connection, "RELEASE SAVEPOINT RESTORE_ORDER");
     Statement(d_->undoOrder, d_->connection, "ROLLBACK TO SAVEPOINT RESTORE_ORDER");
     d_->checked = true;
 }
@@ -299,46 +427,94 @@ void OrderRestorer::Restore(const std::vector<const BackupOrder *> &orders, cons
     for (const BackupOrder *order : existing)
         (done.count(order) ? outcome.sameAsBackup : outcome.alreadyThere).push_back(order);
 
-    TSQLConnection &connection = d_->connection;
-    std::vector<const BackupOrder *> batch;
+    std::vector<const BackupOrder *> todo;
+    int64_t allLines = 0;
+    for (const BackupOrder *order : orders)
+        if (!skip.count(order)) {
+            todo.push_back(order);
+            allLines += static_cast<int64_t>(order->lineRows.size());
+        }
+    if (todo.empty()) return;
+
+    // The block's texts and shape follow the orders at hand: texts as long
+    // as their longest values, and as many header slots as the server's
+    // limits allow for orders of their average size.
+    std::vector<int> headerRows, lineRows;
+    for (const BackupOrder *order : todo) {
+        headerRows.push_back(order->headerRow);
+        lineRows.insert(lineRows.end(), order->lineRows.begin(), order->lineRows.end());
+    }
+    DeclareTextLengths(d_->headerInsert, d_->headerSets, d_->pair.Header(), headerRows);
+    DeclareTextLengths(d_->lineInsert, d_->lineSets, d_->pair.Detail(), lineRows);
+    RestoreBlockShape shape = RestoreBlockShapeFor(d_->headerInsert.columns, d_->lineInsert.columns,
+                                                   static_cast<double>(allLines) / static_cast<double>(todo.size()));
+    if (ordersPerRoundTrip > 0) shape.headers = std::min(shape.headers, ordersPerRoundTrip);
+    const RestoreBlockShape large = LargeOrderShape(d_->headerInsert.columns, d_->lineInsert.columns);
+    for (auto [statement, of] : {std::pair{&d_->block, shape}, std::pair{&d_->largeBlock, large}})
+        if (of.headers > 0)
+            Statement(*statement, d_->connection,
+                      RestoreBlockText(of, d_->headerInsert.columns, d_->lineInsert.columns));
+    const auto fits = [](const RestoreBlockShape &of, size_t lines) {
+        return of.headers > 0 && lines <= static_cast<size_t>(of.lines);
+    };
+
+    OrderBatch batch(d_->connection, batchTime);
+    std::vector<const BackupOrder *> inBatch;
     int64_t batchLines = 0;
-    auto batchStart = std::chrono::steady_clock::now();
-    auto commit = [&] {
-        connection.Commit();
-        outcome.restored.insert(outcome.restored.end(), batch.begin(), batch.end());
+    const auto taken = [&](const BackupOrder *order) {
+        inBatch.push_back(order);
+        batchLines += static_cast<int64_t>(order->lineRows.size());
+    };
+    const auto commit = [&] {
+        if (!batch.IsOpen()) return;
+        batch.Commit();
+        outcome.restored.insert(outcome.restored.end(), inBatch.begin(), inBatch.end());
         outcome.linesRestored += batchLines;
-        if (committed) committed(batch);
-        batch.clear();
+        if (committed) committed(inBatch);
+        inBatch.clear();
         batchLines = 0;
     };
-    try {
-        for (const BackupOrder *order : orders) {
-            if (skip.count(order)) continue;
-            if (!connection.InTransaction()) {
-                connection.StartTransaction();
-                batchStart = std::chrono::steady_clock::now();
-            }
-            d_->savepoint.Execute();
-            try {
-                d_->InsertRow(d_->insertHeader, d_->pair.Header(), order->headerRow, d_->headerInserted);
-                for (int row : order->lineRows) d_->InsertRow(d_->insertLine, d_->pair.Detail(), row, d_->lineInserted);
-            } catch (const EDatabaseError &failure) {
-                // The order goes back whole. Should even that fail, the
-                // transaction is lost (the connection went): the batch goes
-                // with it and the failure ends the run.
-                d_->undoOrder.Execute();
-                outcome.failed.emplace_back(order, failure.Message());
-                continue;
-            }
-            batch.push_back(order);
-            batchLines += static_cast<int64_t>(order->lineRows.size());
-            if (std::chrono::steady_clock::now() - batchStart >= batchTime) commit();
+    // Orders one at a time, each with its own outcome.
+    const auto oneByOne = [&](const std::vector<const BackupOrder *> &some) {
+        for (const BackupOrder *order : some) {
+            ++outcome.ordersAlone;
+            std::string reason;
+            if (d_->RestoreAlone(*order, reason))
+                taken(order);
+            else
+                outcome.failed.emplace_back(order, reason);
         }
-        if (connection.InTransaction()) commit();
+    };
+    try {
+        for (size_t next = 0; next < todo.size();) {
+            batch.Begin();
+            // The next orders in the backup's order, as many as the block holds.
+            std::vector<const BackupOrder *> some;
+            const RestoreBlockShape *used = &shape;
+            TSQLQuery *statement = &d_->block;
+            size_t lines = 0;
+            while (next < todo.size() && some.size() < static_cast<size_t>(shape.headers) &&
+                   fits(shape, lines + todo[next]->lineRows.size())) {
+                lines += todo[next]->lineRows.size();
+                some.push_back(todo[next++]);
+            }
+            if (some.empty()) {
+                // An order larger than the block goes alone.
+                some.push_back(todo[next++]);
+                used = &large;
+                statement = &d_->largeBlock;
+                if (!fits(large, some[0]->lineRows.size())) used = nullptr;
+            }
+            if (used && d_->RestoreBlock(*statement, *used, some)) {
+                for (const BackupOrder *order : some) taken(order);
+            } else {
+                oneByOne(some);
+            }
+            if (batch.Due()) commit();
+        }
+        commit();
     } catch (...) {
-        try {
-            if (connection.InTransaction()) connection.Rollback();
-        } catch (...) {}
+        batch.RollBack();
         throw;
     }
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Puts orders of a backup pair back into the database: each order whole,
-// its header and all its lines, in a savepoint of its own, committed in
-// batches of about 0.2 s of work. An order whose number the database already
+// its header and all its lines, many orders a round trip (RestoreBlock),
+// committed in batches of about 0.2 s of work (OrderBatch). An order whose number the database already
 // has is skipped, never overwritten. Columns are matched by name; a column of
 // the backup that the table lacks refuses the restore before anything is
 // written.
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "BackupPair.h"
+#include "OrderBatch.h"
 
 class TSQLConnection;
 
@@ -25,6 +26,10 @@ struct RestoreOutcome {
     std::vector<const BackupOrder *> alreadyThere;  // skipped: the number is in the database, otherwise
     std::vector<std::pair<const BackupOrder *, std::string>> failed;  // with the database's reason
     int64_t linesRestored = 0;
+    // Orders that went one at a time, a statement a row, instead of in a
+    // block of many: those of a block the database refused, and any order
+    // too large for a block.
+    int ordersAlone = 0;
 };
 
 class OrderRestorer {
@@ -53,7 +58,10 @@ public:
                  RestoreOutcome &outcome);
 
     // Work per transaction: a batch is committed once it has taken this long.
-    std::chrono::milliseconds batchTime{200};
+    std::chrono::milliseconds batchTime{OrderBatch::kBatchTime};
+    // At most this many orders a round trip; 0 for as many as the server's
+    // limits on one statement allow.
+    int ordersPerRoundTrip = 0;
 
     struct Impl;
 

@@ -19,7 +19,9 @@ void SetLines(TSQLQuery &statement, std::initializer_list<std::string_view> line
 }  // namespace
 
 OrderDeletion::OrderDeletion(TSQLConnection &connection, Clock::duration batchTime, int blockSize)
-    : connection_(connection), batchTime_(batchTime), blockSize_(std::clamp(blockSize, 1, kMaxBlockOrders)) {
+    : connection_(connection),
+      transaction_(connection, batchTime),
+      blockSize_(std::clamp(blockSize, 1, kMaxBlockOrders)) {
     block_.SetSQLConnection(&connection);
     for (TSQLQuery *statement : {&detail_, &header_, &savepoint_, &release_, &undo_})
         statement->SetSQLConnection(&connection);
@@ -34,21 +36,11 @@ OrderDeletion::OrderDeletion(TSQLConnection &connection, Clock::duration batchTi
 
 OrderDeletion::~OrderDeletion() { RollBackBatch(); }
 
-void OrderDeletion::StartBatch() {
-    connection_.StartTransaction();
-    batchOpen_ = true;
-    batchStart_ = Clock::now();
-}
+void OrderDeletion::StartBatch() { transaction_.Begin(); }
 
 void OrderDeletion::RollBackBatch() noexcept {
-    if (!batchOpen_) return;
-    batchOpen_ = false;
     batch_.clear();
-    // Should the rollback fail (a lost connection), the server drops the
-    // uncommitted batch by itself.
-    try {
-        if (connection_.InTransaction()) connection_.Rollback();
-    } catch (...) {}
+    transaction_.RollBack();
 }
 
 int64_t OrderDeletion::DeleteRows(TSQLQuery &statement, const std::string &orderNumber) {
@@ -57,7 +49,7 @@ int64_t OrderDeletion::DeleteRows(TSQLQuery &statement, const std::string &order
 }
 
 bool OrderDeletion::Delete(const std::string &orderNumber, std::optional<int64_t> expectedLines) {
-    if (!batchOpen_) StartBatch();
+    if (!BatchOpen()) StartBatch();
     savepoint_.Execute();
     int64_t lines = 0;
     int64_t headers = 0;
@@ -99,7 +91,7 @@ bool OrderDeletion::Delete(const std::string &orderNumber, std::optional<int64_t
 BlockOutcome OrderDeletion::DeleteBlock(const std::vector<OrderToDelete> &orders) {
     BlockOutcome outcome;
     if (orders.empty()) return outcome;
-    if (!batchOpen_) StartBatch();
+    if (!BatchOpen()) StartBatch();
     // Every block has the same size, short ones padded with NULL numbers that
     // match nothing, so the text is compiled once.
     block_.SetCommandText(DeletionBlockText(blockSize_));
@@ -145,7 +137,7 @@ BlockOutcome OrderDeletion::DeleteBlock(const std::vector<OrderToDelete> &orders
     return outcome;
 }
 
-bool OrderDeletion::BatchDue() const { return batchOpen_ && Clock::now() - batchStart_ >= batchTime_; }
+bool OrderDeletion::BatchDue() const { return transaction_.Due(); }
 
 int OrderDeletion::Prepares() const {
     int prepares = 0;
@@ -155,14 +147,13 @@ int OrderDeletion::Prepares() const {
 }
 
 std::vector<DeletedOrder> OrderDeletion::Commit() {
-    if (!batchOpen_) return {};
+    if (!BatchOpen()) return {};
     try {
-        connection_.Commit();
+        transaction_.Commit();
     } catch (...) {
-        RollBackBatch();
+        batch_.clear();
         throw;
     }
-    batchOpen_ = false;
     std::vector<DeletedOrder> committed;
     committed.swap(batch_);
     return committed;

@@ -7,17 +7,15 @@
 // before it stay in the batch. So a run that stops at a failing order ends
 // with exactly the database it would have with one transaction per order.
 //
-// A batch is committed once it has worked for about 0.2 s, or when the caller
-// ends it. The database then syncs once per batch instead of once per order,
-// and whatever happens in the middle (the program killed, the machine
-// stopped, the connection dropped) the server rolls back the one open batch:
-// every order is still whole or gone.
+// Batches are OrderBatch transactions: committed about every 0.2 s of work,
+// rolled back whole when the run is interrupted.
 #include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "OrderBatch.h"
 #include "SQLDataSet.h"
 #include "SQLQuery.h"
 
@@ -45,8 +43,8 @@ struct BlockOutcome {
 
 class OrderDeletion {
 public:
-    using Clock = std::chrono::steady_clock;
-    static constexpr std::chrono::milliseconds kBatchTime{200};
+    using Clock = OrderBatch::Clock;
+    static constexpr std::chrono::milliseconds kBatchTime = OrderBatch::kBatchTime;
 
     explicit OrderDeletion(TSQLConnection &connection, Clock::duration batchTime = kBatchTime,
                            int blockSize = kDefaultBlockSize);
@@ -73,7 +71,7 @@ public:
     BlockOutcome DeleteBlock(const std::vector<OrderToDelete> &orders);
     int BlockSize() const { return blockSize_; }
     // Whether a batch is open: after a failure that lost it, it is not.
-    bool BatchOpen() const { return batchOpen_; }
+    bool BatchOpen() const { return transaction_.IsOpen(); }
 
     // Whether the open batch has worked long enough to be committed.
     bool BatchDue() const;
@@ -91,12 +89,7 @@ private:
     int64_t DeleteRows(TSQLQuery &statement, const std::string &orderNumber);
 
     TSQLConnection &connection_;
-    // The batch's length is measured here, by the deletion itself, with a
-    // steady clock: the deletion knows when its work started, and a change
-    // of the wall clock must not make a batch commit early or never.
-    const Clock::duration batchTime_;
-    Clock::time_point batchStart_{};
-    bool batchOpen_ = false;
+    OrderBatch transaction_;
     std::vector<DeletedOrder> batch_;
 
     // One component per statement, so that each stays prepared for the run.

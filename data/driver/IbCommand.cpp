@@ -32,6 +32,28 @@ SQLStatus IbCommand::setStoredProcedure(bool on) {
     return SQLStatus::Success;
 }
 
+namespace {
+
+// Whether the statement's own rows changed are worth counting. A procedure
+// or block, a definition, a savepoint or a generator setting has none: its
+// count would only cost a round trip.
+bool CountsRows(unsigned statementType) {
+    switch (statementType) {
+        case isc_info_sql_stmt_exec_procedure:
+        case isc_info_sql_stmt_ddl:
+        case isc_info_sql_stmt_savepoint:
+        case isc_info_sql_stmt_set_generator:
+        case isc_info_sql_stmt_start_trans:
+        case isc_info_sql_stmt_commit:
+        case isc_info_sql_stmt_rollback:
+            return false;
+        default:
+            return true;
+    }
+}
+
+}  // namespace
+
 SQLStatus IbCommand::prepare(const std::string &sql, uint16_t) {
     return errors_.Run([&]() -> SQLStatus {
         statement_.reset();
@@ -51,6 +73,7 @@ SQLStatus IbCommand::prepare(const std::string &sql, uint16_t) {
             static_cast<unsigned>(state_->options.sqlDialect), IStatement::PREPARE_PREFETCH_METADATA);
         auto handle = std::make_shared<StatementHandle>(state_, statement);
         hasCursor_ = (statement->getFlags(&status) & IStatement::FLAG_HAS_CURSOR) != 0;
+        countsRows_ = CountsRows(statement->getType(&status));
         params_.Reset(status, statement);
         transaction.Commit();
         statement_ = std::move(handle);
@@ -94,7 +117,9 @@ SQLStatus IbCommand::ExecuteWithoutCursor(FbStatus &status) {
     InputMessage input = params_.Build(status, *state_, transaction.get());
     statement->execute(&status, transaction.get(), input.metadata.get(), input.data(), output.get(),
                        outBuffer.empty() ? nullptr : outBuffer.data());
-    const ISC_UINT64 affected = statement->getAffectedRecords(&status);
+    // The count costs a round trip of its own: asked only of the statements
+    // that change rows themselves.
+    const ISC_UINT64 affected = countsRows_ ? statement->getAffectedRecords(&status) : 0;
     transaction.Commit();
     rowsAffected_ = static_cast<int64_t>(affected);
     return SQLStatus::Success;

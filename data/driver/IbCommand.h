@@ -29,6 +29,7 @@ private:
     std::shared_ptr<ConnectionState> state_;
     std::shared_ptr<StatementHandle> statement_;
     bool hasCursor_ = false;
+    bool countsRows_ = true;  // whether an execution asks the server for its row count
     ParameterValues params_;
     int64_t rowsAffected_ = 0;
     int32_t rowSetSize_ = 20;

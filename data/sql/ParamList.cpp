@@ -32,6 +32,15 @@ bool SameText(std::string_view a, std::string_view b) {
                .compare(QString::fromUtf8(b.data(), qsizetype(b.size())), Qt::CaseInsensitive) == 0;
 }
 
+std::string SameTextKey(std::string_view name) {
+    if (IsAscii(name)) {
+        std::string key(name);
+        for (char &c : key) c = AsciiUpper(c);
+        return key;
+    }
+    return QString::fromUtf8(name.data(), qsizetype(name.size())).toCaseFolded().toStdString();
+}
+
 namespace {
 const std::string *FindLine(const std::vector<std::string> &lines, std::string_view key, size_t *valueAt) {
     for (const std::string &line : lines) {

@@ -12,6 +12,9 @@ std::string TrimBlanks(std::string_view text);
 // Compares two texts without regard to letter case (Unicode-aware for text
 // outside ASCII).
 bool SameText(std::string_view a, std::string_view b);
+// A text that two names share exactly when SameText holds for them: for
+// looking names up in a hash.
+std::string SameTextKey(std::string_view name);
 
 // The value of key: the first line whose text before its first "=" equals key
 // without regard to case gives the rest of that line; "" when no line does.

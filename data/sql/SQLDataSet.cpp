@@ -64,7 +64,7 @@ void TSQLDataSet::SetCommandText(const std::string &text) {
         copied = marker.offset + marker.length;
     }
     driverText_.append(commandText_, copied);
-    params_.Rebuild(paramNames_);
+    paramIndexes_ = params_.Rebuild(paramNames_);
     FreeStatement();
     keysRead_ = false;
     keyProperties_.clear();
@@ -100,10 +100,9 @@ void TSQLDataSet::Open() {
     if (Active()) return;
     if (!connection_) throw EDatabaseError(Prefixed("SQLConnection property required for this operation"));
     if (commandText_.empty()) throw EDatabaseError(Prefixed("No SQL statement available"));
-    for (const std::string &name : paramNames_) {
-        const TParam *param = params_.FindParam(name);
-        if (!param || !param->IsAssigned()) throw EDatabaseError(Prefixed("No value for parameter '" + name + "'"));
-    }
+    for (size_t i = 0; i < paramNames_.size(); ++i)
+        if (!params_[paramIndexes_[i]].IsAssigned())
+            throw EDatabaseError(Prefixed("No value for parameter '" + paramNames_[i] + "'"));
     try {
         if (!command_) {
             command_ = connection_->AcquireCommand();
@@ -118,7 +117,7 @@ void TSQLDataSet::Open() {
             ++prepareCount_;
         }
         for (size_t i = 0; i < paramNames_.size(); ++i) {
-            const SQLParamValue value = params_.FindParam(paramNames_[i])->DriverValue();
+            const SQLParamValue value = params_[paramIndexes_[i]].DriverValue();
             CheckStatus(command_->setParameter(static_cast<uint16_t>(i + 1), value), command_.get());
         }
         ISQLCursor *cursor = nullptr;

@@ -68,6 +68,7 @@ private:
     std::string commandText_;
     std::string driverText_;               // the markers made "?"
     std::vector<std::string> paramNames_;  // per marker, in text order
+    std::vector<int> paramIndexes_;        // per marker, its parameter in params_
     TParams params_;
     SQLCommandLease command_;
     bool prepared_ = false;

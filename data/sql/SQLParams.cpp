@@ -1,5 +1,7 @@
 #include "SQLParams.h"
 
+#include <unordered_map>
+
 #include "ParamList.h"
 
 void TParam::Assign(DataType type) {
@@ -85,14 +87,21 @@ TParam *TParams::FindParam(const std::string &name) {
     return nullptr;
 }
 
-void TParams::Rebuild(const std::vector<std::string> &names) {
+std::vector<int> TParams::Rebuild(const std::vector<std::string> &names) {
+    const auto key = [](const std::string &name) { return SameTextKey(name); };
+    std::unordered_map<std::string, int> before, placed;
+    for (size_t i = 0; i < items_.size(); ++i) before.emplace(key(items_[i].Name()), static_cast<int>(i));
     std::vector<TParam> rebuilt;
+    std::vector<int> indexes;
+    indexes.reserve(names.size());
     for (const std::string &name : names) {
-        bool listed = false;
-        for (const TParam &param : rebuilt) listed = listed || SameText(param.Name(), name);
-        if (listed) continue;
-        TParam *old = FindParam(name);
-        rebuilt.push_back(old ? *old : TParam(name));
+        const auto [at, added] = placed.emplace(key(name), static_cast<int>(rebuilt.size()));
+        if (added) {
+            const auto old = before.find(at->first);
+            rebuilt.push_back(old != before.end() ? items_[static_cast<size_t>(old->second)] : TParam(name));
+        }
+        indexes.push_back(at->second);
     }
     items_ = std::move(rebuilt);
+    return indexes;
 }

@@ -10,6 +10,7 @@ struct TSQLQuery::Impl {
     std::string text;
     std::string driverText;  // the text with each marker made a "?"
     std::vector<std::string> paramNames;
+    std::vector<int> paramIndexes;  // per marker, its parameter in params
     TParams params;
     SQLCommandLease command;
     std::string preparedText;  // the text the command holds prepared
@@ -80,7 +81,7 @@ void TSQLQuery::TextChanged() {
             copied = marker.offset + marker.length;
         }
     d_->driverText.append(d_->text, copied);
-    d_->params.Rebuild(d_->paramNames);
+    d_->paramIndexes = d_->params.Rebuild(d_->paramNames);
 }
 
 void TSQLQuery::FreeCommand() {
@@ -101,8 +102,9 @@ int64_t TSQLQuery::Execute() {
     if (!connection) throw EDatabaseError(Prefixed("Missing SQLConnection property"));
     if (d_->text.empty()) throw EDatabaseError(Prefixed("No SQL statement available"));
     // A statement never runs with a marker left without a value.
-    for (const std::string &name : d_->paramNames)
-        if (!ParamByName(name).IsAssigned()) throw EDatabaseError(Prefixed("No value for parameter '" + name + "'"));
+    for (size_t i = 0; i < d_->paramNames.size(); ++i)
+        if (!d_->params[d_->paramIndexes[i]].IsAssigned())
+            throw EDatabaseError(Prefixed("No value for parameter '" + d_->paramNames[i] + "'"));
 
     if (!connection->Connected()) connection->Open();
     int64_t rows = 0;
@@ -154,7 +156,7 @@ void TSQLQuery::BindValues(TSQLConnection &connection) {
     ISQLCommand *command = d_->command.get();
     for (size_t i = 0; i < d_->paramNames.size(); ++i) {
         const SQLStatus status =
-            command->setParameter(static_cast<uint16_t>(i + 1), ParamByName(d_->paramNames[i]).DriverValue());
+            command->setParameter(static_cast<uint16_t>(i + 1), d_->params[d_->paramIndexes[i]].DriverValue());
         if (status != SQLStatus::Success) {
             // A value the driver refuses leaves nothing half bound: the
             // statement is prepared afresh next time.

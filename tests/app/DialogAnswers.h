@@ -8,7 +8,10 @@
 #include <QAbstractButton>
 #include <QStringList>
 #include <QTest>
+#include <QPointer>
 #include <QTimer>
+
+#include "ProgressForm.h"
 
 // Answers the dialogs that come up while it lives, in turn: each answer is a
 // button's text (without "&"), or empty for Enter. A dialog beyond the
@@ -35,6 +38,10 @@ private:
     void Tick() {
         QWidget *dialog = QApplication::activeModalWidget();
         if (!dialog) return;
+        // A progress window answered with Cancel stays up, greyed, until its
+        // work stops: it is answered once.
+        if (dialog == answeredProgress_) return;
+        if (qobject_cast<TProgressForm *>(dialog)) answeredProgress_ = dialog;
         if (seen_.size() >= answers_.size()) {
             seen_ << QStringLiteral("unexpected: ") + TextOf(dialog);
             if (auto *d = qobject_cast<QDialog *>(dialog)) d->done(0);
@@ -58,5 +65,6 @@ private:
 
     QStringList answers_;
     QStringList seen_;
+    QPointer<QWidget> answeredProgress_;
     QTimer timer_;
 };

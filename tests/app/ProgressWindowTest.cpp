@@ -1,7 +1,8 @@
-// The progress window of a long backup is gone before whatever follows its
-// work comes up: the completion notice, the deletion's own progress, the
-// closing notices, an error report. Each dialog that comes up is checked for
-// the other windows on screen at that moment.
+// A progress window is gone before whatever follows its work comes up: the
+// backup's completion notice, the deletion's own progress, the closing
+// notices, an error report; after a success, a failure or a Cancel. Each
+// window that comes up is checked for the other windows on screen while it
+// is up.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -9,48 +10,80 @@
 #include <QDialog>
 #include <QDir>
 #include <QLabel>
-#include <QPointer>
+#include <QLineEdit>
 #include <QMessageBox>
-#include <QProgressDialog>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <memory>
+#include <ostream>
+#include <vector>
 
 #include "DialogAnswers.h"
 #include "FrmDulvane.h"
+#include "ProgressForm.h"
 #include "TestSupport.h"
 
 namespace {
 
-constexpr int kOrders = 100;
+constexpr int kOrders = 300;
 
-// Answers the message dialogs in turn, as DialogAnswers does, and notes for
-// each the titles of the other windows visible besides the main window. A
-// progress window is left to the work: it is what is being watched.
-class WindowsAtEachDialog {
+// A window that came up while a command ran, and the titles of the other
+// windows (besides the main window) seen on screen while it was up.
+struct SeenWindow {
+    QString text;  // a message's text; a progress window as "[caption]"
+    QStringList others;
+};
+
+// Watches the windows while a command runs. Each message dialog is answered
+// in turn (a button's text, or Enter once the answers run out) after it has
+// been up for a few turns of its event loop, so a window coming back beside
+// it is seen too. A progress window is left to its work, unless it is the
+// one to cancel: that one's Cancel is clicked as soon as it is up.
+class WindowWatch {
 public:
-    WindowsAtEachDialog(QWidget *main, QStringList answers) : main_(main), answers_(std::move(answers)) {
+    WindowWatch(QWidget *main, QStringList answers, QString cancelCaption)
+        : main_(main), answers_(std::move(answers)), cancelCaption_(std::move(cancelCaption)) {
         QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
         timer_.start(2);
     }
-    // "text | other windows" for each dialog, in order.
-    const QStringList &Seen() const { return seen_; }
-    // Whether a progress window was up at all: without one there is nothing to check.
-    bool ProgressSeen() const { return progressSeen_; }
+    const std::vector<SeenWindow> &Seen() const { return seen_; }
 
 private:
+    static constexpr int kTurnsBeforeAnswer = 3;
+
+    static QString TextOf(QWidget *dialog) {
+        if (auto *progress = qobject_cast<TProgressForm *>(dialog))
+            return QLatin1Char('[') + progress->windowTitle() + QLatin1Char(']');
+        return DialogAnswers::TextOf(dialog);
+    }
+    // Notes the windows on screen besides the main window and this one.
+    void NoteOthers(QWidget *window) {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w != window && w != main_ && !seen_.back().others.contains(TextOf(w)))
+                seen_.back().others << TextOf(w);
+    }
     void Tick() {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            auto *progress = qobject_cast<TProgressForm *>(w);
+            if (!progress || !progress->isVisible() || progressesSeen_.contains(progress)) continue;
+            progressesSeen_ << progress;
+            seen_.push_back({TextOf(progress), {}});
+            NoteOthers(progress);
+            if (progress->windowTitle() == cancelCaption_) progress->CancelButton->click();
+        }
         QWidget *dialog = QApplication::activeModalWidget();
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (qobject_cast<QProgressDialog *>(w) && w->isVisible()) progressSeen_ = true;
-        if (!dialog || qobject_cast<QProgressDialog *>(dialog) || dialog == last_) return;
-        last_ = dialog;
-        QStringList others;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->isVisible() && w != dialog && w != main_) others << w->windowTitle();
-        seen_ << DialogAnswers::TextOf(dialog) + QStringLiteral(" | ") + others.join(QLatin1Char(','));
-        const QString answer = seen_.size() <= answers_.size() ? answers_[seen_.size() - 1] : QString();
+        if (!dialog || qobject_cast<TProgressForm *>(dialog)) return;
+        if (dialog != current_) {
+            current_ = dialog;
+            turns_ = 0;
+            seen_.push_back({TextOf(dialog), {}});
+        }
+        NoteOthers(dialog);
+        if (++turns_ < kTurnsBeforeAnswer) return;
+        const QString answer = answered_ < answers_.size() ? answers_[answered_] : QString();
+        ++answered_;
         for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>())
             if (!answer.isEmpty() && QString(button->text()).remove(QLatin1Char('&')) == answer) {
                 button->click();
@@ -61,21 +94,54 @@ private:
 
     QWidget *main_;
     QStringList answers_;
-    QStringList seen_;
-    QPointer<QWidget> last_;
-    bool progressSeen_ = false;
+    QString cancelCaption_;
+    std::vector<SeenWindow> seen_;
+    QList<QPointer<QWidget>> progressesSeen_;
+    QPointer<QWidget> current_;
+    int turns_ = 0;
+    qsizetype answered_ = 0;
     QTimer timer_;
 };
 
-class ProgressWindow : public ::testing::Test {
+enum class Command { Backup, DeleteWithBackup };
+enum class Fault { None, BackupFails, DeletionFails };
+
+struct ProgressCase {
+    const char *name;
+    Command command;
+    Fault fault;
+    QString cancel;        // the caption of the progress window to cancel, or empty
+    QStringList expected;  // what each window that came up says (a part of it)
+};
+
+// Failures name the case, not its bytes.
+void PrintTo(const ProgressCase &c, std::ostream *os) { *os << c.name; }
+
+const QString kAskDelete = QStringLiteral("確定刪除所選資料?");
+const QString kAskBackup = QStringLiteral("刪除前是否將資料備份到單機?");
+const QString kBackupProgress = QStringLiteral("[資料備份]");
+const QString kBackupDone = QStringLiteral("資料備份完成..!");
+const QString kDeletionProgress = QStringLiteral("[刪除訂單]");
+const QString kNotInBackup = QStringLiteral("筆勾選的訂單不在本次備份中，未刪除。");
+const QString kCancelled = QStringLiteral("已取消：");
+const QString kHeld = QStringLiteral("order held");
+
+// A shown window on 300 orders, all listed and ticked; then the customer
+// boxes are narrowed, so the backup holds about half of the ticked orders
+// (more than one round trip of the deletion takes) and the deletion ends
+// with a notice. Reading a header and deleting one
+// take a while, so the backup and the deletion each run long enough for
+// their progress windows to come up.
+class ProgressWindow : public ::testing::TestWithParam<ProgressCase> {
 protected:
     void SetUp() override {
         database = MakeTestDatabase(dir, kOrders);
-        // Every header takes a while to read, so the backup runs long enough
-        // for its progress window to come up.
         ExecuteSql(database, {"CREATE FUNCTION SLOW_READ RETURNS INTEGER AS DECLARE I INTEGER = 0;"
                               " BEGIN WHILE (I < 150000) DO I = I + 1; RETURN 0; END"});
         ExecuteSql(database, {"ALTER TABLE ORDER_MASTER ADD SLOW_COL COMPUTED BY (SLOW_READ())"});
+        ExecuteSql(database, {"CREATE TRIGGER SLOW_DELETE FOR ORDER_MASTER BEFORE DELETE AS"
+                              " DECLARE I INTEGER = 0; BEGIN WHILE (I < 200000) DO I = I + 1; END"});
+        ExecuteSql(database, {"CREATE EXCEPTION ORDER_HELD 'order held'"});
         WriteConfigFiles(dir.path(), database);
         TFormDulvaneSetup setup;
         setup.dpi = 96;
@@ -89,9 +155,27 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
         QTest::mouseClick(form->SpeedButton1, Qt::LeftButton);
         QTest::mouseClick(form->SpeedButton2, Qt::LeftButton);
+        form->Edit1->setText(QStringLiteral("C0001"));
+        form->Edit2->setText(QStringLiteral("C0150"));
     }
     void TearDown() override {
         if (form) form->close();
+    }
+    // The last order the backup holds: the faults strike it, once the
+    // progress window is up.
+    void Arrange(Fault fault) {
+        const std::string last =
+            QueryRows(database, "SELECT MAX(MASTERBILLID) FROM ORDER_MASTER WHERE CUST_ID <= 'C0150'").at(0).at(0);
+        if (fault == Fault::BackupFails) {
+            // Its detail lines cannot be read.
+            ExecuteSql(database, {"CREATE FUNCTION HOLD RETURNS INTEGER AS BEGIN EXCEPTION ORDER_HELD; RETURN 0; END"});
+            ExecuteSql(database,
+                       {"ALTER TABLE ORDER_SUB ADD HELD COMPUTED BY (IIF(MASTERBILLID = '" + last + "', HOLD(), 0))"});
+        } else if (fault == Fault::DeletionFails) {
+            ExecuteSql(database, {"CREATE TRIGGER HOLD_LAST FOR ORDER_MASTER BEFORE DELETE AS BEGIN IF"
+                                  " (OLD.MASTERBILLID = '" +
+                                  last + "') THEN EXCEPTION ORDER_HELD; END"});
+        }
     }
 
     TempDir dir;
@@ -99,37 +183,63 @@ protected:
     std::unique_ptr<TFormDulvane> form;
 };
 
-TEST_F(ProgressWindow, IsGoneWhenTheBackupsNoticeComesUp) {
-    WindowsAtEachDialog watch(form.get(), {});
-    QTest::mouseClick(form->SpeedButton4, Qt::LeftButton);
-    EXPECT_TRUE(watch.ProgressSeen());
-    EXPECT_EQ(watch.Seen(), QStringList{QStringLiteral("資料備份完成..! | ")});
+QString Listed(const std::vector<SeenWindow> &seen) {
+    QStringList lines;
+    for (const SeenWindow &window : seen) lines << window.text + QStringLiteral(" | ") + window.others.join(',');
+    return lines.join(QLatin1Char('\n'));
 }
 
-TEST_F(ProgressWindow, IsGoneAtEachStepOfADeletionWithABackup) {
-    WindowsAtEachDialog watch(form.get(), {QStringLiteral("Yes"), QStringLiteral("Yes")});
-    QTest::mouseClick(form->SpeedButton3, Qt::LeftButton);
-    EXPECT_EQ(watch.Seen(),
-              QStringList({QStringLiteral("確定刪除所選資料? | "), QStringLiteral("刪除前是否將資料備份到單機? | "),
-                           QStringLiteral("資料備份完成..! | ")}));
-    EXPECT_TRUE(watch.ProgressSeen());
-    EXPECT_EQ(CountRows(database, "SELECT COUNT(*) FROM ORDER_MASTER"), 0);
+TEST_P(ProgressWindow, IsAloneOnScreenWithTheMainWindowAtEachStep) {
+    const ProgressCase &c = GetParam();
+    Arrange(c.fault);
+    std::vector<SeenWindow> seen;
+    {
+        WindowWatch watch(form.get(), {QStringLiteral("Yes"), QStringLiteral("Yes")}, c.cancel);
+        QTest::mouseClick(c.command == Command::Backup ? form->SpeedButton4 : form->SpeedButton3, Qt::LeftButton);
+        seen = watch.Seen();
+    }
+    ASSERT_EQ(seen.size(), static_cast<size_t>(c.expected.size())) << Listed(seen).toStdString();
+    for (size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_TRUE(seen[i].text.contains(c.expected[static_cast<qsizetype>(i)])) << Listed(seen).toStdString();
+        EXPECT_TRUE(seen[i].others.isEmpty()) << Listed(seen).toStdString();
+    }
+    // Nothing is left on screen after the command.
+    for (QWidget *w : QApplication::topLevelWidgets())
+        EXPECT_TRUE(w == form.get() || !w->isVisible()) << w->windowTitle().toStdString();
 }
 
-TEST_F(ProgressWindow, IsGoneWhenAFailingBackupsErrorComesUp) {
-    // The lines of the last order cannot be read: the backup fails once its
-    // progress window is up.
-    const std::string last = QueryRows(database, "SELECT MAX(MASTERBILLID) FROM ORDER_MASTER").at(0).at(0);
-    ExecuteSql(database,
-               {"ALTER TABLE ORDER_SUB ADD BROKEN COMPUTED BY (1 / IIF(MASTERBILLID = '" + last + "', 0, 1))"});
-    WindowsAtEachDialog watch(form.get(), {});
-    QTest::mouseClick(form->SpeedButton4, Qt::LeftButton);
-    EXPECT_TRUE(watch.ProgressSeen());
-    ASSERT_EQ(watch.Seen().size(), 1);
-    EXPECT_TRUE(watch.Seen()[0].contains(QStringLiteral("divide by zero")) ||
-                watch.Seen()[0].contains(QStringLiteral("Arithmetic")))
-        << watch.Seen()[0].toStdString();
-    EXPECT_TRUE(watch.Seen()[0].endsWith(QStringLiteral(" | "))) << watch.Seen()[0].toStdString();
-}
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, ProgressWindow,
+    ::testing::Values(
+        ProgressCase{"BackupDone", Command::Backup, Fault::None, {}, {kBackupProgress, kBackupDone}},
+        ProgressCase{"BackupFails", Command::Backup, Fault::BackupFails, {}, {kBackupProgress, kHeld}},
+        ProgressCase{"BackupCancelled", Command::Backup, Fault::None, QStringLiteral("資料備份"), {kBackupProgress}},
+        ProgressCase{"DeletionDone",
+                     Command::DeleteWithBackup,
+                     Fault::None,
+                     {},
+                     {kAskDelete, kAskBackup, kBackupProgress, kBackupDone, kDeletionProgress, kNotInBackup}},
+        ProgressCase{"DeletionFails",
+                     Command::DeleteWithBackup,
+                     Fault::DeletionFails,
+                     {},
+                     {kAskDelete, kAskBackup, kBackupProgress, kBackupDone, kDeletionProgress, kHeld}},
+        ProgressCase{
+            "DeletionCancelled",
+            Command::DeleteWithBackup,
+            Fault::None,
+            QStringLiteral("刪除訂單"),
+            {kAskDelete, kAskBackup, kBackupProgress, kBackupDone, kDeletionProgress, kNotInBackup, kCancelled}},
+        ProgressCase{"BackupBeforeDeletionFails",
+                     Command::DeleteWithBackup,
+                     Fault::BackupFails,
+                     {},
+                     {kAskDelete, kAskBackup, kBackupProgress, kHeld}},
+        ProgressCase{"BackupBeforeDeletionCancelled",
+                     Command::DeleteWithBackup,
+                     Fault::None,
+                     QStringLiteral("資料備份"),
+                     {kAskDelete, kAskBackup, kBackupProgress}}),
+    [](const ::testing::TestParamInfo<ProgressCase> &param) { return std::string(param.param.name); });
 
 }  // namespace

@@ -1,0 +1,236 @@
+// The backup, the deletion and the restore against a Firebird server reached
+// through a slow link (a relay on 127.0.0.1 holding every packet a set time
+// each way), each beside what the server itself does fastest over the same
+// link in the same run:
+//   backing up the orders of a date range through the program's command
+//     vs. the bare client fetching the same header rows and their lines by
+//         the index on ORDER_SUB.MASTERBILLID
+//   deleting the orders of a date range through the real command (listed,
+//   all ticked, 刪除確認 without a backup)
+//     vs. two set-based statements deleting as many orders of the same shape
+//   restoring the backed-up orders through the restore
+//     vs. INSERT ... SELECT of as many orders from a copy on the server
+// Usage: bench_slow_link [orders [delay_ms ...]]   (defaults 3000, then 0 and 1)
+// It needs the test server: BATCHDEL_TEST_SERVER (host/port),
+// BATCHDEL_TEST_SERVER_PASSWORD and BATCHDEL_TEST_SERVER_DIR, as
+// scripts/firebird-server prints them; scripts/bench starts that server.
+#include <unistd.h>
+
+#include <QApplication>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "BackupOrders.h"
+#include "BackupPair.h"
+#include "BareFetch.h"
+#include "BenchSupport.h"
+#include "DeleteTickedOrders.h"
+#include "DemoDatabase.h"
+#include "FirebirdDirect.h"
+#include "OrderConnection.h"
+#include "OrderRestorer.h"
+#include "QueryOrders.h"
+#include "QueryText.h"
+#include "SQLConnection.h"
+#include "SelectAllOrders.h"
+#include "SlowLink.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono;
+
+namespace {
+
+// The demo database dates its orders evenly over 731 days from 2024-01-01,
+// in the order of their numbers: a range of days is a range of numbers.
+constexpr int kDemoDays = 731;
+
+std::string DayText(int day, char separator) {
+    const year_month_day date{sys_days{year{2024} / January / 1} + days{day}};
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d%c%02u%c%02u", static_cast<int>(date.year()), separator,
+                  static_cast<unsigned>(date.month()), separator, static_cast<unsigned>(date.day()));
+    return text;
+}
+
+// The orders of a range of days.
+struct Range {
+    int firstDay = 0, lastDay = 0;
+    int firstOrder = 0, lastOrder = 0;  // demo order numbers, from 1
+    int Orders() const { return lastOrder - firstOrder + 1; }
+    std::string Numbers() const {
+        return "MASTERBILLID BETWEEN '" + DemoOrderNumber(firstOrder) + "' AND '" + DemoOrderNumber(lastOrder) + "'";
+    }
+};
+
+std::string Env(const char *name) {
+    const char *value = std::getenv(name);
+    return value ? value : "";
+}
+
+int64_t CountRows(DirectDatabase &db, const std::string &sql) { return std::stoll(db.Query(sql).at(0).at(0)); }
+
+struct Figures {
+    double backupProgram = 0, backupBare = 0;
+    double deleteProgram = 0, deleteSetBased = 0;  // orders a second
+    double restoreProgram = 0, restoreSetBased = 0;
+};
+
+void Report(const char *what, double program, double baseline, const char *unit, double ratio, const char *goal) {
+    std::printf("  %-34s %12.2f %12.2f %-11s %7.3fx   %s\n", what, program, baseline, unit, ratio, goal);
+}
+
+int Run(int orders, const std::vector<int> &delays) {
+    const std::string server = Env("BATCHDEL_TEST_SERVER");
+    const std::string password = Env("BATCHDEL_TEST_SERVER_PASSWORD");
+    const std::string serverDir = Env("BATCHDEL_TEST_SERVER_DIR");
+    if (server.empty() || password.empty() || serverDir.empty()) {
+        std::printf("bench_slow_link: no test server (start one with scripts/firebird-server start)\n");
+        return 1;
+    }
+    const std::string host = server.substr(0, server.find('/'));
+    const int port = std::stoi(server.substr(server.find('/') + 1));
+    const DbLogin login{"SYSDBA", password};
+
+    // Two ranges of days per delay: one for the program, one for the baseline.
+    const int ranges = 2 * static_cast<int>(delays.size());
+    const int perDay = (orders * ranges + kDemoDays - 1) / kDemoDays + 1;
+    const int daysPerRange = (orders + perDay - 1) / perDay;
+    const int total = perDay * kDemoDays;
+    const std::string path = serverDir + "/slow-link-" + std::to_string(getpid()) + ".fdb";
+    const std::string direct = server + ":" + path;
+    std::printf("Making %d orders on the server (%d a day)...\n", total, perDay);
+    struct Removed {
+        std::string path;
+        ~Removed() {
+            std::error_code ignored;
+            fs::remove(path, ignored);
+        }
+    } removed{path};
+    CreateDemoDatabase(direct, total, 1, login);
+    std::vector<Range> range(static_cast<size_t>(ranges));
+    for (int i = 0; i < ranges; ++i) {
+        Range &r = range[static_cast<size_t>(i)];
+        r.firstDay = i * daysPerRange;
+        r.lastDay = r.firstDay + daysPerRange - 1;
+        r.firstOrder = r.firstDay * perDay + 1;
+        r.lastOrder = (r.lastDay + 1) * perDay;
+    }
+    DirectDatabase setup = DirectDatabase::Open(direct, login);
+    setup.Execute(
+        {"CREATE TABLE ORDER_MASTER_COPY (MASTERBILLID VARCHAR(20) NOT NULL, BILL_DATE DATE, FR_DATE DATE,"
+         " CUST_ID VARCHAR(10), CUST_NAME VARCHAR(50), PD_DEPID VARCHAR(10), TOTAL_AMT NUMERIC(12,2),"
+         " REMARK VARCHAR(100))",
+         "CREATE TABLE ORDER_SUB_COPY (MASTERBILLID VARCHAR(20) NOT NULL, LINE_NO INTEGER NOT NULL,"
+         " ITEM_ID VARCHAR(20), ITEM_NAME VARCHAR(50), QTY NUMERIC(12,3), PRICE NUMERIC(12,2))"});
+
+    std::vector<Figures> figures;
+    for (size_t d = 0; d < delays.size(); ++d) {
+        const Range &mine = range[2 * d];
+        const Range &theirs = range[2 * d + 1];
+        std::printf("Delay %d ms each way: orders %d-%d for the program, %d-%d for the baseline\n", delays[d],
+                    mine.firstOrder, mine.lastOrder, theirs.firstOrder, theirs.lastOrder);
+        SlowLink link(host, port, milliseconds(delays[d]));
+        const std::string viaLink = host + "/" + std::to_string(link.Port()) + ":" + path;
+        const std::string folder =
+            "/tmp/batchdel-bench/slow-link-" + std::to_string(getpid()) + "-" + std::to_string(d) + "/";
+        fs::create_directories(folder + "cds");
+        WriteBenchConfig(folder, viaLink, "SYSDBA", password);
+        DirectDatabase bare = DirectDatabase::Open(viaLink, login);
+        Figures f;
+
+        // The backup: program and bare client read the same orders.
+        BenchWindow window(folder);
+        window.SetDates(DayText(mine.firstDay, '/'), DayText(mine.lastDay, '/'));
+        BackupResult backup;
+        f.backupProgram = Seconds([&] { backup = BackupOrders(window); });
+        if (backup.headerRows != mine.Orders())
+            throw std::runtime_error("the backup holds " + std::to_string(backup.headerRows) + " orders");
+        const std::string headerSql = BuildFilteredQuery(kHeaderBackupHead, ReadFilterCriteria(window));
+        f.backupBare = Seconds([&] { BareBackupByIndex(bare, headerSql); });
+
+        // The deletion: the real command on the listed, ticked orders.
+        QueryOrders(window);
+        SelectAllOrders(window);
+        const long sentBefore = link.SentPieces();
+        const double deleteSeconds = Seconds([&] { DeleteTickedOrders(window); });
+        std::printf("  deletion: %ld pieces sent to the server\n", link.SentPieces() - sentBefore);
+        if (CountRows(setup, "SELECT COUNT(*) FROM ORDER_MASTER WHERE " + mine.Numbers()) != 0)
+            throw std::runtime_error("the command left orders behind");
+        f.deleteProgram = mine.Orders() / deleteSeconds;
+        setup.Execute({"INSERT INTO ORDER_MASTER_COPY SELECT * FROM ORDER_MASTER WHERE " + theirs.Numbers(),
+                       "INSERT INTO ORDER_SUB_COPY SELECT * FROM ORDER_SUB WHERE " + theirs.Numbers()});
+        f.deleteSetBased = theirs.Orders() / Seconds([&] {
+                               bare.Execute({"DELETE FROM ORDER_SUB WHERE " + theirs.Numbers(),
+                                             "DELETE FROM ORDER_MASTER WHERE " + theirs.Numbers()});
+                           });
+
+        // The restore of the program's backup, against copying the rows back
+        // on the server.
+        {
+            const BackupPair pair = BackupPair::Load(backup.headerFile, backup.detailFile, false);
+            std::vector<const BackupOrder *> chosen;
+            for (const BackupOrder &order : pair.Orders()) chosen.push_back(&order);
+            TSQLConnection connection("SQLConnection1");
+            SetUpOrderConnection(connection, folder + "connections.ini", folder + "drivers.ini");
+            connection.Open();
+            OrderRestorer restorer(connection, pair);
+            RestoreOutcome outcome;
+            const long sentBefore = link.SentPieces();
+            const double restoreSeconds = Seconds([&] { restorer.Restore(chosen, nullptr, outcome); });
+            std::printf("  restore: %ld pieces sent to the server\n", link.SentPieces() - sentBefore);
+            if (outcome.restored.size() != chosen.size())
+                throw std::runtime_error("the restore put back " + std::to_string(outcome.restored.size()) + " of " +
+                                         std::to_string(chosen.size()) + " orders");
+            f.restoreProgram = chosen.size() / restoreSeconds;
+            std::printf("  restore: %zu orders in %.2f s, %d of them one at a time\n", chosen.size(), restoreSeconds,
+                        outcome.ordersAlone);
+        }
+        f.restoreSetBased = theirs.Orders() / Seconds([&] {
+                                bare.Execute({"INSERT INTO ORDER_MASTER SELECT * FROM ORDER_MASTER_COPY",
+                                              "INSERT INTO ORDER_SUB SELECT * FROM ORDER_SUB_COPY"});
+                            });
+        setup.Execute({"DELETE FROM ORDER_SUB_COPY", "DELETE FROM ORDER_MASTER_COPY"});
+        figures.push_back(f);
+        fs::remove_all(folder);
+    }
+
+    std::printf("\n  %-34s %12s %12s %-11s %8s\n", "", "program", "baseline", "", "ratio");
+    for (size_t d = 0; d < delays.size(); ++d) {
+        const Figures &f = figures[d];
+        const bool slow = delays[d] > 0;
+        std::printf("%d ms each way (%d ms a round trip), %d orders a case:\n", delays[d], 2 * delays[d], orders);
+        Report("backup (s; bare indexed fetch)", f.backupProgram, f.backupBare, "s", f.backupProgram / f.backupBare,
+               "goal <= 1.5x");
+        Report("deletion (orders/s; set-based)", f.deleteProgram, f.deleteSetBased, "orders/s",
+               f.deleteProgram / f.deleteSetBased, slow ? "goal >= 0.5x" : "goal >= 0.8x");
+        Report("restore (orders/s; INSERT..SELECT)", f.restoreProgram, f.restoreSetBased, "orders/s",
+               f.restoreProgram / f.restoreSetBased, slow ? "goal >= 0.25x" : "");
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const int orders = argc > 1 ? std::atoi(argv[1]) : 3000;
+    std::vector<int> delays;
+    for (int i = 2; i < argc; ++i) delays.push_back(std::atoi(argv[i]));
+    if (delays.empty()) delays = {0, 1};
+    if (orders <= 0) {
+        std::fprintf(stderr, "usage: %s [orders [delay_ms ...]]\n", argv[0]);
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    try {
+        return Run(orders, delays);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "bench_slow_link: %s\n", e.what());
+        return 1;
+    }
+}

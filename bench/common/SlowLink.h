@@ -1,0 +1,48 @@
+#pragma once
+// A TCP relay on 127.0.0.1 that holds every piece of data it carries a set
+// time in each direction before passing it on: a network link with that
+// latency (a round trip costs twice the delay), for measuring the program
+// against a server as installations reach theirs, on a machine whose kernel
+// has no network emulation. Bandwidth is not limited.
+//
+// Each direction of each connection has a reader, which stamps what it
+// receives with the time it is due, and a writer, which sends it then, so a
+// stream of data is delayed without being slowed.
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class SlowLink {
+public:
+    // Listens on a free port of 127.0.0.1 and relays every connection to
+    // targetHost:targetPort.
+    SlowLink(const std::string &targetHost, int targetPort, std::chrono::microseconds delayEachWay);
+    ~SlowLink();
+    SlowLink(const SlowLink &) = delete;
+    SlowLink &operator=(const SlowLink &) = delete;
+
+    int Port() const { return port_; }
+    // Pieces of data carried from the clients to the server so far: about
+    // one a round trip, since a client waits for each answer.
+    long SentPieces() const { return sentPieces_; }
+    std::chrono::microseconds Delay() const { return delay_; }
+
+private:
+    struct Pipe;
+    void Accept();
+
+    std::string targetHost_;
+    int targetPort_;
+    std::chrono::microseconds delay_;
+    int listener_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stopping_{false};
+    std::atomic<long> sentPieces_{0};
+    std::thread acceptor_;
+    std::mutex pipesLock_;
+    std::vector<std::unique_ptr<Pipe>> pipes_;
+};

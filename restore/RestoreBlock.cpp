@@ -1,0 +1,135 @@
+#include "RestoreBlock.h"
+
+#include "TableColumns.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <initializer_list>
+
+namespace {
+
+// Table references a statement may hold (the server's limit is 255), and the
+// bytes of its input message (the server's limit is 64 KB), each with room
+// to spare.
+constexpr int kMaxInserts = 250;
+constexpr int kMaxMessageBytes = 60000;
+// Detail slots beyond the average, so that blocks of orders with more lines
+// than the average still fill their header slots.
+constexpr double kLineSlack = 1.25;
+
+// Bytes a value of the column takes in the message at most: a text in the
+// connection's character set may take four bytes a character; every value
+// also has its null flag and its alignment.
+int ValueBytes(const InsertColumn &insert) {
+    constexpr int kFlagAndAlignment = 10;
+    if (!insert.declaredType.empty()) return insert.declaredBytes + 2 + kFlagAndAlignment;
+    const ColumnDesc &column = insert.described;
+    switch (column.type) {
+        case DataType::String:
+        case DataType::Unknown:
+            return column.size * 4 + 2 + kFlagAndAlignment;
+        case DataType::Boolean:
+            return 1 + kFlagAndAlignment;
+        case DataType::Date:
+        case DataType::Time:
+            return 4 + kFlagAndAlignment;
+        default:  // integers, BCD, floats, timestamps and blob ids
+            return 16 + kFlagAndAlignment;
+    }
+}
+
+// A slot's bytes: its flag and its row.
+int SlotBytes(const InsertColumns &table) {
+    int bytes = 2 + 10;
+    for (const InsertColumn &column : table.columns) bytes += ValueBytes(column);
+    return bytes;
+}
+
+bool Fits(const RestoreBlockShape &shape, int headerBytes, int lineBytes) {
+    return shape.headers + shape.lines <= kMaxInserts &&
+           static_cast<int64_t>(shape.headers) * headerBytes + static_cast<int64_t>(shape.lines) * lineBytes <=
+               kMaxMessageBytes;
+}
+
+void Line(std::string &text, std::initializer_list<std::string> pieces) {
+    for (const std::string &piece : pieces) text += piece;
+    text += "\r\n";
+}
+
+// Slot markers: "H<slot>" for a header slot's flag, "H<slot>_<column>" for
+// its values; "L..." for a line slot.
+std::string Marker(char kind, int slot, int column = 0) {
+    std::string name(1, kind);
+    name += std::to_string(slot);
+    if (column > 0) name += "_" + std::to_string(column);
+    return name;
+}
+
+// Declares a slot's flag and values; the values take the types of the
+// table's columns.
+void DeclareSlot(std::string &text, char kind, int slot, const InsertColumns &table, bool last) {
+    Line(text, {"\"", Marker(kind, slot), "\" SMALLINT = :", Marker(kind, slot), ","});
+    for (size_t c = 0; c < table.columns.size(); ++c) {
+        const InsertColumn &column = table.columns[c];
+        const std::string marker = Marker(kind, slot, static_cast<int>(c) + 1);
+        const bool end = last && c + 1 == table.columns.size();
+        const std::string type = column.declaredType.empty()
+                                     ? "TYPE OF COLUMN " + table.table + "." + QuotedName(column.name)
+                                     : column.declaredType;
+        Line(text, {"\"", marker, "\" ", type, " = :", marker, end ? "" : ","});
+    }
+}
+
+// Inside the block its inputs are read as :"H1_1" ...: quoted, so that only
+// the declarations carry the markers the values are bound to.
+void InsertSlot(std::string &text, char kind, int slot, const InsertColumns &table) {
+    std::string names, values;
+    for (size_t c = 0; c < table.columns.size(); ++c) {
+        names += (c ? "," : "") + QuotedName(table.columns[c].name);
+        values += (c ? "," : "") + std::string(":\"") + Marker(kind, slot, static_cast<int>(c) + 1) + "\"";
+    }
+    Line(text, {"IF (:\"", Marker(kind, slot), "\" IS NOT NULL) THEN INSERT INTO ", table.table, " (", names,
+                ") VALUES (", values, ");"});
+}
+
+}  // namespace
+
+RestoreBlockShape RestoreBlockShapeFor(const InsertColumns &header, const InsertColumns &line, double linesPerOrder) {
+    const double lines = std::max(0.0, linesPerOrder);
+    for (int headers = kMaxInserts; headers >= 1; --headers) {
+        const RestoreBlockShape shape{
+            headers, static_cast<int>(std::max(std::ceil(lines * kLineSlack * headers), std::ceil(lines)))};
+        if (Fits(shape, SlotBytes(header), SlotBytes(line))) return shape;
+    }
+    return {};
+}
+
+RestoreBlockShape LargeOrderShape(const InsertColumns &header, const InsertColumns &line) {
+    for (int lines = kMaxInserts - 1; lines >= 1; --lines)
+        if (Fits({1, lines}, SlotBytes(header), SlotBytes(line))) return {1, lines};
+    return {};
+}
+
+std::string RestoreBlockText(const RestoreBlockShape &shape, const InsertColumns &header, const InsertColumns &line) {
+    std::string text;
+    Line(text, {"EXECUTE BLOCK ("});
+    for (int slot = 1; slot <= shape.headers; ++slot)
+        DeclareSlot(text, 'H', slot, header, shape.lines == 0 && slot == shape.headers);
+    for (int slot = 1; slot <= shape.lines; ++slot) DeclareSlot(text, 'L', slot, line, slot == shape.lines);
+    Line(text, {") AS"});
+    Line(text, {"BEGIN"});
+    // Headers first: the detail lines may refer to them.
+    for (int slot = 1; slot <= shape.headers; ++slot) InsertSlot(text, 'H', slot, header);
+    for (int slot = 1; slot <= shape.lines; ++slot) InsertSlot(text, 'L', slot, line);
+    Line(text, {"END"});
+    return text;
+}
+
+int HeaderSlotParam(const RestoreBlockShape &, const InsertColumns &header, int slot) {
+    return slot * (1 + static_cast<int>(header.columns.size()));
+}
+
+int LineSlotParam(const RestoreBlockShape &shape, const InsertColumns &header, const InsertColumns &line, int slot) {
+    return HeaderSlotParam(shape, header, shape.headers) + slot * (1 + static_cast<int>(line.columns.size()));
+}
