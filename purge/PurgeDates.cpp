@@ -1,0 +1,91 @@
+#include "PurgeDates.h"
+
+#include <QLocale>
+#include <QString>
+
+#include <algorithm>
+#include <charconv>
+#include <ctime>
+
+#include "DataType.h"
+
+namespace {
+
+bool IsLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int DaysInMonth(int year, int month) {
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeap(year) ? 29 : kDays[month - 1];
+}
+
+std::string TwoDigits(int value) { return std::string(1, char('0' + value / 10)) + char('0' + value % 10); }
+
+}  // namespace
+
+std::optional<int32_t> ParseCommandDay(const std::string &text) {
+    if (text.size() != 10 || (text[4] != '/' && text[4] != '-') || text[7] != text[4]) return std::nullopt;
+    for (size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u})
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
+    const int year = std::stoi(text.substr(0, 4));
+    const int month = std::stoi(text.substr(5, 2));
+    const int day = std::stoi(text.substr(8, 2));
+    if (year < kFirstYear || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return std::nullopt;
+    return DbDateFromCivil(year, month, day);
+}
+
+std::optional<int32_t> DayBeforeAge(const std::string &text, int32_t today) {
+    if (text.size() < 2) return std::nullopt;
+    const char unit = text.back();
+    const std::string digits = text.substr(0, text.size() - 1);
+    if (digits.size() > 7) return std::nullopt;
+    int count = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), count);
+    if (error != std::errc() || end != digits.data() + digits.size() || digits[0] == '+' || count < 0)
+        return std::nullopt;
+    const CivilDate now = CivilFromDbDate(today);
+    int year = now.year;
+    int month = now.month;
+    if (unit == 'd') {
+        const int32_t day = today - count;
+        if (CivilFromDbDate(day).year < kFirstYear) return std::nullopt;
+        return day;
+    }
+    if (unit == 'm') {
+        const int months = year * 12 + (month - 1) - count;
+        if (months < 12 * kFirstYear) return std::nullopt;
+        year = months / 12;
+        month = months % 12 + 1;
+    } else if (unit == 'y') {
+        year -= count;
+    } else {
+        return std::nullopt;
+    }
+    if (year < kFirstYear) return std::nullopt;
+    const int day = std::min(now.day, DaysInMonth(year, month));
+    return DbDateFromCivil(year, month, day);
+}
+
+int32_t LocalToday() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return DbDateFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+}
+
+std::string DateBoxText(int32_t day, const std::string &separator) {
+    const CivilDate date = CivilFromDbDate(day);
+    std::string year = std::to_string(date.year);
+    year.insert(0, 4 - year.size(), '0');
+    return year + separator + TwoDigits(date.month) + separator + TwoDigits(date.day);
+}
+
+// The window's date boxes take the first character of the system's short
+// date format that is neither a letter nor a space; "/" when there is none.
+std::string SystemDateSeparator() {
+    const QString format = QLocale::system().dateFormat(QLocale::ShortFormat);
+    for (const QChar c : format)
+        if (!c.isLetter() && !c.isSpace()) return QString(c).toStdString();
+    return "/";
+}
+
+std::string DateBoxText(int32_t day) { return DateBoxText(day, SystemDateSeparator()); }

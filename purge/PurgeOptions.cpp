@@ -1,0 +1,187 @@
+#include "PurgeOptions.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "DataType.h"
+#include "PurgeDates.h"
+#include "PurgeErrors.h"
+
+namespace {
+
+int64_t Count(const std::string &option, const std::string &text) {
+    int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1)
+        throw EPurgeRefused("Option " + option + ": \"" + text + "\" is not a whole number of 1 or more");
+    return value;
+}
+
+double Rate(const std::string &option, const std::string &text) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) || value <= 0)
+        throw EPurgeRefused("Option " + option + ": \"" + text + "\" is not a number of orders a second above 0");
+    return value;
+}
+
+void CheckRange(const std::string &name, const std::string &from, const std::string &to) {
+    // The window leaves a range out unless both ends are given; a purge that
+    // quietly widened to every order would delete far more than was asked.
+    if (from.empty() != to.empty())
+        throw EPurgeRefused("Option --" + name + (from.empty() ? "-to" : "-from") + " needs --" + name +
+                            (from.empty() ? "-from" : "-to") + " as well");
+}
+
+}  // namespace
+
+PurgeOptions ParsePurgeOptions(const std::vector<std::string> &args, int32_t today) {
+    PurgeOptions options;
+    std::string toText;
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        std::optional<std::string> inlineValue;
+        if (const size_t equals = arg.find('='); arg.rfind("--", 0) == 0 && equals != std::string::npos) {
+            inlineValue = arg.substr(equals + 1);
+            arg.resize(equals);
+        }
+        auto value = [&]() -> std::string {
+            std::string text;
+            if (inlineValue)
+                text = *inlineValue;
+            else if (i + 1 < args.size())
+                text = args[++i];
+            else
+                throw EPurgeRefused("Option " + arg + " needs a value");
+            if (text.empty()) throw EPurgeRefused("Option " + arg + " needs a value that is not empty");
+            return text;
+        };
+        auto flag = [&](bool &target) {
+            if (inlineValue) throw EPurgeRefused("Option " + arg + " takes no value");
+            target = true;
+        };
+        if (arg == "--help" || arg == "-h")
+            flag(options.help);
+        else if (arg == "--version")
+            flag(options.version);
+        else if (arg == "--dry-run")
+            flag(options.dryRun);
+        else if (arg == "--list")
+            flag(options.list);
+        else if (arg == "--yes" || arg == "-y")
+            flag(options.yes);
+        else if (arg == "--backup" || arg == "--no-backup") {
+            bool given = false;
+            flag(given);
+            const BackupChoice choice = arg == "--backup" ? BackupChoice::Backup : BackupChoice::NoBackup;
+            if (options.backup != BackupChoice::Unset && options.backup != choice)
+                throw EPurgeRefused("Options --backup and --no-backup exclude each other: give one");
+            options.backup = choice;
+        } else if (arg == "--from") {
+            const std::string text = value();
+            options.fromDay = ParseCommandDay(text);
+            if (!options.fromDay) throw EPurgeRefused("Option --from: \"" + text + "\" is not a date YYYY/MM/DD");
+        } else if (arg == "--to") {
+            toText = value();
+            options.toDay = ParseCommandDay(toText);
+            if (!options.toDay) options.toDay = DayBeforeAge(toText, today);
+            if (!options.toDay)
+                throw EPurgeRefused("Option --to: \"" + toText +
+                                    "\" is neither a date YYYY/MM/DD nor an age such as 90d, 18m or 3y");
+        } else if (arg == "--customer-from")
+            options.customerFrom = value();
+        else if (arg == "--customer-to")
+            options.customerTo = value();
+        else if (arg == "--department-from")
+            options.departmentFrom = value();
+        else if (arg == "--department-to")
+            options.departmentTo = value();
+        else if (arg == "--limit")
+            options.limit = Count(arg, value());
+        else if (arg == "--max-rate")
+            options.maxRate = Rate(arg, value());
+        else if (arg == "--database")
+            options.connectionFile = value();
+        else if (arg.size() > 1 && arg[0] == '-')
+            throw EPurgeRefused("Unknown option " + arg + " (see --help)");
+        else
+            throw EPurgeRefused("Unexpected argument \"" + arg + "\" (see --help)");
+    }
+    if (options.help || options.version) return options;
+
+    if (options.fromDay && !options.toDay) throw EPurgeRefused("Option --from needs --to as well");
+    if (options.fromDay && *options.fromDay > *options.toDay)
+        throw EPurgeRefused("Option --from: " + DateBoxText(*options.fromDay, "/") + " is after --to " +
+                            DateBoxText(*options.toDay, "/"));
+    CheckRange("customer", options.customerFrom, options.customerTo);
+    CheckRange("department", options.departmentFrom, options.departmentTo);
+    // Listing is looking: it never deletes.
+    if (options.list) options.dryRun = true;
+    if (!options.dryRun && options.backup == BackupChoice::Unset)
+        throw EPurgeRefused("Give --backup or --no-backup: whether to back the orders up before deleting them");
+    return options;
+}
+
+FilterCriteria PurgeFilter(const PurgeOptions &options) { return PurgeFilter(options, SystemDateSeparator()); }
+
+FilterCriteria PurgeFilter(const PurgeOptions &options, const std::string &dateSeparator) {
+    FilterCriteria filter;
+    if (options.toDay) {
+        filter.dateFrom =
+            DateBoxText(options.fromDay ? *options.fromDay : DbDateFromCivil(kFirstYear, 1, 1), dateSeparator);
+        filter.dateTo = DateBoxText(*options.toDay, dateSeparator);
+    } else {
+        // Empty boxes: ten characters, the separators and spaces.
+        filter.dateFrom = filter.dateTo = "    " + dateSeparator + "  " + dateSeparator + "  ";
+    }
+    filter.customerFrom = options.customerFrom;
+    filter.customerTo = options.customerTo;
+    filter.departmentFrom = options.departmentFrom;
+    filter.departmentTo = options.departmentTo;
+    return filter;
+}
+
+std::string PurgeUsage() {
+    return R"(Usage: batchdel-purge [OPTION]... (--backup | --no-backup | --dry-run)
+
+Deletes the orders that the filters select, oldest bill date first, each
+order whole (its lines in ORDER_SUB and its header in ORDER_MASTER) or not at
+all, committed in batches. The filters are those of batchdel's window and
+select the same orders; each range applies only when both ends are given.
+
+Filters:
+  --from YYYY/MM/DD        bill date on or after this day (needs --to)
+  --to YYYY/MM/DD | AGE    bill date on or before this day; an AGE (90d, 18m,
+                           3y) means that long before today. Without --from
+                           every older order is taken.
+  --customer-from CODE     CUST_ID from ...
+  --customer-to CODE       ... to this code (both or neither)
+  --department-from CODE   PD_DEPID from ...
+  --department-to CODE     ... to this code (both or neither)
+Deleting:
+  --backup                 first write the orders the filters select to
+                           cds/ORDER_MASTER_<time>.CDS and cds/ORDER_SUB<time>.CDS,
+                           read them back, and keep every order that changed
+                           after the backup; batchdel-restore puts them back
+  --no-backup              delete without a backup (one of the two is needed)
+  --dry-run                say how many orders and lines would go; write nothing
+  --list                   list those orders too (a dry run)
+  --limit N                delete at most N orders in this run (the oldest)
+  --max-rate N             delete at most N orders a second on average,
+                           pausing between batches
+  --yes                    do not ask for confirmation on a terminal
+  --database FILE          connection file to use instead of the program's
+                           (connections.ini beside the program, or where the
+                           DataDriver settings point); its section Trelvo is used
+  --help                   show this text
+  --version                show the version
+
+Each deleted order is appended to cds/deletions.log after its batch is
+committed. SIGINT or SIGTERM stops the purge after the current batch.
+Exit status: 0 when everything selected was deleted (or would be, with
+--dry-run, or nothing was selected), 1 when some orders were not (stopped,
+kept as changed, a failure half-way, the question answered no), 2 when
+nothing was done (bad arguments, no connection, a backup that could not be
+written or read back).
+)";
+}

@@ -1,0 +1,14 @@
+#pragma once
+// SIGINT and SIGTERM ask the purge to stop after the batch it is on: a
+// thread of its own takes them and notes the request, and the deletion asks
+// for it between round trips. A second signal of the same kind ends the program at once,
+// for an operator who will not wait; the server then rolls the open batch
+// back, so every order is still whole or gone.
+#include <chrono>
+
+// Called first thing in main, while the program has one thread.
+void InstallStopSignals();
+bool StopRequested();
+
+// Sleeps for the duration, waking early when a stop is requested.
+void SleepUnlessStopped(std::chrono::steady_clock::duration duration);

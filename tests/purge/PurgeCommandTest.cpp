@@ -1,0 +1,443 @@
+// batchdel-purge run as the real program in a child process, on the
+// embedded engine and on the loopback server: its refusals, the dry run,
+// the purge with a backup that batchdel-restore undoes, --limit, the
+// question on a terminal and a stop by SIGTERM half-way.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+#include <thread>
+
+#include "ConfigLocation.h"
+#include "DemoDatabase.h"
+#include "OrderConnection.h"
+#include "PurgeOptions.h"
+#include "QueryText.h"
+#include "SQLConnection.h"
+#include "SQLQuery.h"
+#include "TestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing::HasSubstr;
+
+struct CommandRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+CommandRun Finish(QProcess &process, const char *name) {
+    CommandRun run;
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        ADD_FAILURE() << name << " did not finish";
+        return run;
+    }
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput().toStdString();
+    run.err = process.readAllStandardError().toStdString();
+    return run;
+}
+
+QStringList Arguments(const std::vector<std::string> &args) {
+    QStringList arguments;
+    for (const std::string &arg : args) arguments << QString::fromStdString(arg);
+    return arguments;
+}
+
+// A copy of the commands in a folder of their own, so that their cds/
+// folder (backups and journal) is the test's.
+class ProgramFolderCopy {
+public:
+    explicit ProgramFolderCopy(const std::string &folder) : folder_(folder + "/") {
+        fs::create_directories(folder_);
+        for (const char *file : {"batchdel-purge", "batchdel-restore", "libibdriver.so", "drivers.ini"})
+            fs::copy_file(ProgramFolder() + file, folder_ + file);
+    }
+    const std::string &Folder() const { return folder_; }
+    std::string Cds(const std::string &name = {}) const { return folder_ + "cds/" + name; }
+
+    // The command with these arguments; standard input is no terminal.
+    CommandRun Run(const char *command, const std::vector<std::string> &args) const {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+        process.start(QString::fromStdString(folder_ + command), Arguments(args));
+        process.closeWriteChannel();
+        return Finish(process, command);
+    }
+
+private:
+    std::string folder_;
+};
+
+std::vector<std::string> Lines(const std::string &text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end - start));
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return lines;
+}
+
+// --- Refusals: nothing is connected to, nothing written. ---
+
+struct RefusalCase {
+    const char *name;
+    std::vector<std::string> args;
+    const char *message;  // part of the one line on standard error
+};
+
+class PurgeRefusalTest : public testing::TestWithParam<RefusalCase> {};
+
+TEST_P(PurgeRefusalTest, ExitsWithStatus2AndOneLineNamingTheArgument) {
+    TempDir dir;
+    const ProgramFolderCopy program(dir.path() + "/program");
+    std::vector<std::string> args = GetParam().args;
+    args.insert(args.begin(), {"--database", dir.file("connections.ini")});
+    const CommandRun run = program.Run("batchdel-purge", args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    ASSERT_EQ(Lines(run.err).size(), 1u) << run.err;
+    EXPECT_THAT(run.err, HasSubstr(GetParam().message));
+    EXPECT_FALSE(fs::exists(program.Cds()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, PurgeRefusalTest,
+    testing::Values(RefusalCase{"NoBackupChoice", {"--to", "3y"}, "--backup or --no-backup"},
+                    RefusalCase{"BothBackupChoices", {"--to", "3y", "--backup", "--no-backup"}, "--no-backup"},
+                    RefusalCase{"DayThatDoesNotExist", {"--to", "2023/02/29", "--no-backup"}, "\"2023/02/29\""},
+                    RefusalCase{"MonthThirteen", {"--from", "2023/13/01", "--to", "1y", "--no-backup"}, "--from"},
+                    RefusalCase{"AgeThatDoesNotParse", {"--to", "3 years", "--no-backup"}, "\"3 years\""},
+                    RefusalCase{"FromAfterTo",
+                                {"--from", "2024/05/01", "--to", "2024/04/30", "--dry-run"},
+                                "--from: 2024/05/01 is after --to 2024/04/30"},
+                    RefusalCase{"FromWithoutTo", {"--from", "2024/05/01", "--dry-run"}, "--from needs --to"},
+                    RefusalCase{"CustomerRangeWithOneEnd",
+                                {"--customer-from", "C0001", "--dry-run"},
+                                "--customer-from needs --customer-to"},
+                    RefusalCase{"DepartmentRangeWithOneEnd",
+                                {"--department-to", "D02", "--dry-run"},
+                                "--department-to needs --department-from"},
+                    RefusalCase{"EmptyCode",
+                                {"--customer-from", "", "--customer-to", "C1", "--dry-run"},
+                                "--customer-from needs a value"},
+                    RefusalCase{"MissingValue", {"--dry-run", "--to"}, "--to needs a value"},
+                    RefusalCase{"LimitZero", {"--dry-run", "--limit", "0"}, "--limit: \"0\""},
+                    RefusalCase{"RateNotANumber", {"--no-backup", "--max-rate", "fast"}, "--max-rate: \"fast\""},
+                    RefusalCase{"UnknownOption", {"--dry-run", "--older-than", "3y"}, "Unknown option --older-than"},
+                    RefusalCase{"StrayArgument", {"--dry-run", "3y"}, "\"3y\""},
+                    RefusalCase{"NoConnection", {"--dry-run"}, "connections.ini"}),
+    [](const testing::TestParamInfo<RefusalCase> &param) { return std::string(param.param.name); });
+
+TEST(PurgeHelpTest, HelpAndVersionNeedNoDatabase) {
+    TempDir dir;
+    const ProgramFolderCopy program(dir.path() + "/program");
+    const CommandRun help = program.Run("batchdel-purge", {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_THAT(help.out, HasSubstr("Usage: batchdel-purge"));
+    EXPECT_THAT(help.out, HasSubstr("--max-rate N"));
+    const CommandRun version = program.Run("batchdel-purge", {"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_THAT(version.out, testing::MatchesRegex("batchdel-purge [0-9.]+\n"));
+}
+
+// --- Runs on a database, embedded (false) and on the server (true). ---
+
+// An order of a late number billed early, so that oldest-first differs from
+// number order; and one billed late with no lines.
+const std::vector<std::string> kReorderedOrders = {
+    "UPDATE ORDER_MASTER SET BILL_DATE = '2023-12-01', REMARK = '急件''特\t\"別\"' WHERE MASTERBILLID = 'SO00000050'",
+    "DELETE FROM ORDER_SUB WHERE MASTERBILLID = 'SO00000003'",
+};
+
+class PurgeRunTest : public testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        if (GetParam()) {
+            BATCHDEL_REQUIRE_TEST_SERVER();
+            server_ = std::make_unique<ServerDatabase>("purge");
+            database = server_->connectString();
+            CreateDemoDatabase(database, kOrders, 1, TestServerLogin());
+        } else {
+            database = MakeTestDatabase(dir, kOrders);
+        }
+        ExecuteSql(database, kReorderedOrders, LoginFor(database));
+        WriteConfigFiles(dir.path(), database);
+        program = std::make_unique<ProgramFolderCopy>(dir.path() + "/program");
+    }
+
+    CommandRun Purge(std::vector<std::string> args) const {
+        args.insert(args.begin(), {"--database", dir.file("connections.ini")});
+        return program->Run("batchdel-purge", args);
+    }
+
+    // Every row of both tables, in a fixed order, each value as text.
+    std::vector<std::vector<std::string>> Tables() const {
+        auto rows = QueryRows(database, "SELECT * FROM ORDER_MASTER ORDER BY MASTERBILLID");
+        rows.push_back({"--"});
+        for (auto &row : QueryRows(database, "SELECT * FROM ORDER_SUB ORDER BY MASTERBILLID, LINE_NO"))
+            rows.push_back(std::move(row));
+        return rows;
+    }
+    std::set<std::string> OrderNumbers(const std::string &sql) const {
+        std::set<std::string> numbers;
+        for (const auto &row : QueryRows(database, sql)) numbers.insert(row.at(0));
+        return numbers;
+    }
+    std::set<std::string> Orders() const { return OrderNumbers("SELECT MASTERBILLID FROM ORDER_MASTER"); }
+    // Lines per order, for checking that orders are whole.
+    std::map<std::string, int64_t> LinesPerOrder() const {
+        std::map<std::string, int64_t> lines;
+        for (const auto &row : QueryRows(database, "SELECT MASTERBILLID, COUNT(*) FROM ORDER_SUB GROUP BY 1"))
+            lines[row.at(0)] = std::stoll(row.at(1));
+        return lines;
+    }
+    // The orders of the journal's lines (the header line left out).
+    std::vector<std::string> JournalOrders() const {
+        std::ifstream in(program->Cds("deletions.log"));
+        std::vector<std::string> orders;
+        std::string line;
+        std::getline(in, line);
+        EXPECT_EQ(line + "\n", kJournalHead);
+        while (std::getline(in, line)) {
+            const size_t number = line.find('\t') + 1;
+            orders.push_back(line.substr(number, line.find('\t', number) - number));
+        }
+        return orders;
+    }
+    size_t JournalLinesSoFar() const {
+        std::ifstream in(program->Cds("deletions.log"));
+        size_t lines = 0;
+        for (std::string line; std::getline(in, line);) ++lines;
+        return lines;
+    }
+    std::vector<std::string> CdsFiles(const char *prefix) const {
+        std::vector<std::string> files;
+        if (!fs::exists(program->Cds())) return files;
+        for (const auto &entry : fs::directory_iterator(program->Cds()))
+            if (entry.path().filename().string().rfind(prefix, 0) == 0) files.push_back(entry.path().string());
+        return files;
+    }
+
+    static constexpr int kOrders = 120;
+    static constexpr const char *kJournalHead = "time\tMASTERBILLID\tORDER_SUB lines\tbackup\tdatabase\tuser\n";
+    TempDir dir;
+    std::string database;
+    std::unique_ptr<ProgramFolderCopy> program;
+
+private:
+    std::unique_ptr<ServerDatabase> server_;
+};
+
+TEST_P(PurgeRunTest, ADryRunCountsAndListsOldestFirstAndWritesNothing) {
+    const auto before = Tables();
+    const CommandRun run = Purge({"--dry-run", "--list", "--to", "2024/01/31"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const auto lines = Lines(run.out);
+    ASSERT_GE(lines.size(), 3u) << run.out;
+    EXPECT_EQ(lines[0], "MASTERBILLID\tBILL_DATE\tlines");
+    EXPECT_EQ(lines[1], "SO00000050\t2023/12/01\t" +
+                            std::to_string(CountRows(
+                                database, "SELECT COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID = 'SO00000050'")));
+    EXPECT_EQ(lines[2].substr(0, 11), "SO00000001\t");
+    const int64_t orders = CountRows(database, "SELECT COUNT(*) FROM ORDER_MASTER WHERE BILL_DATE <= '2024-01-31'");
+    const int64_t detail = CountRows(database,
+                                     "SELECT COUNT(*) FROM ORDER_SUB S JOIN ORDER_MASTER M ON M.MASTERBILLID ="
+                                     " S.MASTERBILLID WHERE M.BILL_DATE <= '2024-01-31'");
+    EXPECT_EQ(lines.size(), static_cast<size_t>(orders) + 2) << run.out;
+    EXPECT_THAT(lines.back(),
+                HasSubstr(std::to_string(orders) + " orders (" + std::to_string(detail) + " lines) would be deleted"));
+    EXPECT_THAT(lines.back(), HasSubstr("nothing was written"));
+    // A quote in a code is compared as typed, and selects nothing here.
+    const CommandRun quoted = Purge({"--dry-run", "--customer-from", "O'B", "--customer-to", "O'B"});
+    EXPECT_EQ(quoted.status, 0) << quoted.err;
+    EXPECT_THAT(quoted.out, HasSubstr("select no orders"));
+    EXPECT_EQ(Tables(), before);
+    EXPECT_FALSE(fs::exists(program->Cds()));
+}
+
+TEST_P(PurgeRunTest, APurgeWithABackupDeletesWhatTheWindowSelectsAndRestoreBringsItBack) {
+    const auto before = Tables();
+    const std::set<std::string> all = Orders();
+    // The window's list query for the same boxes.
+    const FilterCriteria boxes{"2024/01/01", "2024/09/30", "C0001", "C0150", "D01", "D05"};
+    const std::set<std::string> windowSelects = OrderNumbers(BuildFilteredQuery(kListQueryHead, boxes));
+    ASSERT_GT(windowSelects.size(), 5u);
+    ASSERT_LT(windowSelects.size(), all.size() - 5);
+
+    const CommandRun run = Purge({"--backup", "--from", "2024/01/01", "--to", "2024/09/30", "--customer-from", "C0001",
+                                  "--customer-to", "C0150", "--department-from", "D01", "--department-to", "D05"});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    std::set<std::string> deleted;
+    std::set_difference(all.begin(), all.end(), Orders().begin(), Orders().end(),
+                        std::inserter(deleted, deleted.end()));
+    EXPECT_EQ(deleted, windowSelects);
+    EXPECT_EQ(CountRows(database,
+                        "SELECT COUNT(*) FROM ORDER_SUB S WHERE NOT EXISTS (SELECT 1 FROM ORDER_MASTER M"
+                        " WHERE M.MASTERBILLID = S.MASTERBILLID)"),
+              0);
+    EXPECT_THAT(run.out, HasSubstr(std::to_string(windowSelects.size()) + " orders ("));
+    EXPECT_THAT(run.out, HasSubstr("0 kept because they changed after the backup"));
+
+    const auto headers = CdsFiles("ORDER_MASTER_");
+    const auto details = CdsFiles("ORDER_SUB");
+    ASSERT_EQ(headers.size(), 1u);
+    ASSERT_EQ(details.size(), 1u);
+    EXPECT_THAT(run.out, HasSubstr("backup: " + headers[0] + " " + details[0]));
+    EXPECT_THAT(run.out, HasSubstr("journal: " + program->Cds("deletions.log")));
+    const auto journal = JournalOrders();
+    EXPECT_EQ(std::set<std::string>(journal.begin(), journal.end()), windowSelects);
+    EXPECT_EQ(journal.size(), windowSelects.size());
+
+    const CommandRun restore =
+        program->Run("batchdel-restore", {"--database", dir.file("connections.ini"), headers[0], details[0]});
+    EXPECT_EQ(restore.status, 0) << restore.out << restore.err;
+    EXPECT_EQ(Tables(), before);
+}
+
+TEST_P(PurgeRunTest, LimitTakesTheOldestOrdersAndALaterRunTheNext) {
+    const CommandRun first = Purge({"--no-backup", "--limit", "4", "--to", "2024/12/31"});
+    EXPECT_EQ(first.status, 0) << first.out << first.err;
+    EXPECT_THAT(first.out, HasSubstr("4 orders ("));
+    EXPECT_THAT(first.out, HasSubstr("backup: none"));
+    EXPECT_EQ(JournalOrders(), (std::vector<std::string>{"SO00000050", "SO00000001", "SO00000002", "SO00000003"}));
+    EXPECT_EQ(Orders().size(), static_cast<size_t>(kOrders - 4));
+
+    const CommandRun second = Purge({"--backup", "--limit", "2", "--to", "2024/12/31"});
+    EXPECT_EQ(second.status, 0) << second.out << second.err;
+    EXPECT_EQ(JournalOrders(), (std::vector<std::string>{"SO00000050", "SO00000001", "SO00000002", "SO00000003",
+                                                         "SO00000004", "SO00000005"}));
+    EXPECT_EQ(Orders().size(), static_cast<size_t>(kOrders - 6));
+    // The backup reaches only as far as the newest order taken.
+    const auto headers = CdsFiles("ORDER_MASTER_");
+    const auto details = CdsFiles("ORDER_SUB");
+    ASSERT_EQ(headers.size(), 1u);
+    ASSERT_EQ(details.size(), 1u);
+    const CommandRun list = program->Run("batchdel-restore", {"--list", headers[0], details[0]});
+    EXPECT_THAT(list.out, HasSubstr("SO00000005\t"));
+    EXPECT_THAT(list.out, testing::Not(HasSubstr("SO00000010")));
+}
+
+// On a terminal the purge asks first; "y" goes on, anything else deletes
+// nothing. (script gives the command a terminal.)
+TEST_P(PurgeRunTest, OnATerminalOnlyYesDeletes) {
+    const auto onTerminal = [&](const std::string &answer) {
+        QProcess process;
+        const std::string command = "'" + program->Folder() + "batchdel-purge' --database '" +
+                                    dir.file("connections.ini") + "' --no-backup --to 2024/12/31 --limit 3";
+        process.start(QStringLiteral("script"),
+                      {QStringLiteral("-qec"), QString::fromStdString(command), QStringLiteral("/dev/null")});
+        process.write(QByteArray::fromStdString(answer + "\n"));
+        process.closeWriteChannel();
+        return Finish(process, "script");
+    };
+    const CommandRun no = onTerminal("n");
+    EXPECT_EQ(no.status, 1) << no.out;
+    EXPECT_THAT(no.out, HasSubstr("Delete 3 orders"));
+    EXPECT_THAT(no.out, HasSubstr("Nothing was deleted"));
+    EXPECT_EQ(Orders().size(), static_cast<size_t>(kOrders));
+
+    const CommandRun yes = onTerminal("y");
+    EXPECT_EQ(yes.status, 0) << yes.out;
+    EXPECT_THAT(yes.out, HasSubstr("3 orders ("));
+    EXPECT_EQ(Orders().size(), static_cast<size_t>(kOrders - 3));
+}
+
+TEST_P(PurgeRunTest, FiltersSelectingNothingEndWithStatus0AndSaySo) {
+    const auto before = Tables();
+    const CommandRun run = Purge({"--backup", "--from", "2020/01/01", "--to", "2020/12/31"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("The filters select no orders; nothing was deleted"));
+    EXPECT_EQ(Tables(), before);
+}
+
+TEST_P(PurgeRunTest, SigtermHalfWayLeavesWholeOrdersAndAJournalThatMatchesTheDatabase) {
+    const std::set<std::string> all = Orders();
+    const std::map<std::string, int64_t> linesBefore = LinesPerOrder();
+    // At 30 orders a second the 120 orders take four seconds.
+    QProcess process;
+    process.start(QString::fromStdString(program->Folder() + "batchdel-purge"),
+                  Arguments({"--database", dir.file("connections.ini"), "--no-backup", "--max-rate", "30"}));
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForStarted());
+    // Stopped once some orders are journalled.
+    for (int wait = 0; wait < 200 && JournalLinesSoFar() < 10; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    const CommandRun run = Finish(process, "batchdel-purge");
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_THAT(run.err, HasSubstr("stopped"));
+    EXPECT_THAT(run.out, HasSubstr("orders ("));
+
+    const std::set<std::string> left = Orders();
+    EXPECT_GT(left.size(), 0u);
+    EXPECT_LT(left.size(), all.size());
+    std::set<std::string> gone;
+    std::set_difference(all.begin(), all.end(), left.begin(), left.end(), std::inserter(gone, gone.end()));
+    const auto journal = JournalOrders();
+    EXPECT_EQ(std::set<std::string>(journal.begin(), journal.end()), gone);
+    // Every order is whole or gone: what is left has all its lines, and no
+    // line is left of an order that went.
+    const std::map<std::string, int64_t> linesAfter = LinesPerOrder();
+    for (const std::string &order : left) {
+        const auto before = linesBefore.find(order);
+        const auto after = linesAfter.find(order);
+        EXPECT_EQ(before == linesBefore.end() ? 0 : before->second, after == linesAfter.end() ? 0 : after->second)
+            << order;
+    }
+    for (const auto &[order, lines] : linesAfter) EXPECT_TRUE(left.count(order)) << order;
+}
+
+TEST_P(PurgeRunTest, AJournalThatCannotBeWrittenStopsThePurgeBeforeTheBackup) {
+    const auto before = Tables();
+    std::ofstream(program->Cds().substr(0, program->Cds().size() - 1)) << "a file where the folder belongs";
+    const CommandRun run = Purge({"--backup", "--to", "2024/12/31"});
+    EXPECT_EQ(run.status, 2) << run.out << run.err;
+    EXPECT_THAT(run.err, HasSubstr("deletions.log"));
+    EXPECT_EQ(Tables(), before);
+}
+
+// Another user's lock needs a second connection to the same database: the
+// server's only.
+TEST_P(PurgeRunTest, AnOrderLockedByAnotherUserStopsThePurgeWithTheServersMessage) {
+    if (!GetParam()) GTEST_SKIP() << "an embedded database has one user";
+    WriteConfigFiles(dir.path(), database, {"WaitOnLocks=False"});
+    TSQLConnection other("OtherUser");
+    SetUpOrderConnection(other, dir.file("connections.ini"), program->Folder() + "drivers.ini");
+    other.StartTransaction();
+    TSQLQuery change("Change");
+    change.SetSQLConnection(&other);
+    change.AddSQL("UPDATE ORDER_MASTER SET REMARK = 'mine' WHERE MASTERBILLID = 'SO00000003'");
+    ASSERT_EQ(change.Execute(), 1);
+
+    const CommandRun run = Purge({"--no-backup", "--to", "2024/12/31", "--limit", "6"});
+    other.Rollback();
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_THAT(run.err, HasSubstr("update conflicts with concurrent update"));
+    EXPECT_THAT(run.out, HasSubstr("3 orders ("));
+    EXPECT_EQ(JournalOrders(), (std::vector<std::string>{"SO00000050", "SO00000001", "SO00000002"}));
+    EXPECT_EQ(Orders().size(), static_cast<size_t>(kOrders - 3));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, PurgeRunTest, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool> &param) {
+                             return param.param ? std::string("Server") : std::string("Embedded");
+                         });
+
+}  // namespace

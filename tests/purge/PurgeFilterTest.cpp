@@ -1,0 +1,66 @@
+// The purge's filters on their own: the six texts it gives the window's
+// query for the same boxes, and the ages counted back from a day.
+#include <gtest/gtest.h>
+
+#include "DataType.h"
+#include "PurgeDates.h"
+#include "PurgeOptions.h"
+#include "QueryText.h"
+
+namespace {
+
+int32_t Day(int year, int month, int day) { return DbDateFromCivil(year, month, day); }
+
+const int32_t kToday = Day(2024, 3, 31);
+
+FilterCriteria FilterOf(const std::vector<std::string> &args, const std::string &separator = "/") {
+    return PurgeFilter(ParsePurgeOptions(args, kToday), separator);
+}
+
+TEST(PurgeFilter, GivesTheTextsTheWindowsBoxesHoldForTheSameRanges) {
+    EXPECT_EQ(FilterOf({"--dry-run", "--from", "2024/01/01", "--to", "2024-01-31", "--customer-from", "C001",
+                        "--customer-to", "C999", "--department-from", "D01", "--department-to", "D02"}),
+              (FilterCriteria{"2024/01/01", "2024/01/31", "C001", "C999", "D01", "D02"}));
+    // A system whose short date format uses the hyphen.
+    EXPECT_EQ(FilterOf({"--dry-run", "--from", "2024/01/01", "--to", "2024/01/31"}, "-"),
+              (FilterCriteria{"2024-01-01", "2024-01-31", "", "", "", ""}));
+    // No dates: the empty boxes, which add no date line.
+    const FilterCriteria none = FilterOf({"--dry-run"});
+    EXPECT_EQ(none, (FilterCriteria{"    /  /  ", "    /  /  ", "", "", "", ""}));
+    EXPECT_EQ(FilterLines(none).size(), 0u);
+    // Only --to: every order up to it, through a date line the database reads.
+    EXPECT_EQ(FilterLines(FilterOf({"--dry-run", "--to", "90d"})),
+              std::vector<std::string>{" AND BILL_DATE BETWEEN '0001/01/01' AND '2024/01/01'"});
+}
+
+TEST(PurgeFilter, AQuoteInACodeStaysInsideItsLiteral) {
+    EXPECT_EQ(FilterLines(FilterOf({"--dry-run", "--customer-from", "O'B", "--customer-to", "O'B"})),
+              std::vector<std::string>{" AND CUST_ID BETWEEN 'O''B' AND 'O''B'"});
+}
+
+struct AgeCase {
+    const char *text;
+    int32_t from;
+    std::optional<int32_t> day;
+};
+
+class AgeTest : public testing::TestWithParam<AgeCase> {};
+
+TEST_P(AgeTest, CountsBackFromTheDay) { EXPECT_EQ(DayBeforeAge(GetParam().text, GetParam().from), GetParam().day); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Ages, AgeTest,
+    testing::Values(AgeCase{"90d", Day(2024, 3, 31), Day(2024, 1, 1)},
+                    AgeCase{"0d", Day(2024, 3, 31), Day(2024, 3, 31)},
+                    AgeCase{"18m", Day(2024, 3, 31), Day(2022, 9, 30)},
+                    AgeCase{"1m", Day(2024, 3, 31), Day(2024, 2, 29)},  // the month's last day
+                    AgeCase{"13m", Day(2024, 1, 15), Day(2022, 12, 15)},
+                    AgeCase{"3y", Day(2024, 2, 29), Day(2021, 2, 28)},
+                    AgeCase{"3y", Day(2024, 3, 31), Day(2021, 3, 31)}, AgeCase{"3", Day(2024, 3, 31), std::nullopt},
+                    AgeCase{"y", Day(2024, 3, 31), std::nullopt}, AgeCase{"-3y", Day(2024, 3, 31), std::nullopt},
+                    AgeCase{"+3y", Day(2024, 3, 31), std::nullopt}, AgeCase{"3Y", Day(2024, 3, 31), std::nullopt},
+                    AgeCase{"3 y", Day(2024, 3, 31), std::nullopt}, AgeCase{"3w", Day(2024, 3, 31), std::nullopt},
+                    AgeCase{"2024y", Day(2024, 3, 31), std::nullopt},  // before the first year
+                    AgeCase{"99999999d", Day(2024, 3, 31), std::nullopt}));
+
+}  // namespace
