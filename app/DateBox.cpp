@@ -5,19 +5,10 @@
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
-#include <QLocale>
 #include <QTimer>
 
 #include "ErrorReport.h"
 #include "Errors.h"
-
-QChar DateSeparatorOf(const QString &shortDateFormat) {
-    for (const QChar c : shortDateFormat)
-        if (!c.isLetter() && !c.isSpace()) return c;
-    return QLatin1Char('/');
-}
-
-QChar SystemDateSeparator() { return DateSeparatorOf(QLocale::system().dateFormat(QLocale::ShortFormat)); }
 
 namespace {
 bool IsCaretOrCopyKey(const QKeyEvent *event) {

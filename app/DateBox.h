@@ -6,12 +6,7 @@
 #include <QString>
 
 #include "DateMask.h"
-
-// The short-date separator of a date format: its first character that is
-// neither a letter nor a space; "/" when there is none.
-QChar DateSeparatorOf(const QString &shortDateFormat);
-// The separator of the system's regional settings.
-QChar SystemDateSeparator();
+#include "DateSeparator.h"
 
 class TDateBox : public QLineEdit {
     Q_OBJECT

@@ -11,7 +11,6 @@
 #include <optional>
 
 #include "BackupOrders.h"
-#include "ConfigLocation.h"
 #include "OrderDataFolder.h"
 #include "DataType.h"
 #include "DeleteOrders.h"
@@ -52,7 +51,7 @@ std::string DataFolder() { return OrderDataFolder(); }
 FilterCriteria BackupFilter(const FilterCriteria &filter, const std::vector<SelectedOrder> &taken, size_t selected) {
     FilterCriteria narrowed = filter;
     if (taken.size() < selected && !taken.empty() && taken.back().billDay) {
-        const std::string separator = SystemDateSeparator();
+        const std::string separator = DateBoxSeparator();
         if (!DateTextComplete(filter.dateFrom))
             narrowed.dateFrom = DateBoxText(DbDateFromCivil(kFirstYear, 1, 1), separator);
         narrowed.dateTo = DateBoxText(*taken.back().billDay, separator);

@@ -1,6 +1,5 @@
 #include "PurgeDates.h"
 
-#include <QLocale>
 #include <QString>
 
 #include <algorithm>
@@ -8,6 +7,7 @@
 #include <ctime>
 
 #include "DataType.h"
+#include "DateSeparator.h"
 
 namespace {
 
@@ -21,17 +21,6 @@ int DaysInMonth(int year, int month) {
 std::string TwoDigits(int value) { return std::string(1, char('0' + value / 10)) + char('0' + value % 10); }
 
 }  // namespace
-
-std::optional<int32_t> ParseCommandDay(const std::string &text) {
-    if (text.size() != 10 || (text[4] != '/' && text[4] != '-') || text[7] != text[4]) return std::nullopt;
-    for (size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u})
-        if (text[i] < '0' || text[i] > '9') return std::nullopt;
-    const int year = std::stoi(text.substr(0, 4));
-    const int month = std::stoi(text.substr(5, 2));
-    const int day = std::stoi(text.substr(8, 2));
-    if (year < kFirstYear || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return std::nullopt;
-    return DbDateFromCivil(year, month, day);
-}
 
 std::optional<int32_t> DayBeforeAge(const std::string &text, int32_t today) {
     if (text.size() < 2) return std::nullopt;
@@ -81,11 +70,6 @@ std::string DateBoxText(int32_t day, const std::string &separator) {
 
 // The window's date boxes take the first character of the system's short
 // date format that is neither a letter nor a space; "/" when there is none.
-std::string SystemDateSeparator() {
-    const QString format = QLocale::system().dateFormat(QLocale::ShortFormat);
-    for (const QChar c : format)
-        if (!c.isLetter() && !c.isSpace()) return QString(c).toStdString();
-    return "/";
-}
+std::string DateBoxSeparator() { return QString(SystemDateSeparator()).toStdString(); }
 
-std::string DateBoxText(int32_t day) { return DateBoxText(day, SystemDateSeparator()); }
+std::string DateBoxText(int32_t day) { return DateBoxText(day, DateBoxSeparator()); }

@@ -6,9 +6,7 @@
 #include <optional>
 #include <string>
 
-// A date written YYYY/MM/DD (or with '-') as the database's day count; none
-// for a day that does not exist.
-std::optional<int32_t> ParseCommandDay(const std::string &text);
+#include "CommandDays.h"
 
 // The day an age ends on: today minus N days, months or years ("90d",
 // "18m", "3y"). A month or year back onto a day the month lacks (31 March
@@ -24,10 +22,8 @@ std::string DateBoxText(int32_t day);
 // The same with a given separator.
 std::string DateBoxText(int32_t day, const std::string &separator);
 
-// The separator of the window's date boxes: the first character of the
-// system's short date format that is neither a letter nor a space, "/" when
-// there is none.
-std::string SystemDateSeparator();
+// The separator of the window's date boxes (SystemDateSeparator), as text.
+std::string DateBoxSeparator();
 
 // Years 1 to 9999: the dates the database holds.
 inline constexpr int kFirstYear = 1;

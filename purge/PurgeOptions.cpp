@@ -122,7 +122,7 @@ PurgeOptions ParsePurgeOptions(const std::vector<std::string> &args, int32_t tod
     return options;
 }
 
-FilterCriteria PurgeFilter(const PurgeOptions &options) { return PurgeFilter(options, SystemDateSeparator()); }
+FilterCriteria PurgeFilter(const PurgeOptions &options) { return PurgeFilter(options, DateBoxSeparator()); }
 
 FilterCriteria PurgeFilter(const PurgeOptions &options, const std::string &dateSeparator) {
     FilterCriteria filter;

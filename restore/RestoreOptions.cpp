@@ -1,21 +1,7 @@
 #include "RestoreOptions.h"
 
-#include "DataType.h"
+#include "CommandDays.h"
 #include "RestoreErrors.h"
-
-std::optional<int32_t> ParseDay(const std::string &text) {
-    if (text.size() != 10 || (text[4] != '/' && text[4] != '-') || text[7] != text[4]) return std::nullopt;
-    for (size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u})
-        if (text[i] < '0' || text[i] > '9') return std::nullopt;
-    const int year = std::stoi(text.substr(0, 4));
-    const int month = std::stoi(text.substr(5, 2));
-    const int day = std::stoi(text.substr(8, 2));
-    if (month < 1 || month > 12 || day < 1 || day > 31) return std::nullopt;
-    const int32_t days = DbDateFromCivil(year, month, day);
-    const CivilDate back = CivilFromDbDate(days);
-    if (back.year != year || back.month != month || back.day != day) return std::nullopt;  // 2023/02/30 and the like
-    return days;
-}
 
 RestoreOptions ParseRestoreOptions(const std::vector<std::string> &args) {
     RestoreOptions options;
@@ -28,7 +14,7 @@ RestoreOptions ParseRestoreOptions(const std::vector<std::string> &args) {
         };
         auto day = [&]() {
             const std::string &text = value();
-            const auto parsed = ParseDay(text);
+            const auto parsed = ParseCommandDay(text);
             if (!parsed) throw ERestoreRefused("Option " + arg + ": \"" + text + "\" is not a date YYYY/MM/DD");
             return *parsed;
         };

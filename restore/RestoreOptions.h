@@ -25,6 +25,3 @@ RestoreOptions ParseRestoreOptions(const std::vector<std::string> &args);
 
 // The --help text.
 std::string RestoreUsage();
-
-// A date written YYYY/MM/DD (or with '-') as the database's day count.
-std::optional<int32_t> ParseDay(const std::string &text);

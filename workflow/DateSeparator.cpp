@@ -1,0 +1,11 @@
+#include "DateSeparator.h"
+
+#include <QLocale>
+
+QChar DateSeparatorOf(const QString &shortDateFormat) {
+    for (const QChar c : shortDateFormat)
+        if (!c.isLetter() && !c.isSpace()) return c;
+    return QLatin1Char('/');
+}
+
+QChar SystemDateSeparator() { return DateSeparatorOf(QLocale::system().dateFormat(QLocale::ShortFormat)); }
