@@ -19,30 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct ProgramRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-ProgramRun RunProgram(const std::string &program, const QStringList &arguments,
-                      const QProcessEnvironment &environment) {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(QString::fromStdString(program), arguments);
-    ProgramRun run;
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished(10000);
-        run.err = "did not end: " + process.errorString().toStdString();
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
-}
-
 std::string ReadFile(const std::string &path) {
     std::ifstream in(path);
     std::stringstream text;
@@ -62,7 +38,7 @@ protected:
     static void TearDownTestSuite() { stage_.reset(); }
 
     void SetUp() override {
-        ASSERT_EQ(installRun_.exitCode, 0) << installRun_.out << installRun_.err;
+        ASSERT_EQ(installRun_.status, 0) << installRun_.out << installRun_.err;
         // The user's own settings could point elsewhere; this user has none.
         environment_ = QProcessEnvironment::systemEnvironment();
         environment_.insert(QStringLiteral("HOME"), QString::fromStdString(home_.path()));
@@ -82,7 +58,7 @@ protected:
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         environment.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(BATCHDEL_TEST_PLUGINS));
         environment.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"), QStringLiteral("batchdelmodalreporter"));
-        return RunProgram(Bin() + "batchdel", {}, environment);
+        return RunProgram(Bin() + "batchdel", QStringList(), environment);
     }
 
     static std::unique_ptr<TempDir> stage_;
@@ -124,17 +100,17 @@ TEST_F(InstalledLayoutTest, PutsProgramsDriverConfigurationMenuEntryIconAndManua
 
 TEST_F(InstalledLayoutTest, RestoreCommandAnswersHelpAndVersion) {
     const ProgramRun help = RunProgram(Bin() + "batchdel-restore", {QStringLiteral("--help")}, environment_);
-    EXPECT_EQ(help.exitCode, 0) << help.err;
+    EXPECT_EQ(help.status, 0) << help.err;
     EXPECT_EQ(help.out.rfind("Usage: batchdel-restore", 0), 0u) << help.out;
 
     const ProgramRun version = RunProgram(Bin() + "batchdel-restore", {QStringLiteral("--version")}, environment_);
-    EXPECT_EQ(version.exitCode, 0) << version.err;
+    EXPECT_EQ(version.status, 0) << version.err;
     EXPECT_EQ(version.out, "batchdel-restore " BATCHDEL_VERSION "\n");
 }
 
 TEST_F(InstalledLayoutTest, WindowWithoutAConnectionFileGivesTheStartUpReport) {
     const ProgramRun window = StartWindow();
-    EXPECT_EQ(window.exitCode, 1) << window.err;
+    EXPECT_EQ(window.status, 1) << window.err;
     EXPECT_NE(window.err.find("[message box] Application Error\nException EDatabaseError in module batchdel at "),
               std::string::npos)
         << window.err;
@@ -153,7 +129,7 @@ TEST_F(InstalledLayoutTest, WindowReachesTheDatabaseThroughTheInstalledDriver) {
     const ProgramRun window = StartWindow();
     fs::remove(Conf() + "connections.ini");
 
-    EXPECT_EQ(window.exitCode, 1) << window.err;
+    EXPECT_EQ(window.status, 1) << window.err;
     EXPECT_NE(window.err.find("[message box] Application Error"), std::string::npos) << window.err;
     EXPECT_EQ(window.err.find("Unable to"), std::string::npos) << window.err;
     EXPECT_EQ(window.err.find("not found"), std::string::npos) << window.err;
@@ -216,13 +192,13 @@ TEST_F(InstalledLayoutTest, PurgeCommandDryRunOnAnEmbeddedDatabaseChangesNothing
                               << "\nUser_Name=SYSDBA\nPassword=masterkey\n";
 
     const ProgramRun version = RunProgram(Bin() + "batchdel-purge", {QStringLiteral("--version")}, environment_);
-    EXPECT_EQ(version.exitCode, 0) << version.err;
+    EXPECT_EQ(version.status, 0) << version.err;
     EXPECT_NE(version.out.find(BATCHDEL_VERSION), std::string::npos) << version.out;
 
     const ProgramRun dryRun = RunProgram(
         Bin() + "batchdel-purge",
         {QStringLiteral("--dry-run"), QStringLiteral("--database"), QString::fromStdString(connection)}, environment_);
-    EXPECT_EQ(dryRun.exitCode, 0) << dryRun.out << dryRun.err;
+    EXPECT_EQ(dryRun.status, 0) << dryRun.out << dryRun.err;
     EXPECT_EQ(CountRows(database, "SELECT COUNT(*) FROM ORDER_MASTER"), 5);
 }
 

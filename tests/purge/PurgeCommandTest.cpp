@@ -31,31 +31,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::HasSubstr;
 
-struct CommandRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CommandRun Finish(QProcess &process, const char *name) {
-    CommandRun run;
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        ADD_FAILURE() << name << " did not finish";
-        return run;
-    }
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
-}
-
-QStringList Arguments(const std::vector<std::string> &args) {
-    QStringList arguments;
-    for (const std::string &arg : args) arguments << QString::fromStdString(arg);
-    return arguments;
-}
+using CommandRun = ProgramRun;
 
 // A copy of the commands in a folder of their own, so that their cds/
 // folder (backups and journal) is the test's.
@@ -75,7 +51,7 @@ public:
         process.setProcessChannelMode(QProcess::SeparateChannels);
         process.start(QString::fromStdString(folder_ + command), Arguments(args));
         process.closeWriteChannel();
-        return Finish(process, command);
+        return FinishProgram(process, command);
     }
 
 private:
@@ -345,7 +321,7 @@ TEST_P(PurgeRunTest, OnATerminalOnlyYesDeletes) {
                       {QStringLiteral("-qec"), QString::fromStdString(command), QStringLiteral("/dev/null")});
         process.write(QByteArray::fromStdString(answer + "\n"));
         process.closeWriteChannel();
-        return Finish(process, "script");
+        return FinishProgram(process, "script");
     };
     const CommandRun no = onTerminal("n");
     EXPECT_EQ(no.status, 1) << no.out;
@@ -380,7 +356,7 @@ TEST_P(PurgeRunTest, SigtermHalfWayLeavesWholeOrdersAndAJournalThatMatchesTheDat
     for (int wait = 0; wait < 200 && JournalLinesSoFar() < 10; ++wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
-    const CommandRun run = Finish(process, "batchdel-purge");
+    const CommandRun run = FinishProgram(process, "batchdel-purge");
     EXPECT_EQ(run.status, 1) << run.out << run.err;
     EXPECT_THAT(run.err, HasSubstr("stopped"));
     EXPECT_THAT(run.out, HasSubstr("orders ("));

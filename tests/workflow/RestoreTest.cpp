@@ -47,29 +47,13 @@ const std::vector<std::string> kOddValues = {
     "INSERT INTO ORDER_MASTER (MASTERBILLID, CUST_ID) VALUES ('SO-NO-LINES', 'C0001')",
 };
 
-struct CommandRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using CommandRun = ProgramRun;
 
 // Runs the real batchdel-restore (built beside the tests) on a connection file.
 CommandRun RunRestoreCommand(const std::string &connectionFile, const std::vector<std::string> &args) {
-    QProcess process;
-    QStringList arguments{QStringLiteral("--database"), QString::fromStdString(connectionFile)};
-    for (const std::string &arg : args) arguments << QString::fromStdString(arg);
-    process.start(QString::fromStdString(ProgramFolder() + "batchdel-restore"), arguments);
-    CommandRun run;
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        ADD_FAILURE() << "batchdel-restore did not finish";
-        return run;
-    }
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
+    std::vector<std::string> arguments{"--database", connectionFile};
+    arguments.insert(arguments.end(), args.begin(), args.end());
+    return RunProgram(ProgramFolder() + "batchdel-restore", arguments);
 }
 
 class RestoreTest : public testing::TestWithParam<bool> {
