@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "BackupOrders.h"
+#include "CommandDays.h"
 #include "ConfigLocation.h"
 #include "DataSetProvider.h"
 #include "DataType.h"
@@ -86,12 +87,7 @@ int64_t OrderCount(const Copy &copy) {
     return FirstValue(data.SQLConnection1, "SELECT COUNT(*) FROM ORDER_MASTER").i;
 }
 
-std::string DayText(int32_t day) {
-    const CivilDate date = CivilFromDbDate(day);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d/%02d/%02d", date.year, date.month, date.day);
-    return text;
-}
+std::string DayText(int32_t day) { return CommandDayText(day); }
 
 // The window's path: the list, the backup, the deletion of the listed orders.
 int64_t WindowPath(const Copy &copy, const FilterCriteria &filter) {

@@ -30,6 +30,8 @@
 #include "BackupPair.h"
 #include "BareFetch.h"
 #include "BenchSupport.h"
+#include "CommandDays.h"
+#include "DataType.h"
 #include "DeleteTickedOrders.h"
 #include "DemoDatabase.h"
 #include "FirebirdDirect.h"
@@ -50,13 +52,9 @@ namespace {
 // in the order of their numbers: a range of days is a range of numbers.
 constexpr int kDemoDays = 731;
 
-std::string DayText(int day, char separator) {
-    const year_month_day date{sys_days{year{2024} / January / 1} + days{day}};
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d%c%02u%c%02u", static_cast<int>(date.year()), separator,
-                  static_cast<unsigned>(date.month()), separator, static_cast<unsigned>(date.day()));
-    return text;
-}
+// The day that many days after the demo's first, as the window's date box
+// holds it.
+std::string DayText(int day) { return CommandDayText(DbDateFromCivil(2024, 1, 1) + day); }
 
 // The orders of a range of days.
 struct Range {
@@ -164,7 +162,7 @@ int Run(int orders, int rounds, const std::vector<int> &delays) {
 
             // The backup: program and bare client read the same orders.
             BenchWindow window(folder);
-            window.SetDates(DayText(mine.firstDay, '/'), DayText(mine.lastDay, '/'));
+            window.SetDates(DayText(mine.firstDay), DayText(mine.lastDay));
             BackupResult backup;
             f.backupProgram = Seconds([&] { backup = BackupOrders(window); });
             if (backup.headerRows != mine.Orders())

@@ -1,5 +1,6 @@
 #include "ColumnFacts.h"
 
+#include "FetchedRows.h"
 #include "SQLConnection.h"
 #include "SQLDataSet.h"
 #include "TableEngine.h"
@@ -12,16 +13,7 @@ std::unique_ptr<TableEngine> ColumnRows(TSQLConnection &connection, const std::s
     columns.SetSQLConnection(&connection);
     columns.SetCommandText(sql);
     columns.Params()[0].SetString(table);
-    columns.Open();
-    auto rows = std::make_unique<TableEngine>(columns.Columns());
-    try {
-        columns.FetchAllInto(*rows);
-    } catch (...) {
-        columns.Close();
-        throw;
-    }
-    columns.Close();
-    return rows;
+    return FetchedRows(columns);
 }
 
 }  // namespace

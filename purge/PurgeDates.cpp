@@ -18,8 +18,6 @@ int DaysInMonth(int year, int month) {
     return month == 2 && IsLeap(year) ? 29 : kDays[month - 1];
 }
 
-std::string TwoDigits(int value) { return std::string(1, char('0' + value / 10)) + char('0' + value % 10); }
-
 }  // namespace
 
 std::optional<int32_t> DayBeforeAge(const std::string &text, int32_t today) {
@@ -61,12 +59,7 @@ int32_t LocalToday() {
     return DbDateFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 
-std::string DateBoxText(int32_t day, const std::string &separator) {
-    const CivilDate date = CivilFromDbDate(day);
-    std::string year = std::to_string(date.year);
-    year.insert(0, 4 - year.size(), '0');
-    return year + separator + TwoDigits(date.month) + separator + TwoDigits(date.day);
-}
+std::string DateBoxText(int32_t day, const std::string &separator) { return CommandDayText(day, separator); }
 
 // The window's date boxes take the first character of the system's short
 // date format that is neither a letter nor a space; "/" when there is none.

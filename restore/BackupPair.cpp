@@ -22,13 +22,6 @@ std::unique_ptr<TableEngine> ReadFile(const std::string &path) {
 
 }  // namespace
 
-std::string DayText(int32_t days) {
-    const CivilDate d = CivilFromDbDate(days);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d/%02d/%02d", d.year, d.month, d.day);
-    return text;
-}
-
 BackupPair::BackupPair(BackupPair &&) noexcept = default;
 BackupPair::~BackupPair() = default;
 

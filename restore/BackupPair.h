@@ -47,6 +47,3 @@ private:
     std::unordered_map<std::string, size_t> index_;
     int64_t orphanLines_ = 0;
 };
-
-// A day count as YYYY/MM/DD.
-std::string DayText(int32_t days);

@@ -8,6 +8,7 @@
 
 #include "ColumnFacts.h"
 #include "Errors.h"
+#include "FetchedRows.h"
 #include "OrderBatch.h"
 #include "OrderLookup.h"
 #include "RestoreBlock.h"
@@ -136,16 +137,7 @@ std::unique_ptr<TableEngine> FetchByOrder(TSQLDataSet &rows, const std::string &
     rows.SetCommandText(OrdersByNumberText(select));
     BindOrderNumbers(rows.Params(), kOrdersPerLookup, end - start,
                      [&](size_t i) -> const std::string & { return orders[start + i]->number; });
-    rows.Open();
-    auto fetched = std::make_unique<TableEngine>(rows.Columns());
-    try {
-        rows.FetchAllInto(*fetched);
-    } catch (...) {
-        rows.Close();
-        throw;
-    }
-    rows.Close();
-    return fetched;
+    return FetchedRows(rows);
 }
 
 // How one table's rows go in: the columns an INSERT names (the table's
@@ -271,7 +263,7 @@ struct OrderRestorer::Impl {
         const int lineWidth = static_cast<int>(lineInsert.fileColumns.size());
         int lineSlot = 0;
         for (int slot = 0; slot < shape.headers; ++slot) {
-            const int first = HeaderSlotParam(shape, headerInsert.columns, slot);
+            const int first = HeaderSlotParam(headerInsert.columns, slot);
             if (slot >= static_cast<int>(orders.size())) {
                 BindNulls(params, first, 1 + headerWidth);
                 continue;

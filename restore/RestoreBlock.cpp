@@ -97,17 +97,19 @@ void InsertSlot(std::string &text, char kind, int slot, const InsertColumns &tab
 
 RestoreBlockShape RestoreBlockShapeFor(const InsertColumns &header, const InsertColumns &line, double linesPerOrder) {
     const double lines = std::max(0.0, linesPerOrder);
+    const int headerBytes = SlotBytes(header), lineBytes = SlotBytes(line);
     for (int headers = kMaxInserts; headers >= 1; --headers) {
         const RestoreBlockShape shape{
             headers, static_cast<int>(std::max(std::ceil(lines * kLineSlack * headers), std::ceil(lines)))};
-        if (Fits(shape, SlotBytes(header), SlotBytes(line))) return shape;
+        if (Fits(shape, headerBytes, lineBytes)) return shape;
     }
     return {};
 }
 
 RestoreBlockShape LargeOrderShape(const InsertColumns &header, const InsertColumns &line) {
+    const int headerBytes = SlotBytes(header), lineBytes = SlotBytes(line);
     for (int lines = kMaxInserts - 1; lines >= 1; --lines)
-        if (Fits({1, lines}, SlotBytes(header), SlotBytes(line))) return {1, lines};
+        if (Fits({1, lines}, headerBytes, lineBytes)) return {1, lines};
     return {};
 }
 
@@ -126,10 +128,10 @@ std::string RestoreBlockText(const RestoreBlockShape &shape, const InsertColumns
     return text;
 }
 
-int HeaderSlotParam(const RestoreBlockShape &, const InsertColumns &header, int slot) {
+int HeaderSlotParam(const InsertColumns &header, int slot) {
     return slot * (1 + static_cast<int>(header.columns.size()));
 }
 
 int LineSlotParam(const RestoreBlockShape &shape, const InsertColumns &header, const InsertColumns &line, int slot) {
-    return HeaderSlotParam(shape, header, shape.headers) + slot * (1 + static_cast<int>(line.columns.size()));
+    return HeaderSlotParam(header, shape.headers) + slot * (1 + static_cast<int>(line.columns.size()));
 }

@@ -56,5 +56,5 @@ std::string RestoreBlockText(const RestoreBlockShape &shape, const InsertColumns
 
 // Where the parameters of a slot (counted from 0) start among the
 // statement's parameters.
-int HeaderSlotParam(const RestoreBlockShape &shape, const InsertColumns &header, int slot);
+int HeaderSlotParam(const InsertColumns &header, int slot);
 int LineSlotParam(const RestoreBlockShape &shape, const InsertColumns &header, const InsertColumns &line, int slot);

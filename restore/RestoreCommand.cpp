@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "BackupPair.h"
+#include "CommandDays.h"
 #include "OrderConnection.h"
 #include "OrderDataFolder.h"
 #include "OrderJournal.h"
@@ -19,8 +20,8 @@
 namespace {
 
 std::string OrderLine(const BackupOrder &order) {
-    return order.number + "\t" + (order.billDay ? DayText(*order.billDay) : std::string()) + "\t" + order.customer +
-           "\t" + std::to_string(order.lineRows.size());
+    return order.number + "\t" + (order.billDay ? CommandDayText(*order.billDay) : std::string()) + "\t" +
+           order.customer + "\t" + std::to_string(order.lineRows.size());
 }
 
 // The orders the options ask for, in the backup's order; numbers asked for

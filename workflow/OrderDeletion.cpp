@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "DeletionBlock.h"
+#include "FetchedRows.h"
 #include "QueryText.h"
 #include "SQLConnection.h"
 #include "TableEngine.h"
@@ -113,12 +114,8 @@ BlockOutcome OrderDeletion::DeleteBlock(const std::vector<OrderToDelete> &orders
     }
     std::unique_ptr<TableEngine> answer;
     try {
-        block_.Open();
-        answer = std::make_unique<TableEngine>(block_.Columns());
-        block_.FetchAllInto(*answer);
-        block_.Close();
+        answer = FetchedRows(block_);
     } catch (...) {
-        block_.Close();
         // With the transaction gone (the connection lost) the batch is lost
         // as a whole; otherwise the failed statement left it as it was.
         if (!connection_.InTransaction()) RollBackBatch();

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -19,6 +18,7 @@
 #include "HandlerFailure.h"
 #include "ModalAnswer.h"
 #include "TestSupport.h"
+#include "WindowDatabase.h"
 
 namespace {
 
@@ -44,13 +44,7 @@ protected:
     }
 
     void OpenWindow() {
-        TFormDulvaneSetup setup;
-        setup.dpi = 96;
-        setup.connectionFile = dir.file("connections.ini");
-        setup.driverFile = dir.file("drivers.ini");
-        setup.programFolder = dir.path() + "/";
-        QDir().mkpath(QString::fromStdString(dir.path() + "/cds"));  // no folder notice
-        form = std::make_unique<TFormDulvane>(nullptr, setup);
+        form = std::make_unique<TFormDulvane>(nullptr, FolderWindowSetup(dir.path()));
         form->show();
         QApplication::setActiveWindow(form.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));

@@ -7,7 +7,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
-#include <QDir>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -23,6 +22,7 @@
 #include "Field.h"
 #include "FrmDulvane.h"
 #include "TestSupport.h"
+#include "WindowDatabase.h"
 #include "wwDBGrid.h"
 
 namespace {
@@ -33,13 +33,7 @@ protected:
     void SetUp() override {
         database = MakeTestDatabase(dir, kOrders);
         WriteConfigFiles(dir.path(), database);
-        TFormDulvaneSetup setup;
-        setup.dpi = 96;
-        setup.connectionFile = dir.file("connections.ini");
-        setup.driverFile = dir.file("drivers.ini");
-        setup.programFolder = dir.path() + "/";
-        QDir().mkpath(QString::fromStdString(dir.path() + "/cds"));
-        form = std::make_unique<TFormDulvane>(nullptr, setup);
+        form = std::make_unique<TFormDulvane>(nullptr, FolderWindowSetup(dir.path()));
         form->show();
         QApplication::setActiveWindow(form.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));

@@ -8,7 +8,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -24,6 +23,7 @@
 #include "FrmDulvane.h"
 #include "ProgressForm.h"
 #include "TestSupport.h"
+#include "WindowDatabase.h"
 
 namespace {
 
@@ -143,13 +143,7 @@ protected:
                               " DECLARE I INTEGER = 0; BEGIN WHILE (I < 200000) DO I = I + 1; END"});
         ExecuteSql(database, {"CREATE EXCEPTION ORDER_HELD 'order held'"});
         WriteConfigFiles(dir.path(), database);
-        TFormDulvaneSetup setup;
-        setup.dpi = 96;
-        setup.connectionFile = dir.file("connections.ini");
-        setup.driverFile = dir.file("drivers.ini");
-        setup.programFolder = dir.path() + "/";
-        QDir().mkpath(QString::fromStdString(dir.path() + "/cds"));
-        form = std::make_unique<TFormDulvane>(nullptr, setup);
+        form = std::make_unique<TFormDulvane>(nullptr, FolderWindowSetup(dir.path()));
         form->show();
         QApplication::setActiveWindow(form.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));

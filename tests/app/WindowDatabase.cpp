@@ -1,5 +1,7 @@
 #include "WindowDatabase.h"
 
+#include <QDir>
+
 #include "TestSupport.h"
 
 namespace {
@@ -33,5 +35,15 @@ TFormDulvaneSetup BrokenWindowSetup() {
     setup.dpi = 96;
     setup.connectionFile = dir.file("connections.ini");
     setup.driverFile = dir.file("drivers.ini");
+    return setup;
+}
+
+TFormDulvaneSetup FolderWindowSetup(const std::string &folder) {
+    TFormDulvaneSetup setup;
+    setup.dpi = 96;
+    setup.connectionFile = folder + "/connections.ini";
+    setup.driverFile = folder + "/drivers.ini";
+    setup.programFolder = folder + "/";
+    QDir().mkpath(QString::fromStdString(folder + "/cds"));
     return setup;
 }

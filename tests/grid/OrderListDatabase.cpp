@@ -1,5 +1,6 @@
 #include "OrderListDatabase.h"
 
+#include "OrderConnection.h"
 #include "TestSupport.h"
 
 namespace gridtest {
@@ -24,15 +25,7 @@ std::string OrderListQuery() {
 
 DatabaseOrderList::DatabaseOrderList() {
     const std::string folder = TheFiles().dir.path() + "/";
-    SQLConnection1.ConnectionName = "Trelvo";
-    SQLConnection1.DriverName = "Interbase";
-    SQLConnection1.GetDriverFunc = "getIBDriver";
-    SQLConnection1.LibraryName = "libibdriver.so";
-    SQLConnection1.VendorLib = "libfbclient.so.2";
-    SQLConnection1.LoadParamsOnConnect = true;
-    SQLConnection1.LoginPrompt = false;
-    SQLConnection1.SetConnectionFile(folder + "connections.ini");
-    SQLConnection1.SetDriverFile(folder + "drivers.ini");
+    SetUpOrderConnection(SQLConnection1, folder + "connections.ini", folder + "drivers.ini");
     SQLDataSet1.SetSQLConnection(&SQLConnection1);
     DataSetProvider1.SetDataSet(&SQLDataSet1);
     DataSetProvider1.Options = poAllowCommandText;
