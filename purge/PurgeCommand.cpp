@@ -14,6 +14,7 @@
 #include "OrderDataFolder.h"
 #include "DataType.h"
 #include "DeleteOrders.h"
+#include "DeleteRight.h"
 #include "DeletionJournal.h"
 #include "Errors.h"
 #include "OrderDataModule.h"
@@ -93,6 +94,17 @@ int DryRun(const PurgeOptions &options, const std::vector<SelectedOrder> &taken,
     return 0;
 }
 
+// A user without the right to delete is told so in the server's words before
+// anything is written; a dry run says the same.
+void CheckRight(TSQLConnection &connection, bool dryRun) {
+    try {
+        CheckDeleteRight(connection);
+    } catch (const EDatabaseError &failure) {
+        if (failure.Kind() != FailureKind::NoPermission) throw;
+        throw EPurgeRefused(failure.Message() + (dryRun ? "; nothing would be deleted" : "; nothing was written"));
+    }
+}
+
 struct Purged {
     DeletionOutcome outcome;
     double seconds = 0;  // the deletion's, pauses included
@@ -128,6 +140,7 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
     OrderDataModule data(OrderDataSetup{options.connectionFile, {}});
     TSQLConnection &connection = data.SQLConnection1;
     const FilterCriteria filter = PurgeFilter(options);
+    CheckRight(connection, options.dryRun);
 
     std::vector<SelectedOrder> taken = SelectOrders(connection, filter, options.dryRun);
     const size_t selected = taken.size();

@@ -1,13 +1,11 @@
 #include "BackupOrders.h"
 
-#include <filesystem>
 #include <memory>
 #include <vector>
 
-#include "BackupFileNames.h"
+#include "BackupPairFiles.h"
 #include "BackupReadBack.h"
 #include "ClientDataSet.h"
-#include "DataSetFile.h"
 #include "DataSetProvider.h"
 #include "DetailLines.h"
 #include "Errors.h"
@@ -63,12 +61,6 @@ private:
     bool started_ = false;
 };
 
-void RemoveFiles(const BackupResult &result) {
-    std::error_code ignored;
-    std::filesystem::remove(result.headerFile, ignored);
-    std::filesystem::remove(result.detailFile, ignored);
-}
-
 void StopIfCancelled(WorkProgress *progress) {
     if (progress && progress->CancelRequested()) throw EAbort();
 }
@@ -117,11 +109,7 @@ int BackupResult::DetailLinesOf(const std::string &orderNumber) const {
 
 BackupResult BackupOrders(TSQLConnection &connection, TClientDataSet &set, const FilterCriteria &filter,
                           const std::string &folder, const std::tm &now, WorkProgress *progress) {
-    // One timestamp for both files, taken before anything runs.
-    const std::string timestamp = BackupTimestamp(now);
     BackupResult result;
-    result.headerFile = HeaderBackupPath(folder, timestamp);
-    result.detailFile = DetailBackupPath(folder, timestamp);
 
     std::unique_ptr<TableEngine> detail;
     {
@@ -158,20 +146,22 @@ BackupResult BackupOrders(TSQLConnection &connection, TClientDataSet &set, const
     }
 
     Stage(progress, "寫入備份檔...", 0);
-    WriteToFile(set, result.headerFile, PacketFormat::Binary);
-    WritePacketFile(result.detailFile, *detail, false);
-    try {
-        // A pair cancelled this late is no backup the operator asked for:
-        // neither file stays.
-        StopIfCancelled(progress);
-        Stage(progress, "核對備份檔...", 0);
-        CheckBackupReadsBack(result);
-        StopIfCancelled(progress);
-    } catch (const EAbort &) {
-        RemoveFiles(result);
-        throw;
-    }
-
+    // The header file holds the list's present content, a pending edit included.
+    set.CheckBrowseMode();
+    // Both names are the pair's own from here: a failure, or a Cancel this
+    // late (no backup the operator asked for), removes the two files this
+    // backup made and nothing else.
+    BackupPairFiles files(folder, now);
+    result.headerFile = files.HeaderFile();
+    result.detailFile = files.DetailFile();
+    WritePacketInto(files.HeaderDescriptor(), result.headerFile, header, false);
+    WritePacketInto(files.DetailDescriptor(), result.detailFile, *detail, false);
+    files.Close();
+    StopIfCancelled(progress);
+    Stage(progress, "核對備份檔...", 0);
+    CheckBackupReadsBack(result);
+    StopIfCancelled(progress);
+    files.Keep();
     return result;
 }
 

@@ -12,7 +12,9 @@
 // Every failure ends the command at its step and goes on to the caller: a
 // missing cds folder, a rejected query, a failed write, a file that does not
 // read back (EFCreateError). Cancelled through the progress, it raises the
-// silent EAbort and leaves no backup file behind.
+// silent EAbort. A failed or cancelled backup removes the files it made, and
+// never touches another: the pair is created exclusively, a second later
+// when the names of `now` are taken (orders/BackupPairFiles).
 #include <ctime>
 #include <string>
 #include <unordered_map>
@@ -42,7 +44,8 @@ struct BackupResult {
 };
 
 // The backup without a window: the orders the six filter texts select, into
-// <folder>cds/ (folder ends in "/"), the files named by now; set is the
+// <folder>cds/ (folder ends in "/"), the files named by now or the first
+// free second after it; set is the
 // scratch data set the header rows are read into. Shows nothing.
 // progress may be null: nothing is shown and nothing asks to stop.
 BackupResult BackupOrders(TSQLConnection &connection, TClientDataSet &set, const FilterCriteria &filter,

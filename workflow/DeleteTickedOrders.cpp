@@ -11,6 +11,7 @@
 #include "BackupOrders.h"
 #include "ClientDataSet.h"
 #include "DeleteOrders.h"
+#include "DeleteRight.h"
 #include "DeletionJournal.h"
 #include "Errors.h"
 #include "Field.h"
@@ -93,6 +94,10 @@ DeletionOutcome DeleteInBatches(OrderWindow &window, const std::vector<TickedOrd
 void DeleteTickedOrders(OrderWindow &window, const DeletionSettings &settings) {
     if (window.AppMessageBox("確定刪除所選資料?", "Confirm", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != mrYes)
         return;
+
+    // A user the server would refuse at the first order gets its words now,
+    // before a backup pair or a journal line is written.
+    CheckDeleteRight(window.Connection());
 
     std::optional<BackupResult> backup;
     // A failing backup raises here and nothing is deleted; so does a backup
