@@ -11,7 +11,8 @@ void RatePause::After(int64_t deleted) const {
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     const double wait = std::min(due - elapsed, static_cast<double>(kLongestPause.count()));
     if (!(wait > 0)) return;
-    SleepUnlessStopped(std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(wait)));
+    SleepUnlessStopped(
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(wait)));
 }
 
 DeletionSettings RatePause::Settings(double ordersPerSecond) {

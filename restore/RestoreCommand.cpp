@@ -67,7 +67,8 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
             << " lines of orders the header file does not hold are left out\n";
     std::vector<std::string> missing;
     const std::vector<const BackupOrder *> chosen = ChosenOrders(pair, options, missing);
-    for (const std::string &number : missing) err << "batchdel-restore: order " << Shown(number) << " is not in the backup\n";
+    for (const std::string &number : missing)
+        err << "batchdel-restore: order " << Shown(number) << " is not in the backup\n";
 
     if (options.list) {
         out << "MASTERBILLID\tBILL_DATE\tcustomer\tlines\n";
@@ -134,7 +135,8 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
     for (const BackupOrder *order : outcome.sameAsBackup) out << "already restored\t" << Shown(order->number) << "\n";
     for (const BackupOrder *order : outcome.alreadyThere)
         out << "skipped (already in the database)\t" << Shown(order->number) << "\n";
-    for (const auto &[order, reason] : outcome.failed) out << "failed\t" << Shown(order->number) << "\t" << Shown(reason) << "\n";
+    for (const auto &[order, reason] : outcome.failed)
+        out << "failed\t" << Shown(order->number) << "\t" << Shown(reason) << "\n";
     out << outcome.restored.size() << " orders (" << outcome.linesRestored << " lines) restored, "
         << outcome.sameAsBackup.size() << " already restored, " << outcome.alreadyThere.size() << " skipped, "
         << outcome.failed.size() << " failed\n";

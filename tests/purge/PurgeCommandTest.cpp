@@ -457,8 +457,8 @@ void ExpectJournalMatchesThePairs(const ProgramFolderCopy &program) {
     for (const auto &[pair, orders] : journalled) {
         const size_t space = pair.find(' ');
         ASSERT_NE(space, std::string::npos) << pair;
-        const CommandRun list = program.Run("batchdel-restore", {"--list", program.Cds(pair.substr(0, space)),
-                                                                  program.Cds(pair.substr(space + 1))});
+        const CommandRun list = program.Run(
+            "batchdel-restore", {"--list", program.Cds(pair.substr(0, space)), program.Cds(pair.substr(space + 1))});
         EXPECT_EQ(list.status, 0) << pair << ": " << list.err;
         std::set<std::string> held;
         const auto lines = Lines(list.out);
@@ -480,7 +480,8 @@ TEST_P(PurgeRunTest, PurgesInALoopWithinASecondKeepEachItsOwnPairThatRestoresIts
         localtime_r(&then, &local);
         char time[16];
         std::strftime(time, sizeof time, "%Y%m%d%H%M%S", &local);
-        for (const std::string &name : {std::string("ORDER_MASTER_") + time + ".CDS", "ORDER_SUB" + std::string(time) + ".CDS"}) {
+        for (const std::string &name :
+             {std::string("ORDER_MASTER_") + time + ".CDS", "ORDER_SUB" + std::string(time) + ".CDS"}) {
             earlier[name] = "an earlier run's " + name;
             std::ofstream(program->Cds(name)) << earlier[name];
         }
@@ -519,9 +520,9 @@ TEST_P(PurgeRunTest, TwoPurgesStartedAtOnceEachKeepTheirOwnPair) {
     if (!GetParam()) GTEST_SKIP() << "an embedded database is held by one process";
     const auto start = [&](const char *from, const char *to) {
         auto process = std::make_unique<QProcess>();
-        process->start(QString::fromStdString(program->Folder() + "batchdel-purge"),
-                       Arguments({"--database", dir.file("connections.ini"), "--backup", "--yes", "--from", from,
-                                  "--to", to}));
+        process->start(
+            QString::fromStdString(program->Folder() + "batchdel-purge"),
+            Arguments({"--database", dir.file("connections.ini"), "--backup", "--yes", "--from", from, "--to", to}));
         process->closeWriteChannel();
         return process;
     };
@@ -565,7 +566,9 @@ public:
     ServerUser(const ServerUser &) = delete;
     ServerUser &operator=(const ServerUser &) = delete;
 
-    std::vector<std::string> ConnectionLines() const { return {"User_Name=" + name_, std::string("Password=") + kPassword}; }
+    std::vector<std::string> ConnectionLines() const {
+        return {"User_Name=" + name_, std::string("Password=") + kPassword};
+    }
 
 private:
     static constexpr const char *kPassword = "limited1";
@@ -609,22 +612,39 @@ TEST_P(PurgeRightsTest, AUserWithoutTheRightIsToldInTheServersWordsAndNothingIsW
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PurgeRightsTest,
-    testing::Values(
-        // Which of the two tables the server names first is the server's choice.
-        RightsCase{"SelectOnlyDryRun", {}, {"--dry-run", "--to", "2024/12/31"}, 2,
-                   "no permission for DELETE access to TABLE ORDER_"},
-        RightsCase{"SelectOnlyWithABackup", {}, {"--backup", "--yes", "--to", "2024/12/31"}, 2,
-                   "no permission for DELETE access to TABLE ORDER_"},
-        RightsCase{"DeleteOnTheHeadersOnly", {"GRANT DELETE ON ORDER_MASTER"}, {"--no-backup", "--to", "2024/12/31"},
-                   2, "no permission for DELETE access to TABLE ORDER_SUB"},
-        RightsCase{"DeleteOnTheLinesOnly", {"GRANT DELETE ON ORDER_SUB"}, {"--backup", "--to", "2024/12/31"}, 2,
-                   "no permission for DELETE access to TABLE ORDER_MASTER"},
-        RightsCase{"BothRightsDryRun", {"GRANT DELETE ON ORDER_MASTER", "GRANT DELETE ON ORDER_SUB"},
-                   {"--dry-run", "--to", "2024/12/31"}, 0, "would be deleted"},
-        RightsCase{"BothRightsWithABackup", {"GRANT DELETE ON ORDER_MASTER", "GRANT DELETE ON ORDER_SUB"},
-                   {"--backup", "--to", "2024/12/31"}, 0, "0 kept because they changed after the backup"}),
-    [](const testing::TestParamInfo<RightsCase> &p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, PurgeRightsTest,
+                         testing::Values(
+                             // Which of the two tables the server names first is the server's choice.
+                             RightsCase{"SelectOnlyDryRun",
+                                        {},
+                                        {"--dry-run", "--to", "2024/12/31"},
+                                        2,
+                                        "no permission for DELETE access to TABLE ORDER_"},
+                             RightsCase{"SelectOnlyWithABackup",
+                                        {},
+                                        {"--backup", "--yes", "--to", "2024/12/31"},
+                                        2,
+                                        "no permission for DELETE access to TABLE ORDER_"},
+                             RightsCase{"DeleteOnTheHeadersOnly",
+                                        {"GRANT DELETE ON ORDER_MASTER"},
+                                        {"--no-backup", "--to", "2024/12/31"},
+                                        2,
+                                        "no permission for DELETE access to TABLE ORDER_SUB"},
+                             RightsCase{"DeleteOnTheLinesOnly",
+                                        {"GRANT DELETE ON ORDER_SUB"},
+                                        {"--backup", "--to", "2024/12/31"},
+                                        2,
+                                        "no permission for DELETE access to TABLE ORDER_MASTER"},
+                             RightsCase{"BothRightsDryRun",
+                                        {"GRANT DELETE ON ORDER_MASTER", "GRANT DELETE ON ORDER_SUB"},
+                                        {"--dry-run", "--to", "2024/12/31"},
+                                        0,
+                                        "would be deleted"},
+                             RightsCase{"BothRightsWithABackup",
+                                        {"GRANT DELETE ON ORDER_MASTER", "GRANT DELETE ON ORDER_SUB"},
+                                        {"--backup", "--to", "2024/12/31"},
+                                        0,
+                                        "0 kept because they changed after the backup"}),
+                         [](const testing::TestParamInfo<RightsCase> &p) { return std::string(p.param.name); });
 
 }  // namespace

@@ -189,20 +189,23 @@ TEST_P(TakenNamesTest, MoveThePairToTheNextFreeSecondAndKeepWhatWasThere) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TakenNamesTest,
-    testing::Values(
-        TakenNamesCase{"AnEarlierPairOfTheSameSecond",
-                       LocalTime(2025, 1, 1, 9, 5, 3),
-                       {"ORDER_MASTER_20250101090503.CDS", "ORDER_SUB20250101090503.CDS"},
-                       "20250101090504"},
-        TakenNamesCase{"OnlyTheHeaderName", LocalTime(2025, 1, 1, 9, 5, 3), {"ORDER_MASTER_20250101090503.CDS"},
-                       "20250101090504"},
-        TakenNamesCase{"OnlyTheDetailNameAsAFolder", LocalTime(2025, 1, 1, 9, 5, 3), {"ORDER_SUB20250101090503.CDS/"},
-                       "20250101090504"},
-        TakenNamesCase{"ThreeSecondsInARowOverTheYearsEnd",
-                       LocalTime(2024, 12, 31, 23, 59, 58),
-                       {"ORDER_MASTER_20241231235958.CDS", "ORDER_SUB20241231235958.CDS",
-                        "ORDER_SUB20241231235959.CDS", "ORDER_MASTER_20250101000000.CDS"},
-                       "20250101000001"}),
+    testing::Values(TakenNamesCase{"AnEarlierPairOfTheSameSecond",
+                                   LocalTime(2025, 1, 1, 9, 5, 3),
+                                   {"ORDER_MASTER_20250101090503.CDS", "ORDER_SUB20250101090503.CDS"},
+                                   "20250101090504"},
+                    TakenNamesCase{"OnlyTheHeaderName",
+                                   LocalTime(2025, 1, 1, 9, 5, 3),
+                                   {"ORDER_MASTER_20250101090503.CDS"},
+                                   "20250101090504"},
+                    TakenNamesCase{"OnlyTheDetailNameAsAFolder",
+                                   LocalTime(2025, 1, 1, 9, 5, 3),
+                                   {"ORDER_SUB20250101090503.CDS/"},
+                                   "20250101090504"},
+                    TakenNamesCase{"ThreeSecondsInARowOverTheYearsEnd",
+                                   LocalTime(2024, 12, 31, 23, 59, 58),
+                                   {"ORDER_MASTER_20241231235958.CDS", "ORDER_SUB20241231235958.CDS",
+                                    "ORDER_SUB20241231235959.CDS", "ORDER_MASTER_20250101000000.CDS"},
+                                   "20250101000001"}),
     [](const testing::TestParamInfo<TakenNamesCase> &p) { return std::string(p.param.name); });
 
 // A progress that records its stages and runs a hook at the start of each.

@@ -415,8 +415,9 @@ const CliCase kCliCases[] = {
     // orders would lose what the column holds for them.
     {"AColumnTheBackupLacksIsRefusedNamingIt",
      [](auto &b, auto &, auto &db) {
-         ExecuteSql(db, {"ALTER TABLE ORDER_MASTER ADD LATE_NOTE VARCHAR(10) DEFAULT 'later'",
-                         "ALTER TABLE ORDER_SUB ADD LATE_QTY INTEGER"},
+         ExecuteSql(db,
+                    {"ALTER TABLE ORDER_MASTER ADD LATE_NOTE VARCHAR(10) DEFAULT 'later'",
+                     "ALTER TABLE ORDER_SUB ADD LATE_QTY INTEGER"},
                     LoginFor(db));
          return std::vector<std::string>{b.headerFile, b.detailFile};
      },
