@@ -7,6 +7,7 @@
 #include "BackupReadBack.h"
 #include "ClientDataSet.h"
 #include "DataSetProvider.h"
+#include "DeleteRight.h"
 #include "DetailLines.h"
 #include "Errors.h"
 #include "Field.h"
@@ -165,7 +166,8 @@ BackupResult BackupOrders(TSQLConnection &connection, TClientDataSet &set, const
     return result;
 }
 
-BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress) {
+BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress, RightToDelete right) {
+    if (right == RightToDelete::CheckFirst) CheckDeleteRight(window.Connection());
     BackupResult result = BackupOrders(window.Connection(), window.BackupSet(), ReadFilterCriteria(window),
                                        window.ExecutableFolder(), window.LocalNow(), progress);
     window.ShowNotice("資料備份完成..!");

@@ -51,5 +51,10 @@ struct BackupResult {
 BackupResult BackupOrders(TSQLConnection &connection, TClientDataSet &set, const FilterCriteria &filter,
                           const std::string &folder, const std::tm &now, WorkProgress *progress);
 // The window's command: the above with the window's connection, boxes and
-// folder, then the completion notice.
-BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress = nullptr);
+// folder, then the completion notice. The backups are there for deleting
+// the orders afterwards: a user the server would not let delete them gets
+// the server's words before anything is written, unless the caller has
+// asked the server already (DeleteTickedOrders, before its questions).
+enum class RightToDelete { CheckFirst, AlreadyChecked };
+BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress = nullptr,
+                          RightToDelete right = RightToDelete::CheckFirst);

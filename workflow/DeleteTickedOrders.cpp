@@ -103,7 +103,7 @@ void DeleteTickedOrders(OrderWindow &window, const DeletionSettings &settings) {
     // A failing backup raises here and nothing is deleted; so does a backup
     // the operator cancelled (silently).
     if (window.RunMessageDialog("刪除前是否將資料備份到單機?", DialogKind::Confirmation, mbYes | mbNo) == mrYes)
-        backup = BackupOrders(window, window.StartProgress("資料備份").get());
+        backup = BackupOrders(window, window.StartProgress("資料備份").get(), RightToDelete::AlreadyChecked);
 
     TClientDataSet &list = window.OrderList();
     // Moving first also posts a tick still pending in the grid.

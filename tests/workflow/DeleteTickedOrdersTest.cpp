@@ -220,7 +220,7 @@ namespace {
 
 // A user of the test server who may read the orders but not delete them: the
 // window tells him in the server's words before it asks about a backup, and
-// writes nothing (no backup pair, no journal line).
+// writes nothing (no backup pair, no journal line); its backup command too.
 TEST_F(DeleteTickedOrdersTest, AUserWithoutTheRightToDeleteIsToldBeforeAnythingIsWritten) {
     BATCHDEL_REQUIRE_TEST_SERVER();
     onServer = true;
@@ -240,6 +240,8 @@ TEST_F(DeleteTickedOrdersTest, AUserWithoutTheRightToDeleteIsToldBeforeAnythingI
         EXPECT_EQ(failure.Kind(), FailureKind::NoPermission);
     }
     EXPECT_THAT(window->events, ElementsAre(kQuestion));
+    // The backup command alone, a backup for deleting afterwards, says the same.
+    EXPECT_THROW(BackupOrders(*window), EDatabaseError);
     EXPECT_TRUE(std::filesystem::is_empty(dir.path() + "/cds"));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER"), 3);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_SUB"), lines);
