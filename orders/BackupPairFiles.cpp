@@ -99,4 +99,13 @@ void BackupPairFiles::Close() {
         if (::close(fd) != 0 && errno != EINTR)
             throw EFCreateError("Cannot write file \"" + AbsoluteFilePath(file->path) + "\". " + SystemReason(errno));
     }
+    // The names too must outlive a power cut before any order is deleted on
+    // the strength of them; a folder that cannot be flushed (some file
+    // systems refuse) does not undo the backup.
+    const std::string folder = header_.path.substr(0, header_.path.rfind('/') + 1);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }

@@ -33,8 +33,9 @@ public:
     const std::string &DetailFile() const { return detail_.path; }
     int HeaderDescriptor() const { return header_.fd; }
     int DetailDescriptor() const { return detail_.fd; }
-    // Closes both descriptors; raises EFCreateError when the system reports a
-    // write it could not finish.
+    // Closes both descriptors and flushes the folder's entries of them to the
+    // disk; raises EFCreateError when the system reports a write it could not
+    // finish.
     void Close();
     // The pair is a finished backup: it stays.
     void Keep() { kept_ = true; }
