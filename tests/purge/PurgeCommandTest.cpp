@@ -583,6 +583,8 @@ struct RightsCase {
     const char *says;  // on standard error when refused, on standard output when not
 };
 
+void PrintTo(const RightsCase &c, std::ostream *os) { *os << c.name; }
+
 class PurgeRightsTest : public testing::TestWithParam<RightsCase> {};
 
 TEST_P(PurgeRightsTest, AUserWithoutTheRightIsToldInTheServersWordsAndNothingIsWritten) {

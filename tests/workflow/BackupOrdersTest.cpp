@@ -161,6 +161,8 @@ struct TakenNamesCase {
     const char *pairTime;            // the time of the pair the backup writes
 };
 
+void PrintTo(const TakenNamesCase &c, std::ostream *os) { *os << c.name; }
+
 class TakenNamesTest : public OrderDatabaseTest, public testing::WithParamInterface<TakenNamesCase> {};
 
 TEST_P(TakenNamesTest, MoveThePairToTheNextFreeSecondAndKeepWhatWasThere) {

@@ -471,6 +471,8 @@ const CliCase kCliCases[] = {
      0, "\\x1B[2J\\x07\\rX\\\\\t", -1},
 };
 
+void PrintTo(const CliCase &c, std::ostream *os) { *os << c.name; }
+
 class RestoreCommandTest : public testing::TestWithParam<CliCase> {};
 
 TEST_P(RestoreCommandTest, AnswersAsTheCaseSays) {
