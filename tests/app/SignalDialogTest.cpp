@@ -54,39 +54,38 @@ TEST_P(SignalWhileADialogIsUp, EndsTheDialogAndEveryOneAfterIt) {
 
 INSTANTIATE_TEST_SUITE_P(
     Dialogs, SignalWhileADialogIsUp,
-    testing::Values(
-        DialogCase{"ConfirmationBox", SIGTERM,
-                   [] {
-                       return AppMessageBox("確定刪除所選資料?", "Confirm",
-                                            MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != mrYes;
-                   }},
-        DialogCase{"BackupQuestion", SIGINT,
-                   [] {
-                       const int answer =
-                           RunMessageDialog("刪除前是否將資料備份到單機?", DialogKind::Confirmation, mbYes | mbNo);
-                       return answer != mrYes && answer != mrNo;
-                   }},
-        DialogCase{"ErrorReport", SIGTERM,
-                   [] {
-                       ReportError(EDatabaseError("Error reading data from the connection."));
-                       return true;
-                   }},
-        DialogCase{"Notice", SIGTERM,
-                   [] {
-                       ShowNotice("資料備份完成..!");
-                       return true;
-                   }},
-        DialogCase{"Progress", SIGTERM,
-                   [] {
-                       // Work that goes on until it is asked to stop.
-                       QWidget window;
-                       window.show();
-                       DialogProgress progress(&window, QStringLiteral("刪除訂單"));
-                       progress.Stage("正在刪除勾選的訂單...", 1000000);
-                       int64_t done = 0;
-                       while (!progress.CancelRequested()) progress.Advance(++done);
-                       return true;
-                   }}),
+    testing::Values(DialogCase{"ConfirmationBox", SIGTERM,
+                               [] {
+                                   return AppMessageBox("確定刪除所選資料?", "Confirm",
+                                                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != mrYes;
+                               }},
+                    DialogCase{"BackupQuestion", SIGINT,
+                               [] {
+                                   const int answer = RunMessageDialog("刪除前是否將資料備份到單機?",
+                                                                       DialogKind::Confirmation, mbYes | mbNo);
+                                   return answer != mrYes && answer != mrNo;
+                               }},
+                    DialogCase{"ErrorReport", SIGTERM,
+                               [] {
+                                   ReportError(EDatabaseError("Error reading data from the connection."));
+                                   return true;
+                               }},
+                    DialogCase{"Notice", SIGTERM,
+                               [] {
+                                   ShowNotice("資料備份完成..!");
+                                   return true;
+                               }},
+                    DialogCase{"Progress", SIGTERM,
+                               [] {
+                                   // Work that goes on until it is asked to stop.
+                                   QWidget window;
+                                   window.show();
+                                   DialogProgress progress(&window, QStringLiteral("刪除訂單"));
+                                   progress.Stage("正在刪除勾選的訂單...", 1000000);
+                                   int64_t done = 0;
+                                   while (!progress.CancelRequested()) progress.Advance(++done);
+                                   return true;
+                               }}),
     [](const auto &tested) { return std::string(tested.param.name); });
 
 }  // namespace

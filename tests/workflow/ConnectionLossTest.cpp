@@ -98,8 +98,8 @@ protected:
 // sat idle, does its work and says nothing of it.
 struct IdleCase {
     const char *name;
-    bool backupFirst;   // answer yes to the backup question of 刪除確認
-    int deleteOrders;   // ticked and deleted; 0: 資料備份 alone (-1: 查詢 alone)
+    bool backupFirst;  // answer yes to the backup question of 刪除確認
+    int deleteOrders;  // ticked and deleted; 0: 資料備份 alone (-1: 查詢 alone)
 };
 void PrintTo(const IdleCase &c, std::ostream *os) { *os << c.name; }
 
@@ -258,9 +258,9 @@ TEST_F(ConnectionLoss, TheServerRestartedWhileIdleIsConnectedToAgain) {
     DeleteTickedOrders(*window);
     EXPECT_TRUE(window->Notices().empty());
     window.reset();
-    const auto rows = DirectDatabase::Open(database, DbLogin{"SYSDBA", server.Password()})
-                          .Query("SELECT COUNT(*), SUM(IIF(MASTERBILLID = " + Literal(first) +
-                                 ", 1, 0)) FROM ORDER_MASTER");
+    const auto rows =
+        DirectDatabase::Open(database, DbLogin{"SYSDBA", server.Password()})
+            .Query("SELECT COUNT(*), SUM(IIF(MASTERBILLID = " + Literal(first) + ", 1, 0)) FROM ORDER_MASTER");
     EXPECT_EQ(rows[0][0], "5");
     EXPECT_EQ(rows[0][1], "0");
 }
