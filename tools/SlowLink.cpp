@@ -141,6 +141,10 @@ SlowLink::~SlowLink() {
 
 void SlowLink::Cut() {
     cut_ = true;
+    DropConnections();
+}
+
+void SlowLink::DropConnections() {
     std::vector<std::unique_ptr<Pipe>> ended;
     {
         std::lock_guard lock(pipesLock_);

@@ -34,8 +34,9 @@ public:
     long SentPieces() const { return sentPieces_; }
     std::chrono::microseconds Delay() const { return delay_; }
 
-    // Ends every connection it carries (both ends see the link close) and
-    // closes each new one at once, until Restore.
+    // Ends every connection it carries: both ends see the link close.
+    void DropConnections();
+    // Drops the connections and closes each new one at once, until Restore.
     void Cut();
     void Restore();
     bool IsCut() const { return cut_; }

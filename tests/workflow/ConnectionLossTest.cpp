@@ -47,15 +47,15 @@ protected:
         link->Restore();
     }
 
-    // Cuts the link (and restores it) once the command has sent `pieces`
-    // more pieces of data: the command is then half-way through its reads.
+    // Drops the link's connections once the command has sent `pieces` more
+    // pieces of data: the command is then half-way through its reads, and
+    // the link is up again for its next connect.
     void CutAfter(long pieces) {
         const long from = link->SentPieces();
         cutter = std::thread([this, from, pieces] {
             while (link->SentPieces() < from + pieces && !stopCutter) std::this_thread::sleep_for(100us);
             if (stopCutter) return;
-            link->Cut();
-            link->Restore();
+            link->DropConnections();
             cut = true;
         });
     }
