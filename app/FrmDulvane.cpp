@@ -12,12 +12,14 @@
 #include "AppMessageBox.h"
 #include "BatchdelApplication.h"
 #include "DateBox.h"
+#include "Errors.h"
 #include "HandlerFailure.h"
 #include "MessageForm.h"
 #include "OrderCommands.h"
 #include "OrderDataFolder.h"
 #include "OrderDataModule.h"
 #include "ProgressDialog.h"
+#include "TerminationSignals.h"
 #include "wwDBGrid.h"
 
 namespace {
@@ -176,8 +178,8 @@ void TFormDulvane::SetUpGrid() {
     grid.SetDittoAttributes(TwwDittoAttributes{});
     // The grid's questions come up as the program's own message dialog.
     grid.SetQuestion([this](const QString &text, GridQuestionButtons buttons) {
-        return RunMessageDialog(text.toStdString(), DialogKind::Confirmation,
-                                buttons == GridQuestionButtons::YesNo ? mbYes | mbNo : mbOK | mbCancel);
+        return ::RunMessageDialog(text.toStdString(), DialogKind::Confirmation,
+                                  buttons == GridQuestionButtons::YesNo ? mbYes | mbNo : mbOK | mbCancel);
     });
 }
 
@@ -272,15 +274,28 @@ void TFormDulvane::SpeedButton4Click() {
     BackupOrders(*this, progress.get());
 }
 
+// A question the termination signal closed was never answered: the command
+// that asked stops there, without a word, rather than take the closed box
+// for an answer (a "no" to the backup question would go on to delete).
+namespace {
+int Answered(int answer) {
+    if (TerminationRequested()) throw EAbort();
+    return answer;
+}
+}  // namespace
+
 int TFormDulvane::AppMessageBox(const std::string &text, const std::string &caption, unsigned style) {
-    return ::AppMessageBox(text, caption, style);
+    return Answered(::AppMessageBox(text, caption, style));
 }
 
 int TFormDulvane::RunMessageDialog(const std::string &text, DialogKind kind, unsigned buttons) {
-    return ::RunMessageDialog(text, kind, buttons);
+    return Answered(::RunMessageDialog(text, kind, buttons));
 }
 
-void TFormDulvane::ShowNotice(const std::string &text) { ::ShowNotice(text); }
+void TFormDulvane::ShowNotice(const std::string &text) {
+    ::ShowNotice(text);
+    Answered(mrOk);
+}
 
 std::unique_ptr<WorkProgress> TFormDulvane::StartProgress(const std::string &caption) {
     return std::make_unique<DialogProgress>(this, QString::fromStdString(caption));

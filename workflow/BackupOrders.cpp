@@ -5,6 +5,7 @@
 
 #include "BackupPairFiles.h"
 #include "BackupReadBack.h"
+#include "ConnectionWatch.h"
 #include "ClientDataSet.h"
 #include "DataSetProvider.h"
 #include "DeleteRight.h"
@@ -112,8 +113,11 @@ BackupResult BackupOrders(TSQLConnection &connection, TClientDataSet &set, const
                           const std::string &folder, const std::tm &now, WorkProgress *progress) {
     BackupResult result;
 
-    std::unique_ptr<TableEngine> detail;
-    {
+    // Everything is read before either file is written, so reading can
+    // start over on a new connection when the link dies under it: no file
+    // is there yet to remove.
+    std::unique_ptr<TableEngine> detail = ReadWithReconnect(connection, [&] {
+        std::unique_ptr<TableEngine> lines;
         SnapshotReading snapshot(connection);
         Stage(progress, "讀取訂單...", 0);
         OpenWithText(set, BuildFilteredQuery(kHeaderBackupHead, filter));
@@ -121,16 +125,17 @@ BackupResult BackupOrders(TSQLConnection &connection, TClientDataSet &set, const
         StopIfCancelled(progress);
         if (DetailTableHasOrderIndex(connection)) {
             Stage(progress, "讀取明細...", static_cast<int64_t>(orders.size()));
-            detail = FetchDetailLines(connection, orders, progress);
+            lines = FetchDetailLines(connection, orders, progress);
         } else {
             // Without the index the database could only scan the lines once
             // per batch; the subquery scans them once in all.
             Stage(progress, "讀取明細...", 0);
             const std::string orderNumbers = BuildFilteredQuery(kOrderNumberHead, filter);
-            detail = FetchDetailBySubquery(connection, DetailBackupQuery(orderNumbers));
+            lines = FetchDetailBySubquery(connection, DetailBackupQuery(orderNumbers));
         }
         snapshot.End();
-    }
+        return lines;
+    });
     StopIfCancelled(progress);
 
     const TableEngine &header = *set.Engine();

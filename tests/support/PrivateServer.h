@@ -21,10 +21,16 @@ public:
 
     // Stops the server now.
     void Stop();
+    // Starts the stopped server again as it was (folder, port, password), as
+    // a server restarted by its administrator comes back; false if it does
+    // not answer within ten seconds.
+    bool StartAgain();
 
 private:
     std::string Exported(const std::string &name) const;
 
+    std::string root_;
+    int port_;
     std::string command_;  // the script with the server's root and port
     std::string output_;   // the export lines the start printed
     bool started_ = false;

@@ -139,11 +139,31 @@ SlowLink::~SlowLink() {
     pipes_.clear();
 }
 
+void SlowLink::Cut() {
+    cut_ = true;
+    DropConnections();
+}
+
+void SlowLink::DropConnections() {
+    std::vector<std::unique_ptr<Pipe>> ended;
+    {
+        std::lock_guard lock(pipesLock_);
+        ended.swap(pipes_);
+    }
+    ended.clear();  // each pipe shuts both its sockets down as it goes
+}
+
+void SlowLink::Restore() { cut_ = false; }
+
 void SlowLink::Accept() {
     for (;;) {
         const int client = accept(listener_, nullptr, nullptr);
         if (client < 0) {
             if (stopping_) return;
+            continue;
+        }
+        if (cut_) {
+            close(client);
             continue;
         }
         const int server = socket(AF_INET, SOCK_STREAM, 0);

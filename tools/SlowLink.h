@@ -8,6 +8,9 @@
 // Each direction of each connection has a reader, which stamps what it
 // receives with the time it is due, and a writer, which sends it then, so a
 // stream of data is delayed without being slowed.
+//
+// The link can be cut and restored, as a network goes down and comes back:
+// the tests cut it under an idle or a busy connection.
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -31,6 +34,13 @@ public:
     long SentPieces() const { return sentPieces_; }
     std::chrono::microseconds Delay() const { return delay_; }
 
+    // Ends every connection it carries: both ends see the link close.
+    void DropConnections();
+    // Drops the connections and closes each new one at once, until Restore.
+    void Cut();
+    void Restore();
+    bool IsCut() const { return cut_; }
+
 private:
     struct Pipe;
     void Accept();
@@ -41,6 +51,7 @@ private:
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
+    std::atomic<bool> cut_{false};
     std::atomic<long> sentPieces_{0};
     std::thread acceptor_;
     std::mutex pipesLock_;
