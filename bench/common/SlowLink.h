@@ -31,6 +31,14 @@ public:
     long SentPieces() const { return sentPieces_; }
     std::chrono::microseconds Delay() const { return delay_; }
 
+    // From now on keeps a copy of every byte carried, both ways, for a test
+    // that looks at what crossed the link (an eavesdropper's view of it).
+    void KeepCopy();
+    // The bytes carried since KeepCopy, in the order they arrived.
+    std::string Carried() const;
+
+    struct Copy;
+
 private:
     struct Pipe;
     void Accept();
@@ -45,4 +53,5 @@ private:
     std::thread acceptor_;
     std::mutex pipesLock_;
     std::vector<std::unique_ptr<Pipe>> pipes_;
+    std::unique_ptr<Copy> copy_;
 };
