@@ -59,6 +59,8 @@ std::string CheckConnectionFile(const std::string &path) {
     const std::string real = RealPath(path);
     struct stat file {};
     if (real.empty() || ::stat(real.c_str(), &file) != 0 || !S_ISREG(file.st_mode)) return {};
+    // Messages name the file the administrator changes, not a link to it.
+    const std::string &named = real;
 
     // Who else gets to the file at all: a file in a folder only its owner
     // may enter is private whatever its own mode says.
@@ -71,7 +73,7 @@ std::string CheckConnectionFile(const std::string &path) {
         // A folder every user can write to (without the sticky bit that keeps
         // others' files theirs) lets every user put a file of their own there.
         if (othersReach && othersEnter && (st.st_mode & S_IWOTH) && !(st.st_mode & S_ISVTX))
-            throw EUnsafeConnectionFile("The connection file " + path + " is in the folder " + folder +
+            throw EUnsafeConnectionFile("The connection file " + named + " is in the folder " + folder +
                                         ", where every user can replace it (folder mode " + Octal(st.st_mode) +
                                         "): whoever replaces it decides which database the orders are deleted "
                                         "from, so it is not used and nothing was done. To put it right, as root: "
@@ -85,7 +87,7 @@ std::string CheckConnectionFile(const std::string &path) {
     // Left to the connection, this would read as a file that is not there.
     if (::access(real.c_str(), R_OK) != 0) {
         const std::string group = GroupName(file.st_gid);
-        throw EDatabaseError("The connection file " + path + " (owner " + OwnerName(file.st_uid) + ", group " + group +
+        throw EDatabaseError("The connection file " + named + " (owner " + OwnerName(file.st_uid) + ", group " + group +
                              ", mode " + Octal(mode) + ") cannot be read by the user " + OwnerName(getuid()) +
                              ". Ask the administrator to add you to the group " + group + " (adduser " +
                              OwnerName(getuid()) + " " + group + ", then log in again).");
@@ -93,9 +95,9 @@ std::string CheckConnectionFile(const std::string &path) {
     const mode_t putRight = mode & 0777 & ~(S_IRWXO | S_IWGRP);
     const std::string owner = OwnerName(file.st_uid);
     const std::string fix = "To put it right, as " + (file.st_uid == 0 ? std::string("root") : owner + " or root") +
-                            ": chmod " + Octal(putRight).substr(1) + " " + ShellWord(path);
+                            ": chmod " + Octal(putRight).substr(1) + " " + ShellWord(named);
     if (othersReach && (mode & S_IWOTH))
-        throw EUnsafeConnectionFile("The connection file " + path + " can be changed by every user (mode " +
+        throw EUnsafeConnectionFile("The connection file " + named + " can be changed by every user (mode " +
                                     Octal(mode) +
                                     "): whoever changes it decides which database the orders are deleted from, so "
                                     "it is not used and nothing was done. " +
@@ -109,7 +111,7 @@ std::string CheckConnectionFile(const std::string &path) {
                            ", not only by its owner " + owner +
                            ", and whoever changes it decides which database the orders are deleted from");
     if (concerns.empty()) return {};
-    std::string warning = "The connection file " + path + " (mode " + Octal(mode) + ") " + concerns[0];
+    std::string warning = "The connection file " + named + " (mode " + Octal(mode) + ") " + concerns[0];
     for (size_t i = 1; i < concerns.size(); ++i) warning += "; it also " + concerns[i];
     return warning + ". " + fix;
 }
