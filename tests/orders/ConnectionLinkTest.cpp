@@ -102,6 +102,7 @@ INSTANTIATE_TEST_SUITE_P(WireCrypt, LinkCryptTest,
 
 struct RefusalCase {
     const char *name;
+    int port;  // where its server starts looking for a free port: cases may run side by side
     std::vector<std::string> serverSettings;
     std::vector<std::string> connectionLines;  // beside Database and Password
     std::vector<std::string> refusal;          // parts of the message; none: it connects
@@ -115,7 +116,7 @@ TEST_P(ServerSettingsTest, ConnectionFileSettingsMeetTheServers) {
     BATCHDEL_REQUIRE_TEST_SERVER();
     const RefusalCase &c = GetParam();
     TempDir dir;
-    PrivateServer server(dir.file("server"), 3101, c.serverSettings);
+    PrivateServer server(dir.file("server"), c.port, c.serverSettings);
     ASSERT_TRUE(server.Started()) << server.StartOutput();
     const std::string database = server.Database("orders.fdb");
     CreateDemoDatabase(database, kOrders, 1, DbLogin{"SYSDBA", server.Password()});
@@ -132,26 +133,28 @@ TEST_P(ServerSettingsTest, ConnectionFileSettingsMeetTheServers) {
     for (const std::string &part : c.refusal) EXPECT_THAT(opened.failure, HasSubstr(part));
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, ServerSettingsTest,
-                         ::testing::Values(RefusalCase{"WireCryptRequiredAgainstAServerThatCannotEncrypt",
-                                                       {"WireCrypt=Disabled"},
-                                                       {"WireCrypt=Required"},
-                                                       {"encryption", "WireCrypt=Required", "WireCrypt = Disabled"}},
-                                           RefusalCase{"WireCryptEnabledAgainstAServerThatCannotEncrypt",
-                                                       {"WireCrypt=Disabled"},
-                                                       {"WireCrypt=Enabled"},
-                                                       {}},
-                                           RefusalCase{"SrpOnlyAgainstAServerOfferingOnlyLegacyAuth",
-                                                       {"AuthServer=Legacy_Auth"},
-                                                       {"AuthClient=Srp256, Srp"},
-                                                       {"AuthClient=Srp256, Srp", "Legacy_Auth"}},
-                                           RefusalCase{"LegacyAuthAgainstAServerOfferingOnlyLegacyAuth",
-                                                       {"AuthServer=Legacy_Auth"},
-                                                       {"AuthClient=Legacy_Auth"},
-                                                       {}}),
-                         [](const ::testing::TestParamInfo<RefusalCase> &param) {
-                             return std::string(param.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Servers, ServerSettingsTest,
+    ::testing::Values(
+        RefusalCase{"WireCryptRequiredAgainstAServerThatCannotEncrypt",
+                    3111,
+                    {"WireCrypt=Disabled"},
+                    {"WireCrypt=Required"},
+                    {"Incompatible wire encryption levels requested on client and server", "WireCrypt=Required",
+                     "WireCrypt = Disabled", "Nothing was sent"}},
+        RefusalCase{
+            "WireCryptEnabledAgainstAServerThatCannotEncrypt", 3121, {"WireCrypt=Disabled"}, {"WireCrypt=Enabled"}, {}},
+        RefusalCase{"SrpOnlyAgainstAServerOfferingOnlyLegacyAuth",
+                    3131,
+                    {"AuthServer=Legacy_Auth"},
+                    {"AuthClient=Srp256, Srp"},
+                    {"AuthClient=Srp256, Srp", "Legacy_Auth"}},
+        RefusalCase{"LegacyAuthAgainstAServerOfferingOnlyLegacyAuth",
+                    3141,
+                    {"AuthServer=Legacy_Auth"},
+                    {"AuthClient=Legacy_Auth"},
+                    {}}),
+    [](const ::testing::TestParamInfo<RefusalCase> &param) { return std::string(param.param.name); });
 
 TEST(ConnectionSettingsTest, UnknownWireCryptIsRefusedBeforeConnecting) {
     TempDir dir;
