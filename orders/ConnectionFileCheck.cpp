@@ -87,10 +87,16 @@ std::string CheckConnectionFile(const std::string &path) {
     // Left to the connection, this would read as a file that is not there.
     if (::access(real.c_str(), R_OK) != 0) {
         const std::string group = GroupName(file.st_gid);
+        const std::string user = OwnerName(getuid());
+        // Joining the file's group helps only when the group may read it.
+        const std::string ask =
+            (mode & S_IRGRP)
+                ? "to add you to the group " + group + " (adduser " + user + " " + group + ", then log in again)"
+                : "to let the operators' group read it (chgrp GROUP " + ShellWord(named) + "; chmod 640 " +
+                      ShellWord(named) + ") and to add you to that group";
         throw EDatabaseError("The connection file " + named + " (owner " + OwnerName(file.st_uid) + ", group " + group +
-                             ", mode " + Octal(mode) + ") cannot be read by the user " + OwnerName(getuid()) +
-                             ". Ask the administrator to add you to the group " + group + " (adduser " +
-                             OwnerName(getuid()) + " " + group + ", then log in again).");
+                             ", mode " + Octal(mode) + ") cannot be read by the user " + user +
+                             ". Ask the administrator " + ask + ".");
     }
     const mode_t putRight = mode & 0777 & ~(S_IRWXO | S_IWGRP);
     const std::string owner = OwnerName(file.st_uid);

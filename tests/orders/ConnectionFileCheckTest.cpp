@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -123,6 +125,54 @@ TEST(ConnectionFileCheckTest, LinkIsJudgedByTheFileItLeadsTo) {
     EXPECT_THROW(CheckConnectionFile(dir.file("connections.ini")), EUnsafeConnectionFile);
     ASSERT_EQ(chmod(file.c_str(), 0640), 0);
     EXPECT_EQ(CheckConnectionFile(dir.file("connections.ini")), "");
+}
+
+// What an operator outside the file's group is told, asked in a child
+// process that has become "nobody" (root may read every file).
+std::string SaidToAnOperatorOutsideTheGroup(const std::string &file) {
+    int ends[2];
+    if (pipe(ends) != 0) return "<no pipe>";
+    const pid_t child = fork();
+    if (child == 0) {
+        close(ends[0]);
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+        std::string said = "<nothing said>";
+        try {
+            said = CheckConnectionFile(file);
+        } catch (const Exception &failure) {
+            said = failure.ClassName() + ": " + failure.Message();
+        }
+        const ssize_t written = write(ends[1], said.data(), said.size());
+        _exit(written == static_cast<ssize_t>(said.size()) ? 0 : 3);
+    }
+    close(ends[1]);
+    std::string said;
+    char buffer[512];
+    for (ssize_t n; (n = read(ends[0], buffer, sizeof buffer)) > 0;) said.append(buffer, size_t(n));
+    close(ends[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return said;
+}
+
+TEST(ConnectionFileCheckTest, FileTheUserMayNotReadSaysWhoToAskForWhat) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to become another user";
+    TempDir dir;
+    ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+    const std::string file = dir.file("connections.ini");
+    std::ofstream(file) << "[Trelvo]\nPassword=secret\n";
+    ASSERT_EQ(chown(file.c_str(), 0, 0), 0);
+
+    ASSERT_EQ(chmod(file.c_str(), 0640), 0);  // the group may read it: join the group
+    std::string said = SaidToAnOperatorOutsideTheGroup(file);
+    EXPECT_THAT(said, HasSubstr("EDatabaseError: The connection file " + file +
+                                " (owner root, group root, mode 0640) cannot be read by the user nobody"));
+    EXPECT_THAT(said, HasSubstr("add you to the group root (adduser nobody root"));
+
+    ASSERT_EQ(chmod(file.c_str(), 0600), 0);  // no group may: the file must change first
+    said = SaidToAnOperatorOutsideTheGroup(file);
+    EXPECT_THAT(said, HasSubstr("cannot be read by the user nobody"));
+    EXPECT_THAT(said, HasSubstr("chgrp GROUP " + file + "; chmod 640 " + file));
 }
 
 }  // namespace
