@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
-#include <QDir>
 #include <cmath>
 
 #include "AppMessageBox.h"
@@ -254,14 +253,18 @@ void TFormDulvane::setVisible(bool visible) {
 }
 
 void TFormDulvane::FormShow() {
+    // A connection file that lets others read the password or change the
+    // database is said once, before the operator starts work.
+    if (!data_->ConnectionFileWarning.empty())
+        RunMessageDialog(data_->ConnectionFileWarning, DialogKind::Warning, mbOK);
     // The backups are written to cds/ in the order data folder, so that is
     // where the folder is made (not in whatever folder the program was started
-    // from). That folder may be the user's data folder, made here on a first
-    // start too, so the notice says where the backups will be. A folder that
-    // exists already, or cannot be made, is no news.
-    const QString folder = QString::fromStdString(ExecutableFolder()) + QStringLiteral("cds");
-    if (QDir(folder).exists()) return;
-    if (QDir().mkpath(folder)) ShowNotice("Directory created OK\n" + folder.toStdString());
+    // from), for its owner alone: it holds customer data. That folder may be
+    // the user's data folder, made here on a first start too, so the notice
+    // says where the backups will be. A folder that exists already, or cannot
+    // be made, is no news.
+    const std::string folder = ExecutableFolder();
+    if (MakeCdsFolder(folder).created) ShowNotice("Directory created OK\n" + folder + "cds");
 }
 
 void TFormDulvane::SpeedButton1Click() { QueryOrders(*this); }

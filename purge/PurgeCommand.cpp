@@ -138,6 +138,7 @@ void Summary(const Purged &purged, size_t taken, size_t selected, std::ostream &
 int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std::ostream &err,
           const PurgeTerminal &terminal) {
     OrderDataModule data(OrderDataSetup{options.connectionFile, {}});
+    if (!data.ConnectionFileWarning.empty()) err << kName << "warning: " << data.ConnectionFileWarning << "\n";
     TSQLConnection &connection = data.SQLConnection1;
     const FilterCriteria filter = PurgeFilter(options);
     CheckRight(connection, options.dryRun);
@@ -162,8 +163,7 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
     Purged purged;
     PurgeProgress progress(err, terminal.error);
     const std::string folder = DataFolder();
-    std::error_code ignored;
-    std::filesystem::create_directories(folder + "cds", ignored);
+    MakeCdsFolder(folder);  // a failure shows in the journal's check below
     // A journal that cannot be written stops the purge before the backup,
     // not after it.
     try {

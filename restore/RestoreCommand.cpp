@@ -48,8 +48,9 @@ std::vector<const BackupOrder *> ChosenOrders(const BackupPair &pair, const Rest
     return chosen;
 }
 
-void Connect(TSQLConnection &connection, const RestoreOptions &options) {
-    SetUpOrderConnection(connection, options.connectionFile);
+void Connect(TSQLConnection &connection, const RestoreOptions &options, std::ostream &err) {
+    const std::string warning = SetUpOrderConnection(connection, options.connectionFile);
+    if (!warning.empty()) err << "batchdel-restore: warning: " << warning << "\n";
     connection.Open();
 }
 
@@ -78,7 +79,7 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
     }
 
     TSQLConnection connection("SQLConnection1");
-    Connect(connection, options);
+    Connect(connection, options, err);
     OrderRestorer restorer(connection, pair);
     restorer.defaultMissingColumns = options.defaultMissingColumns;
     restorer.CheckColumns();

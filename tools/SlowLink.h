@@ -41,6 +41,14 @@ public:
     void Restore();
     bool IsCut() const { return cut_; }
 
+    // From now on keeps a copy of every byte carried, both ways, for a test
+    // that looks at what crossed the link (an eavesdropper's view of it).
+    void KeepCopy();
+    // The bytes carried since KeepCopy, in the order they arrived.
+    std::string Carried() const;
+
+    struct Copy;
+
 private:
     struct Pipe;
     void Accept();
@@ -56,4 +64,5 @@ private:
     std::thread acceptor_;
     std::mutex pipesLock_;
     std::vector<std::unique_ptr<Pipe>> pipes_;
+    std::unique_ptr<Copy> copy_;
 };

@@ -53,10 +53,11 @@ public:
         const std::string stem = base.substr(0, 100);
         for (int attempt = 0; attempt < 100; ++attempt) {
             path_ = dir + "/." + stem + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-            fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+            fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kOrderFileMode);
             if (fd_ >= 0 || errno != EEXIST) break;
         }
         if (fd_ < 0) throw SystemFailure{errno};
+        ::fchmod(fd_, kOrderFileMode);  // a umask that takes the owner's bits away does not
     }
     ~TempFile() {
         if (fd_ >= 0) ::close(fd_);

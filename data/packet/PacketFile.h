@@ -10,10 +10,16 @@
 //   "Cannot create file \"%s\". %s"  the file cannot be created at all
 //   "Cannot write file \"%s\". %s"   writing or flushing it failed
 //                                    (a full disk, a size limit)
+#include <sys/types.h>
+
 #include <memory>
 #include <string>
 
 class TableEngine;
+
+// The mode of every new file that holds orders (a packet file, the journal):
+// customer names and amounts are for their owner alone, whatever the umask.
+constexpr mode_t kOrderFileMode = 0600;
 
 void WritePacketFile(const std::string &path, const TableEngine &engine, bool xml);
 // Writes the packet into a file the caller has just created and holds open

@@ -205,6 +205,8 @@ void TSQLConnection::DoConnect() {
         yesNo("Trim Char", ConnOption::TrimChar);
         text("Custom String", ConnOption::CustomString);
         integer("Connection Timeout", ConnOption::ConnectionTimeout);
+        text("WireCrypt", ConnOption::WireCrypt);
+        text("AuthClient", ConnOption::AuthClient);
 
         CheckStatus(connection->connect(database, user, password), connection);
         attached = true;

@@ -15,13 +15,15 @@ std::string RunShell(const std::string &command, int *status) {
     return output;
 }
 
-PrivateServer::PrivateServer(const std::string &root, int port)
+PrivateServer::PrivateServer(const std::string &root, int port, const std::vector<std::string> &settings)
     : root_(root),
       port_(port),
       command_("BATCHDEL_FB_ROOT=" + root + " BATCHDEL_FB_PORT=" + std::to_string(port) + " " + BATCHDEL_SOURCE_DIR +
                "/scripts/firebird-server") {
     int status = 0;
-    output_ = RunShell(command_ + " start", &status);
+    std::string start = command_ + " start";
+    for (const std::string &setting : settings) start += " '" + setting + "'";
+    output_ = RunShell(start + " 2>&1", &status);
     started_ = status == 0;
 }
 
