@@ -70,18 +70,51 @@ public:
     QPoint At(int col, int row) const { return grid->CellRect(col, row).center(); }
     // The grid row that shows result-set record recNo now.
     int GridRowOf(int recNo) const { return grid->Row() + recNo - list->set.RecNo(); }
-    // Mouse input goes in through the grid's window, as the window system
-    // sends it; Qt then makes the events the grid gets. Clicks are spaced
-    // apart so two separate clicks never make a double click.
+    // Mouse input goes in through the grid's window as an X server sends it:
+    // the pointer moves there first, each event has its own time stamp, and
+    // the event loop runs between the events (a double click's two clicks
+    // are a few hundred milliseconds apart, with paints and posted work done
+    // in between). QTest's own double click stamps all four events with one
+    // time and hands them in without the loop running between them.
     void Click(int col, int row, Qt::MouseButton button = Qt::LeftButton) {
-        QTest::mouseClick(grid->windowHandle(), button, Qt::NoModifier, InWindow(col, row), kApart);
-        QApplication::processEvents();
+        const QPoint at = InWindow(col, row);
+        MoveTo(at);
+        Send(at, button, QEvent::MouseButtonPress, 10);
+        Send(at, button, QEvent::MouseButtonRelease, 70);
+        // Longer than any double-click interval before the next click.
+        QTest::lastMouseTimestamp += kApart;
     }
     // Two quick clicks: the grid gets press, release, double-click, release.
     void DoubleClick(int col, int row, Qt::MouseButton button = Qt::LeftButton) {
-        QTest::mouseDClick(grid->windowHandle(), button, Qt::NoModifier, InWindow(col, row), kApart);
+        const QPoint at = InWindow(col, row);
+        MoveTo(at);
+        Send(at, button, QEvent::MouseButtonPress, 10);
+        Send(at, button, QEvent::MouseButtonRelease, 60);
+        Send(at, button, QEvent::MouseButtonPress, 90);
+        Send(at, button, QEvent::MouseButtonRelease, 60);
+        QTest::lastMouseTimestamp += kApart;
+    }
+    // The pointer reaches the place in a few steps, as a hand moves it.
+    void MoveTo(QPoint at) {
+        const QPoint from = lastPointer_;
+        for (int i = 1; i <= 3; ++i) {
+            QTest::lastMouseTimestamp += 15;
+            const QPoint step = from + (at - from) * i / 3;
+            qt_handleMouseEvent(grid->windowHandle(), step, grid->windowHandle()->mapToGlobal(step), buttons_,
+                                Qt::NoButton, QEvent::MouseMove, Qt::NoModifier, QTest::lastMouseTimestamp);
+            QApplication::processEvents();
+        }
+        lastPointer_ = at;
+    }
+    void Send(QPoint at, Qt::MouseButton button, QEvent::Type type, int afterMs) {
+        QTest::lastMouseTimestamp += afterMs;
+        buttons_.setFlag(button, type == QEvent::MouseButtonPress);
+        qt_handleMouseEvent(grid->windowHandle(), at, grid->windowHandle()->mapToGlobal(at), buttons_, button, type,
+                            Qt::NoModifier, QTest::lastMouseTimestamp);
         QApplication::processEvents();
     }
+    Qt::MouseButtons buttons_;
+    QPoint lastPointer_{1, 1};
     QPoint InWindow(int col, int row) const { return grid->viewport()->mapTo(grid.get(), At(col, row)); }
     // The MASTERBILLID the grid shows in grid row `row` now ("" for a new row).
     std::string IdShownAt(int row) {
@@ -591,11 +624,17 @@ TEST_P(GridPendingRowPress, TheOrderUnderThePointerIsTheOneTakenAndTicked) {
     if (c.appended) {
         Keys({{Qt::Key_End, kCtrl}, {Qt::Key_Down}});
     } else {
-        GoTo(c.startRecNo);
+        // A click on the order number makes the row current, as an operator
+        // does before Insert (the list scrolled to its end first when the
+        // row is not in sight).
+        if (c.startRecNo > grid->VisibleRowCount()) Keys({{Qt::Key_End, kCtrl}});
+        Click(2, GridRowOf(c.startRecNo));
+        ASSERT_EQ(Set().RecNo(), c.startRecNo);
         Key(Qt::Key_Insert);
     }
     ASSERT_EQ(Set().State(), DataSetState::Insert);
-    if (c.touched) Key(Qt::Key_Space);
+    // The tick box is the first column; an insert leaves the column as it was.
+    if (c.touched) Keys({{Qt::Key_Home}, {Qt::Key_Space}});
     const int pressed = grid->Row() + c.offset;
     const std::string shown = IdShownAt(pressed);
     ASSERT_FALSE(shown.empty());

@@ -95,9 +95,9 @@ struct PressCase {
     const char *name;
     int orders;  // 10 fit the window; 40 do not, and the list is scrolled to its end
     Reached reached;
-    int startRecNo;  // the order current before the blank row (1-based)
-    bool appended;   // Down on the last order, else Insert on startRecNo
-    bool touched;    // the blank row ticked (Space) before the press
+    int startRecNo;    // the order current before the blank row (1-based)
+    bool appended;     // Down on the last order, else Insert on startRecNo
+    bool touched;      // the blank row ticked (Space) before the press
     int pressedRecNo;  // the order shown under the pointer when it is pressed
     bool doubleClick;  // on its tick box; else a single click on it, then Space
 };
@@ -232,8 +232,7 @@ INSTANTIATE_TEST_SUITE_P(
         PressCase{"AppendedThenARowAbove", kFit, Reached::NumberClick, kFit, true, false, 3, true},
         PressCase{"TouchedAppendedThenARowAbove", kFit, Reached::Keys, kFit, true, true, 3, true},
         PressCase{"ScrolledInsertedAbove", kScroll, Reached::NumberClick, 33, false, false, 36, true},
-        PressCase{"ScrolledInsertedAboveThenAClickThatOnlyMoves", kScroll, Reached::Keys, 33, false, false, 37,
-                  false},
+        PressCase{"ScrolledInsertedAboveThenAClickThatOnlyMoves", kScroll, Reached::Keys, 33, false, false, 37, false},
         PressCase{"ScrolledInsertedBelow", kScroll, Reached::NumberClick, 38, false, false, 34, true},
         PressCase{"ScrolledAppendedThenARowAbove", kScroll, Reached::BoxClick, kScroll, true, false, 37, true}),
     [](const ::testing::TestParamInfo<PressCase> &param) { return std::string(param.param.name); });

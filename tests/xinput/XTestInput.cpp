@@ -100,9 +100,7 @@ bool XTestInput::Settle() {
     return true;
 }
 
-void XTestInput::Motion(QPoint global) {
-    XTestFakeMotionEvent(x_->display, -1, global.x(), global.y(), 0);
-}
+void XTestInput::Motion(QPoint global) { XTestFakeMotionEvent(x_->display, -1, global.x(), global.y(), 0); }
 
 void XTestInput::Button(bool down, unsigned long delayMs) {
     XTestFakeButtonEvent(x_->display, 1, down ? True : False, delayMs);

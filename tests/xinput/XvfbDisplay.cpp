@@ -37,8 +37,8 @@ XvfbDisplay::XvfbDisplay() {
     // Xvfb chooses a free display itself and writes its number to the pipe
     // once it takes connections.
     const std::string fd = std::to_string(fds[1]);
-    std::vector<std::string> args = {xvfb, "-displayfd", fd, "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-                                     "-noreset"};
+    std::vector<std::string> args = {xvfb,           "-displayfd", fd,    "-screen", "0",
+                                     "1280x1024x24", "-nolisten",  "tcp", "-noreset"};
     const pid_t pid = fork();
     if (pid < 0) {
         problem_ = std::string("fork: ") + std::strerror(errno);
