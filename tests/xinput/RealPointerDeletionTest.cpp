@@ -86,9 +86,10 @@ private:
 
 // What made the order current before the blank row came.
 enum class Reached {
-    NumberClick,  // a click on its order number
-    BoxClick,     // a single click on its tick box (which only moves)
-    Keys,         // Ctrl+End, then Up
+    NumberClick,   // a click on its order number
+    NumberEdited,  // a second click on its order number, which opens the editor there
+    BoxClick,      // a single click on its tick box (which only moves)
+    Keys,          // Ctrl+End, then Up
 };
 
 struct PressCase {
@@ -162,7 +163,9 @@ protected:
         } else {
             const int row = RowShowing(id);
             ASSERT_GT(row, 0) << id << " is not shown";
-            input->Click(CellOnScreen(c.reached == Reached::NumberClick ? kNumberCol : kBoxCol, row));
+            const QPoint at = CellOnScreen(c.reached == Reached::BoxClick ? kBoxCol : kNumberCol, row);
+            input->Click(at);
+            if (c.reached == Reached::NumberEdited) input->Click(at);
         }
         ASSERT_EQ(CurrentId(), id);
     }
@@ -226,6 +229,8 @@ INSTANTIATE_TEST_SUITE_P(
         PressCase{"InsertedAbove", kFit, Reached::NumberClick, 5, false, false, 7, true},
         PressCase{"InsertedAboveThenAClickThatOnlyMoves", kFit, Reached::NumberClick, 5, false, false, 7, false},
         PressCase{"InsertedAboveAfterAClickOnABox", kFit, Reached::BoxClick, 5, false, false, 7, true},
+        PressCase{"InsertedAboveWithTheEditorOpen", kFit, Reached::NumberEdited, 5, false, false, 7, true},
+        PressCase{"InsertedBelowWithTheEditorOpen", kFit, Reached::NumberEdited, 8, false, false, 3, true},
         PressCase{"InsertedAboveAfterKeys", kFit, Reached::Keys, 5, false, false, 7, true},
         PressCase{"TouchedInsertedAbove", kFit, Reached::NumberClick, 5, false, true, 7, true},
         PressCase{"InsertedBelow", kFit, Reached::NumberClick, 8, false, false, 3, true},
