@@ -15,6 +15,7 @@
 
 #include "GridFixture.h"
 #include "HandlerFailure.h"
+#include "WindowSystemMouse.h"
 
 using namespace gridtest;
 
@@ -70,58 +71,20 @@ public:
     QPoint At(int col, int row) const { return grid->CellRect(col, row).center(); }
     // The grid row that shows result-set record recNo now.
     int GridRowOf(int recNo) const { return grid->Row() + recNo - list->set.RecNo(); }
-    // Mouse input goes in through the grid's window as an X server sends it:
-    // the pointer moves there first, each event has its own time stamp, and
-    // the event loop runs between the events (a double click's two clicks
-    // are a few hundred milliseconds apart, with paints and posted work done
-    // in between). QTest's own double click stamps all four events with one
-    // time and hands them in without the loop running between them.
+    // Mouse input goes in through the grid's window as an X server sends it.
     void Click(int col, int row, Qt::MouseButton button = Qt::LeftButton) {
-        const QPoint at = InWindow(col, row);
-        MoveTo(at);
-        Send(at, button, QEvent::MouseButtonPress, 10);
-        Send(at, button, QEvent::MouseButtonRelease, 70);
-        // Longer than any double-click interval before the next click.
-        QTest::lastMouseTimestamp += kApart;
+        mouse.Click(grid->windowHandle(), InWindow(col, row), button);
     }
     // Two quick clicks: the grid gets press, release, double-click, release.
     void DoubleClick(int col, int row, Qt::MouseButton button = Qt::LeftButton) {
-        const QPoint at = InWindow(col, row);
-        MoveTo(at);
-        Send(at, button, QEvent::MouseButtonPress, 10);
-        Send(at, button, QEvent::MouseButtonRelease, 60);
-        Send(at, button, QEvent::MouseButtonPress, 90);
-        Send(at, button, QEvent::MouseButtonRelease, 60);
-        QTest::lastMouseTimestamp += kApart;
+        mouse.DoubleClick(grid->windowHandle(), InWindow(col, row), button);
     }
-    // The pointer reaches the place in a few steps, as a hand moves it.
-    void MoveTo(QPoint at) {
-        const QPoint from = lastPointer_;
-        for (int i = 1; i <= 3; ++i) {
-            QTest::lastMouseTimestamp += 15;
-            const QPoint step = from + (at - from) * i / 3;
-            qt_handleMouseEvent(grid->windowHandle(), step, grid->windowHandle()->mapToGlobal(step), buttons_,
-                                Qt::NoButton, QEvent::MouseMove, Qt::NoModifier, QTest::lastMouseTimestamp);
-            QApplication::processEvents();
-        }
-        lastPointer_ = at;
-    }
-    void Send(QPoint at, Qt::MouseButton button, QEvent::Type type, int afterMs) {
-        QTest::lastMouseTimestamp += afterMs;
-        buttons_.setFlag(button, type == QEvent::MouseButtonPress);
-        qt_handleMouseEvent(grid->windowHandle(), at, grid->windowHandle()->mapToGlobal(at), buttons_, button, type,
-                            Qt::NoModifier, QTest::lastMouseTimestamp);
-        QApplication::processEvents();
-    }
-    Qt::MouseButtons buttons_;
-    QPoint lastPointer_{1, 1};
+    WindowSystemMouse mouse;
     QPoint InWindow(int col, int row) const { return grid->viewport()->mapTo(grid.get(), At(col, row)); }
     // The MASTERBILLID the grid shows in grid row `row` now ("" for a new row).
     std::string IdShownAt(int row) {
         return Set().FieldNamed("MASTERBILLID")->GetStringAt(Set().CurrentRow() - (grid->Row() - 1) + row - 1);
     }
-    // Longer than any double-click interval.
-    static constexpr int kApart = 5000;
     void Wheel(int delta) {
         const QPoint pos = At(3, 3);
         QWheelEvent event(pos, grid->viewport()->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton,
