@@ -1,5 +1,6 @@
 #include "DeleteRight.h"
 
+#include "ConnectionWatch.h"
 #include "SQLConnection.h"
 #include "SQLQuery.h"
 
@@ -16,14 +17,19 @@ void CheckDeleteRight(TSQLConnection &connection) {
         statement.Execute();
         return;
     }
-    connection.StartTransaction();
-    try {
-        statement.Execute();
-    } catch (...) {
+    // The check writes nothing, so a connection that died while the window
+    // sat idle is made again here, as for any read, before the command's
+    // first real statement.
+    ReadWithReconnect(connection, [&] {
+        connection.StartTransaction();
         try {
-            connection.Rollback();
-        } catch (...) {}
-        throw;
-    }
-    connection.Rollback();
+            statement.Execute();
+        } catch (...) {
+            try {
+                connection.Rollback();
+            } catch (...) {}
+            throw;
+        }
+        connection.Rollback();
+    });
 }

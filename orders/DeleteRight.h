@@ -10,5 +10,6 @@ class TSQLConnection;
 // deleted. Raises the server's failure (an EDatabaseError of kind
 // NoPermission, its message the server's words) when a right is missing, and
 // any other failure of the statement as it comes. Runs in the connection's
-// open transaction, or in one of its own that it rolls back.
+// open transaction, or in one of its own that it rolls back; in its own, a
+// connection found lost is made again once (it writes nothing).
 void CheckDeleteRight(TSQLConnection &connection);
