@@ -16,6 +16,8 @@
 #include "DeleteOrders.h"
 #include "DeletionJournal.h"
 #include "Errors.h"
+#include "IniFile.h"
+#include "OrderConnection.h"
 #include "OrderDataModule.h"
 #include "PurgeDates.h"
 #include "PurgeErrors.h"
@@ -24,6 +26,7 @@
 #include "PurgeSelection.h"
 #include "QueryText.h"
 #include "RatePause.h"
+#include "RunLock.h"
 #include "StopSignals.h"
 #include "Version.h"
 
@@ -38,7 +41,7 @@ std::tm LocalNow() {
     return local;
 }
 
-std::string DayOf(const SelectedOrder &order) { return order.billDay ? DateBoxText(*order.billDay, "/") : "-"; }
+std::string DayOf(const SelectedOrder &order) { return order.billDay ? CommandDayText(*order.billDay) : "-"; }
 
 std::string FileName(const std::string &path) { return std::filesystem::path(path).filename().string(); }
 
@@ -51,10 +54,8 @@ std::string DataFolder() { return OrderDataFolder(); }
 FilterCriteria BackupFilter(const FilterCriteria &filter, const std::vector<SelectedOrder> &taken, size_t selected) {
     FilterCriteria narrowed = filter;
     if (taken.size() < selected && !taken.empty() && taken.back().billDay) {
-        const std::string separator = DateBoxSeparator();
-        if (!DateTextComplete(filter.dateFrom))
-            narrowed.dateFrom = DateBoxText(DbDateFromCivil(kFirstYear, 1, 1), separator);
-        narrowed.dateTo = DateBoxText(*taken.back().billDay, separator);
+        if (!DateTextComplete(filter.dateFrom)) narrowed.dateFrom = CommandDayText(DbDateFromCivil(kFirstYear, 1, 1));
+        narrowed.dateTo = CommandDayText(*taken.back().billDay);
     }
     return narrowed;
 }
@@ -77,6 +78,8 @@ bool Confirmed(std::istream &in, std::ostream &err, const std::vector<SelectedOr
 
 int DryRun(const PurgeOptions &options, const std::vector<SelectedOrder> &taken, size_t selected, std::ostream &out) {
     int64_t lines = 0;
+    out << "Selection: " << SelectionText(options)
+        << (options.limit ? ", the oldest " + std::to_string(*options.limit) : "") << "\n";
     if (options.list) out << "MASTERBILLID\tBILL_DATE\tlines\n";
     for (const SelectedOrder &order : taken) {
         lines += order.lines;
@@ -123,8 +126,50 @@ void Summary(const Purged &purged, size_t taken, size_t selected, std::ostream &
     if (!purged.journal.empty()) out << "journal: " << purged.journal << "\n";
 }
 
+// The database the connection file names, read before connecting so that
+// its lock is taken first; empty when the file names none (the connection
+// then fails with its own message).
+std::string ConfiguredDatabase(const std::string &connectionFile) {
+    TSQLConnection connection("PurgeLockName");
+    SetUpOrderConnection(connection, connectionFile);
+    return IniFile::Load(connection.ConnectionFile()).Value(connection.ConnectionName, "Database");
+}
+
+struct RunLocks {
+    std::optional<RunLock> folder;
+    std::optional<RunLock> database;
+};
+
+// One run at a time on a cds folder (its backups and journal) and on a
+// database (an embedded one admits one process). The folder's lock is taken
+// first, always, so two runs never wait for each other crosswise.
+void TakeLocks(const PurgeOptions &options, const std::string &folder, std::ostream &err, RunLocks &locks) {
+    const std::optional<std::chrono::steady_clock::duration> wait =
+        options.waitSeconds
+            ? std::optional<std::chrono::steady_clock::duration>(std::chrono::seconds(*options.waitSeconds))
+            : std::nullopt;
+    const bool forever = options.wait && !options.waitSeconds;
+    // A dry run writes nothing in cds/.
+    if (!options.dryRun) {
+        const std::string cds = folder + "cds";
+        std::error_code error;
+        std::filesystem::create_directories(cds, error);
+        if (error) throw EPurgeRefused("the folder " + cds + " cannot be made: " + error.message());
+        locks.folder.emplace(cds + "/purge.lock", "the folder " + cds, wait, forever);
+    }
+    const std::string database = ConfiguredDatabase(options.connectionFile);
+    if (!database.empty())
+        locks.database.emplace(DatabaseLockPath(database), "the database " + database, wait, forever);
+    for (const std::optional<RunLock> *lock : {&locks.folder, &locks.database})
+        if (*lock && !(*lock)->TookOverFrom().empty())
+            err << kName << "took over a lock left by a run that has ended (" << (*lock)->TookOverFrom() << ")\n";
+}
+
 int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std::ostream &err,
           const PurgeTerminal &terminal) {
+    const std::string folder = DataFolder();
+    RunLocks locks;
+    TakeLocks(options, folder, err, locks);
     OrderDataModule data(OrderDataSetup{options.connectionFile, {}});
     TSQLConnection &connection = data.SQLConnection1;
     const FilterCriteria filter = PurgeFilter(options);
@@ -141,22 +186,20 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
 
     const bool withBackup = options.backup == BackupChoice::Backup;
     const std::string database = connection.ParamValue("Database");
-    if (terminal.input && !options.yes && !Confirmed(in, err, taken, database, withBackup)) {
+    if (terminal.question && !options.yes && !Confirmed(in, *terminal.question, taken, database, withBackup)) {
         out << "Nothing was deleted\n";
         return 1;
     }
 
     Purged purged;
     PurgeProgress progress(err, terminal.error);
-    const std::string folder = DataFolder();
-    std::error_code ignored;
-    std::filesystem::create_directories(folder + "cds", ignored);
     // A journal that cannot be written stops the purge before the backup,
     // not after it.
     try {
         DeletionJournal(DeletionJournalPath(folder), {}, database, {}).Open();
-    } catch (const Exception &failure) {
-        throw EPurgeRefused("the journal cannot be written, nothing was deleted: " + failure.Message());
+    } catch (const EJournalFailed &failure) {
+        throw EPurgeRefused("the journal " + failure.Path() + " cannot be written (" + failure.Reason() +
+                            "); nothing was deleted");
     }
     if (withBackup) {
         if (terminal.error) err << kName << "backing up the orders the filters select...\n";
@@ -196,9 +239,13 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
     progress.StartDeletion(static_cast<int64_t>(taken.size()));
     const auto started = std::chrono::steady_clock::now();
     if (pause) pause->Restart();
+    std::optional<EJournalFailed> journalFailure;
     try {
         DeleteOrders(connection, numbers, purged.backup ? &*purged.backup : nullptr, journal, &progress, settings,
                      purged.outcome);
+    } catch (const EJournalFailed &failure) {
+        journalFailure = failure;
+        purged.failure = "the journal " + failure.Path() + " cannot be written (" + failure.Reason() + ")";
     } catch (const Exception &failure) {
         purged.failure = failure.Message();
     } catch (const std::exception &failure) {
@@ -206,11 +253,24 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
     }
     purged.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     progress.EndLine();
-    if (!purged.failure.empty())
+    const int notDeleted = static_cast<int>(taken.size()) - purged.outcome.deleted;
+    if (journalFailure && journalFailure->Stopped()) {
+        // Every count from the deletion itself: the last committed batch is
+        // deleted but not journalled, and its orders are named here instead.
+        const auto &unjournalled = journalFailure->Stopped()->unjournalled;
         err << kName << "stopped: " << purged.failure << "\n"
-            << kName << "the orders committed before stay deleted and are in the journal\n";
-    else if (purged.outcome.cancelled)
+            << kName << purged.outcome.deleted << " orders are deleted; "
+            << purged.outcome.deleted - static_cast<int>(unjournalled.size()) << " of them are in the journal, "
+            << unjournalled.size() << " are not:";
+        for (const std::string &number : unjournalled) err << " " << JournalField(number);
+        err << "\n" << kName << notDeleted << " orders taken are not deleted\n";
+    } else if (!purged.failure.empty()) {
+        err << kName << "stopped: " << purged.failure << "\n"
+            << kName << purged.outcome.deleted << " orders are deleted and in the journal; " << notDeleted
+            << " orders taken are not deleted\n";
+    } else if (purged.outcome.cancelled) {
         err << kName << "stopped on request after a committed batch\n";
+    }
     Summary(purged, taken.size(), selected, out);
     const bool whole =
         purged.failure.empty() && !purged.outcome.cancelled && purged.outcome.deleted == static_cast<int>(taken.size());
@@ -232,6 +292,9 @@ int RunPurge(const std::vector<std::string> &args, std::istream &in, std::ostrea
             return 0;
         }
         return Purge(options, in, out, err, terminal);
+    } catch (const ELockBusy &busy) {
+        err << kName << busy.what() << "; nothing was done (--wait waits for it)\n";
+        return kPurgeBusy;
     } catch (const Exception &failure) {
         err << kName << failure.Message() << "\n";
         return 2;

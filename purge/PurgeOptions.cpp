@@ -25,6 +25,14 @@ double Rate(const std::string &option, const std::string &text) {
     return value;
 }
 
+int64_t Seconds(const std::string &option, const std::string &text) {
+    int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0 || value > 31622400)
+        throw EPurgeRefused("Option " + option + ": \"" + text + "\" is not a number of seconds from 0 to 31622400");
+    return value;
+}
+
 void CheckRange(const std::string &name, const std::string &from, const std::string &to) {
     // The window leaves a range out unless both ends are given; a purge that
     // quietly widened to every order would delete far more than was asked.
@@ -70,7 +78,15 @@ PurgeOptions ParsePurgeOptions(const std::vector<std::string> &args, int32_t tod
             flag(options.list);
         else if (arg == "--yes" || arg == "-y")
             flag(options.yes);
-        else if (arg == "--backup" || arg == "--no-backup") {
+        else if (arg == "--all")
+            flag(options.all);
+        else if (arg == "--wait") {
+            // The seconds only after "=": a bare --wait never takes the next
+            // argument as its value.
+            options.wait = true;
+            options.waitSeconds.reset();
+            if (inlineValue) options.waitSeconds = Seconds(arg, *inlineValue);
+        } else if (arg == "--backup" || arg == "--no-backup") {
             bool given = false;
             flag(given);
             const BackupChoice choice = arg == "--backup" ? BackupChoice::Backup : BackupChoice::NoBackup;
@@ -111,10 +127,21 @@ PurgeOptions ParsePurgeOptions(const std::vector<std::string> &args, int32_t tod
 
     if (options.fromDay && !options.toDay) throw EPurgeRefused("Option --from needs --to as well");
     if (options.fromDay && *options.fromDay > *options.toDay)
-        throw EPurgeRefused("Option --from: " + DateBoxText(*options.fromDay, "/") + " is after --to " +
-                            DateBoxText(*options.toDay, "/"));
+        throw EPurgeRefused("Option --from: " + CommandDayText(*options.fromDay) + " is after --to " +
+                            CommandDayText(*options.toDay));
     CheckRange("customer", options.customerFrom, options.customerTo);
     CheckRange("department", options.departmentFrom, options.departmentTo);
+    // Every order only when asked for in so many words: a command line that
+    // lost its filter (a variable left empty in a script) must not purge all.
+    const bool filtered = options.toDay || !options.customerFrom.empty() || !options.departmentFrom.empty();
+    if (options.all && filtered)
+        throw EPurgeRefused(
+            "Option --all takes every order: give it without --from, --to, --customer-* and "
+            "--department-*");
+    if (!options.all && !filtered)
+        throw EPurgeRefused(
+            "Give a filter (--to, --customer-from/--customer-to, --department-from/--department-to) "
+            "or --all to take every order");
     // Listing is looking: it never deletes.
     if (options.list) options.dryRun = true;
     if (!options.dryRun && options.backup == BackupChoice::Unset)
@@ -122,17 +149,11 @@ PurgeOptions ParsePurgeOptions(const std::vector<std::string> &args, int32_t tod
     return options;
 }
 
-FilterCriteria PurgeFilter(const PurgeOptions &options) { return PurgeFilter(options, DateBoxSeparator()); }
-
-FilterCriteria PurgeFilter(const PurgeOptions &options, const std::string &dateSeparator) {
+FilterCriteria PurgeFilter(const PurgeOptions &options) {
     FilterCriteria filter;
     if (options.toDay) {
-        filter.dateFrom =
-            DateBoxText(options.fromDay ? *options.fromDay : DbDateFromCivil(kFirstYear, 1, 1), dateSeparator);
-        filter.dateTo = DateBoxText(*options.toDay, dateSeparator);
-    } else {
-        // Empty boxes: ten characters, the separators and spaces.
-        filter.dateFrom = filter.dateTo = "    " + dateSeparator + "  " + dateSeparator + "  ";
+        filter.dateFrom = CommandDayText(options.fromDay ? *options.fromDay : DbDateFromCivil(kFirstYear, 1, 1));
+        filter.dateTo = CommandDayText(*options.toDay);
     }
     filter.customerFrom = options.customerFrom;
     filter.customerTo = options.customerTo;
@@ -141,13 +162,32 @@ FilterCriteria PurgeFilter(const PurgeOptions &options, const std::string &dateS
     return filter;
 }
 
+std::string SelectionText(const PurgeOptions &options) {
+    std::string text;
+    if (options.toDay)
+        text = "bill dates " + CommandDayText(options.fromDay ? *options.fromDay : DbDateFromCivil(kFirstYear, 1, 1)) +
+               " to " + CommandDayText(*options.toDay);
+    else
+        text = "every bill date (and none)";
+    text += options.customerFrom.empty()
+                ? ", every customer"
+                : ", customers \"" + options.customerFrom + "\" to \"" + options.customerTo + "\"";
+    text += options.departmentFrom.empty()
+                ? ", every department"
+                : ", departments \"" + options.departmentFrom + "\" to \"" + options.departmentTo + "\"";
+    return text;
+}
+
 std::string PurgeUsage() {
-    return R"(Usage: batchdel-purge [OPTION]... (--backup | --no-backup | --dry-run)
+    return R"(Usage: batchdel-purge FILTER... (--backup | --no-backup | --dry-run)
+       batchdel-purge --all (--backup | --no-backup | --dry-run)
 
 Deletes the orders that the filters select, oldest bill date first, each
 order whole (its lines in ORDER_SUB and its header in ORDER_MASTER) or not at
 all, committed in batches. The filters are those of batchdel's window and
 select the same orders; each range applies only when both ends are given.
+A run needs at least one filter, or --all to take every order (orders
+without a bill date included); it never takes every order by default.
 
 Filters:
   --from YYYY/MM/DD        bill date on or after this day (needs --to)
@@ -158,6 +198,7 @@ Filters:
   --customer-to CODE       ... to this code (both or neither)
   --department-from CODE   PD_DEPID from ...
   --department-to CODE     ... to this code (both or neither)
+  --all                    every order, instead of a filter
 Deleting:
   --backup                 first write the orders the filters select to
                            cds/ORDER_MASTER_<time>.CDS and cds/ORDER_SUB<time>.CDS,
@@ -170,6 +211,10 @@ Deleting:
   --max-rate N             delete at most N orders a second on average,
                            pausing between batches
   --yes                    do not ask for confirmation on a terminal
+                           (asked only when standard input is a terminal)
+  --wait[=SECONDS]         when another run holds the cds folder or the
+                           database, wait for it (at most SECONDS) instead
+                           of ending with status 3
   --database FILE          connection file to use instead of the program's
                            (connections.ini beside the program, or where the
                            DataDriver settings point); its section Trelvo is used
@@ -177,11 +222,18 @@ Deleting:
   --version                show the version
 
 Each deleted order is appended to cds/deletions.log after its batch is
-committed. SIGINT or SIGTERM stops the purge after the current batch.
-Exit status: 0 when everything selected was deleted (or would be, with
---dry-run, or nothing was selected), 1 when some orders were not (stopped,
-kept as changed, a failure half-way, the question answered no), 2 when
-nothing was done (bad arguments, no connection, a backup that could not be
-written or read back).
+committed. SIGINT or SIGTERM stops the purge after the current batch. One
+run at a time: a run locks cds/purge.lock and a lock file of its database
+in /tmp; a lock left by a run that died is taken over.
+
+Exit status:
+  0  every order taken was deleted (or would be, with --dry-run), or the
+     filters select none; with --limit the orders left for a later run
+     were not taken, and the summary counts them
+  1  some orders taken were not deleted: stopped, kept as changed after
+     the backup, a failure half-way, or the question answered no
+  2  nothing was done: bad arguments, no connection, a journal or backup
+     that could not be written or read back
+  3  nothing was done: another run holds the cds folder or the database
 )";
 }

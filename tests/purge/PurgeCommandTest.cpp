@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <regex>
 #include <thread>
 
 #include "ConfigLocation.h"
@@ -46,12 +48,9 @@ public:
     std::string Cds(const std::string &name = {}) const { return folder_ + "cds/" + name; }
 
     // The command with these arguments; standard input is no terminal.
-    CommandRun Run(const char *command, const std::vector<std::string> &args) const {
-        QProcess process;
-        process.setProcessChannelMode(QProcess::SeparateChannels);
-        process.start(QString::fromStdString(folder_ + command), Arguments(args));
-        process.closeWriteChannel();
-        return FinishProgram(process, command);
+    CommandRun Run(const char *command, const std::vector<std::string> &args,
+                   const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment()) const {
+        return RunProgram(folder_ + command, args, environment);
     }
 
 private:
@@ -118,7 +117,14 @@ INSTANTIATE_TEST_SUITE_P(
                     RefusalCase{"RateNotANumber", {"--no-backup", "--max-rate", "fast"}, "--max-rate: \"fast\""},
                     RefusalCase{"UnknownOption", {"--dry-run", "--older-than", "3y"}, "Unknown option --older-than"},
                     RefusalCase{"StrayArgument", {"--dry-run", "3y"}, "\"3y\""},
-                    RefusalCase{"NoConnection", {"--dry-run"}, "connections.ini"}),
+                    // Every order only when written out.
+                    RefusalCase{"NoFilter", {"--no-backup"}, "or --all to take every order"},
+                    RefusalCase{"NoFilterInADryRun", {"--dry-run", "--list"}, "or --all to take every order"},
+                    RefusalCase{"OnlyLimitAndRate", {"--backup", "--limit", "5", "--max-rate", "9"}, "--all"},
+                    RefusalCase{"AllBesideAFilter", {"--no-backup", "--all", "--to", "1y"}, "Option --all"},
+                    RefusalCase{"AllTakesNoValue", {"--no-backup", "--all=yes"}, "--all takes no value"},
+                    RefusalCase{"WaitNotSeconds", {"--no-backup", "--all", "--wait=soon"}, "--wait: \"soon\""},
+                    RefusalCase{"NoConnection", {"--dry-run", "--all"}, "connections.ini"}),
     [](const testing::TestParamInfo<RefusalCase> &param) { return std::string(param.param.name); });
 
 TEST(PurgeHelpTest, HelpAndVersionNeedNoDatabase) {
@@ -225,8 +231,10 @@ TEST_P(PurgeRunTest, ADryRunCountsAndListsOldestFirstAndWritesNothing) {
     const auto before = Tables();
     const CommandRun run = Purge({"--dry-run", "--list", "--to", "2024/01/31"});
     EXPECT_EQ(run.status, 0) << run.err;
-    const auto lines = Lines(run.out);
-    ASSERT_GE(lines.size(), 3u) << run.out;
+    auto lines = Lines(run.out);
+    ASSERT_GE(lines.size(), 4u) << run.out;
+    EXPECT_EQ(lines[0], "Selection: bill dates 0001/01/01 to 2024/01/31, every customer, every department");
+    lines.erase(lines.begin());
     EXPECT_EQ(lines[0], "MASTERBILLID\tBILL_DATE\tlines");
     EXPECT_EQ(lines[1], "SO00000050\t2023/12/01\t" +
                             std::to_string(CountRows(
@@ -349,7 +357,7 @@ TEST_P(PurgeRunTest, SigtermHalfWayLeavesWholeOrdersAndAJournalThatMatchesTheDat
     // At 30 orders a second the 120 orders take four seconds.
     QProcess process;
     process.start(QString::fromStdString(program->Folder() + "batchdel-purge"),
-                  Arguments({"--database", dir.file("connections.ini"), "--no-backup", "--max-rate", "30"}));
+                  Arguments({"--database", dir.file("connections.ini"), "--no-backup", "--all", "--max-rate", "30"}));
     process.closeWriteChannel();
     ASSERT_TRUE(process.waitForStarted());
     // Stopped once some orders are journalled.
@@ -385,7 +393,15 @@ TEST_P(PurgeRunTest, AJournalThatCannotBeWrittenStopsThePurgeBeforeTheBackup) {
     std::ofstream(program->Cds().substr(0, program->Cds().size() - 1)) << "a file where the folder belongs";
     const CommandRun run = Purge({"--backup", "--to", "2024/12/31"});
     EXPECT_EQ(run.status, 2) << run.out << run.err;
-    EXPECT_THAT(run.err, HasSubstr("deletions.log"));
+    EXPECT_THAT(run.err, HasSubstr("the folder " + program->Cds().substr(0, program->Cds().size() - 1)));
+    EXPECT_EQ(Tables(), before);
+    // A journal that is a folder.
+    fs::remove(program->Cds().substr(0, program->Cds().size() - 1));
+    fs::create_directories(program->Cds("deletions.log"));
+    const CommandRun journal = Purge({"--backup", "--to", "2024/12/31"});
+    EXPECT_EQ(journal.status, 2) << journal.out << journal.err;
+    EXPECT_THAT(journal.err, HasSubstr("deletions.log"));
+    EXPECT_THAT(journal.err, HasSubstr("nothing was deleted"));
     EXPECT_EQ(Tables(), before);
 }
 
@@ -409,6 +425,147 @@ TEST_P(PurgeRunTest, AnOrderLockedByAnotherUserStopsThePurgeWithTheServersMessag
     EXPECT_THAT(run.out, HasSubstr("3 orders ("));
     EXPECT_EQ(JournalOrders(), (std::vector<std::string>{"SO00000050", "SO00000001", "SO00000002"}));
     EXPECT_EQ(Orders().size(), static_cast<size_t>(kOrders - 3));
+}
+
+// With standard input a terminal and standard error a file, the question
+// goes to the terminal itself, where the person sees it.
+TEST_P(PurgeRunTest, TheQuestionGoesToTheTerminalWhenStandardErrorIsAFile) {
+    const std::string errFile = dir.file("err.txt");
+    QProcess process;
+    const std::string command = "'" + program->Folder() + "batchdel-purge' --database '" + dir.file("connections.ini") +
+                                "' --no-backup --to 2024/12/31 --limit 3 2>'" + errFile + "'";
+    process.start(QStringLiteral("script"),
+                  {QStringLiteral("-qec"), QString::fromStdString(command), QStringLiteral("/dev/null")});
+    process.write("n\n");
+    process.closeWriteChannel();
+    const CommandRun run = FinishProgram(process, "script");
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_THAT(run.out, HasSubstr("Delete 3 orders"));
+    EXPECT_THAT(run.out, HasSubstr("Nothing was deleted"));
+    std::ifstream in(errFile);
+    const std::string err((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_THAT(err, testing::Not(HasSubstr("Delete 3 orders")));
+    EXPECT_EQ(Orders().size(), static_cast<size_t>(kOrders));
+}
+
+// A purge's query reads the same whatever the locale: a right-to-left one
+// whose date separator the database refuses, and the Taiwanese one.
+TEST_P(PurgeRunTest, ThePurgeSelectsTheSameOrdersInEveryLocale) {
+    const int64_t january =
+        CountRows(database, "SELECT COUNT(*) FROM ORDER_MASTER WHERE BILL_DATE BETWEEN '2024-01-01' AND '2024-01-31'");
+    ASSERT_GT(january, 0);
+    int64_t deleted = 0;
+    for (const char *locale : {"ar_EG.UTF-8", "zh_TW.UTF-8"}) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LANG"), QString::fromLatin1(locale));
+        environment.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(locale));
+        const CommandRun dry =
+            program->Run("batchdel-purge",
+                         {"--database", dir.file("connections.ini"), "--dry-run", "--to", "2024/01/31"}, environment);
+        EXPECT_EQ(dry.status, 0) << locale << dry.err;
+        EXPECT_THAT(dry.out, HasSubstr("bill dates 0001/01/01 to 2024/01/31")) << locale;
+        const CommandRun run = program->Run("batchdel-purge",
+                                            {"--database", dir.file("connections.ini"), "--backup", "--from",
+                                             "2024/01/01", "--to", "2024/01/31", "--limit", "2"},
+                                            environment);
+        EXPECT_EQ(run.status, 0) << locale << run.out << run.err;
+        EXPECT_THAT(run.out, HasSubstr("2 orders (")) << locale;
+        deleted += 2;
+    }
+    EXPECT_EQ(
+        CountRows(database, "SELECT COUNT(*) FROM ORDER_MASTER WHERE BILL_DATE BETWEEN '2024-01-01' AND '2024-01-31'"),
+        january - deleted);
+}
+
+// The journal's folder moved away half-way: the stop message's counts and
+// order numbers are checked against the journal left behind and the database.
+TEST_P(PurgeRunTest, AJournalLostHalfWaySaysExactlyWhatIsDeletedAndJournalled) {
+    const std::set<std::string> all = Orders();
+    QProcess process;
+    process.start(QString::fromStdString(program->Folder() + "batchdel-purge"),
+                  Arguments({"--database", dir.file("connections.ini"), "--no-backup", "--all", "--max-rate", "30"}));
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForStarted());
+    for (int wait = 0; wait < 200 && JournalLinesSoFar() < 10; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::string moved = dir.path() + "/cds-moved";
+    fs::rename(program->Cds(), moved);
+    const CommandRun run = FinishProgram(process, "batchdel-purge");
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+
+    std::set<std::string> gone;
+    const std::set<std::string> left = Orders();
+    std::set_difference(all.begin(), all.end(), left.begin(), left.end(), std::inserter(gone, gone.end()));
+    std::vector<std::string> journalled;
+    {
+        std::ifstream in(moved + "/deletions.log");
+        std::string line;
+        std::getline(in, line);
+        while (std::getline(in, line)) {
+            const size_t number = line.find('\t') + 1;
+            journalled.push_back(line.substr(number, line.find('\t', number) - number));
+        }
+    }
+    std::string unjournalled;
+    for (const std::string &order : gone)
+        if (std::find(journalled.begin(), journalled.end(), order) == journalled.end()) unjournalled += " " + order;
+    ASSERT_FALSE(unjournalled.empty());
+    const std::string journal = program->Cds("deletions.log");
+    EXPECT_EQ(run.err, "batchdel-purge: stopped: the journal " + journal +
+                           " cannot be written (No such file or directory)\n"
+                           "batchdel-purge: " +
+                           std::to_string(gone.size()) + " orders are deleted; " + std::to_string(journalled.size()) +
+                           " of them are in the journal, " +
+                           std::to_string(gone.size() - journalled.size()) + " are not:" + unjournalled +
+                           "\nbatchdel-purge: " + std::to_string(left.size()) + " orders taken are not deleted\n");
+}
+
+// One run at a time: a second run on the same cds folder, or on the same
+// database from another folder, ends with status 3 naming the first run's
+// process; with --wait it runs once the first is done.
+TEST_P(PurgeRunTest, ASecondRunIsRefusedWhileTheFirstHoldsTheLockOrWaitsForIt) {
+    QProcess first;
+    first.start(QString::fromStdString(program->Folder() + "batchdel-purge"),
+                Arguments({"--database", dir.file("connections.ini"), "--no-backup", "--all", "--max-rate", "30"}));
+    first.closeWriteChannel();
+    ASSERT_TRUE(first.waitForStarted());
+    for (int wait = 0; wait < 200 && JournalLinesSoFar() < 3; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::string holder = "process " + std::to_string(first.processId()) + ", started ";
+
+    const CommandRun second = Purge({"--no-backup", "--to", "2024/12/31"});
+    EXPECT_EQ(second.status, 3) << second.out << second.err;
+    EXPECT_THAT(second.err, HasSubstr("the folder " + program->Cds().substr(0, program->Cds().size() - 1)));
+    EXPECT_THAT(second.err, HasSubstr(holder));
+    EXPECT_THAT(second.err, HasSubstr("nothing was done"));
+
+    const ProgramFolderCopy other(dir.path() + "/other");
+    const CommandRun elsewhere =
+        other.Run("batchdel-purge", {"--database", dir.file("connections.ini"), "--dry-run", "--to", "2024/12/31"});
+    EXPECT_EQ(elsewhere.status, 3) << elsewhere.out << elsewhere.err;
+    EXPECT_THAT(elsewhere.err, HasSubstr("the database "));
+    EXPECT_THAT(elsewhere.err, HasSubstr(holder));
+
+    const CommandRun waited = Purge({"--no-backup", "--all", "--wait=60"});
+    const CommandRun firstRun = FinishProgram(first, "batchdel-purge");
+    EXPECT_EQ(firstRun.status, 0) << firstRun.out << firstRun.err;
+    EXPECT_EQ(waited.status, 0) << waited.out << waited.err;
+    EXPECT_THAT(waited.out, HasSubstr("The filters select no orders"));
+    EXPECT_EQ(Orders().size(), 0u);
+    EXPECT_EQ(JournalOrders().size(), static_cast<size_t>(kOrders));
+}
+
+// A lock file left by a run that died (the kernel's lock gone with it) is
+// taken over, and the run says whose it was.
+TEST_P(PurgeRunTest, ALockLeftByADeadRunIsTakenOver) {
+    fs::create_directories(program->Cds());
+    std::ofstream(program->Cds("purge.lock")) << "process 999999999, started 2020-01-01T00:00:00+0000\n";
+    const CommandRun run = Purge({"--no-backup", "--to", "2024/12/31", "--limit", "2"});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_THAT(run.err, HasSubstr("took over a lock left by a run that has ended (process 999999999"));
+    EXPECT_EQ(Orders().size(), static_cast<size_t>(kOrders - 2));
+    // A run that ended leaves the file empty.
+    EXPECT_EQ(fs::file_size(program->Cds("purge.lock")), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, PurgeRunTest, testing::Values(false, true),
