@@ -21,6 +21,7 @@
 #include "OrderDataModule.h"
 #include "PurgeDates.h"
 #include "PurgeErrors.h"
+#include "PurgeLog.h"
 #include "PurgeOptions.h"
 #include "PurgeProgress.h"
 #include "PurgeSelection.h"
@@ -105,6 +106,45 @@ struct Purged {
     bool stoppedBeforeDeleting = false;
 };
 
+void JsonSummary(const Purged &purged, size_t taken, size_t selected, int status, const std::string &started,
+                 const std::string &database, const std::string &selection, std::ostream &out) {
+    const DeletionOutcome &outcome = purged.outcome;
+    const int64_t notDeleted = static_cast<int64_t>(taken) - outcome.deleted;
+    char rate[40];
+    std::snprintf(rate, sizeof rate, "%.1f", purged.seconds > 0 ? outcome.deleted / purged.seconds : 0.0);
+    char seconds[40];
+    std::snprintf(seconds, sizeof seconds, "%.3f", purged.seconds);
+    out << "{\"status\":" << status << ",\"started\":" << JsonString(started) << ",\"ended\":" << JsonString(LogTime())
+        << ",\"database\":" << JsonString(database) << ",\"selection\":" << JsonString(selection)
+        << ",\"selected\":" << selected << ",\"taken\":" << taken << ",\"deleted\":" << outcome.deleted
+        << ",\"lines_deleted\":" << outcome.linesDeleted << ",\"kept_changed\":" << outcome.changed
+        << ",\"kept_not_in_backup\":" << outcome.notInBackup << ",\"not_deleted\":" << notDeleted
+        << ",\"left_for_later\":" << selected - taken
+        << ",\"stopped\":" << (outcome.cancelled || !purged.failure.empty() ? "true" : "false")
+        << ",\"failure\":" << (purged.failure.empty() ? "null" : JsonString(purged.failure))
+        << ",\"seconds\":" << seconds << ",\"orders_per_second\":" << rate << ",\"backup\":"
+        << (purged.backup
+                ? "[" + JsonString(purged.backup->headerFile) + "," + JsonString(purged.backup->detailFile) + "]"
+                : std::string("null"))
+        << ",\"journal\":" << (purged.journal.empty() ? "null" : JsonString(purged.journal)) << "}\n";
+}
+
+// The end line of the log: what the summary says, on one line.
+std::string EndText(const Purged &purged, size_t taken, size_t selected, int status) {
+    const DeletionOutcome &outcome = purged.outcome;
+    char rate[80];
+    std::snprintf(rate, sizeof rate, " in %.1f s, %.1f orders/s", purged.seconds,
+                  purged.seconds > 0 ? outcome.deleted / purged.seconds : 0.0);
+    std::string text = std::to_string(outcome.deleted) + " of " + std::to_string(taken) + " orders taken deleted (" +
+                       std::to_string(outcome.linesDeleted) + " lines)" + rate + "; " +
+                       std::to_string(outcome.changed + outcome.notInBackup) + " kept; " +
+                       std::to_string(selected - taken) + " left for a later run; backup " +
+                       (purged.backup ? purged.backup->headerFile + " " + purged.backup->detailFile : "none") +
+                       "; journal " + (purged.journal.empty() ? "none" : purged.journal) + "; status " +
+                       std::to_string(status);
+    return text;
+}
+
 void Summary(const Purged &purged, size_t taken, size_t selected, std::ostream &out) {
     const DeletionOutcome &outcome = purged.outcome;
     out << outcome.deleted << " orders (" << outcome.linesDeleted << " lines) deleted of " << taken << " taken";
@@ -179,20 +219,42 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
     if (options.limit && static_cast<int64_t>(taken.size()) > *options.limit)
         taken.resize(static_cast<size_t>(*options.limit));
     if (options.dryRun) return DryRun(options, taken, selected, out);
-    if (taken.empty()) {
-        out << "The filters select no orders; nothing was deleted\n";
-        return 0;
-    }
 
     const bool withBackup = options.backup == BackupChoice::Backup;
     const std::string database = connection.ParamValue("Database");
+    const std::string selection = SelectionText(options);
+    PurgeLog log(err, !terminal.error, std::chrono::seconds(options.progressSeconds));
+    {
+        std::string start = "database " + database + "; " + selection + "; cut-off day " +
+                            (options.toDay ? CommandDayText(*options.toDay) : std::string("none")) + "; " +
+                            (withBackup ? "backup" : "no backup");
+        if (options.limit) start += "; limit " + std::to_string(*options.limit);
+        log.Start(start + "; " + std::to_string(taken.size()) + " orders taken of " + std::to_string(selected) +
+                  " selected");
+    }
+    Purged purged;
+    // Every way out after the start line ends with the end line and, asked
+    // for, the summary as JSON.
+    const auto finish = [&](int status) {
+        log.End(EndText(purged, taken.size(), selected, status));
+        if (options.json)
+            JsonSummary(purged, taken.size(), selected, status, log.Started(), database, selection, out);
+        else
+            Summary(purged, taken.size(), selected, out);
+        return status;
+    };
+    if (taken.empty()) {
+        if (!options.json) out << "The filters select no orders; nothing was deleted\n";
+        log.End(EndText(purged, 0, 0, kPurgeDone));
+        if (options.json) JsonSummary(purged, 0, 0, kPurgeDone, log.Started(), database, selection, out);
+        return kPurgeDone;
+    }
     if (terminal.question && !options.yes && !Confirmed(in, *terminal.question, taken, database, withBackup)) {
         out << "Nothing was deleted\n";
-        return 1;
+        return kPurgePartly;
     }
 
-    Purged purged;
-    PurgeProgress progress(err, terminal.error);
+    PurgeProgress progress(err, terminal.error, &log);
     // A journal that cannot be written stops the purge before the backup,
     // not after it.
     try {
@@ -215,9 +277,8 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
     }
     if (purged.stoppedBeforeDeleting || StopRequested()) {
         err << kName << "stopped before anything was deleted\n";
-        out << "0 orders deleted of " << taken.size() << " taken; stopped\n";
-        if (purged.backup) out << "backup: " << purged.backup->headerFile << " " << purged.backup->detailFile << "\n";
-        return 1;
+        purged.outcome.cancelled = true;
+        return finish(kPurgePartly);
     }
 
     const DeletionJournal journal(
@@ -271,10 +332,9 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
     } else if (purged.outcome.cancelled) {
         err << kName << "stopped on request after a committed batch\n";
     }
-    Summary(purged, taken.size(), selected, out);
     const bool whole =
         purged.failure.empty() && !purged.outcome.cancelled && purged.outcome.deleted == static_cast<int>(taken.size());
-    return whole ? 0 : 1;
+    return finish(whole ? kPurgeDone : kPurgePartly);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "PurgeOptions.h"
 
 #include <charconv>
+#include <algorithm>
 #include <cmath>
 
 #include "DataType.h"
@@ -80,6 +81,10 @@ PurgeOptions ParsePurgeOptions(const std::vector<std::string> &args, int32_t tod
             flag(options.yes);
         else if (arg == "--all")
             flag(options.all);
+        else if (arg == "--json")
+            flag(options.json);
+        else if (arg == "--progress-interval")
+            options.progressSeconds = std::max<int64_t>(1, Seconds(arg, value()));
         else if (arg == "--wait") {
             // The seconds only after "=": a bare --wait never takes the next
             // argument as its value.
@@ -212,6 +217,9 @@ Deleting:
                            pausing between batches
   --yes                    do not ask for confirmation on a terminal
                            (asked only when standard input is a terminal)
+  --json                   the summary as one JSON object on standard output
+  --progress-interval S    without a terminal, a progress line on standard
+                           error every S seconds (10)
   --wait[=SECONDS]         when another run holds the cds folder or the
                            database, wait for it (at most SECONDS) instead
                            of ending with status 3
@@ -225,6 +233,10 @@ Each deleted order is appended to cds/deletions.log after its batch is
 committed. SIGINT or SIGTERM stops the purge after the current batch. One
 run at a time: a run locks cds/purge.lock and a lock file of its database
 in /tmp; a lock left by a run that died is taken over.
+
+Without a terminal on standard error, standard error carries a start
+line, progress lines and an end line, each "batchdel-purge: TIME start:",
+"progress:" or "end:", TIME as 2026-12-11T03:00:00+0100.
 
 Exit status:
   0  every order taken was deleted (or would be, with --dry-run), or the

@@ -5,6 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -56,6 +59,22 @@ public:
 private:
     std::string folder_;
 };
+
+// Standard error without the scheduler's log lines ("batchdel-purge: TIME
+// start: ...", "progress:", "end:").
+std::string WithoutLogLines(const std::string &text) {
+    static const std::regex logLine("batchdel-purge: [0-9]{4}-[0-9]{2}-[0-9]{2}T[^ ]+ (start|progress|end): .*");
+    std::string kept;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find('\n', start);
+        const std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (!std::regex_match(line, logLine)) kept += line + "\n";
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return kept;
+}
 
 std::vector<std::string> Lines(const std::string &text) {
     std::vector<std::string> lines;
@@ -511,13 +530,60 @@ TEST_P(PurgeRunTest, AJournalLostHalfWaySaysExactlyWhatIsDeletedAndJournalled) {
         if (std::find(journalled.begin(), journalled.end(), order) == journalled.end()) unjournalled += " " + order;
     ASSERT_FALSE(unjournalled.empty());
     const std::string journal = program->Cds("deletions.log");
-    EXPECT_EQ(run.err, "batchdel-purge: stopped: the journal " + journal +
-                           " cannot be written (No such file or directory)\n"
-                           "batchdel-purge: " +
-                           std::to_string(gone.size()) + " orders are deleted; " + std::to_string(journalled.size()) +
-                           " of them are in the journal, " +
-                           std::to_string(gone.size() - journalled.size()) + " are not:" + unjournalled +
-                           "\nbatchdel-purge: " + std::to_string(left.size()) + " orders taken are not deleted\n");
+    EXPECT_EQ(WithoutLogLines(run.err),
+              "batchdel-purge: stopped: the journal " + journal +
+                  " cannot be written (No such file or directory)\n"
+                  "batchdel-purge: " +
+                  std::to_string(gone.size()) + " orders are deleted; " + std::to_string(journalled.size()) +
+                  " of them are in the journal, " + std::to_string(gone.size() - journalled.size()) +
+                  " are not:" + unjournalled + "\nbatchdel-purge: " + std::to_string(left.size()) +
+                  " orders taken are not deleted\n");
+}
+
+// Without a terminal the log lines a scheduler keeps, and the summary as
+// JSON, read back by a program.
+TEST_P(PurgeRunTest, LogLinesAndTheJsonSummaryReadBack) {
+    const int64_t selected = CountRows(database, "SELECT COUNT(*) FROM ORDER_MASTER WHERE BILL_DATE <= '2024-12-31'");
+    const CommandRun run = Purge({"--backup", "--to", "2024/12/31", "--limit", "5", "--json"});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    const auto lines = Lines(run.err);
+    ASSERT_EQ(lines.size(), 2u) << run.err;
+    const std::string time = "([0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}[+-][0-9]{4})";
+    std::smatch start, end;
+    ASSERT_TRUE(std::regex_match(lines[0], start,
+                                 std::regex("batchdel-purge: " + time +
+                                            " start: database (.+); bill dates 0001/01/01 "
+                                            "to 2024/12/31, every customer, every department; cut-off day "
+                                            "2024/12/31; backup; limit 5; 5 orders taken of ([0-9]+) selected")))
+        << lines[0];
+    EXPECT_EQ(start[3].str(), std::to_string(selected));
+    ASSERT_TRUE(std::regex_match(lines[1], end,
+                                 std::regex("batchdel-purge: " + time + " end: started " + time +
+                                            "; 5 of 5 orders taken deleted \\(([0-9]+) lines\\) in .* s, .* orders/s; "
+                                            "0 kept; ([0-9]+) left for a later run; backup (.+) (.+); journal (.+); "
+                                            "status 0")))
+        << lines[1];
+    EXPECT_EQ(end[2].str(), start[1].str());
+    EXPECT_EQ(end[4].str(), std::to_string(selected - 5));
+    EXPECT_EQ(end[7].str(), program->Cds("deletions.log"));
+
+    const QJsonDocument json = QJsonDocument::fromJson(QByteArray::fromStdString(run.out));
+    ASSERT_TRUE(json.isObject()) << run.out;
+    const QJsonObject summary = json.object();
+    EXPECT_EQ(summary["status"].toInt(), 0);
+    EXPECT_EQ(summary["deleted"].toInt(), 5);
+    EXPECT_EQ(summary["taken"].toInt(), 5);
+    EXPECT_EQ(summary["selected"].toInt(), selected);
+    EXPECT_EQ(summary["left_for_later"].toInt(), selected - 5);
+    EXPECT_EQ(summary["not_deleted"].toInt(), 0);
+    EXPECT_FALSE(summary["stopped"].toBool());
+    EXPECT_TRUE(summary["failure"].isNull());
+    EXPECT_EQ(summary["lines_deleted"].toInt(), std::stoll(end[3].str()));
+    EXPECT_EQ(summary["database"].toString().toStdString(), start[2].str());
+    EXPECT_EQ(summary["journal"].toString().toStdString(), program->Cds("deletions.log"));
+    EXPECT_EQ(summary["backup"].toArray().at(0).toString().toStdString(), end[5].str());
+    EXPECT_EQ(summary["started"].toString().toStdString(), start[1].str());
+    EXPECT_EQ(JournalOrders().size(), 5u);
 }
 
 // One run at a time: a second run on the same cds folder, or on the same
