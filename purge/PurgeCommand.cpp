@@ -84,7 +84,7 @@ int DryRun(const PurgeOptions &options, const std::vector<SelectedOrder> &taken,
     if (options.list) out << "MASTERBILLID\tBILL_DATE\tlines\n";
     for (const SelectedOrder &order : taken) {
         lines += order.lines;
-        if (options.list) out << order.number << "\t" << DayOf(order) << "\t" << order.lines << "\n";
+        if (options.list) out << JournalField(order.number) << "\t" << DayOf(order) << "\t" << order.lines << "\n";
     }
     if (selected == 0) {
         out << "The filters select no orders; nothing was written\n";

@@ -267,6 +267,15 @@ TEST_P(PurgeRunTest, ADryRunCountsAndListsOldestFirstAndWritesNothing) {
     EXPECT_THAT(lines.back(),
                 HasSubstr(std::to_string(orders) + " orders (" + std::to_string(detail) + " lines) would be deleted"));
     EXPECT_THAT(lines.back(), HasSubstr("nothing was written"));
+    // An order number holding a tab or a quote stays one field, quoted as
+    // the journal quotes it.
+    ExecuteSql(database,
+               {"INSERT INTO ORDER_MASTER (MASTERBILLID, BILL_DATE) VALUES ('SO\t\"X\"', '2001-01-01')"},
+               LoginFor(database));
+    const CommandRun odd = Purge({"--dry-run", "--list", "--to", "2001/01/01"});
+    EXPECT_EQ(odd.status, 0) << odd.err;
+    EXPECT_THAT(odd.out, HasSubstr("\n\"SO\t\"\"X\"\"\"\t2001/01/01\t0\n"));
+    ExecuteSql(database, {"DELETE FROM ORDER_MASTER WHERE BILL_DATE = '2001-01-01'"}, LoginFor(database));
     // A quote in a code is compared as typed, and selects nothing here.
     const CommandRun quoted = Purge({"--dry-run", "--customer-from", "O'B", "--customer-to", "O'B"});
     EXPECT_EQ(quoted.status, 0) << quoted.err;
