@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <optional>
 
+#include "BackupAging.h"
+#include "BackupFileNames.h"
 #include "BackupOrders.h"
 #include "OrderDataFolder.h"
 #include "DataType.h"
@@ -334,6 +336,14 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
     }
     const bool whole =
         purged.failure.empty() && !purged.outcome.cancelled && purged.outcome.deleted == static_cast<int>(taken.size());
+    if (whole && options.keepBackupsFrom) {
+        const AgedBackups aged = RemoveBackupsBefore(folder, *options.keepBackupsFrom,
+                                                     purged.backup ? HeaderFileTime(purged.backup->headerFile) : "");
+        // Beside a JSON summary these lines go to standard error.
+        for (const std::string &path : aged.removed)
+            (options.json ? err : out) << "removed old backup: " << path << "\n";
+        for (const std::string &failure : aged.failed) err << kName << "an old backup stays: " << failure << "\n";
+    }
     return finish(whole ? kPurgeDone : kPurgePartly);
 }
 

@@ -81,7 +81,12 @@ PurgeOptions ParsePurgeOptions(const std::vector<std::string> &args, int32_t tod
             flag(options.yes);
         else if (arg == "--all")
             flag(options.all);
-        else if (arg == "--json")
+        else if (arg == "--keep-backups") {
+            const std::string text = value();
+            options.keepBackupsFrom = DayBeforeAge(text, today);
+            if (!options.keepBackupsFrom)
+                throw EPurgeRefused("Option --keep-backups: \"" + text + "\" is not an age such as 90d, 18m or 3y");
+        } else if (arg == "--json")
             flag(options.json);
         else if (arg == "--progress-interval")
             options.progressSeconds = std::max<int64_t>(1, Seconds(arg, value()));
@@ -217,6 +222,10 @@ Deleting:
                            pausing between batches
   --yes                    do not ask for confirmation on a terminal
                            (asked only when standard input is a terminal)
+  --keep-backups AGE       after a run that deleted every order it took,
+                           remove the backup pairs in cds/ made more than
+                           AGE (90d, 18m, 3y) ago, never this run's; their
+                           orders' journal lines stay
   --json                   the summary as one JSON object on standard output
   --progress-interval S    without a terminal, a progress line on standard
                            error every S seconds (10)

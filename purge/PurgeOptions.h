@@ -27,8 +27,9 @@ struct PurgeOptions {
     // --wait[=SECONDS]: wait for another run's lock instead of ending; no
     // seconds: for as long as it takes.
     bool wait = false;
-    bool json = false;             // --json: the summary as one JSON object
-    int64_t progressSeconds = 10;  // --progress-interval: between log lines
+    std::optional<int32_t> keepBackupsFrom;  // --keep-backups AGE: the first day kept
+    bool json = false;                       // --json: the summary as one JSON object
+    int64_t progressSeconds = 10;            // --progress-interval: between log lines
     std::optional<int64_t> waitSeconds;
 };
 

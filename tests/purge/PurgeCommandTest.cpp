@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <csignal>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -269,8 +270,7 @@ TEST_P(PurgeRunTest, ADryRunCountsAndListsOldestFirstAndWritesNothing) {
     EXPECT_THAT(lines.back(), HasSubstr("nothing was written"));
     // An order number holding a tab or a quote stays one field, quoted as
     // the journal quotes it.
-    ExecuteSql(database,
-               {"INSERT INTO ORDER_MASTER (MASTERBILLID, BILL_DATE) VALUES ('SO\t\"X\"', '2001-01-01')"},
+    ExecuteSql(database, {"INSERT INTO ORDER_MASTER (MASTERBILLID, BILL_DATE) VALUES ('SO\t\"X\"', '2001-01-01')"},
                LoginFor(database));
     const CommandRun odd = Purge({"--dry-run", "--list", "--to", "2001/01/01"});
     EXPECT_EQ(odd.status, 0) << odd.err;
@@ -592,6 +592,36 @@ TEST_P(PurgeRunTest, LogLinesAndTheJsonSummaryReadBack) {
     EXPECT_EQ(summary["journal"].toString().toStdString(), program->Cds("deletions.log"));
     EXPECT_EQ(summary["backup"].toArray().at(0).toString().toStdString(), end[5].str());
     EXPECT_EQ(summary["started"].toString().toStdString(), start[1].str());
+    EXPECT_EQ(JournalOrders().size(), 5u);
+}
+
+// --keep-backups removes the pairs older than the age after a whole run,
+// never this run's nor a younger one; the journal keeps its lines.
+TEST_P(PurgeRunTest, KeepBackupsRemovesOnlyPairsOlderThanTheAge) {
+    fs::create_directories(program->Cds());
+    const std::vector<std::string> old = {program->Cds("ORDER_MASTER_20200101030000.CDS"),
+                                          program->Cds("ORDER_SUB20200101030000.CDS")};
+    char younger[16];
+    const std::time_t now = std::time(nullptr) - 86400;
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::strftime(younger, sizeof younger, "%Y%m%d%H%M%S", &local);
+    const std::vector<std::string> kept = {program->Cds(std::string("ORDER_MASTER_") + younger + ".CDS"),
+                                           program->Cds(std::string("ORDER_SUB") + younger + ".CDS")};
+    for (const auto &file : {old[0], old[1], kept[0], kept[1]}) std::ofstream(file) << "x";
+    const CommandRun first = Purge({"--no-backup", "--to", "2024/12/31", "--limit", "2"});
+    ASSERT_EQ(first.status, 0) << first.err;
+
+    const CommandRun run = Purge({"--backup", "--to", "2024/12/31", "--limit", "3", "--keep-backups", "30d"});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_THAT(run.out, HasSubstr("removed old backup: " + old[0] + "\nremoved old backup: " + old[1] + "\n"));
+    EXPECT_FALSE(fs::exists(old[0]));
+    EXPECT_FALSE(fs::exists(old[1]));
+    EXPECT_TRUE(fs::exists(kept[0]));
+    EXPECT_TRUE(fs::exists(kept[1]));
+    // This run's pair, beside the younger one.
+    EXPECT_EQ(CdsFiles("ORDER_MASTER_").size(), 2u);
+    EXPECT_EQ(CdsFiles("ORDER_SUB").size(), 2u);
     EXPECT_EQ(JournalOrders().size(), 5u);
 }
 
