@@ -13,10 +13,10 @@ size_t CharacterCount(std::string_view text) {
     return count;
 }
 
-// A date as the query carries it: the box's text with every character that
-// is not a digit, a space or a separator the database reads ("/", "-", ".")
-// written as "/". The boxes show the locale's separator, which may be one
-// the database refuses (Arabic locales use U+200F, a right-to-left mark).
+// A date as the query carries it: the box's text with every character
+// outside ASCII written as "/". The boxes show the locale's separator, which
+// may be one the database refuses (Arabic locales use U+200F, a right-to-left
+// mark); ASCII text goes in as read, a quote included.
 std::string QueryDateText(std::string_view text) {
     std::string date;
     date.reserve(text.size());
@@ -27,8 +27,7 @@ std::string QueryDateText(std::string_view text) {
             while (at + length < text.size() && (static_cast<unsigned char>(text[at + length]) & 0xC0) == 0x80)
                 ++length;
         }
-        const bool kept = length == 1 && ((c >= '0' && c <= '9') || c <= ' ' || c == '/' || c == '-' || c == '.');
-        if (kept)
+        if (c < 0x80)
             date += static_cast<char>(c);
         else
             date += '/';

@@ -37,8 +37,8 @@ std::string QuotedLiteral(std::string_view value);
 bool DateTextComplete(std::string_view text);
 
 // The filter lines that apply, in the order date, customer, department. A
-// date's separators go in as "/" unless they are "-" or ".", so that the
-// query reads the same in every locale.
+// date's characters outside ASCII (a locale's separator the database
+// refuses) go in as "/", so that the query reads the same in every locale.
 std::vector<std::string> FilterLines(const FilterCriteria &criteria);
 
 // The head line, the common WHERE line and the filter lines, joined.
