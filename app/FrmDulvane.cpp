@@ -6,18 +6,19 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
-#include <QDir>
 #include <cmath>
 
 #include "AppMessageBox.h"
 #include "BatchdelApplication.h"
 #include "DateBox.h"
+#include "Errors.h"
 #include "HandlerFailure.h"
 #include "MessageForm.h"
 #include "OrderCommands.h"
 #include "OrderDataFolder.h"
 #include "OrderDataModule.h"
 #include "ProgressDialog.h"
+#include "TerminationSignals.h"
 #include "wwDBGrid.h"
 
 namespace {
@@ -176,8 +177,8 @@ void TFormDulvane::SetUpGrid() {
     grid.SetDittoAttributes(TwwDittoAttributes{});
     // The grid's questions come up as the program's own message dialog.
     grid.SetQuestion([this](const QString &text, GridQuestionButtons buttons) {
-        return RunMessageDialog(text.toStdString(), DialogKind::Confirmation,
-                                buttons == GridQuestionButtons::YesNo ? mbYes | mbNo : mbOK | mbCancel);
+        return ::RunMessageDialog(text.toStdString(), DialogKind::Confirmation,
+                                  buttons == GridQuestionButtons::YesNo ? mbYes | mbNo : mbOK | mbCancel);
     });
 }
 
@@ -252,14 +253,18 @@ void TFormDulvane::setVisible(bool visible) {
 }
 
 void TFormDulvane::FormShow() {
+    // A connection file that lets others read the password or change the
+    // database is said once, before the operator starts work.
+    if (!data_->ConnectionFileWarning.empty())
+        RunMessageDialog(data_->ConnectionFileWarning, DialogKind::Warning, mbOK);
     // The backups are written to cds/ in the order data folder, so that is
     // where the folder is made (not in whatever folder the program was started
-    // from). That folder may be the user's data folder, made here on a first
-    // start too, so the notice says where the backups will be. A folder that
-    // exists already, or cannot be made, is no news.
-    const QString folder = QString::fromStdString(ExecutableFolder()) + QStringLiteral("cds");
-    if (QDir(folder).exists()) return;
-    if (QDir().mkpath(folder)) ShowNotice("Directory created OK\n" + folder.toStdString());
+    // from), for its owner alone: it holds customer data. That folder may be
+    // the user's data folder, made here on a first start too, so the notice
+    // says where the backups will be. A folder that exists already, or cannot
+    // be made, is no news.
+    const std::string folder = ExecutableFolder();
+    if (MakeCdsFolder(folder).created) ShowNotice("Directory created OK\n" + folder + "cds");
 }
 
 void TFormDulvane::SpeedButton1Click() { QueryOrders(*this); }
@@ -272,15 +277,28 @@ void TFormDulvane::SpeedButton4Click() {
     BackupOrders(*this, progress.get());
 }
 
+// A question the termination signal closed was never answered: the command
+// that asked stops there, without a word, rather than take the closed box
+// for an answer (a "no" to the backup question would go on to delete).
+namespace {
+int Answered(int answer) {
+    if (TerminationRequested()) throw EAbort();
+    return answer;
+}
+}  // namespace
+
 int TFormDulvane::AppMessageBox(const std::string &text, const std::string &caption, unsigned style) {
-    return ::AppMessageBox(text, caption, style);
+    return Answered(::AppMessageBox(text, caption, style));
 }
 
 int TFormDulvane::RunMessageDialog(const std::string &text, DialogKind kind, unsigned buttons) {
-    return ::RunMessageDialog(text, kind, buttons);
+    return Answered(::RunMessageDialog(text, kind, buttons));
 }
 
-void TFormDulvane::ShowNotice(const std::string &text) { ::ShowNotice(text); }
+void TFormDulvane::ShowNotice(const std::string &text) {
+    ::ShowNotice(text);
+    Answered(mrOk);
+}
 
 std::unique_ptr<WorkProgress> TFormDulvane::StartProgress(const std::string &caption) {
     return std::make_unique<DialogProgress>(this, QString::fromStdString(caption));

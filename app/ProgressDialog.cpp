@@ -4,6 +4,7 @@
 #include <QEvent>
 
 #include "ProgressForm.h"
+#include "TerminationSignals.h"
 
 namespace {
 
@@ -67,7 +68,9 @@ void DialogProgress::Advance(int64_t done) {
     if (sinceRefresh_.elapsed() >= kRefreshEveryMs) Refresh();
 }
 
-bool DialogProgress::CancelRequested() { return dialog_ && dialog_->CancelRequested(); }
+// SIGTERM or SIGINT stops the work as Cancel does, also before the dialog
+// has come up.
+bool DialogProgress::CancelRequested() { return TerminationRequested() || (dialog_ && dialog_->CancelRequested()); }
 
 void DialogProgress::Refresh() {
     sinceRefresh_.restart();

@@ -1,12 +1,15 @@
 #pragma once
-// The program ends normally on SIGTERM and SIGINT: the signal only wakes the
-// event loop (through a pipe the handler writes one byte to), and the loop
+// The program ends on SIGTERM and SIGINT whatever is on screen: the signal
+// only wakes the event loop (through a pipe the handler writes one byte to),
+// and the loop then ends every dialog that is up or comes up afterwards (a
+// question so answered is no answer: the command it belongs to stops) and
 // runs the given action, which closes the window as its close box does.
 //
-// Install it once the database connection is made: the embedded engine sets
-// handlers of its own for these signals when it attaches (they shut the
-// engine down and leave the process running), and these replace them for as
-// long as the object lives.
+// Install it before the database connection is made, so that even the
+// start-up failure report gives way, and call Retake once the connection has
+// been tried: the database client sets handlers of its own for these signals
+// when it first attaches (they shut the engine down and leave the process
+// running), and ours must be the ones in force.
 #include <QObject>
 #include <functional>
 
@@ -19,9 +22,21 @@ public:
     // Puts the handlers found at installation back.
     ~TTerminationSignals() override;
 
+    // Sets this object's handlers again over whatever was set meanwhile.
+    void Retake();
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override;
+
 private:
     void Drain();
+    void EndDialogs();
 
     std::function<void()> onSignal_;
     QSocketNotifier *notifier_ = nullptr;
+    bool ending_ = false;
 };
+
+// Whether SIGTERM or SIGINT has arrived since the handlers were installed:
+// long work stops at its next safe point, and no question counts as answered.
+bool TerminationRequested();

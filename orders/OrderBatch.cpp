@@ -1,5 +1,6 @@
 #include "OrderBatch.h"
 
+#include "ConnectionWatch.h"
 #include "SQLConnection.h"
 
 OrderBatch::OrderBatch(TSQLConnection &connection, Clock::duration batchTime)
@@ -9,7 +10,16 @@ OrderBatch::~OrderBatch() { RollBack(); }
 
 void OrderBatch::Begin() {
     if (open_) return;
-    connection_.StartTransaction();
+    // Nothing of this batch has been sent, and the batch before it is
+    // committed: a connection that died while the work waited (a question, a
+    // pause, an idle window) is made again once here, and the work goes on.
+    const ConnectionWatch watch(connection_);
+    try {
+        connection_.StartTransaction();
+    } catch (...) {
+        if (!watch.LostUnder(std::current_exception())) throw;
+        connection_.StartTransaction();
+    }
     open_ = true;
     start_ = Clock::now();
 }

@@ -27,7 +27,8 @@ public:
     OrderBatch(const OrderBatch &) = delete;
     OrderBatch &operator=(const OrderBatch &) = delete;
 
-    // Starts a transaction unless one is open.
+    // Starts a transaction unless one is open. A connection found lost by
+    // that first statement is made again once (ConnectionWatch).
     void Begin();
     bool IsOpen() const { return open_; }
     // Whether the open batch has worked long enough to be committed.

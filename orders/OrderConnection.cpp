@@ -1,9 +1,10 @@
 #include "OrderConnection.h"
 
+#include "ConnectionFileCheck.h"
 #include "SQLConnection.h"
 
-void SetUpOrderConnection(TSQLConnection &connection, const std::string &connectionFile,
-                          const std::string &driverFile) {
+std::string SetUpOrderConnection(TSQLConnection &connection, const std::string &connectionFile,
+                                 const std::string &driverFile) {
     connection.ConnectionName = "Trelvo";
     connection.DriverName = "Interbase";
     connection.GetDriverFunc = "getIBDriver";
@@ -13,4 +14,5 @@ void SetUpOrderConnection(TSQLConnection &connection, const std::string &connect
     connection.LoginPrompt = false;
     if (!connectionFile.empty()) connection.SetConnectionFile(connectionFile);
     if (!driverFile.empty()) connection.SetDriverFile(driverFile);
+    return CheckConnectionFile(connection.ConnectionFile());
 }

@@ -7,6 +7,8 @@
 class TSQLConnection;
 
 // Sets the connection up without opening it. An empty file name keeps the
-// default place of that file (beside the program).
-void SetUpOrderConnection(TSQLConnection &connection, const std::string &connectionFile = {},
-                          const std::string &driverFile = {});
+// default place of that file (beside the program). The connection file is
+// checked first (ConnectionFileCheck.h): a file that must not be used raises
+// EUnsafeConnectionFile; the warning to show once is returned, "" if none.
+std::string SetUpOrderConnection(TSQLConnection &connection, const std::string &connectionFile = {},
+                                 const std::string &driverFile = {});

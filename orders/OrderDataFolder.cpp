@@ -1,8 +1,10 @@
 #include "OrderDataFolder.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 #include "ConfigLocation.h"
@@ -42,4 +44,41 @@ std::string OrderDataFolder() {
 #else
     return OrderDataFolder(ProgramFolder(), std::string());
 #endif
+}
+
+namespace {
+
+// Makes one folder 0700; true when it was made now. A folder made by
+// another process meanwhile is no failure.
+bool MakePrivateFolder(const std::string &path, int *error) {
+    if (::mkdir(path.c_str(), 0700) == 0) {
+        ::chmod(path.c_str(), 0700);  // a umask that takes the owner's bits away does not
+        return true;
+    }
+    const int failure = errno;
+    struct stat st {};
+    if (failure == EEXIST && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return false;
+    *error = failure == EEXIST ? ENOTDIR : failure;
+    return false;
+}
+
+}  // namespace
+
+CdsFolderMade MakeCdsFolder(const std::string &folder) {
+    const std::string cds = folder + "cds";
+    CdsFolderMade made;
+    struct stat st {};
+    if (::stat(cds.c_str(), &st) == 0) {
+        if (!S_ISDIR(st.st_mode)) made.error = ENOTDIR;
+        return made;
+    }
+    // The folders on the way, from the top down; those there stay as they are.
+    for (size_t slash = cds.find('/', 1); slash != std::string::npos; slash = cds.find('/', slash + 1)) {
+        const std::string above = cds.substr(0, slash);
+        if (::stat(above.c_str(), &st) == 0) continue;
+        MakePrivateFolder(above, &made.error);
+        if (made.error) return made;
+    }
+    made.created = MakePrivateFolder(cds, &made.error);
+    return made;
 }

@@ -16,3 +16,13 @@ std::string OrderDataFolder();
 // The same rule for a given program folder and the folder the programs are
 // installed into (both ending in "/").
 std::string OrderDataFolder(const std::string &programFolder, const std::string &installedFolder);
+
+// Makes <folder>cds/ for its owner alone (0700, whatever the umask), and any
+// folder above it that is missing the same way (the user's data folder on a
+// first start). A folder already there is left as it is. created: cds/ was
+// made now; error: the errno of a failure, 0 when cds/ is there.
+struct CdsFolderMade {
+    bool created = false;
+    int error = 0;
+};
+CdsFolderMade MakeCdsFolder(const std::string &folder);

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "PacketFile.h"
+
 namespace {
 
 // Closes the descriptor whatever way the write ends.
@@ -49,6 +51,22 @@ void SyncFolderOf(const std::string &path) {
     if (dir.get() >= 0) ::fsync(dir.get());
 }
 
+// The journal lists every deleted order with its customer's database: a
+// journal this program makes is its owner's alone, whatever the umask; one
+// already there keeps the mode it has.
+int OpenJournal(const std::string &path, JournalOpening opening) {
+    constexpr int kFlags = O_WRONLY | O_APPEND | O_CLOEXEC;
+    const int fd = ::open(path.c_str(), kFlags);
+    if (fd >= 0 || errno != ENOENT || opening != JournalOpening::CreateWithHeader) return fd;
+    const int made = ::open(path.c_str(), kFlags | O_CREAT | O_EXCL, kOrderFileMode);
+    if (made >= 0) {
+        ::fchmod(made, kOrderFileMode);
+        return made;
+    }
+    // Made by another process meanwhile: append to that one.
+    return errno == EEXIST ? ::open(path.c_str(), kFlags) : -1;
+}
+
 }  // namespace
 
 std::string OrderJournalPath(const std::string &folder) { return folder + "cds/deletions.log"; }
@@ -72,8 +90,7 @@ std::string JournalTime(const std::tm &at) {
 int AppendJournalLines(const std::string &path, const std::string &lines, JournalOpening opening) {
     // Opened afresh for every batch: a journal whose folder was removed must
     // fail here, not go on into a file nobody can find.
-    const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | (opening == JournalOpening::CreateWithHeader ? O_CREAT : 0);
-    FileDescriptor fd(::open(path.c_str(), flags, 0644));
+    FileDescriptor fd(OpenJournal(path, opening));
     if (fd.get() < 0) return errno;
     struct stat status {};
     if (::fstat(fd.get(), &status) != 0) return errno;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <optional>
@@ -16,6 +17,7 @@
 #include "OrderDataFolder.h"
 #include "DataType.h"
 #include "DeleteOrders.h"
+#include "DeleteRight.h"
 #include "DeletionJournal.h"
 #include "Errors.h"
 #include "IniFile.h"
@@ -97,6 +99,17 @@ int DryRun(const PurgeOptions &options, const std::vector<SelectedOrder> &taken,
     if (!taken.empty()) out << ", bill dates " << DayOf(taken.front()) << " to " << DayOf(taken.back());
     out << "; nothing was written\n";
     return 0;
+}
+
+// A user without the right to delete is told so in the server's words before
+// anything is written; a dry run says the same.
+void CheckRight(TSQLConnection &connection, bool dryRun) {
+    try {
+        CheckDeleteRight(connection);
+    } catch (const EDatabaseError &failure) {
+        if (failure.Kind() != FailureKind::NoPermission) throw;
+        throw EPurgeRefused(failure.Message() + (dryRun ? "; nothing would be deleted" : "; nothing was written"));
+    }
 }
 
 struct Purged {
@@ -194,9 +207,8 @@ void TakeLocks(const PurgeOptions &options, const std::string &folder, std::ostr
     // A dry run writes nothing in cds/.
     if (!options.dryRun) {
         const std::string cds = folder + "cds";
-        std::error_code error;
-        std::filesystem::create_directories(cds, error);
-        if (error) throw EPurgeRefused("the folder " + cds + " cannot be made: " + error.message());
+        if (const CdsFolderMade made = MakeCdsFolder(folder); made.error != 0)
+            throw EPurgeRefused("the folder " + cds + " cannot be made: " + std::strerror(made.error));
         locks.folder.emplace(cds + "/purge.lock", "the folder " + cds, wait, forever);
     }
     const std::string database = ConfiguredDatabase(options.connectionFile);
@@ -213,8 +225,10 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
     RunLocks locks;
     TakeLocks(options, folder, err, locks);
     OrderDataModule data(OrderDataSetup{options.connectionFile, {}});
+    if (!data.ConnectionFileWarning.empty()) err << kName << "warning: " << data.ConnectionFileWarning << "\n";
     TSQLConnection &connection = data.SQLConnection1;
     const FilterCriteria filter = PurgeFilter(options);
+    CheckRight(connection, options.dryRun);
 
     std::vector<SelectedOrder> taken = SelectOrders(connection, filter, options.dryRun);
     const size_t selected = taken.size();

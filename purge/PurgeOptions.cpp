@@ -7,6 +7,7 @@
 #include "DataType.h"
 #include "PurgeDates.h"
 #include "PurgeErrors.h"
+#include "RatePause.h"
 
 namespace {
 
@@ -23,6 +24,9 @@ double Rate(const std::string &option, const std::string &text) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) || value <= 0)
         throw EPurgeRefused("Option " + option + ": \"" + text + "\" is not a number of orders a second above 0");
+    if (value < RatePause::kSlowestRate)
+        throw EPurgeRefused("Option " + option + ": \"" + text + "\" is slower than the slowest rate honoured, " +
+                            "0.001 orders a second");
     return value;
 }
 
@@ -219,7 +223,7 @@ Deleting:
   --list                   list those orders too (a dry run)
   --limit N                delete at most N orders in this run (the oldest)
   --max-rate N             delete at most N orders a second on average,
-                           pausing between batches
+                           pausing between batches (N at least 0.001)
   --yes                    do not ask for confirmation on a terminal
                            (asked only when standard input is a terminal)
   --keep-backups AGE       after a run that deleted every order it took,

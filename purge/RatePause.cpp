@@ -6,10 +6,13 @@
 #include "StopSignals.h"
 
 void RatePause::After(int64_t deleted) const {
-    const auto due = start_ + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                  std::chrono::duration<double>(static_cast<double>(deleted) / rate_));
-    const auto now = std::chrono::steady_clock::now();
-    if (due > now) SleepUnlessStopped(due - now);
+    // Counted in seconds first: only a wait that fits the clock becomes one.
+    const double due = static_cast<double>(deleted) / std::max(rate_, kSlowestRate);
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    const double wait = std::min(due - elapsed, static_cast<double>(kLongestPause.count()));
+    if (!(wait > 0)) return;
+    SleepUnlessStopped(
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(wait)));
 }
 
 DeletionSettings RatePause::Settings(double ordersPerSecond) {

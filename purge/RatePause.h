@@ -10,6 +10,13 @@
 
 class RatePause {
 public:
+    // The slowest rate honoured: one order in about 17 minutes. A slower one
+    // would pause for longer than a scheduled run can sensibly last, and at
+    // the extreme (1e-300) the pause does not fit a clock at all.
+    static constexpr double kSlowestRate = 0.001;
+    // No single pause is longer, whatever the batch (a bound the clock holds).
+    static constexpr std::chrono::seconds kLongestPause{24 * 3600};
+
     explicit RatePause(double ordersPerSecond) : rate_(ordersPerSecond), start_(std::chrono::steady_clock::now()) {}
     void Restart() { start_ = std::chrono::steady_clock::now(); }
     // Waits (waking early on a stop request) for `deleted` orders' time.

@@ -230,6 +230,18 @@ struct OrderRestorer::Impl {
     // prepared once for the run.
     TSQLQuery block{"RestoreBlock"}, largeBlock{"RestoreLargeOrder"};
     bool checked = false;
+    // Characters ORDER_MASTER.MASTERBILLID holds; 0 when not known.
+    int numberCharacters = 0;
+
+    // Whether the table could hold an order of this number: a longer one
+    // cannot be there, and must not be looked up (binding it fails the
+    // lookup of all the orders with it).
+    bool NumberFits(const std::string &number) const {
+        if (numberCharacters <= 0) return true;
+        const auto set = headerSets.find("MASTERBILLID");
+        return Characters(number, set == headerSets.end() ? "UTF8" : set->second.name) <=
+               static_cast<size_t>(numberCharacters);
+    }
 
     void InsertRow(TSQLQuery &query, const TableInsert &plan, const TableEngine &file, int row) {
         BindRow(query.Params(), 0, plan, file, row);
@@ -307,11 +319,28 @@ void OrderRestorer::CheckColumns() {
     collect(d_->pair.Detail(), d_->lineColumns, "ORDER_SUB");
     if (!missing.empty())
         throw ERestoreRefused("The backup has columns the database lacks: " + missing + "; nothing was restored");
+    // A column the backup lacks would be restored empty, the order no longer
+    // what was deleted: only when the operator says so (the table may have
+    // gained a column since the backup).
+    const std::set<std::string> headerComputed = ComputedColumns(d_->connection, "ORDER_MASTER");
+    const std::set<std::string> lineComputed = ComputedColumns(d_->connection, "ORDER_SUB");
+    std::string lacking;
+    auto unmatched = [&](const std::vector<ColumnDesc> &table, const std::vector<std::string> &matched,
+                         const std::set<std::string> &computed, const std::string &name) {
+        for (const ColumnDesc &column : table)
+            if (!computed.count(column.name) && std::find(matched.begin(), matched.end(), column.name) == matched.end())
+                lacking += (lacking.empty() ? "" : ", ") + name + "." + column.name;
+    };
+    unmatched(headerTable, d_->headerColumns, headerComputed, "ORDER_MASTER");
+    unmatched(lineTable, d_->lineColumns, lineComputed, "ORDER_SUB");
+    if (!lacking.empty() && !defaultMissingColumns)
+        throw ERestoreRefused("The backup lacks columns the database has: " + lacking +
+                              "; nothing was restored (--default-missing-columns lets them take their defaults)");
+    for (const ColumnDesc &column : headerTable)
+        if (column.name == "MASTERBILLID" && column.type == DataType::String) d_->numberCharacters = column.size;
     d_->headerInsert =
-        PlanInsert("ORDER_MASTER", d_->headerColumns,
-                   Insertable(d_->headerColumns, ComputedColumns(d_->connection, "ORDER_MASTER")), headerTable);
-    d_->lineInsert = PlanInsert("ORDER_SUB", d_->lineColumns,
-                                Insertable(d_->lineColumns, ComputedColumns(d_->connection, "ORDER_SUB")), lineTable);
+        PlanInsert("ORDER_MASTER", d_->headerColumns, Insertable(d_->headerColumns, headerComputed), headerTable);
+    d_->lineInsert = PlanInsert("ORDER_SUB", d_->lineColumns, Insertable(d_->lineColumns, lineComputed), lineTable);
     d_->headerSets = TextColumnCharacterSets(d_->connection, "ORDER_MASTER");
     d_->lineSets = TextColumnCharacterSets(d_->connection, "ORDER_SUB");
     Statement(d_->insertHeader, d_->connection, InsertText(d_->headerInsert.columns));
@@ -322,7 +351,10 @@ void OrderRestorer::CheckColumns() {
     d_->checked = true;
 }
 
-std::vector<const BackupOrder *> OrderRestorer::ExistingOrders(const std::vector<const BackupOrder *> &orders) {
+std::vector<const BackupOrder *> OrderRestorer::ExistingOrders(const std::vector<const BackupOrder *> &all) {
+    std::vector<const BackupOrder *> orders;
+    for (const BackupOrder *order : all)
+        if (d_->NumberFits(order->number)) orders.push_back(order);
     std::unordered_set<std::string> found;
     TSQLDataSet lookup("ExistingOrders");
     lookup.SetSQLConnection(&d_->connection);

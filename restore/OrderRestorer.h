@@ -4,7 +4,9 @@
 // committed in batches of about 0.2 s of work (OrderBatch). An order whose number the database already
 // has is skipped, never overwritten. Columns are matched by name; a column of
 // the backup that the table lacks refuses the restore before anything is
-// written.
+// written, and so does a column of the table that the backup lacks unless
+// the caller lets it take its default. An order with a value its column
+// cannot hold fails alone, with the server's message.
 //
 // Interrupted (killed, connection lost), the batch not yet committed goes as
 // a whole: every order is in the database whole or not at all, and running
@@ -38,7 +40,8 @@ public:
     ~OrderRestorer();
 
     // Raises ERestoreRefused naming every column of either file that its
-    // table lacks.
+    // table lacks, and, unless defaultMissingColumns, every column of either
+    // table (but those the server computes) that its file lacks.
     void CheckColumns();
     // The orders among these whose numbers the database holds now.
     std::vector<const BackupOrder *> ExistingOrders(const std::vector<const BackupOrder *> &orders);
@@ -62,6 +65,9 @@ public:
     // At most this many orders a round trip; 0 for as many as the server's
     // limits on one statement allow.
     int ordersPerRoundTrip = 0;
+    // Columns of a table that the backup lacks take their defaults instead
+    // of refusing the restore.
+    bool defaultMissingColumns = false;
 
     struct Impl;
 

@@ -15,13 +15,18 @@
 #include "RestoreJournal.h"
 #include "RestoreOptions.h"
 #include "SQLConnection.h"
+#include "TerminalText.h"
 #include "Version.h"
 
 namespace {
 
+// An order number or a customer as the terminal shows it: the backup's
+// texts are not trusted to hold no control characters.
+std::string Shown(const std::string &text) { return EscapedControls(text); }
+
 std::string OrderLine(const BackupOrder &order) {
-    return order.number + "\t" + (order.billDay ? CommandDayText(*order.billDay) : std::string()) + "\t" +
-           order.customer + "\t" + std::to_string(order.lineRows.size());
+    return Shown(order.number) + "\t" + (order.billDay ? CommandDayText(*order.billDay) : std::string()) + "\t" +
+           Shown(order.customer) + "\t" + std::to_string(order.lineRows.size());
 }
 
 // The orders the options ask for, in the backup's order; numbers asked for
@@ -43,8 +48,9 @@ std::vector<const BackupOrder *> ChosenOrders(const BackupPair &pair, const Rest
     return chosen;
 }
 
-void Connect(TSQLConnection &connection, const RestoreOptions &options) {
-    SetUpOrderConnection(connection, options.connectionFile);
+void Connect(TSQLConnection &connection, const RestoreOptions &options, std::ostream &err) {
+    const std::string warning = SetUpOrderConnection(connection, options.connectionFile);
+    if (!warning.empty()) err << "batchdel-restore: warning: " << warning << "\n";
     connection.Open();
 }
 
@@ -62,7 +68,8 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
             << " lines of orders the header file does not hold are left out\n";
     std::vector<std::string> missing;
     const std::vector<const BackupOrder *> chosen = ChosenOrders(pair, options, missing);
-    for (const std::string &number : missing) err << "batchdel-restore: order " << number << " is not in the backup\n";
+    for (const std::string &number : missing)
+        err << "batchdel-restore: order " << Shown(number) << " is not in the backup\n";
 
     if (options.list) {
         out << "MASTERBILLID\tBILL_DATE\tcustomer\tlines\n";
@@ -72,8 +79,9 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
     }
 
     TSQLConnection connection("SQLConnection1");
-    Connect(connection, options);
+    Connect(connection, options, err);
     OrderRestorer restorer(connection, pair);
+    restorer.defaultMissingColumns = options.defaultMissingColumns;
     restorer.CheckColumns();
 
     if (options.dryRun) {
@@ -89,7 +97,7 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
             }
         for (const BackupOrder *order : existing)
             out << (done.count(order) ? "already restored\t" : "would skip (already in the database)\t")
-                << order->number << "\n";
+                << Shown(order->number) << "\n";
         const size_t skipped = existing.size() - same.size();
         out << (chosen.size() - existing.size()) << " orders (" << lines << " lines) would be restored, " << same.size()
             << " already restored, " << skipped << " skipped; nothing was written\n";
@@ -125,10 +133,11 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
         status = 1;
     }
     for (const BackupOrder *order : outcome.restored) out << "restored\t" << OrderLine(*order) << "\n";
-    for (const BackupOrder *order : outcome.sameAsBackup) out << "already restored\t" << order->number << "\n";
+    for (const BackupOrder *order : outcome.sameAsBackup) out << "already restored\t" << Shown(order->number) << "\n";
     for (const BackupOrder *order : outcome.alreadyThere)
-        out << "skipped (already in the database)\t" << order->number << "\n";
-    for (const auto &[order, reason] : outcome.failed) out << "failed\t" << order->number << "\t" << reason << "\n";
+        out << "skipped (already in the database)\t" << Shown(order->number) << "\n";
+    for (const auto &[order, reason] : outcome.failed)
+        out << "failed\t" << Shown(order->number) << "\t" << Shown(reason) << "\n";
     out << outcome.restored.size() << " orders (" << outcome.linesRestored << " lines) restored, "
         << outcome.sameAsBackup.size() << " already restored, " << outcome.alreadyThere.size() << " skipped, "
         << outcome.failed.size() << " failed\n";

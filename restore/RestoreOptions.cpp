@@ -28,6 +28,8 @@ RestoreOptions ParseRestoreOptions(const std::vector<std::string> &args) {
             options.dryRun = true;
         else if (arg == "--force-pair")
             options.forcePair = true;
+        else if (arg == "--default-missing-columns")
+            options.defaultMissingColumns = true;
         else if (arg == "--order")
             options.orders.push_back(value());
         else if (arg == "--from")
@@ -70,6 +72,9 @@ is skipped and listed, never overwritten.
   --force-pair       accept a header and a detail file that do not carry
                      the same time in their names, or lines whose order is
                      not in the header file (those lines are left out)
+  --default-missing-columns
+                     let columns of the tables that the backup lacks take
+                     their defaults (without it such a backup is refused)
   --help             show this text
   --version          show the version of batchdel-restore
 
@@ -77,6 +82,6 @@ Without --order, --from and --to every order of the backup is restored.
 Exit status: 0 when everything asked for was restored (or would be, with
 --dry-run), 1 when some orders were not, 2 when nothing was done (bad
 arguments, a backup file that cannot be read or does not belong to the
-other, a column the table lacks, no connection).
+other, a column the table or the backup lacks, no connection).
 )";
 }

@@ -11,6 +11,7 @@ struct RestoreOptions {
     bool list = false;
     bool dryRun = false;
     bool forcePair = false;
+    bool defaultMissingColumns = false;  // --default-missing-columns
     std::vector<std::string> orders;  // --order, in the order given
     std::optional<int32_t> fromDay;   // --from, database day count
     std::optional<int32_t> toDay;     // --to

@@ -1,14 +1,14 @@
 #include "BackupOrders.h"
 
-#include <filesystem>
 #include <memory>
 #include <vector>
 
-#include "BackupFileNames.h"
+#include "BackupPairFiles.h"
 #include "BackupReadBack.h"
+#include "ConnectionWatch.h"
 #include "ClientDataSet.h"
-#include "DataSetFile.h"
 #include "DataSetProvider.h"
+#include "DeleteRight.h"
 #include "DetailLines.h"
 #include "Errors.h"
 #include "Field.h"
@@ -63,12 +63,6 @@ private:
     bool started_ = false;
 };
 
-void RemoveFiles(const BackupResult &result) {
-    std::error_code ignored;
-    std::filesystem::remove(result.headerFile, ignored);
-    std::filesystem::remove(result.detailFile, ignored);
-}
-
 void StopIfCancelled(WorkProgress *progress) {
     if (progress && progress->CancelRequested()) throw EAbort();
 }
@@ -117,14 +111,13 @@ int BackupResult::DetailLinesOf(const std::string &orderNumber) const {
 
 BackupResult BackupOrders(TSQLConnection &connection, TClientDataSet &set, const FilterCriteria &filter,
                           const std::string &folder, const std::tm &now, WorkProgress *progress) {
-    // One timestamp for both files, taken before anything runs.
-    const std::string timestamp = BackupTimestamp(now);
     BackupResult result;
-    result.headerFile = HeaderBackupPath(folder, timestamp);
-    result.detailFile = DetailBackupPath(folder, timestamp);
 
-    std::unique_ptr<TableEngine> detail;
-    {
+    // Everything is read before either file is written, so reading can
+    // start over on a new connection when the link dies under it: no file
+    // is there yet to remove.
+    std::unique_ptr<TableEngine> detail = ReadWithReconnect(connection, [&] {
+        std::unique_ptr<TableEngine> lines;
         SnapshotReading snapshot(connection);
         Stage(progress, "讀取訂單...", 0);
         OpenWithText(set, BuildFilteredQuery(kHeaderBackupHead, filter));
@@ -132,16 +125,17 @@ BackupResult BackupOrders(TSQLConnection &connection, TClientDataSet &set, const
         StopIfCancelled(progress);
         if (DetailTableHasOrderIndex(connection)) {
             Stage(progress, "讀取明細...", static_cast<int64_t>(orders.size()));
-            detail = FetchDetailLines(connection, orders, progress);
+            lines = FetchDetailLines(connection, orders, progress);
         } else {
             // Without the index the database could only scan the lines once
             // per batch; the subquery scans them once in all.
             Stage(progress, "讀取明細...", 0);
             const std::string orderNumbers = BuildFilteredQuery(kOrderNumberHead, filter);
-            detail = FetchDetailBySubquery(connection, DetailBackupQuery(orderNumbers));
+            lines = FetchDetailBySubquery(connection, DetailBackupQuery(orderNumbers));
         }
         snapshot.End();
-    }
+        return lines;
+    });
     StopIfCancelled(progress);
 
     const TableEngine &header = *set.Engine();
@@ -158,24 +152,27 @@ BackupResult BackupOrders(TSQLConnection &connection, TClientDataSet &set, const
     }
 
     Stage(progress, "寫入備份檔...", 0);
-    WriteToFile(set, result.headerFile, PacketFormat::Binary);
-    WritePacketFile(result.detailFile, *detail, false);
-    try {
-        // A pair cancelled this late is no backup the operator asked for:
-        // neither file stays.
-        StopIfCancelled(progress);
-        Stage(progress, "核對備份檔...", 0);
-        CheckBackupReadsBack(result);
-        StopIfCancelled(progress);
-    } catch (const EAbort &) {
-        RemoveFiles(result);
-        throw;
-    }
-
+    // The header file holds the list's present content, a pending edit included.
+    set.CheckBrowseMode();
+    // Both names are the pair's own from here: a failure, or a Cancel this
+    // late (no backup the operator asked for), removes the two files this
+    // backup made and nothing else.
+    BackupPairFiles files(folder, now);
+    result.headerFile = files.HeaderFile();
+    result.detailFile = files.DetailFile();
+    WritePacketInto(files.HeaderDescriptor(), result.headerFile, header, false);
+    WritePacketInto(files.DetailDescriptor(), result.detailFile, *detail, false);
+    files.Close();
+    StopIfCancelled(progress);
+    Stage(progress, "核對備份檔...", 0);
+    CheckBackupReadsBack(result);
+    StopIfCancelled(progress);
+    files.Keep();
     return result;
 }
 
-BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress) {
+BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress, RightToDelete right) {
+    if (right == RightToDelete::CheckFirst) CheckDeleteRight(window.Connection());
     BackupResult result = BackupOrders(window.Connection(), window.BackupSet(), ReadFilterCriteria(window),
                                        window.ExecutableFolder(), window.LocalNow(), progress);
     window.ShowNotice("資料備份完成..!");

@@ -12,7 +12,9 @@
 // Every failure ends the command at its step and goes on to the caller: a
 // missing cds folder, a rejected query, a failed write, a file that does not
 // read back (EFCreateError). Cancelled through the progress, it raises the
-// silent EAbort and leaves no backup file behind.
+// silent EAbort. A failed or cancelled backup removes the files it made, and
+// never touches another: the pair is created exclusively, a second later
+// when the names of `now` are taken (orders/BackupPairFiles).
 #include <ctime>
 #include <string>
 #include <unordered_map>
@@ -42,11 +44,17 @@ struct BackupResult {
 };
 
 // The backup without a window: the orders the six filter texts select, into
-// <folder>cds/ (folder ends in "/"), the files named by now; set is the
+// <folder>cds/ (folder ends in "/"), the files named by now or the first
+// free second after it; set is the
 // scratch data set the header rows are read into. Shows nothing.
 // progress may be null: nothing is shown and nothing asks to stop.
 BackupResult BackupOrders(TSQLConnection &connection, TClientDataSet &set, const FilterCriteria &filter,
                           const std::string &folder, const std::tm &now, WorkProgress *progress);
 // The window's command: the above with the window's connection, boxes and
-// folder, then the completion notice.
-BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress = nullptr);
+// folder, then the completion notice. The backups are there for deleting
+// the orders afterwards: a user the server would not let delete them gets
+// the server's words before anything is written, unless the caller has
+// asked the server already (DeleteTickedOrders, before its questions).
+enum class RightToDelete { CheckFirst, AlreadyChecked };
+BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress = nullptr,
+                          RightToDelete right = RightToDelete::CheckFirst);

@@ -11,6 +11,7 @@
 #include "BackupOrders.h"
 #include "ClientDataSet.h"
 #include "DeleteOrders.h"
+#include "DeleteRight.h"
 #include "DeletionJournal.h"
 #include "Errors.h"
 #include "Field.h"
@@ -94,11 +95,15 @@ void DeleteTickedOrders(OrderWindow &window, const DeletionSettings &settings) {
     if (window.AppMessageBox("確定刪除所選資料?", "Confirm", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != mrYes)
         return;
 
+    // A user the server would refuse at the first order gets its words now,
+    // before a backup pair or a journal line is written.
+    CheckDeleteRight(window.Connection());
+
     std::optional<BackupResult> backup;
     // A failing backup raises here and nothing is deleted; so does a backup
     // the operator cancelled (silently).
     if (window.RunMessageDialog("刪除前是否將資料備份到單機?", DialogKind::Confirmation, mbYes | mbNo) == mrYes)
-        backup = BackupOrders(window, window.StartProgress("資料備份").get());
+        backup = BackupOrders(window, window.StartProgress("資料備份").get(), RightToDelete::AlreadyChecked);
 
     TClientDataSet &list = window.OrderList();
     // Moving first also posts a tick still pending in the grid.

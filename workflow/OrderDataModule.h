@@ -37,6 +37,10 @@ public:
     OrderDataModule(const OrderDataModule &) = delete;
     OrderDataModule &operator=(const OrderDataModule &) = delete;
 
+    // What the connection file's mode gives to say, once ("" if nothing);
+    // a file that must not be used has left the constructor already.
+    std::string ConnectionFileWarning;
+
     // The list's own text: every order, with an unticked selection column.
     static const char *const kOrderListText;
 

@@ -5,6 +5,7 @@
 // the target, holding every piece of data DELAY_MS in each direction, until
 // it is stopped (Ctrl-C). A connection file then names
 //   Database=127.0.0.1/<that port>:/path/to/database.fdb
+// SIGUSR1 cuts the link (as a network going down) and SIGUSR2 restores it.
 #include <unistd.h>
 
 #include <csignal>
@@ -23,14 +24,22 @@ int main(int argc, char **argv) {
     sigemptyset(&stop);
     sigaddset(&stop, SIGINT);
     sigaddset(&stop, SIGTERM);
+    sigaddset(&stop, SIGUSR1);
+    sigaddset(&stop, SIGUSR2);
     // The relay's threads leave the signals to the wait below.
     pthread_sigmask(SIG_BLOCK, &stop, nullptr);
     try {
         SlowLink link(argv[2], std::atoi(argv[3]), std::chrono::milliseconds(std::atoi(argv[1])));
         std::printf("%d\n", link.Port());
         std::fflush(stdout);
-        int signal = 0;
-        sigwait(&stop, &signal);
+        for (int signal = 0; sigwait(&stop, &signal) == 0;) {
+            if (signal == SIGUSR1)
+                link.Cut();
+            else if (signal == SIGUSR2)
+                link.Restore();
+            else
+                break;
+        }
     } catch (const std::exception &e) {
         std::fprintf(stderr, "slow_link: %s\n", e.what());
         return 1;

@@ -38,6 +38,7 @@ constexpr int32_t kDeadlock = 335544336;            // isc_deadlock
 constexpr int32_t kLockConflict = 335544345;        // isc_lock_conflict
 constexpr int32_t kNotValid = 335544347;            // isc_not_valid
 constexpr int32_t kNoDuplicate = 335544349;         // isc_no_dup
+constexpr int32_t kNoPermission = 335544352;        // isc_no_priv
 constexpr int32_t kUpdateConflict = 335544451;      // isc_update_conflict
 constexpr int32_t kForeignKey = 335544466;          // isc_foreign_key
 constexpr int32_t kLockTimeout = 335544510;         // isc_lock_timeout
@@ -75,6 +76,8 @@ FailureKind FailureKindOf(int32_t serverCode) {
         case kCheckConstraint:
         case kNotValid:
             return FailureKind::Constraint;
+        case kNoPermission:
+            return FailureKind::NoPermission;
         default:
             return FailureKind::Other;
     }

@@ -26,6 +26,7 @@ enum class FailureKind {
     LockConflict,    // a row locked or changed by another user's transaction
     ConnectionLost,  // the server or the network went away
     Constraint,      // a key, foreign key, check or column rule refused the change
+    NoPermission,    // the user lacks a right the statement needs
 };
 
 // The kind of a server error code (a GDS code); Other for 0 and for codes

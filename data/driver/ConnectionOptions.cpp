@@ -4,6 +4,8 @@
 #include <cctype>
 #include <charconv>
 
+#include "DriverErrors.h"
+
 namespace {
 
 bool IsTrue(const std::string &text) {
@@ -102,6 +104,12 @@ SQLStatus ConnectionOptions::Set(ConnOption option, const std::string &text) {
         case ConnOption::CustomString:
             customString = Trimmed(text);
             return SQLStatus::Success;
+        case ConnOption::WireCrypt:
+            wireCrypt = Trimmed(text);
+            return SQLStatus::Success;
+        case ConnOption::AuthClient:
+            authClient = Trimmed(text);
+            return SQLStatus::Success;
         case ConnOption::ServerPort:
             serverPort = Trimmed(text);
             return SQLStatus::Success;
@@ -198,6 +206,12 @@ SQLStatus ConnectionOptions::Get(ConnOption option, std::string *value) const {
         case ConnOption::CustomString:
             *value = customString;
             return SQLStatus::Success;
+        case ConnOption::WireCrypt:
+            *value = wireCrypt;
+            return SQLStatus::Success;
+        case ConnOption::AuthClient:
+            *value = authClient;
+            return SQLStatus::Success;
         case ConnOption::ServerPort:
             *value = serverPort;
             return SQLStatus::Success;
@@ -208,4 +222,22 @@ SQLStatus ConnectionOptions::Get(ConnOption option, std::string *value) const {
             return status;
         }
     }
+}
+
+std::string ConnectionOptions::ClientConfig() const {
+    std::string config;
+    if (!wireCrypt.empty()) {
+        // The client would take an unknown word for its default, which may
+        // send the data in clear text where the file asked for encryption.
+        std::string word;
+        for (char c : wireCrypt) word += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (word != "required" && word != "enabled" && word != "disabled")
+            Fail(SQLStatus::ServerError,
+                 "WireCrypt=" + wireCrypt + " is not a setting of the link: it takes Required, Enabled or Disabled");
+        config += "WireCrypt = " + wireCrypt + "\n";
+    }
+    // A line break inside a value would start a setting of its own.
+    if (!authClient.empty() && authClient.find_first_of("\r\n") == std::string::npos)
+        config += "AuthClient = " + authClient + "\n";
+    return config;
 }

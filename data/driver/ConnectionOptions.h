@@ -23,6 +23,8 @@ struct ConnectionOptions {
     std::string schemaName;  // Firebird has no schemas; kept for reading back
     std::string customString;
     int connectionTimeout = 0;  // seconds; 0 leaves the client's default
+    std::string wireCrypt;      // empty: the client's default
+    std::string authClient;     // empty: the client's default
 
     // Both setters accept every option; a number given as text is read as a
     // number and the other way round. Statuses: 0, SQLStatus::InvalidParameter for
@@ -31,6 +33,11 @@ struct ConnectionOptions {
     SQLStatus Set(ConnOption option, const std::string &value);
     SQLStatus Get(ConnOption option, int64_t *value) const;
     SQLStatus Get(ConnOption option, std::string *value) const;
+
+    // The client settings of this connection's link as the attach
+    // parameters carry them ("key = value" lines), "" when there are none.
+    // Raises DriverFailure for a WireCrypt the client does not know.
+    std::string ClientConfig() const;
 
     // The connection character set actually used.
     std::string CharSet() const { return serverCharSet.empty() ? "UTF8" : serverCharSet; }

@@ -45,6 +45,10 @@ public:
     }
 
     SQLStatus Set(SQLStatus status, std::string text);
+    // Adds a line of the driver's own under the failure's text (its code stays).
+    void AddLine(const std::string &line) {
+        if (!line.empty()) text_ += "\n" + line;
+    }
     SQLStatus SetFromClient(Firebird::IStatus *status);
 
     SQLStatus length(uint16_t *len) const;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "AttachAdvice.h"
 #include "FbHandles.h"
 #include "IbCommand.h"
 #include "IbMetaData.h"
@@ -103,6 +104,14 @@ SQLStatus IbConnection::getOption(ConnOption option, int64_t *value) { return st
 SQLStatus IbConnection::getOption(ConnOption option, std::string *value) { return state_->options.Get(option, value); }
 
 SQLStatus IbConnection::connect(const std::string &database, const std::string &user, const std::string &password) {
+    const SQLStatus status = Attach(database, user, password);
+    if (status != SQLStatus::Success)
+        errors_.AddLine(AttachAdvice(errors_.serverCode(), errors_.text(),
+                                     NetworkDatabaseName(database, state_->options), state_->options));
+    return status;
+}
+
+SQLStatus IbConnection::Attach(const std::string &database, const std::string &user, const std::string &password) {
     return errors_.Run([&]() -> SQLStatus {
         if (state_->connected()) Fail(SQLStatus::InvalidParameter, "Already connected to a database");
         const FbClient &client = *state_->client;
@@ -116,6 +125,11 @@ SQLStatus IbConnection::connect(const std::string &database, const std::string &
         dpb->insertInt(&status, isc_dpb_sql_dialect, options.sqlDialect);
         if (options.connectionTimeout > 0) dpb->insertInt(&status, isc_dpb_connect_timeout, options.connectionTimeout);
         if (options.osAuthentication) dpb->insertTag(&status, isc_dpb_trusted_auth);
+        // The link's settings go to this attachment alone, over the client's
+        // firebird.conf: WireCrypt=Required refuses a server that cannot
+        // encrypt before any statement or row crosses the network.
+        const std::string config = options.ClientConfig();
+        if (!config.empty()) dpb->insertString(&status, isc_dpb_config, config.c_str());
         const std::string name = NetworkDatabaseName(database, options);
         FbRef<IProvider> provider(client.master->getDispatcher());
         state_->attachment =

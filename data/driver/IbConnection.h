@@ -24,6 +24,7 @@ public:
     SQLStatus beginReadOnlySnapshot() override;
 
 private:
+    SQLStatus Attach(const std::string &database, const std::string &user, const std::string &password);
     void Detach();
 
     std::shared_ptr<ConnectionState> state_;

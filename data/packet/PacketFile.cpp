@@ -53,10 +53,11 @@ public:
         const std::string stem = base.substr(0, 100);
         for (int attempt = 0; attempt < 100; ++attempt) {
             path_ = dir + "/." + stem + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-            fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+            fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kOrderFileMode);
             if (fd_ >= 0 || errno != EEXIST) break;
         }
         if (fd_ < 0) throw SystemFailure{errno};
+        ::fchmod(fd_, kOrderFileMode);  // a umask that takes the owner's bits away does not
     }
     ~TempFile() {
         if (fd_ >= 0) ::close(fd_);
@@ -158,30 +159,43 @@ void WritePacketFile(const std::string &path, const TableEngine &engine, bool xm
     SyncFolder(dir);
 }
 
+void WritePacketInto(int fd, const std::string &path, const TableEngine &engine, bool xml) {
+    try {
+        FileSink sink(fd);
+        if (xml)
+            packet::WritePacketXml(engine, sink);
+        else
+            packet::WritePacket(engine, sink);
+        if (::fsync(fd) != 0) throw SystemFailure{errno};
+    } catch (const SystemFailure &f) {
+        throw EFCreateError("Cannot write file " + Quoted(AbsoluteFilePath(path)) + ". " + SystemReason(f.error));
+    }
+}
+
 std::unique_ptr<TableEngine> ReadPacketFile(const std::string &path) {
     const std::string full = AbsoluteFilePath(path);
-    const int fd = ::open(full.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking: opening a pipe would wait for a writer.
+    const int fd = ::open(full.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) throw EDBClient("Cannot open file " + Quoted(full) + ". " + SystemReason(errno));
     // Read straight into one buffer left uninitialised: the packet reader
-    // checks every byte against the length in its header anyway.
+    // checks every byte against the length in its header anyway. Only a
+    // regular file has a size to trust, and no read goes past it: a device
+    // or a pipe could give bytes without end.
     std::unique_ptr<char[]> bytes;
     size_t size = 0;
     int error = 0;
+    std::string reason;
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         error = errno;
     else if (S_ISDIR(st.st_mode))
         error = EISDIR;
+    else if (!S_ISREG(st.st_mode))
+        reason = "Not a regular file";
     else {
-        size_t capacity = static_cast<size_t>(st.st_size) + 1;  // one more: a file that grew shows as too long
-        bytes.reset(new char[capacity]);
-        for (;;) {
-            if (size == capacity) {
-                std::unique_ptr<char[]> bigger(new char[capacity * 2]);
-                std::memcpy(bigger.get(), bytes.get(), size);
-                bytes = std::move(bigger);
-                capacity *= 2;
-            }
+        const size_t capacity = static_cast<size_t>(st.st_size);
+        bytes.reset(new char[capacity + 1]);
+        while (size < capacity) {
             const ssize_t n = ::read(fd, bytes.get() + size, capacity - size);
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) error = errno;
@@ -190,6 +204,7 @@ std::unique_ptr<TableEngine> ReadPacketFile(const std::string &path) {
         }
     }
     ::close(fd);
-    if (error) throw EDBClient("Cannot read file " + Quoted(full) + ". " + SystemReason(error));
+    if (error) reason = SystemReason(error);
+    if (!reason.empty()) throw EDBClient("Cannot read file " + Quoted(full) + ". " + reason);
     return packet::ReadPacket(std::string_view(bytes.get(), size));
 }

@@ -55,6 +55,7 @@ struct TSQLConnection::Impl {
     std::vector<SQLCommandLease *> leases;
     std::vector<SQLConnectionClient *> clients;
     bool inTransaction = false;
+    uint64_t connects = 0;
 
     std::string lastError;
 
@@ -119,6 +120,7 @@ void TSQLConnection::SetConnected(bool connected) {
 }
 
 bool TSQLConnection::Connected() const { return d_->connection && d_->state == State::Open; }
+uint64_t TSQLConnection::ConnectCount() const { return d_->connects; }
 
 std::string TSQLConnection::ParamValue(const std::string &key) const { return ParamValueOf(Params, key); }
 
@@ -203,6 +205,8 @@ void TSQLConnection::DoConnect() {
         yesNo("Trim Char", ConnOption::TrimChar);
         text("Custom String", ConnOption::CustomString);
         integer("Connection Timeout", ConnOption::ConnectionTimeout);
+        text("WireCrypt", ConnOption::WireCrypt);
+        text("AuthClient", ConnOption::AuthClient);
 
         CheckStatus(connection->connect(database, user, password), connection);
         attached = true;
@@ -230,6 +234,7 @@ void TSQLConnection::DoConnect() {
     }
     d.state = State::Open;
     d.inTransaction = false;
+    ++d.connects;
     for (SQLConnectionClient *client : std::vector<SQLConnectionClient *>(d.clients)) client->ConnectionOpened();
 }
 

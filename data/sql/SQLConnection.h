@@ -84,6 +84,10 @@ public:
     void EndLoading();
     void SetConnected(bool connected);
     bool Connected() const;
+    // How many times this object has connected: a caller that notes it
+    // before some work can tell a connection made and then lost from one
+    // that could not be made at all.
+    uint64_t ConnectCount() const;
     void Open() { SetConnected(true); }
     void Close() { SetConnected(false); }
 

@@ -66,6 +66,10 @@ enum class ConnOption : int {
     SchemaName = 28,  // metadata objects
     CustomString = 31,
     ConnectionTimeout = 32,
+    // The client library's own settings for this connection's link, given to
+    // it alone; empty: the client's firebird.conf and defaults.
+    WireCrypt = 40,   // Required, Enabled or Disabled
+    AuthClient = 41,  // the authentication plugins to try, in order ("Srp256, Srp")
 };
 
 // Something that keeps the text of its last failure.

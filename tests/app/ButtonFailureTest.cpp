@@ -2,17 +2,21 @@
 // started, in the error box with the server's message, and the window goes
 // on: clicked on the real window against a database that refuses the query.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "BatchdelApplication.h"
 #include "ClientDataSet.h"
+#include "DialogAnswers.h"
 #include "ErrorReport.h"
 #include "FrmDulvane.h"
 #include "HandlerFailure.h"
@@ -99,4 +103,45 @@ TEST_F(ButtonFailure, BackupOfAMissingDetailTableShowsTheServersMessage) {
     EXPECT_EQ(shown, QString::fromStdString(ErrorReportText(reported[0])));
     EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(form->OrderList().Active());  // the list stays as it was
+}
+
+// A user who may read the orders but not delete them: 刪除確認 shows the
+// server's words before it asks about a backup, and writes nothing.
+TEST_F(ButtonFailure, DeletingWithoutTheRightToDeleteShowsTheServersWordsAndWritesNothing) {
+    BATCHDEL_REQUIRE_TEST_SERVER();
+    const ServerDatabase server("buttonrights");
+    CreateDemoDatabase(server.connectString(), kOrders, 1, TestServerLogin());
+    const std::string user = "BATCHDEL_G" + std::to_string(::getpid());
+    ExecuteSql(server.connectString(),
+               {"CREATE USER " + user + " PASSWORD 'limited1'", "GRANT SELECT ON ORDER_MASTER TO " + user,
+                "GRANT SELECT ON ORDER_SUB TO " + user},
+               TestServerLogin());
+    struct UserDropped {
+        std::function<void()> drop;
+        ~UserDropped() { drop(); }
+    } dropped{[&] {
+        if (form) form->close();
+        form.reset();
+        ExecuteSql(server.connectString(), {"DROP USER " + user}, TestServerLogin());
+    }};
+    WriteConfigFiles(dir.path(), server.connectString(), {"User_Name=" + user, "Password=limited1"});
+    OpenWindow();
+    QTest::mouseClick(form->SpeedButton1, Qt::LeftButton);
+    ASSERT_TRUE(form->OrderList().Active());
+    QTest::mouseClick(form->SpeedButton2, Qt::LeftButton);  // tick every order
+
+    QStringList seen;
+    {
+        DialogAnswers answers({QStringLiteral("Yes"), QString()});
+        QTest::mouseClick(form->SpeedButton3, Qt::LeftButton);
+        seen = answers.Seen();
+    }
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_NE(reported[0].find("no permission for DELETE access to TABLE ORDER_"), std::string::npos) << reported[0];
+    ASSERT_EQ(seen.size(), 2) << seen.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(seen[1], QString::fromStdString(ErrorReportText(reported[0])));
+    const std::filesystem::path cds = std::filesystem::path(dir.path()) / "cds";
+    if (std::filesystem::exists(cds)) EXPECT_TRUE(std::filesystem::is_empty(cds));
+    EXPECT_EQ(CountRows(server.connectString(), "SELECT COUNT(*) FROM ORDER_MASTER"), kOrders);
+    EXPECT_TRUE(form->isVisible());
 }

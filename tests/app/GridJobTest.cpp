@@ -23,6 +23,7 @@
 #include "FrmDulvane.h"
 #include "TestSupport.h"
 #include "WindowDatabase.h"
+#include "WindowSystemMouse.h"
 #include "wwDBGrid.h"
 
 namespace {
@@ -56,13 +57,12 @@ protected:
         const int gridRow = grid->Row() + recNo - form->OrderList().RecNo();
         return grid->CellRect(1, gridRow).center();
     }
-    // Through the window system's path: two quick clicks reach the grid as
-    // a press, a release, a double-click event and a release.
+    // As an X server sends them: two quick clicks reach the grid as a
+    // press, a release, a double-click event and a release.
     void DoubleClickBox(int recNo) { DoubleClickAt(BoxOf(recNo)); }
     void DoubleClickAt(QPoint inViewport) {
         const QPoint at = grid->viewport()->mapTo(form.get(), inViewport);
-        QTest::mouseDClick(form->windowHandle(), Qt::LeftButton, Qt::NoModifier, at, 5000);
-        QApplication::processEvents();
+        mouse.DoubleClick(form->windowHandle(), at);
     }
     // The centre of the check box in the grid row that shows order `id` now.
     QPoint BoxShowing(const std::string &id) {
@@ -95,6 +95,7 @@ protected:
 
     TempDir dir;
     std::string database;
+    WindowSystemMouse mouse;
     std::unique_ptr<TFormDulvane> form;
     TwwDBGrid *grid = nullptr;
     std::vector<std::string> ids;  // in list order

@@ -90,20 +90,24 @@ TEST_F(PacketFileTest, TheXmlFormIsWrittenWhenAsked) {
     EXPECT_EQ(Slurp(path), packet::WritePacketXml(*t));
 }
 
-TEST_F(PacketFileTest, NewFilesFollowTheUmaskAndReplacedFilesKeepTheirMode) {
+TEST_F(PacketFileTest, NewFilesAreTheirOwnersAloneWhateverTheUmaskAndReplacedFilesKeepTheirMode) {
+    // A packet holds orders: customer names and amounts.
     const mode_t old = ::umask(077);
     WritePacketFile(dir.file("private.CDS"), *Orders(1), false);
     ::umask(022);
-    WritePacketFile(dir.file("shared.CDS"), *Orders(1), false);
+    WritePacketFile(dir.file("usual.CDS"), *Orders(1), false);
+    ::umask(0277);  // not even the owner's write bit
+    WritePacketFile(dir.file("odd.CDS"), *Orders(1), false);
+    ::umask(022);
     Spit(dir.file("kept.CDS"), "old");
     ::chmod(dir.file("kept.CDS").c_str(), 0640);
     WritePacketFile(dir.file("kept.CDS"), *Orders(1), false);
     ::umask(old);
     struct stat st {};
-    ::stat(dir.file("private.CDS").c_str(), &st);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-    ::stat(dir.file("shared.CDS").c_str(), &st);
-    EXPECT_EQ(st.st_mode & 0777, 0644u);
+    for (const char *name : {"private.CDS", "usual.CDS", "odd.CDS"}) {
+        ::stat(dir.file(name).c_str(), &st);
+        EXPECT_EQ(st.st_mode & 0777, 0600u) << name;
+    }
     ::stat(dir.file("kept.CDS").c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 }

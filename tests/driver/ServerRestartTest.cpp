@@ -58,14 +58,7 @@ TEST(ServerRestart, NextStatementAfterTheServerIsBackConnectsAgain) {
     EXPECT_THROW(DeleteLines(query, 2), EDatabaseError);
 
     // The same server comes back: same folder, port and password.
-    const std::string port = address.substr(address.find('/') + 1);
-    int code = 0;
-    RunShell("bash -c 'cd " + root + "; FIREBIRD=" + root + " FIREBIRD_LOCK=" + root +
-                 "/lock setsid /usr/sbin/firebird </dev/null >server.log 2>&1 & echo $! >" + root +
-                 "/pid; for i in $(seq 1 100); do (exec 3<>/dev/tcp/127.0.0.1/" + port +
-                 ") 2>/dev/null && exit 0; sleep 0.1; done; exit 1'",
-             &code);
-    ASSERT_EQ(code, 0) << "the server did not come back";
+    ASSERT_TRUE(server.StartAgain()) << "the server did not come back";
 
     EXPECT_GT(DeleteLines(query, 2), 0);
     EXPECT_TRUE(connection.Connected());

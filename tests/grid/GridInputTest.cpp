@@ -15,6 +15,7 @@
 
 #include "GridFixture.h"
 #include "HandlerFailure.h"
+#include "WindowSystemMouse.h"
 
 using namespace gridtest;
 
@@ -70,25 +71,20 @@ public:
     QPoint At(int col, int row) const { return grid->CellRect(col, row).center(); }
     // The grid row that shows result-set record recNo now.
     int GridRowOf(int recNo) const { return grid->Row() + recNo - list->set.RecNo(); }
-    // Mouse input goes in through the grid's window, as the window system
-    // sends it; Qt then makes the events the grid gets. Clicks are spaced
-    // apart so two separate clicks never make a double click.
+    // Mouse input goes in through the grid's window as an X server sends it.
     void Click(int col, int row, Qt::MouseButton button = Qt::LeftButton) {
-        QTest::mouseClick(grid->windowHandle(), button, Qt::NoModifier, InWindow(col, row), kApart);
-        QApplication::processEvents();
+        mouse.Click(grid->windowHandle(), InWindow(col, row), button);
     }
     // Two quick clicks: the grid gets press, release, double-click, release.
     void DoubleClick(int col, int row, Qt::MouseButton button = Qt::LeftButton) {
-        QTest::mouseDClick(grid->windowHandle(), button, Qt::NoModifier, InWindow(col, row), kApart);
-        QApplication::processEvents();
+        mouse.DoubleClick(grid->windowHandle(), InWindow(col, row), button);
     }
+    WindowSystemMouse mouse;
     QPoint InWindow(int col, int row) const { return grid->viewport()->mapTo(grid.get(), At(col, row)); }
     // The MASTERBILLID the grid shows in grid row `row` now ("" for a new row).
     std::string IdShownAt(int row) {
         return Set().FieldNamed("MASTERBILLID")->GetStringAt(Set().CurrentRow() - (grid->Row() - 1) + row - 1);
     }
-    // Longer than any double-click interval.
-    static constexpr int kApart = 5000;
     void Wheel(int delta) {
         const QPoint pos = At(3, 3);
         QWheelEvent event(pos, grid->viewport()->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton,
@@ -591,11 +587,17 @@ TEST_P(GridPendingRowPress, TheOrderUnderThePointerIsTheOneTakenAndTicked) {
     if (c.appended) {
         Keys({{Qt::Key_End, kCtrl}, {Qt::Key_Down}});
     } else {
-        GoTo(c.startRecNo);
+        // A click on the order number makes the row current, as an operator
+        // does before Insert (the list scrolled to its end first when the
+        // row is not in sight).
+        if (c.startRecNo > grid->VisibleRowCount()) Keys({{Qt::Key_End, kCtrl}});
+        Click(2, GridRowOf(c.startRecNo));
+        ASSERT_EQ(Set().RecNo(), c.startRecNo);
         Key(Qt::Key_Insert);
     }
     ASSERT_EQ(Set().State(), DataSetState::Insert);
-    if (c.touched) Key(Qt::Key_Space);
+    // The tick box is the first column; an insert leaves the column as it was.
+    if (c.touched) Keys({{Qt::Key_Home}, {Qt::Key_Space}});
     const int pressed = grid->Row() + c.offset;
     const std::string shown = IdShownAt(pressed);
     ASSERT_FALSE(shown.empty());

@@ -15,6 +15,7 @@
 
 #include <csignal>
 #include <ctime>
+#include <iterator>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -22,6 +23,7 @@
 #include <set>
 #include <regex>
 #include <thread>
+#include <unistd.h>
 
 #include "ConfigLocation.h"
 #include "DemoDatabase.h"
@@ -135,6 +137,10 @@ INSTANTIATE_TEST_SUITE_P(
                     RefusalCase{"MissingValue", {"--dry-run", "--to"}, "--to needs a value"},
                     RefusalCase{"LimitZero", {"--dry-run", "--limit", "0"}, "--limit: \"0\""},
                     RefusalCase{"RateNotANumber", {"--no-backup", "--max-rate", "fast"}, "--max-rate: \"fast\""},
+                    // A pause for one order at this rate fits no clock.
+                    RefusalCase{"RateTooSlowToHonour",
+                                {"--no-backup", "--max-rate", "1e-300"},
+                                "--max-rate: \"1e-300\" is slower than the slowest rate honoured"},
                     RefusalCase{"UnknownOption", {"--dry-run", "--older-than", "3y"}, "Unknown option --older-than"},
                     RefusalCase{"StrayArgument", {"--dry-run", "3y"}, "\"3y\""},
                     // Every order only when written out.
@@ -673,9 +679,237 @@ TEST_P(PurgeRunTest, ALockLeftByADeadRunIsTakenOver) {
     EXPECT_EQ(fs::file_size(program->Cds("purge.lock")), 0u);
 }
 
+// --- Every backup the journal names exists and holds its orders. ---
+
+// The journal's lines as (order, backup pair) with the header line left out.
+std::vector<std::pair<std::string, std::string>> JournalPairs(const std::string &journal) {
+    std::ifstream in(journal);
+    std::vector<std::pair<std::string, std::string>> lines;
+    std::string line;
+    std::getline(in, line);
+    while (std::getline(in, line)) {
+        std::vector<std::string> columns;
+        for (size_t start = 0;;) {
+            const size_t tab = line.find('\t', start);
+            columns.push_back(line.substr(start, tab - start));
+            if (tab == std::string::npos) break;
+            start = tab + 1;
+        }
+        if (columns.size() >= 4) lines.emplace_back(columns[1], columns[3]);
+    }
+    return lines;
+}
+
+// The pair a purge's summary names ("backup: <header> <detail>").
+std::pair<std::string, std::string> SummaryPair(const std::string &out) {
+    const size_t at = out.find("backup: ");
+    if (at == std::string::npos) return {};
+    const std::string line = out.substr(at + 8, out.find('\n', at) - at - 8);
+    const size_t space = line.find(' ');
+    return {line.substr(0, space), space == std::string::npos ? "" : line.substr(space + 1)};
+}
+
+// Every journalled order is in the pair its line names, and every order of a
+// pair is journalled with it: the pairs hold exactly what was deleted.
+void ExpectJournalMatchesThePairs(const ProgramFolderCopy &program) {
+    std::map<std::string, std::set<std::string>> journalled;
+    for (const auto &[order, pair] : JournalPairs(program.Cds("deletions.log"))) journalled[pair].insert(order);
+    ASSERT_FALSE(journalled.empty());
+    for (const auto &[pair, orders] : journalled) {
+        const size_t space = pair.find(' ');
+        ASSERT_NE(space, std::string::npos) << pair;
+        const CommandRun list = program.Run(
+            "batchdel-restore", {"--list", program.Cds(pair.substr(0, space)), program.Cds(pair.substr(space + 1))});
+        EXPECT_EQ(list.status, 0) << pair << ": " << list.err;
+        std::set<std::string> held;
+        const auto lines = Lines(list.out);
+        for (size_t i = 1; i + 1 < lines.size(); ++i) held.insert(lines[i].substr(0, lines[i].find('\t')));
+        EXPECT_EQ(held, orders) << pair;
+    }
+}
+
+// Pairs of the coming seconds already in cds/, as shell loops of earlier
+// runs leave them: each run of the loop takes a second of its own after
+// them, whatever the clock does meanwhile.
+TEST_P(PurgeRunTest, PurgesInALoopWithinASecondKeepEachItsOwnPairThatRestoresItsOrders) {
+    fs::create_directories(program->Cds());
+    std::map<std::string, std::string> earlier;
+    const std::time_t now = std::time(nullptr);
+    for (int second = 0; second < 4; ++second) {
+        const std::time_t then = now + second;
+        std::tm local{};
+        localtime_r(&then, &local);
+        char time[16];
+        std::strftime(time, sizeof time, "%Y%m%d%H%M%S", &local);
+        for (const std::string &name :
+             {std::string("ORDER_MASTER_") + time + ".CDS", "ORDER_SUB" + std::string(time) + ".CDS"}) {
+            earlier[name] = "an earlier run's " + name;
+            std::ofstream(program->Cds(name)) << earlier[name];
+        }
+    }
+    std::vector<std::pair<std::string, std::string>> pairs;
+    std::vector<std::vector<std::string>> runOrders;
+    for (int run = 0; run < 3; ++run) {
+        const size_t journalled = fs::exists(program->Cds("deletions.log")) ? JournalOrders().size() : 0;
+        const CommandRun purge = Purge({"--backup", "--yes", "--limit", "2", "--to", "2024/02/29"});
+        ASSERT_EQ(purge.status, 0) << purge.out << purge.err;
+        pairs.push_back(SummaryPair(purge.out));
+        const auto journal = JournalOrders();
+        runOrders.emplace_back(journal.begin() + static_cast<std::ptrdiff_t>(journalled), journal.end());
+        EXPECT_EQ(runOrders.back().size(), 2u);
+    }
+    EXPECT_EQ(std::set(pairs.begin(), pairs.end()).size(), 3u);
+    for (const auto &[name, content] : earlier) {
+        std::ifstream in(program->Cds(name));
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), content) << name;
+    }
+    ExpectJournalMatchesThePairs(*program);
+
+    // Each run's orders come back from its own pair.
+    for (size_t run = 0; run < pairs.size(); ++run) {
+        std::vector<std::string> args = {"--database", dir.file("connections.ini")};
+        for (const std::string &order : runOrders[run]) args.insert(args.end(), {"--order", order});
+        args.insert(args.end(), {pairs[run].first, pairs[run].second});
+        const CommandRun restore = program->Run("batchdel-restore", args);
+        EXPECT_EQ(restore.status, 0) << restore.out << restore.err;
+        for (const std::string &order : runOrders[run]) EXPECT_TRUE(Orders().count(order)) << order;
+    }
+}
+
+// Two purges started at once on the same cds/ (two users of one server):
+// the second waits for the first's lock, and each keeps its own pair.
+TEST_P(PurgeRunTest, TwoPurgesStartedAtOnceEachKeepTheirOwnPair) {
+    if (!GetParam()) GTEST_SKIP() << "an embedded database is held by one process";
+    const auto start = [&](const char *from, const char *to) {
+        auto process = std::make_unique<QProcess>();
+        process->start(
+            QString::fromStdString(program->Folder() + "batchdel-purge"),
+            Arguments({"--database", dir.file("connections.ini"), "--backup", "--yes", "--wait=120", "--from", from,
+                       "--to", to}));
+        process->closeWriteChannel();
+        return process;
+    };
+    auto first = start("2024/01/01", "2024/03/31");
+    auto second = start("2024/04/01", "2024/06/30");
+    const CommandRun one = FinishProgram(*first, "batchdel-purge");
+    const CommandRun two = FinishProgram(*second, "batchdel-purge");
+    ASSERT_EQ(one.status, 0) << one.out << one.err;
+    ASSERT_EQ(two.status, 0) << two.out << two.err;
+    EXPECT_NE(SummaryPair(one.out), SummaryPair(two.out));
+    EXPECT_EQ(CdsFiles("ORDER_MASTER_").size(), 2u);
+    EXPECT_EQ(CdsFiles("ORDER_SUB").size(), 2u);
+    ExpectJournalMatchesThePairs(*program);
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, PurgeRunTest, testing::Values(false, true),
                          [](const testing::TestParamInfo<bool> &param) {
                              return param.param ? std::string("Server") : std::string("Embedded");
                          });
+
+// --- The right to delete, checked before anything is written. ---
+
+// A user of the test server with SELECT on both tables and the grants of the
+// case; dropped again when the object goes.
+class ServerUser {
+public:
+    ServerUser(const std::string &database, const std::vector<std::string> &grants) : database_(database) {
+        static int made = 0;
+        name_ = "BATCHDEL_U" + std::to_string(::getpid()) + "_" + std::to_string(++made);
+        std::vector<std::string> sql = {"CREATE USER " + name_ + " PASSWORD '" + kPassword + "'",
+                                        "GRANT SELECT ON ORDER_MASTER TO " + name_,
+                                        "GRANT SELECT ON ORDER_SUB TO " + name_};
+        for (const std::string &grant : grants) sql.push_back(grant + " TO " + name_);
+        ExecuteSql(database_, sql, TestServerLogin());
+    }
+    ~ServerUser() {
+        try {
+            ExecuteSql(database_, {"DROP USER " + name_}, TestServerLogin());
+        } catch (...) {}
+    }
+    ServerUser(const ServerUser &) = delete;
+    ServerUser &operator=(const ServerUser &) = delete;
+
+    std::vector<std::string> ConnectionLines() const {
+        return {"User_Name=" + name_, std::string("Password=") + kPassword};
+    }
+
+private:
+    static constexpr const char *kPassword = "limited1";
+    std::string database_, name_;
+};
+
+struct RightsCase {
+    const char *name;
+    std::vector<std::string> grants;  // beside SELECT on both tables
+    std::vector<std::string> args;
+    int status;
+    const char *says;  // on standard error when refused, on standard output when not
+};
+
+void PrintTo(const RightsCase &c, std::ostream *os) { *os << c.name; }
+
+class PurgeRightsTest : public testing::TestWithParam<RightsCase> {};
+
+TEST_P(PurgeRightsTest, AUserWithoutTheRightIsToldInTheServersWordsAndNothingIsWritten) {
+    BATCHDEL_REQUIRE_TEST_SERVER();
+    const RightsCase &c = GetParam();
+    TempDir dir;
+    const ServerDatabase server("purgerights");
+    CreateDemoDatabase(server.connectString(), 30, 1, TestServerLogin());
+    const ServerUser user(server.connectString(), c.grants);
+    WriteConfigFiles(dir.path(), server.connectString(), user.ConnectionLines());
+    const ProgramFolderCopy program(dir.path() + "/program");
+    const auto before = QueryRows(server.connectString(), "SELECT COUNT(*) FROM ORDER_SUB");
+    const int64_t orders = CountRows(server.connectString(), "SELECT COUNT(*) FROM ORDER_MASTER");
+
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin(), {"--database", dir.file("connections.ini")});
+    const CommandRun run = program.Run("batchdel-purge", args);
+    EXPECT_EQ(run.status, c.status) << run.out << run.err;
+    if (c.status == 2) {
+        EXPECT_THAT(run.err, HasSubstr(c.says));
+        EXPECT_EQ(CountRows(server.connectString(), "SELECT COUNT(*) FROM ORDER_MASTER"), orders);
+        EXPECT_EQ(QueryRows(server.connectString(), "SELECT COUNT(*) FROM ORDER_SUB"), before);
+        // No pair, no journal line: not even the folder.
+        EXPECT_FALSE(fs::exists(program.Cds())) << run.out << run.err;
+    } else {
+        EXPECT_THAT(run.out, HasSubstr(c.says));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PurgeRightsTest,
+                         testing::Values(
+                             // Which of the two tables the server names first is the server's choice.
+                             RightsCase{"SelectOnlyDryRun",
+                                        {},
+                                        {"--dry-run", "--to", "2024/12/31"},
+                                        2,
+                                        "no permission for DELETE access to TABLE ORDER_"},
+                             RightsCase{"SelectOnlyWithABackup",
+                                        {},
+                                        {"--backup", "--yes", "--to", "2024/12/31"},
+                                        2,
+                                        "no permission for DELETE access to TABLE ORDER_"},
+                             RightsCase{"DeleteOnTheHeadersOnly",
+                                        {"GRANT DELETE ON ORDER_MASTER"},
+                                        {"--no-backup", "--to", "2024/12/31"},
+                                        2,
+                                        "no permission for DELETE access to TABLE ORDER_SUB"},
+                             RightsCase{"DeleteOnTheLinesOnly",
+                                        {"GRANT DELETE ON ORDER_SUB"},
+                                        {"--backup", "--to", "2024/12/31"},
+                                        2,
+                                        "no permission for DELETE access to TABLE ORDER_MASTER"},
+                             RightsCase{"BothRightsDryRun",
+                                        {"GRANT DELETE ON ORDER_MASTER", "GRANT DELETE ON ORDER_SUB"},
+                                        {"--dry-run", "--to", "2024/12/31"},
+                                        0,
+                                        "would be deleted"},
+                             RightsCase{"BothRightsWithABackup",
+                                        {"GRANT DELETE ON ORDER_MASTER", "GRANT DELETE ON ORDER_SUB"},
+                                        {"--backup", "--to", "2024/12/31"},
+                                        0,
+                                        "0 kept because they changed after the backup"}),
+                         [](const testing::TestParamInfo<RightsCase> &p) { return std::string(p.param.name); });
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
+#include <map>
 #include <set>
 #include <unordered_map>
 
@@ -138,15 +140,75 @@ TEST_F(BackupOrdersTest, ARejectedHeaderQuerySavesNothing) {
     EXPECT_TRUE(window->Notices().empty());
 }
 
-TEST_F(BackupOrdersTest, AFailingDetailFileLeavesTheHeaderFileAndShowsNoNotice) {
-    OpenDatabase(2);
-    window->now = LocalTime(2025, 1, 1, 9, 5, 3);
-    // A folder where the detail file should go cannot be replaced by a file.
-    fs::create_directory(CdsFile("ORDER_SUB20250101090503.CDS"));
-    EXPECT_THROW(BackupOrders(*window), EFCreateError);
-    EXPECT_TRUE(fs::is_regular_file(CdsFile("ORDER_MASTER_20250101090503.CDS")));
-    EXPECT_TRUE(window->Notices().empty());
+// The files in cds/ with their contents.
+std::map<std::string, std::string> CdsContents(const std::string &cds) {
+    std::map<std::string, std::string> files;
+    for (const auto &entry : fs::directory_iterator(cds)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        files[entry.path().filename().string()] =
+            entry.is_directory() ? "<folder>" : std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return files;
 }
+
+// Names already taken in cds/ when the backup starts: an earlier backup of the
+// same second, half a pair, a folder. The backup keeps every one of them as it
+// was and takes the first second whose two names are both free.
+struct TakenNamesCase {
+    const char *name;
+    std::tm now;
+    std::vector<std::string> taken;  // file names; a name ending in "/" is a folder
+    const char *pairTime;            // the time of the pair the backup writes
+};
+
+void PrintTo(const TakenNamesCase &c, std::ostream *os) { *os << c.name; }
+
+class TakenNamesTest : public OrderDatabaseTest, public testing::WithParamInterface<TakenNamesCase> {};
+
+TEST_P(TakenNamesTest, MoveThePairToTheNextFreeSecondAndKeepWhatWasThere) {
+    const TakenNamesCase &c = GetParam();
+    OpenDatabase(3);
+    window->now = c.now;
+    for (const std::string &name : c.taken) {
+        if (name.back() == '/')
+            fs::create_directory(CdsFile(name.substr(0, name.size() - 1)));
+        else
+            std::ofstream(CdsFile(name)) << "an earlier backup's " << name;
+    }
+    const auto before = CdsContents(dir.path() + "/cds");
+
+    const BackupResult result = BackupOrders(*window);
+    EXPECT_EQ(result.headerFile, CdsFile(std::string("ORDER_MASTER_") + c.pairTime + ".CDS"));
+    EXPECT_EQ(result.detailFile, CdsFile(std::string("ORDER_SUB") + c.pairTime + ".CDS"));
+    auto after = CdsContents(dir.path() + "/cds");
+    TClientDataSet headers("Headers");
+    LoadFromFile(headers, result.headerFile);
+    EXPECT_EQ(headers.RecordCount(), 3);
+    after.erase(fs::path(result.headerFile).filename().string());
+    after.erase(fs::path(result.detailFile).filename().string());
+    EXPECT_EQ(after, before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TakenNamesTest,
+    testing::Values(TakenNamesCase{"AnEarlierPairOfTheSameSecond",
+                                   LocalTime(2025, 1, 1, 9, 5, 3),
+                                   {"ORDER_MASTER_20250101090503.CDS", "ORDER_SUB20250101090503.CDS"},
+                                   "20250101090504"},
+                    TakenNamesCase{"OnlyTheHeaderName",
+                                   LocalTime(2025, 1, 1, 9, 5, 3),
+                                   {"ORDER_MASTER_20250101090503.CDS"},
+                                   "20250101090504"},
+                    TakenNamesCase{"OnlyTheDetailNameAsAFolder",
+                                   LocalTime(2025, 1, 1, 9, 5, 3),
+                                   {"ORDER_SUB20250101090503.CDS/"},
+                                   "20250101090504"},
+                    TakenNamesCase{"ThreeSecondsInARowOverTheYearsEnd",
+                                   LocalTime(2024, 12, 31, 23, 59, 58),
+                                   {"ORDER_MASTER_20241231235958.CDS", "ORDER_SUB20241231235958.CDS",
+                                    "ORDER_SUB20241231235959.CDS", "ORDER_MASTER_20250101000000.CDS"},
+                                   "20250101000001"}),
+    [](const testing::TestParamInfo<TakenNamesCase> &p) { return std::string(p.param.name); });
 
 // A progress that records its stages and runs a hook at the start of each.
 class RecordedProgress : public WorkProgress {
@@ -264,25 +326,45 @@ TEST_F(BackupOrdersTest, BothFilesComeFromOneSnapshotWhateverOthersCommitMeanwhi
     EXPECT_FALSE(window->Connection().InTransaction());
 }
 
-TEST_F(BackupOrdersTest, AFileThatDoesNotReadBackIsAnErrorAndNoNoticeIsShown) {
+TEST_F(BackupOrdersTest, AFileThatDoesNotReadBackIsAnErrorAndOnlyThisBackupsFilesGo) {
     OpenDatabase(3);
     window->now = LocalTime(2025, 1, 1, 9, 5, 3);
+    std::ofstream(CdsFile("ORDER_MASTER_20250101090503.CDS")) << "an earlier backup";
+    std::ofstream(CdsFile("ORDER_SUB20250101090503.CDS")) << "an earlier backup";
+    const auto before = CdsContents(dir.path() + "/cds");
     RecordedProgress progress;
     // Something spoils the detail file between writing and reading back.
+    const std::string detail = CdsFile("ORDER_SUB20250101090504.CDS");
     progress.onStage = [&](const std::string &stage) {
         if (stage != "核對備份檔...") return;
-        std::fstream file(CdsFile("ORDER_SUB20250101090503.CDS"), std::ios::in | std::ios::out | std::ios::binary);
-        file.seekp(static_cast<std::streamoff>(fs::file_size(CdsFile("ORDER_SUB20250101090503.CDS")) / 2));
+        std::fstream file(detail, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(static_cast<std::streamoff>(fs::file_size(detail) / 2));
         file.put('\x5a');
     };
     try {
         BackupOrders(*window, &progress);
         ADD_FAILURE() << "no failure";
     } catch (const EFCreateError &failure) {
-        EXPECT_THAT(failure.Message(), testing::StartsWith("Backup file \"" + CdsFile("ORDER_SUB20250101090503.CDS") +
-                                                           "\" cannot be read back."));
+        EXPECT_THAT(failure.Message(), testing::StartsWith("Backup file \"" + detail + "\" cannot be read back."));
     }
+    EXPECT_EQ(CdsContents(dir.path() + "/cds"), before);
     EXPECT_TRUE(window->Notices().empty());
+}
+
+// Cancelled late, beside the pair of an earlier backup of the same second:
+// the earlier pair stays as it was, this one's files go.
+TEST_F(BackupOrdersTest, ABackupCancelledLateRemovesItsOwnPairOnly) {
+    OpenDatabase(3);
+    window->now = LocalTime(2025, 1, 1, 9, 5, 3);
+    const BackupResult earlier = BackupOrders(*window);
+    const auto before = CdsContents(dir.path() + "/cds");
+    RecordedProgress progress;
+    progress.onStage = [&](const std::string &stage) {
+        if (stage == "核對備份檔...") progress.cancel = true;
+    };
+    EXPECT_THROW(BackupOrders(*window, &progress), EAbort);
+    EXPECT_EQ(CdsContents(dir.path() + "/cds"), before);
+    EXPECT_TRUE(fs::exists(earlier.headerFile));
 }
 
 // Cancelled at any stage, the backup raises the silent abort and leaves no

@@ -2,6 +2,8 @@
 // stays, and how failures leave the data.
 #include "OrderDatabaseTest.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "BackupOrders.h"
@@ -210,6 +212,41 @@ TEST_F(DeleteTickedOrdersTest, TickedOrdersOutsideTheChosenBackupAreKeptAndCount
     window->dialogAnswers = {mrNo};
     DeleteTickedOrders(*window);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER"), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A user of the test server who may read the orders but not delete them: the
+// window tells him in the server's words before it asks about a backup, and
+// writes nothing (no backup pair, no journal line); its backup command too.
+TEST_F(DeleteTickedOrdersTest, AUserWithoutTheRightToDeleteIsToldBeforeAnythingIsWritten) {
+    BATCHDEL_REQUIRE_TEST_SERVER();
+    onServer = true;
+    const std::string user = "BATCHDEL_W" + std::to_string(::getpid());
+    connectionLines = {"User_Name=" + user, "Password=limited1"};
+    OpenDatabase(3, {"CREATE USER " + user + " PASSWORD 'limited1'", "GRANT SELECT ON ORDER_MASTER TO " + user,
+                     "GRANT SELECT ON ORDER_SUB TO " + user, "GRANT DELETE ON ORDER_MASTER TO " + user});
+    const int64_t lines = Count("SELECT COUNT(*) FROM ORDER_SUB");
+    List();
+    Tick({0, 1, 2});
+    window->messageBoxAnswers = {mrYes};
+    try {
+        DeleteTickedOrders(*window);
+        ADD_FAILURE() << "no failure";
+    } catch (const EDatabaseError &failure) {
+        EXPECT_THAT(failure.Message(), testing::HasSubstr("no permission for DELETE access to TABLE ORDER_SUB"));
+        EXPECT_EQ(failure.Kind(), FailureKind::NoPermission);
+    }
+    EXPECT_THAT(window->events, ElementsAre(kQuestion));
+    // The backup command alone, a backup for deleting afterwards, says the same.
+    EXPECT_THROW(BackupOrders(*window), EDatabaseError);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path() + "/cds"));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER"), 3);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_SUB"), lines);
+    window.reset();
+    ExecuteSql(database, {"DROP USER " + user}, TestServerLogin());
 }
 
 }  // namespace

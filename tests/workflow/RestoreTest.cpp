@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <algorithm>
 #include <cstring>
@@ -409,7 +411,67 @@ const CliCase kCliCases[] = {
          return std::vector<std::string>{b.headerFile, b.detailFile};
      },
      2, "ORDER_MASTER.REMARK", 0},
+    // The table gained a column since the backup: restored as it is, the
+    // orders would lose what the column holds for them.
+    {"AColumnTheBackupLacksIsRefusedNamingIt",
+     [](auto &b, auto &, auto &db) {
+         ExecuteSql(db,
+                    {"ALTER TABLE ORDER_MASTER ADD LATE_NOTE VARCHAR(10) DEFAULT 'later'",
+                     "ALTER TABLE ORDER_SUB ADD LATE_QTY INTEGER"},
+                    LoginFor(db));
+         return std::vector<std::string>{b.headerFile, b.detailFile};
+     },
+     2, "lacks columns the database has: ORDER_MASTER.LATE_NOTE, ORDER_SUB.LATE_QTY; nothing was restored", 0},
+    {"AColumnTheBackupLacksTakesItsDefaultWhenAllowed",
+     [](auto &b, auto &, auto &db) {
+         ExecuteSql(db, {"ALTER TABLE ORDER_MASTER ADD LATE_NOTE VARCHAR(10) DEFAULT 'later'"}, LoginFor(db));
+         return std::vector<std::string>{"--default-missing-columns", b.headerFile, b.detailFile};
+     },
+     0, "13 orders", 13},
+    // A backup of an installation with wider order numbers: the one number
+    // the column cannot hold fails alone, named, with the server's words.
+    {"AnOrderNumberTooLongForTheColumnFailsThatOrderAlone",
+     [](auto &b, auto &, auto &db) {
+         ExecuteSql(db, {"DROP TABLE ORDER_SUB", "DROP TABLE ORDER_MASTER"}, LoginFor(db));
+         ExecuteSql(db,
+                    {"CREATE TABLE ORDER_MASTER (MASTERBILLID VARCHAR(10) NOT NULL PRIMARY KEY, BILL_DATE DATE,"
+                     " FR_DATE DATE, CUST_ID VARCHAR(10), CUST_NAME VARCHAR(50), PD_DEPID VARCHAR(10),"
+                     " TOTAL_AMT NUMERIC(12,2), REMARK VARCHAR(100))",
+                     "CREATE TABLE ORDER_SUB (MASTERBILLID VARCHAR(10) NOT NULL, LINE_NO INTEGER NOT NULL,"
+                     " ITEM_ID VARCHAR(20), ITEM_NAME VARCHAR(50), QTY NUMERIC(12,3), PRICE NUMERIC(12,2),"
+                     " PRIMARY KEY (MASTERBILLID, LINE_NO), FOREIGN KEY (MASTERBILLID) REFERENCES ORDER_MASTER)"},
+                    LoginFor(db));
+         return std::vector<std::string>{b.headerFile, b.detailFile};
+     },
+     1, "failed\tSO-NO-LINES\t", 12},
+    {"ADeviceIsNoBackupFile",
+     [](auto &, auto &, auto &) {
+         return std::vector<std::string>{"--list", "--force-pair", "/dev/zero", "/dev/zero"};
+     },
+     2, "Not a regular file", -1},
+    {"APipeIsNoBackupFileAndIsNotWaitedOn",
+     [](auto &b, auto &folder, auto &) {
+         const std::string pipe = folder + "/" + fs::path(b.headerFile).filename().string();
+         EXPECT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+         return std::vector<std::string>{"--list", pipe, b.detailFile};
+     },
+     2, "Not a regular file", -1},
+    {"ControlCharactersAreListedEscaped",
+     [](auto &b, auto &folder, auto &) {
+         const std::string header = Copy(b.headerFile, folder, fs::path(b.headerFile).filename().string());
+         TClientDataSet set("Headers");
+         LoadFromFile(set, header);
+         set.First();
+         set.Edit();
+         set.FieldNamed("CUST_NAME")->SetString("\x1b[2J\a\rX\\");
+         set.Post();
+         WriteToFile(set, header);
+         return std::vector<std::string>{"--list", header, b.detailFile};
+     },
+     0, "\\x1B[2J\\x07\\rX\\\\\t", -1},
 };
+
+void PrintTo(const CliCase &c, std::ostream *os) { *os << c.name; }
 
 class RestoreCommandTest : public testing::TestWithParam<CliCase> {};
 
@@ -439,6 +501,8 @@ TEST_P(RestoreCommandTest, AnswersAsTheCaseSays) {
     const std::string said = run.out + run.err;
     EXPECT_EQ(run.status, c.status) << said;
     EXPECT_THAT(said, HasSubstr(c.says));
+    // Texts of the backup never reach the terminal as control characters.
+    EXPECT_EQ(run.out.find_first_of("\x1b\a\r"), std::string::npos) << run.out;
     if (c.ordersAfter >= 0) {
         EXPECT_EQ(CountRows(database, "SELECT COUNT(*) FROM ORDER_MASTER"), c.ordersAfter) << said;
     }

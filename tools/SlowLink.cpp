@@ -10,6 +10,18 @@
 #include <deque>
 #include <stdexcept>
 
+struct SlowLink::Copy {
+    std::atomic<bool> keeping{false};
+    mutable std::mutex lock;
+    std::string bytes;
+
+    void Add(const char *data, size_t size) {
+        if (!keeping) return;
+        std::lock_guard guard(lock);
+        bytes.append(data, size);
+    }
+};
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -32,8 +44,8 @@ bool SendAll(int fd, const char *data, size_t size) {
 // One direction of a connection: what `from` sends reaches `to` a delay later.
 class Direction {
 public:
-    Direction(int from, int to, std::chrono::microseconds delay, std::atomic<long> *pieces)
-        : from_(from), to_(to), delay_(delay), pieces_(pieces) {
+    Direction(int from, int to, std::chrono::microseconds delay, std::atomic<long> *pieces, SlowLink::Copy *copy)
+        : from_(from), to_(to), delay_(delay), pieces_(pieces), copy_(copy) {
         reader_ = std::thread([this] { Read(); });
         writer_ = std::thread([this] { Write(); });
     }
@@ -60,6 +72,7 @@ private:
             }
             queue_.push_back({Clock::now() + delay_, buffer.substr(0, static_cast<size_t>(got))});
             if (pieces_) ++*pieces_;
+            copy_->Add(buffer.data(), static_cast<size_t>(got));
             ready_.notify_one();
         }
     }
@@ -84,6 +97,7 @@ private:
     const int from_, to_;
     const std::chrono::microseconds delay_;
     std::atomic<long> *const pieces_;
+    SlowLink::Copy *const copy_;
     std::mutex mutex_;
     std::condition_variable ready_;
     std::deque<Piece> queue_;
@@ -94,11 +108,11 @@ private:
 }  // namespace
 
 struct SlowLink::Pipe {
-    Pipe(int clientFd, int serverFd, std::chrono::microseconds delay, std::atomic<long> &sent)
+    Pipe(int clientFd, int serverFd, std::chrono::microseconds delay, std::atomic<long> &sent, SlowLink::Copy *copy)
         : client(clientFd),
           server(serverFd),
-          up(std::make_unique<Direction>(client, server, delay, &sent)),
-          down(std::make_unique<Direction>(server, client, delay, nullptr)) {}
+          up(std::make_unique<Direction>(client, server, delay, &sent, copy)),
+          down(std::make_unique<Direction>(server, client, delay, nullptr, copy)) {}
     ~Pipe() {
         // Wakes both readers; the directions then end and are joined.
         shutdown(client, SHUT_RDWR);
@@ -113,7 +127,7 @@ struct SlowLink::Pipe {
 };
 
 SlowLink::SlowLink(const std::string &targetHost, int targetPort, std::chrono::microseconds delayEachWay)
-    : targetHost_(targetHost), targetPort_(targetPort), delay_(delayEachWay) {
+    : targetHost_(targetHost), targetPort_(targetPort), delay_(delayEachWay), copy_(std::make_unique<Copy>()) {
     listener_ = socket(AF_INET, SOCK_STREAM, 0);
     if (listener_ < 0) throw std::runtime_error("slow link: no socket");
     sockaddr_in address{};
@@ -139,11 +153,31 @@ SlowLink::~SlowLink() {
     pipes_.clear();
 }
 
+void SlowLink::Cut() {
+    cut_ = true;
+    DropConnections();
+}
+
+void SlowLink::DropConnections() {
+    std::vector<std::unique_ptr<Pipe>> ended;
+    {
+        std::lock_guard lock(pipesLock_);
+        ended.swap(pipes_);
+    }
+    ended.clear();  // each pipe shuts both its sockets down as it goes
+}
+
+void SlowLink::Restore() { cut_ = false; }
+
 void SlowLink::Accept() {
     for (;;) {
         const int client = accept(listener_, nullptr, nullptr);
         if (client < 0) {
             if (stopping_) return;
+            continue;
+        }
+        if (cut_) {
+            close(client);
             continue;
         }
         const int server = socket(AF_INET, SOCK_STREAM, 0);
@@ -159,6 +193,13 @@ void SlowLink::Accept() {
         NoDelay(client);
         NoDelay(server);
         std::lock_guard lock(pipesLock_);
-        pipes_.push_back(std::make_unique<Pipe>(client, server, delay_, sentPieces_));
+        pipes_.push_back(std::make_unique<Pipe>(client, server, delay_, sentPieces_, copy_.get()));
     }
+}
+
+void SlowLink::KeepCopy() { copy_->keeping = true; }
+
+std::string SlowLink::Carried() const {
+    std::lock_guard guard(copy_->lock);
+    return copy_->bytes;
 }

@@ -8,6 +8,9 @@
 // Each direction of each connection has a reader, which stamps what it
 // receives with the time it is due, and a writer, which sends it then, so a
 // stream of data is delayed without being slowed.
+//
+// The link can be cut and restored, as a network goes down and comes back:
+// the tests cut it under an idle or a busy connection.
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -31,6 +34,21 @@ public:
     long SentPieces() const { return sentPieces_; }
     std::chrono::microseconds Delay() const { return delay_; }
 
+    // Ends every connection it carries: both ends see the link close.
+    void DropConnections();
+    // Drops the connections and closes each new one at once, until Restore.
+    void Cut();
+    void Restore();
+    bool IsCut() const { return cut_; }
+
+    // From now on keeps a copy of every byte carried, both ways, for a test
+    // that looks at what crossed the link (an eavesdropper's view of it).
+    void KeepCopy();
+    // The bytes carried since KeepCopy, in the order they arrived.
+    std::string Carried() const;
+
+    struct Copy;
+
 private:
     struct Pipe;
     void Accept();
@@ -41,8 +59,10 @@ private:
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
+    std::atomic<bool> cut_{false};
     std::atomic<long> sentPieces_{0};
     std::thread acceptor_;
     std::mutex pipesLock_;
     std::vector<std::unique_ptr<Pipe>> pipes_;
+    std::unique_ptr<Copy> copy_;
 };

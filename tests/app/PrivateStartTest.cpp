@@ -1,0 +1,89 @@
+// The window's start keeps customer data and the password private: a
+// connection file every user may read is warned about once, before the
+// first-start notice; one every user may change stops the start; the cds
+// folder the window makes is its owner's alone under the usual umask.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QTest>
+
+#include "ConnectionFileCheck.h"
+#include "DialogAnswers.h"
+#include "FrmDulvane.h"
+#include "ModalAnswer.h"
+#include "TestSupport.h"
+#include "WindowDatabase.h"
+
+namespace {
+
+mode_t ModeOf(const std::string &path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) return 07777;
+    return st.st_mode & 07777;
+}
+
+// A connection file to the window's database in a folder every user may
+// enter, with the given mode; the folder stands for the program's.
+TFormDulvaneSetup OpenFolderSetup(const TempDir &dir, mode_t fileMode) {
+    WriteConfigFiles(dir.path(), WindowDatabasePath());
+    chmod(dir.path().c_str(), 0755);
+    chmod(dir.file("connections.ini").c_str(), fileMode);
+    TFormDulvaneSetup setup = WindowSetup();
+    setup.connectionFile = dir.file("connections.ini");
+    setup.programFolder = dir.path() + "/";
+    return setup;
+}
+
+TEST(PrivateStart, ReadableConnectionFileIsWarnedAboutOnceAndTheBackupFolderIsPrivate) {
+    TempDir dir;
+    const TFormDulvaneSetup setup = OpenFolderSetup(dir, 0644);
+    const mode_t oldMask = umask(022);
+    TFormDulvane form(nullptr, setup);
+    SeenDialog warning, notice;
+    AnswerNextModal([&](QWidget *dialog) {
+        warning.seen = true;
+        warning.title = dialog->windowTitle();
+        warning.text = DialogAnswers::TextOf(dialog);
+        QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+        AnswerNextModal([&](QWidget *next) {  // the first-start notice comes next
+            notice.text = DialogAnswers::TextOf(next);
+            QTest::keyClick(next->focusWidget(), Qt::Key_Return);
+        });
+    });
+    form.show();
+    umask(oldMask);
+    EXPECT_TRUE(warning.seen);
+    EXPECT_EQ(warning.title, QStringLiteral("Warning"));
+    EXPECT_TRUE(
+        warning.text.contains(QString::fromStdString(setup.connectionFile + " (mode 0644) can be read by every user")))
+        << warning.text.toStdString();
+    EXPECT_TRUE(warning.text.contains(QString::fromStdString("chmod 640 " + setup.connectionFile)))
+        << warning.text.toStdString();
+    EXPECT_TRUE(notice.text.startsWith(QStringLiteral("Directory created OK"))) << notice.text.toStdString();
+    EXPECT_EQ(ModeOf(dir.path() + "/cds"), 0700u);
+
+    // Once: showing the window again says nothing more.
+    bool again = false;
+    AnswerNextModal([&](QWidget *dialog) {
+        again = true;
+        dialog->close();
+    });
+    form.hide();
+    form.show();
+    EXPECT_FALSE(again);
+    form.close();
+}
+
+TEST(PrivateStart, ConnectionFileEveryUserMayChangeStopsTheStart) {
+    TempDir dir;
+    const TFormDulvaneSetup setup = OpenFolderSetup(dir, 0666);
+    try {
+        TFormDulvane form(nullptr, setup);
+        FAIL() << "the window was made";
+    } catch (const EUnsafeConnectionFile &refusal) {
+        EXPECT_NE(refusal.Message().find("can be changed by every user (mode 0666)"), std::string::npos)
+            << refusal.Message();
+    }
+}
+
+}  // namespace
