@@ -195,40 +195,50 @@ struct RunLocks {
     std::optional<RunLock> database;
 };
 
-// One run at a time on a cds folder (its backups and journal) and on a
-// database (an embedded one admits one process). The folder's lock is taken
-// first, always, so two runs never wait for each other crosswise.
-void TakeLocks(const PurgeOptions &options, const std::string &folder, std::ostream &err, RunLocks &locks) {
-    const std::optional<std::chrono::steady_clock::duration> wait =
-        options.waitSeconds
-            ? std::optional<std::chrono::steady_clock::duration>(std::chrono::seconds(*options.waitSeconds))
-            : std::nullopt;
-    const bool forever = options.wait && !options.waitSeconds;
-    // A dry run writes nothing in cds/.
-    if (!options.dryRun) {
-        const std::string cds = folder + "cds";
-        if (const CdsFolderMade made = MakeCdsFolder(folder); made.error != 0)
-            throw EPurgeRefused("the folder " + cds + " cannot be made: " + std::strerror(made.error));
-        locks.folder.emplace(cds + "/purge.lock", "the folder " + cds, wait, forever);
-    }
+// One run at a time on a database (an embedded one admits one process) and
+// on a cds folder (its backups and journal). Every run takes the database's
+// lock first, before it connects, and the folder's after it, so two runs
+// never wait for each other crosswise.
+std::optional<std::chrono::steady_clock::duration> LockWait(const PurgeOptions &options) {
+    if (!options.waitSeconds) return std::nullopt;
+    return std::chrono::seconds(*options.waitSeconds);
+}
+
+void SayTakenOver(const std::optional<RunLock> &lock, std::ostream &err) {
+    if (lock && !lock->TookOverFrom().empty())
+        err << kName << "took over a lock left by a run that has ended (" << lock->TookOverFrom() << ")\n";
+}
+
+void TakeDatabaseLock(const PurgeOptions &options, std::ostream &err, RunLocks &locks) {
     const std::string database = ConfiguredDatabase(options.connectionFile);
-    if (!database.empty())
-        locks.database.emplace(DatabaseLockPath(database), "the database " + database, wait, forever);
-    for (const std::optional<RunLock> *lock : {&locks.folder, &locks.database})
-        if (*lock && !(*lock)->TookOverFrom().empty())
-            err << kName << "took over a lock left by a run that has ended (" << (*lock)->TookOverFrom() << ")\n";
+    if (database.empty()) return;
+    locks.database.emplace(DatabaseLockPath(database), "the database " + database, LockWait(options),
+                           options.wait && !options.waitSeconds);
+    SayTakenOver(locks.database, err);
+}
+
+// A dry run writes nothing in cds/ and takes no lock there.
+void TakeFolderLock(const PurgeOptions &options, const std::string &folder, std::ostream &err, RunLocks &locks) {
+    if (options.dryRun) return;
+    const std::string cds = folder + "cds";
+    if (const CdsFolderMade made = MakeCdsFolder(folder); made.error != 0)
+        throw EPurgeRefused("the folder " + cds + " cannot be made: " + std::strerror(made.error));
+    locks.folder.emplace(cds + "/purge.lock", "the folder " + cds, LockWait(options),
+                         options.wait && !options.waitSeconds);
+    SayTakenOver(locks.folder, err);
 }
 
 int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std::ostream &err,
           const PurgeTerminal &terminal) {
     const std::string folder = DataFolder();
     RunLocks locks;
-    TakeLocks(options, folder, err, locks);
+    TakeDatabaseLock(options, err, locks);
     OrderDataModule data(OrderDataSetup{options.connectionFile, {}});
     if (!data.ConnectionFileWarning.empty()) err << kName << "warning: " << data.ConnectionFileWarning << "\n";
     TSQLConnection &connection = data.SQLConnection1;
     const FilterCriteria filter = PurgeFilter(options);
     CheckRight(connection, options.dryRun);
+    TakeFolderLock(options, folder, err, locks);
 
     std::vector<SelectedOrder> taken = SelectOrders(connection, filter, options.dryRun);
     const size_t selected = taken.size();

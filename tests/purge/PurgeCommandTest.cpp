@@ -631,8 +631,8 @@ TEST_P(PurgeRunTest, KeepBackupsRemovesOnlyPairsOlderThanTheAge) {
     EXPECT_EQ(JournalOrders().size(), 5u);
 }
 
-// One run at a time: a second run on the same cds folder, or on the same
-// database from another folder, ends with status 3 naming the first run's
+// One run at a time: a second run on the same database, from the same
+// folder or another, ends with status 3 naming the first run's
 // process; with --wait it runs once the first is done.
 TEST_P(PurgeRunTest, ASecondRunIsRefusedWhileTheFirstHoldsTheLockOrWaitsForIt) {
     QProcess first;
@@ -646,7 +646,7 @@ TEST_P(PurgeRunTest, ASecondRunIsRefusedWhileTheFirstHoldsTheLockOrWaitsForIt) {
 
     const CommandRun second = Purge({"--no-backup", "--to", "2024/12/31"});
     EXPECT_EQ(second.status, 3) << second.out << second.err;
-    EXPECT_THAT(second.err, HasSubstr("the folder " + program->Cds().substr(0, program->Cds().size() - 1)));
+    EXPECT_THAT(second.err, HasSubstr("another run is using the database "));
     EXPECT_THAT(second.err, HasSubstr(holder));
     EXPECT_THAT(second.err, HasSubstr("nothing was done"));
 
@@ -782,10 +782,9 @@ TEST_P(PurgeRunTest, TwoPurgesStartedAtOnceEachKeepTheirOwnPair) {
     if (!GetParam()) GTEST_SKIP() << "an embedded database is held by one process";
     const auto start = [&](const char *from, const char *to) {
         auto process = std::make_unique<QProcess>();
-        process->start(
-            QString::fromStdString(program->Folder() + "batchdel-purge"),
-            Arguments({"--database", dir.file("connections.ini"), "--backup", "--yes", "--wait=120", "--from", from,
-                       "--to", to}));
+        process->start(QString::fromStdString(program->Folder() + "batchdel-purge"),
+                       Arguments({"--database", dir.file("connections.ini"), "--backup", "--yes", "--wait=120",
+                                  "--from", from, "--to", to}));
         process->closeWriteChannel();
         return process;
     };
