@@ -6,10 +6,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <optional>
 
+#include "BackupAging.h"
+#include "BackupFileNames.h"
 #include "BackupOrders.h"
 #include "OrderDataFolder.h"
 #include "DataType.h"
@@ -17,14 +20,18 @@
 #include "DeleteRight.h"
 #include "DeletionJournal.h"
 #include "Errors.h"
+#include "IniFile.h"
+#include "OrderConnection.h"
 #include "OrderDataModule.h"
 #include "PurgeDates.h"
 #include "PurgeErrors.h"
+#include "PurgeLog.h"
 #include "PurgeOptions.h"
 #include "PurgeProgress.h"
 #include "PurgeSelection.h"
 #include "QueryText.h"
 #include "RatePause.h"
+#include "RunLock.h"
 #include "StopSignals.h"
 #include "Version.h"
 
@@ -39,7 +46,7 @@ std::tm LocalNow() {
     return local;
 }
 
-std::string DayOf(const SelectedOrder &order) { return order.billDay ? DateBoxText(*order.billDay, "/") : "-"; }
+std::string DayOf(const SelectedOrder &order) { return order.billDay ? CommandDayText(*order.billDay) : "-"; }
 
 std::string FileName(const std::string &path) { return std::filesystem::path(path).filename().string(); }
 
@@ -52,10 +59,8 @@ std::string DataFolder() { return OrderDataFolder(); }
 FilterCriteria BackupFilter(const FilterCriteria &filter, const std::vector<SelectedOrder> &taken, size_t selected) {
     FilterCriteria narrowed = filter;
     if (taken.size() < selected && !taken.empty() && taken.back().billDay) {
-        const std::string separator = DateBoxSeparator();
-        if (!DateTextComplete(filter.dateFrom))
-            narrowed.dateFrom = DateBoxText(DbDateFromCivil(kFirstYear, 1, 1), separator);
-        narrowed.dateTo = DateBoxText(*taken.back().billDay, separator);
+        if (!DateTextComplete(filter.dateFrom)) narrowed.dateFrom = CommandDayText(DbDateFromCivil(kFirstYear, 1, 1));
+        narrowed.dateTo = CommandDayText(*taken.back().billDay);
     }
     return narrowed;
 }
@@ -78,10 +83,12 @@ bool Confirmed(std::istream &in, std::ostream &err, const std::vector<SelectedOr
 
 int DryRun(const PurgeOptions &options, const std::vector<SelectedOrder> &taken, size_t selected, std::ostream &out) {
     int64_t lines = 0;
+    out << "Selection: " << SelectionText(options)
+        << (options.limit ? ", the oldest " + std::to_string(*options.limit) : "") << "\n";
     if (options.list) out << "MASTERBILLID\tBILL_DATE\tlines\n";
     for (const SelectedOrder &order : taken) {
         lines += order.lines;
-        if (options.list) out << order.number << "\t" << DayOf(order) << "\t" << order.lines << "\n";
+        if (options.list) out << JournalField(order.number) << "\t" << DayOf(order) << "\t" << order.lines << "\n";
     }
     if (selected == 0) {
         out << "The filters select no orders; nothing was written\n";
@@ -114,6 +121,45 @@ struct Purged {
     bool stoppedBeforeDeleting = false;
 };
 
+void JsonSummary(const Purged &purged, size_t taken, size_t selected, int status, const std::string &started,
+                 const std::string &database, const std::string &selection, std::ostream &out) {
+    const DeletionOutcome &outcome = purged.outcome;
+    const int64_t notDeleted = static_cast<int64_t>(taken) - outcome.deleted;
+    char rate[40];
+    std::snprintf(rate, sizeof rate, "%.1f", purged.seconds > 0 ? outcome.deleted / purged.seconds : 0.0);
+    char seconds[40];
+    std::snprintf(seconds, sizeof seconds, "%.3f", purged.seconds);
+    out << "{\"status\":" << status << ",\"started\":" << JsonString(started) << ",\"ended\":" << JsonString(LogTime())
+        << ",\"database\":" << JsonString(database) << ",\"selection\":" << JsonString(selection)
+        << ",\"selected\":" << selected << ",\"taken\":" << taken << ",\"deleted\":" << outcome.deleted
+        << ",\"lines_deleted\":" << outcome.linesDeleted << ",\"kept_changed\":" << outcome.changed
+        << ",\"kept_not_in_backup\":" << outcome.notInBackup << ",\"not_deleted\":" << notDeleted
+        << ",\"left_for_later\":" << selected - taken
+        << ",\"stopped\":" << (outcome.cancelled || !purged.failure.empty() ? "true" : "false")
+        << ",\"failure\":" << (purged.failure.empty() ? "null" : JsonString(purged.failure))
+        << ",\"seconds\":" << seconds << ",\"orders_per_second\":" << rate << ",\"backup\":"
+        << (purged.backup
+                ? "[" + JsonString(purged.backup->headerFile) + "," + JsonString(purged.backup->detailFile) + "]"
+                : std::string("null"))
+        << ",\"journal\":" << (purged.journal.empty() ? "null" : JsonString(purged.journal)) << "}\n";
+}
+
+// The end line of the log: what the summary says, on one line.
+std::string EndText(const Purged &purged, size_t taken, size_t selected, int status) {
+    const DeletionOutcome &outcome = purged.outcome;
+    char rate[80];
+    std::snprintf(rate, sizeof rate, " in %.1f s, %.1f orders/s", purged.seconds,
+                  purged.seconds > 0 ? outcome.deleted / purged.seconds : 0.0);
+    std::string text = std::to_string(outcome.deleted) + " of " + std::to_string(taken) + " orders taken deleted (" +
+                       std::to_string(outcome.linesDeleted) + " lines)" + rate + "; " +
+                       std::to_string(outcome.changed + outcome.notInBackup) + " kept; " +
+                       std::to_string(selected - taken) + " left for a later run; backup " +
+                       (purged.backup ? purged.backup->headerFile + " " + purged.backup->detailFile : "none") +
+                       "; journal " + (purged.journal.empty() ? "none" : purged.journal) + "; status " +
+                       std::to_string(status);
+    return text;
+}
+
 void Summary(const Purged &purged, size_t taken, size_t selected, std::ostream &out) {
     const DeletionOutcome &outcome = purged.outcome;
     out << outcome.deleted << " orders (" << outcome.linesDeleted << " lines) deleted of " << taken << " taken";
@@ -135,41 +181,113 @@ void Summary(const Purged &purged, size_t taken, size_t selected, std::ostream &
     if (!purged.journal.empty()) out << "journal: " << purged.journal << "\n";
 }
 
+// The database the connection file names, read before connecting so that
+// its lock is taken first; empty when the file names none (the connection
+// then fails with its own message).
+std::string ConfiguredDatabase(const std::string &connectionFile) {
+    TSQLConnection connection("PurgeLockName");
+    SetUpOrderConnection(connection, connectionFile);
+    return IniFile::Load(connection.ConnectionFile()).Value(connection.ConnectionName, "Database");
+}
+
+struct RunLocks {
+    std::optional<RunLock> folder;
+    std::optional<RunLock> database;
+};
+
+// One run at a time on a database (an embedded one admits one process) and
+// on a cds folder (its backups and journal). Every run takes the database's
+// lock first, before it connects, and the folder's after it, so two runs
+// never wait for each other crosswise.
+std::optional<std::chrono::steady_clock::duration> LockWait(const PurgeOptions &options) {
+    if (!options.waitSeconds) return std::nullopt;
+    return std::chrono::seconds(*options.waitSeconds);
+}
+
+void SayTakenOver(const std::optional<RunLock> &lock, std::ostream &err) {
+    if (lock && !lock->TookOverFrom().empty())
+        err << kName << "took over a lock left by a run that has ended (" << lock->TookOverFrom() << ")\n";
+}
+
+void TakeDatabaseLock(const PurgeOptions &options, std::ostream &err, RunLocks &locks) {
+    const std::string database = ConfiguredDatabase(options.connectionFile);
+    if (database.empty()) return;
+    locks.database.emplace(DatabaseLockPath(database), "the database " + database, LockWait(options),
+                           options.wait && !options.waitSeconds);
+    SayTakenOver(locks.database, err);
+}
+
+// A dry run writes nothing in cds/ and takes no lock there.
+void TakeFolderLock(const PurgeOptions &options, const std::string &folder, std::ostream &err, RunLocks &locks) {
+    if (options.dryRun) return;
+    const std::string cds = folder + "cds";
+    if (const CdsFolderMade made = MakeCdsFolder(folder); made.error != 0)
+        throw EPurgeRefused("the folder " + cds + " cannot be made: " + std::strerror(made.error));
+    locks.folder.emplace(cds + "/purge.lock", "the folder " + cds, LockWait(options),
+                         options.wait && !options.waitSeconds);
+    SayTakenOver(locks.folder, err);
+}
+
 int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std::ostream &err,
           const PurgeTerminal &terminal) {
+    const std::string folder = DataFolder();
+    RunLocks locks;
+    TakeDatabaseLock(options, err, locks);
     OrderDataModule data(OrderDataSetup{options.connectionFile, {}});
     if (!data.ConnectionFileWarning.empty()) err << kName << "warning: " << data.ConnectionFileWarning << "\n";
     TSQLConnection &connection = data.SQLConnection1;
     const FilterCriteria filter = PurgeFilter(options);
     CheckRight(connection, options.dryRun);
+    TakeFolderLock(options, folder, err, locks);
 
     std::vector<SelectedOrder> taken = SelectOrders(connection, filter, options.dryRun);
     const size_t selected = taken.size();
     if (options.limit && static_cast<int64_t>(taken.size()) > *options.limit)
         taken.resize(static_cast<size_t>(*options.limit));
     if (options.dryRun) return DryRun(options, taken, selected, out);
-    if (taken.empty()) {
-        out << "The filters select no orders; nothing was deleted\n";
-        return 0;
-    }
 
     const bool withBackup = options.backup == BackupChoice::Backup;
     const std::string database = connection.ParamValue("Database");
-    if (terminal.input && !options.yes && !Confirmed(in, err, taken, database, withBackup)) {
+    const std::string selection = SelectionText(options);
+    PurgeLog log(err, !terminal.error, std::chrono::seconds(options.progressSeconds));
+    {
+        std::string start = "database " + database + "; " + selection + "; cut-off day " +
+                            (options.toDay ? CommandDayText(*options.toDay) : std::string("none")) + "; " +
+                            (withBackup ? "backup" : "no backup");
+        if (options.limit) start += "; limit " + std::to_string(*options.limit);
+        log.Start(start + "; " + std::to_string(taken.size()) + " orders taken of " + std::to_string(selected) +
+                  " selected");
+    }
+    Purged purged;
+    // Every way out after the start line ends with the end line and, asked
+    // for, the summary as JSON.
+    const auto finish = [&](int status) {
+        log.End(EndText(purged, taken.size(), selected, status));
+        if (options.json)
+            JsonSummary(purged, taken.size(), selected, status, log.Started(), database, selection, out);
+        else
+            Summary(purged, taken.size(), selected, out);
+        return status;
+    };
+    if (taken.empty()) {
+        if (!options.json) out << "The filters select no orders; nothing was deleted\n";
+        log.End(EndText(purged, 0, 0, kPurgeDone));
+        if (options.json) JsonSummary(purged, 0, 0, kPurgeDone, log.Started(), database, selection, out);
+        return kPurgeDone;
+    }
+    if (terminal.question && !options.yes && !Confirmed(in, *terminal.question, taken, database, withBackup)) {
         out << "Nothing was deleted\n";
-        return 1;
+        return kPurgePartly;
     }
 
-    Purged purged;
-    PurgeProgress progress(err, terminal.error);
-    const std::string folder = DataFolder();
-    MakeCdsFolder(folder);  // a failure shows in the journal's check below
+    PurgeProgress progress(err, terminal.error, &log);
     // A journal that cannot be written stops the purge before the backup,
     // not after it.
     try {
         DeletionJournal(DeletionJournalPath(folder), {}, database, {}).Open();
-    } catch (const Exception &failure) {
-        throw EPurgeRefused("the journal cannot be written, nothing was deleted: " + failure.Message());
+    } catch (const EJournalFailed &failure) {
+        throw EPurgeRefused("the journal " + failure.Path() + " cannot be written (" + failure.Reason() +
+                            "); nothing was deleted");
     }
     if (withBackup) {
         if (terminal.error) err << kName << "backing up the orders the filters select...\n";
@@ -185,9 +303,8 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
     }
     if (purged.stoppedBeforeDeleting || StopRequested()) {
         err << kName << "stopped before anything was deleted\n";
-        out << "0 orders deleted of " << taken.size() << " taken; stopped\n";
-        if (purged.backup) out << "backup: " << purged.backup->headerFile << " " << purged.backup->detailFile << "\n";
-        return 1;
+        purged.outcome.cancelled = true;
+        return finish(kPurgePartly);
     }
 
     const DeletionJournal journal(
@@ -209,9 +326,13 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
     progress.StartDeletion(static_cast<int64_t>(taken.size()));
     const auto started = std::chrono::steady_clock::now();
     if (pause) pause->Restart();
+    std::optional<EJournalFailed> journalFailure;
     try {
         DeleteOrders(connection, numbers, purged.backup ? &*purged.backup : nullptr, journal, &progress, settings,
                      purged.outcome);
+    } catch (const EJournalFailed &failure) {
+        journalFailure = failure;
+        purged.failure = "the journal " + failure.Path() + " cannot be written (" + failure.Reason() + ")";
     } catch (const Exception &failure) {
         purged.failure = failure.Message();
     } catch (const std::exception &failure) {
@@ -219,15 +340,35 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
     }
     purged.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     progress.EndLine();
-    if (!purged.failure.empty())
+    const int notDeleted = static_cast<int>(taken.size()) - purged.outcome.deleted;
+    if (journalFailure && journalFailure->Stopped()) {
+        // Every count from the deletion itself: the last committed batch is
+        // deleted but not journalled, and its orders are named here instead.
+        const auto &unjournalled = journalFailure->Stopped()->unjournalled;
         err << kName << "stopped: " << purged.failure << "\n"
-            << kName << "the orders committed before stay deleted and are in the journal\n";
-    else if (purged.outcome.cancelled)
+            << kName << purged.outcome.deleted << " orders are deleted; "
+            << purged.outcome.deleted - static_cast<int>(unjournalled.size()) << " of them are in the journal, "
+            << unjournalled.size() << " are not:";
+        for (const std::string &number : unjournalled) err << " " << JournalField(number);
+        err << "\n" << kName << notDeleted << " orders taken are not deleted\n";
+    } else if (!purged.failure.empty()) {
+        err << kName << "stopped: " << purged.failure << "\n"
+            << kName << purged.outcome.deleted << " orders are deleted and in the journal; " << notDeleted
+            << " orders taken are not deleted\n";
+    } else if (purged.outcome.cancelled) {
         err << kName << "stopped on request after a committed batch\n";
-    Summary(purged, taken.size(), selected, out);
+    }
     const bool whole =
         purged.failure.empty() && !purged.outcome.cancelled && purged.outcome.deleted == static_cast<int>(taken.size());
-    return whole ? 0 : 1;
+    if (whole && options.keepBackupsFrom) {
+        const AgedBackups aged = RemoveBackupsBefore(folder, *options.keepBackupsFrom,
+                                                     purged.backup ? HeaderFileTime(purged.backup->headerFile) : "");
+        // Beside a JSON summary these lines go to standard error.
+        for (const std::string &path : aged.removed)
+            (options.json ? err : out) << "removed old backup: " << path << "\n";
+        for (const std::string &failure : aged.failed) err << kName << "an old backup stays: " << failure << "\n";
+    }
+    return finish(whole ? kPurgeDone : kPurgePartly);
 }
 
 }  // namespace
@@ -245,6 +386,9 @@ int RunPurge(const std::vector<std::string> &args, std::istream &in, std::ostrea
             return 0;
         }
         return Purge(options, in, out, err, terminal);
+    } catch (const ELockBusy &busy) {
+        err << kName << busy.what() << "; nothing was done (--wait waits for it)\n";
+        return kPurgeBusy;
     } catch (const Exception &failure) {
         err << kName << failure.Message() << "\n";
         return 2;

@@ -1,13 +1,10 @@
 #include "PurgeDates.h"
 
-#include <QString>
-
 #include <algorithm>
 #include <charconv>
 #include <ctime>
 
 #include "DataType.h"
-#include "DateSeparator.h"
 
 namespace {
 
@@ -58,11 +55,3 @@ int32_t LocalToday() {
     localtime_r(&now, &local);
     return DbDateFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
-
-std::string DateBoxText(int32_t day, const std::string &separator) { return CommandDayText(day, separator); }
-
-// The window's date boxes take the first character of the system's short
-// date format that is neither a letter nor a space; "/" when there is none.
-std::string DateBoxSeparator() { return QString(SystemDateSeparator()).toStdString(); }
-
-std::string DateBoxText(int32_t day) { return DateBoxText(day, DateBoxSeparator()); }

@@ -1,6 +1,7 @@
 #include "PurgeOptions.h"
 
 #include <charconv>
+#include <algorithm>
 #include <cmath>
 
 #include "DataType.h"
@@ -26,6 +27,14 @@ double Rate(const std::string &option, const std::string &text) {
     if (value < RatePause::kSlowestRate)
         throw EPurgeRefused("Option " + option + ": \"" + text + "\" is slower than the slowest rate honoured, " +
                             "0.001 orders a second");
+    return value;
+}
+
+int64_t Seconds(const std::string &option, const std::string &text) {
+    int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0 || value > 31622400)
+        throw EPurgeRefused("Option " + option + ": \"" + text + "\" is not a number of seconds from 0 to 31622400");
     return value;
 }
 
@@ -74,7 +83,24 @@ PurgeOptions ParsePurgeOptions(const std::vector<std::string> &args, int32_t tod
             flag(options.list);
         else if (arg == "--yes" || arg == "-y")
             flag(options.yes);
-        else if (arg == "--backup" || arg == "--no-backup") {
+        else if (arg == "--all")
+            flag(options.all);
+        else if (arg == "--keep-backups") {
+            const std::string text = value();
+            options.keepBackupsFrom = DayBeforeAge(text, today);
+            if (!options.keepBackupsFrom)
+                throw EPurgeRefused("Option --keep-backups: \"" + text + "\" is not an age such as 90d, 18m or 3y");
+        } else if (arg == "--json")
+            flag(options.json);
+        else if (arg == "--progress-interval")
+            options.progressSeconds = std::max<int64_t>(1, Seconds(arg, value()));
+        else if (arg == "--wait") {
+            // The seconds only after "=": a bare --wait never takes the next
+            // argument as its value.
+            options.wait = true;
+            options.waitSeconds.reset();
+            if (inlineValue) options.waitSeconds = Seconds(arg, *inlineValue);
+        } else if (arg == "--backup" || arg == "--no-backup") {
             bool given = false;
             flag(given);
             const BackupChoice choice = arg == "--backup" ? BackupChoice::Backup : BackupChoice::NoBackup;
@@ -115,10 +141,21 @@ PurgeOptions ParsePurgeOptions(const std::vector<std::string> &args, int32_t tod
 
     if (options.fromDay && !options.toDay) throw EPurgeRefused("Option --from needs --to as well");
     if (options.fromDay && *options.fromDay > *options.toDay)
-        throw EPurgeRefused("Option --from: " + DateBoxText(*options.fromDay, "/") + " is after --to " +
-                            DateBoxText(*options.toDay, "/"));
+        throw EPurgeRefused("Option --from: " + CommandDayText(*options.fromDay) + " is after --to " +
+                            CommandDayText(*options.toDay));
     CheckRange("customer", options.customerFrom, options.customerTo);
     CheckRange("department", options.departmentFrom, options.departmentTo);
+    // Every order only when asked for in so many words: a command line that
+    // lost its filter (a variable left empty in a script) must not purge all.
+    const bool filtered = options.toDay || !options.customerFrom.empty() || !options.departmentFrom.empty();
+    if (options.all && filtered)
+        throw EPurgeRefused(
+            "Option --all takes every order: give it without --from, --to, --customer-* and "
+            "--department-*");
+    if (!options.all && !filtered)
+        throw EPurgeRefused(
+            "Give a filter (--to, --customer-from/--customer-to, --department-from/--department-to) "
+            "or --all to take every order");
     // Listing is looking: it never deletes.
     if (options.list) options.dryRun = true;
     if (!options.dryRun && options.backup == BackupChoice::Unset)
@@ -126,17 +163,11 @@ PurgeOptions ParsePurgeOptions(const std::vector<std::string> &args, int32_t tod
     return options;
 }
 
-FilterCriteria PurgeFilter(const PurgeOptions &options) { return PurgeFilter(options, DateBoxSeparator()); }
-
-FilterCriteria PurgeFilter(const PurgeOptions &options, const std::string &dateSeparator) {
+FilterCriteria PurgeFilter(const PurgeOptions &options) {
     FilterCriteria filter;
     if (options.toDay) {
-        filter.dateFrom =
-            DateBoxText(options.fromDay ? *options.fromDay : DbDateFromCivil(kFirstYear, 1, 1), dateSeparator);
-        filter.dateTo = DateBoxText(*options.toDay, dateSeparator);
-    } else {
-        // Empty boxes: ten characters, the separators and spaces.
-        filter.dateFrom = filter.dateTo = "    " + dateSeparator + "  " + dateSeparator + "  ";
+        filter.dateFrom = CommandDayText(options.fromDay ? *options.fromDay : DbDateFromCivil(kFirstYear, 1, 1));
+        filter.dateTo = CommandDayText(*options.toDay);
     }
     filter.customerFrom = options.customerFrom;
     filter.customerTo = options.customerTo;
@@ -145,13 +176,32 @@ FilterCriteria PurgeFilter(const PurgeOptions &options, const std::string &dateS
     return filter;
 }
 
+std::string SelectionText(const PurgeOptions &options) {
+    std::string text;
+    if (options.toDay)
+        text = "bill dates " + CommandDayText(options.fromDay ? *options.fromDay : DbDateFromCivil(kFirstYear, 1, 1)) +
+               " to " + CommandDayText(*options.toDay);
+    else
+        text = "every bill date (and none)";
+    text += options.customerFrom.empty()
+                ? ", every customer"
+                : ", customers \"" + options.customerFrom + "\" to \"" + options.customerTo + "\"";
+    text += options.departmentFrom.empty()
+                ? ", every department"
+                : ", departments \"" + options.departmentFrom + "\" to \"" + options.departmentTo + "\"";
+    return text;
+}
+
 std::string PurgeUsage() {
-    return R"(Usage: batchdel-purge [OPTION]... (--backup | --no-backup | --dry-run)
+    return R"(Usage: batchdel-purge FILTER... (--backup | --no-backup | --dry-run)
+       batchdel-purge --all (--backup | --no-backup | --dry-run)
 
 Deletes the orders that the filters select, oldest bill date first, each
 order whole (its lines in ORDER_SUB and its header in ORDER_MASTER) or not at
 all, committed in batches. The filters are those of batchdel's window and
 select the same orders; each range applies only when both ends are given.
+A run needs at least one filter, or --all to take every order (orders
+without a bill date included); it never takes every order by default.
 
 Filters:
   --from YYYY/MM/DD        bill date on or after this day (needs --to)
@@ -162,6 +212,7 @@ Filters:
   --customer-to CODE       ... to this code (both or neither)
   --department-from CODE   PD_DEPID from ...
   --department-to CODE     ... to this code (both or neither)
+  --all                    every order, instead of a filter
 Deleting:
   --backup                 first write the orders the filters select to
                            cds/ORDER_MASTER_<time>.CDS and cds/ORDER_SUB<time>.CDS,
@@ -174,6 +225,17 @@ Deleting:
   --max-rate N             delete at most N orders a second on average,
                            pausing between batches (N at least 0.001)
   --yes                    do not ask for confirmation on a terminal
+                           (asked only when standard input is a terminal)
+  --keep-backups AGE       after a run that deleted every order it took,
+                           remove the backup pairs in cds/ made more than
+                           AGE (90d, 18m, 3y) ago, never this run's; their
+                           orders' journal lines stay
+  --json                   the summary as one JSON object on standard output
+  --progress-interval S    without a terminal, a progress line on standard
+                           error every S seconds (10)
+  --wait[=SECONDS]         when another run holds the cds folder or the
+                           database, wait for it (at most SECONDS) instead
+                           of ending with status 3
   --database FILE          connection file to use instead of the program's
                            (connections.ini beside the program, or where the
                            DataDriver settings point); its section Trelvo is used
@@ -181,11 +243,22 @@ Deleting:
   --version                show the version
 
 Each deleted order is appended to cds/deletions.log after its batch is
-committed. SIGINT or SIGTERM stops the purge after the current batch.
-Exit status: 0 when everything selected was deleted (or would be, with
---dry-run, or nothing was selected), 1 when some orders were not (stopped,
-kept as changed, a failure half-way, the question answered no), 2 when
-nothing was done (bad arguments, no connection, a backup that could not be
-written or read back).
+committed. SIGINT or SIGTERM stops the purge after the current batch. One
+run at a time: a run locks cds/purge.lock and a lock file of its database
+in /tmp; a lock left by a run that died is taken over.
+
+Without a terminal on standard error, standard error carries a start
+line, progress lines and an end line, each "batchdel-purge: TIME start:",
+"progress:" or "end:", TIME as 2026-12-11T03:00:00+0100.
+
+Exit status:
+  0  every order taken was deleted (or would be, with --dry-run), or the
+     filters select none; with --limit the orders left for a later run
+     were not taken, and the summary counts them
+  1  some orders taken were not deleted: stopped, kept as changed after
+     the backup, a failure half-way, or the question answered no
+  2  nothing was done: bad arguments, no connection, a journal or backup
+     that could not be written or read back
+  3  nothing was done: another run holds the cds folder or the database
 )";
 }

@@ -15,6 +15,7 @@ struct PurgeOptions {
     bool dryRun = false;
     bool list = false;
     bool yes = false;
+    bool all = false;  // --all: every order, written out instead of a filter
     BackupChoice backup = BackupChoice::Unset;
     std::optional<int32_t> fromDay;  // database day counts
     std::optional<int32_t> toDay;
@@ -23,20 +24,31 @@ struct PurgeOptions {
     std::optional<int64_t> limit;   // --limit: at most this many orders
     std::optional<double> maxRate;  // --max-rate: orders a second
     std::string connectionFile;     // --database; empty: as the program finds it
+    // --wait[=SECONDS]: wait for another run's lock instead of ending; no
+    // seconds: for as long as it takes.
+    bool wait = false;
+    std::optional<int32_t> keepBackupsFrom;  // --keep-backups AGE: the first day kept
+    bool json = false;                       // --json: the summary as one JSON object
+    int64_t progressSeconds = 10;            // --progress-interval: between log lines
+    std::optional<int64_t> waitSeconds;
 };
 
 // Raises EPurgeRefused, with a one-line message naming the argument, for an
 // unknown option, a missing or empty value, a day that does not exist, an
 // age that does not parse, --from after --to, a range given by one end only,
-// and a deletion without exactly one of --backup and --no-backup. An age in
-// --to is counted back from today (a database day count).
+// a deletion without exactly one of --backup and --no-backup, and a run
+// with no filter and no --all (or --all beside a filter). An age in --to is
+// counted back from today (a database day count).
 PurgeOptions ParsePurgeOptions(const std::vector<std::string> &args, int32_t today);
 
-// The window's six filter texts for these options: both date boxes filled
-// in when --to is given (--from left out is the first day the database
-// holds), the other ranges as typed.
+// The filter of the window's queries for these options: the bill dates
+// from --from (left out: the first day the database holds) to --to, as days
+// written the same way whatever the locale; the other ranges as typed.
 FilterCriteria PurgeFilter(const PurgeOptions &options);
-FilterCriteria PurgeFilter(const PurgeOptions &options, const std::string &dateSeparator);
+
+// What the options select, in words, for the dry run and the log: "bill
+// dates 0001/01/01 to 2024/01/31, customers C001 to C999, every department".
+std::string SelectionText(const PurgeOptions &options);
 
 // The --help text.
 std::string PurgeUsage();

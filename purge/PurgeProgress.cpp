@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "PurgeLog.h"
 #include "StopSignals.h"
 
 void PurgeProgress::StartDeletion(int64_t total) {
@@ -16,6 +17,7 @@ void PurgeProgress::EndLine() {
 }
 
 void PurgeProgress::Advance(int64_t done) {
+    if (log_ && deleting_) log_->Progress(done, total_);
     if (!showLine_ || !deleting_) return;
     const auto now = Clock::now();
     // A terminal line rewritten a few times a second is enough to read.

@@ -12,7 +12,9 @@
 class PurgeProgress : public WorkProgress {
 public:
     // showLine: whether standard error is a terminal.
-    PurgeProgress(std::ostream &err, bool showLine) : err_(err), showLine_(showLine) {}
+    // log: the scheduler's progress lines, or null.
+    PurgeProgress(std::ostream &err, bool showLine, class PurgeLog *log = nullptr)
+        : err_(err), showLine_(showLine), log_(log) {}
     ~PurgeProgress() override { EndLine(); }
     PurgeProgress(const PurgeProgress &) = delete;
     PurgeProgress &operator=(const PurgeProgress &) = delete;
@@ -31,6 +33,7 @@ private:
     using Clock = std::chrono::steady_clock;
     std::ostream &err_;
     const bool showLine_;
+    class PurgeLog *const log_;
     bool deleting_ = false;
     bool lineShown_ = false;
     int64_t total_ = 0;

@@ -35,10 +35,12 @@ void DeleteOrders(TSQLConnection &connection, const std::vector<std::string> &or
         for (const DeletedOrder &order : orders) outcome.linesDeleted += order.detailLines;
         try {
             journal.Append(orders, LocalNow(settings));
-        } catch (const Exception &failure) {
-            throw EFCreateError(failure.Message() + "。刪除已停止：已刪除 " + std::to_string(outcome.deleted) +
-                                " 筆訂單（最後 " + std::to_string(orders.size()) + " 筆未記入紀錄），" +
-                                std::to_string(left()) + " 筆勾選的訂單未刪除。");
+        } catch (const EJournalFailed &failure) {
+            EJournalFailed::Stop stop;
+            stop.deleted = outcome.deleted;
+            stop.notDeleted = left();
+            for (const DeletedOrder &order : orders) stop.unjournalled.push_back(order.orderNumber);
+            throw EJournalFailed(failure, std::move(stop));
         }
         if (settings.afterBatch && !orders.empty()) settings.afterBatch();
     };
@@ -122,7 +124,7 @@ void DeleteOrders(TSQLConnection &connection, const std::vector<std::string> &or
         // told, unless the journal then fails too.
         try {
             commitBatch(deletion);
-        } catch (const EFCreateError &) {
+        } catch (const EJournalFailed &) {
             throw;
         } catch (...) {}
         std::rethrow_exception(failure);

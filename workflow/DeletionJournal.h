@@ -9,11 +9,40 @@
 // backup file pair the order was backed up to ("none" without a backup), the
 // database and the login user.
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "Errors.h"
 #include "OrderDeletion.h"
 #include "OrderJournal.h"
+
+// The journal could not be written: its path and the system's words. When
+// the failure stopped a deletion, also what that deletion had done, so each
+// program can say in its own words exactly what is deleted and journalled.
+// Message() is the window's text.
+class EJournalFailed : public EFCreateError {
+public:
+    EJournalFailed(std::string path, std::string reason);
+
+    struct Stop {
+        int deleted = 0;                        // orders committed, the unjournalled batch among them
+        int notDeleted = 0;                     // orders given that were not deleted
+        std::vector<std::string> unjournalled;  // the committed batch the journal lacks
+    };
+    // The same failure, as it stopped a deletion.
+    EJournalFailed(const EJournalFailed &failure, Stop stop);
+
+    const std::string &Path() const { return path_; }
+    const std::string &Reason() const { return reason_; }
+    // Set when the failure came after orders were deleted.
+    const std::optional<Stop> &Stopped() const { return stop_; }
+
+private:
+    std::string path_;
+    std::string reason_;
+    std::optional<Stop> stop_;
+};
 
 class DeletionJournal {
 public:
@@ -28,7 +57,7 @@ public:
     void Open() const;
     // Appends the orders of one committed batch and syncs them to the disk.
     // On failure (the folder gone, the disk full) nothing of them stays in
-    // the file and EFCreateError is raised.
+    // the file and EJournalFailed is raised.
     void Append(const std::vector<DeletedOrder> &orders, const std::tm &committedAt) const;
 
 private:

@@ -1,12 +1,15 @@
 #pragma once
 // The six filter texts, read from the window's boxes exactly as they return
-// them: nothing is trimmed, upper-cased or escaped at this point.
+// them (nothing is trimmed, upper-cased or escaped at this point), or made by
+// a command from days (YYYY/MM/DD) and codes.
 #include <string>
 
 class OrderWindow;
 
 struct FilterCriteria {
-    std::string dateFrom;  // date boxes: always 10 characters, spaces where not filled in
+    // The window's date boxes: always 10 characters, spaces where not filled
+    // in, the locale's separator. A command's: a day YYYY/MM/DD, or empty.
+    std::string dateFrom;
     std::string dateTo;
     std::string customerFrom;  // free text, possibly empty
     std::string customerTo;

@@ -13,6 +13,29 @@ size_t CharacterCount(std::string_view text) {
     return count;
 }
 
+// A date as the query carries it: the box's text with every character
+// outside ASCII written as "/". The boxes show the locale's separator, which
+// may be one the database refuses (Arabic locales use U+200F, a right-to-left
+// mark); ASCII text goes in as read, a quote included.
+std::string QueryDateText(std::string_view text) {
+    std::string date;
+    date.reserve(text.size());
+    for (size_t at = 0; at < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[at]);
+        size_t length = 1;
+        if (c >= 0xC0) {
+            while (at + length < text.size() && (static_cast<unsigned char>(text[at + length]) & 0xC0) == 0x80)
+                ++length;
+        }
+        if (c < 0x80)
+            date += static_cast<char>(c);
+        else
+            date += '/';
+        at += length;
+    }
+    return date;
+}
+
 // " AND <column> BETWEEN '<from>' AND '<to>'"
 std::string RangeLine(std::string_view column, std::string_view from, std::string_view to) {
     std::string line = " AND ";
@@ -60,9 +83,10 @@ std::vector<std::string> FilterLines(const FilterCriteria &criteria) {
     std::vector<std::string> lines;
     // The date boxes always hold 10 characters with spaces for the gaps, so
     // this passes exactly when the first year digit and the last day digit
-    // are filled in, in both boxes. The untrimmed texts go into the line.
+    // are filled in, in both boxes. The untrimmed texts go into the line,
+    // their separators as the database reads them.
     if (DateTextComplete(criteria.dateFrom) && DateTextComplete(criteria.dateTo))
-        lines.push_back(RangeLine("BILL_DATE", criteria.dateFrom, criteria.dateTo));
+        lines.push_back(RangeLine("BILL_DATE", QueryDateText(criteria.dateFrom), QueryDateText(criteria.dateTo)));
     // A range takes part only when both ends are given; a text of spaces is given.
     if (!criteria.customerFrom.empty() && !criteria.customerTo.empty())
         lines.push_back(RangeLine("CUST_ID", criteria.customerFrom, criteria.customerTo));

@@ -36,7 +36,9 @@ std::string QuotedLiteral(std::string_view value);
 // 0 to 32 at both ends, it must be exactly 10 characters long.
 bool DateTextComplete(std::string_view text);
 
-// The filter lines that apply, in the order date, customer, department.
+// The filter lines that apply, in the order date, customer, department. A
+// date's characters outside ASCII (a locale's separator the database
+// refuses) go in as "/", so that the query reads the same in every locale.
 std::vector<std::string> FilterLines(const FilterCriteria &criteria);
 
 // The head line, the common WHERE line and the filter lines, joined.

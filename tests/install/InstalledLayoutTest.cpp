@@ -195,9 +195,10 @@ TEST_F(InstalledLayoutTest, PurgeCommandDryRunOnAnEmbeddedDatabaseChangesNothing
     EXPECT_EQ(version.status, 0) << version.err;
     EXPECT_NE(version.out.find(BATCHDEL_VERSION), std::string::npos) << version.out;
 
-    const ProgramRun dryRun = RunProgram(
-        Bin() + "batchdel-purge",
-        {QStringLiteral("--dry-run"), QStringLiteral("--database"), QString::fromStdString(connection)}, environment_);
+    const ProgramRun dryRun = RunProgram(Bin() + "batchdel-purge",
+                                         {QStringLiteral("--dry-run"), QStringLiteral("--all"),
+                                          QStringLiteral("--database"), QString::fromStdString(connection)},
+                                         environment_);
     EXPECT_EQ(dryRun.status, 0) << dryRun.out << dryRun.err;
     EXPECT_EQ(CountRows(database, "SELECT COUNT(*) FROM ORDER_MASTER"), 5);
 }

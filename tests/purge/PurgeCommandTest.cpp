@@ -5,7 +5,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +21,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <regex>
 #include <thread>
 #include <unistd.h>
 
@@ -49,17 +54,30 @@ public:
     std::string Cds(const std::string &name = {}) const { return folder_ + "cds/" + name; }
 
     // The command with these arguments; standard input is no terminal.
-    CommandRun Run(const char *command, const std::vector<std::string> &args) const {
-        QProcess process;
-        process.setProcessChannelMode(QProcess::SeparateChannels);
-        process.start(QString::fromStdString(folder_ + command), Arguments(args));
-        process.closeWriteChannel();
-        return FinishProgram(process, command);
+    CommandRun Run(const char *command, const std::vector<std::string> &args,
+                   const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment()) const {
+        return RunProgram(folder_ + command, args, environment);
     }
 
 private:
     std::string folder_;
 };
+
+// Standard error without the scheduler's log lines ("batchdel-purge: TIME
+// start: ...", "progress:", "end:").
+std::string WithoutLogLines(const std::string &text) {
+    static const std::regex logLine("batchdel-purge: [0-9]{4}-[0-9]{2}-[0-9]{2}T[^ ]+ (start|progress|end): .*");
+    std::string kept;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find('\n', start);
+        const std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (!std::regex_match(line, logLine)) kept += line + "\n";
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return kept;
+}
 
 std::vector<std::string> Lines(const std::string &text) {
     std::vector<std::string> lines;
@@ -125,7 +143,14 @@ INSTANTIATE_TEST_SUITE_P(
                                 "--max-rate: \"1e-300\" is slower than the slowest rate honoured"},
                     RefusalCase{"UnknownOption", {"--dry-run", "--older-than", "3y"}, "Unknown option --older-than"},
                     RefusalCase{"StrayArgument", {"--dry-run", "3y"}, "\"3y\""},
-                    RefusalCase{"NoConnection", {"--dry-run"}, "connections.ini"}),
+                    // Every order only when written out.
+                    RefusalCase{"NoFilter", {"--no-backup"}, "or --all to take every order"},
+                    RefusalCase{"NoFilterInADryRun", {"--dry-run", "--list"}, "or --all to take every order"},
+                    RefusalCase{"OnlyLimitAndRate", {"--backup", "--limit", "5", "--max-rate", "9"}, "--all"},
+                    RefusalCase{"AllBesideAFilter", {"--no-backup", "--all", "--to", "1y"}, "Option --all"},
+                    RefusalCase{"AllTakesNoValue", {"--no-backup", "--all=yes"}, "--all takes no value"},
+                    RefusalCase{"WaitNotSeconds", {"--no-backup", "--all", "--wait=soon"}, "--wait: \"soon\""},
+                    RefusalCase{"NoConnection", {"--dry-run", "--all"}, "connections.ini"}),
     [](const testing::TestParamInfo<RefusalCase> &param) { return std::string(param.param.name); });
 
 TEST(PurgeHelpTest, HelpAndVersionNeedNoDatabase) {
@@ -232,8 +257,10 @@ TEST_P(PurgeRunTest, ADryRunCountsAndListsOldestFirstAndWritesNothing) {
     const auto before = Tables();
     const CommandRun run = Purge({"--dry-run", "--list", "--to", "2024/01/31"});
     EXPECT_EQ(run.status, 0) << run.err;
-    const auto lines = Lines(run.out);
-    ASSERT_GE(lines.size(), 3u) << run.out;
+    auto lines = Lines(run.out);
+    ASSERT_GE(lines.size(), 4u) << run.out;
+    EXPECT_EQ(lines[0], "Selection: bill dates 0001/01/01 to 2024/01/31, every customer, every department");
+    lines.erase(lines.begin());
     EXPECT_EQ(lines[0], "MASTERBILLID\tBILL_DATE\tlines");
     EXPECT_EQ(lines[1], "SO00000050\t2023/12/01\t" +
                             std::to_string(CountRows(
@@ -247,6 +274,14 @@ TEST_P(PurgeRunTest, ADryRunCountsAndListsOldestFirstAndWritesNothing) {
     EXPECT_THAT(lines.back(),
                 HasSubstr(std::to_string(orders) + " orders (" + std::to_string(detail) + " lines) would be deleted"));
     EXPECT_THAT(lines.back(), HasSubstr("nothing was written"));
+    // An order number holding a tab or a quote stays one field, quoted as
+    // the journal quotes it.
+    ExecuteSql(database, {"INSERT INTO ORDER_MASTER (MASTERBILLID, BILL_DATE) VALUES ('SO\t\"X\"', '2001-01-01')"},
+               LoginFor(database));
+    const CommandRun odd = Purge({"--dry-run", "--list", "--to", "2001/01/01"});
+    EXPECT_EQ(odd.status, 0) << odd.err;
+    EXPECT_THAT(odd.out, HasSubstr("\n\"SO\t\"\"X\"\"\"\t2001/01/01\t0\n"));
+    ExecuteSql(database, {"DELETE FROM ORDER_MASTER WHERE BILL_DATE = '2001-01-01'"}, LoginFor(database));
     // A quote in a code is compared as typed, and selects nothing here.
     const CommandRun quoted = Purge({"--dry-run", "--customer-from", "O'B", "--customer-to", "O'B"});
     EXPECT_EQ(quoted.status, 0) << quoted.err;
@@ -356,7 +391,7 @@ TEST_P(PurgeRunTest, SigtermHalfWayLeavesWholeOrdersAndAJournalThatMatchesTheDat
     // At 30 orders a second the 120 orders take four seconds.
     QProcess process;
     process.start(QString::fromStdString(program->Folder() + "batchdel-purge"),
-                  Arguments({"--database", dir.file("connections.ini"), "--no-backup", "--max-rate", "30"}));
+                  Arguments({"--database", dir.file("connections.ini"), "--no-backup", "--all", "--max-rate", "30"}));
     process.closeWriteChannel();
     ASSERT_TRUE(process.waitForStarted());
     // Stopped once some orders are journalled.
@@ -392,7 +427,15 @@ TEST_P(PurgeRunTest, AJournalThatCannotBeWrittenStopsThePurgeBeforeTheBackup) {
     std::ofstream(program->Cds().substr(0, program->Cds().size() - 1)) << "a file where the folder belongs";
     const CommandRun run = Purge({"--backup", "--to", "2024/12/31"});
     EXPECT_EQ(run.status, 2) << run.out << run.err;
-    EXPECT_THAT(run.err, HasSubstr("deletions.log"));
+    EXPECT_THAT(run.err, HasSubstr("the folder " + program->Cds().substr(0, program->Cds().size() - 1)));
+    EXPECT_EQ(Tables(), before);
+    // A journal that is a folder.
+    fs::remove(program->Cds().substr(0, program->Cds().size() - 1));
+    fs::create_directories(program->Cds("deletions.log"));
+    const CommandRun journal = Purge({"--backup", "--to", "2024/12/31"});
+    EXPECT_EQ(journal.status, 2) << journal.out << journal.err;
+    EXPECT_THAT(journal.err, HasSubstr("deletions.log"));
+    EXPECT_THAT(journal.err, HasSubstr("nothing was deleted"));
     EXPECT_EQ(Tables(), before);
 }
 
@@ -416,6 +459,224 @@ TEST_P(PurgeRunTest, AnOrderLockedByAnotherUserStopsThePurgeWithTheServersMessag
     EXPECT_THAT(run.out, HasSubstr("3 orders ("));
     EXPECT_EQ(JournalOrders(), (std::vector<std::string>{"SO00000050", "SO00000001", "SO00000002"}));
     EXPECT_EQ(Orders().size(), static_cast<size_t>(kOrders - 3));
+}
+
+// With standard input a terminal and standard error a file, the question
+// goes to the terminal itself, where the person sees it.
+TEST_P(PurgeRunTest, TheQuestionGoesToTheTerminalWhenStandardErrorIsAFile) {
+    const std::string errFile = dir.file("err.txt");
+    QProcess process;
+    const std::string command = "'" + program->Folder() + "batchdel-purge' --database '" + dir.file("connections.ini") +
+                                "' --no-backup --to 2024/12/31 --limit 3 2>'" + errFile + "'";
+    process.start(QStringLiteral("script"),
+                  {QStringLiteral("-qec"), QString::fromStdString(command), QStringLiteral("/dev/null")});
+    process.write("n\n");
+    process.closeWriteChannel();
+    const CommandRun run = FinishProgram(process, "script");
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_THAT(run.out, HasSubstr("Delete 3 orders"));
+    EXPECT_THAT(run.out, HasSubstr("Nothing was deleted"));
+    std::ifstream in(errFile);
+    const std::string err((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_THAT(err, testing::Not(HasSubstr("Delete 3 orders")));
+    EXPECT_EQ(Orders().size(), static_cast<size_t>(kOrders));
+}
+
+// A purge's query reads the same whatever the locale: a right-to-left one
+// whose date separator the database refuses, and the Taiwanese one.
+TEST_P(PurgeRunTest, ThePurgeSelectsTheSameOrdersInEveryLocale) {
+    const int64_t january =
+        CountRows(database, "SELECT COUNT(*) FROM ORDER_MASTER WHERE BILL_DATE BETWEEN '2024-01-01' AND '2024-01-31'");
+    ASSERT_GT(january, 0);
+    int64_t deleted = 0;
+    for (const char *locale : {"ar_EG.UTF-8", "zh_TW.UTF-8"}) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LANG"), QString::fromLatin1(locale));
+        environment.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(locale));
+        const CommandRun dry =
+            program->Run("batchdel-purge",
+                         {"--database", dir.file("connections.ini"), "--dry-run", "--to", "2024/01/31"}, environment);
+        EXPECT_EQ(dry.status, 0) << locale << dry.err;
+        EXPECT_THAT(dry.out, HasSubstr("bill dates 0001/01/01 to 2024/01/31")) << locale;
+        const CommandRun run = program->Run("batchdel-purge",
+                                            {"--database", dir.file("connections.ini"), "--backup", "--from",
+                                             "2024/01/01", "--to", "2024/01/31", "--limit", "2"},
+                                            environment);
+        EXPECT_EQ(run.status, 0) << locale << run.out << run.err;
+        EXPECT_THAT(run.out, HasSubstr("2 orders (")) << locale;
+        deleted += 2;
+    }
+    EXPECT_EQ(
+        CountRows(database, "SELECT COUNT(*) FROM ORDER_MASTER WHERE BILL_DATE BETWEEN '2024-01-01' AND '2024-01-31'"),
+        january - deleted);
+}
+
+// The journal's folder moved away half-way: the stop message's counts and
+// order numbers are checked against the journal left behind and the database.
+TEST_P(PurgeRunTest, AJournalLostHalfWaySaysExactlyWhatIsDeletedAndJournalled) {
+    const std::set<std::string> all = Orders();
+    QProcess process;
+    process.start(QString::fromStdString(program->Folder() + "batchdel-purge"),
+                  Arguments({"--database", dir.file("connections.ini"), "--no-backup", "--all", "--max-rate", "30"}));
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForStarted());
+    for (int wait = 0; wait < 200 && JournalLinesSoFar() < 10; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::string moved = dir.path() + "/cds-moved";
+    fs::rename(program->Cds(), moved);
+    const CommandRun run = FinishProgram(process, "batchdel-purge");
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+
+    std::set<std::string> gone;
+    const std::set<std::string> left = Orders();
+    std::set_difference(all.begin(), all.end(), left.begin(), left.end(), std::inserter(gone, gone.end()));
+    std::vector<std::string> journalled;
+    {
+        std::ifstream in(moved + "/deletions.log");
+        std::string line;
+        std::getline(in, line);
+        while (std::getline(in, line)) {
+            const size_t number = line.find('\t') + 1;
+            journalled.push_back(line.substr(number, line.find('\t', number) - number));
+        }
+    }
+    std::string unjournalled;
+    for (const std::string &order : gone)
+        if (std::find(journalled.begin(), journalled.end(), order) == journalled.end()) unjournalled += " " + order;
+    ASSERT_FALSE(unjournalled.empty());
+    const std::string journal = program->Cds("deletions.log");
+    EXPECT_EQ(WithoutLogLines(run.err),
+              "batchdel-purge: stopped: the journal " + journal +
+                  " cannot be written (No such file or directory)\n"
+                  "batchdel-purge: " +
+                  std::to_string(gone.size()) + " orders are deleted; " + std::to_string(journalled.size()) +
+                  " of them are in the journal, " + std::to_string(gone.size() - journalled.size()) +
+                  " are not:" + unjournalled + "\nbatchdel-purge: " + std::to_string(left.size()) +
+                  " orders taken are not deleted\n");
+}
+
+// Without a terminal the log lines a scheduler keeps, and the summary as
+// JSON, read back by a program.
+TEST_P(PurgeRunTest, LogLinesAndTheJsonSummaryReadBack) {
+    const int64_t selected = CountRows(database, "SELECT COUNT(*) FROM ORDER_MASTER WHERE BILL_DATE <= '2024-12-31'");
+    const CommandRun run = Purge({"--backup", "--to", "2024/12/31", "--limit", "5", "--json"});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    const auto lines = Lines(run.err);
+    ASSERT_EQ(lines.size(), 2u) << run.err;
+    const std::string time = "([0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}[+-][0-9]{4})";
+    std::smatch start, end;
+    ASSERT_TRUE(std::regex_match(lines[0], start,
+                                 std::regex("batchdel-purge: " + time +
+                                            " start: database (.+); bill dates 0001/01/01 "
+                                            "to 2024/12/31, every customer, every department; cut-off day "
+                                            "2024/12/31; backup; limit 5; 5 orders taken of ([0-9]+) selected")))
+        << lines[0];
+    EXPECT_EQ(start[3].str(), std::to_string(selected));
+    ASSERT_TRUE(std::regex_match(lines[1], end,
+                                 std::regex("batchdel-purge: " + time + " end: started " + time +
+                                            "; 5 of 5 orders taken deleted \\(([0-9]+) lines\\) in .* s, .* orders/s; "
+                                            "0 kept; ([0-9]+) left for a later run; backup (.+) (.+); journal (.+); "
+                                            "status 0")))
+        << lines[1];
+    EXPECT_EQ(end[2].str(), start[1].str());
+    EXPECT_EQ(end[4].str(), std::to_string(selected - 5));
+    EXPECT_EQ(end[7].str(), program->Cds("deletions.log"));
+
+    const QJsonDocument json = QJsonDocument::fromJson(QByteArray::fromStdString(run.out));
+    ASSERT_TRUE(json.isObject()) << run.out;
+    const QJsonObject summary = json.object();
+    EXPECT_EQ(summary["status"].toInt(), 0);
+    EXPECT_EQ(summary["deleted"].toInt(), 5);
+    EXPECT_EQ(summary["taken"].toInt(), 5);
+    EXPECT_EQ(summary["selected"].toInt(), selected);
+    EXPECT_EQ(summary["left_for_later"].toInt(), selected - 5);
+    EXPECT_EQ(summary["not_deleted"].toInt(), 0);
+    EXPECT_FALSE(summary["stopped"].toBool());
+    EXPECT_TRUE(summary["failure"].isNull());
+    EXPECT_EQ(summary["lines_deleted"].toInt(), std::stoll(end[3].str()));
+    EXPECT_EQ(summary["database"].toString().toStdString(), start[2].str());
+    EXPECT_EQ(summary["journal"].toString().toStdString(), program->Cds("deletions.log"));
+    EXPECT_EQ(summary["backup"].toArray().at(0).toString().toStdString(), end[5].str());
+    EXPECT_EQ(summary["started"].toString().toStdString(), start[1].str());
+    EXPECT_EQ(JournalOrders().size(), 5u);
+}
+
+// --keep-backups removes the pairs older than the age after a whole run,
+// never this run's nor a younger one; the journal keeps its lines.
+TEST_P(PurgeRunTest, KeepBackupsRemovesOnlyPairsOlderThanTheAge) {
+    fs::create_directories(program->Cds());
+    const std::vector<std::string> old = {program->Cds("ORDER_MASTER_20200101030000.CDS"),
+                                          program->Cds("ORDER_SUB20200101030000.CDS")};
+    char younger[16];
+    const std::time_t now = std::time(nullptr) - 86400;
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::strftime(younger, sizeof younger, "%Y%m%d%H%M%S", &local);
+    const std::vector<std::string> kept = {program->Cds(std::string("ORDER_MASTER_") + younger + ".CDS"),
+                                           program->Cds(std::string("ORDER_SUB") + younger + ".CDS")};
+    for (const auto &file : {old[0], old[1], kept[0], kept[1]}) std::ofstream(file) << "x";
+    const CommandRun first = Purge({"--no-backup", "--to", "2024/12/31", "--limit", "2"});
+    ASSERT_EQ(first.status, 0) << first.err;
+
+    const CommandRun run = Purge({"--backup", "--to", "2024/12/31", "--limit", "3", "--keep-backups", "30d"});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_THAT(run.out, HasSubstr("removed old backup: " + old[0] + "\nremoved old backup: " + old[1] + "\n"));
+    EXPECT_FALSE(fs::exists(old[0]));
+    EXPECT_FALSE(fs::exists(old[1]));
+    EXPECT_TRUE(fs::exists(kept[0]));
+    EXPECT_TRUE(fs::exists(kept[1]));
+    // This run's pair, beside the younger one.
+    EXPECT_EQ(CdsFiles("ORDER_MASTER_").size(), 2u);
+    EXPECT_EQ(CdsFiles("ORDER_SUB").size(), 2u);
+    EXPECT_EQ(JournalOrders().size(), 5u);
+}
+
+// One run at a time: a second run on the same database, from the same
+// folder or another, ends with status 3 naming the first run's
+// process; with --wait it runs once the first is done.
+TEST_P(PurgeRunTest, ASecondRunIsRefusedWhileTheFirstHoldsTheLockOrWaitsForIt) {
+    QProcess first;
+    first.start(QString::fromStdString(program->Folder() + "batchdel-purge"),
+                Arguments({"--database", dir.file("connections.ini"), "--no-backup", "--all", "--max-rate", "30"}));
+    first.closeWriteChannel();
+    ASSERT_TRUE(first.waitForStarted());
+    for (int wait = 0; wait < 200 && JournalLinesSoFar() < 3; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::string holder = "process " + std::to_string(first.processId()) + ", started ";
+
+    const CommandRun second = Purge({"--no-backup", "--to", "2024/12/31"});
+    EXPECT_EQ(second.status, 3) << second.out << second.err;
+    EXPECT_THAT(second.err, HasSubstr("another run is using the database "));
+    EXPECT_THAT(second.err, HasSubstr(holder));
+    EXPECT_THAT(second.err, HasSubstr("nothing was done"));
+
+    const ProgramFolderCopy other(dir.path() + "/other");
+    const CommandRun elsewhere =
+        other.Run("batchdel-purge", {"--database", dir.file("connections.ini"), "--dry-run", "--to", "2024/12/31"});
+    EXPECT_EQ(elsewhere.status, 3) << elsewhere.out << elsewhere.err;
+    EXPECT_THAT(elsewhere.err, HasSubstr("the database "));
+    EXPECT_THAT(elsewhere.err, HasSubstr(holder));
+
+    const CommandRun waited = Purge({"--no-backup", "--all", "--wait=60"});
+    const CommandRun firstRun = FinishProgram(first, "batchdel-purge");
+    EXPECT_EQ(firstRun.status, 0) << firstRun.out << firstRun.err;
+    EXPECT_EQ(waited.status, 0) << waited.out << waited.err;
+    EXPECT_THAT(waited.out, HasSubstr("The filters select no orders"));
+    EXPECT_EQ(Orders().size(), 0u);
+    EXPECT_EQ(JournalOrders().size(), static_cast<size_t>(kOrders));
+}
+
+// A lock file left by a run that died (the kernel's lock gone with it) is
+// taken over, and the run says whose it was.
+TEST_P(PurgeRunTest, ALockLeftByADeadRunIsTakenOver) {
+    fs::create_directories(program->Cds());
+    std::ofstream(program->Cds("purge.lock")) << "process 999999999, started 2020-01-01T00:00:00+0000\n";
+    const CommandRun run = Purge({"--no-backup", "--to", "2024/12/31", "--limit", "2"});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_THAT(run.err, HasSubstr("took over a lock left by a run that has ended (process 999999999"));
+    EXPECT_EQ(Orders().size(), static_cast<size_t>(kOrders - 2));
+    // A run that ended leaves the file empty.
+    EXPECT_EQ(fs::file_size(program->Cds("purge.lock")), 0u);
 }
 
 // --- Every backup the journal names exists and holds its orders. ---
@@ -515,14 +776,15 @@ TEST_P(PurgeRunTest, PurgesInALoopWithinASecondKeepEachItsOwnPairThatRestoresIts
     }
 }
 
-// Two purges started at once on the same cds/ (two users of one server).
+// Two purges started at once on the same cds/ (two users of one server):
+// the second waits for the first's lock, and each keeps its own pair.
 TEST_P(PurgeRunTest, TwoPurgesStartedAtOnceEachKeepTheirOwnPair) {
     if (!GetParam()) GTEST_SKIP() << "an embedded database is held by one process";
     const auto start = [&](const char *from, const char *to) {
         auto process = std::make_unique<QProcess>();
-        process->start(
-            QString::fromStdString(program->Folder() + "batchdel-purge"),
-            Arguments({"--database", dir.file("connections.ini"), "--backup", "--yes", "--from", from, "--to", to}));
+        process->start(QString::fromStdString(program->Folder() + "batchdel-purge"),
+                       Arguments({"--database", dir.file("connections.ini"), "--backup", "--yes", "--wait=120",
+                                  "--from", from, "--to", to}));
         process->closeWriteChannel();
         return process;
     };

@@ -1,5 +1,5 @@
-// The purge's filters on their own: the six texts it gives the window's
-// query for the same boxes, and the ages counted back from a day.
+// The purge's filters on their own: the filter it gives the window's query,
+// the words a dry run shows for it, and the ages counted back from a day.
 #include <gtest/gtest.h>
 
 #include "DataType.h"
@@ -13,20 +13,15 @@ int32_t Day(int year, int month, int day) { return DbDateFromCivil(year, month, 
 
 const int32_t kToday = Day(2024, 3, 31);
 
-FilterCriteria FilterOf(const std::vector<std::string> &args, const std::string &separator = "/") {
-    return PurgeFilter(ParsePurgeOptions(args, kToday), separator);
-}
+FilterCriteria FilterOf(const std::vector<std::string> &args) { return PurgeFilter(ParsePurgeOptions(args, kToday)); }
 
-TEST(PurgeFilter, GivesTheTextsTheWindowsBoxesHoldForTheSameRanges) {
+TEST(PurgeFilter, GivesTheDaysInOneFormWhateverTheLocaleAndTheCodesAsTyped) {
     EXPECT_EQ(FilterOf({"--dry-run", "--from", "2024/01/01", "--to", "2024-01-31", "--customer-from", "C001",
                         "--customer-to", "C999", "--department-from", "D01", "--department-to", "D02"}),
               (FilterCriteria{"2024/01/01", "2024/01/31", "C001", "C999", "D01", "D02"}));
-    // A system whose short date format uses the hyphen.
-    EXPECT_EQ(FilterOf({"--dry-run", "--from", "2024/01/01", "--to", "2024/01/31"}, "-"),
-              (FilterCriteria{"2024-01-01", "2024-01-31", "", "", "", ""}));
-    // No dates: the empty boxes, which add no date line.
-    const FilterCriteria none = FilterOf({"--dry-run"});
-    EXPECT_EQ(none, (FilterCriteria{"    /  /  ", "    /  /  ", "", "", "", ""}));
+    // No dates: no date line.
+    const FilterCriteria none = FilterOf({"--dry-run", "--all"});
+    EXPECT_EQ(none, (FilterCriteria{"", "", "", "", "", ""}));
     EXPECT_EQ(FilterLines(none).size(), 0u);
     // Only --to: every order up to it, through a date line the database reads.
     EXPECT_EQ(FilterLines(FilterOf({"--dry-run", "--to", "90d"})),
@@ -36,6 +31,14 @@ TEST(PurgeFilter, GivesTheTextsTheWindowsBoxesHoldForTheSameRanges) {
 TEST(PurgeFilter, AQuoteInACodeStaysInsideItsLiteral) {
     EXPECT_EQ(FilterLines(FilterOf({"--dry-run", "--customer-from", "O'B", "--customer-to", "O'B"})),
               std::vector<std::string>{" AND CUST_ID BETWEEN 'O''B' AND 'O''B'"});
+}
+
+TEST(PurgeFilter, SaysWhatItTakes) {
+    EXPECT_EQ(SelectionText(ParsePurgeOptions(
+                  {"--dry-run", "--to", "90d", "--customer-from", "C001", "--customer-to", "C999"}, kToday)),
+              "bill dates 0001/01/01 to 2024/01/01, customers \"C001\" to \"C999\", every department");
+    EXPECT_EQ(SelectionText(ParsePurgeOptions({"--dry-run", "--all"}, kToday)),
+              "every bill date (and none), every customer, every department");
 }
 
 struct AgeCase {

@@ -47,6 +47,14 @@ const ListQueryCase kListQueryCases[] = {
     {"HyphenSeparator",
      {"2024-01-01", "2024-01-31", "", "", "", ""},
      " AND BILL_DATE BETWEEN '2024-01-01' AND '2024-01-31'\r\n"},
+    // Separators the database refuses go in as "/": the right-to-left mark
+    // of Arabic locales, a full-width slash; a dot it reads stays.
+    {"RightToLeftMarkSeparator",
+     {"2024\u200f01\u200f01", "2024\u200f01\u200f31", "", "", "", ""},
+     " AND BILL_DATE BETWEEN '2024/01/01' AND '2024/01/31'\r\n"},
+    {"FullWidthSeparatorAndDot",
+     {"2024\uff0f01\uff0f01", "2024.01.31", "", "", "", ""},
+     " AND BILL_DATE BETWEEN '2024/01/01' AND '2024.01.31'\r\n"},
     {"ReversedRangesPassedUnchanged",
      {"2024/12/31", "2024/01/01", "C999", "C001", "", ""},
      " AND BILL_DATE BETWEEN '2024/12/31' AND '2024/01/01'\r\n"
