@@ -212,7 +212,7 @@ void SayTakenOver(const std::optional<RunLock> &lock, std::ostream &err) {
 void TakeDatabaseLock(const PurgeOptions &options, std::ostream &err, RunLocks &locks) {
     const std::string database = ConfiguredDatabase(options.connectionFile);
     if (database.empty()) return;
-    locks.database.emplace(DatabaseLockPath(database), "the database " + database, LockWait(options),
+    locks.database.emplace(DatabaseLockPath(database), 0666, "the database " + database, LockWait(options),
                            options.wait && !options.waitSeconds);
     SayTakenOver(locks.database, err);
 }
@@ -223,7 +223,7 @@ void TakeFolderLock(const PurgeOptions &options, const std::string &folder, std:
     const std::string cds = folder + "cds";
     if (const CdsFolderMade made = MakeCdsFolder(folder); made.error != 0)
         throw EPurgeRefused("the folder " + cds + " cannot be made: " + std::strerror(made.error));
-    locks.folder.emplace(cds + "/purge.lock", "the folder " + cds, LockWait(options),
+    locks.folder.emplace(cds + "/purge.lock", 0600, "the folder " + cds, LockWait(options),
                          options.wait && !options.waitSeconds);
     SayTakenOver(locks.folder, err);
 }

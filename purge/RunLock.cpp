@@ -39,12 +39,12 @@ std::string ReadHolder(int fd) {
 // Opens the file, making it when missing. An existing file is opened without
 // O_CREAT, so that a shared temporary folder's protection of other users'
 // files does not refuse it.
-int OpenLockFile(const std::string &path) {
+int OpenLockFile(const std::string &path, mode_t mode) {
     int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0 && errno == ENOENT) {
-        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
         if (fd >= 0)
-            ::fchmod(fd, 0666);  // the umask left out, so another user's run can note itself too
+            ::fchmod(fd, mode);  // the umask left out: the caller says who else may take the lock
         else if (errno == EEXIST)
             fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
     }
@@ -53,10 +53,10 @@ int OpenLockFile(const std::string &path) {
 
 }  // namespace
 
-RunLock::RunLock(const std::string &path, const std::string &what,
+RunLock::RunLock(const std::string &path, mode_t mode, const std::string &what,
                  std::optional<std::chrono::steady_clock::duration> wait, bool waitForever)
     : path_(path) {
-    fd_ = OpenLockFile(path);
+    fd_ = OpenLockFile(path, mode);
     if (fd_ < 0) throw Exception("EInOutError", "cannot open the lock file " + path + ": " + std::strerror(errno));
     const auto until = std::chrono::steady_clock::now() + wait.value_or(std::chrono::steady_clock::duration::zero());
     while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include <sys/types.h>
+
 // Raised when another run holds the lock and the wait, if any, is over.
 class ELockBusy : public std::exception {
 public:
@@ -23,13 +25,14 @@ private:
 
 class RunLock {
 public:
-    // Takes the lock of the file at `path` (made when missing, mode 0666 so
-    // another user's run can take it too), for `what` (words for messages,
+    // Takes the lock of the file at `path` (made when missing, with `mode`
+    // whatever the umask: 0666 where another user's run must take it too,
+    // 0600 inside a folder of one user's own), for `what` (words for messages,
     // "the cds folder /x/cds"). With no wait it tries once; with a wait it
     // tries until the wait is over (none: for ever) or a stop is requested.
     // Raises ELockBusy when it stays taken, Exception when the file cannot
     // be made or opened.
-    RunLock(const std::string &path, const std::string &what, std::optional<std::chrono::steady_clock::duration> wait,
+    RunLock(const std::string &path, mode_t mode, const std::string &what, std::optional<std::chrono::steady_clock::duration> wait,
             bool waitForever);
     ~RunLock();
     RunLock(const RunLock &) = delete;

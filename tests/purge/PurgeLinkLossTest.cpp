@@ -21,7 +21,7 @@ using testing::HasSubstr;
 struct HeldCase {
     const char *name;
     const char *backupOption;
-    size_t cdsFiles;  // the journal, and the backup's pair
+    size_t cdsFiles;  // the run lock, the journal, and the backup's pair
 };
 void PrintTo(const HeldCase &c, std::ostream *os) { *os << c.name; }
 
@@ -67,8 +67,8 @@ TEST_P(PurgeHeldAtItsQuestion, ConnectsAgainWhenTheLinkWasCutMeanwhile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Choices, PurgeHeldAtItsQuestion,
-                         testing::Values(HeldCase{"WithoutBackup", "--no-backup", 1},
-                                         HeldCase{"WithBackup", "--backup", 3}),
+                         testing::Values(HeldCase{"WithoutBackup", "--no-backup", 2},
+                                         HeldCase{"WithBackup", "--backup", 4}),
                          [](const auto &tested) { return std::string(tested.param.name); });
 
 }  // namespace
