@@ -14,18 +14,12 @@
 #include <thread>
 
 #include "Errors.h"
+#include "PurgeLog.h"
 #include "StopSignals.h"
 
 namespace {
 
-std::string HolderLine() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char line[96];
-    std::strftime(line, sizeof line, "%Y-%m-%dT%H:%M:%S%z", &local);
-    return "process " + std::to_string(::getpid()) + ", started " + line;
-}
+std::string HolderLine() { return "process " + std::to_string(::getpid()) + ", started " + LogTime(); }
 
 std::string ReadHolder(int fd) {
     char text[256] = {};
