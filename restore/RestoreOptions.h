@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "CommandHelp.h"
+
 struct RestoreOptions {
     bool help = false;
     bool version = false;
@@ -12,17 +14,17 @@ struct RestoreOptions {
     bool dryRun = false;
     bool forcePair = false;
     bool defaultMissingColumns = false;  // --default-missing-columns
-    std::vector<std::string> orders;  // --order, in the order given
-    std::optional<int32_t> fromDay;   // --from, database day count
-    std::optional<int32_t> toDay;     // --to
-    std::string connectionFile;       // --database; empty: as the program finds it
+    std::vector<std::string> orders;     // --order, in the order given
+    std::optional<int32_t> fromDay;      // --from, database day count
+    std::optional<int32_t> toDay;        // --to
+    std::string connectionFile;          // --database; empty: as the program finds it
     std::string headerFile;
     std::string detailFile;
 };
 
-// Raises ERestoreRefused for an unknown option, a missing value, a date that
-// is not YYYY/MM/DD, or not exactly two files.
+// Raises ECommandRefused for an unknown option, a missing or empty value, a
+// date that is not YYYY/MM/DD, or not exactly two files.
 RestoreOptions ParseRestoreOptions(const std::vector<std::string> &args);
 
-// The --help text.
-std::string RestoreUsage();
+// The --help text's parts.
+CommandHelp RestoreHelp();
