@@ -112,14 +112,21 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
     RestoreOutcome outcome;
     const auto started = std::chrono::steady_clock::now();
     auto lastReport = started;
-    size_t done = 0;
+    size_t journalled = 0;                            // restored orders the journal names
+    std::vector<const BackupOrder *> unjournalled;  // the committed batch the journal lacks
     int status = 0;
     try {
         restorer.Restore(
             chosen,
             [&](const std::vector<const BackupOrder *> &batch) {
-                journal.Append(batch, LocalNow());
-                done += batch.size();
+                try {
+                    journal.Append(batch, LocalNow());
+                } catch (const ERestoreJournalFailed &) {
+                    unjournalled = batch;
+                    throw;
+                }
+                if (journal.Active()) journalled += batch.size();
+                const size_t done = outcome.restored.size();
                 const auto now = std::chrono::steady_clock::now();
                 if (now - lastReport >= std::chrono::seconds(1)) {
                     err << kName << done << " of " << chosen.size() << " orders restored\n";
@@ -128,10 +135,28 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
             },
             outcome);
     } catch (const Exception &failure) {
-        err << kName << "stopped: " << failure.Message() << "\n"
-            << kName
-            << "the orders committed before stay restored; run the same command again to"
-               " restore the rest\n";
+        // Every count from the run itself: what is committed, what of it the
+        // journal names, and what is left (a batch rolled back, the orders
+        // after it); the failed and skipped ones are listed below.
+        const size_t reached = outcome.restored.size() + outcome.sameAsBackup.size() + outcome.alreadyThere.size() +
+                               outcome.failed.size();
+        if (const auto *lost = dynamic_cast<const ERestoreJournalFailed *>(&failure))
+            err << kName << "stopped: the journal " << lost->Path() << " cannot be written (" << lost->Reason()
+                << ")\n";
+        else
+            err << kName << "stopped: " << failure.Message() << "\n";
+        err << kName << outcome.restored.size() << " orders are restored; ";
+        if (!journal.Active())
+            err << "there is no journal to name them (" << journal.Path() << " does not exist)\n";
+        else if (unjournalled.empty())
+            err << "all of them are in the journal\n";
+        else {
+            err << journalled << " of them are in the journal, " << unjournalled.size() << " are not:";
+            for (const BackupOrder *order : unjournalled) err << " " << JournalField(order->number);
+            err << "\n";
+        }
+        err << kName << chosen.size() - reached
+            << " orders asked for are left for the next run; run the same command again to restore them\n";
         status = 1;
     }
     for (const BackupOrder *order : outcome.restored) out << "restored\t" << OrderLine(*order) << "\n";
