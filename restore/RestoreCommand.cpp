@@ -112,7 +112,7 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
     RestoreOutcome outcome;
     const auto started = std::chrono::steady_clock::now();
     auto lastReport = started;
-    size_t journalled = 0;                            // restored orders the journal names
+    size_t journalled = 0;                          // restored orders the journal names
     std::vector<const BackupOrder *> unjournalled;  // the committed batch the journal lacks
     int status = 0;
     try {
@@ -138,8 +138,8 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
         // Every count from the run itself: what is committed, what of it the
         // journal names, and what is left (a batch rolled back, the orders
         // after it); the failed and skipped ones are listed below.
-        const size_t reached = outcome.restored.size() + outcome.sameAsBackup.size() + outcome.alreadyThere.size() +
-                               outcome.failed.size();
+        const size_t reached =
+            outcome.restored.size() + outcome.sameAsBackup.size() + outcome.alreadyThere.size() + outcome.failed.size();
         if (const auto *lost = dynamic_cast<const ERestoreJournalFailed *>(&failure))
             err << kName << "stopped: the journal " << lost->Path() << " cannot be written (" << lost->Reason()
                 << ")\n";

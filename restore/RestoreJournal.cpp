@@ -8,7 +8,9 @@
 #include "PacketFile.h"
 
 ERestoreJournalFailed::ERestoreJournalFailed(std::string path, std::string reason)
-    : EFCreateError("Cannot write file \"" + path + "\". " + reason), path_(std::move(path)), reason_(std::move(reason)) {}
+    : EFCreateError("Cannot write file \"" + path + "\". " + reason),
+      path_(std::move(path)),
+      reason_(std::move(reason)) {}
 
 RestoreJournal::RestoreJournal(std::string path, std::string backupPair, std::string database, std::string user)
     : path_(std::move(path)),

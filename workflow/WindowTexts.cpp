@@ -4,16 +4,16 @@
 
 std::string WindowStageText(WorkStage stage) {
     switch (stage) {
-    case WorkStage::ReadingOrders:
-        return "讀取訂單...";
-    case WorkStage::ReadingLines:
-        return "讀取明細...";
-    case WorkStage::WritingBackup:
-        return "寫入備份檔...";
-    case WorkStage::CheckingBackup:
-        return "核對備份檔...";
-    case WorkStage::DeletingOrders:
-        return "正在刪除勾選的訂單...";
+        case WorkStage::ReadingOrders:
+            return "讀取訂單...";
+        case WorkStage::ReadingLines:
+            return "讀取明細...";
+        case WorkStage::WritingBackup:
+            return "寫入備份檔...";
+        case WorkStage::CheckingBackup:
+            return "核對備份檔...";
+        case WorkStage::DeletingOrders:
+            return "正在刪除勾選的訂單...";
     }
     return {};
 }

@@ -46,22 +46,21 @@ TEST_P(CommandLineTest, ParsesOrRefusesAsTheCaseSays) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CommandLineTest,
-    testing::Values(
-        ParseCase{"ValueAfterEqualsOrAsTheNextArgument", {"--to=3y", "--to", "2y"}, "--to=3y --to=2y |"},
-        ParseCase{"NextArgumentTakenWhateverItStartsWith", {"--to", "--all"}, "--to=--all |"},
-        ParseCase{"ShortNameGivesTheLongOne", {"-y", "-h", "--version"}, "help version --yes |"},
-        ParseCase{"OptionalValueOnlyAfterEquals", {"--wait", "60", "--wait=5"}, "--wait --wait=5 | 60"},
-        ParseCase{"DoubleDashEndsTheOptions", {"a", "--", "--all", "-y", "--"}, "| a --all -y --"},
-        ParseCase{"LoneDashIsAnOperand", {"-", "--all"}, "--all | -"},
-        ParseCase{"UnknownOption", {"--al"}, "Unknown option --al (see --help)"},
-        ParseCase{"UnknownShortOption", {"-x"}, "Unknown option -x (see --help)"},
-        ParseCase{"UnknownOptionWithAValue", {"--older=3y"}, "Unknown option --older (see --help)"},
-        ParseCase{"MissingValue", {"--to"}, "Option --to needs a value"},
-        ParseCase{"EmptyValue", {"--to", ""}, "Option --to needs a value that is not empty"},
-        ParseCase{"EmptyValueAfterEquals", {"--to="}, "Option --to needs a value that is not empty"},
-        ParseCase{"EmptyOptionalValue", {"--wait="}, "Option --wait needs a value that is not empty"},
-        ParseCase{"FlagWithAValue", {"--all=yes"}, "Option --all takes no value"},
-        ParseCase{"HelpWithAValue", {"--help=all"}, "Option --help takes no value"}),
+    testing::Values(ParseCase{"ValueAfterEqualsOrAsTheNextArgument", {"--to=3y", "--to", "2y"}, "--to=3y --to=2y |"},
+                    ParseCase{"NextArgumentTakenWhateverItStartsWith", {"--to", "--all"}, "--to=--all |"},
+                    ParseCase{"ShortNameGivesTheLongOne", {"-y", "-h", "--version"}, "help version --yes |"},
+                    ParseCase{"OptionalValueOnlyAfterEquals", {"--wait", "60", "--wait=5"}, "--wait --wait=5 | 60"},
+                    ParseCase{"DoubleDashEndsTheOptions", {"a", "--", "--all", "-y", "--"}, "| a --all -y --"},
+                    ParseCase{"LoneDashIsAnOperand", {"-", "--all"}, "--all | -"},
+                    ParseCase{"UnknownOption", {"--al"}, "Unknown option --al (see --help)"},
+                    ParseCase{"UnknownShortOption", {"-x"}, "Unknown option -x (see --help)"},
+                    ParseCase{"UnknownOptionWithAValue", {"--older=3y"}, "Unknown option --older (see --help)"},
+                    ParseCase{"MissingValue", {"--to"}, "Option --to needs a value"},
+                    ParseCase{"EmptyValue", {"--to", ""}, "Option --to needs a value that is not empty"},
+                    ParseCase{"EmptyValueAfterEquals", {"--to="}, "Option --to needs a value that is not empty"},
+                    ParseCase{"EmptyOptionalValue", {"--wait="}, "Option --wait needs a value that is not empty"},
+                    ParseCase{"FlagWithAValue", {"--all=yes"}, "Option --all takes no value"},
+                    ParseCase{"HelpWithAValue", {"--help=all"}, "Option --help takes no value"}),
     [](const testing::TestParamInfo<ParseCase> &p) { return std::string(p.param.name); });
 
 // The help of either command: its synopses, its sections and the shared
