@@ -37,7 +37,7 @@
 
 namespace {
 
-constexpr const char *kProgram = "batchdel-purge";
+constexpr const char *kProgram = kPurgeProgram;
 const std::string kName = MessagePrefix(kProgram);
 
 std::tm LocalNow() {

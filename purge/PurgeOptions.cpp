@@ -179,7 +179,7 @@ std::string SelectionText(const PurgeOptions &options) {
 
 CommandHelp PurgeHelp() {
     CommandHelp help;
-    help.program = "batchdel-purge";
+    help.program = kPurgeProgram;
     help.synopses = {"FILTER... (--backup | --no-backup | --dry-run) [OPTION]...",
                      "--all (--backup | --no-backup | --dry-run) [OPTION]..."};
     help.description = R"(Deletes the orders that the filters select, oldest bill date first, each

@@ -8,6 +8,9 @@
 #include "CommandHelp.h"
 #include "FilterCriteria.h"
 
+// The command's name, in its help, its version line and before its messages.
+inline constexpr const char *kPurgeProgram = "batchdel-purge";
+
 enum class BackupChoice { Unset, Backup, NoBackup };
 
 struct PurgeOptions {

@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr const char *kProgram = "batchdel-restore";
+constexpr const char *kProgram = kRestoreProgram;
 const std::string kName = MessagePrefix(kProgram);
 
 // An order number or a customer as the terminal shows it: the backup's

@@ -50,7 +50,7 @@ RestoreOptions ParseRestoreOptions(const std::vector<std::string> &args) {
 
 CommandHelp RestoreHelp() {
     CommandHelp help;
-    help.program = "batchdel-restore";
+    help.program = kRestoreProgram;
     help.synopses = {"[OPTION]... HEADER-FILE DETAIL-FILE"};
     help.description = R"(Puts orders from a backup pair of batchdel (cds/ORDER_MASTER_<time>.CDS and
 cds/ORDER_SUB<time>.CDS) back into the database: each order whole, header

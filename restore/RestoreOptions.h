@@ -7,6 +7,9 @@
 
 #include "CommandHelp.h"
 
+// The command's name, in its help, its version line and before its messages.
+inline constexpr const char *kRestoreProgram = "batchdel-restore";
+
 struct RestoreOptions {
     bool help = false;
     bool version = false;
