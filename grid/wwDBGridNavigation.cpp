@@ -8,6 +8,16 @@
 #include "GridDataLink.h"
 #include "wwDBGrid.h"
 
+namespace {
+// Where the row that stood at `target` is once the pending row at `left` was
+// ended: an untouched new row leaves the list (`shrank`), and every row after
+// it moves up one.
+int ListRowAfterEnding(int target, int left, bool shrank, int rows) {
+    if (shrank && target > left) --target;
+    return std::clamp(target, 0, std::max(0, rows - 1));
+}
+}  // namespace
+
 bool TwwCustomDBGrid::UntouchedNewRow() const {
     const TClientDataSet *set = DataSet();
     return set && set->Active() && set->State() == DataSetState::Insert && !set->Modified() && !EditorTextPending();
@@ -92,11 +102,19 @@ void TwwCustomDBGrid::LineDown() {
 }
 
 // Every row move first writes typed text back into the row it leaves, so the
-// move posts it (a new row with typing in it counts as touched).
+// move posts it (a new row with typing in it counts as touched). The distance
+// counts the rows as shown: from an untouched new row, one wheel step down
+// goes to the row shown below it, not to the one after that.
 void TwwCustomDBGrid::MoveRows(int distance) {
     if (!DataActive()) return;
     WriteBackEditorText();
-    DataSet()->MoveBy(distance);
+    TClientDataSet *set = DataSet();
+    const int left = set->CurrentRow();
+    const int rowsBefore = set->DisplayRowCount();
+    EndPendingEdit();
+    if (set->DisplayRowCount() < rowsBefore)
+        distance = ListRowAfterEnding(left + distance, left, true, set->DisplayRowCount()) - set->CurrentRow();
+    set->MoveBy(distance);
 }
 
 void TwwCustomDBGrid::FirstRow() {
@@ -123,8 +141,7 @@ bool TwwCustomDBGrid::GoToShownRow(int gridRow) {
     const int left = set->CurrentRow();
     const int rowsBefore = set->DisplayRowCount();
     EndPendingEdit();
-    if (set->DisplayRowCount() < rowsBefore && target > left) --target;
-    target = std::clamp(target, 0, std::max(0, set->DisplayRowCount() - 1));
+    target = ListRowAfterEnding(target, left, set->DisplayRowCount() < rowsBefore, set->DisplayRowCount());
     const int distance = target - set->CurrentRow();
     if (distance != 0) set->MoveBy(distance);
     return true;
