@@ -6,10 +6,11 @@
 #include "GridDataLink.h"
 #include "HandlerFailure.h"
 #include "wwDBGrid.h"
+#include "wwDBGrid_p.h"
 
 // With Tab handling on, Tab and Shift+Tab stay in the grid.
 bool TwwCustomDBGrid::focusNextPrevChild(bool next) {
-    if (options_.testFlag(dgTabs)) return false;
+    if (d->options.testFlag(dgTabs)) return false;
     return QAbstractScrollArea::focusNextPrevChild(next);
 }
 
@@ -31,7 +32,7 @@ void TwwCustomDBGrid::HandleKey(QKeyEvent *event) {
     const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
     const bool shift = modifiers.testFlag(Qt::ShiftModifier);
     const bool alt = modifiers.testFlag(Qt::AltModifier);
-    const int current = col_ - 1;
+    const int current = d->col - 1;
     const int last = DisplayedFieldCount() - 1;
     const bool singleField = DataSet()->FieldCount() == 1;
 
@@ -41,8 +42,8 @@ void TwwCustomDBGrid::HandleKey(QKeyEvent *event) {
         case Qt::Key_PageUp:
         case Qt::Key_PageDown: {
             if (!EnsureFocus()) return;
-            const int window = dataLink_->RecordCount();
-            const int position = dataLink_->ActiveRecord();
+            const int window = d->dataLink->RecordCount();
+            const int position = d->dataLink->ActiveRecord();
             if (ctrl) {
                 if (key == Qt::Key_Up || key == Qt::Key_PageUp)
                     MoveRows(-position);
@@ -82,11 +83,11 @@ void TwwCustomDBGrid::HandleKey(QKeyEvent *event) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
             if (ctrl) break;
-            if (keyOptions_.testFlag(dgEnterToTab))
+            if (d->keyOptions.testFlag(dgEnterToTab))
                 TabToColumn(!shift);
             else if (EditorMode())
                 SetEditorMode(false);
-            else if (!CellRefusesEditor(col_, row_))
+            else if (!CellRefusesEditor(d->col, d->row))
                 SetEditorMode(true);
             break;
         case Qt::Key_Escape:
@@ -98,15 +99,15 @@ void TwwCustomDBGrid::HandleKey(QKeyEvent *event) {
         case Qt::Key_Delete:
             if (ctrl)
                 DeleteCurrentRow();
-            else if (!IsCheckBoxCell(col_, row_))
+            else if (!IsCheckBoxCell(d->col, d->row))
                 PassKeyToEditor(event);
             break;
         case Qt::Key_F2:
-            if (!ctrl && !CellRefusesEditor(col_, row_)) SetEditorMode(true);
+            if (!ctrl && !CellRefusesEditor(d->col, d->row)) SetEditorMode(true);
             break;
         case Qt::Key_Space:
-            if (IsCheckBoxCell(col_, row_)) {
-                if (GridEditingAllowed()) ToggleCheckBoxCell(col_, row_);
+            if (IsCheckBoxCell(d->col, d->row)) {
+                if (GridEditingAllowed()) ToggleCheckBoxCell(d->col, d->row);
             } else if (!ctrl) {
                 PassKeyToEditor(event);
             }
@@ -116,7 +117,7 @@ void TwwCustomDBGrid::HandleKey(QKeyEvent *event) {
             // on a check-box cell, where it is dropped.
             const bool typed = !event->text().isEmpty() && event->text()[0] >= QChar(' ');
             if (!ctrl && !alt && (key == Qt::Key_Backspace || typed)) {
-                if (!IsCheckBoxCell(col_, row_)) PassKeyToEditor(event);
+                if (!IsCheckBoxCell(d->col, d->row)) PassKeyToEditor(event);
                 break;
             }
             event->ignore();
