@@ -207,7 +207,8 @@ public:
     // wwDBGridMouse.cpp). Key, mouse, wheel and scroll-bar handlers only turn
     // an event into one of these operations; the rules live here.
 
-    // Whether the grid lets the operator change data at all.
+    // Whether the grid lets the operator change data at all (dgEditing on,
+    // ReadOnly off); every change through the grid asks this first.
     bool GridEditingAllowed() const;
     // A cell of a data column in a data row, with an open result set.
     bool IsDataCell(int gridCol, int gridRow) const;
@@ -347,6 +348,8 @@ private:
     bool UntouchedNewRow() const;
     // The row being inserted is the last row (it was appended).
     bool NewRowIsLast() const;
+    // Whether Down or Tab past the last row may add a row: editing allowed,
+    // dgAllowInsert, and a result set that can be modified.
     bool AppendAllowed() const;
     // Posts a changed row, cancels an unchanged one.
     void EndPendingEdit();

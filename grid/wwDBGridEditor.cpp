@@ -179,7 +179,7 @@ bool TwwCustomDBGrid::CellRefusesEditor(int gridCol, int gridRow) const {
 }
 
 bool TwwCustomDBGrid::CellModifiable() const {
-    if (!d->options.testFlag(dgEditing) || d->readOnly || !DataActive()) return false;
+    if (!GridEditingAllowed() || !DataActive()) return false;
     const TField *field = ColumnField(d->col);
     if (!field || field->ReadOnly() || (field->Calculated() && !d->editCalculated)) return false;
     if (!DataSet()->CanModify()) return false;
@@ -409,7 +409,7 @@ void TwwCustomDBGrid::PlaceCellControls() {
         TField *field = ColumnField(d->col);
         picker->setFont(font());
         picker->SetDataField(d->dataSource, QString::fromStdString(field->FieldName()));
-        picker->SetColumnReadOnly(Column(d->col - 1).ReadOnly() || !d->options.testFlag(dgEditing) || d->readOnly);
+        picker->SetColumnReadOnly(Column(d->col - 1).ReadOnly() || !GridEditingAllowed());
         picker->setGeometry(cell);
         picker->show();
         picker->raise();

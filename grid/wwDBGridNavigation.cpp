@@ -20,7 +20,7 @@ bool TwwCustomDBGrid::NewRowIsLast() const {
 }
 
 bool TwwCustomDBGrid::AppendAllowed() const {
-    return d->options.testFlag(dgEditing) && d->keyOptions.testFlag(dgAllowInsert) && DataSet()->CanModify();
+    return GridEditingAllowed() && d->keyOptions.testFlag(dgAllowInsert) && DataSet()->CanModify();
 }
 
 void TwwCustomDBGrid::EndPendingEdit() {

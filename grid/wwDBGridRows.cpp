@@ -4,11 +4,12 @@
 #include "wwDBGrid.h"
 #include "wwDBGrid_p.h"
 
+// The one rule of whether the operator may change data through the grid at
+// all: inserting, appending, deleting, ticking and typing all ask it first.
 bool TwwCustomDBGrid::GridEditingAllowed() const { return d->options.testFlag(dgEditing) && !d->readOnly; }
 
 void TwwCustomDBGrid::InsertRow() {
-    if (!DataActive() || d->readOnly || !d->options.testFlag(dgEditing) || !d->keyOptions.testFlag(dgAllowInsert))
-        return;
+    if (!DataActive() || !GridEditingAllowed() || !d->keyOptions.testFlag(dgAllowInsert)) return;
     WriteBackEditorText();
     DataSet()->Insert();
 }
@@ -16,8 +17,7 @@ void TwwCustomDBGrid::InsertRow() {
 void TwwCustomDBGrid::DeleteCurrentRow() {
     if (!DataActive()) return;
     TClientDataSet *set = DataSet();
-    if (!d->keyOptions.testFlag(dgAllowDelete) || d->readOnly || !set->CanModify() || !d->options.testFlag(dgEditing))
-        return;
+    if (!d->keyOptions.testFlag(dgAllowDelete) || !GridEditingAllowed() || !set->CanModify()) return;
     if (d->options.testFlag(dgConfirmDelete) &&
         AskQuestion(QStringLiteral("Delete record?"), GridQuestionButtons::OkCancel) != kAnswerOk)
         return;
