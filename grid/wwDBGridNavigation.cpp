@@ -7,6 +7,7 @@
 #include "ClientDataSet.h"
 #include "GridDataLink.h"
 #include "wwDBGrid.h"
+#include "wwDBGrid_p.h"
 
 namespace {
 // Where the row that stood at `target` is once the pending row at `left` was
@@ -29,7 +30,7 @@ bool TwwCustomDBGrid::NewRowIsLast() const {
 }
 
 bool TwwCustomDBGrid::AppendAllowed() const {
-    return options_.testFlag(dgEditing) && keyOptions_.testFlag(dgAllowInsert) && DataSet()->CanModify();
+    return GridEditingAllowed() && d->keyOptions.testFlag(dgAllowInsert) && DataSet()->CanModify();
 }
 
 void TwwCustomDBGrid::EndPendingEdit() {
@@ -44,19 +45,19 @@ void TwwCustomDBGrid::EndPendingEdit() {
 void TwwCustomDBGrid::SelectColumn(int index) {
     WriteBackEditorText();
     index = std::clamp(index, 0, std::max(0, ColCount() - 2));
-    if (index == col_ - 1) return;
-    const int before = col_;
+    if (index == d->col - 1) return;
+    const int before = d->col;
     if (OnColExit) {
         OnColExit();
-        if (col_ != before) return;  // the handler chose a column itself
+        if (d->col != before) return;  // the handler chose a column itself
     }
     HideEditor();
     SetCol(index + 1);
     // Scroll whole columns until the new one is wholly in sight.
-    if (col_ < LeftCol()) {
-        SetLeftCol(col_);
+    if (d->col < LeftCol()) {
+        SetLeftCol(d->col);
     } else {
-        while (LeftCol() < geom_.MaxLeftCol() && geom_.ColLeft(col_) + ColWidth(col_) > geom_.clientWidth)
+        while (LeftCol() < d->geom.MaxLeftCol() && d->geom.ColLeft(d->col) + ColWidth(d->col) > d->geom.clientWidth)
             SetLeftCol(LeftCol() + 1);
     }
     if (OnColEnter) OnColEnter();
@@ -135,7 +136,7 @@ bool TwwCustomDBGrid::GoToShownRow(int gridRow) {
     // Which row was under the pointer is decided from what the grid showed,
     // before anything moves: ending a pending row below can take that row out
     // of the list, and every row after it then moves up one.
-    int target = dataLink_->RowAt(gridRow - 1);
+    int target = d->dataLink->RowAt(gridRow - 1);
     if (target == set->CurrentRow()) return false;
     WriteBackEditorText();
     const int left = set->CurrentRow();
@@ -163,7 +164,7 @@ void TwwCustomDBGrid::ThumbReleasedAt(int pos) {
 void TwwCustomDBGrid::TabToColumn(bool forward) {
     const int last = DisplayedFieldCount() - 1;
     if (last < 0) return;
-    const int start = col_ - 1;
+    const int start = d->col - 1;
     int index = start;
     // Each lap past the last column moves one row, so the loop ends at the
     // start column even when no column is a tab stop.
@@ -206,8 +207,10 @@ void TwwCustomDBGrid::ResetCurrentRow() {
     HideEditor();
 }
 
+void TwwCustomDBGrid::SetQuestion(GridQuestion question) { d->question = std::move(question); }
+
 int TwwCustomDBGrid::AskQuestion(const QString &text, GridQuestionButtons buttons) {
-    return question_ ? question_(text, buttons) : wwgrid::AskWithMessageBox(this, text, buttons);
+    return d->question ? d->question(text, buttons) : wwgrid::AskWithMessageBox(this, text, buttons);
 }
 
 // ---------------------------------------------------------------- the vertical bar
@@ -244,6 +247,6 @@ void TwwCustomDBGrid::HandleVertScrollAction(int action) {
 }
 
 void TwwCustomDBGrid::ResyncVertScrollBar() {
-    lastVertScroll_.reset();
+    d->lastVertScroll.reset();
     UpdateVertScrollBar();
 }

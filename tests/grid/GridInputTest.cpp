@@ -485,6 +485,21 @@ TEST_F(GridInput, InsertAndAppendFollowTheirSettings) {
     EXPECT_EQ(Set().DisplayRowCount(), kRows);
 }
 
+// A read-only grid adds no row from the keyboard: not with Insert, and not
+// with Down or Tab past the last row either.
+TEST_F(GridInput, AReadOnlyGridAddsNoRow) {
+    grid->SetReadOnly(true);
+    Key(Qt::Key_Insert);
+    Key(Qt::Key_End, kCtrl);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(Set().State(), DataSetState::Browse);
+    GoTo(kRows);  // the check box of the last row, the one tab stop
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Set().State(), DataSetState::Browse);
+    EXPECT_EQ(Set().DisplayRowCount(), kRows);
+    EXPECT_EQ(CurrentId(), Id(kRows));
+}
+
 // ---------------------------------------------------------------- failures
 
 TEST_F(GridInput, FailuresOfTheResultSetReachTheReportFromTheKeyHandler) {
