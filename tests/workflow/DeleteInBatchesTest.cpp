@@ -14,6 +14,8 @@
 #include "DeletionJournal.h"
 #include "Errors.h"
 #include "Field.h"
+#include "OrderDeletion.h"
+#include "OrderWalk.h"
 
 namespace {
 
@@ -311,25 +313,42 @@ TEST_P(DeleteInBatchesOn, ANumberLongerThanTheColumnDeletesNothingAndStopsTheWal
 
 TEST_P(DeleteInBatchesOn, EachStatementIsPreparedOncePerRun) {
     Open(GetParam(), 4);
-    OrderDeletion deletion(window->Connection());
-    for (int n = 1; n <= 3; ++n) EXPECT_TRUE(deletion.Delete(DemoOrderNumber(n), std::nullopt));
-    EXPECT_EQ(deletion.Commit().size(), 3u);
+    OrderWalk walk(window->Connection());
+    OrderDeletion deletion(window->Connection(),
+                           {{DemoOrderNumber(1), {}}, {DemoOrderNumber(2), {}}, {DemoOrderNumber(3), {}}});
+    size_t committed = 0;
+    deletion.onCommitted = [&](const std::vector<DeletedOrder> &orders) { committed += orders.size(); };
+    for (size_t at = 0; at < 3; ++at) EXPECT_TRUE(walk.Alone(deletion, [&] { return deletion.SendAlone(at); }));
+    walk.Commit(deletion);
+    EXPECT_EQ(committed, 3u);
     // The savepoint, both deletions and the release; the undo never ran.
-    EXPECT_EQ(deletion.Prepares(), 4);
+    EXPECT_EQ(deletion.Prepares() + walk.Prepares(), 4);
     ExpectWhole(DemoOrderNumber(4));
 }
 
 TEST_P(DeleteInBatchesOn, TheManyOrdersStatementIsPreparedOncePerRun) {
     Open(GetParam(), 6);
-    OrderDeletion deletion(window->Connection(), OrderDeletion::kBatchTime, 2);
-    EXPECT_EQ(deletion.DeleteBlock({{DemoOrderNumber(1), {}}, {DemoOrderNumber(2), {}}}).stoppedAt, 2u);
-    EXPECT_EQ(deletion.DeleteBlock({{DemoOrderNumber(3), {}}}).stoppedAt, 1u);
-    // An order already gone is taken, and not counted as deleted.
-    EXPECT_EQ(deletion.DeleteBlock({{DemoOrderNumber(1), {}}, {DemoOrderNumber(4), {}}}).stoppedAt, 2u);
+    OrderWalk walk(window->Connection());
+    // The first order comes twice: the second time it is gone already.
+    OrderDeletion deletion(window->Connection(),
+                           {{DemoOrderNumber(1), {}},
+                            {DemoOrderNumber(2), {}},
+                            {DemoOrderNumber(3), {}},
+                            {DemoOrderNumber(1), {}},
+                            {DemoOrderNumber(4), {}}},
+                           2);
     std::vector<std::string> deleted;
-    for (const DeletedOrder &order : deletion.Commit()) deleted.push_back(order.orderNumber);
+    deletion.onCommitted = [&](const std::vector<DeletedOrder> &orders) {
+        for (const DeletedOrder &order : orders) deleted.push_back(order.orderNumber);
+    };
+    walk.Begin();
+    EXPECT_EQ(deletion.SendBlock(0, 2).taken, 2u);
+    EXPECT_EQ(deletion.SendBlock(2, 1).taken, 1u);
+    // An order already gone is taken, and not counted as deleted.
+    EXPECT_EQ(deletion.SendBlock(3, 2).taken, 2u);
+    walk.Commit(deletion);
     EXPECT_THAT(deleted, ElementsAre(DemoOrderNumber(1), DemoOrderNumber(2), DemoOrderNumber(3), DemoOrderNumber(4)));
-    EXPECT_EQ(deletion.Prepares(), 1);
+    EXPECT_EQ(deletion.Prepares() + walk.Prepares(), 1);
     for (int n = 1; n <= 4; ++n) ExpectGone(DemoOrderNumber(n));
     ExpectWhole(DemoOrderNumber(5));
 }
