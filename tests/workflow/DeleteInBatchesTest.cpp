@@ -5,9 +5,11 @@
 // their own order.
 #include "OrderDatabaseTest.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "DeleteTickedOrders.h"
@@ -388,6 +390,45 @@ TEST_P(DeleteInBatchesOn, AnOrderChangedAfterItsBackupIsKept) {
     ExpectGone(DemoOrderNumber(3));
     EXPECT_THAT(window->Notices(), ElementsAre("資料備份完成..!", "1 筆訂單在備份後已變更，未刪除。"));
     EXPECT_EQ(JournalledOrders(), (std::vector<std::string>{DemoOrderNumber(1), DemoOrderNumber(3)}));
+}
+
+TEST_P(DeleteInBatchesOn, OrdersChangedAfterTheBackupInAWholeBlockAreKeptAndOnlyThey) {
+    // Changes between the backup and the deletion, all in one block, that a
+    // check of the block's totals alone would miss or misplace: a line added
+    // (order 2), every line removed (order 3), a line moved from one order to
+    // another, the total unchanged (orders 5 and 6). Exactly those orders are
+    // kept, as they are now; the others go.
+    Open(GetParam(), 8);
+    List();
+    Tick({0, 1, 2, 3, 4, 5, 6, 7});
+    const std::vector<int> kept = {2, 3, 5, 6};
+    std::map<std::string, int64_t> linesNow;
+    window->onNotice = [&](const std::string &text) {
+        if (text != "資料備份完成..!") return;
+        ExecuteSql(database,
+                   {"INSERT INTO ORDER_SUB (MASTERBILLID, LINE_NO) VALUES ('" + DemoOrderNumber(2) + "', 99)",
+                    "DELETE FROM ORDER_SUB WHERE MASTERBILLID = '" + DemoOrderNumber(3) + "'",
+                    "UPDATE ORDER_SUB SET MASTERBILLID = '" + DemoOrderNumber(6) +
+                        "', LINE_NO = 99 WHERE MASTERBILLID = '" + DemoOrderNumber(5) + "' AND LINE_NO = 1"},
+                   LoginFor(database));
+        for (int n : kept) linesNow[DemoOrderNumber(n)] = LineCount(DemoOrderNumber(n));
+    };
+    window->messageBoxAnswers = {mrYes};
+    window->dialogAnswers = {mrYes};
+    DeleteTickedOrders(*window);
+    std::vector<std::string> journalled;
+    for (int n = 1; n <= 8; ++n) {
+        const std::string order = DemoOrderNumber(n);
+        if (std::find(kept.begin(), kept.end(), n) == kept.end()) {
+            ExpectGone(order);
+            journalled.push_back(order);
+        } else {
+            EXPECT_EQ(HeaderCount(order), 1) << order;
+            EXPECT_EQ(LineCount(order), linesNow[order]) << order;
+        }
+    }
+    EXPECT_EQ(JournalledOrders(), journalled);
+    EXPECT_THAT(window->Notices(), ElementsAre("資料備份完成..!", "4 筆訂單在備份後已變更，未刪除。"));
 }
 
 TEST_P(DeleteInBatchesOn, ATickedRowAddedInTheGridWithoutAnOrderNumberDeletesNothing) {
