@@ -92,6 +92,7 @@ std::string SetDeletionBlockText(int orders) {
     Line(text, {"DECLARE \"N\" TYPE OF COLUMN ORDER_SUB.MASTERBILLID;"});
     Line(text, {"DECLARE \"C\" BIGINT;"});
     Line(text, {"DECLARE \"E\" BIGINT;"});
+    Line(text, {"DECLARE \"I\" INTEGER;"});
     Line(text, {"DECLARE \"COUNTED\" BIGINT = 0;"});
     Line(text, {"DECLARE \"FOUND\" BIGINT = 0;"});
     Line(text, {"DECLARE \"BACKED\" BIGINT = 0;"});
@@ -116,13 +117,19 @@ std::string SetDeletionBlockText(int orders) {
     // A changed order leaves the block by a division by zero: the database
     // may hold no named exception of the program's to raise.
     Line(text, {"      IF (\"E\" IS NOT NULL AND \"E\" <> \"C\") THEN \"C\" = 1 / 0;"});
-    Line(text, {"      \"LINES\" = \"LINES\" || DECODE(\"N\"", index, ") || ':' || \"C\" || ';';"});
+    // Every row found names an order of the block; one that named none
+    // would be lost to the answer, so it refuses the block instead.
+    Line(text, {"      \"I\" = DECODE(\"N\"", index, ");"});
+    Line(text, {"      IF (\"I\" IS NULL) THEN \"C\" = 1 / 0;"});
+    Line(text, {"      \"LINES\" = \"LINES\" || \"I\" || ':' || \"C\" || ';';"});
     Line(text, {"      \"COUNTED\" = \"COUNTED\" + \"C\";"});
     Line(text, {"      IF (\"E\" IS NOT NULL) THEN \"BACKEDLINES\" = \"BACKEDLINES\" - \"C\";"});
     Line(text, {"    END"});
     Line(text,
          {"    FOR SELECT MASTERBILLID FROM ORDER_MASTER WHERE MASTERBILLID IN (", list, ") INTO :\"N\" DO BEGIN"});
-    Line(text, {"      \"HEADERS\" = \"HEADERS\" || DECODE(\"N\"", index, ") || ';';"});
+    Line(text, {"      \"I\" = DECODE(\"N\"", index, ");"});
+    Line(text, {"      IF (\"I\" IS NULL) THEN \"C\" = 1 / 0;"});
+    Line(text, {"      \"HEADERS\" = \"HEADERS\" || \"I\" || ';';"});
     Line(text, {"      \"FOUND\" = \"FOUND\" + 1;"});
     Line(text, {"      IF (DECODE(\"N\"", expected, ") IS NOT NULL) THEN \"BACKEDFOUND\" = \"BACKEDFOUND\" + 1;"});
     Line(text, {"    END"});
