@@ -11,6 +11,7 @@
 #include "FetchedRows.h"
 #include "OrderBatch.h"
 #include "OrderLookup.h"
+#include "OrderWalk.h"
 #include "RestoreBlock.h"
 #include "RestoreErrors.h"
 #include "SQLConnection.h"
@@ -225,7 +226,6 @@ struct OrderRestorer::Impl {
     // One order alone, a statement a row: for an order too large for any
     // block, and to give each order of a failed block its own outcome.
     TSQLQuery insertHeader{"InsertHeader"}, insertLine{"InsertLine"};
-    TSQLQuery savepoint{"Savepoint"}, releaseOrder{"ReleaseOrder"}, undoOrder{"UndoOrder"};
     // Many orders a round trip: one statement per block shape, each
     // prepared once for the run.
     TSQLQuery block{"RestoreBlock"}, largeBlock{"RestoreLargeOrder"};
@@ -248,27 +248,16 @@ struct OrderRestorer::Impl {
         query.Execute();
     }
 
-    // Restores one order in a savepoint of its own; false, with the reason,
-    // when the database refused it (the order is then undone whole).
-    bool RestoreAlone(const BackupOrder &order, std::string &reason) {
-        savepoint.Execute();
-        try {
-            InsertRow(insertHeader, headerInsert, pair.Header(), order.headerRow);
-            for (int row : order.lineRows) InsertRow(insertLine, lineInsert, pair.Detail(), row);
-        } catch (const EDatabaseError &failure) {
-            // Should even the undo fail, the transaction is lost (the
-            // connection went): the failure ends the run.
-            undoOrder.Execute();
-            reason = failure.Message();
-            return false;
-        }
-        releaseOrder.Execute();
-        return true;
+    // Inserts one order's header and lines, a statement a row; raises with
+    // the server's words when it refuses a row.
+    void RestoreAlone(const BackupOrder &order) {
+        InsertRow(insertHeader, headerInsert, pair.Header(), order.headerRow);
+        for (int row : order.lineRows) InsertRow(insertLine, lineInsert, pair.Detail(), row);
     }
 
-    // Sends the orders in one statement of this shape; false when the
+    // Sends the orders in one statement of this shape; raises when the
     // database refused it, which then undid all of it.
-    bool RestoreBlock(TSQLQuery &statement, const RestoreBlockShape &shape,
+    void RestoreBlock(TSQLQuery &statement, const RestoreBlockShape &shape,
                       const std::vector<const BackupOrder *> &orders) {
         TParams &params = statement.Params();
         const int headerWidth = static_cast<int>(headerInsert.fileColumns.size());
@@ -291,12 +280,7 @@ struct OrderRestorer::Impl {
         }
         for (; lineSlot < shape.lines; ++lineSlot)
             BindNulls(params, LineSlotParam(shape, headerInsert.columns, lineInsert.columns, lineSlot), 1 + lineWidth);
-        try {
-            statement.Execute();
-        } catch (const EDatabaseError &) {
-            return false;
-        }
-        return true;
+        statement.Execute();
     }
 };
 
@@ -344,9 +328,6 @@ void OrderRestorer::CheckColumns() {
     d_->lineSets = TextColumnCharacterSets(d_->connection, "ORDER_SUB");
     Statement(d_->insertHeader, d_->connection, InsertText(d_->headerInsert.columns));
     Statement(d_->insertLine, d_->connection, InsertText(d_->lineInsert.columns));
-    Statement(d_->savepoint, d_->connection, "SAVEPOINT RESTORE_ORDER");
-    Statement(d_->releaseOrder, d_->connection, "RELEASE SAVEPOINT RESTORE_ORDER");
-    Statement(d_->undoOrder, d_->connection, "ROLLBACK TO SAVEPOINT RESTORE_ORDER");
     d_->checked = true;
 }
 
@@ -477,67 +458,79 @@ void OrderRestorer::Restore(const std::vector<const BackupOrder *> &orders, cons
         if (of.headers > 0)
             Statement(*statement, d_->connection,
                       RestoreBlockText(of, d_->headerInsert.columns, d_->lineInsert.columns));
-    const auto fits = [](const RestoreBlockShape &of, size_t lines) {
-        return of.headers > 0 && lines <= static_cast<size_t>(of.lines);
-    };
+    // Each order goes back alone when its block is refused; one the server
+    // refuses then is left out, and the walk goes on.
+    class Steps final : public OrderWalkSteps {
+    public:
+        Steps(Impl &d, const std::vector<const BackupOrder *> &todo, RestoreOutcome &outcome,
+              const BatchCommitted &committed, const RestoreBlockShape &shape, const RestoreBlockShape &large)
+            : d_(d), todo_(todo), outcome_(outcome), committed_(committed), shape_(shape), large_(large) {}
 
-    OrderBatch batch(d_->connection, batchTime);
-    std::vector<const BackupOrder *> inBatch;
-    int64_t batchLines = 0;
-    const auto taken = [&](const BackupOrder *order) {
-        inBatch.push_back(order);
-        batchLines += static_cast<int64_t>(order->lineRows.size());
-    };
-    const auto commit = [&] {
-        if (!batch.IsOpen()) return;
-        batch.Commit();
-        outcome.restored.insert(outcome.restored.end(), inBatch.begin(), inBatch.end());
-        outcome.linesRestored += batchLines;
-        if (committed) committed(inBatch);
-        inBatch.clear();
-        batchLines = 0;
-    };
-    // Orders one at a time, each with its own outcome.
-    const auto oneByOne = [&](const std::vector<const BackupOrder *> &some) {
-        for (const BackupOrder *order : some) {
-            ++outcome.ordersAlone;
-            std::string reason;
-            if (d_->RestoreAlone(*order, reason))
-                taken(order);
-            else
-                outcome.failed.emplace_back(order, reason);
-        }
-    };
-    try {
-        for (size_t next = 0; next < todo.size();) {
-            batch.Begin();
+        size_t BlockFrom(size_t next) override {
             // The next orders in the backup's order, as many as the block holds.
-            std::vector<const BackupOrder *> some;
-            const RestoreBlockShape *used = &shape;
-            TSQLQuery *statement = &d_->block;
-            size_t lines = 0;
-            while (next < todo.size() && some.size() < static_cast<size_t>(shape.headers) &&
-                   fits(shape, lines + todo[next]->lineRows.size())) {
-                lines += todo[next]->lineRows.size();
-                some.push_back(todo[next++]);
-            }
-            if (some.empty()) {
-                // An order larger than the block goes alone.
-                some.push_back(todo[next++]);
-                used = &large;
-                statement = &d_->largeBlock;
-                if (!fits(large, some[0]->lineRows.size())) used = nullptr;
-            }
-            if (used && d_->RestoreBlock(*statement, *used, some)) {
-                for (const BackupOrder *order : some) taken(order);
-            } else {
-                oneByOne(some);
-            }
-            if (batch.Due()) commit();
+            size_t count = 0, lines = 0;
+            while (next + count < todo_.size() && count < static_cast<size_t>(shape_.headers) &&
+                   Fits(shape_, lines + todo_[next + count]->lineRows.size()))
+                lines += todo_[next + count++]->lineRows.size();
+            // An order larger than the block goes in a block of its own, or
+            // alone, a statement a row, when even that cannot hold it.
+            if (count == 0 && !Fits(large_, todo_[next]->lineRows.size())) return 0;
+            return std::max<size_t>(count, 1);
         }
-        commit();
-    } catch (...) {
-        batch.RollBack();
-        throw;
-    }
+        BlockSent SendBlock(size_t first, size_t count) override {
+            const bool large = !Fits(shape_, todo_[first]->lineRows.size());
+            const std::vector<const BackupOrder *> some(todo_.begin() + static_cast<std::ptrdiff_t>(first),
+                                                        todo_.begin() + static_cast<std::ptrdiff_t>(first + count));
+            d_.RestoreBlock(large ? d_.largeBlock : d_.block, large ? large_ : shape_, some);
+            for (const BackupOrder *order : some) Taken(order);
+            return {count, false};
+        }
+        bool SendAlone(size_t at) override {
+            ++outcome_.ordersAlone;
+            d_.RestoreAlone(*todo_[at]);
+            Taken(todo_[at]);
+            return true;
+        }
+        void LeftOut(size_t at, const std::exception_ptr &failure) override {
+            std::string reason;
+            try {
+                std::rethrow_exception(failure);
+            } catch (const Exception &e) {
+                reason = e.Message();
+            } catch (...) {}
+            outcome_.failed.emplace_back(todo_[at], reason);
+        }
+        void Committed() override {
+            outcome_.restored.insert(outcome_.restored.end(), inBatch_.begin(), inBatch_.end());
+            outcome_.linesRestored += batchLines_;
+            const std::vector<const BackupOrder *> batch = std::move(inBatch_);
+            Dropped();
+            if (committed_ && !batch.empty()) committed_(batch);
+        }
+        void Dropped() override {
+            inBatch_.clear();
+            batchLines_ = 0;
+        }
+
+    private:
+        static bool Fits(const RestoreBlockShape &of, size_t lines) {
+            return of.headers > 0 && lines <= static_cast<size_t>(of.lines);
+        }
+        void Taken(const BackupOrder *order) {
+            inBatch_.push_back(order);
+            batchLines_ += static_cast<int64_t>(order->lineRows.size());
+        }
+
+        Impl &d_;
+        const std::vector<const BackupOrder *> &todo_;
+        RestoreOutcome &outcome_;
+        const BatchCommitted &committed_;
+        const RestoreBlockShape shape_, large_;
+        std::vector<const BackupOrder *> inBatch_;
+        int64_t batchLines_ = 0;
+    };
+    Steps steps(*d_, todo, outcome, committed, shape, large);
+    OrderWalk walk(d_->connection, batchTime);
+    WalkResult walked;
+    walk.Run(todo.size(), steps, RefusedOrder::IsLeftOut, walked);
 }

@@ -1,7 +1,9 @@
 #pragma once
 // Puts orders of a backup pair back into the database: each order whole,
 // its header and all its lines, many orders a round trip (RestoreBlock),
-// committed in batches of about 0.2 s of work (OrderBatch). An order whose number the database already
+// committed in batches of about 0.2 s of work, walked as the deletion is
+// (OrderWalk): an order the server refuses is left out alone and the walk
+// goes on. An order whose number the database already
 // has is skipped, never overwritten. Columns are matched by name; a column of
 // the backup that the table lacks refuses the restore before anything is
 // written, and so does a column of the table that the backup lacks unless

@@ -70,3 +70,80 @@ std::string DeletionBlockText(int orders) {
     Line(text, {"END"});
     return text;
 }
+
+std::string SetDeletionBlockText(int orders) {
+    std::string list, index, expected;
+    for (int i = 1; i <= orders; ++i) {
+        const std::string n = std::to_string(i);
+        list += (i > 1 ? ", " : "") + std::string(":\"O") + n + "\"";
+        index += ", :\"O" + n + "\", " + n;
+        expected += ", :\"O" + n + "\", :\"E" + n + "\"";
+    }
+    std::string text;
+    Line(text, {"EXECUTE BLOCK ("});
+    for (int i = 1; i <= orders; ++i) {
+        const std::string n = std::to_string(i);
+        Line(text, {"\"O", n, "\" TYPE OF COLUMN ORDER_MASTER.MASTERBILLID = :", BlockOrderMarker(i), ", \"E", n,
+                    "\" BIGINT = :", BlockLinesMarker(i), i < orders ? "," : ""});
+    }
+    Line(text, {") RETURNS (\"REFUSED\" INTEGER, \"LINES\" VARCHAR(8000) CHARACTER SET ASCII, \"HEADERS\" "
+                "VARCHAR(4000) CHARACTER SET ASCII)"});
+    Line(text, {"AS"});
+    Line(text, {"DECLARE \"N\" TYPE OF COLUMN ORDER_SUB.MASTERBILLID;"});
+    Line(text, {"DECLARE \"C\" BIGINT;"});
+    Line(text, {"DECLARE \"E\" BIGINT;"});
+    Line(text, {"DECLARE \"I\" INTEGER;"});
+    Line(text, {"DECLARE \"COUNTED\" BIGINT = 0;"});
+    Line(text, {"DECLARE \"FOUND\" BIGINT = 0;"});
+    Line(text, {"DECLARE \"BACKED\" BIGINT = 0;"});
+    Line(text, {"DECLARE \"BACKEDFOUND\" BIGINT = 0;"});
+    Line(text, {"DECLARE \"BACKEDLINES\" BIGINT = 0;"});
+    Line(text, {"BEGIN"});
+    Line(text, {"\"REFUSED\" = 0; \"LINES\" = ''; \"HEADERS\" = '';"});
+    // The orders the backup holds, and their lines.
+    for (int i = 1; i <= orders; ++i) {
+        const std::string e = ":\"E" + std::to_string(i) + "\"";
+        Line(text,
+             {"IF (", e, " IS NOT NULL) THEN BEGIN \"BACKED\" = \"BACKED\" + 1; \"BACKEDLINES\" = \"BACKEDLINES\" + ",
+              e, "; END"});
+    }
+    // The work sits in an inner block: leaving it by an exception undoes all
+    // of it, and the handler outside tells the caller.
+    Line(text, {"BEGIN"});
+    Line(text, {"  BEGIN"});
+    Line(text, {"    FOR SELECT MASTERBILLID, COUNT(*) FROM ORDER_SUB WHERE MASTERBILLID IN (", list,
+                ") GROUP BY MASTERBILLID INTO :\"N\", :\"C\" DO BEGIN"});
+    Line(text, {"      \"E\" = DECODE(\"N\"", expected, ");"});
+    // A changed order leaves the block by a division by zero: the database
+    // may hold no named exception of the program's to raise.
+    Line(text, {"      IF (\"E\" IS NOT NULL AND \"E\" <> \"C\") THEN \"C\" = 1 / 0;"});
+    // Every row found names an order of the block; one that named none
+    // would be lost to the answer, so it refuses the block instead.
+    Line(text, {"      \"I\" = DECODE(\"N\"", index, ");"});
+    Line(text, {"      IF (\"I\" IS NULL) THEN \"C\" = 1 / 0;"});
+    Line(text, {"      \"LINES\" = \"LINES\" || \"I\" || ':' || \"C\" || ';';"});
+    Line(text, {"      \"COUNTED\" = \"COUNTED\" + \"C\";"});
+    Line(text, {"      IF (\"E\" IS NOT NULL) THEN \"BACKEDLINES\" = \"BACKEDLINES\" - \"C\";"});
+    Line(text, {"    END"});
+    Line(text,
+         {"    FOR SELECT MASTERBILLID FROM ORDER_MASTER WHERE MASTERBILLID IN (", list, ") INTO :\"N\" DO BEGIN"});
+    Line(text, {"      \"I\" = DECODE(\"N\"", index, ");"});
+    Line(text, {"      IF (\"I\" IS NULL) THEN \"C\" = 1 / 0;"});
+    Line(text, {"      \"HEADERS\" = \"HEADERS\" || \"I\" || ';';"});
+    Line(text, {"      \"FOUND\" = \"FOUND\" + 1;"});
+    Line(text, {"      IF (DECODE(\"N\"", expected, ") IS NOT NULL) THEN \"BACKEDFOUND\" = \"BACKEDFOUND\" + 1;"});
+    Line(text, {"    END"});
+    // With a backup, every order it holds has its header and all its lines
+    // are the backup's (an order whose lines are all gone counts here).
+    Line(text, {"    IF (\"BACKEDFOUND\" <> \"BACKED\" OR \"BACKEDLINES\" <> 0) THEN \"C\" = 1 / 0;"});
+    Line(text, {"    DELETE FROM ORDER_SUB WHERE MASTERBILLID IN (", list, ");"});
+    Line(text, {"    IF (ROW_COUNT <> \"COUNTED\") THEN \"C\" = 1 / 0;"});
+    Line(text, {"    DELETE FROM ORDER_MASTER WHERE MASTERBILLID IN (", list, ");"});
+    Line(text, {"    IF (ROW_COUNT <> \"FOUND\") THEN \"C\" = 1 / 0;"});
+    Line(text, {"  END"});
+    Line(text, {"  WHEN ANY DO BEGIN \"REFUSED\" = 1; \"LINES\" = ''; \"HEADERS\" = ''; END"});
+    Line(text, {"END"});
+    Line(text, {"SUSPEND;"});
+    Line(text, {"END"});
+    return text;
+}

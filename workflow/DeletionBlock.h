@@ -30,3 +30,21 @@ inline constexpr int kOrderGone = -2;
 
 // The block for `orders` orders (1..kMaxBlockOrders).
 std::string DeletionBlockText(int orders);
+
+// The statement that deletes a block of many orders as a whole: set-based
+// statements over their bound numbers (the same markers as above), inside
+// one sub-block that is undone as a whole when anything in it fails. It
+// first counts each order's lines and finds its header, then deletes them,
+// and checks that exactly those rows went; with a backup, also that every
+// order has its header and the backup's line count. Anything else (a
+// failing statement, a changed order, a number twice in the block, a row
+// added meanwhile) undoes the block and returns REFUSED = 1: the caller
+// then takes those orders with the block above, order by order.
+//
+// It returns one row: REFUSED, LINES ("i:n;" per order i that had n lines)
+// and HEADERS ("i;" per order i whose header went). Each order names its
+// tables in a list of values, not a statement of its own, so a block holds
+// up to kMaxSetBlockOrders orders, bounded by the server's 64 KB for the
+// bound values.
+inline constexpr int kMaxSetBlockOrders = 500;
+std::string SetDeletionBlockText(int orders);

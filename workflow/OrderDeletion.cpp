@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string_view>
 
 #include "DeletionBlock.h"
 #include "FetchedRows.h"
@@ -19,29 +20,23 @@ void SetLines(TSQLQuery &statement, std::initializer_list<std::string_view> line
 
 }  // namespace
 
-OrderDeletion::OrderDeletion(TSQLConnection &connection, Clock::duration batchTime, int blockSize)
+OrderDeletion::OrderDeletion(TSQLConnection &connection, std::vector<OrderToDelete> orders, int blockSize)
     : connection_(connection),
-      transaction_(connection, batchTime),
-      blockSize_(std::clamp(blockSize, 1, kMaxBlockOrders)) {
+      orders_(std::move(orders)),
+      blockSize_(std::clamp(blockSize, 1, kMaxSetBlockOrders)),
+      orderBlockSize_(std::min(blockSize_, kMaxBlockOrders)),
+      wholeBlocks_(blockSize_ > 1) {
     block_.SetSQLConnection(&connection);
-    for (TSQLQuery *statement : {&detail_, &header_, &savepoint_, &release_, &undo_})
-        statement->SetSQLConnection(&connection);
+    wholeBlock_.SetSQLConnection(&connection);
+    for (TSQLQuery *statement : {&detail_, &header_}) statement->SetSQLConnection(&connection);
     // Each text is set once: the statements are prepared at their first
-    // execution and only executed again after that.
+    // execution and only executed again after that. Every block has the same
+    // size, short ones padded with NULL numbers that match nothing, so its
+    // text is compiled once too.
     SetLines(detail_, {kDeleteDetailHead, kOrderNumberLine});
     SetLines(header_, {kDeleteHeaderHead, kOrderNumberLine});
-    SetLines(savepoint_, {"SAVEPOINT DELETE_ORDER"});
-    SetLines(release_, {"RELEASE SAVEPOINT DELETE_ORDER"});
-    SetLines(undo_, {"ROLLBACK TO SAVEPOINT DELETE_ORDER"});
-}
-
-OrderDeletion::~OrderDeletion() { RollBackBatch(); }
-
-void OrderDeletion::StartBatch() { transaction_.Begin(); }
-
-void OrderDeletion::RollBackBatch() noexcept {
-    batch_.clear();
-    transaction_.RollBack();
+    block_.SetCommandText(DeletionBlockText(orderBlockSize_));
+    if (wholeBlocks_) wholeBlock_.SetCommandText(SetDeletionBlockText(blockSize_));
 }
 
 int64_t OrderDeletion::DeleteRows(TSQLQuery &statement, const std::string &orderNumber) {
@@ -49,62 +44,37 @@ int64_t OrderDeletion::DeleteRows(TSQLQuery &statement, const std::string &order
     return statement.Execute();
 }
 
-bool OrderDeletion::Delete(const std::string &orderNumber, std::optional<int64_t> expectedLines) {
-    if (!BatchOpen()) StartBatch();
-    savepoint_.Execute();
-    int64_t lines = 0;
-    int64_t headers = 0;
-    bool whole = true;
-    try {
-        lines = DeleteRows(detail_, orderNumber);
-        whole = !expectedLines || lines == *expectedLines;
-        if (whole) {
-            headers = DeleteRows(header_, orderNumber);
-            whole = !expectedLines || headers == 1;
-        }
-    } catch (...) {
-        // Only this order is undone; should even that fail, the connection
-        // is in no state to commit, and the whole batch goes.
-        try {
-            undo_.Execute();
-        } catch (...) {
-            RollBackBatch();
-        }
-        throw;
+size_t OrderDeletion::BlockFrom(size_t) { return static_cast<size_t>(blockSize_); }
+
+bool OrderDeletion::SendAlone(size_t at) {
+    const OrderToDelete &order = orders_[at];
+    // With the lines its backup holds, the order goes only when exactly those
+    // lines and one header row go. Without them, an order that is already
+    // gone is no error.
+    const int64_t lines = DeleteRows(detail_, order.number);
+    if (order.expectedLines && lines != *order.expectedLines) {
+        ++changed_;
+        return false;
     }
-    try {
-        if (!whole) {
-            undo_.Execute();
-            return false;
-        }
-        release_.Execute();
-    } catch (...) {
-        // The order's part of the batch is in doubt: none of the batch may
-        // be committed.
-        RollBackBatch();
-        throw;
+    const int64_t headers = DeleteRows(header_, order.number);
+    if (order.expectedLines && headers != 1) {
+        ++changed_;
+        return false;
     }
-    // An order that was gone already deleted nothing and is not recorded.
-    if (lines + headers > 0) batch_.push_back({orderNumber, lines});
+    Record(at, lines, headers);
     return true;
 }
 
-BlockOutcome OrderDeletion::DeleteBlock(const std::vector<OrderToDelete> &orders) {
-    BlockOutcome outcome;
-    if (orders.empty()) return outcome;
-    if (!BatchOpen()) StartBatch();
-    // Every block has the same size, short ones padded with NULL numbers that
-    // match nothing, so the text is compiled once.
-    block_.SetCommandText(DeletionBlockText(blockSize_));
-    TParams &params = block_.Params();
-    for (int i = 1; i <= blockSize_; ++i) {
+void OrderDeletion::Bind(TParams &params, int slots, size_t first, size_t count) const {
+    for (int i = 1; i <= slots; ++i) {
         TParam *number = params.FindParam(BlockOrderMarker(i));
         TParam *lines = params.FindParam(BlockLinesMarker(i));
         const size_t at = static_cast<size_t>(i - 1);
-        if (at < orders.size()) {
-            number->SetString(orders[at].number);
-            if (orders[at].expectedLines)
-                lines->SetInteger(*orders[at].expectedLines);
+        if (at < count) {
+            const OrderToDelete &order = orders_[first + at];
+            number->SetString(order.number);
+            if (order.expectedLines)
+                lines->SetInteger(*order.expectedLines);
             else
                 lines->SetNull();
         } else {
@@ -112,46 +82,90 @@ BlockOutcome OrderDeletion::DeleteBlock(const std::vector<OrderToDelete> &orders
             lines->SetNull();
         }
     }
+}
+
+void OrderDeletion::Record(size_t at, int64_t lines, int64_t headers) {
+    // An order that was gone already deleted nothing and is not recorded.
+    if (lines + headers > 0) batch_.push_back({orders_[at].number, lines});
+}
+
+namespace {
+
+// The "i:n;" or "i;" entries of a block's answer, by order (1-based).
+std::vector<int64_t> Entries(std::string_view text, size_t orders, bool withCounts) {
+    std::vector<int64_t> values(orders + 1, 0);
+    size_t from = 0;
+    while (from < text.size()) {
+        const size_t end = text.find(';', from);
+        const std::string_view entry = text.substr(from, end - from);
+        const size_t colon = entry.find(':');
+        const size_t i = std::stoul(std::string(entry.substr(0, colon)));
+        if (i >= 1 && i <= orders) values[i] = withCounts ? std::stoll(std::string(entry.substr(colon + 1))) : 1;
+        if (end == std::string_view::npos) break;
+        from = end + 1;
+    }
+    return values;
+}
+
+}  // namespace
+
+bool OrderDeletion::SendWholeBlock(size_t first, size_t count) {
+    Bind(wholeBlock_.Params(), blockSize_, first, count);
     std::unique_ptr<TableEngine> answer;
     try {
-        answer = FetchedRows(block_);
+        answer = FetchedRows(wholeBlock_);
     } catch (...) {
-        // With the transaction gone (the connection lost) the batch is lost
-        // as a whole; otherwise the failed statement left it as it was.
-        if (!connection_.InTransaction()) RollBackBatch();
-        throw;
+        // A lost connection ends the walk. A server that cannot take the
+        // block's text at all (its limits) takes blocks order by order from
+        // now on; any other failure goes to the order-by-order block, which
+        // finds the order at fault.
+        if (!connection_.InTransaction()) throw;
+        if (!wholeBlock_.PreparedCommand()) wholeBlocks_ = false;
+        return false;
     }
+    if (answer->RecordCount() != 1 || answer->Value(0, 0).i != 0) return false;
+    const std::vector<int64_t> lines = Entries(answer->Text(0, 1), count, true);
+    const std::vector<int64_t> headers = Entries(answer->Text(0, 2), count, false);
+    for (size_t at = 0; at < count; ++at) Record(first + at, lines[at + 1], headers[at + 1]);
+    return true;
+}
+
+BlockSent OrderDeletion::SendOrderByOrder(size_t first, size_t count) {
+    count = std::min(count, static_cast<size_t>(orderBlockSize_));
+    Bind(block_.Params(), orderBlockSize_, first, count);
+    const std::unique_ptr<TableEngine> answer = FetchedRows(block_);
     const int failed = answer->RecordCount() == 1 ? static_cast<int>(answer->Value(0, 0).i) : 1;
-    outcome.stoppedAt = failed > 0 ? static_cast<size_t>(failed - 1) : orders.size();
-    for (size_t at = 0; at < outcome.stoppedAt; ++at) {
+    const size_t taken = failed > 0 ? static_cast<size_t>(failed - 1) : count;
+    for (size_t at = 0; at < taken; ++at) {
         const FieldValue result = answer->Value(0, static_cast<int>(at) + 1);
         if (result.isNull) continue;
         if (result.i == kOrderChanged)
-            ++outcome.changed;
+            ++changed_;
         else if (result.i != kOrderGone)
-            batch_.push_back({orders[at].number, result.i});
+            Record(first + at, result.i, 1);
     }
-    return outcome;
+    return {taken, failed > 0};
 }
 
-bool OrderDeletion::BatchDue() const { return transaction_.Due(); }
-
-int OrderDeletion::Prepares() const {
-    int prepares = 0;
-    for (const TSQLQuery *statement : {&detail_, &header_, &savepoint_, &release_, &undo_})
-        prepares += statement->PrepareCount();
-    return prepares + block_.PrepareCount();
+BlockSent OrderDeletion::SendBlock(size_t first, size_t count) {
+    if (wholeBlocks_ && SendWholeBlock(first, count)) return {count, false};
+    return SendOrderByOrder(first, count);
 }
 
-std::vector<DeletedOrder> OrderDeletion::Commit() {
-    if (!BatchOpen()) return {};
-    try {
-        transaction_.Commit();
-    } catch (...) {
-        batch_.clear();
-        throw;
-    }
+void OrderDeletion::LeftOut(size_t, const std::exception_ptr &) {
+    // Never called: a failing order ends the deletion.
+}
+
+void OrderDeletion::Committed() {
     std::vector<DeletedOrder> committed;
     committed.swap(batch_);
-    return committed;
+    if (onCommitted) onCommitted(committed);
+}
+
+void OrderDeletion::Dropped() { batch_.clear(); }
+
+bool OrderDeletion::StopRequested(size_t next) { return onRoundTrip && onRoundTrip(next); }
+
+int OrderDeletion::Prepares() const {
+    return detail_.PrepareCount() + header_.PrepareCount() + block_.PrepareCount() + wholeBlock_.PrepareCount();
 }

@@ -1,21 +1,20 @@
 #pragma once
-// Deletes orders, each whole or not at all, in batches that commit together.
+// What the walk over orders (OrderWalk) does to delete them: the statements
+// for a block of orders and for one order, and the orders deleted in the
+// open batch.
 //
-// A batch is one transaction. Every order in it runs under a savepoint of its
-// own: an order whose statement fails, or which turns out to have changed
-// since its backup, is rolled back to its savepoint alone, while the orders
-// before it stay in the batch. So a run that stops at a failing order ends
-// with exactly the database it would have with one transaction per order.
-//
-// Batches are OrderBatch transactions: committed about every 0.2 s of work,
-// rolled back whole when the run is interrupted.
+// Every order is deleted whole or not at all: in a block each order runs in a
+// sub-block of its own (DeletionBlock), alone it runs under the walk's
+// savepoint. With a backup, an order whose lines no longer match it is kept.
+// A failing order ends the deletion; the orders after it are never sent.
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "OrderBatch.h"
+#include "OrderWalk.h"
 #include "SQLDataSet.h"
 #include "SQLQuery.h"
 
@@ -26,78 +25,72 @@ struct DeletedOrder {
     int64_t detailLines = 0;  // ORDER_SUB rows its detail statement deleted
 };
 
-// An order for a block: its number and, with a backup, the lines the backup
+// An order to delete: its number and, with a backup, the lines the backup
 // holds of it.
 struct OrderToDelete {
     std::string number;
     std::optional<int64_t> expectedLines;
 };
 
-// How a block went: the orders before `stoppedAt` were taken (deleted,
-// found gone already, or kept as changed); the order at stoppedAt failed and
-// nothing after it ran. stoppedAt is the block's size when none failed.
-struct BlockOutcome {
-    size_t stoppedAt = 0;
-    int changed = 0;  // orders kept because they changed since their backup
-};
-
-class OrderDeletion {
+class OrderDeletion final : public OrderWalkSteps {
 public:
     using Clock = OrderBatch::Clock;
     static constexpr std::chrono::milliseconds kBatchTime = OrderBatch::kBatchTime;
+    // Orders sent in one round trip: a block of many orders goes as a
+    // whole (SetDeletionBlockText), and only a block refused as a whole goes
+    // order by order (DeletionBlockText), at most kMaxBlockOrders at a time.
+    // The server compares every row the whole block reads with each number
+    // of its lists, so its work per order grows with the block: 200 orders
+    // keep that below the round trips it saves (500 took twice as long as
+    // 200 on a local server).
+    static constexpr int kDefaultBlockSize = 200;
 
-    explicit OrderDeletion(TSQLConnection &connection, Clock::duration batchTime = kBatchTime,
-                           int blockSize = kDefaultBlockSize);
-    // Orders sent in one round trip.
-    static constexpr int kDefaultBlockSize = 100;
-    // A batch not committed by then is rolled back: its orders stay whole.
-    ~OrderDeletion();
+    OrderDeletion(TSQLConnection &connection, std::vector<OrderToDelete> orders, int blockSize = kDefaultBlockSize);
     OrderDeletion(const OrderDeletion &) = delete;
     OrderDeletion &operator=(const OrderDeletion &) = delete;
 
-    // Deletes the order's detail lines, then its header, in the open batch
-    // (one is started if none is open). With expectedLines (the lines its
-    // backup holds) the order goes only when exactly those lines and one
-    // header row go; otherwise it is rolled back and false is returned.
-    // Without it, an order that is already gone is no error. A failing
-    // statement rolls the order back and goes on to the caller; the orders
-    // before it stay in the batch, ready to be committed.
-    bool Delete(const std::string &orderNumber, std::optional<int64_t> expectedLines);
+    // Told of each committed batch's deleted orders (not those that were
+    // gone already), before the next batch starts; what it raises ends the
+    // deletion.
+    std::function<void(const std::vector<DeletedOrder> &)> onCommitted;
+    // Asked after each round trip with the first order not taken yet; true
+    // stops the deletion there.
+    std::function<bool(size_t next)> onRoundTrip;
 
-    // The same for many orders in one round trip (at most BlockSize()), in
-    // the open batch. Raises only when the statement as a whole could not
-    // run (a lost connection, a value the column cannot hold): then none of
-    // the block happened, and the caller takes its orders one by one.
-    BlockOutcome DeleteBlock(const std::vector<OrderToDelete> &orders);
     int BlockSize() const { return blockSize_; }
-    // Whether a batch is open: after a failure that lost it, it is not.
-    bool BatchOpen() const { return transaction_.IsOpen(); }
-
-    // Whether the open batch has worked long enough to be committed.
-    bool BatchDue() const;
-    // Commits the open batch, if any, and gives the orders it deleted (not
-    // those that were gone already).
-    std::vector<DeletedOrder> Commit();
+    // Orders kept because they changed since their backup.
+    int Changed() const { return changed_; }
     // How many statement texts were prepared: each once per run.
     int Prepares() const;
-    // Orders deleted in the open batch and not yet committed.
-    const std::vector<DeletedOrder> &Uncommitted() const { return batch_; }
+
+    size_t BlockFrom(size_t next) override;
+    BlockSent SendBlock(size_t first, size_t count) override;
+    bool SendAlone(size_t at) override;
+    void LeftOut(size_t at, const std::exception_ptr &failure) override;
+    void Committed() override;
+    void Dropped() override;
+    bool StopRequested(size_t next) override;
 
 private:
-    void StartBatch();
-    void RollBackBatch() noexcept;
     int64_t DeleteRows(TSQLQuery &statement, const std::string &orderNumber);
+    void Bind(TParams &params, int slots, size_t first, size_t count) const;
+    // The block as a whole; false when it was refused and nothing of it happened.
+    bool SendWholeBlock(size_t first, size_t count);
+    BlockSent SendOrderByOrder(size_t first, size_t count);
+    void Record(size_t at, int64_t lines, int64_t headers);
 
     TSQLConnection &connection_;
-    OrderBatch transaction_;
-    std::vector<DeletedOrder> batch_;
+
+    const std::vector<OrderToDelete> orders_;
+    const int blockSize_;
+    const int orderBlockSize_;
+    bool wholeBlocks_;                 // until the server cannot take the block as a whole
+    std::vector<DeletedOrder> batch_;  // deleted in the open batch
+    int changed_ = 0;
 
     // One component per statement, so that each stays prepared for the run.
     TSQLQuery detail_{"DeleteOrderLines"};
     TSQLQuery header_{"DeleteOrderHeader"};
-    TSQLQuery savepoint_{"OrderSavepoint"};
-    TSQLQuery release_{"ReleaseOrderSavepoint"};
-    TSQLQuery undo_{"UndoOrder"};
-    const int blockSize_;
     TSQLDataSet block_{"DeleteOrderBlock"};
+    TSQLDataSet wholeBlock_{"DeleteWholeBlock"};
 };

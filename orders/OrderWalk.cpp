@@ -1,0 +1,148 @@
+#include "OrderWalk.h"
+
+#include <algorithm>
+
+#include "Errors.h"
+#include "SQLConnection.h"
+
+namespace {
+
+void SetText(TSQLQuery &statement, TSQLConnection &connection, const char *text) {
+    statement.SetSQLConnection(&connection);
+    statement.ClearSQL();
+    statement.AddSQL(text);
+}
+
+bool IsDatabaseRefusal(const std::exception_ptr &failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const EDatabaseError &) {
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace
+
+OrderWalk::OrderWalk(TSQLConnection &connection, Clock::duration batchTime)
+    : connection_(connection), batch_(connection, batchTime) {
+    // Each text is set once: prepared at its first execution, only executed
+    // again after that.
+    SetText(savepoint_, connection, "SAVEPOINT WALK_ORDER");
+    SetText(release_, connection, "RELEASE SAVEPOINT WALK_ORDER");
+    SetText(undo_, connection, "ROLLBACK TO SAVEPOINT WALK_ORDER");
+}
+
+OrderWalk::~OrderWalk() = default;
+
+void OrderWalk::Begin() { batch_.Begin(); }
+
+void OrderWalk::Commit(OrderWalkSteps &steps) {
+    if (!batch_.IsOpen()) return;
+    try {
+        batch_.Commit();
+    } catch (...) {
+        // The batch is rolled back with the failed commit.
+        steps.Dropped();
+        throw;
+    }
+    steps.Committed();
+}
+
+void OrderWalk::RollBack(OrderWalkSteps &steps) noexcept {
+    if (!batch_.IsOpen()) return;
+    batch_.RollBack();
+    steps.Dropped();
+}
+
+int OrderWalk::Prepares() const {
+    int prepares = 0;
+    for (const TSQLQuery *statement : {&savepoint_, &release_, &undo_}) prepares += statement->PrepareCount();
+    return prepares;
+}
+
+void OrderWalk::Run(size_t count, OrderWalkSteps &steps, RefusedOrder refused, WalkResult &result) {
+    result = {};
+    std::exception_ptr failure;
+    // Runs one order alone; false when it ended the walk (failure is set).
+    const auto alone = [&](size_t at) {
+        try {
+            Alone(steps, [&] { return steps.SendAlone(at); });
+            return true;
+        } catch (...) {
+            // A refusal by the server leaves the batch open; with the batch
+            // gone (the connection lost, the savepoint in doubt) or a failure
+            // of another kind nothing may go on.
+            failure = std::current_exception();
+            if (refused == RefusedOrder::IsLeftOut && batch_.IsOpen() && connection_.InTransaction() &&
+                IsDatabaseRefusal(failure)) {
+                steps.LeftOut(at, failure);
+                failure = nullptr;
+                return true;
+            }
+            return false;
+        }
+    };
+    while (result.next < count) {
+        const size_t first = result.next;
+        const size_t size = std::min(steps.BlockFrom(first), count - first);
+        if (size == 0) {
+            // An order for no block goes alone.
+            if (!alone(first)) break;
+            result.next = first + 1;
+        } else {
+            Begin();
+            BlockSent sent;
+            bool wholeBlockRefused = false;
+            try {
+                sent = steps.SendBlock(first, size);
+            } catch (...) {
+                // Nothing of the block happened. With the batch still open
+                // its orders go one by one; a batch lost with the connection
+                // ends the walk here.
+                if (!connection_.InTransaction()) {
+                    RollBack(steps);
+                    failure = std::current_exception();
+                    break;
+                }
+                wholeBlockRefused = true;
+            }
+            // A block that neither took an order nor named one at fault
+            // would never end: its orders go one by one.
+            if (sent.taken == 0 && !sent.stopped) wholeBlockRefused = true;
+            // The order that stopped the block goes alone, and the rest of
+            // the block in the next round; after a block refused whole, all
+            // its orders go one by one.
+            const size_t taken = std::min(sent.taken, size);
+            const size_t end = wholeBlockRefused ? first + size : sent.stopped ? first + taken + 1 : first + taken;
+            size_t at = wholeBlockRefused ? first : first + taken;
+            for (; at < end; ++at)
+                if (!alone(at)) break;
+            result.next = at;
+            if (failure) break;
+        }
+        if (steps.StopRequested(result.next)) {
+            result.stopped = true;
+            break;
+        }
+        if (batch_.Due()) Commit(steps);
+    }
+
+    if (failure) {
+        // The orders before the failing one stay, as they would had each
+        // been committed alone; the failure is what the caller is told,
+        // unless telling of the commit fails too.
+        const bool open = batch_.IsOpen();
+        bool committed = false;
+        try {
+            if (open) batch_.Commit();
+            committed = open;
+        } catch (...) {
+            steps.Dropped();
+        }
+        if (committed) steps.Committed();
+        std::rethrow_exception(failure);
+    }
+    Commit(steps);
+}
