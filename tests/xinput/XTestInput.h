@@ -26,7 +26,7 @@ public:
     void Click(QPoint global);
     // Two clicks at the same place, as quick as a person's double click.
     void DoubleClick(QPoint global);
-    // A key with Ctrl or Shift held.
+    // A key with Ctrl, Shift or Alt held.
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
     // For use inside a dialog's own event loop: a click sent without waiting
