@@ -133,8 +133,19 @@ std::vector<JournalRun> JournalRunsFor(const std::string &journalText, const std
         openRunLast = seconds;
         runs[static_cast<size_t>(openRun)].orders.push_back(order);
     }
-    for (const Restore &restore : restores)
-        if (auto at = byPair.find(restore.pair); at != byPair.end()) runs[at->second].restored.insert(restore.number);
+    // An order counts as restored in its own run only: the same number in
+    // another deletion (an order restored, then deleted again) is another
+    // matter.
+    for (const Restore &restore : restores) {
+        const auto at = byPair.find(restore.pair);
+        if (at == byPair.end()) continue;
+        JournalRun &run = runs[at->second];
+        for (const JournalOrder &order : run.orders)
+            if (order.number == restore.number) {
+                run.restored.insert(restore.number);
+                break;
+            }
+    }
     return {runs.rbegin(), runs.rend()};
 }
 

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -120,7 +121,10 @@ TRestoreWindow::TRestoreWindow(QWidget *parent, const TRestoreWindowSetup &setup
     connect(RestoreButton, &QPushButton::clicked, this, [this] { RestoreClick(); });
     connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
     // Ctrl+A anywhere in the window ticks the orders: the lists select one
-    // line at a time, so it has no other use here.
+    // line at a time, so it has no other use here. A list with the focus
+    // takes the key for itself (select all), so it is caught there too.
+    RunList->installEventFilter(this);
+    OrderList->installEventFilter(this);
     auto *tickAll = new QShortcut(QKeySequence::SelectAll, this);
     tickAll->setContext(Qt::WindowShortcut);
     connect(tickAll, &QShortcut::activated, this, [this] { TickAll(); });
@@ -208,16 +212,23 @@ void TRestoreWindow::ShowRun(int index) {
             item->setText(kOrderState, QStringLiteral("不在備份中"));
         }
         if (run.restored.count(order.number)) item->setText(kOrderState, QStringLiteral("已還原"));
-        if (restorable) {
-            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-            item->setCheckState(kOrderNumber, Qt::Unchecked);
-        }
+        // Only an order that can come back has a tick box.
+        item->setFlags(restorable ? item->flags() | Qt::ItemIsUserCheckable : item->flags() & ~Qt::ItemIsUserCheckable);
+        if (restorable) item->setCheckState(kOrderNumber, Qt::Unchecked);
     }
     if (OrderList->topLevelItemCount() > 0) OrderList->setCurrentItem(OrderList->topLevelItem(0));
     const size_t restored = run.restored.size();
     RunState->setText(restorable
                           ? Q(std::to_string(run.orders.size()) + " 筆訂單，已還原 " + std::to_string(restored) + " 筆")
                           : Q(why));
+}
+
+bool TRestoreWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->matches(QKeySequence::SelectAll)) {
+        TickAll();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TRestoreWindow::TickAll() {

@@ -55,6 +55,7 @@ public:
     QPushButton *CloseButton = nullptr;
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:

@@ -58,6 +58,9 @@ protected:
     std::unique_ptr<TRestoreWindow> Window(TRestoreWindowSetup setup = {}) {
         auto window = std::make_unique<TRestoreWindow>(nullptr, db->WindowSetup(std::move(setup)));
         window->show();
+        // Ctrl+A belongs to the window: it works while the window is active.
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
         return window;
     }
 
@@ -113,12 +116,20 @@ TEST_P(RestoreWindowTest, TheNewestRunComesBackWholeValueForValueAndIsShownResto
     ASSERT_EQ(window->OrderList->topLevelItemCount(), kOrders);
     EXPECT_FALSE(window->OrderList->topLevelItem(0)->text(1).isEmpty());  // the bill date, from the backup
 
-    window->RunList->setFocus();
-    QTest::keyClick(window->RunList, Qt::Key_A, Qt::ControlModifier);
+    // By keys only: the run list has the focus, Tab goes to the orders,
+    // Ctrl+A ticks them all, Alt+R restores.
+    EXPECT_TRUE(window->RunList->hasFocus());
+    QTest::keyClick(window->RunList, Qt::Key_Tab);
+    ASSERT_TRUE(window->OrderList->hasFocus());
+    QTest::keyClick(window->OrderList, Qt::Key_A, Qt::ControlModifier);
     ASSERT_EQ(window->TickedOrders().size(), static_cast<size_t>(kOrders));
-    QStringList seen;
-    const std::string report = Restore(*window, &seen);
+    DialogAnswers answers({QStringLiteral("Yes"), QString()});
+    QTest::keyClick(window->OrderList, Qt::Key_R, Qt::AltModifier);
+    // A button's accelerator clicks it a moment later.
+    QTest::qWaitFor([&answers] { return answers.Seen().size() >= 2; }, 10000);
+    const QStringList seen = answers.Seen();
     ASSERT_EQ(seen.size(), 2) << seen.join("\n").toStdString();
+    const std::string report = seen[1].toStdString();
     EXPECT_THAT(seen[0].toStdString(), HasSubstr("12 筆訂單"));
     EXPECT_THAT(report, HasSubstr("已還原：12 筆訂單"));
     EXPECT_THAT(report, HasSubstr("失敗：0"));
@@ -201,7 +212,9 @@ TEST_P(RestoreWindowTest, AFailingOrderIsReportedWithTheServersWordsAndTheRestCo
 TEST_P(RestoreWindowTest, CancelHalfWayLeavesWholeOrdersOnly) {
     TRestoreWindowSetup setup;
     setup.restore.ordersPerStep = 2;
-    setup.progress = [](QWidget *) { return std::make_unique<CancelAfter>(5); };
+    // Only the first restore is cancelled.
+    auto cancels = std::make_shared<int>(1);
+    setup.progress = [cancels](QWidget *) { return std::make_unique<CancelAfter>((*cancels)-- > 0 ? 5 : 1000); };
     auto window = Window(setup);
     window->TickAll();
     const std::string report = Restore(*window);
@@ -232,7 +245,7 @@ TEST_P(RestoreWindowTest, SizeAndColumnsAreKeptBetweenUses) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Connection, RestoreWindowTest, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool> &info) { return info.param ? "Server" : "Embedded"; });
+                         [](const testing::TestParamInfo<bool> &param) { return param.param ? "Server" : "Embedded"; });
 
 }  // namespace
 
