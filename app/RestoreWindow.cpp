@@ -129,6 +129,12 @@ TRestoreWindow::TRestoreWindow(QWidget *parent, const TRestoreWindowSetup &setup
     tickAll->setContext(Qt::WindowShortcut);
     connect(tickAll, &QShortcut::activated, this, [this] { TickAll(); });
 
+    // Widths for the first use; the operator's own are kept after that.
+    for (auto [column, width] : {std::pair{kRunTime, 150}, {kRunUser, 90}, {kRunOrders, 60}, {kRunLines, 60}})
+        RunList->setColumnWidth(column, width);
+    for (auto [column, width] :
+         {std::pair{kOrderNumber, 120}, {kOrderBillDate, 90}, {kOrderCustomer, 220}, {kOrderLines, 60}})
+        OrderList->setColumnWidth(column, width);
     resize(760, 520);
     RestoreSettings();
 

@@ -126,7 +126,7 @@ TEST_P(RestoreWindowTest, TheNewestRunComesBackWholeValueForValueAndIsShownResto
     DialogAnswers answers({QStringLiteral("Yes"), QString()});
     QTest::keyClick(window->OrderList, Qt::Key_R, Qt::AltModifier);
     // A button's accelerator clicks it a moment later.
-    QTest::qWaitFor([&answers] { return answers.Seen().size() >= 2; }, 10000);
+    (void)QTest::qWaitFor([&answers] { return answers.Seen().size() >= 2; }, 10000);
     const QStringList seen = answers.Seen();
     ASSERT_EQ(seen.size(), 2) << seen.join("\n").toStdString();
     const std::string report = seen[1].toStdString();
@@ -260,10 +260,6 @@ TEST(RestoreWindowPicture, DISABLED_ForTheReadme) {
     auto window = std::make_unique<TRestoreWindow>(nullptr, db.WindowSetup());
     window->resize(760, 480);
     window->show();
-    window->RunList->resizeColumnToContents(0);
-    window->RunList->resizeColumnToContents(4);
-    window->OrderList->resizeColumnToContents(0);
-    window->OrderList->resizeColumnToContents(2);
     window->TickAll();
     window->OrderList->setFocus();
     ASSERT_TRUE(window->grab().save(QString::fromLocal8Bit(path), "PNG"));

@@ -88,6 +88,8 @@ TEST(RealKeysRestore, CtrlAAltRYesPutsThePurgedOrdersBack) {
     ASSERT_EQ(window.TickedOrders().size(), 8u);
     ButtonClicks answers(input, {QStringLiteral("Yes"), QStringLiteral("OK")});
     input.Key(Qt::Key_R, Qt::AltModifier);
+    // A button's accelerator clicks it a moment later.
+    (void)QTest::qWaitFor([&answers] { return answers.Seen().size() >= 2; }, 20000);
     ASSERT_EQ(answers.Seen().size(), 2) << answers.Seen().join(QLatin1Char('|')).toStdString();
     EXPECT_THAT(answers.Seen()[0].toStdString(), testing::HasSubstr("8 筆訂單"));
     EXPECT_THAT(answers.Seen()[1].toStdString(), testing::HasSubstr("已還原：8 筆訂單"));
