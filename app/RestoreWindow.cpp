@@ -202,7 +202,7 @@ void TRestoreWindow::ShowRun(int index) {
             const std::string folder = DataFolder() + "cds/";
             pair.emplace(BackupPair::Load(folder + run.HeaderFile(), folder + run.DetailFile(), false));
         } catch (const ERestoreRefused &failure) {
-            why = "備份檔無法讀取，無法還原（" + failure.Message() + "）";
+            why = RefusalText(failure);
         }
     }
     const bool restorable = why.empty();

@@ -32,7 +32,50 @@ void AppendNumbers(std::string &text, const std::vector<std::string> &numbers) {
     if (numbers.size() > kShown) text += " 等";
 }
 
+std::string Joined(const std::vector<std::string> &names) {
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i) text += (i ? "、" : "") + names[i];
+    return text;
+}
+
 }  // namespace
+
+std::string RefusalText(const ERestoreRefused &refusal) {
+    const RestoreRefusalFacts &f = refusal.Facts();
+    std::string why;
+    switch (refusal.Kind()) {
+        case RestoreRefusal::UnreadableFile:
+            why = "備份檔 " + f.file + " 無法讀取：" + f.reason;
+            break;
+        case RestoreRefusal::NotNamedAsHeaderFile:
+        case RestoreRefusal::NotNamedAsDetailFile:
+            why = "備份檔 " + f.file + " 的名稱不是備份檔的名稱";
+            break;
+        case RestoreRefusal::FilesOfTwoBackups:
+            why = "兩個備份檔不屬於同一次備份（" + f.headerTime + "、" + f.detailTime + "）";
+            break;
+        case RestoreRefusal::NoOrderNumberColumn:
+            why = "備份檔 " + f.file + " 沒有單號欄位 MASTERBILLID";
+            break;
+        case RestoreRefusal::RowWithoutOrderNumber:
+            why = "備份檔 " + f.file + " 第 " + std::to_string(f.row) + " 筆沒有單號";
+            break;
+        case RestoreRefusal::OrderTwice:
+            why = "備份檔 " + f.file + " 中訂單 " + f.order + " 出現兩次";
+            break;
+        case RestoreRefusal::LinesWithoutTheirOrder:
+            why = "備份檔 " + f.file + " 有 " + std::to_string(f.count) + " 筆明細的訂單不在表頭檔中（如 " + f.order +
+                  "）";
+            break;
+        case RestoreRefusal::ColumnsTheDatabaseLacks:
+            why = "備份有資料庫沒有的欄位：" + Joined(f.columns);
+            break;
+        case RestoreRefusal::ColumnsTheBackupLacks:
+            why = "資料庫有備份沒有的欄位：" + Joined(f.columns);
+            break;
+    }
+    return why + "；無法還原，未寫入任何資料";
+}
 
 std::string WhyNotRestorable(const JournalRun &run, const std::string &dataFolder) {
     if (!run.HasBackup()) return "這次刪除沒有備份，無法還原";
@@ -80,7 +123,7 @@ RunRestoreReport RestoreRunOrders(TSQLConnection &connection, const std::string 
     try {
         pair.emplace(BackupPair::Load(folder + run.HeaderFile(), folder + run.DetailFile(), false));
     } catch (const ERestoreRefused &failure) {
-        report.refused = "備份檔無法讀取，無法還原（" + failure.Message() + "）";
+        report.refused = RefusalText(failure);
         return report;
     }
     std::unordered_set<std::string> seen;
@@ -96,7 +139,7 @@ RunRestoreReport RestoreRunOrders(TSQLConnection &connection, const std::string 
     try {
         restorer.CheckColumns();
     } catch (const ERestoreRefused &failure) {
-        report.refused = "備份的欄位與資料庫不符，無法還原（" + failure.Message() + "）";
+        report.refused = RefusalText(failure);
         return report;
     }
     const RestoreJournal journal(OrderJournalPath(dataFolder), run.backup, connection.ParamValue("Database"),
@@ -130,9 +173,9 @@ RunRestoreReport RestoreRunOrders(TSQLConnection &connection, const std::string 
                                          outcome.alreadyThere.size() - before);
             if (progress) progress->Advance(done);
         }
-    } catch (const EFCreateError &failure) {
-        report.stopped = "無法寫入刪除紀錄 " + OrderJournalPath(dataFolder) + "（" + failure.Message() +
-                         "）；最後一批訂單已還原但未記入紀錄";
+    } catch (const ERestoreJournalFailed &failure) {
+        report.stopped =
+            "無法寫入刪除紀錄 " + failure.Path() + "：" + failure.Reason() + "；最後一批訂單已還原但未記入紀錄";
     } catch (const Exception &failure) {
         report.stopped = failure.Message();
     }

@@ -13,6 +13,7 @@
 
 #include "JournalRuns.h"
 
+class ERestoreRefused;
 class TSQLConnection;
 class WorkProgress;
 
@@ -34,6 +35,9 @@ struct RunRestoreReport {
 
 // Why the run cannot be restored ("" when its pair is in <dataFolder>cds/).
 std::string WhyNotRestorable(const JournalRun &run, const std::string &dataFolder);
+
+// A refusal of the restore library in the window's words.
+std::string RefusalText(const ERestoreRefused &refusal);
 
 struct RunRestoreSettings {
     // Orders per step: Cancel is looked at between steps, so it stops with
