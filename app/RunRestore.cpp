@@ -144,7 +144,7 @@ RunRestoreReport RestoreRunOrders(TSQLConnection &connection, const std::string 
     }
     const RestoreJournal journal(OrderJournalPath(dataFolder), run.backup, connection.ParamValue("Database"),
                                  connection.ParamValue("User_Name"));
-    if (progress) progress->Stage("還原訂單", static_cast<int64_t>(chosen.size()));
+    if (progress) progress->Stage(WorkStage::RestoringOrders, static_cast<int64_t>(chosen.size()));
     const size_t step = settings.ordersPerStep > 0 ? settings.ordersPerStep : 1;
     size_t next = 0;
     int64_t done = 0;

@@ -37,7 +37,7 @@ constexpr int kOrders = 12;
 class CancelAfter : public WorkProgress {
 public:
     explicit CancelAfter(int64_t after) : after_(after) {}
-    void Stage(const std::string &, int64_t) override {}
+    void Stage(WorkStage, int64_t) override {}
     void Advance(int64_t done) override { done_ = done; }
     bool CancelRequested() override { return done_ >= after_; }
 
