@@ -1,20 +1,24 @@
-// The program: the application object, then the main window; a failure
-// while the window is built ends the program with the start-up report.
-// SIGTERM and SIGINT end it whatever is on screen: the window closes as by
-// its close box (status 0); during the start-up report the report goes and
-// the program ends with that report's status 1.
+// The program: the application object, then the main window, or with
+// --restore the restore window; a failure while the window is built ends the
+// program with the start-up report. SIGTERM and SIGINT end it whatever is on
+// screen: the window closes as by its close box (status 0); during the
+// start-up report the report goes and the program ends with that report's
+// status 1.
 #include <QApplication>
+#include <QStringList>
 #include <memory>
 
 #include "BatchdelApplication.h"
 #include "ErrorReport.h"
 #include "FrmDulvane.h"
+#include "RestoreWindow.h"
 #include "TerminationSignals.h"
 
 int main(int argc, char **argv) {
     TBatchdelApplication app(argc, argv);
     TBatchdelApplication::InsertFontSubstitutions();
-    std::unique_ptr<TFormDulvane> window;
+    const bool restore = QApplication::arguments().mid(1).contains(QStringLiteral("--restore"));
+    std::unique_ptr<QWidget> window;
     bool ended = false;
     // Taken before the connection is tried, so that the start-up report
     // gives way too; every dialog then up goes before this runs.
@@ -23,7 +27,10 @@ int main(int argc, char **argv) {
         if (window) window->close();
     });
     try {
-        window = std::make_unique<TFormDulvane>();
+        if (restore)
+            window = std::make_unique<TRestoreWindow>();
+        else
+            window = std::make_unique<TFormDulvane>();
     } catch (const std::exception &failure) {
         termination.Retake();
         ReportFatalError(failure);

@@ -14,6 +14,8 @@ std::string WindowStageText(WorkStage stage) {
             return "核對備份檔...";
         case WorkStage::DeletingOrders:
             return "正在刪除勾選的訂單...";
+        case WorkStage::RestoringOrders:
+            return "正在還原勾選的訂單...";
     }
     return {};
 }

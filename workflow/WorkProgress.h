@@ -9,11 +9,12 @@
 // The stages of the long commands. Each program words them its own way (the
 // window's words are in WindowTexts).
 enum class WorkStage {
-    ReadingOrders,   // the backup reads the orders' headers
-    ReadingLines,    // ... and their lines
-    WritingBackup,   // ... writes the pair of files
-    CheckingBackup,  // ... and reads them back
-    DeletingOrders,  // the deletion
+    ReadingOrders,    // the backup reads the orders' headers
+    ReadingLines,     // ... and their lines
+    WritingBackup,    // ... writes the pair of files
+    CheckingBackup,   // ... and reads them back
+    DeletingOrders,   // the deletion
+    RestoringOrders,  // the restore window puts orders back
 };
 
 class WorkProgress {

@@ -3,6 +3,7 @@
 // their ini files through the installed layout alone.
 #include <gtest/gtest.h>
 
+#include <QStandardPaths>
 #include <QProcess>
 #include <QThread>
 #include <QProcessEnvironment>
@@ -85,7 +86,20 @@ TEST_F(InstalledLayoutTest, PutsProgramsDriverConfigurationMenuEntryIconAndManua
     EXPECT_FALSE(fs::exists(Conf() + "connections.ini"));
 
     const std::string data = Staged(BATCHDEL_INSTALLED_DATA) + "/";
-    EXPECT_NE(ReadFile(data + "applications/batchdel.desktop").find("Exec=batchdel\n"), std::string::npos);
+    const std::string entry = ReadFile(data + "applications/batchdel.desktop");
+    EXPECT_NE(entry.find("Exec=batchdel\n"), std::string::npos);
+    // The restore window is a second entry of the program's menu entry.
+    EXPECT_NE(entry.find("Actions=restore;\n"), std::string::npos);
+    EXPECT_NE(entry.find("[Desktop Action restore]\nName=Restore Deleted Orders\n"), std::string::npos);
+    EXPECT_NE(entry.find("Exec=batchdel --restore\n"), std::string::npos);
+    // The checker comes with the packaging tools (scripts/install-deps --package).
+    if (const QString validate = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+        !validate.isEmpty()) {
+        const ProgramRun validated =
+            RunProgram(validate.toStdString(), {QString::fromStdString(data + "applications/batchdel.desktop")},
+                       QProcessEnvironment::systemEnvironment());
+        EXPECT_EQ(validated.status, 0) << validated.out << validated.err;
+    }
     EXPECT_TRUE(fs::is_regular_file(data + "icons/hicolor/scalable/apps/batchdel.svg"));
     EXPECT_TRUE(fs::is_regular_file(data + "icons/hicolor/48x48/apps/batchdel.png"));
 

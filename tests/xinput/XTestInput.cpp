@@ -49,6 +49,7 @@ KeySym KeySymOf(Qt::Key key) {
         {Qt::Key_Down, XK_Down},     {Qt::Key_Home, XK_Home},     {Qt::Key_End, XK_End},
         {Qt::Key_PageUp, XK_Prior},  {Qt::Key_PageDown, XK_Next}, {Qt::Key_Space, XK_space},
         {Qt::Key_Return, XK_Return}, {Qt::Key_Escape, XK_Escape}, {Qt::Key_Tab, XK_Tab},
+        {Qt::Key_A, XK_a},           {Qt::Key_R, XK_r},
     };
     const auto found = keys.find(key);
     if (found == keys.end()) throw std::invalid_argument("no X key for this key");
@@ -185,6 +186,7 @@ void XTestInput::Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
     std::vector<KeyCode> held;
     if (modifiers.testFlag(Qt::ControlModifier)) held.push_back(XKeysymToKeycode(d, XK_Control_L));
     if (modifiers.testFlag(Qt::ShiftModifier)) held.push_back(XKeysymToKeycode(d, XK_Shift_L));
+    if (modifiers.testFlag(Qt::AltModifier)) held.push_back(XKeysymToKeycode(d, XK_Alt_L));
     for (KeyCode code : held) XTestFakeKeyEvent(d, code, True, 0);
     const KeyCode code = XKeysymToKeycode(d, KeySymOf(key));
     XTestFakeKeyEvent(d, code, True, 0);

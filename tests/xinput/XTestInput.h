@@ -29,7 +29,7 @@ public:
     // The wheel turned over a place: towards the operator (down the list)
     // when steps is negative.
     void Wheel(QPoint global, int steps);
-    // A key with Ctrl or Shift held.
+    // A key with Ctrl, Shift or Alt held.
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
     // For use inside a dialog's own event loop: a click sent without waiting

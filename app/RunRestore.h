@@ -1,0 +1,50 @@
+#pragma once
+// Puts ticked orders of one journal run back from the run's backup pair,
+// for the restore window: the restore library batchdel-restore uses, with
+// its rules (an order whose number the database has is never overwritten;
+// one already there exactly as backed up counts as done), its journal lines,
+// and what the window needs besides: the progress, Cancel between steps of
+// whole orders, and every outcome in the window's words (the server's own
+// words kept as they are).
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "JournalRuns.h"
+
+class ERestoreRefused;
+class TSQLConnection;
+class WorkProgress;
+
+struct RunRestoreReport {
+    std::string refused;  // nothing was tried, and why
+    std::vector<std::string> restored;
+    long long linesRestored = 0;
+    std::vector<std::string> alreadyBack;  // in the database as backed up: done
+    std::vector<std::string> otherThere;   // the number holds another order: left alone
+    std::vector<std::string> notInBackup;
+    std::vector<std::pair<std::string, std::string>> failed;  // with the server's words
+    std::string stopped;                                      // the failure that ended the run early
+    bool cancelled = false;
+    size_t notReached = 0;  // orders a Cancel or a failure left untried
+
+    // The report the window shows, one text.
+    std::string Text() const;
+};
+
+// Why the run cannot be restored ("" when its pair is in <dataFolder>cds/).
+std::string WhyNotRestorable(const JournalRun &run, const std::string &dataFolder);
+
+// A refusal of the restore library in the window's words.
+std::string RefusalText(const ERestoreRefused &refusal);
+
+struct RunRestoreSettings {
+    // Orders per step: Cancel is looked at between steps, so it stops with
+    // whole orders restored and the rest untouched.
+    size_t ordersPerStep = 100;
+};
+
+RunRestoreReport RestoreRunOrders(TSQLConnection &connection, const std::string &dataFolder, const JournalRun &run,
+                                  const std::vector<std::string> &numbers, WorkProgress *progress,
+                                  const RunRestoreSettings &settings = {});
