@@ -102,6 +102,7 @@ struct PressCase {
     int pressedRecNo;  // the order shown under the pointer when it is pressed
     bool doubleClick;  // on its tick box; else a single click on it, then Space
 };
+void PrintTo(const PressCase &c, std::ostream *os) { *os << c.name; }
 
 class RealPointerDeletion : public ::testing::TestWithParam<PressCase> {
 protected:

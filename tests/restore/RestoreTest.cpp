@@ -58,10 +58,10 @@ CommandRun RunRestoreCommand(const std::string &connectionFile, const std::vecto
     return RunProgram(ProgramFolder() + "batchdel-restore", arguments);
 }
 
-class RestoreTest : public testing::TestWithParam<bool> {
+class RestoreTest : public testing::TestWithParam<Backend> {
 protected:
     void SetUp() override {
-        if (GetParam()) {
+        if (GetParam() == Backend::Server) {
             BATCHDEL_REQUIRE_TEST_SERVER();
             server_ = std::make_unique<ServerDatabase>("restore");
             database = server_->connectString();
@@ -195,7 +195,8 @@ TEST(RestoreJournalTest, RestoredOrdersAreAppendedToTheJournalBesideTheProgram) 
 // every order whole or absent, and a second run finishes the job. (The
 // server lets the test and the command use the database at once.)
 TEST_P(RestoreTest, KilledHalfWayLeavesWholeOrdersAndASecondRunFinishes) {
-    if (!GetParam()) GTEST_SKIP() << "the embedded engine lets one process at a time open the database";
+    if (GetParam() == Backend::Embedded)
+        GTEST_SKIP() << "the embedded engine lets one process at a time open the database";
     const auto before = Tables();
     const BackupResult backup = BackUpAndDeleteAll();
 
@@ -289,8 +290,7 @@ TEST_P(RestoreTest, TablesWithComputedColumnsBlobsAndTriggersComeBackValueForVal
     EXPECT_THAT(again.out, HasSubstr("0 skipped, 0 failed"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, RestoreTest, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool> &p) { return p.param ? "Server" : "Embedded"; });
+INSTANTIATE_TEST_SUITE_P(Backends, RestoreTest, BothBackends(), BackendCaseName);
 
 // The command's answers on the embedded engine: what it says, its exit
 // status, and that a refused or dry run writes nothing.
