@@ -13,6 +13,7 @@
 #include "DateBox.h"
 #include "Errors.h"
 #include "HandlerFailure.h"
+#include "LocalTime.h"
 #include "MessageForm.h"
 #include "OrderCommands.h"
 #include "OrderDataFolder.h"
@@ -331,9 +332,4 @@ std::string TFormDulvane::ExecutableFolder() const {
     return programFolder_.empty() ? OrderDataFolder() : programFolder_;
 }
 
-std::tm TFormDulvane::LocalNow() const {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local;
-}
+std::tm TFormDulvane::LocalNow() const { return ::LocalNow(); }
