@@ -167,7 +167,7 @@ BackupResult BackupOrders(TSQLConnection &connection, TClientDataSet &set, const
 BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress, RightToDelete right) {
     if (right == RightToDelete::CheckFirst) CheckDeleteRight(window.Connection());
     BackupResult result = BackupOrders(window.Connection(), window.BackupSet(), ReadFilterCriteria(window),
-                                       window.ExecutableFolder(), window.LocalNow(), progress);
+                                       window.DataFolder(), window.LocalNow(), progress);
     window.ShowNotice("資料備份完成..!");
     return result;
 }

@@ -49,5 +49,3 @@ void DeletionJournal::Write(const std::string &lines) const {
     if (const int error = AppendJournalLines(path_, lines, JournalOpening::CreateWithHeader))
         throw EJournalFailed(path_, std::strerror(error));
 }
-
-std::string DeletionJournalPath(const std::string &programFolder) { return OrderJournalPath(programFolder); }
