@@ -1,4 +1,5 @@
 #include "ProgressDialog.h"
+#include "WindowTexts.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -56,8 +57,8 @@ void DialogProgress::MakeWayFor(QWidget *other) {
     dialog_->hide();
 }
 
-void DialogProgress::Stage(const std::string &text, int64_t steps) {
-    text_ = QString::fromStdString(text);
+void DialogProgress::Stage(WorkStage stage, int64_t steps) {
+    text_ = QString::fromStdString(WindowStageText(stage));
     steps_ = steps;
     done_ = 0;
     Refresh();

@@ -25,7 +25,7 @@ public:
     DialogProgress(QWidget *window, QString caption);
     ~DialogProgress() override;
 
-    void Stage(const std::string &text, int64_t steps) override;
+    void Stage(WorkStage stage, int64_t steps) override;
     void Advance(int64_t done) override;
     bool CancelRequested() override;
 

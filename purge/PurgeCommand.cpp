@@ -14,6 +14,7 @@
 #include "BackupAging.h"
 #include "BackupFileNames.h"
 #include "BackupOrders.h"
+#include "CommandHelp.h"
 #include "OrderDataFolder.h"
 #include "DataType.h"
 #include "DeleteOrders.h"
@@ -33,11 +34,11 @@
 #include "RatePause.h"
 #include "RunLock.h"
 #include "StopSignals.h"
-#include "Version.h"
 
 namespace {
 
-constexpr const char *kName = "batchdel-purge: ";
+constexpr const char *kProgram = kPurgeProgram;
+const std::string kName = MessagePrefix(kProgram);
 
 std::tm LocalNow() {
     const std::time_t now = std::time(nullptr);
@@ -271,13 +272,13 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
     };
     if (taken.empty()) {
         if (!options.json) out << "The filters select no orders; nothing was deleted\n";
-        log.End(EndText(purged, 0, 0, kPurgeDone));
-        if (options.json) JsonSummary(purged, 0, 0, kPurgeDone, log.Started(), database, selection, out);
-        return kPurgeDone;
+        log.End(EndText(purged, 0, 0, kCommandDone));
+        if (options.json) JsonSummary(purged, 0, 0, kCommandDone, log.Started(), database, selection, out);
+        return kCommandDone;
     }
     if (terminal.question && !options.yes && !Confirmed(in, *terminal.question, taken, database, withBackup)) {
         out << "Nothing was deleted\n";
-        return kPurgePartly;
+        return kCommandPartly;
     }
 
     PurgeProgress progress(err, terminal.error, &log);
@@ -304,7 +305,7 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
     if (purged.stoppedBeforeDeleting || StopRequested()) {
         err << kName << "stopped before anything was deleted\n";
         purged.outcome.cancelled = true;
-        return finish(kPurgePartly);
+        return finish(kCommandPartly);
     }
 
     const DeletionJournal journal(
@@ -368,32 +369,28 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
             (options.json ? err : out) << "removed old backup: " << path << "\n";
         for (const std::string &failure : aged.failed) err << kName << "an old backup stays: " << failure << "\n";
     }
-    return finish(whole ? kPurgeDone : kPurgePartly);
+    return finish(whole ? kCommandDone : kCommandPartly);
 }
 
 }  // namespace
 
 int RunPurge(const std::vector<std::string> &args, std::istream &in, std::ostream &out, std::ostream &err,
              const PurgeTerminal &terminal) {
-    try {
+    return RunCommand(kProgram, err, [&]() -> int {
         const PurgeOptions options = ParsePurgeOptions(args, LocalToday());
         if (options.help) {
-            out << PurgeUsage();
-            return 0;
+            out << UsageText(PurgeHelp());
+            return kCommandDone;
         }
         if (options.version) {
-            out << "batchdel-purge " << BATCHDEL_VERSION << "\n";
-            return 0;
+            out << VersionText(kProgram);
+            return kCommandDone;
         }
-        return Purge(options, in, out, err, terminal);
-    } catch (const ELockBusy &busy) {
-        err << kName << busy.what() << "; nothing was done (--wait waits for it)\n";
-        return kPurgeBusy;
-    } catch (const Exception &failure) {
-        err << kName << failure.Message() << "\n";
-        return 2;
-    } catch (const std::exception &failure) {
-        err << kName << failure.what() << "\n";
-        return 2;
-    }
+        try {
+            return Purge(options, in, out, err, terminal);
+        } catch (const ELockBusy &busy) {
+            err << kName << busy.what() << "; nothing was done (--wait waits for it)\n";
+            return kCommandBusy;
+        }
+    });
 }

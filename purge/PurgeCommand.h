@@ -1,19 +1,13 @@
 #pragma once
 // batchdel-purge as a function: the arguments after the program name, the
 // operator's answers, what it prints and what it writes to standard error;
-// returns the exit status (PurgeStatus).
+// returns the exit status (CommandStatus).
 #include <istream>
 #include <ostream>
 #include <string>
 #include <vector>
 
-// The exit statuses, one table for the usage text and the man page.
-enum PurgeStatus {
-    kPurgeDone = 0,     // every order taken deleted (or would be; or none selected)
-    kPurgePartly = 1,   // some orders taken were not deleted
-    kPurgeNothing = 2,  // nothing done: bad arguments, no connection, backup failed
-    kPurgeBusy = 3,     // another run holds the cds folder or the database
-};
+#include "CommandStatus.h"
 
 struct PurgeTerminal {
     bool error = false;  // standard error is a terminal: show a progress line

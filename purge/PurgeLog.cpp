@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <ctime>
 
+#include "CommandHelp.h"
+#include "PurgeOptions.h"
+
 std::string LogTime() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -14,7 +17,7 @@ std::string LogTime() {
 
 void PurgeLog::Start(const std::string &text) {
     start_ = last_ = std::chrono::steady_clock::now();
-    if (enabled_) err_ << "batchdel-purge: " << started_ << " start: " << text << "\n" << std::flush;
+    if (enabled_) err_ << MessagePrefix(kPurgeProgram) << started_ << " start: " << text << "\n" << std::flush;
 }
 
 void PurgeLog::Progress(int64_t done, int64_t total) {
@@ -25,13 +28,14 @@ void PurgeLog::Progress(int64_t done, int64_t total) {
     const double seconds = std::chrono::duration<double>(now - start_).count();
     char rate[40];
     std::snprintf(rate, sizeof rate, "%.1f", seconds > 0 ? static_cast<double>(done) / seconds : 0.0);
-    err_ << "batchdel-purge: " << LogTime() << " progress: " << done << " of " << total << " orders done, " << rate
-         << " orders/s\n"
+    err_ << MessagePrefix(kPurgeProgram) << LogTime() << " progress: " << done << " of " << total << " orders done, "
+         << rate << " orders/s\n"
          << std::flush;
 }
 
 void PurgeLog::End(const std::string &text) {
-    if (enabled_) err_ << "batchdel-purge: " << LogTime() << " end: started " << started_ << "; " << text << "\n";
+    if (enabled_)
+        err_ << MessagePrefix(kPurgeProgram) << LogTime() << " end: started " << started_ << "; " << text << "\n";
 }
 
 std::string JsonString(const std::string &text) {

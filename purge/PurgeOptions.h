@@ -5,7 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "CommandHelp.h"
 #include "FilterCriteria.h"
+
+// The command's name, in its help, its version line and before its messages.
+inline constexpr const char *kPurgeProgram = "batchdel-purge";
 
 enum class BackupChoice { Unset, Backup, NoBackup };
 
@@ -33,7 +37,7 @@ struct PurgeOptions {
     std::optional<int64_t> waitSeconds;
 };
 
-// Raises EPurgeRefused, with a one-line message naming the argument, for an
+// Raises ECommandRefused, with a one-line message naming the argument, for an
 // unknown option, a missing or empty value, a day that does not exist, an
 // age that does not parse, --from after --to, a range given by one end only,
 // a deletion without exactly one of --backup and --no-backup, and a run
@@ -50,5 +54,5 @@ FilterCriteria PurgeFilter(const PurgeOptions &options);
 // dates 0001/01/01 to 2024/01/31, customers C001 to C999, every department".
 std::string SelectionText(const PurgeOptions &options);
 
-// The --help text.
-std::string PurgeUsage();
+// The --help text's parts.
+CommandHelp PurgeHelp();

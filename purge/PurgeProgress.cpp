@@ -2,8 +2,14 @@
 
 #include <cstdio>
 
+#include "CommandHelp.h"
 #include "PurgeLog.h"
+#include "PurgeOptions.h"
 #include "StopSignals.h"
+
+namespace {
+const std::string kName = MessagePrefix(kPurgeProgram);
+}  // namespace
 
 void PurgeProgress::StartDeletion(int64_t total) {
     deleting_ = true;
@@ -30,12 +36,12 @@ void PurgeProgress::Advance(int64_t done) {
     // over less than a second says little.
     if (seconds >= 1 && rate > 0) {
         const auto left = static_cast<int64_t>(static_cast<double>(total_ - done) / rate + 0.5);
-        std::snprintf(
-            line, sizeof line, "\rbatchdel-purge: %lld of %lld orders, %.0f orders/s, %lld:%02lld:%02lld left ",
-            static_cast<long long>(done), static_cast<long long>(total_), rate, static_cast<long long>(left / 3600),
-            static_cast<long long>(left / 60 % 60), static_cast<long long>(left % 60));
+        std::snprintf(line, sizeof line, "\r%s%lld of %lld orders, %.0f orders/s, %lld:%02lld:%02lld left ",
+                      kName.c_str(), static_cast<long long>(done), static_cast<long long>(total_), rate,
+                      static_cast<long long>(left / 3600), static_cast<long long>(left / 60 % 60),
+                      static_cast<long long>(left % 60));
     } else {
-        std::snprintf(line, sizeof line, "\rbatchdel-purge: %lld of %lld orders ", static_cast<long long>(done),
+        std::snprintf(line, sizeof line, "\r%s%lld of %lld orders ", kName.c_str(), static_cast<long long>(done),
                       static_cast<long long>(total_));
     }
     err_ << line << std::flush;

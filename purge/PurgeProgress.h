@@ -25,7 +25,7 @@ public:
     // Ends the line, so that what follows starts on a line of its own.
     void EndLine();
 
-    void Stage(const std::string &, int64_t) override {}
+    void Stage(WorkStage, int64_t) override {}
     void Advance(int64_t done) override;
     bool CancelRequested() override;
 

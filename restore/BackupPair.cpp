@@ -16,7 +16,8 @@ std::unique_ptr<TableEngine> ReadFile(const std::string &path) {
     try {
         return ReadPacketFile(path);
     } catch (const Exception &failure) {
-        throw ERestoreRefused("Backup file \"" + path + "\" cannot be read: " + failure.Message());
+        throw ERestoreRefused(RestoreRefusal::UnreadableFile,
+                              RestoreRefusalFacts().File(path).Reason(failure.Message()));
     }
 }
 
@@ -38,17 +39,12 @@ BackupPair BackupPair::Load(const std::string &headerFile, const std::string &de
     const std::string detailTime = DetailFileTime(detailFile);
     if (!forcePair) {
         if (headerTime.empty())
-            throw ERestoreRefused("\"" + headerFile +
-                                  "\" is not named as a header file of a backup"
-                                  " (ORDER_MASTER_<time>.CDS); --force-pair takes it all the same");
+            throw ERestoreRefused(RestoreRefusal::NotNamedAsHeaderFile, RestoreRefusalFacts().File(headerFile));
         if (detailTime.empty())
-            throw ERestoreRefused("\"" + detailFile +
-                                  "\" is not named as a detail file of a backup"
-                                  " (ORDER_SUB<time>.CDS); --force-pair takes it all the same");
+            throw ERestoreRefused(RestoreRefusal::NotNamedAsDetailFile, RestoreRefusalFacts().File(detailFile));
         if (headerTime != detailTime)
-            throw ERestoreRefused("The header file is of the backup at " + headerTime +
-                                  ", the detail file of the one at " + detailTime +
-                                  "; --force-pair takes them together all the same");
+            throw ERestoreRefused(RestoreRefusal::FilesOfTwoBackups,
+                                  RestoreRefusalFacts().Times(headerTime, detailTime));
     }
     pair.header_ = ReadFile(headerFile);
     pair.detail_ = ReadFile(detailFile);
@@ -57,8 +53,10 @@ BackupPair BackupPair::Load(const std::string &headerFile, const std::string &de
     const TableEngine &detail = *pair.detail_;
     const int headerKey = FindColumn(header, "MASTERBILLID");
     const int detailKey = FindColumn(detail, "MASTERBILLID");
-    if (headerKey < 0) throw ERestoreRefused("Backup file \"" + headerFile + "\" holds no column MASTERBILLID");
-    if (detailKey < 0) throw ERestoreRefused("Backup file \"" + detailFile + "\" holds no column MASTERBILLID");
+    if (headerKey < 0)
+        throw ERestoreRefused(RestoreRefusal::NoOrderNumberColumn, RestoreRefusalFacts().File(headerFile));
+    if (detailKey < 0)
+        throw ERestoreRefused(RestoreRefusal::NoOrderNumberColumn, RestoreRefusalFacts().File(detailFile));
     const int dateCol = FindColumn(header, "BILL_DATE");
     const int custIdCol = FindColumn(header, "CUST_ID");
     const int custNameCol = FindColumn(header, "CUST_NAME");
@@ -66,8 +64,8 @@ BackupPair BackupPair::Load(const std::string &headerFile, const std::string &de
     pair.orders_.reserve(static_cast<size_t>(header.RecordCount()));
     for (int row = 0; row < header.RecordCount(); ++row) {
         if (header.IsNull(row, headerKey))
-            throw ERestoreRefused("Backup file \"" + headerFile + "\": row " + std::to_string(row + 1) +
-                                  " has no order number");
+            throw ERestoreRefused(RestoreRefusal::RowWithoutOrderNumber,
+                                  RestoreRefusalFacts().File(headerFile).Row(row + 1));
         BackupOrder order;
         order.number = std::string(header.Text(row, headerKey));
         order.headerRow = row;
@@ -79,7 +77,8 @@ BackupPair BackupPair::Load(const std::string &headerFile, const std::string &de
         if (custNameCol >= 0 && !header.IsNull(row, custNameCol))
             order.customer += (order.customer.empty() ? "" : " ") + std::string(header.Text(row, custNameCol));
         if (!pair.index_.emplace(order.number, pair.orders_.size()).second)
-            throw ERestoreRefused("Backup file \"" + headerFile + "\" holds order " + order.number + " twice");
+            throw ERestoreRefused(RestoreRefusal::OrderTwice,
+                                  RestoreRefusalFacts().File(headerFile).Order(order.number));
         pair.orders_.push_back(std::move(order));
     }
     std::string firstOrphan;
@@ -95,8 +94,7 @@ BackupPair BackupPair::Load(const std::string &headerFile, const std::string &de
         pair.orders_[found->second].lineRows.push_back(row);
     }
     if (pair.orphanLines_ > 0 && !forcePair)
-        throw ERestoreRefused("Backup file \"" + detailFile + "\" holds " + std::to_string(pair.orphanLines_) +
-                              " lines of orders the header file does not hold (the first of order " + firstOrphan +
-                              "): the files are not of one backup; --force-pair leaves those lines out");
+        throw ERestoreRefused(RestoreRefusal::LinesWithoutTheirOrder,
+                              RestoreRefusalFacts().File(detailFile).Count(pair.orphanLines_).Order(firstOrphan));
     return pair;
 }

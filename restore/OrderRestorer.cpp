@@ -310,32 +310,31 @@ void OrderRestorer::CheckColumns() {
     const std::vector<ColumnDesc> lineTable = TableColumns(d_->connection, "ORDER_SUB");
     d_->headerColumns = MatchColumns(d_->pair.Header(), Names(headerTable));
     d_->lineColumns = MatchColumns(d_->pair.Detail(), Names(lineTable));
-    std::string missing;
+    std::vector<std::string> missing;
     auto collect = [&](const TableEngine &file, const std::vector<std::string> &matched, const std::string &table) {
         for (size_t c = 0; c < matched.size(); ++c)
-            if (matched[c].empty()) missing += (missing.empty() ? "" : ", ") + table + "." + file.Columns()[c].name;
+            if (matched[c].empty()) missing.push_back(table + "." + file.Columns()[c].name);
     };
     collect(d_->pair.Header(), d_->headerColumns, "ORDER_MASTER");
     collect(d_->pair.Detail(), d_->lineColumns, "ORDER_SUB");
     if (!missing.empty())
-        throw ERestoreRefused("The backup has columns the database lacks: " + missing + "; nothing was restored");
+        throw ERestoreRefused(RestoreRefusal::ColumnsTheDatabaseLacks, RestoreRefusalFacts().Columns(missing));
     // A column the backup lacks would be restored empty, the order no longer
     // what was deleted: only when the operator says so (the table may have
     // gained a column since the backup).
     const std::set<std::string> headerComputed = ComputedColumns(d_->connection, "ORDER_MASTER");
     const std::set<std::string> lineComputed = ComputedColumns(d_->connection, "ORDER_SUB");
-    std::string lacking;
+    std::vector<std::string> lacking;
     auto unmatched = [&](const std::vector<ColumnDesc> &table, const std::vector<std::string> &matched,
                          const std::set<std::string> &computed, const std::string &name) {
         for (const ColumnDesc &column : table)
             if (!computed.count(column.name) && std::find(matched.begin(), matched.end(), column.name) == matched.end())
-                lacking += (lacking.empty() ? "" : ", ") + name + "." + column.name;
+                lacking.push_back(name + "." + column.name);
     };
     unmatched(headerTable, d_->headerColumns, headerComputed, "ORDER_MASTER");
     unmatched(lineTable, d_->lineColumns, lineComputed, "ORDER_SUB");
     if (!lacking.empty() && !defaultMissingColumns)
-        throw ERestoreRefused("The backup lacks columns the database has: " + lacking +
-                              "; nothing was restored (--default-missing-columns lets them take their defaults)");
+        throw ERestoreRefused(RestoreRefusal::ColumnsTheBackupLacks, RestoreRefusalFacts().Columns(lacking));
     for (const ColumnDesc &column : headerTable)
         if (column.name == "MASTERBILLID" && column.type == DataType::String) d_->numberCharacters = column.size;
     d_->headerInsert =

@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "BackupPair.h"
+#include "CommandHelp.h"
 #include "CommandDays.h"
 #include "OrderConnection.h"
 #include "OrderDataFolder.h"
@@ -16,9 +17,11 @@
 #include "RestoreOptions.h"
 #include "SQLConnection.h"
 #include "TerminalText.h"
-#include "Version.h"
 
 namespace {
+
+constexpr const char *kProgram = kRestoreProgram;
+const std::string kName = MessagePrefix(kProgram);
 
 // An order number or a customer as the terminal shows it: the backup's
 // texts are not trusted to hold no control characters.
@@ -50,7 +53,7 @@ std::vector<const BackupOrder *> ChosenOrders(const BackupPair &pair, const Rest
 
 void Connect(TSQLConnection &connection, const RestoreOptions &options, std::ostream &err) {
     const std::string warning = SetUpOrderConnection(connection, options.connectionFile);
-    if (!warning.empty()) err << "batchdel-restore: warning: " << warning << "\n";
+    if (!warning.empty()) err << kName << "warning: " << warning << "\n";
     connection.Open();
 }
 
@@ -64,12 +67,10 @@ std::tm LocalNow() {
 int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
     const BackupPair pair = BackupPair::Load(options.headerFile, options.detailFile, options.forcePair);
     if (pair.OrphanLines() > 0)
-        err << "batchdel-restore: " << pair.OrphanLines()
-            << " lines of orders the header file does not hold are left out\n";
+        err << kName << pair.OrphanLines() << " lines of orders the header file does not hold are left out\n";
     std::vector<std::string> missing;
     const std::vector<const BackupOrder *> chosen = ChosenOrders(pair, options, missing);
-    for (const std::string &number : missing)
-        err << "batchdel-restore: order " << Shown(number) << " is not in the backup\n";
+    for (const std::string &number : missing) err << kName << "order " << Shown(number) << " is not in the backup\n";
 
     if (options.list) {
         out << "MASTERBILLID\tBILL_DATE\tcustomer\tlines\n";
@@ -111,25 +112,51 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
     RestoreOutcome outcome;
     const auto started = std::chrono::steady_clock::now();
     auto lastReport = started;
-    size_t done = 0;
+    size_t journalled = 0;                          // restored orders the journal names
+    std::vector<const BackupOrder *> unjournalled;  // the committed batch the journal lacks
     int status = 0;
     try {
         restorer.Restore(
             chosen,
             [&](const std::vector<const BackupOrder *> &batch) {
-                journal.Append(batch, LocalNow());
-                done += batch.size();
+                try {
+                    journal.Append(batch, LocalNow());
+                } catch (const ERestoreJournalFailed &) {
+                    unjournalled = batch;
+                    throw;
+                }
+                if (journal.Active()) journalled += batch.size();
+                const size_t done = outcome.restored.size();
                 const auto now = std::chrono::steady_clock::now();
                 if (now - lastReport >= std::chrono::seconds(1)) {
-                    err << "batchdel-restore: " << done << " of " << chosen.size() << " orders restored\n";
+                    err << kName << done << " of " << chosen.size() << " orders restored\n";
                     lastReport = now;
                 }
             },
             outcome);
     } catch (const Exception &failure) {
-        err << "batchdel-restore: stopped: " << failure.Message() << "\n"
-            << "batchdel-restore: the orders committed before stay restored; run the same command again to"
-               " restore the rest\n";
+        // Every count from the run itself: what is committed, what of it the
+        // journal names, and what is left (a batch rolled back, the orders
+        // after it); the failed and skipped ones are listed below.
+        const size_t reached =
+            outcome.restored.size() + outcome.sameAsBackup.size() + outcome.alreadyThere.size() + outcome.failed.size();
+        if (const auto *lost = dynamic_cast<const ERestoreJournalFailed *>(&failure))
+            err << kName << "stopped: the journal " << lost->Path() << " cannot be written (" << lost->Reason()
+                << ")\n";
+        else
+            err << kName << "stopped: " << failure.Message() << "\n";
+        err << kName << outcome.restored.size() << " orders are restored; ";
+        if (!journal.Active())
+            err << "there is no journal to name them (" << journal.Path() << " does not exist)\n";
+        else if (unjournalled.empty())
+            err << "all of them are in the journal\n";
+        else {
+            err << journalled << " of them are in the journal, " << unjournalled.size() << " are not:";
+            for (const BackupOrder *order : unjournalled) err << " " << JournalField(order->number);
+            err << "\n";
+        }
+        err << kName << chosen.size() - reached
+            << " orders asked for are left for the next run; run the same command again to restore them\n";
         status = 1;
     }
     for (const BackupOrder *order : outcome.restored) out << "restored\t" << OrderLine(*order) << "\n";
@@ -148,22 +175,16 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
 }  // namespace
 
 int RunRestore(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
-    try {
+    return RunCommand(kProgram, err, [&]() -> int {
         const RestoreOptions options = ParseRestoreOptions(args);
         if (options.help) {
-            out << RestoreUsage();
-            return 0;
+            out << UsageText(RestoreHelp());
+            return kCommandDone;
         }
         if (options.version) {
-            out << "batchdel-restore " << BATCHDEL_VERSION << "\n";
-            return 0;
+            out << VersionText(kProgram);
+            return kCommandDone;
         }
         return Run(options, out, err);
-    } catch (const Exception &failure) {
-        err << "batchdel-restore: " << failure.Message() << "\n";
-        return 2;
-    } catch (const std::exception &failure) {
-        err << "batchdel-restore: " << failure.what() << "\n";
-        return 2;
-    }
+    });
 }

@@ -1,10 +1,67 @@
 #pragma once
-// A restore refused before anything is written: bad arguments, a backup file
-// that does not read, a pair that does not belong together, a column the
-// table lacks.
+// A restore refused before anything is written: a backup file that does not
+// read, a pair that does not belong together, a column a table or the backup
+// lacks. The refusal is a kind with its data, so that each program words it
+// in its own language; Message() is batchdel-restore's English
+// (RestoreRefusalText).
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "Errors.h"
+
+enum class RestoreRefusal {
+    UnreadableFile,           // file; reason: the reader's words
+    NotNamedAsHeaderFile,     // file: not ORDER_MASTER_<time>.CDS
+    NotNamedAsDetailFile,     // file: not ORDER_SUB<time>.CDS
+    FilesOfTwoBackups,        // headerTime, detailTime
+    NoOrderNumberColumn,      // file
+    RowWithoutOrderNumber,    // file, row (from 1)
+    OrderTwice,               // file, order
+    LinesWithoutTheirOrder,   // file (the detail file), count, order (the first such line's)
+    ColumnsTheDatabaseLacks,  // columns ("ORDER_MASTER.REMARK")
+    ColumnsTheBackupLacks,    // columns
+};
+
+struct RestoreRefusalFacts {
+    std::string file;
+    std::string reason;
+    std::string headerTime, detailTime;
+    int64_t row = 0;
+    int64_t count = 0;
+    std::string order;
+    std::vector<std::string> columns;
+
+    // Filled one fact at a time: RestoreRefusalFacts().File(path).Row(3).
+    RestoreRefusalFacts &File(std::string text) { return Set(file, std::move(text)); }
+    RestoreRefusalFacts &Reason(std::string text) { return Set(reason, std::move(text)); }
+    RestoreRefusalFacts &Times(std::string header, std::string detail) {
+        detailTime = std::move(detail);
+        return Set(headerTime, std::move(header));
+    }
+    RestoreRefusalFacts &Row(int64_t value) { return Set(row, value); }
+    RestoreRefusalFacts &Count(int64_t value) { return Set(count, value); }
+    RestoreRefusalFacts &Order(std::string text) { return Set(order, std::move(text)); }
+    RestoreRefusalFacts &Columns(std::vector<std::string> names) { return Set(columns, std::move(names)); }
+
+private:
+    template <typename T>
+    RestoreRefusalFacts &Set(T &field, T value) {
+        field = std::move(value);
+        return *this;
+    }
+};
 
 class ERestoreRefused : public Exception {
 public:
-    explicit ERestoreRefused(std::string message) : Exception("ERestoreRefused", std::move(message)) {}
+    ERestoreRefused(RestoreRefusal kind, RestoreRefusalFacts facts);
+    RestoreRefusal Kind() const { return kind_; }
+    const RestoreRefusalFacts &Facts() const { return facts_; }
+
+private:
+    RestoreRefusal kind_;
+    RestoreRefusalFacts facts_;
 };
+
+// batchdel-restore's words for a refusal, one line.
+std::string RestoreRefusalText(RestoreRefusal kind, const RestoreRefusalFacts &facts);

@@ -7,6 +7,11 @@
 #include "OrderJournal.h"
 #include "PacketFile.h"
 
+ERestoreJournalFailed::ERestoreJournalFailed(std::string path, std::string reason)
+    : EFCreateError("Cannot write file \"" + path + "\". " + reason),
+      path_(std::move(path)),
+      reason_(std::move(reason)) {}
+
 RestoreJournal::RestoreJournal(std::string path, std::string backupPair, std::string database, std::string user)
     : path_(std::move(path)),
       backup_("restored from " + std::move(backupPair)),
@@ -24,5 +29,5 @@ void RestoreJournal::Append(const std::vector<const BackupOrder *> &orders, cons
         lines +=
             JournalLine(time, order->number, "+" + std::to_string(order->lineRows.size()), backup_, database_, user_);
     if (const int error = AppendJournalLines(path_, lines, JournalOpening::ExistingOnly))
-        throw EFCreateError("Cannot write file \"" + path_ + "\". " + SystemReason(error));
+        throw ERestoreJournalFailed(path_, SystemReason(error));
 }

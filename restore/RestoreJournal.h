@@ -9,15 +9,31 @@
 #include <string>
 #include <vector>
 
+#include "Errors.h"
+
 struct BackupOrder;
+
+// The journal could not be written: its path and the system's words, for
+// each program to say in its own what is restored and journalled.
+class ERestoreJournalFailed : public EFCreateError {
+public:
+    ERestoreJournalFailed(std::string path, std::string reason);
+    const std::string &Path() const { return path_; }
+    const std::string &Reason() const { return reason_; }
+
+private:
+    std::string path_;
+    std::string reason_;
+};
 
 class RestoreJournal {
 public:
     // A journal that does not exist is left alone: Append then does nothing.
     RestoreJournal(std::string path, std::string backupPair, std::string database, std::string user);
     bool Active() const { return active_; }
-    // Appends and syncs the lines, whole or not at all; raises EFCreateError
-    // when they cannot be written.
+    const std::string &Path() const { return path_; }
+    // Appends and syncs the lines, whole or not at all; raises
+    // ERestoreJournalFailed when they cannot be written.
     void Append(const std::vector<const BackupOrder *> &orders, const std::tm &committedAt) const;
 
 private:

@@ -1,28 +1,29 @@
 #include "RestoreOptions.h"
 
 #include "CommandDays.h"
-#include "RestoreErrors.h"
+#include "CommandLine.h"
 
 RestoreOptions ParseRestoreOptions(const std::vector<std::string> &args) {
+    const CommandLine line = ParseCommandLine(args, {{"--list"},
+                                                     {"--dry-run"},
+                                                     {"--force-pair"},
+                                                     {"--default-missing-columns"},
+                                                     {"--order", OptionValue::Required},
+                                                     {"--from", OptionValue::Required},
+                                                     {"--to", OptionValue::Required},
+                                                     {"--database", OptionValue::Required}});
     RestoreOptions options;
-    std::vector<std::string> files;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string &arg = args[i];
-        auto value = [&]() -> const std::string & {
-            if (i + 1 >= args.size()) throw ERestoreRefused("Option " + arg + " needs a value");
-            return args[++i];
-        };
+    options.help = line.help;
+    options.version = line.version;
+    for (const GivenOption &given : line.options) {
+        const std::string &arg = given.name;
+        const std::string text = given.value.value_or("");
         auto day = [&]() {
-            const std::string &text = value();
             const auto parsed = ParseCommandDay(text);
-            if (!parsed) throw ERestoreRefused("Option " + arg + ": \"" + text + "\" is not a date YYYY/MM/DD");
+            if (!parsed) throw BadOptionValue(arg, text, "not a date YYYY/MM/DD");
             return *parsed;
         };
-        if (arg == "--help" || arg == "-h")
-            options.help = true;
-        else if (arg == "--version")
-            options.version = true;
-        else if (arg == "--list")
+        if (arg == "--list")
             options.list = true;
         else if (arg == "--dry-run")
             options.dryRun = true;
@@ -31,57 +32,57 @@ RestoreOptions ParseRestoreOptions(const std::vector<std::string> &args) {
         else if (arg == "--default-missing-columns")
             options.defaultMissingColumns = true;
         else if (arg == "--order")
-            options.orders.push_back(value());
+            options.orders.push_back(text);
         else if (arg == "--from")
             options.fromDay = day();
         else if (arg == "--to")
             options.toDay = day();
         else if (arg == "--database")
-            options.connectionFile = value();
-        else if (arg.size() > 1 && arg[0] == '-' && arg != "--")
-            throw ERestoreRefused("Unknown option " + arg);
-        else if (arg == "--")
-            for (++i; i < args.size(); ++i) files.push_back(args[i]);
-        else
-            files.push_back(arg);
+            options.connectionFile = text;
     }
     if (options.help || options.version) return options;
-    if (files.size() != 2) throw ERestoreRefused("Give the header file and the detail file of one backup (see --help)");
-    options.headerFile = files[0];
-    options.detailFile = files[1];
+    if (line.operands.size() != 2)
+        throw ECommandRefused("Give the header file and the detail file of one backup (see --help)");
+    options.headerFile = line.operands[0];
+    options.detailFile = line.operands[1];
     return options;
 }
 
-std::string RestoreUsage() {
-    return R"(Usage: batchdel-restore [OPTION]... HEADER-FILE DETAIL-FILE
-
-Puts orders from a backup pair of batchdel (cds/ORDER_MASTER_<time>.CDS and
+CommandHelp RestoreHelp() {
+    CommandHelp help;
+    help.program = kRestoreProgram;
+    help.synopses = {"[OPTION]... HEADER-FILE DETAIL-FILE"};
+    help.description = R"(Puts orders from a backup pair of batchdel (cds/ORDER_MASTER_<time>.CDS and
 cds/ORDER_SUB<time>.CDS) back into the database: each order whole, header
 and lines, or not at all. An order whose number is already in the database
-is skipped and listed, never overwritten.
-
-  --list             list the orders of the backup (number, date, customer,
-                     lines) and write nothing
-  --dry-run          say what would be restored and skipped; write nothing
-  --order NUMBER     restore this order (may be given many times)
-  --from YYYY/MM/DD  restore the orders with BILL_DATE on or after this day
-  --to YYYY/MM/DD    ... on or before this day
-  --database FILE    connection file to use instead of the program's
-                     (connections.ini beside the program, or where the
-                     DataDriver settings point); its section Trelvo is used
-  --force-pair       accept a header and a detail file that do not carry
-                     the same time in their names, or lines whose order is
-                     not in the header file (those lines are left out)
-  --default-missing-columns
-                     let columns of the tables that the backup lacks take
-                     their defaults (without it such a backup is refused)
-  --help             show this text
-  --version          show the version of batchdel-restore
-
-Without --order, --from and --to every order of the backup is restored.
-Exit status: 0 when everything asked for was restored (or would be, with
---dry-run), 1 when some orders were not, 2 when nothing was done (bad
-arguments, a backup file that cannot be read or does not belong to the
-other, a column the table or the backup lacks, no connection).
+is skipped and listed, never overwritten. Without --order, --from and --to
+every order of the backup is restored.
 )";
+    help.sections = {{"Choosing",
+                      {{"--order NUMBER", "restore this order (may be given many times)"},
+                       {"--from YYYY/MM/DD", "restore the orders with BILL_DATE on or after this day"},
+                       {"--to YYYY/MM/DD", "... on or before this day"}}},
+                     {"Restoring",
+                      {{"--list", "list the orders of the backup (number, date,\ncustomer, lines) and write nothing"},
+                       {"--dry-run", "say what would be restored and skipped; write nothing"},
+                       {"--force-pair",
+                        "accept a header and a detail file that do not carry\nthe same time in their names, or "
+                        "lines whose order\nis not in the header file (those lines are left out)"},
+                       {"--default-missing-columns",
+                        "let columns of the tables that the backup lacks take\ntheir defaults "
+                        "(without it such a backup is refused)"},
+                       {"--database FILE",
+                        "connection file to use instead of the program's\n(connections.ini beside the "
+                        "program, or where the\nDataDriver settings point); its section Trelvo is used"}}}};
+    help.notes = R"(Each restored order is appended to cds/deletions.log, when that journal
+exists, after its batch is committed.
+)";
+    help.statuses = {{kCommandDone, ""},
+                     {kCommandPartly,
+                      "orders failed, were skipped as already in the\ndatabase otherwise, or are not "
+                      "in the backup"},
+                     {kCommandNothingDone,
+                      "also a backup file that does not belong to the\nother, a column the table "
+                      "or the backup lacks"}};
+    return help;
 }

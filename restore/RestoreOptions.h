@@ -5,6 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "CommandHelp.h"
+
+// The command's name, in its help, its version line and before its messages.
+inline constexpr const char *kRestoreProgram = "batchdel-restore";
+
 struct RestoreOptions {
     bool help = false;
     bool version = false;
@@ -12,17 +17,17 @@ struct RestoreOptions {
     bool dryRun = false;
     bool forcePair = false;
     bool defaultMissingColumns = false;  // --default-missing-columns
-    std::vector<std::string> orders;  // --order, in the order given
-    std::optional<int32_t> fromDay;   // --from, database day count
-    std::optional<int32_t> toDay;     // --to
-    std::string connectionFile;       // --database; empty: as the program finds it
+    std::vector<std::string> orders;     // --order, in the order given
+    std::optional<int32_t> fromDay;      // --from, database day count
+    std::optional<int32_t> toDay;        // --to
+    std::string connectionFile;          // --database; empty: as the program finds it
     std::string headerFile;
     std::string detailFile;
 };
 
-// Raises ERestoreRefused for an unknown option, a missing value, a date that
-// is not YYYY/MM/DD, or not exactly two files.
+// Raises ECommandRefused for an unknown option, a missing or empty value, a
+// date that is not YYYY/MM/DD, or not exactly two files.
 RestoreOptions ParseRestoreOptions(const std::vector<std::string> &args);
 
-// The --help text.
-std::string RestoreUsage();
+// The --help text's parts.
+CommandHelp RestoreHelp();

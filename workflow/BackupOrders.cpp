@@ -67,8 +67,8 @@ void StopIfCancelled(WorkProgress *progress) {
     if (progress && progress->CancelRequested()) throw EAbort();
 }
 
-void Stage(WorkProgress *progress, const std::string &text, int64_t steps) {
-    if (progress) progress->Stage(text, steps);
+void Stage(WorkProgress *progress, WorkStage stage, int64_t steps) {
+    if (progress) progress->Stage(stage, steps);
 }
 
 std::vector<std::string> OrderNumbersOf(const TClientDataSet &set) {
@@ -112,17 +112,17 @@ BackupResult BackupOrders(TSQLConnection &connection, TClientDataSet &set, const
     std::unique_ptr<TableEngine> detail = ReadWithReconnect(connection, [&] {
         std::unique_ptr<TableEngine> lines;
         SnapshotReading snapshot(connection);
-        Stage(progress, "讀取訂單...", 0);
+        Stage(progress, WorkStage::ReadingOrders, 0);
         OpenWithText(set, BuildFilteredQuery(kHeaderBackupHead, filter));
         const std::vector<std::string> orders = OrderNumbersOf(set);
         StopIfCancelled(progress);
         if (DetailTableHasOrderIndex(connection)) {
-            Stage(progress, "讀取明細...", static_cast<int64_t>(orders.size()));
+            Stage(progress, WorkStage::ReadingLines, static_cast<int64_t>(orders.size()));
             lines = FetchDetailLines(connection, orders, progress);
         } else {
             // Without the index the database could only scan the lines once
             // per batch; the subquery scans them once in all.
-            Stage(progress, "讀取明細...", 0);
+            Stage(progress, WorkStage::ReadingLines, 0);
             const std::string orderNumbers = BuildFilteredQuery(kOrderNumberHead, filter);
             lines = FetchDetailBySubquery(connection, DetailBackupQuery(orderNumbers));
         }
@@ -144,7 +144,7 @@ BackupResult BackupOrders(TSQLConnection &connection, TClientDataSet &set, const
         if (found != result.detailLines.end()) ++found->second;
     }
 
-    Stage(progress, "寫入備份檔...", 0);
+    Stage(progress, WorkStage::WritingBackup, 0);
     // The header file holds the list's present content, a pending edit included.
     set.CheckBrowseMode();
     // Both names are the pair's own from here: a failure, or a Cancel this
@@ -157,7 +157,7 @@ BackupResult BackupOrders(TSQLConnection &connection, TClientDataSet &set, const
     WritePacketInto(files.DetailDescriptor(), result.detailFile, *detail, false);
     files.Close();
     StopIfCancelled(progress);
-    Stage(progress, "核對備份檔...", 0);
+    Stage(progress, WorkStage::CheckingBackup, 0);
     CheckBackupReadsBack(result);
     StopIfCancelled(progress);
     files.Keep();

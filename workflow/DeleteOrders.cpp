@@ -45,7 +45,7 @@ void DeleteOrders(TSQLConnection &connection, const std::vector<std::string> &or
         if (settings.afterBatch && !orders.empty()) settings.afterBatch();
     };
 
-    if (progress) progress->Stage("正在刪除勾選的訂單...", static_cast<int64_t>(orderNumbers.size()));
+    if (progress) progress->Stage(WorkStage::DeletingOrders, static_cast<int64_t>(orderNumbers.size()));
     OrderDeletion deletion(connection, settings.batchTime, settings.ordersPerRoundTrip);
     std::exception_ptr failure;
     // The orders go a block at a time, many in one round trip. An

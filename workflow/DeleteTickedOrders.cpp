@@ -18,6 +18,7 @@
 #include "OrderRowFields.h"
 #include "OrderWindow.h"
 #include "SQLConnection.h"
+#include "WindowTexts.h"
 
 namespace {
 
@@ -114,10 +115,17 @@ void DeleteTickedOrders(OrderWindow &window, const DeletionSettings &settings) {
         ControlsDisabled quiet(list);
         const std::vector<TickedOrder> orders = TickedOrders(list);
         ticked = static_cast<int>(orders.size());
-        if (orders.empty())
+        if (orders.empty()) {
             list.Last();
-        else
-            walk = DeleteInBatches(window, orders, backup, settings);
+        } else {
+            try {
+                walk = DeleteInBatches(window, orders, backup, settings);
+            } catch (const EJournalFailed &failure) {
+                // The operator reads what is deleted and journalled in the
+                // window's words.
+                throw EFCreateError(WindowJournalFailureText(failure));
+            }
+        }
     }
 
     if (walk.notInBackup > 0)

@@ -7,23 +7,20 @@
 
 namespace {
 
-std::string WindowText(const std::string &path, const std::string &reason) {
-    return "無法寫入刪除紀錄 " + path + "：" + reason;
-}
-
-std::string WindowText(const std::string &path, const std::string &reason, const EJournalFailed::Stop &stop) {
-    return WindowText(path, reason) + "。刪除已停止：已刪除 " + std::to_string(stop.deleted) + " 筆訂單（最後 " +
-           std::to_string(stop.unjournalled.size()) + " 筆未記入紀錄），" + std::to_string(stop.notDeleted) +
-           " 筆勾選的訂單未刪除。";
+// In the system's own words, as a file that cannot be written is reported
+// everywhere; each program says what the failure means in its own words
+// from the kind's data.
+std::string FileText(const std::string &path, const std::string &reason) {
+    return "Cannot write file \"" + path + "\". " + reason;
 }
 
 }  // namespace
 
 EJournalFailed::EJournalFailed(std::string path, std::string reason)
-    : EFCreateError(WindowText(path, reason)), path_(std::move(path)), reason_(std::move(reason)) {}
+    : EFCreateError(FileText(path, reason)), path_(std::move(path)), reason_(std::move(reason)) {}
 
 EJournalFailed::EJournalFailed(const EJournalFailed &failure, Stop stop)
-    : EFCreateError(WindowText(failure.path_, failure.reason_, stop)),
+    : EFCreateError(FileText(failure.path_, failure.reason_)),
       path_(failure.path_),
       reason_(failure.reason_),
       stop_(std::move(stop)) {}

@@ -20,7 +20,7 @@
 // The journal could not be written: its path and the system's words. When
 // the failure stopped a deletion, also what that deletion had done, so each
 // program can say in its own words exactly what is deleted and journalled.
-// Message() is the window's text.
+// Message() is only the system's words about the file.
 class EJournalFailed : public EFCreateError {
 public:
     EJournalFailed(std::string path, std::string reason);

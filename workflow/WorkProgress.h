@@ -6,12 +6,22 @@
 #include <cstdint>
 #include <string>
 
+// The stages of the long commands. Each program words them its own way (the
+// window's words are in WindowTexts).
+enum class WorkStage {
+    ReadingOrders,   // the backup reads the orders' headers
+    ReadingLines,    // ... and their lines
+    WritingBackup,   // ... writes the pair of files
+    CheckingBackup,  // ... and reads them back
+    DeletingOrders,  // the deletion
+};
+
 class WorkProgress {
 public:
     virtual ~WorkProgress() = default;
     // A new stage of the work: what is being done and how many steps it has
     // (0 when that is not known).
-    virtual void Stage(const std::string &text, int64_t steps) = 0;
+    virtual void Stage(WorkStage stage, int64_t steps) = 0;
     // Steps of the present stage done so far.
     virtual void Advance(int64_t done) = 0;
     // Whether the operator asked the work to stop.

@@ -81,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
                                    QWidget window;
                                    window.show();
                                    DialogProgress progress(&window, QStringLiteral("刪除訂單"));
-                                   progress.Stage("正在刪除勾選的訂單...", 1000000);
+                                   progress.Stage(WorkStage::DeletingOrders, 1000000);
                                    int64_t done = 0;
                                    while (!progress.CancelRequested()) progress.Advance(++done);
                                    return true;

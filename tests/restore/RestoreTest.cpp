@@ -16,6 +16,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <sstream>
 
 #include "DataSetFile.h"
 #include "BackupOrders.h"
@@ -191,6 +192,64 @@ TEST(RestoreJournalTest, RestoredOrdersAreAppendedToTheJournalBesideTheProgram) 
     EXPECT_EQ(std::count(journal.begin(), journal.end(), '\n'), 2) << journal;
 }
 
+// A journal that cannot grow (the file-size limit reached) when the first
+// batch is committed stops the restore; the stop message says word for word
+// what is restored and what of it the journal lacks, as the database and the
+// journal show it.
+TEST_P(RestoreTest, AJournalThatCannotBeWrittenSaysExactlyWhatIsRestoredAndJournalled) {
+    if (!GetParam()) GTEST_SKIP() << "the file-size limit would stop the embedded engine's own writes as well";
+    const BackupResult backup = BackUpAndDeleteAll();
+    // A copy of the program in a folder of its own, with a journal of just
+    // the size the limit allows.
+    const std::string program = dir.path() + "/program/";
+    fs::create_directories(program + "cds");
+    for (const char *file : {"batchdel-restore", "libibdriver.so", "drivers.ini"})
+        fs::copy_file(ProgramFolder() + file, program + file);
+    const std::string journalPath = program + "cds/deletions.log";
+    std::string journal = "time\tMASTERBILLID\tORDER_SUB lines\tbackup\tdatabase\tuser\n";
+    const std::string line = "2024-01-01 00:00:00\tOLD\t1\tnone\tdb\tuser\n";
+    while (journal.size() + line.size() <= 1024) journal += line;
+    journal.insert(journal.size() - line.size() + 20, std::string(1024 - journal.size(), 'X'));
+    ASSERT_EQ(journal.size(), 1024u);
+    std::ofstream(journalPath, std::ios::binary) << journal;
+
+    const CommandRun listed = RunRestoreCommand(dir.file("connections.ini"),
+                                                {"--list", backup.headerFile, backup.detailFile});
+    std::vector<std::string> backupOrder;  // the order numbers, as the backup holds them
+    {
+        std::istringstream lines(listed.out);
+        std::string row;
+        std::getline(lines, row);  // the column names
+        while (std::getline(lines, row))
+            if (row.find('\t') != std::string::npos) backupOrder.push_back(row.substr(0, row.find('\t')));
+    }
+    ASSERT_EQ(backupOrder.size(), 13u) << listed.out;
+
+    // 1024 bytes: "ulimit -f" counts blocks of 512.
+    const CommandRun run = RunProgram(
+        "/bin/sh", std::vector<std::string>{"-c", "ulimit -f 2; trap '' XFSZ; exec \"$0\" \"$@\"",
+                                            program + "batchdel-restore", "--database", dir.file("connections.ini"),
+                                            backup.headerFile, backup.detailFile});
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+
+    std::ifstream in(journalPath, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), journal);
+    std::string restored;
+    int64_t count = 0;
+    for (const std::string &number : backupOrder)
+        if (Count("SELECT COUNT(*) FROM ORDER_MASTER WHERE MASTERBILLID = '" + number + "'") == 1) {
+            restored += " " + number;
+            ++count;
+        }
+    ASSERT_GT(count, 0);
+    EXPECT_EQ(run.err, "batchdel-restore: stopped: the journal " + journalPath + " cannot be written (" +
+                           std::strerror(EFBIG) + ")\nbatchdel-restore: " + std::to_string(count) +
+                           " orders are restored; 0 of them are in the journal, " + std::to_string(count) +
+                           " are not:" + restored + "\nbatchdel-restore: " + std::to_string(13 - count) +
+                           " orders asked for are left for the next run; run the same command again to restore "
+                           "them\n");
+}
+
 // Killed while it waits on an order another user holds, the restore leaves
 // every order whole or absent, and a second run finishes the job. (The
 // server lets the test and the command use the database at once.)
@@ -333,6 +392,15 @@ const CliCase kCliCases[] = {
     {"UnknownOption", [](auto &b, auto &, auto &) { return WithPair(b, {"--overwrite"}); }, 2,
      "Unknown option --overwrite", 0},
     {"ListWritesNothing", [](auto &b, auto &, auto &) { return WithPair(b, {"--list"}); }, 0, "SO00000002\t", 0},
+    // The option forms batchdel-purge takes too: a value after "=", and
+    // "--" before file names.
+    {"AValueAfterAnEqualsSignAndFilesAfterTheEndOfOptions",
+     [](auto &b, auto &, auto &) {
+         return std::vector<std::string>{"--order=SO00000002", "--", b.headerFile, b.detailFile};
+     },
+     0, "1 orders", 1},
+    {"AnEmptyValueIsRefused", [](auto &b, auto &, auto &) { return WithPair(b, {"--order="}); }, 2,
+     "Option --order needs a value that is not empty", 0},
     {"DryRunWritesNothing", [](auto &b, auto &, auto &) { return WithPair(b, {"--dry-run"}); }, 0, "13 orders", 0},
     {"DateRangeChoosesByBillDate",
      [](auto &b, auto &, auto &) {

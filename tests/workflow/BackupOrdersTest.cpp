@@ -1,5 +1,6 @@
 // The backup: file names, file content read back, and its failures.
 #include "OrderDatabaseTest.h"
+#include "WindowTexts.h"
 
 #include <filesystem>
 #include <fstream>
@@ -218,7 +219,8 @@ public:
     bool cancel = false;
     int64_t lastStep = 0;
 
-    void Stage(const std::string &text, int64_t) override {
+    void Stage(WorkStage stage, int64_t) override {
+        const std::string text = WindowStageText(stage);
         stages.push_back(text);
         if (onStage) onStage(text);
     }

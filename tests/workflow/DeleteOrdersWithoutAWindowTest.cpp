@@ -17,7 +17,7 @@ using namespace std::chrono_literals;
 class StopAfter : public WorkProgress {
 public:
     explicit StopAfter(int64_t stopAt) : stopAt_(stopAt) {}
-    void Stage(const std::string &, int64_t) override {}
+    void Stage(WorkStage, int64_t) override {}
     void Advance(int64_t done) override { done_ = done; }
     bool CancelRequested() override { return done_ >= stopAt_; }
 

@@ -1,4 +1,5 @@
 #include "HeadlessOrderWindow.h"
+#include "WindowTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -53,8 +54,8 @@ namespace {
 class RecordedProgress : public WorkProgress {
 public:
     explicit RecordedProgress(HeadlessOrderWindow &window) : window_(window) {}
-    void Stage(const std::string &text, int64_t steps) override {
-        window_.progressEvents.push_back("stage:" + text + "|" + std::to_string(steps));
+    void Stage(WorkStage stage, int64_t steps) override {
+        window_.progressEvents.push_back("stage:" + WindowStageText(stage) + "|" + std::to_string(steps));
     }
     void Advance(int64_t done) override {
         window_.progressEvents.push_back("done:" + std::to_string(done));
