@@ -197,7 +197,8 @@ TEST(RestoreJournalTest, RestoredOrdersAreAppendedToTheJournalBesideTheProgram) 
 // what is restored and what of it the journal lacks, as the database and the
 // journal show it.
 TEST_P(RestoreTest, AJournalThatCannotBeWrittenSaysExactlyWhatIsRestoredAndJournalled) {
-    if (GetParam() == Backend::Embedded) GTEST_SKIP() << "the file-size limit would stop the embedded engine's own writes as well";
+    if (GetParam() == Backend::Embedded)
+        GTEST_SKIP() << "the file-size limit would stop the embedded engine's own writes as well";
     const BackupResult backup = BackUpAndDeleteAll();
     // A copy of the program in a folder of its own, with a journal of just
     // the size the limit allows.
@@ -213,8 +214,8 @@ TEST_P(RestoreTest, AJournalThatCannotBeWrittenSaysExactlyWhatIsRestoredAndJourn
     ASSERT_EQ(journal.size(), 1024u);
     std::ofstream(journalPath, std::ios::binary) << journal;
 
-    const CommandRun listed = RunRestoreCommand(dir.file("connections.ini"),
-                                                {"--list", backup.headerFile, backup.detailFile});
+    const CommandRun listed =
+        RunRestoreCommand(dir.file("connections.ini"), {"--list", backup.headerFile, backup.detailFile});
     std::vector<std::string> backupOrder;  // the order numbers, as the backup holds them
     {
         std::istringstream lines(listed.out);
@@ -227,9 +228,9 @@ TEST_P(RestoreTest, AJournalThatCannotBeWrittenSaysExactlyWhatIsRestoredAndJourn
 
     // 1024 bytes: "ulimit -f" counts blocks of 512.
     const CommandRun run = RunProgram(
-        "/bin/sh", std::vector<std::string>{"-c", "ulimit -f 2; trap '' XFSZ; exec \"$0\" \"$@\"",
-                                            program + "batchdel-restore", "--database", dir.file("connections.ini"),
-                                            backup.headerFile, backup.detailFile});
+        "/bin/sh",
+        std::vector<std::string>{"-c", "ulimit -f 2; trap '' XFSZ; exec \"$0\" \"$@\"", program + "batchdel-restore",
+                                 "--database", dir.file("connections.ini"), backup.headerFile, backup.detailFile});
     EXPECT_EQ(run.status, 1) << run.out << run.err;
 
     std::ifstream in(journalPath, std::ios::binary);
