@@ -11,9 +11,17 @@
 #include "GridDataLink.h"
 #include "IndicatorImages.h"
 #include "ThumbScrollBar.h"
+#include "wwDBGrid_p.h"
+
+TwwCustomDBGridPrivate::TwwCustomDBGridPrivate(TwwCustomDBGrid *grid)
+    : dataLink(std::make_unique<TwwGridDataLink>(grid)) {}
 
 TwwCustomDBGrid::TwwCustomDBGrid(QWidget *parent)
-    : QAbstractScrollArea(parent), dataLink_(std::make_unique<TwwGridDataLink>(this)) {
+    : QAbstractScrollArea(parent), d(std::make_unique<TwwCustomDBGridPrivate>(this)) {
+    // The controls over the current cell and the column drag watch the grid
+    // from the start.
+    d->cellControls = std::make_unique<wwgrid::CellControls>(this);
+    d->columnDrag = std::make_unique<wwgrid::ColumnDrag>(this);
     wwgrid::IndicatorImages::Acquire();
     setFocusPolicy(Qt::StrongFocus);
     // Every paint covers its whole region from the off-screen picture, so the
@@ -27,96 +35,137 @@ TwwCustomDBGrid::TwwCustomDBGrid(QWidget *parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
-        if (!updatingScrollBars_) SetLeftCol(geom_.LeftColForHorzPos(value));
+        if (!d->updatingScrollBars) SetLeftCol(d->geom.LeftColForHorzPos(value));
     });
     ConnectInput();
     RebuildLayout();
 }
 
 TwwCustomDBGrid::~TwwCustomDBGrid() {
-    dataLink_->SetDataSource(nullptr);
+    d->dataLink->SetDataSource(nullptr);
     wwgrid::IndicatorImages::Release();
 }
 
 // ---------------------------------------------------------------- binding
 
 void TwwCustomDBGrid::SetDataSource(TDataSource *source) {
-    if (source == dataSource_) return;
+    if (source == d->dataSource) return;
     const bool wasActive = DataActive();
-    dataSource_ = source;
-    dataLink_->SetDataSource(source);  // announces a change of activity itself
+    d->dataSource = source;
+    d->dataLink->SetDataSource(source);  // announces a change of activity itself
     if (DataActive() == wasActive) LinkActiveChanged();
 }
 
-TClientDataSet *TwwCustomDBGrid::DataSet() const { return dataSource_ ? dataSource_->DataSet() : nullptr; }
+TDataSource *TwwCustomDBGrid::DataSource() const { return d->dataSource; }
+bool TwwCustomDBGrid::DataActive() const { return d->dataLink->Active(); }
+const QStringList &TwwCustomDBGrid::Selected() const { return d->selected; }
+const QStringList &TwwCustomDBGrid::ControlType() const { return d->controlType; }
+TClientDataSet *TwwCustomDBGrid::DataSet() const { return d->dataSource ? d->dataSource->DataSet() : nullptr; }
 
-void TwwCustomDBGrid::SetSelected(const QStringList &entries) { selected_ = entries; }
+void TwwCustomDBGrid::SetSelected(const QStringList &entries) { d->selected = entries; }
 
 void TwwCustomDBGrid::SetControlType(const QStringList &entries) {
-    controlType_ = entries;
+    d->controlType = entries;
     RebuildLayout();
 }
 
 // ---------------------------------------------------------------- settings
 
+TwwDBGridOptions TwwCustomDBGrid::Options() const { return d->options; }
+TwwKeyOptions TwwCustomDBGrid::KeyOptions() const { return d->keyOptions; }
+void TwwCustomDBGrid::SetKeyOptions(TwwKeyOptions options) { d->keyOptions = options; }
+TwwEditControlOptions TwwCustomDBGrid::EditControlOptions() const { return d->editControlOptions; }
+void TwwCustomDBGrid::SetEditControlOptions(TwwEditControlOptions options) { d->editControlOptions = options; }
+unsigned TwwCustomDBGrid::MultiSelectOptions() const { return d->multiSelectOptions; }
+void TwwCustomDBGrid::SetMultiSelectOptions(unsigned options) { d->multiSelectOptions = options; }
+QFont TwwCustomDBGrid::TitleFont() const { return d->titleFont ? *d->titleFont : font(); }
+TwwTitleAlignment TwwCustomDBGrid::TitleAlignment() const { return d->titleAlignment; }
+int TwwCustomDBGrid::TitleLines() const { return d->titleLines; }
+bool TwwCustomDBGrid::TitleButtons() const { return d->titleButtons; }
+void TwwCustomDBGrid::SetTitleButtons(bool on) { d->titleButtons = on; }
+int TwwCustomDBGrid::FixedCols() const { return d->fixedCols; }
+void TwwCustomDBGrid::SetFixedCols(int cols) { d->fixedCols = cols; }
+bool TwwCustomDBGrid::ShowHorzScrollBar() const { return d->showHorzScrollBar; }
+bool TwwCustomDBGrid::ShowVertScrollBar() const { return d->showVertScrollBar; }
+bool TwwCustomDBGrid::DisableThemes() const { return d->disableThemes; }
+bool TwwCustomDBGrid::DisableThemesInTitle() const { return d->disableThemesInTitle; }
+TwwGridLineStyle TwwCustomDBGrid::LineStyle() const { return d->lineStyle; }
+const TwwLineColors &TwwCustomDBGrid::LineColors() const { return d->lineColors; }
+TwwPadColumnStyle TwwCustomDBGrid::PadColumnStyle() const { return d->padColumnStyle; }
+TwwIndicatorColor TwwCustomDBGrid::IndicatorColor() const { return d->indicatorColor; }
+void TwwCustomDBGrid::SetIndicatorColor(TwwIndicatorColor color) { d->indicatorColor = color; }
+int TwwCustomDBGrid::RowHeightPercent() const { return d->rowHeightPercent; }
+bool TwwCustomDBGrid::DefaultDrawing() const { return d->defaultDrawing; }
+void TwwCustomDBGrid::SetDefaultDrawing(bool on) { d->defaultDrawing = on; }
+bool TwwCustomDBGrid::UseTFields() const { return d->useTFields; }
+void TwwCustomDBGrid::SetUseTFields(bool on) { d->useTFields = on; }
+bool TwwCustomDBGrid::ReadOnly() const { return d->readOnly; }
+void TwwCustomDBGrid::SetReadOnly(bool on) { d->readOnly = on; }
+bool TwwCustomDBGrid::EditCalculated() const { return d->editCalculated; }
+void TwwCustomDBGrid::SetEditCalculated(bool on) { d->editCalculated = on; }
+const TwwIniAttributes &TwwCustomDBGrid::IniAttributes() const { return d->iniAttributes; }
+void TwwCustomDBGrid::SetIniAttributes(const TwwIniAttributes &ini) { d->iniAttributes = ini; }
+const TwwDittoAttributes &TwwCustomDBGrid::DittoAttributes() const { return d->dittoAttributes; }
+void TwwCustomDBGrid::SetDittoAttributes(const TwwDittoAttributes &ditto) { d->dittoAttributes = ditto; }
+
 void TwwCustomDBGrid::SetOptions(TwwDBGridOptions options) {
-    options_ = options;
+    d->options = options;
     RebuildLayout();
 }
 
 void TwwCustomDBGrid::SetTitleFont(const QFont &f) {
-    titleFont_ = f;
+    d->titleFont = f;
     RebuildLayout();
 }
 
 void TwwCustomDBGrid::SetTitleAlignment(TwwTitleAlignment alignment) {
-    titleAlignment_ = alignment;
+    d->titleAlignment = alignment;
     InvalidateGrid();
 }
 
 void TwwCustomDBGrid::SetTitleLines(int lines) {
-    titleLines_ = std::max(1, lines);
+    d->titleLines = std::max(1, lines);
     RebuildLayout();
 }
 
 void TwwCustomDBGrid::SetShowHorzScrollBar(bool on) {
-    showHorzScrollBar_ = on;
+    d->showHorzScrollBar = on;
     UpdateScrollBars();
 }
 
 void TwwCustomDBGrid::SetShowVertScrollBar(bool on) {
-    showVertScrollBar_ = on;
-    lastVertScroll_.reset();
+    d->showVertScrollBar = on;
+    d->lastVertScroll.reset();
     UpdateScrollBars();
 }
 
 void TwwCustomDBGrid::SetDisableThemes(bool on) {
-    disableThemes_ = on;
+    d->disableThemes = on;
     InvalidateGrid();
 }
 
 void TwwCustomDBGrid::SetDisableThemesInTitle(bool on) {
-    disableThemesInTitle_ = on;
+    d->disableThemesInTitle = on;
     InvalidateGrid();
 }
 
 void TwwCustomDBGrid::SetLineStyle(TwwGridLineStyle style) {
-    lineStyle_ = style;
+    d->lineStyle = style;
     InvalidateGrid();
 }
 
 void TwwCustomDBGrid::SetLineColors(const TwwLineColors &colors) {
-    lineColors_ = colors;
+    d->lineColors = colors;
     InvalidateGrid();
 }
 
 void TwwCustomDBGrid::SetPadColumnStyle(TwwPadColumnStyle style) {
-    padColumnStyle_ = style;
+    d->padColumnStyle = style;
     InvalidateGrid();
 }
 
 void TwwCustomDBGrid::SetRowHeightPercent(int percent) {
-    rowHeightPercent_ = percent;
+    d->rowHeightPercent = percent;
     RebuildLayout();
 }
 
@@ -127,24 +176,38 @@ bool TwwCustomDBGrid::ThemesActive() const {
     return style()->name().compare(QLatin1String("windows"), Qt::CaseInsensitive) != 0;
 }
 
-bool TwwCustomDBGrid::TitlesThemed() const { return ThemesActive() && !disableThemes_ && !disableThemesInTitle_; }
+bool TwwCustomDBGrid::TitlesThemed() const { return ThemesActive() && !d->disableThemes && !d->disableThemesInTitle; }
 
-bool TwwCustomDBGrid::CheckBoxesThemed() const { return ThemesActive() && !disableThemes_; }
+bool TwwCustomDBGrid::CheckBoxesThemed() const { return ThemesActive() && !d->disableThemes; }
 
-// ---------------------------------------------------------------- current cell
+// ---------------------------------------------------------------- geometry and the current cell
+
+int TwwCustomDBGrid::DisplayedFieldCount() const { return d->displayed.Count(); }
+const wwgrid::GridGeometry &TwwCustomDBGrid::Geometry() const { return d->geom; }
+int TwwCustomDBGrid::ColCount() const { return d->geom.ColCount(); }
+int TwwCustomDBGrid::RowCount() const { return d->geom.rowCount; }
+int TwwCustomDBGrid::ColWidth(int gridCol) const { return d->geom.colWidths.at(size_t(gridCol)); }
+int TwwCustomDBGrid::DataRowHeight() const { return d->geom.rowHeight; }
+int TwwCustomDBGrid::TitleRowHeight() const { return d->geom.titleHeight; }
+int TwwCustomDBGrid::VisibleRowCount() const { return d->geom.FullyVisibleDataRows(); }
+int TwwCustomDBGrid::Col() const { return d->col; }
+int TwwCustomDBGrid::Row() const { return d->row; }
+int TwwCustomDBGrid::LeftCol() const { return d->geom.leftCol; }
+QRect TwwCustomDBGrid::CellRect(int gridCol, int gridRow) const { return d->geom.CellRect(gridCol, gridRow); }
+QPoint TwwCustomDBGrid::CellAt(QPoint viewportPos) const { return d->geom.CellAt(viewportPos); }
 
 void TwwCustomDBGrid::SetCol(int gridCol) {
     gridCol = std::clamp(gridCol, 1, ColCount() - 1);
-    if (gridCol == col_) return;
-    InvalidateCell(col_, row_);
-    col_ = gridCol;
-    InvalidateCell(col_, row_);
+    if (gridCol == d->col) return;
+    InvalidateCell(d->col, d->row);
+    d->col = gridCol;
+    InvalidateCell(d->col, d->row);
 }
 
 void TwwCustomDBGrid::SetLeftCol(int gridCol) {
-    gridCol = std::clamp(gridCol, 1, geom_.MaxLeftCol());
-    if (gridCol == geom_.leftCol) return;
-    geom_.leftCol = gridCol;
+    gridCol = std::clamp(gridCol, 1, d->geom.MaxLeftCol());
+    if (gridCol == d->geom.leftCol) return;
+    d->geom.leftCol = gridCol;
     UpdateHorzScrollBar();
     InvalidateGrid();
 }
@@ -154,34 +217,42 @@ void TwwCustomDBGrid::SetLeftCol(int gridCol) {
 // With row lines a cell's repaint also takes the line above it, which the
 // cell before it drew.
 QRect TwwCustomDBGrid::InvalidationRect(QRect rect) const {
-    if (options_.testFlag(dgRowLines)) rect.setTop(rect.top() - 1);
+    if (d->options.testFlag(dgRowLines)) rect.setTop(rect.top() - 1);
     // The gaps right and below belong to the cell's lines.
     return rect.adjusted(0, 0, 1, 1);
 }
 
 void TwwCustomDBGrid::InvalidateCell(int gridCol, int gridRow) {
-    if (fullRepaintPending_) return;
+    if (d->fullRepaintPending) return;
     if (gridCol < 0 || gridCol >= ColCount() || gridRow < 0 || gridRow >= RowCount()) return;
-    const QRect rect = geom_.CellRect(gridCol, gridRow);
+    const QRect rect = d->geom.CellRect(gridCol, gridRow);
     if (!rect.isEmpty()) viewport()->update(InvalidationRect(rect));
 }
 
 void TwwCustomDBGrid::InvalidateRow(int gridRow) {
-    if (fullRepaintPending_ || gridRow < 0 || gridRow >= RowCount()) return;
-    const int top = geom_.RowTop(gridRow);
-    viewport()->update(InvalidationRect(QRect(0, top, geom_.clientWidth, geom_.RowHeightOf(gridRow))));
+    if (d->fullRepaintPending || gridRow < 0 || gridRow >= RowCount()) return;
+    const int top = d->geom.RowTop(gridRow);
+    viewport()->update(InvalidationRect(QRect(0, top, d->geom.clientWidth, d->geom.RowHeightOf(gridRow))));
 }
 
 void TwwCustomDBGrid::InvalidateGrid() {
-    if (fullRepaintPending_) return;  // already asked for
-    fullRepaintPending_ = true;
+    if (d->fullRepaintPending) return;  // already asked for
+    d->fullRepaintPending = true;
     viewport()->update();
 }
 
 // ---------------------------------------------------------------- announcements
 
+// An announcement changes the rows in the window, never the window's size (a
+// resize or a new font comes through UpdateRowCount), so only the count is
+// taken again; a walk over a million rows does this for every row.
+void TwwCustomDBGrid::FollowWindowRows() {
+    const int rows = DataActive() ? d->dataLink->RecordCount() : 0;
+    d->geom.rowCount = rows > 0 ? rows + 1 : 2;
+}
+
 void TwwCustomDBGrid::LinkActiveChanged() {
-    lastVertScroll_.reset();
+    d->lastVertScroll.reset();
     RebuildLayout();
     if (DataActive()) {
         ApplyColumnList();
@@ -192,7 +263,7 @@ void TwwCustomDBGrid::LinkActiveChanged() {
 }
 
 void TwwCustomDBGrid::LinkDataSetChanged() {
-    if (applyingColumnList_) return;
+    if (d->applyingColumnList) return;
     // The rows changed as a whole or the cursor jumped: the editor's text
     // may belong to another row now.
     HideEditor();
@@ -203,16 +274,16 @@ void TwwCustomDBGrid::LinkDataSetChanged() {
 }
 
 void TwwCustomDBGrid::LinkScrolled(int distance) {
-    if (applyingColumnList_ || !DataActive()) return;
-    const int oldRow = row_;
+    if (d->applyingColumnList || !DataActive()) return;
+    const int oldRow = d->row;
     FollowWindowRows();
     ScheduleVertScrollBar();
     UpdateActiveRow();
-    if (row_ != oldRow || distance != 0) HideEditor();
+    if (d->row != oldRow || distance != 0) HideEditor();
     // A walk over many rows (select-all) moves the cursor far more often than
     // the screen is painted: once the whole grid waits for a repaint, moving
     // pixels or marking cells would only be work thrown away.
-    if (fullRepaintPending_) return;
+    if (d->fullRepaintPending) return;
     const int visible = VisibleRowCount();
     if (std::abs(distance) > visible) {
         InvalidateGrid();
@@ -220,10 +291,10 @@ void TwwCustomDBGrid::LinkScrolled(int distance) {
     }
     if (distance != 0) {
         // The rows already on screen are moved; Qt repaints the uncovered band.
-        const int top = geom_.RowTop(1);
-        const int bottom = geom_.RowTop(geom_.LastFullyVisibleRow()) + geom_.rowHeight + 1;
-        const QRect area(0, top, geom_.clientWidth, bottom - top);
-        viewport()->scroll(0, -distance * (geom_.rowHeight + 1), area);
+        const int top = d->geom.RowTop(1);
+        const int bottom = d->geom.RowTop(d->geom.LastFullyVisibleRow()) + d->geom.rowHeight + 1;
+        const QRect area(0, top, d->geom.clientWidth, bottom - top);
+        viewport()->scroll(0, -distance * (d->geom.rowHeight + 1), area);
         // A themed indicator cell draws the line below it only when no row
         // follows; the pixels moved into the last row came from a row that
         // had one below it.
@@ -233,30 +304,30 @@ void TwwCustomDBGrid::LinkScrolled(int distance) {
     // which row is current; the rest of both rows is unchanged.
     const int oldShown = oldRow - distance;
     InvalidateCell(0, oldShown);
-    InvalidateCell(col_, oldShown);
-    InvalidateCell(0, row_);
-    InvalidateCell(col_, row_);
+    InvalidateCell(d->col, oldShown);
+    InvalidateCell(0, d->row);
+    InvalidateCell(d->col, d->row);
 }
 
 void TwwCustomDBGrid::LinkRecordChanged(TField *field) {
     // Select-all changes a field of every row while a repaint of the whole
     // grid is already due: finding the field's column would be wasted.
-    if (applyingColumnList_ || fullRepaintPending_) return;
+    if (d->applyingColumnList || d->fullRepaintPending) return;
     const int col = field ? GridColOfField(field) : -1;
     if (col > 0)
-        InvalidateCell(col, row_);
+        InvalidateCell(col, d->row);
     else
-        InvalidateRow(row_);
+        InvalidateRow(d->row);
 }
 
 void TwwCustomDBGrid::LinkEditingChanged() {
-    if (applyingColumnList_) return;
+    if (d->applyingColumnList) return;
     ScheduleVertScrollBar();
-    InvalidateCell(0, row_);
+    InvalidateCell(0, d->row);
 }
 
 void TwwCustomDBGrid::LinkLayoutChanged() {
-    if (applyingColumnList_) return;
+    if (d->applyingColumnList) return;
     RebuildLayout();
 }
 
@@ -264,24 +335,24 @@ void TwwCustomDBGrid::LinkLayoutChanged() {
 // repaint) on every step; the bar only needs the final place before the
 // screen is painted again.
 void TwwCustomDBGrid::ScheduleVertScrollBar() {
-    if (vertScrollScheduled_) return;
-    vertScrollScheduled_ = true;
+    if (d->vertScrollScheduled) return;
+    d->vertScrollScheduled = true;
     QMetaObject::invokeMethod(
         this,
         [this] {
-            vertScrollScheduled_ = false;
+            d->vertScrollScheduled = false;
             UpdateVertScrollBar();
         },
         Qt::QueuedConnection);
 }
 
 void TwwCustomDBGrid::UpdateActiveRow() {
-    activeRecord_ = DataActive() ? std::max(0, dataLink_->ActiveRecord()) : 0;
-    row_ = std::clamp(1 + activeRecord_, 1, std::max(1, RowCount() - 1));
+    d->activeRecord = DataActive() ? std::max(0, d->dataLink->ActiveRecord()) : 0;
+    d->row = std::clamp(1 + d->activeRecord, 1, std::max(1, RowCount() - 1));
 }
 
 int TwwCustomDBGrid::GridColOfField(const TField *field) const {
-    for (int i = 0; i < int(columns_.size()); ++i)
+    for (int i = 0; i < int(d->columns.size()); ++i)
         if (DisplayedField(i) == field) return i + 1;
     return -1;
 }
@@ -295,7 +366,7 @@ bool TwwCustomDBGrid::viewportEvent(QEvent *event) {
 
 void TwwCustomDBGrid::ClientSizeChanged() {
     const QSize size = viewport()->size();
-    if (size.width() == geom_.clientWidth && size.height() == geom_.clientHeight) return;
+    if (size.width() == d->geom.clientWidth && size.height() == d->geom.clientHeight) return;
     UpdateRowCount();
     UpdateScrollBars();
     UpdateActiveRow();
@@ -304,12 +375,12 @@ void TwwCustomDBGrid::ClientSizeChanged() {
 
 void TwwCustomDBGrid::focusInEvent(QFocusEvent *event) {
     QAbstractScrollArea::focusInEvent(event);
-    InvalidateCell(col_, row_);
+    InvalidateCell(d->col, d->row);
 }
 
 void TwwCustomDBGrid::focusOutEvent(QFocusEvent *event) {
     QAbstractScrollArea::focusOutEvent(event);
-    InvalidateRow(row_);
+    InvalidateRow(d->row);
 }
 
 void TwwCustomDBGrid::changeEvent(QEvent *event) {

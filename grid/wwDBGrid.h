@@ -4,19 +4,14 @@
 // the grid's data link keeps in the result set.
 #include <QAbstractScrollArea>
 #include <QFont>
-#include <QPixmap>
 #include <QRegion>
 #include <QStringList>
 #include <functional>
 #include <memory>
-#include <optional>
-#include <vector>
 
-#include "DisplayedFieldList.h"
-#include "GridQuestion.h"
-#include "GridDataLink.h"
 #include "GridGeometry.h"
 #include "GridOptions.h"
+#include "GridQuestion.h"
 #include "TwwCacheColInfoItem.h"
 #include "TwwColumn.h"
 
@@ -29,6 +24,8 @@ class QMouseEvent;
 class QWheelEvent;
 class TwwInplaceEdit;
 class TwwDBDateTimePicker;
+class TwwGridDataLink;
+class TwwCustomDBGridPrivate;
 namespace wwgrid {
 class CellControls;
 class ColumnDrag;
@@ -44,66 +41,66 @@ public:
 
     // --- data binding
     void SetDataSource(TDataSource *source);
-    TDataSource *DataSource() const { return dataSource_; }
+    TDataSource *DataSource() const;
     TClientDataSet *DataSet() const;
-    bool DataActive() const { return dataLink_->Active(); }  // bound to an open result set
+    bool DataActive() const;  // bound to an open result set
 
     // --- the column list and the control-type list
     void SetSelected(const QStringList &entries);
-    const QStringList &Selected() const { return selected_; }
+    const QStringList &Selected() const;
     void SetControlType(const QStringList &entries);
-    const QStringList &ControlType() const { return controlType_; }
+    const QStringList &ControlType() const;
 
     // --- settings (defaults are the values the order window runs with)
-    TwwDBGridOptions Options() const { return options_; }
+    TwwDBGridOptions Options() const;
     void SetOptions(TwwDBGridOptions options);
-    TwwKeyOptions KeyOptions() const { return keyOptions_; }
-    void SetKeyOptions(TwwKeyOptions options) { keyOptions_ = options; }
-    TwwEditControlOptions EditControlOptions() const { return editControlOptions_; }
-    void SetEditControlOptions(TwwEditControlOptions options) { editControlOptions_ = options; }
-    unsigned MultiSelectOptions() const { return multiSelectOptions_; }
-    void SetMultiSelectOptions(unsigned options) { multiSelectOptions_ = options; }
+    TwwKeyOptions KeyOptions() const;
+    void SetKeyOptions(TwwKeyOptions options);
+    TwwEditControlOptions EditControlOptions() const;
+    void SetEditControlOptions(TwwEditControlOptions options);
+    unsigned MultiSelectOptions() const;
+    void SetMultiSelectOptions(unsigned options);
     // The title font follows the grid's font until it is set.
-    QFont TitleFont() const { return titleFont_ ? *titleFont_ : font(); }
+    QFont TitleFont() const;
     void SetTitleFont(const QFont &font);
-    TwwTitleAlignment TitleAlignment() const { return titleAlignment_; }
+    TwwTitleAlignment TitleAlignment() const;
     void SetTitleAlignment(TwwTitleAlignment alignment);
-    int TitleLines() const { return titleLines_; }
+    int TitleLines() const;
     void SetTitleLines(int lines);
-    bool TitleButtons() const { return titleButtons_; }
-    void SetTitleButtons(bool on) { titleButtons_ = on; }
-    int FixedCols() const { return fixedCols_; }
-    void SetFixedCols(int cols) { fixedCols_ = cols; }
-    bool ShowHorzScrollBar() const { return showHorzScrollBar_; }
+    bool TitleButtons() const;
+    void SetTitleButtons(bool on);
+    int FixedCols() const;
+    void SetFixedCols(int cols);
+    bool ShowHorzScrollBar() const;
     void SetShowHorzScrollBar(bool on);
-    bool ShowVertScrollBar() const { return showVertScrollBar_; }
+    bool ShowVertScrollBar() const;
     void SetShowVertScrollBar(bool on);
-    bool DisableThemes() const { return disableThemes_; }
+    bool DisableThemes() const;
     void SetDisableThemes(bool on);
-    bool DisableThemesInTitle() const { return disableThemesInTitle_; }
+    bool DisableThemesInTitle() const;
     void SetDisableThemesInTitle(bool on);
-    TwwGridLineStyle LineStyle() const { return lineStyle_; }
+    TwwGridLineStyle LineStyle() const;
     void SetLineStyle(TwwGridLineStyle style);
-    const TwwLineColors &LineColors() const { return lineColors_; }
+    const TwwLineColors &LineColors() const;
     void SetLineColors(const TwwLineColors &colors);
-    TwwPadColumnStyle PadColumnStyle() const { return padColumnStyle_; }
+    TwwPadColumnStyle PadColumnStyle() const;
     void SetPadColumnStyle(TwwPadColumnStyle style);
-    TwwIndicatorColor IndicatorColor() const { return indicatorColor_; }
-    void SetIndicatorColor(TwwIndicatorColor color) { indicatorColor_ = color; }
-    int RowHeightPercent() const { return rowHeightPercent_; }
+    TwwIndicatorColor IndicatorColor() const;
+    void SetIndicatorColor(TwwIndicatorColor color);
+    int RowHeightPercent() const;
     void SetRowHeightPercent(int percent);
-    bool DefaultDrawing() const { return defaultDrawing_; }
-    void SetDefaultDrawing(bool on) { defaultDrawing_ = on; }
-    bool UseTFields() const { return useTFields_; }
-    void SetUseTFields(bool on) { useTFields_ = on; }
-    bool ReadOnly() const { return readOnly_; }
-    void SetReadOnly(bool on) { readOnly_ = on; }
-    bool EditCalculated() const { return editCalculated_; }
-    void SetEditCalculated(bool on) { editCalculated_ = on; }
-    const TwwIniAttributes &IniAttributes() const { return iniAttributes_; }
-    void SetIniAttributes(const TwwIniAttributes &ini) { iniAttributes_ = ini; }
-    const TwwDittoAttributes &DittoAttributes() const { return dittoAttributes_; }
-    void SetDittoAttributes(const TwwDittoAttributes &ditto) { dittoAttributes_ = ditto; }
+    bool DefaultDrawing() const;
+    void SetDefaultDrawing(bool on);
+    bool UseTFields() const;
+    void SetUseTFields(bool on);
+    bool ReadOnly() const;
+    void SetReadOnly(bool on);
+    bool EditCalculated() const;
+    void SetEditCalculated(bool on);
+    const TwwIniAttributes &IniAttributes() const;
+    void SetIniAttributes(const TwwIniAttributes &ini);
+    const TwwDittoAttributes &DittoAttributes() const;
+    void SetDittoAttributes(const TwwDittoAttributes &ditto);
     // Background of data cells (clWindow) and of the fixed cells (clBtnFace),
     // from the grid's palette so they follow the colour scheme.
     QColor Color() const;
@@ -116,7 +113,7 @@ public:
     // Recomputes displayed fields, column count, widths, row heights, row
     // count and tab stops, then repaints.
     void RebuildLayout();
-    int DisplayedFieldCount() const { return displayed_.Count(); }
+    int DisplayedFieldCount() const;
     TField *DisplayedField(int index) const;  // index 0 is grid column 1
     TField *ColumnField(int gridCol) const;   // null for column 0 and empty columns
     // The column of a displayed field; an empty column for anything else.
@@ -128,20 +125,20 @@ public:
     void ResizeColumnByOperator(int gridCol, int pixels);
 
     // --- grid geometry and the current cell
-    const wwgrid::GridGeometry &Geometry() const { return geom_; }
-    int ColCount() const { return geom_.ColCount(); }
-    int RowCount() const { return geom_.rowCount; }
-    int ColWidth(int gridCol) const { return geom_.colWidths.at(size_t(gridCol)); }
-    int DataRowHeight() const { return geom_.rowHeight; }
-    int TitleRowHeight() const { return geom_.titleHeight; }
-    int VisibleRowCount() const { return geom_.FullyVisibleDataRows(); }
-    int Col() const { return col_; }
-    int Row() const { return row_; }
+    const wwgrid::GridGeometry &Geometry() const;
+    int ColCount() const;
+    int RowCount() const;
+    int ColWidth(int gridCol) const;
+    int DataRowHeight() const;
+    int TitleRowHeight() const;
+    int VisibleRowCount() const;
+    int Col() const;
+    int Row() const;
     void SetCol(int gridCol);
-    int LeftCol() const { return geom_.leftCol; }
+    int LeftCol() const;
     void SetLeftCol(int gridCol);
-    QRect CellRect(int gridCol, int gridRow) const { return geom_.CellRect(gridCol, gridRow); }
-    QPoint CellAt(QPoint viewportPos) const { return geom_.CellAt(viewportPos); }
+    QRect CellRect(int gridCol, int gridRow) const;
+    QPoint CellAt(QPoint viewportPos) const;
 
     // Whether titles, indicator cells and check boxes take the style's look:
     // every style but the classic "Windows" one counts as visual styles.
@@ -150,7 +147,7 @@ public:
     bool CheckBoxesThemed() const;
 
     // --- in-place editor and date-time picker (wwDBGridEditor.cpp)
-    bool EditorMode() const { return editorMode_; }
+    bool EditorMode() const;
     // Turns editor mode on or off; on shows the editor over the current cell
     // when that cell allows one.
     void SetEditorMode(bool on);
@@ -171,6 +168,35 @@ public:
     // new cell where it may open.
     void UpdateDateTimePicker();
 
+    // Raised once, when the picker is made: the first time a date or time
+    // column becomes current.
+    std::function<void(TwwCustomDBGrid *grid, TwwDBDateTimePicker *picker)> OnCreateDateTimePicker;
+    // Raised after the operator dragged a column to a new place (grid columns).
+    std::function<void(TwwCustomDBGrid *grid, int fromCol, int toCol)> OnColumnMoved;
+    // Sounds the refusal of a character the field cannot hold; empty, the
+    // platform's default beep.
+    std::function<void()> Beep;
+    void SoundBeep() const;
+
+    TwwInplaceEdit *InplaceEditor() const;        // null until first shown
+    TwwDBDateTimePicker *DateTimePicker() const;  // null until first needed
+    bool EditorVisible() const;
+    // Whether the current cell may be changed through the editor now; asks
+    // nothing of the result set.
+    bool CellModifiable() const;
+    // Asked before each change of the editor's text: as CellModifiable, and
+    // the result set is put into edit state for the change.
+    bool CanEditModify();
+    // Whether the current cell's field takes the character at all.
+    bool FieldAcceptsChar(QChar ch) const;
+    // Loads the editor again from its field, dropping what was typed.
+    void ReloadEditorText();
+    // Date and time fields get the picker, never the text editor.
+    bool DateTimeCell(int gridCol) const;
+    // A column dragged to another place by the operator: the field takes the
+    // position of the field at the target column.
+    void MoveColumnByOperator(int fromCol, int toCol);
+
     // --- column resizing and moving with the mouse (wwDBGridColumnDrag.cpp)
     // A press in the title row: starts resizing at a column edge or watching
     // for a column move. True when the press was taken.
@@ -181,8 +207,9 @@ public:
     // wwDBGridMouse.cpp). Key, mouse, wheel and scroll-bar handlers only turn
     // an event into one of these operations; the rules live here.
 
-    // Whether the grid lets the operator change data at all.
-    bool GridEditingAllowed() const { return options_.testFlag(dgEditing) && !readOnly_; }
+    // Whether the grid lets the operator change data at all (dgEditing on,
+    // ReadOnly off); every change through the grid asks this first.
+    bool GridEditingAllowed() const;
     // A cell of a data column in a data row, with an open result set.
     bool IsDataCell(int gridCol, int gridRow) const;
     // Whether the cell shows a check box; if so, its checked and unchecked values.
@@ -222,7 +249,7 @@ public:
 
     // The grid's two questions ("Discard changes to this record?", "Delete
     // record?") go through this; the application hands in its own dialog.
-    void SetQuestion(GridQuestion question) { question_ = std::move(question); }
+    void SetQuestion(GridQuestion question);
 
     // Events. OnKeyDown comes before any key handling; setting key to 0
     // consumes the key.
@@ -240,9 +267,9 @@ public:
     void InvalidateGrid();
 
     // What the last paint drew, so the cost of a repaint can be checked.
-    int LastPaintCellCount() const { return lastPaintCells_; }
-    QRegion LastPaintRegion() const { return lastPaintRegion_; }
-    int PaintCount() const { return paintCount_; }
+    int LastPaintCellCount() const;
+    QRegion LastPaintRegion() const;
+    int PaintCount() const;
 
 protected:
     bool viewportEvent(QEvent *event) override;
@@ -257,6 +284,8 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     friend class TwwGridDataLink;
@@ -272,13 +301,8 @@ private:
     void SetRowHeights();
     void RebuildDisplayedFields();
     void UpdateRowCount();
-    // An announcement changes the rows in the window, never the window's size
-    // (a resize or a new font comes through UpdateRowCount), so only the count
-    // is taken again; a walk over a million rows does this for every row.
-    void FollowWindowRows() {
-        const int rows = DataActive() ? dataLink_->RecordCount() : 0;
-        geom_.rowCount = rows > 0 ? rows + 1 : 2;
-    }
+    // Takes the row count again after an announcement.
+    void FollowWindowRows();
     void ComputeColumnWidths();
     void UpdateScrollBars();
     void UpdateHorzScrollBar();
@@ -324,6 +348,8 @@ private:
     bool UntouchedNewRow() const;
     // The row being inserted is the last row (it was appended).
     bool NewRowIsLast() const;
+    // Whether Down or Tab past the last row may add a row: editing allowed,
+    // dgAllowInsert, and a result set that can be modified.
     bool AppendAllowed() const;
     // Posts a changed row, cancels an unchanged one.
     void EndPendingEdit();
@@ -331,101 +357,9 @@ private:
     void ResyncVertScrollBar();
     int AskQuestion(const QString &text, GridQuestionButtons buttons);
 
-    TDataSource *dataSource_ = nullptr;
-    std::unique_ptr<TwwGridDataLink> dataLink_;
-    QStringList selected_;
-    QStringList controlType_;
-
-    TwwDBGridOptions options_ = kDefaultGridOptions;
-    TwwKeyOptions keyOptions_ = TwwKeyOptions(dgAllowDelete | dgAllowInsert);
-    TwwEditControlOptions editControlOptions_ = TwwEditControlOptions(ecoSearchOwnerForm);
-    unsigned multiSelectOptions_ = 0;
-    std::optional<QFont> titleFont_;
-    TwwTitleAlignment titleAlignment_ = TwwTitleAlignment::taLeftJustify;
-    int titleLines_ = 1;
-    bool titleButtons_ = false;
-    int fixedCols_ = 0;
-    bool showHorzScrollBar_ = true;
-    bool showVertScrollBar_ = true;
-    bool disableThemes_ = false;
-    bool disableThemesInTitle_ = false;
-    TwwGridLineStyle lineStyle_ = TwwGridLineStyle::glsDynamic;
-    TwwLineColors lineColors_;
-    TwwPadColumnStyle padColumnStyle_ = TwwPadColumnStyle::pcsPadHeaderAndData;
-    TwwIndicatorColor indicatorColor_ = TwwIndicatorColor::icBlack;
-    int rowHeightPercent_ = 100;
-    bool defaultDrawing_ = true;
-    bool useTFields_ = true;
-    bool readOnly_ = false;
-    bool editCalculated_ = false;
-    TwwIniAttributes iniAttributes_;
-    TwwDittoAttributes dittoAttributes_;
-
-    wwgrid::GridGeometry geom_;
-    wwgrid::DisplayedFieldList displayed_;
-    std::vector<TwwColumn> columns_;
-    std::vector<TwwCacheColInfoItem> cacheColInfo_;
-    std::vector<bool> tabStops_;
-    TwwColumn emptyColumn_;
-    int col_ = 1;
-    int row_ = 1;
-    bool editorMode_ = false;
-    int activeRecord_ = 0;  // the link's active record at the last update
-    bool inLayout_ = false;
-    bool applyingColumnList_ = false;
-    bool updatingScrollBars_ = false;
-    bool fullRepaintPending_ = false;
-    bool vertScrollScheduled_ = false;  // the whole client area waits for a paint
-    std::optional<wwgrid::VertScrollInfo> lastVertScroll_;
-
-    int lastPaintCells_ = 0;
-    int paintCount_ = 0;
-    QRegion lastPaintRegion_;
-    QPixmap picture_;  // off-screen picture of the client area, see paintEvent
-
-    // Input state.
-    GridQuestion question_;
-    int wheelDelta_ = 0;  // wheel movement not yet worth a whole row
-
-    // ======== In-place editor, date-time picker and column dragging
+    // The in-place editor, the date-time picker and column dragging
     // (wwDBGridEditor.cpp, wwDBGridColumnDrag.cpp, GridCellControls.h,
-    // GridColumnDrag.h). Kept last: these members are made after all the
-    // others and go first.
-public:
-    // Raised once, when the picker is made: the first time a date or time
-    // column becomes current.
-    std::function<void(TwwCustomDBGrid *grid, TwwDBDateTimePicker *picker)> OnCreateDateTimePicker;
-    // Raised after the operator dragged a column to a new place (grid columns).
-    std::function<void(TwwCustomDBGrid *grid, int fromCol, int toCol)> OnColumnMoved;
-    // Sounds the refusal of a character the field cannot hold; empty, the
-    // platform's default beep.
-    std::function<void()> Beep;
-    void SoundBeep() const;
-
-    TwwInplaceEdit *InplaceEditor() const;        // null until first shown
-    TwwDBDateTimePicker *DateTimePicker() const;  // null until first needed
-    bool EditorVisible() const;
-    // Whether the current cell may be changed through the editor now; asks
-    // nothing of the result set.
-    bool CellModifiable() const;
-    // Asked before each change of the editor's text: as CellModifiable, and
-    // the result set is put into edit state for the change.
-    bool CanEditModify();
-    // Whether the current cell's field takes the character at all.
-    bool FieldAcceptsChar(QChar ch) const;
-    // Loads the editor again from its field, dropping what was typed.
-    void ReloadEditorText();
-    // Date and time fields get the picker, never the text editor.
-    bool DateTimeCell(int gridCol) const;
-    // A column dragged to another place by the operator: the field takes the
-    // position of the field at the target column.
-    void MoveColumnByOperator(int fromCol, int toCol);
-
-protected:
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-
-private:
+    // GridColumnDrag.h).
     friend class wwgrid::CellControls;
     friend class wwgrid::ColumnDrag;
     bool CanShowEditor() const;
@@ -440,17 +374,9 @@ private:
     void PlaceCellControls();
     bool EditorKeyPress(QWidget *control, QKeyEvent *event);
     void GiveFocusTo(QWidget *control);
-    wwgrid::CellControls *MakeCellControls();
-    wwgrid::ColumnDrag *MakeColumnDrag();
-    struct CellControlsDeleter {
-        void operator()(wwgrid::CellControls *controls) const;
-    };
-    struct ColumnDragDeleter {
-        void operator()(wwgrid::ColumnDrag *drag) const;
-    };
-    std::unique_ptr<wwgrid::CellControls, CellControlsDeleter> cellControls_{MakeCellControls()};
-    std::unique_ptr<wwgrid::ColumnDrag, ColumnDragDeleter> columnDrag_{MakeColumnDrag()};
-    // ======== end of the in-place editor and column dragging
+
+    // The grid's state (wwDBGrid_p.h).
+    const std::unique_ptr<TwwCustomDBGridPrivate> d;
 };
 
 class TwwDBGrid : public TwwCustomDBGrid {

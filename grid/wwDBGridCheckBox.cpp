@@ -6,6 +6,7 @@
 #include "DataSource.h"
 #include "Field.h"
 #include "wwDBGrid.h"
+#include "wwDBGrid_p.h"
 
 bool TwwCustomDBGrid::IsDataCell(int gridCol, int gridRow) const {
     return DataActive() && gridCol >= 1 && gridCol - 1 < DisplayedFieldCount() && gridRow >= 1;
@@ -16,7 +17,7 @@ bool TwwCustomDBGrid::IsCheckBoxCell(int gridCol, int gridRow, QString *checked,
     const TField *field = ColumnField(gridCol);
     if (!field) return false;
     const wwgrid::CheckBoxValues values =
-        wwgrid::GetCheckBoxValues(controlType_, QString::fromStdString(field->FieldName()));
+        wwgrid::GetCheckBoxValues(d->controlType, QString::fromStdString(field->FieldName()));
     if (!values.found) return false;
     if (checked) *checked = values.checked;
     if (unchecked) *unchecked = values.unchecked;
@@ -30,8 +31,8 @@ void TwwCustomDBGrid::ToggleCheckBoxCell(int gridCol, int gridRow) {
     if (field->ReadOnly() || Column(gridCol - 1).ReadOnly()) return;
     TClientDataSet *set = DataSet();
     const bool editing = set->State() == DataSetState::Edit || set->State() == DataSetState::Insert;
-    if (!(dataSource_->AutoEdit() || editing) || !set->CanModify()) return;
-    if (!keyOptions_.testFlag(dgAllowInsert) && set->DisplayRowCount() == 0 && !editing) return;
+    if (!(d->dataSource->AutoEdit() || editing) || !set->CanModify()) return;
+    if (!d->keyOptions.testFlag(dgAllowInsert) && set->DisplayRowCount() == 0 && !editing) return;
 
     // An empty result set inserts a new row here instead of editing.
     if (!editing) set->Edit();
@@ -42,6 +43,6 @@ void TwwCustomDBGrid::ToggleCheckBoxCell(int gridCol, int gridRow) {
     field->SetString(next.toStdString());
 
     // The box shows its new state before anything else happens.
-    const QRect rect = CellRect(gridCol, row_);
+    const QRect rect = CellRect(gridCol, d->row);
     if (!rect.isEmpty() && isVisible()) viewport()->repaint(InvalidationRect(rect));
 }

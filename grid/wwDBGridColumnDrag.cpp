@@ -13,6 +13,7 @@
 #include "HandlerFailure.h"
 #include "TwwDBDateTimePicker.h"
 #include "wwDBGrid.h"
+#include "wwDBGrid_p.h"
 
 namespace wwgrid {
 
@@ -43,15 +44,11 @@ void ColumnDrag::StopAutoScroll() {
 
 using wwgrid::ColumnDrag;
 
-ColumnDrag *TwwCustomDBGrid::MakeColumnDrag() { return new ColumnDrag(this); }
-
-void TwwCustomDBGrid::ColumnDragDeleter::operator()(ColumnDrag *drag) const { delete drag; }
-
 bool TwwCustomDBGrid::TitleMousePress(QMouseEvent *event) {
-    ColumnDrag &drag = *columnDrag_;
-    if (event->button() != Qt::LeftButton || !options_.testFlag(dgColumnResize) || !DataActive()) return false;
+    ColumnDrag &drag = *d->columnDrag;
+    if (event->button() != Qt::LeftButton || !d->options.testFlag(dgColumnResize) || !DataActive()) return false;
     const QPoint pos = event->position().toPoint();
-    const int sizing = wwgrid::SizingColumnAt(geom_, pos);
+    const int sizing = wwgrid::SizingColumnAt(d->geom, pos);
     if (sizing > 0) {
         WriteBackEditorText();
         drag.mode = ColumnDrag::Mode::Sizing;
@@ -71,13 +68,13 @@ bool TwwCustomDBGrid::TitleMousePress(QMouseEvent *event) {
 }
 
 void TwwCustomDBGrid::mouseMoveEvent(QMouseEvent *event) {
-    ColumnDrag &drag = *columnDrag_;
+    ColumnDrag &drag = *d->columnDrag;
     const QPoint pos = event->position().toPoint();
     event->accept();
     switch (drag.mode) {
         case ColumnDrag::Mode::None: {
-            const bool edge = event->buttons() == Qt::NoButton && options_.testFlag(dgColumnResize) && DataActive() &&
-                              wwgrid::SizingColumnAt(geom_, pos) > 0;
+            const bool edge = event->buttons() == Qt::NoButton && d->options.testFlag(dgColumnResize) && DataActive() &&
+                              wwgrid::SizingColumnAt(d->geom, pos) > 0;
             const bool shown = viewport()->testAttribute(Qt::WA_SetCursor);
             if (edge && !shown) viewport()->setCursor(Qt::SplitHCursor);
             if (!edge && shown) viewport()->unsetCursor();
@@ -86,8 +83,8 @@ void TwwCustomDBGrid::mouseMoveEvent(QMouseEvent *event) {
         case ColumnDrag::Mode::Sizing: {
             if (drag.col >= ColCount()) return;
             const int width = std::max(1, drag.startWidth + pos.x() - drag.press.x());
-            if (width == geom_.colWidths[size_t(drag.col)]) return;
-            geom_.colWidths[size_t(drag.col)] = width;
+            if (width == d->geom.colWidths[size_t(drag.col)]) return;
+            d->geom.colWidths[size_t(drag.col)] = width;
             InvalidateGrid();
             if (EditorVisible() || (DateTimePicker() && DateTimePicker()->isVisible())) PlaceCellControls();
             return;
@@ -113,7 +110,7 @@ void TwwCustomDBGrid::mouseMoveEvent(QMouseEvent *event) {
             if (pos.x() != drag.lastX) drag.movingDirection = pos.x() > drag.lastX ? 1 : -1;
             drag.lastX = pos.x();
             drag.picture->move(pos + drag.pictureOffset);
-            if (wwgrid::AutoScrollDirection(geom_, pos.x(), drag.movingDirection) == 0)
+            if (wwgrid::AutoScrollDirection(d->geom, pos.x(), drag.movingDirection) == 0)
                 drag.StopAutoScroll();
             else if (!drag.timer.isActive())
                 drag.timer.start();
@@ -122,7 +119,7 @@ void TwwCustomDBGrid::mouseMoveEvent(QMouseEvent *event) {
 }
 
 void TwwCustomDBGrid::mouseReleaseEvent(QMouseEvent *event) {
-    ColumnDrag &drag = *columnDrag_;
+    ColumnDrag &drag = *d->columnDrag;
     if (event->button() != Qt::LeftButton || drag.mode == ColumnDrag::Mode::None) {
         QAbstractScrollArea::mouseReleaseEvent(event);
         return;
@@ -136,10 +133,10 @@ void TwwCustomDBGrid::mouseReleaseEvent(QMouseEvent *event) {
     if (drag.picture) drag.picture->hide();
     RunHandler([&] {
         if (mode == ColumnDrag::Mode::Sizing && col < ColCount()) {
-            ResizeColumnByOperator(col, geom_.colWidths[size_t(col)]);
+            ResizeColumnByOperator(col, d->geom.colWidths[size_t(col)]);
             PlaceCellControls();
         } else if (mode == ColumnDrag::Mode::Moving) {
-            const int target = wwgrid::DropColumnAt(geom_, x);
+            const int target = wwgrid::DropColumnAt(d->geom, x);
             if (target > 0 && target != col) MoveColumnByOperator(col, target);
         }
     });
@@ -152,7 +149,7 @@ void TwwCustomDBGrid::MoveColumnByOperator(int fromCol, int toCol) {
     WriteBackEditorText();
     HideEditor();
     // The current cell stays on its field.
-    int current = col_;
+    int current = d->col;
     if (current == fromCol)
         current = toCol;
     else if (fromCol < toCol && current > fromCol && current <= toCol)
@@ -161,7 +158,7 @@ void TwwCustomDBGrid::MoveColumnByOperator(int fromCol, int toCol) {
         ++current;
     moved->SetIndex(target->Index());  // announced as a change of the layout
     RebuildLayout();
-    col_ = std::clamp(current, 1, ColCount() - 1);
+    d->col = std::clamp(current, 1, ColCount() - 1);
     InvalidateGrid();
     PlaceCellControls();
     if (OnColumnMoved) OnColumnMoved(this, fromCol, toCol);

@@ -16,6 +16,7 @@
 #include "TwwDBDateTimePicker.h"
 #include "TwwInplaceEdit.h"
 #include "wwDBGrid.h"
+#include "wwDBGrid_p.h"
 
 namespace wwgrid {
 
@@ -146,21 +147,17 @@ bool TypesCharacters(const QKeyEvent *event) {
 }
 }  // namespace
 
-CellControls *TwwCustomDBGrid::MakeCellControls() { return new CellControls(this); }
+TwwInplaceEdit *TwwCustomDBGrid::InplaceEditor() const { return d->cellControls->editor; }
 
-void TwwCustomDBGrid::CellControlsDeleter::operator()(CellControls *controls) const { delete controls; }
-
-TwwInplaceEdit *TwwCustomDBGrid::InplaceEditor() const { return cellControls_->editor; }
-
-TwwDBDateTimePicker *TwwCustomDBGrid::DateTimePicker() const { return cellControls_->picker; }
+TwwDBDateTimePicker *TwwCustomDBGrid::DateTimePicker() const { return d->cellControls->picker; }
 
 bool TwwCustomDBGrid::CellControlsInPlay() const {
-    const CellControls &cc = *cellControls_;
-    return editorMode_ || EditorVisible() || (cc.picker && cc.picker->isVisible()) ||
-           (DataActive() && DateTimeCell(col_));
+    const CellControls &cc = *d->cellControls;
+    return d->editorMode || EditorVisible() || (cc.picker && cc.picker->isVisible()) ||
+           (DataActive() && DateTimeCell(d->col));
 }
 
-bool TwwCustomDBGrid::EditorVisible() const { return cellControls_->editor && cellControls_->editor->isVisible(); }
+bool TwwCustomDBGrid::EditorVisible() const { return d->cellControls->editor && d->cellControls->editor->isVisible(); }
 
 // ---------------------------------------------------------------- cell rules
 
@@ -174,7 +171,7 @@ bool TwwCustomDBGrid::CellRefusesEditor(int gridCol, int gridRow) const {
     const TField *field = ColumnField(gridCol);
     if (!field) return true;
     const QString name = QString::fromStdString(field->FieldName());
-    if (wwgrid::GetCheckBoxValues(controlType_, name).found) return true;
+    if (wwgrid::GetCheckBoxValues(d->controlType, name).found) return true;
     const QString &kind = CacheColInfo(gridCol).controlType;
     if (kind == QLatin1String("Bitmap") || kind == QLatin1String("ImageIndex")) return true;
     const DataType type = field->Type();
@@ -182,25 +179,25 @@ bool TwwCustomDBGrid::CellRefusesEditor(int gridCol, int gridRow) const {
 }
 
 bool TwwCustomDBGrid::CellModifiable() const {
-    if (!options_.testFlag(dgEditing) || readOnly_ || !DataActive()) return false;
-    const TField *field = ColumnField(col_);
-    if (!field || field->ReadOnly() || (field->Calculated() && !editCalculated_)) return false;
+    if (!GridEditingAllowed() || !DataActive()) return false;
+    const TField *field = ColumnField(d->col);
+    if (!field || field->ReadOnly() || (field->Calculated() && !d->editCalculated)) return false;
     if (!DataSet()->CanModify()) return false;
-    return !Column(col_ - 1).ReadOnly();
+    return !Column(d->col - 1).ReadOnly();
 }
 
 bool TwwCustomDBGrid::CanEditModify() {
     if (!CellModifiable()) return false;
     TClientDataSet *set = DataSet();
     if (set->State() == DataSetState::Browse) {
-        if (!dataSource_->AutoEdit()) return false;
+        if (!d->dataSource->AutoEdit()) return false;
         set->Edit();
     }
     return set->State() == DataSetState::Edit || set->State() == DataSetState::Insert;
 }
 
 bool TwwCustomDBGrid::FieldAcceptsChar(QChar ch) const {
-    const TField *field = ColumnField(col_);
+    const TField *field = ColumnField(d->col);
     if (!field) return true;
     const QString point = QLocale::system().decimalPoint();
     return wwgrid::FieldAcceptsChar(field->Type(), ch, point.isEmpty() ? QChar(u'.') : point.at(0));
@@ -214,28 +211,30 @@ void TwwCustomDBGrid::SoundBeep() const {
 }
 
 bool TwwCustomDBGrid::CanShowEditor() const {
-    if (!options_.testFlag(dgEditing) || options_.testFlag(dgRowSelect) || !hasFocus()) return false;
-    if (CellRefusesEditor(col_, row_)) return false;
-    if (editControlOptions_.testFlag(ecoDisableEditorIfReadOnly) && !CellModifiable()) return false;
-    return !(CellRect(col_, row_) & viewport()->rect()).isEmpty();
+    if (!d->options.testFlag(dgEditing) || d->options.testFlag(dgRowSelect) || !hasFocus()) return false;
+    if (CellRefusesEditor(d->col, d->row)) return false;
+    if (d->editControlOptions.testFlag(ecoDisableEditorIfReadOnly) && !CellModifiable()) return false;
+    return !(CellRect(d->col, d->row) & viewport()->rect()).isEmpty();
 }
 
 // ---------------------------------------------------------------- editor mode
 
+bool TwwCustomDBGrid::EditorMode() const { return d->editorMode; }
+
 void TwwCustomDBGrid::SetEditorMode(bool on) {
     if (on) {
-        editorMode_ = true;
+        d->editorMode = true;
         if (!EditorVisible() && CanShowEditor()) ShowEditorNow();
         return;
     }
     WriteBackEditorText();
-    editorMode_ = false;
+    d->editorMode = false;
     HideTextEditor();
 }
 
 void TwwCustomDBGrid::ShowEditorNow() {
-    CellControls &cc = *cellControls_;
-    TField *field = ColumnField(col_);
+    CellControls &cc = *d->cellControls;
+    TField *field = ColumnField(d->col);
     if (!field) return;
     if (!cc.editor) {
         cc.editor = new TwwInplaceEdit(this, viewport());
@@ -251,7 +250,7 @@ void TwwCustomDBGrid::ShowEditorNow() {
     editor->Load(QString::fromStdString(field->GetString()));
     cc.editorField = QString::fromStdString(field->FieldName());
     cc.editorRecNo = DataSet()->RecNo();
-    editor->setGeometry(CellRect(col_, row_) & viewport()->rect());
+    editor->setGeometry(CellRect(d->col, d->row) & viewport()->rect());
     editor->show();
     editor->raise();
     GiveFocusTo(editor);
@@ -276,21 +275,21 @@ void TwwCustomDBGrid::HideCellControl(QWidget *control) {
     control->hide();
 }
 
-void TwwCustomDBGrid::HideTextEditor() { HideCellControl(cellControls_->editor); }
+void TwwCustomDBGrid::HideTextEditor() { HideCellControl(d->cellControls->editor); }
 
 void TwwCustomDBGrid::HideEditor() {
-    HideCellControl(cellControls_->editor);
-    HideCellControl(cellControls_->picker);
+    HideCellControl(d->cellControls->editor);
+    HideCellControl(d->cellControls->picker);
 }
 
-bool TwwCustomDBGrid::EditorTextPending() const { return EditorVisible() && cellControls_->editor->TextChanged(); }
+bool TwwCustomDBGrid::EditorTextPending() const { return EditorVisible() && d->cellControls->editor->TextChanged(); }
 
 // Written only to the field and row the text was loaded from: once the
 // cursor has moved on, the text belongs to no row shown.
 void TwwCustomDBGrid::WriteBackEditorText() {
     if (!EditorTextPending()) return;
-    CellControls &cc = *cellControls_;
-    TField *field = ColumnField(col_);
+    CellControls &cc = *d->cellControls;
+    TField *field = ColumnField(d->col);
     if (!field || QString::fromStdString(field->FieldName()) != cc.editorField || DataSet()->RecNo() != cc.editorRecNo)
         return;
     if (!CanEditModify()) return;
@@ -300,7 +299,7 @@ void TwwCustomDBGrid::WriteBackEditorText() {
 
 void TwwCustomDBGrid::ReloadEditorText() {
     if (!EditorVisible()) return;
-    if (TField *field = ColumnField(col_)) cellControls_->editor->Load(QString::fromStdString(field->GetString()));
+    if (TField *field = ColumnField(d->col)) d->cellControls->editor->Load(QString::fromStdString(field->GetString()));
 }
 
 void TwwCustomDBGrid::PassKeyToEditor(QKeyEvent *event) {
@@ -311,7 +310,7 @@ void TwwCustomDBGrid::PassKeyToEditor(QKeyEvent *event) {
         SetEditorMode(true);
     }
     if (!EditorVisible()) return;
-    CellControls &cc = *cellControls_;
+    CellControls &cc = *d->cellControls;
     cc.passingKey = true;
     QCoreApplication::sendEvent(cc.editor, event);
     cc.passingKey = false;
@@ -321,7 +320,7 @@ void TwwCustomDBGrid::PassKeyToEditor(QKeyEvent *event) {
 
 // True when the key was dealt with here (handed to the grid, refused).
 bool TwwCustomDBGrid::EditorKeyPress(QWidget *control, QKeyEvent *event) {
-    CellControls &cc = *cellControls_;
+    CellControls &cc = *d->cellControls;
     const bool inEditor = control == cc.editor;
     if (!cc.passingKey) {
         if (!inEditor && event->key() == Qt::Key_Down && event->modifiers().testFlag(Qt::AltModifier))
@@ -377,14 +376,14 @@ bool TwwCustomDBGrid::EditorKeyPress(QWidget *control, QKeyEvent *event) {
 void TwwCustomDBGrid::UpdateDateTimePicker() { PlaceCellControls(); }
 
 void TwwCustomDBGrid::PlaceCellControls() {
-    CellControls &cc = *cellControls_;
+    CellControls &cc = *d->cellControls;
     const wwgrid::PlacedCell here = CurrentCell(*this);
     const bool moved = !(here == cc.placed);
     TwwDBDateTimePicker *picker = cc.picker;
     // While another window is active the grid keeps the focus it had here.
     const bool focused = hasFocus() || (picker && picker->DroppedDown()) ||
                          (!isActiveWindow() && cc.InsideGrid(window()->focusWidget()));
-    const QRect cell = here.active ? CellRect(col_, row_) & viewport()->rect() : QRect();
+    const QRect cell = here.active ? CellRect(d->col, d->row) & viewport()->rect() : QRect();
 
     if (EditorVisible()) {
         if (moved || !focused || cell.isEmpty()) {
@@ -393,24 +392,24 @@ void TwwCustomDBGrid::PlaceCellControls() {
             HideTextEditor();
         } else {
             cc.editor->setGeometry(cell);
-            TField *field = ColumnField(col_);
+            TField *field = ColumnField(d->col);
             const QString text = field ? QString::fromStdString(field->GetString()) : QString();
             if (!EditorTextPending() && text != cc.editor->LoadedText()) cc.editor->Load(text);
         }
     }
-    if (!EditorVisible() && editorMode_ && moved && CanShowEditor()) ShowEditorNow();
+    if (!EditorVisible() && d->editorMode && moved && CanShowEditor()) ShowEditorNow();
 
-    const bool pickerWanted = here.active && DateTimeCell(col_);
+    const bool pickerWanted = here.active && DateTimeCell(d->col);
     if (pickerWanted && !picker) {
         picker = cc.picker = new TwwDBDateTimePicker(viewport());
         cc.Watch(picker);
         if (OnCreateDateTimePicker) OnCreateDateTimePicker(this, picker);
     }
     if (pickerWanted && focused && !cell.isEmpty()) {
-        TField *field = ColumnField(col_);
+        TField *field = ColumnField(d->col);
         picker->setFont(font());
-        picker->SetDataField(dataSource_, QString::fromStdString(field->FieldName()));
-        picker->SetColumnReadOnly(Column(col_ - 1).ReadOnly() || !options_.testFlag(dgEditing) || readOnly_);
+        picker->SetDataField(d->dataSource, QString::fromStdString(field->FieldName()));
+        picker->SetColumnReadOnly(Column(d->col - 1).ReadOnly() || !GridEditingAllowed());
         picker->setGeometry(cell);
         picker->show();
         picker->raise();

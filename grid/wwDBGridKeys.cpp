@@ -1,15 +1,95 @@
-// The keyboard: each key becomes one of the grid's named operations. A
-// failure of an operation is reported here, where the key's handling starts.
+// The keyboard: the key table (GridKeyRules.h) turns each key into one of
+// the grid's named operations, run here. A failure of an operation is
+// reported here, where the key's handling starts.
 #include <QKeyEvent>
 
 #include "ClientDataSet.h"
 #include "GridDataLink.h"
+#include "GridKeyRules.h"
 #include "HandlerFailure.h"
 #include "wwDBGrid.h"
+#include "wwDBGrid_p.h"
+
+using wwgrid::GridKeyAction;
+
+namespace {
+// Runs the operation a key asked for on the current cell.
+void RunKeyAction(TwwCustomDBGrid &grid, const TwwGridDataLink &link, GridKeyAction action, QKeyEvent *event) {
+    const int current = grid.Col() - 1;
+    switch (action) {
+        case GridKeyAction::Ignore:
+        case GridKeyAction::Nothing:
+            break;
+        case GridKeyAction::PriorRow:
+            grid.PriorRow();
+            break;
+        case GridKeyAction::NextRow:
+            grid.NextRow();
+            break;
+        case GridKeyAction::FirstRowOfWindow:
+            grid.MoveRows(-link.ActiveRecord());
+            break;
+        case GridKeyAction::LastRowOfWindow:
+            grid.MoveRows(link.RecordCount() - link.ActiveRecord() - 1);
+            break;
+        case GridKeyAction::PageBack:
+            grid.MoveRows(-grid.VisibleRowCount());
+            break;
+        case GridKeyAction::PageOn:
+            grid.MoveRows(grid.VisibleRowCount());
+            break;
+        case GridKeyAction::FirstColumn:
+            grid.SelectColumn(0);
+            break;
+        case GridKeyAction::PriorColumn:
+            grid.SelectColumn(current - 1);
+            break;
+        case GridKeyAction::NextColumn:
+            grid.SelectColumn(current + 1);
+            break;
+        case GridKeyAction::LastColumn:
+            grid.SelectColumn(grid.DisplayedFieldCount() - 1);
+            break;
+        case GridKeyAction::FirstRow:
+            grid.FirstRow();
+            break;
+        case GridKeyAction::LastRow:
+            grid.LastRow();
+            break;
+        case GridKeyAction::TabForward:
+            grid.TabToColumn(true);
+            break;
+        case GridKeyAction::TabBackward:
+            grid.TabToColumn(false);
+            break;
+        case GridKeyAction::EditorModeOn:
+            grid.SetEditorMode(true);
+            break;
+        case GridKeyAction::EditorModeOff:
+            grid.SetEditorMode(false);
+            break;
+        case GridKeyAction::ResetCurrentRow:
+            grid.ResetCurrentRow();
+            break;
+        case GridKeyAction::InsertRow:
+            grid.InsertRow();
+            break;
+        case GridKeyAction::DeleteCurrentRow:
+            grid.DeleteCurrentRow();
+            break;
+        case GridKeyAction::PassToEditor:
+            grid.PassKeyToEditor(event);
+            break;
+        case GridKeyAction::ToggleCheckBox:
+            grid.ToggleCheckBoxCell(grid.Col(), grid.Row());
+            break;
+    }
+}
+}  // namespace
 
 // With Tab handling on, Tab and Shift+Tab stay in the grid.
 bool TwwCustomDBGrid::focusNextPrevChild(bool next) {
-    if (options_.testFlag(dgTabs)) return false;
+    if (d->options.testFlag(dgTabs)) return false;
     return QAbstractScrollArea::focusNextPrevChild(next);
 }
 
@@ -28,100 +108,22 @@ void TwwCustomDBGrid::HandleKey(QKeyEvent *event) {
         event->ignore();
         return;
     }
-    const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
-    const bool shift = modifiers.testFlag(Qt::ShiftModifier);
-    const bool alt = modifiers.testFlag(Qt::AltModifier);
-    const int current = col_ - 1;
-    const int last = DisplayedFieldCount() - 1;
-    const bool singleField = DataSet()->FieldCount() == 1;
-
-    switch (key) {
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown: {
-            if (!EnsureFocus()) return;
-            const int window = dataLink_->RecordCount();
-            const int position = dataLink_->ActiveRecord();
-            if (ctrl) {
-                if (key == Qt::Key_Up || key == Qt::Key_PageUp)
-                    MoveRows(-position);
-                else
-                    MoveRows(window - position - 1);
-            } else if (key == Qt::Key_Up) {
-                PriorRow();
-            } else if (key == Qt::Key_Down) {
-                NextRow();
-            } else {
-                MoveRows(key == Qt::Key_PageUp ? -VisibleRowCount() : VisibleRowCount());
-            }
-            break;
-        }
-        case Qt::Key_Left:
-            SelectColumn(ctrl ? 0 : current - 1);
-            break;
-        case Qt::Key_Right:
-            SelectColumn(ctrl ? last : current + 1);
-            break;
-        case Qt::Key_Home:
-            if (ctrl || singleField)
-                FirstRow();
-            else
-                SelectColumn(0);
-            break;
-        case Qt::Key_End:
-            if (ctrl || singleField)
-                LastRow();
-            else
-                SelectColumn(last);
-            break;
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-            if (!ctrl && !alt) TabToColumn(key == Qt::Key_Tab && !shift);
-            break;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            if (ctrl) break;
-            if (keyOptions_.testFlag(dgEnterToTab))
-                TabToColumn(!shift);
-            else if (EditorMode())
-                SetEditorMode(false);
-            else if (!CellRefusesEditor(col_, row_))
-                SetEditorMode(true);
-            break;
-        case Qt::Key_Escape:
-            if (!ctrl) ResetCurrentRow();
-            break;
-        case Qt::Key_Insert:
-            if (!ctrl) InsertRow();
-            break;
-        case Qt::Key_Delete:
-            if (ctrl)
-                DeleteCurrentRow();
-            else if (!IsCheckBoxCell(col_, row_))
-                PassKeyToEditor(event);
-            break;
-        case Qt::Key_F2:
-            if (!ctrl && !CellRefusesEditor(col_, row_)) SetEditorMode(true);
-            break;
-        case Qt::Key_Space:
-            if (IsCheckBoxCell(col_, row_)) {
-                if (GridEditingAllowed()) ToggleCheckBoxCell(col_, row_);
-            } else if (!ctrl) {
-                PassKeyToEditor(event);
-            }
-            break;
-        default:
-            // Typing: a character or Backspace opens the editor with it, except
-            // on a check-box cell, where it is dropped.
-            const bool typed = !event->text().isEmpty() && event->text()[0] >= QChar(' ');
-            if (!ctrl && !alt && (key == Qt::Key_Backspace || typed)) {
-                if (!IsCheckBoxCell(col_, row_)) PassKeyToEditor(event);
-                break;
-            }
-            event->ignore();
-            return;
+    wwgrid::GridKeyState state;
+    state.editorMode = d->editorMode;
+    state.enterToTab = d->keyOptions.testFlag(dgEnterToTab);
+    state.singleField = DataSet()->FieldCount() == 1;
+    state.checkBoxCell = IsCheckBoxCell(d->col, d->row);
+    state.refusesEditor = CellRefusesEditor(d->col, d->row);
+    state.editingAllowed = GridEditingAllowed();
+    state.typesCharacter = !event->text().isEmpty() && event->text()[0] >= QChar(' ');
+    const GridKeyAction action = wwgrid::GridKeyFor(key, modifiers, state);
+    if (action == GridKeyAction::Ignore) {
+        event->ignore();
+        return;
     }
+    // A row key on a grid that cannot take the focus does nothing.
+    if (wwgrid::NeedsFocus(action) && !EnsureFocus()) return;
+    RunKeyAction(*this, *d->dataLink, action, event);
     event->accept();
 }
 

@@ -8,6 +8,7 @@
 #include "Errors.h"
 #include "GridDataLink.h"
 #include "wwDBGrid.h"
+#include "wwDBGrid_p.h"
 
 namespace {
 // Holds back the result set's announcements and always releases them, also
@@ -37,15 +38,15 @@ private:
 
 void TwwCustomDBGrid::ApplyColumnList() {
     TClientDataSet *set = DataSet();
-    if (!set || !set->Active() || selected_.isEmpty()) return;
+    if (!set || !set->Active() || d->selected.isEmpty()) return;
     for (int i = 0; i < set->FieldCount(); ++i)
         if (set->Field(i)->Calculated()) return;
     {
-        Reentry applying(applyingColumnList_);
+        Reentry applying(d->applyingColumnList);
         ControlsDisabled held(set);
         for (int i = 0; i < set->FieldCount(); ++i) set->Field(i)->SetVisible(false);
-        for (int i = 0; i < selected_.size(); ++i) {
-            const QString &entry = selected_[i];
+        for (int i = 0; i < d->selected.size(); ++i) {
+            const QString &entry = d->selected[i];
             TField *field = set->FindField(wwgrid::EntryPart(entry, 1).toStdString());
             if (!field) continue;  // a field this query does not deliver
             const int parts = wwgrid::EntryPartCount(entry);
@@ -62,57 +63,57 @@ void TwwCustomDBGrid::ApplyColumnList() {
 }
 
 void TwwCustomDBGrid::RebuildLayout() {
-    if (inLayout_) return;
-    Reentry running(inLayout_);
+    if (d->inLayout) return;
+    Reentry running(d->inLayout);
     SetRowHeights();
     RebuildDisplayedFields();
-    col_ = std::clamp(col_, 1, ColCount() - 1);
-    geom_.leftCol = std::clamp(geom_.leftCol, 1, ColCount() - 1);
+    d->col = std::clamp(d->col, 1, ColCount() - 1);
+    d->geom.leftCol = std::clamp(d->geom.leftCol, 1, ColCount() - 1);
     UpdateRowCount();
     ComputeColumnWidths();
-    const int rowsBefore = geom_.FullyVisibleDataRows();
+    const int rowsBefore = d->geom.FullyVisibleDataRows();
     UpdateScrollBars();
     // A horizontal bar that came or went changes how many rows fit.
-    if (geom_.FullyVisibleDataRows() != rowsBefore) UpdateRowCount();
+    if (d->geom.FullyVisibleDataRows() != rowsBefore) UpdateRowCount();
     UpdateActiveRow();
     InvalidateGrid();
 }
 
 void TwwCustomDBGrid::SetRowHeights() {
-    geom_.rowHeight =
-        wwgrid::DataRowHeight(QFontMetrics(font()).height(), options_.testFlag(dgRowLines), rowHeightPercent_);
-    geom_.titleHeight = wwgrid::TitleRowHeight(QFontMetrics(TitleFont()).height(), titleLines_);
+    d->geom.rowHeight =
+        wwgrid::DataRowHeight(QFontMetrics(font()).height(), d->options.testFlag(dgRowLines), d->rowHeightPercent);
+    d->geom.titleHeight = wwgrid::TitleRowHeight(QFontMetrics(TitleFont()).height(), d->titleLines);
 }
 
 void TwwCustomDBGrid::RebuildDisplayedFields() {
-    displayed_.Clear();
-    columns_.clear();
+    d->displayed.Clear();
+    d->columns.clear();
     if (DataActive()) {
         TClientDataSet *set = DataSet();
         for (int i = 0; i < set->FieldCount(); ++i) {
             TField *field = set->Field(i);
             if (!field->Visible()) continue;
-            displayed_.Add(i);
-            columns_.emplace_back(this, QString::fromStdString(field->FieldName()));
+            d->displayed.Add(i);
+            d->columns.emplace_back(this, QString::fromStdString(field->FieldName()));
         }
     }
     // The empty column of a closed grid keeps the width column 1 last had.
-    const int lastWidth = geom_.colWidths.size() > 1 ? geom_.colWidths[1] : wwgrid::kDefaultColWidth;
-    geom_.colWidths.assign(size_t(std::max(1, displayed_.Count()) + 1), lastWidth);
-    geom_.colWidths[0] = wwgrid::kIndicatorWidth;
+    const int lastWidth = d->geom.colWidths.size() > 1 ? d->geom.colWidths[1] : wwgrid::kDefaultColWidth;
+    d->geom.colWidths.assign(size_t(std::max(1, d->displayed.Count()) + 1), lastWidth);
+    d->geom.colWidths[0] = wwgrid::kIndicatorWidth;
 }
 
 void TwwCustomDBGrid::UpdateRowCount() {
-    geom_.clientWidth = viewport()->width();
-    geom_.clientHeight = viewport()->height();
+    d->geom.clientWidth = viewport()->width();
+    d->geom.clientHeight = viewport()->height();
     if (DataActive()) {
         // The row window holds exactly the rows that fit.
-        const int wanted = geom_.FullyVisibleDataRows();
-        if (dataLink_->BufferCount() != wanted) dataLink_->SetBufferCount(wanted);
-        const int rows = dataLink_->RecordCount();
-        geom_.rowCount = rows > 0 ? rows + 1 : 2;
+        const int wanted = d->geom.FullyVisibleDataRows();
+        if (d->dataLink->BufferCount() != wanted) d->dataLink->SetBufferCount(wanted);
+        const int rows = d->dataLink->RecordCount();
+        d->geom.rowCount = rows > 0 ? rows + 1 : 2;
     } else {
-        geom_.rowCount = 2;
+        d->geom.rowCount = 2;
     }
 }
 
@@ -120,20 +121,20 @@ void TwwCustomDBGrid::ComputeColumnWidths() {
     const QFontMetrics dataMetrics(font());
     const QFontMetrics titleMetrics(TitleFont());
     const int zero = dataMetrics.horizontalAdvance(QLatin1Char('0'));
-    tabStops_.assign(size_t(ColCount()), false);
-    for (int i = 0; i < displayed_.Count(); ++i) {
+    d->tabStops.assign(size_t(ColCount()), false);
+    for (int i = 0; i < d->displayed.Count(); ++i) {
         TField *field = DisplayedField(i);
         int widestTitle = 0;
         for (const QString &line : QString::fromStdString(field->DisplayLabel()).split(QLatin1Char('~')))
             widestTitle = std::max(widestTitle, titleMetrics.horizontalAdvance(line));
-        geom_.colWidths[size_t(i + 1)] = wwgrid::ColumnPixelWidth(zero, field->DisplayWidth(), widestTitle);
-        tabStops_[size_t(i + 1)] =
-            !field->ReadOnly() && !columns_[size_t(i)].ReadOnly() && (!field->Calculated() || editCalculated_);
+        d->geom.colWidths[size_t(i + 1)] = wwgrid::ColumnPixelWidth(zero, field->DisplayWidth(), widestTitle);
+        d->tabStops[size_t(i + 1)] =
+            !field->ReadOnly() && !d->columns[size_t(i)].ReadOnly() && (!field->Calculated() || d->editCalculated);
     }
-    cacheColInfo_.assign(size_t(ColCount()), TwwCacheColInfoItem{});
-    for (int i = 0; i < displayed_.Count(); ++i) {
-        const wwgrid::ControlInfo info = wwgrid::GetControlInfo(controlType_, columns_[size_t(i)].FieldName());
-        TwwCacheColInfoItem &item = cacheColInfo_[size_t(i + 1)];
+    d->cacheColInfo.assign(size_t(ColCount()), TwwCacheColInfoItem{});
+    for (int i = 0; i < d->displayed.Count(); ++i) {
+        const wwgrid::ControlInfo info = wwgrid::GetControlInfo(d->controlType, d->columns[size_t(i)].FieldName());
+        TwwCacheColInfoItem &item = d->cacheColInfo[size_t(i + 1)];
         item.controlType = info.kind;
         item.parameters = info.params;
         item.checkedValue = wwgrid::PaintCheckedValue(info);
@@ -144,79 +145,79 @@ void TwwCustomDBGrid::ComputeColumnWidths() {
 
 void TwwCustomDBGrid::ResizeColumnByOperator(int gridCol, int pixels) {
     if (gridCol < 1 || gridCol >= ColCount() || !DataActive()) return;
-    geom_.colWidths[size_t(gridCol)] = pixels;
+    d->geom.colWidths[size_t(gridCol)] = pixels;
     const int zero = QFontMetrics(font()).horizontalAdvance(QLatin1Char('0'));
     {
-        Reentry running(inLayout_);  // each width change announces a layout change
-        for (int i = 0; i < displayed_.Count(); ++i)
-            DisplayedField(i)->SetDisplayWidth(wwgrid::DisplayWidthForPixels(geom_.colWidths[size_t(i + 1)], zero));
+        Reentry running(d->inLayout);  // each width change announces a layout change
+        for (int i = 0; i < d->displayed.Count(); ++i)
+            DisplayedField(i)->SetDisplayWidth(wwgrid::DisplayWidthForPixels(d->geom.colWidths[size_t(i + 1)], zero));
     }
     RebuildLayout();
 }
 
 TField *TwwCustomDBGrid::DisplayedField(int index) const {
-    if (index < 0 || index >= displayed_.Count() || !DataActive()) return nullptr;
-    return DataSet()->Field(displayed_.At(index));
+    if (index < 0 || index >= d->displayed.Count() || !DataActive()) return nullptr;
+    return DataSet()->Field(d->displayed.At(index));
 }
 
 TField *TwwCustomDBGrid::ColumnField(int gridCol) const { return DisplayedField(gridCol - 1); }
 
 const TwwColumn &TwwCustomDBGrid::Column(int index) const {
-    return index >= 0 && index < int(columns_.size()) ? columns_[size_t(index)] : emptyColumn_;
+    return index >= 0 && index < int(d->columns.size()) ? d->columns[size_t(index)] : d->emptyColumn;
 }
 
 const TwwColumn &TwwCustomDBGrid::ColumnByName(const QString &fieldName) const {
-    for (const TwwColumn &column : columns_)
+    for (const TwwColumn &column : d->columns)
         if (wwgrid::EqualsIgnoringAsciiCase(column.FieldName(), fieldName)) return column;
-    return emptyColumn_;
+    return d->emptyColumn;
 }
 
 const TwwCacheColInfoItem &TwwCustomDBGrid::CacheColInfo(int gridCol) const {
     static const TwwCacheColInfoItem none;
-    return gridCol >= 0 && gridCol < int(cacheColInfo_.size()) ? cacheColInfo_[size_t(gridCol)] : none;
+    return gridCol >= 0 && gridCol < int(d->cacheColInfo.size()) ? d->cacheColInfo[size_t(gridCol)] : none;
 }
 
 bool TwwCustomDBGrid::TabStop(int gridCol) const {
-    return gridCol >= 0 && gridCol < int(tabStops_.size()) && tabStops_[size_t(gridCol)];
+    return gridCol >= 0 && gridCol < int(d->tabStops.size()) && d->tabStops[size_t(gridCol)];
 }
 
 // ---------------------------------------------------------------- scroll bars
 
 void TwwCustomDBGrid::UpdateScrollBars() {
-    if (updatingScrollBars_) return;
-    geom_.clientWidth = viewport()->width();
-    geom_.clientHeight = viewport()->height();
+    if (d->updatingScrollBars) return;
+    d->geom.clientWidth = viewport()->width();
+    d->geom.clientHeight = viewport()->height();
     UpdateHorzScrollBar();
     UpdateVertScrollBar();
 }
 
 void TwwCustomDBGrid::UpdateHorzScrollBar() {
-    Reentry updating(updatingScrollBars_);
+    Reentry updating(d->updatingScrollBars);
     QScrollBar *bar = horizontalScrollBar();
-    geom_.leftCol = std::clamp(geom_.leftCol, 1, geom_.MaxLeftCol());
-    if (showHorzScrollBar_ && !geom_.ColumnsFit()) {
+    d->geom.leftCol = std::clamp(d->geom.leftCol, 1, d->geom.MaxLeftCol());
+    if (d->showHorzScrollBar && !d->geom.ColumnsFit()) {
         bar->setRange(0, 127);
         bar->setPageStep(1);
         bar->setSingleStep(1);
-        bar->setValue(geom_.HorzScrollPos());
+        bar->setValue(d->geom.HorzScrollPos());
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     } else {
         bar->setRange(0, 0);
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     }
-    geom_.clientWidth = viewport()->width();
-    geom_.clientHeight = viewport()->height();
+    d->geom.clientWidth = viewport()->width();
+    d->geom.clientHeight = viewport()->height();
 }
 
 void TwwCustomDBGrid::UpdateVertScrollBar() {
-    if (!showVertScrollBar_ || !DataActive()) return;
+    if (!d->showVertScrollBar || !DataActive()) return;
     TClientDataSet *set = DataSet();
-    const int recNo = set->State() == DataSetState::Insert && lastVertScroll_ ? lastVertScroll_->pos : set->RecNo();
+    const int recNo = set->State() == DataSetState::Insert && d->lastVertScroll ? d->lastVertScroll->pos : set->RecNo();
     const wwgrid::VertScrollInfo info =
         wwgrid::ComputeVertScroll(true, set->RecordCount(), VisibleRowCount(), recNo, set->AtStart(), set->AtEnd());
-    if (lastVertScroll_ && *lastVertScroll_ == info) return;  // nothing changed
-    lastVertScroll_ = info;
-    Reentry updating(updatingScrollBars_);
+    if (d->lastVertScroll && *d->lastVertScroll == info) return;  // nothing changed
+    d->lastVertScroll = info;
+    Reentry updating(d->updatingScrollBars);
     QScrollBar *bar = verticalScrollBar();
     bar->setRange(info.min, info.QtMaximum());
     bar->setPageStep(info.page);
@@ -225,7 +226,7 @@ void TwwCustomDBGrid::UpdateVertScrollBar() {
     bar->setEnabled(info.Enabled());
     if (verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOn) {
         setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        geom_.clientWidth = viewport()->width();
-        geom_.clientHeight = viewport()->height();
+        d->geom.clientWidth = viewport()->width();
+        d->geom.clientHeight = viewport()->height();
     }
 }

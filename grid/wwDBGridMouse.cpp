@@ -9,6 +9,7 @@
 #include "ClientDataSet.h"
 #include "HandlerFailure.h"
 #include "wwDBGrid.h"
+#include "wwDBGrid_p.h"
 
 namespace {
 // The wheel turned over the vertical bar moves the cursor like the wheel over
@@ -73,7 +74,7 @@ void TwwCustomDBGrid::HandleMousePress(QMouseEvent *event) {
         if (OnMouseDown) OnMouseDown(button, event->modifiers(), pos);
     };
     const QPoint cell = CellAt(pos);
-    const bool titleRow = options_.testFlag(dgTitles) && pos.y() >= 0 && pos.y() < TitleRowHeight() + 1;
+    const bool titleRow = d->options.testFlag(dgTitles) && pos.y() >= 0 && pos.y() < TitleRowHeight() + 1;
     // Column borders and titles belong to resizing and moving.
     if (titleRow && TitleMousePress(event)) {
         raiseMouseDown();
@@ -85,15 +86,15 @@ void TwwCustomDBGrid::HandleMousePress(QMouseEvent *event) {
         return;
     }
     if (cell.y() >= 1 && DataActive()) {
-        const bool sameCell = cell.x() == col_ && cell.y() == row_;
+        const bool sameCell = cell.x() == d->col && cell.y() == d->row;
         if (sameCell && button != Qt::RightButton && !CellRefusesEditor(cell.x(), cell.y())) SetEditorMode(true);
         if (!EnsureFocus()) return;
         if (cell.x() >= 1) SelectColumn(cell.x() - 1);
         if (GoToShownRow(cell.y()) && OnCellChanged) OnCellChanged();
-        InvalidateCell(col_, row_);
+        InvalidateCell(d->col, d->row);
         // With single-click check boxes the press itself toggles.
-        if (button == Qt::LeftButton && editControlOptions_.testFlag(ecoCheckboxSingleClick) && GridEditingAllowed() &&
-            IsDataCell(cell.x(), cell.y())) {
+        if (button == Qt::LeftButton && d->editControlOptions.testFlag(ecoCheckboxSingleClick) &&
+            GridEditingAllowed() && IsDataCell(cell.x(), cell.y())) {
             ToggleCheckBoxCell(cell.x(), cell.y());
         }
     }
@@ -109,7 +110,7 @@ void TwwCustomDBGrid::HandleSecondPress(QMouseEvent *event) {
     if (OnDblClick) OnDblClick();
     const QPoint cell = CellAt(pos);
     if (event->button() == Qt::LeftButton && GridEditingAllowed() && IsDataCell(cell.x(), cell.y()) &&
-        !editControlOptions_.testFlag(ecoCheckboxSingleClick)) {
+        !d->editControlOptions.testFlag(ecoCheckboxSingleClick)) {
         ToggleCheckBoxCell(cell.x(), cell.y());
     }
     if (OnMouseDown) OnMouseDown(event->button(), event->modifiers(), pos);
@@ -127,9 +128,9 @@ void TwwCustomDBGrid::wheelEvent(QWheelEvent *event) {
 // One row per wheel step of 120; finer wheels add up to whole steps.
 void TwwCustomDBGrid::TurnWheel(int angleDelta) {
     if (!DataActive()) return;
-    wheelDelta_ += angleDelta;
-    const int steps = wheelDelta_ / 120;
-    wheelDelta_ -= steps * 120;
+    d->wheelDelta += angleDelta;
+    const int steps = d->wheelDelta / 120;
+    d->wheelDelta -= steps * 120;
     // Turning towards the operator (a negative delta) goes down the list.
     if (steps != 0) MoveRows(-steps);
 }

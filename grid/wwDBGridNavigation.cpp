@@ -7,6 +7,17 @@
 #include "ClientDataSet.h"
 #include "GridDataLink.h"
 #include "wwDBGrid.h"
+#include "wwDBGrid_p.h"
+
+namespace {
+// Where the row that stood at `target` is once the pending row at `left` was
+// ended: an untouched new row leaves the list (`shrank`), and every row after
+// it moves up one.
+int ListRowAfterEnding(int target, int left, bool shrank, int rows) {
+    if (shrank && target > left) --target;
+    return std::clamp(target, 0, std::max(0, rows - 1));
+}
+}  // namespace
 
 bool TwwCustomDBGrid::UntouchedNewRow() const {
     const TClientDataSet *set = DataSet();
@@ -19,7 +30,7 @@ bool TwwCustomDBGrid::NewRowIsLast() const {
 }
 
 bool TwwCustomDBGrid::AppendAllowed() const {
-    return options_.testFlag(dgEditing) && keyOptions_.testFlag(dgAllowInsert) && DataSet()->CanModify();
+    return GridEditingAllowed() && d->keyOptions.testFlag(dgAllowInsert) && DataSet()->CanModify();
 }
 
 void TwwCustomDBGrid::EndPendingEdit() {
@@ -34,19 +45,19 @@ void TwwCustomDBGrid::EndPendingEdit() {
 void TwwCustomDBGrid::SelectColumn(int index) {
     WriteBackEditorText();
     index = std::clamp(index, 0, std::max(0, ColCount() - 2));
-    if (index == col_ - 1) return;
-    const int before = col_;
+    if (index == d->col - 1) return;
+    const int before = d->col;
     if (OnColExit) {
         OnColExit();
-        if (col_ != before) return;  // the handler chose a column itself
+        if (d->col != before) return;  // the handler chose a column itself
     }
     HideEditor();
     SetCol(index + 1);
     // Scroll whole columns until the new one is wholly in sight.
-    if (col_ < LeftCol()) {
-        SetLeftCol(col_);
+    if (d->col < LeftCol()) {
+        SetLeftCol(d->col);
     } else {
-        while (LeftCol() < geom_.MaxLeftCol() && geom_.ColLeft(col_) + ColWidth(col_) > geom_.clientWidth)
+        while (LeftCol() < d->geom.MaxLeftCol() && d->geom.ColLeft(d->col) + ColWidth(d->col) > d->geom.clientWidth)
             SetLeftCol(LeftCol() + 1);
     }
     if (OnColEnter) OnColEnter();
@@ -92,11 +103,19 @@ void TwwCustomDBGrid::LineDown() {
 }
 
 // Every row move first writes typed text back into the row it leaves, so the
-// move posts it (a new row with typing in it counts as touched).
+// move posts it (a new row with typing in it counts as touched). The distance
+// counts the rows as shown: from an untouched new row, one wheel step down
+// goes to the row shown below it, not to the one after that.
 void TwwCustomDBGrid::MoveRows(int distance) {
     if (!DataActive()) return;
     WriteBackEditorText();
-    DataSet()->MoveBy(distance);
+    TClientDataSet *set = DataSet();
+    const int left = set->CurrentRow();
+    const int rowsBefore = set->DisplayRowCount();
+    EndPendingEdit();
+    if (set->DisplayRowCount() < rowsBefore)
+        distance = ListRowAfterEnding(left + distance, left, true, set->DisplayRowCount()) - set->CurrentRow();
+    set->MoveBy(distance);
 }
 
 void TwwCustomDBGrid::FirstRow() {
@@ -117,14 +136,13 @@ bool TwwCustomDBGrid::GoToShownRow(int gridRow) {
     // Which row was under the pointer is decided from what the grid showed,
     // before anything moves: ending a pending row below can take that row out
     // of the list, and every row after it then moves up one.
-    int target = dataLink_->RowAt(gridRow - 1);
+    int target = d->dataLink->RowAt(gridRow - 1);
     if (target == set->CurrentRow()) return false;
     WriteBackEditorText();
     const int left = set->CurrentRow();
     const int rowsBefore = set->DisplayRowCount();
     EndPendingEdit();
-    if (set->DisplayRowCount() < rowsBefore && target > left) --target;
-    target = std::clamp(target, 0, std::max(0, set->DisplayRowCount() - 1));
+    target = ListRowAfterEnding(target, left, set->DisplayRowCount() < rowsBefore, set->DisplayRowCount());
     const int distance = target - set->CurrentRow();
     if (distance != 0) set->MoveBy(distance);
     return true;
@@ -146,7 +164,7 @@ void TwwCustomDBGrid::ThumbReleasedAt(int pos) {
 void TwwCustomDBGrid::TabToColumn(bool forward) {
     const int last = DisplayedFieldCount() - 1;
     if (last < 0) return;
-    const int start = col_ - 1;
+    const int start = d->col - 1;
     int index = start;
     // Each lap past the last column moves one row, so the loop ends at the
     // start column even when no column is a tab stop.
@@ -189,8 +207,10 @@ void TwwCustomDBGrid::ResetCurrentRow() {
     HideEditor();
 }
 
+void TwwCustomDBGrid::SetQuestion(GridQuestion question) { d->question = std::move(question); }
+
 int TwwCustomDBGrid::AskQuestion(const QString &text, GridQuestionButtons buttons) {
-    return question_ ? question_(text, buttons) : wwgrid::AskWithMessageBox(this, text, buttons);
+    return d->question ? d->question(text, buttons) : wwgrid::AskWithMessageBox(this, text, buttons);
 }
 
 // ---------------------------------------------------------------- the vertical bar
@@ -227,6 +247,6 @@ void TwwCustomDBGrid::HandleVertScrollAction(int action) {
 }
 
 void TwwCustomDBGrid::ResyncVertScrollBar() {
-    lastVertScroll_.reset();
+    d->lastVertScroll.reset();
     UpdateVertScrollBar();
 }

@@ -18,6 +18,7 @@
 #include "GridGeometry.h"
 #include "IndicatorImages.h"
 #include "wwDBGrid.h"
+#include "wwDBGrid_p.h"
 
 namespace {
 const QColor kSilver(0xC0, 0xC0, 0xC0);
@@ -96,11 +97,11 @@ struct TwwCustomDBGrid::PaintContext {
 };
 
 void TwwCustomDBGrid::paintEvent(QPaintEvent *event) {
-    fullRepaintPending_ = false;
+    d->fullRepaintPending = false;
     QRegion region = event->region();
     // Each data cell draws the line below itself, so the line above a
     // repainted area belongs to the row before it.
-    if (options_.testFlag(dgRowLines)) region += region.translated(0, -1);
+    if (d->options.testFlag(dgRowLines)) region += region.translated(0, -1);
     region &= viewport()->rect();
 
     // Only the region's bounding box is painted: a small repaint (the cursor
@@ -129,12 +130,12 @@ void TwwCustomDBGrid::paintEvent(QPaintEvent *event) {
     // engine for it, on every paint cost more than painting a row.
     const qreal dpr = viewport()->devicePixelRatioF();
     const QSize pictureSize = viewport()->size() * dpr;
-    if (picture_.size() != pictureSize || picture_.devicePixelRatio() != dpr) {
-        picture_ = QPixmap(pictureSize);
-        picture_.setDevicePixelRatio(dpr);
+    if (d->picture.size() != pictureSize || d->picture.devicePixelRatio() != dpr) {
+        d->picture = QPixmap(pictureSize);
+        d->picture.setDevicePixelRatio(dpr);
     }
     {
-        QPainter p(&picture_);
+        QPainter p(&d->picture);
         // Clipped to the bounding box, not to the region: only the region
         // reaches the screen, and what a pixel there ends up as does not
         // depend on what is drawn beside it. Drawing clipped to a region of
@@ -146,7 +147,7 @@ void TwwCustomDBGrid::paintEvent(QPaintEvent *event) {
             for (const QRect &r : region) p.fillRect(r, ctx.color);
         } else {
             p.fillRect(client, ctx.titleColor);
-            const QRect first = geom_.CellRect(1, 1);
+            const QRect first = d->geom.CellRect(1, 1);
             p.fillRect(QRect(first.topLeft(), client.bottomRight()), ctx.color);
         }
         PaintCells(p, region, ctx);
@@ -161,25 +162,29 @@ void TwwCustomDBGrid::paintEvent(QPaintEvent *event) {
     // The platform clips a paint to the area it asked for, which the region
     // holds; the rest of the bounding box is never copied.
     QPainter window(viewport());
-    window.drawPixmap(QPointF(bounds.topLeft()), picture_,
+    window.drawPixmap(QPointF(bounds.topLeft()), d->picture,
                       QRectF(QPointF(bounds.topLeft()) * dpr, QSizeF(bounds.size()) * dpr));
 
-    lastPaintCells_ = ctx.cells;
-    lastPaintRegion_ = region;
-    ++paintCount_;
+    d->lastPaintCells = ctx.cells;
+    d->lastPaintRegion = region;
+    ++d->paintCount;
 }
 
+int TwwCustomDBGrid::LastPaintCellCount() const { return d->lastPaintCells; }
+QRegion TwwCustomDBGrid::LastPaintRegion() const { return d->lastPaintRegion; }
+int TwwCustomDBGrid::PaintCount() const { return d->paintCount; }
+
 void TwwCustomDBGrid::PaintCells(QPainter &p, const QRegion &region, PaintContext &ctx) {
-    const int lastCol = geom_.LastVisibleCol();
+    const int lastCol = d->geom.LastVisibleCol();
     const int lastRow = ctx.open ? RowCount() - 1 : 0;
     for (int row = 0; row <= lastRow; ++row) {
-        const int top = geom_.RowTop(row);
+        const int top = d->geom.RowTop(row);
         // (top - 1: a themed indicator cell also draws the line above it.)
-        if (top >= geom_.clientHeight || top - 1 > ctx.bounds.bottom()) break;
-        if (top + geom_.RowHeightOf(row) < ctx.bounds.top()) continue;  // wholly above, gap included
+        if (top >= d->geom.clientHeight || top - 1 > ctx.bounds.bottom()) break;
+        if (top + d->geom.RowHeightOf(row) < ctx.bounds.top()) continue;  // wholly above, gap included
         for (int col = 0; col <= lastCol; ++col) {
-            if (col > 0 && col < geom_.leftCol) col = geom_.leftCol;
-            const QRect rect = geom_.CellRect(col, row);
+            if (col > 0 && col < d->geom.leftCol) col = d->geom.leftCol;
+            const QRect rect = d->geom.CellRect(col, row);
             // A cell owns the gaps right of and below it, where it draws; a
             // themed indicator cell's section also covers the line above it.
             QRect drawn = rect.adjusted(0, 0, 1, 1);
@@ -210,8 +215,8 @@ void TwwCustomDBGrid::PaintTitleCell(QPainter &p, int col, const QRect &rect, co
     }
     if (col == 0 || !ctx.open) return;
     Qt::Alignment align = Qt::AlignLeft;
-    if (titleAlignment_ == TwwTitleAlignment::taRightJustify) align = Qt::AlignRight;
-    if (titleAlignment_ == TwwTitleAlignment::taCenter) align = Qt::AlignHCenter;
+    if (d->titleAlignment == TwwTitleAlignment::taRightJustify) align = Qt::AlignRight;
+    if (d->titleAlignment == TwwTitleAlignment::taCenter) align = Qt::AlignHCenter;
     // Each line is drawn clipped to its part of the text rectangle, which
     // starts at or below the cell's top (the title row holds all its lines
     // and 4 pixels more) and ends above its bottom pixel row. A repaint that
@@ -219,7 +224,7 @@ void TwwCustomDBGrid::PaintTitleCell(QPainter &p, int col, const QRect &rect, co
     // needs no text, nor the label looked up.
     if (!ctx.region.intersects(TextRect(rect, align, rect.top(), BottomOf(rect) - 1))) return;
     const QStringList lines = Column(col - 1).DisplayLabel().split(QLatin1Char('~'));
-    const int shown = std::min<int>(int(lines.size()), titleLines_);
+    const int shown = std::min<int>(int(lines.size()), d->titleLines);
     const int offset = wwgrid::TitleTextOffset(rect.height(), ctx.titleTextHeight, shown);
     const QRect textRect = TextRect(rect, align, rect.top() + offset, BottomOf(rect) - 1);
     const QFont font = TitleFont();
@@ -253,7 +258,7 @@ void TwwCustomDBGrid::PaintIndicatorCell(QPainter &p, int row, const QRect &rect
     } else {
         p.fillRect(rect.adjusted(-1, -1, 0, 1), ctx.titleColor);
     }
-    if (row != row_) return;  // only the active record's row has a glyph
+    if (row != d->row) return;  // only the active record's row has a glyph
     wwgrid::IndicatorGlyph glyph = wwgrid::IndicatorGlyph::Arrow;
     switch (DataSet()->State()) {
         case DataSetState::Edit:
@@ -266,17 +271,17 @@ void TwwCustomDBGrid::PaintIndicatorCell(QPainter &p, int row, const QRect &rect
             break;
     }
     const int x = (RightOf(rect) - 6) / 2 + 1;
-    const int y = (2 * rect.top() + geom_.rowHeight - 11) / 2;
+    const int y = (2 * rect.top() + d->geom.rowHeight - 11) / 2;
     const QPixmap &image = wwgrid::IndicatorImages::Glyph(glyph);
     if (ctx.region.intersects(QRect(QPoint(x, y), image.size() / image.devicePixelRatio()))) p.drawPixmap(x, y, image);
 }
 
-bool TwwCustomDBGrid::CellHighlighted(int col, int row) const { return col == col_ && row == row_ && hasFocus(); }
+bool TwwCustomDBGrid::CellHighlighted(int col, int row) const { return col == d->col && row == d->row && hasFocus(); }
 
 QString TwwCustomDBGrid::CellText(int col, int row) const {
     TField *field = ColumnField(col);
-    if (!field || row < 1 || row > dataLink_->RecordCount()) return {};
-    return QString::fromStdString(field->DisplayTextAt(dataLink_->RowAt(row - 1)));
+    if (!field || row < 1 || row > d->dataLink->RecordCount()) return {};
+    return QString::fromStdString(field->DisplayTextAt(d->dataLink->RowAt(row - 1)));
 }
 
 void TwwCustomDBGrid::PaintTextCell(QPainter &p, int col, int row, const QRect &rect, const PaintContext &ctx) {
@@ -293,7 +298,7 @@ void TwwCustomDBGrid::PaintTextCell(QPainter &p, int col, int row, const QRect &
         int flags = int(align | Qt::AlignTop);
         // Word break is asked for, but a rectangle that cannot hold a second
         // line (one line plus the borders and 3 pixels fills it) keeps one line.
-        if (options_.testFlag(dgWordWrap) && ctx.textHeight + 2 + 3 < textRect.height())
+        if (d->options.testFlag(dgWordWrap) && ctx.textHeight + 2 + 3 < textRect.height())
             flags |= Qt::TextWordWrap;
         else
             flags |= Qt::TextSingleLine;
@@ -331,10 +336,10 @@ void TwwCustomDBGrid::PaintCheckBoxCell(QPainter &p, int col, int row, const QRe
 void TwwCustomDBGrid::PaintRowLine(QPainter &p, int col, int row, const QRect &rect, const QColor &background,
                                    bool highlighted, const PaintContext &ctx) {
     const bool white = IsWhite(background) || (highlighted && IsWhite(ctx.color));
-    if (row == 1 && col < int(cacheColInfo_.size())) cacheColInfo_[size_t(col)].whiteBackground = white;
-    if (!options_.testFlag(dgRowLines)) return;
+    if (row == 1 && col < int(d->cacheColInfo.size())) d->cacheColInfo[size_t(col)].whiteBackground = white;
+    if (!d->options.testFlag(dgRowLines)) return;
     const int below = BottomOf(rect);
-    if (lineStyle_ == TwwGridLineStyle::glsSingle || white) {
+    if (d->lineStyle == TwwGridLineStyle::glsSingle || white) {
         DrawHLine(p, kSilver, rect.left(), RightOf(rect), below, ctx.bounds);
     } else {
         DrawHLine(p, ctx.dark, rect.left(), RightOf(rect), below, ctx.bounds);
@@ -344,27 +349,27 @@ void TwwCustomDBGrid::PaintRowLine(QPainter &p, int col, int row, const QRect &r
 
 // The grey pad right of the last column, with a light edge on its left.
 void TwwCustomDBGrid::PaintPadArea(QPainter &p, const PaintContext &ctx) {
-    if (padColumnStyle_ != TwwPadColumnStyle::pcsPadHeaderAndData) return;
+    if (d->padColumnStyle != TwwPadColumnStyle::pcsPadHeaderAndData) return;
     const int last = ColCount() - 1;
-    if (geom_.LastVisibleCol() != last) return;
-    const int left = RightOf(geom_.CellRect(last, 0)) + 1;
-    if (left >= geom_.clientWidth) return;
-    const QRect pad = EdgeRect(left, 0, geom_.clientWidth, geom_.clientHeight) & ctx.bounds;
+    if (d->geom.LastVisibleCol() != last) return;
+    const int left = RightOf(d->geom.CellRect(last, 0)) + 1;
+    if (left >= d->geom.clientWidth) return;
+    const QRect pad = EdgeRect(left, 0, d->geom.clientWidth, d->geom.clientHeight) & ctx.bounds;
     if (!pad.isEmpty()) p.fillRect(pad, ctx.titleColor);
-    DrawVLine(p, ctx.light, left, 0, geom_.clientHeight - 1, ctx.bounds);
+    DrawVLine(p, ctx.light, left, 0, d->geom.clientHeight - 1, ctx.bounds);
 }
 
 // Raised title cells: light top and left, black right and bottom.
 void TwwCustomDBGrid::PaintTitleLines(QPainter &p, const PaintContext &ctx) {
     if (ctx.titlesThemed) return;
-    const int bottom = geom_.titleHeight;  // the gap below the title row
+    const int bottom = d->geom.titleHeight;  // the gap below the title row
     if (ctx.bounds.top() > bottom) return;
-    const int lastCol = geom_.LastVisibleCol();
+    const int lastCol = d->geom.LastVisibleCol();
     const QRect &area = ctx.bounds;
     for (int col = 0; col <= lastCol; ++col) {
-        if (col > 0 && col < geom_.leftCol) col = geom_.leftCol;
-        const QRect rect = geom_.CellRect(col, 0);
-        const int right = col == ColCount() - 1 ? geom_.clientWidth - 1 : rect.right();
+        if (col > 0 && col < d->geom.leftCol) col = d->geom.leftCol;
+        const QRect rect = d->geom.CellRect(col, 0);
+        const int right = col == ColCount() - 1 ? d->geom.clientWidth - 1 : rect.right();
         DrawHLine(p, ctx.light, rect.left(), right, 0, area);
         DrawVLine(p, ctx.light, rect.left(), 0, rect.bottom(), area);
         DrawVLine(p, kBlack, RightOf(rect), 0, bottom, area);
@@ -373,44 +378,44 @@ void TwwCustomDBGrid::PaintTitleLines(QPainter &p, const PaintContext &ctx) {
 }
 
 void TwwCustomDBGrid::PaintIndicatorLines(QPainter &p, const PaintContext &ctx) {
-    const int lastRow = geom_.LastFullyVisibleRow();
-    const int bottom = BottomOf(geom_.CellRect(0, lastRow));  // gap below the last full row
-    const int right = geom_.colWidths[0] - 1;
+    const int lastRow = d->geom.LastFullyVisibleRow();
+    const int bottom = BottomOf(d->geom.CellRect(0, lastRow));  // gap below the last full row
+    const int right = d->geom.colWidths[0] - 1;
     const QRect &area = ctx.bounds;
     if (area.left() > right + 2) return;  // all of them lie left of the repaint
     if (!ctx.titlesThemed) {
-        DrawHLine(p, ctx.light, 0, right, geom_.titleHeight + 1, area);
+        DrawHLine(p, ctx.light, 0, right, d->geom.titleHeight + 1, area);
         for (int row = 1; row <= lastRow; ++row) {
-            const int gap = BottomOf(geom_.CellRect(0, row));
+            const int gap = BottomOf(d->geom.CellRect(0, row));
             DrawHLine(p, kBlack, 0, right, gap, area);
             DrawHLine(p, ctx.light, 0, right, gap + 1, area);
         }
     }
-    DrawVLine(p, kBlack, right + 1, geom_.titleHeight, bottom, area);
-    DrawVLine(p, ctx.light, right + 2, geom_.titleHeight, bottom, area);
+    DrawVLine(p, kBlack, right + 1, d->geom.titleHeight, bottom, area);
+    DrawVLine(p, ctx.light, right + 2, d->geom.titleHeight, bottom, area);
     DrawVLine(p, ctx.light, 0, 0, bottom, area);
 }
 
 void TwwCustomDBGrid::PaintColumnLines(QPainter &p, const PaintContext &ctx) {
-    if (!options_.testFlag(dgColLines)) return;
-    const int bottom = BottomOf(geom_.CellRect(0, geom_.LastFullyVisibleRow()));
-    for (int col = geom_.leftCol; col < ColCount(); ++col) {
-        const int x = RightOf(geom_.CellRect(col, 0));
-        if (lineStyle_ == TwwGridLineStyle::glsSingle || CacheColInfo(col).whiteBackground) {
-            DrawVLine(p, kSilver, x, geom_.titleHeight, bottom, ctx.bounds);
+    if (!d->options.testFlag(dgColLines)) return;
+    const int bottom = BottomOf(d->geom.CellRect(0, d->geom.LastFullyVisibleRow()));
+    for (int col = d->geom.leftCol; col < ColCount(); ++col) {
+        const int x = RightOf(d->geom.CellRect(col, 0));
+        if (d->lineStyle == TwwGridLineStyle::glsSingle || CacheColInfo(col).whiteBackground) {
+            DrawVLine(p, kSilver, x, d->geom.titleHeight, bottom, ctx.bounds);
         } else {
-            DrawVLine(p, ctx.dark, x, geom_.titleHeight, bottom, ctx.bounds);
-            DrawVLine(p, ctx.light, x + 1, geom_.titleHeight, bottom, ctx.bounds);
+            DrawVLine(p, ctx.dark, x, d->geom.titleHeight, bottom, ctx.bounds);
+            DrawVLine(p, ctx.light, x + 1, d->geom.titleHeight, bottom, ctx.bounds);
         }
-        if (x >= geom_.clientWidth) break;
+        if (x >= d->geom.clientWidth) break;
     }
 }
 
 // The current cell outlined in the highlight colour, with the dotted focus
 // rectangle over it (drawn inverting, as the platform's is).
 void TwwCustomDBGrid::PaintFocusOutline(QPainter &p, const PaintContext &ctx) {
-    if (!ctx.focused || !ctx.open || !geom_.ColVisible(col_)) return;
-    const QRect rect = geom_.CellRect(col_, row_);
+    if (!ctx.focused || !ctx.open || !d->geom.ColVisible(d->col)) return;
+    const QRect rect = d->geom.CellRect(d->col, d->row);
     if (rect.isEmpty() || !ctx.region.intersects(rect)) return;
     const int l = rect.left(), t = rect.top(), r = rect.right(), b = rect.bottom();
     DrawHLine(p, ctx.highlight, l, r, t, ctx.bounds);

@@ -2,9 +2,14 @@
 // result set only; nothing of it reaches the database by itself.
 #include "ClientDataSet.h"
 #include "wwDBGrid.h"
+#include "wwDBGrid_p.h"
+
+// The one rule of whether the operator may change data through the grid at
+// all: inserting, appending, deleting, ticking and typing all ask it first.
+bool TwwCustomDBGrid::GridEditingAllowed() const { return d->options.testFlag(dgEditing) && !d->readOnly; }
 
 void TwwCustomDBGrid::InsertRow() {
-    if (!DataActive() || readOnly_ || !options_.testFlag(dgEditing) || !keyOptions_.testFlag(dgAllowInsert)) return;
+    if (!DataActive() || !GridEditingAllowed() || !d->keyOptions.testFlag(dgAllowInsert)) return;
     WriteBackEditorText();
     DataSet()->Insert();
 }
@@ -12,8 +17,8 @@ void TwwCustomDBGrid::InsertRow() {
 void TwwCustomDBGrid::DeleteCurrentRow() {
     if (!DataActive()) return;
     TClientDataSet *set = DataSet();
-    if (!keyOptions_.testFlag(dgAllowDelete) || readOnly_ || !set->CanModify() || !options_.testFlag(dgEditing)) return;
-    if (options_.testFlag(dgConfirmDelete) &&
+    if (!d->keyOptions.testFlag(dgAllowDelete) || !GridEditingAllowed() || !set->CanModify()) return;
+    if (d->options.testFlag(dgConfirmDelete) &&
         AskQuestion(QStringLiteral("Delete record?"), GridQuestionButtons::OkCancel) != kAnswerOk)
         return;
     // The question may have taken long enough for the list to be closed.
@@ -23,7 +28,7 @@ void TwwCustomDBGrid::DeleteCurrentRow() {
 }
 
 void TwwCustomDBGrid::FocusLeft() {
-    if (DataActive() && options_.testFlag(dgCancelOnExit) && UntouchedNewRow())
+    if (DataActive() && d->options.testFlag(dgCancelOnExit) && UntouchedNewRow())
         DataSet()->Cancel();
     else
         WriteBackEditorText();

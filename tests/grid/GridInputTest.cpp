@@ -486,6 +486,21 @@ TEST_F(GridInput, InsertAndAppendFollowTheirSettings) {
     EXPECT_EQ(Set().DisplayRowCount(), kRows);
 }
 
+// A read-only grid adds no row from the keyboard: not with Insert, and not
+// with Down or Tab past the last row either.
+TEST_F(GridInput, AReadOnlyGridAddsNoRow) {
+    grid->SetReadOnly(true);
+    Key(Qt::Key_Insert);
+    Key(Qt::Key_End, kCtrl);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(Set().State(), DataSetState::Browse);
+    GoTo(kRows);  // the check box of the last row, the one tab stop
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Set().State(), DataSetState::Browse);
+    EXPECT_EQ(Set().DisplayRowCount(), kRows);
+    EXPECT_EQ(CurrentId(), Id(kRows));
+}
+
 // ---------------------------------------------------------------- failures
 
 TEST_F(GridInput, FailuresOfTheResultSetReachTheReportFromTheKeyHandler) {
@@ -637,6 +652,65 @@ INSTANTIATE_TEST_SUITE_P(
                       PendingRowCase{"APressAfterAppendingOnlyMoves", kRows, true, 0, false, -3, false},
                       PendingRowCase{"APressBelowAnInsertedRowOnlyMoves", kRows, false, 30, false, 3, false}),
     [](const ::testing::TestParamInfo<PendingRowCase> &param) { return std::string(param.param.name); });
+
+// The wheel and the page keys count rows as shown, a pending new row among
+// them: from an untouched new row the move lands on the order that stood that
+// many rows away on the screen, although the new row leaves the list.
+enum class RowMove { WheelDown, WheelUp, PageDown, PageUp };
+
+struct PendingRowMoveCase {
+    const char *name;
+    bool appended;   // the new row appended at the end, else inserted at startRecNo
+    int startRecNo;  // for an inserted row: the order it goes in front of
+    RowMove move;
+    int shownOffset;  // rows on screen from the new row to the order reached
+    bool page;        // shownOffset is in pages (visible rows)
+};
+
+class GridPendingRowMove : public GridInput, public ::testing::WithParamInterface<PendingRowMoveCase> {};
+
+TEST_P(GridPendingRowMove, TheOrderShownThatFarAwayIsReached) {
+    const PendingRowMoveCase &c = GetParam();
+    if (c.appended) {
+        Keys({{Qt::Key_End, kCtrl}, {Qt::Key_Down}});
+    } else {
+        GoTo(c.startRecNo, 2);
+        Key(Qt::Key_Insert);
+    }
+    ASSERT_EQ(Set().State(), DataSetState::Insert);
+    const int offset = c.page ? c.shownOffset * grid->VisibleRowCount() : c.shownOffset;
+    const std::string expected = IdShownAt(grid->Row() + offset);
+    ASSERT_FALSE(expected.empty());
+    switch (c.move) {
+        case RowMove::WheelDown:
+            Wheel(-120);
+            break;
+        case RowMove::WheelUp:
+            Wheel(120);
+            break;
+        case RowMove::PageDown:
+            Key(Qt::Key_PageDown);
+            break;
+        case RowMove::PageUp:
+            Key(Qt::Key_PageUp);
+            break;
+    }
+    EXPECT_EQ(Set().State(), DataSetState::Browse);
+    EXPECT_EQ(Set().DisplayRowCount(), kRows);
+    EXPECT_EQ(CurrentId(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Grid, GridPendingRowMove,
+    ::testing::Values(PendingRowMoveCase{"InsertedThenTheWheelDown", false, 5, RowMove::WheelDown, 1, false},
+                      PendingRowMoveCase{"InsertedThenTheWheelUp", false, 5, RowMove::WheelUp, -1, false},
+                      PendingRowMoveCase{"InsertedThenPageDown", false, 5, RowMove::PageDown, 1, true},
+                      PendingRowMoveCase{"InsertedThenPageUp", false, 30, RowMove::PageUp, -1, true},
+                      PendingRowMoveCase{"AppendedThenTheWheelUp", true, 0, RowMove::WheelUp, -1, false},
+                      PendingRowMoveCase{"AppendedThenPageUp", true, 0, RowMove::PageUp, -1, true},
+                      // Nothing is below an appended row: the last order is reached.
+                      PendingRowMoveCase{"AppendedThenTheWheelDown", true, 0, RowMove::WheelDown, -1, false}),
+    [](const ::testing::TestParamInfo<PendingRowMoveCase> &param) { return std::string(param.param.name); });
 
 TEST_F(GridInput, MouseEventsAreRaised) {
     QStringList seen;

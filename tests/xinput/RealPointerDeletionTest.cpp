@@ -28,6 +28,7 @@
 #include "RealXSession.h"
 #include "TestSupport.h"
 #include "WindowDatabase.h"
+#include "WindowManager.h"
 #include "XTestInput.h"
 #include "wwDBGrid.h"
 
@@ -96,11 +97,13 @@ struct PressCase {
     const char *name;
     int orders;  // 10 fit the window; 40 do not, and the list is scrolled to its end
     Reached reached;
-    int startRecNo;    // the order current before the blank row (1-based)
-    bool appended;     // Down on the last order, else Insert on startRecNo
-    bool touched;      // the blank row ticked (Space) before the press
-    int pressedRecNo;  // the order shown under the pointer when it is pressed
-    bool doubleClick;  // on its tick box; else a single click on it, then Space
+    int startRecNo;        // the order current before the blank row (1-based)
+    bool appended;         // Down on the last order, else Insert on startRecNo
+    bool touched;          // the blank row ticked (Space) before the press
+    int pressedRecNo;      // the order shown under the pointer when it is pressed
+    bool doubleClick;      // on its tick box; else a single click on it, then Space
+    bool managed = false;  // a window manager frames and focuses the window
+    int wheelSteps = 0;    // instead of the pointer: the wheel turned over the list (down when negative), then Space
 };
 void PrintTo(const PressCase &c, std::ostream *os) { *os << c.name; }
 
@@ -112,13 +115,20 @@ protected:
             GTEST_SKIP() << "no X server for the real-pointer tests: " << RealXProblem();
         }
         const PressCase &c = GetParam();
+        if (c.managed) {
+            windowManager = std::make_unique<WindowManager>();
+            if (!windowManager->Running()) {
+                if (UnderCi()) FAIL() << "CI runs the window-manager cases, but: " << windowManager->Problem();
+                GTEST_SKIP() << "no window manager: " << windowManager->Problem();
+            }
+        }
         database = MakeTestDatabase(dir, c.orders);
         WriteConfigFiles(dir.path(), database);
         form = std::make_unique<TFormDulvane>(nullptr, FolderWindowSetup(dir.path()));
         form->show();
         form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get(), 20000));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get(), 20000));
         grid = form->wwDBGrid1;
         input = std::make_unique<XTestInput>(form.get());
         // 查詢 with empty filters lists every order.
@@ -131,6 +141,7 @@ protected:
         input.reset();
         if (form) form->close();
         form.reset();
+        windowManager.reset();
     }
 
     void Press(QWidget *button) { input->Click(button->mapToGlobal(button->rect().center())); }
@@ -185,6 +196,7 @@ protected:
         return gone;
     }
 
+    std::unique_ptr<WindowManager> windowManager;
     TempDir dir;
     std::string database;
     std::unique_ptr<TFormDulvane> form;
@@ -207,7 +219,13 @@ TEST_P(RealPointerDeletion, OnlyTheOrderUnderThePointerIsDeleted) {
     const std::string &pressed = ids[size_t(c.pressedRecNo - 1)];
     const int row = RowShowing(pressed);
     ASSERT_GT(row, 0) << pressed << " is not shown";
-    if (c.doubleClick) {
+    if (c.wheelSteps != 0) {
+        // The wheel moves by rows as shown, wherever the pointer is.
+        input->Wheel(CellOnScreen(kNumberCol, 1), c.wheelSteps);
+        EXPECT_EQ(CurrentId(), pressed) << "the wheel went to another order";
+        input->Key(Qt::Key_Home);
+        input->Key(Qt::Key_Space);
+    } else if (c.doubleClick) {
         input->DoubleClick(CellOnScreen(kBoxCol, row));
     } else {
         // A single click on a tick box only moves; Space then ticks.
@@ -240,7 +258,19 @@ INSTANTIATE_TEST_SUITE_P(
         PressCase{"ScrolledInsertedAbove", kScroll, Reached::NumberClick, 33, false, false, 36, true},
         PressCase{"ScrolledInsertedAboveThenAClickThatOnlyMoves", kScroll, Reached::Keys, 33, false, false, 37, false},
         PressCase{"ScrolledInsertedBelow", kScroll, Reached::NumberClick, 38, false, false, 34, true},
-        PressCase{"ScrolledAppendedThenARowAbove", kScroll, Reached::BoxClick, kScroll, true, false, 37, true}),
+        PressCase{"ScrolledAppendedThenARowAbove", kScroll, Reached::BoxClick, kScroll, true, false, 37, true},
+        // The same under a window manager, which frames, places and focuses
+        // the window as on an operator's desktop.
+        PressCase{"ManagedInsertedAbove", kFit, Reached::NumberClick, 5, false, false, 7, true, true},
+        PressCase{"ManagedInsertedAboveThenAClickThatOnlyMoves", kFit, Reached::NumberClick, 5, false, false, 7, false,
+                  true},
+        PressCase{"ManagedInsertedAboveWithTheEditorOpen", kFit, Reached::NumberEdited, 5, false, false, 7, true, true},
+        PressCase{"ManagedInsertedBelow", kFit, Reached::NumberClick, 8, false, false, 3, true, true},
+        PressCase{"ManagedAppendedThenARowAbove", kFit, Reached::NumberClick, kFit, true, false, 3, true, true},
+        PressCase{"ManagedScrolledInsertedAbove", kScroll, Reached::NumberClick, 33, false, false, 36, true, true},
+        // The wheel from the blank row: one step reaches the order next to it.
+        PressCase{"InsertedThenTheWheelDown", kFit, Reached::NumberClick, 5, false, false, 5, false, false, -1},
+        PressCase{"AppendedThenTheWheelUp", kFit, Reached::NumberClick, kFit, true, false, kFit, false, false, 1}),
     [](const ::testing::TestParamInfo<PressCase> &param) { return std::string(param.param.name); });
 
 }  // namespace

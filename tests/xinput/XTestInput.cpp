@@ -4,9 +4,11 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
+#include <QScreen>
 #include <QStyleHints>
 #include <QThread>
 #include <QWidget>
+#include <cstdlib>
 #include <map>
 #include <vector>
 #include <stdexcept>
@@ -100,7 +102,14 @@ bool XTestInput::Settle() {
     return true;
 }
 
-void XTestInput::Motion(QPoint global) { XTestFakeMotionEvent(x_->display, -1, global.x(), global.y(), 0); }
+// Qt's global positions are in its own (scaled) pixels; the X server's are
+// the screen's.
+QPoint XTestInput::OnScreen(QPoint global) {
+    const double ratio = QGuiApplication::primaryScreen()->devicePixelRatio();
+    return QPoint(qRound(global.x() * ratio), qRound(global.y() * ratio));
+}
+
+void XTestInput::Motion(QPoint screen) { XTestFakeMotionEvent(x_->display, -1, screen.x(), screen.y(), 0); }
 
 void XTestInput::Button(bool down, unsigned long delayMs) {
     XTestFakeButtonEvent(x_->display, 1, down ? True : False, delayMs);
@@ -113,8 +122,9 @@ void XTestInput::MoveTo(QPoint global) {
     unsigned int mask;
     XQueryPointer(x_->display, DefaultRootWindow(x_->display), &root, &child, &rootX, &rootY, &winX, &winY, &mask);
     const QPoint from(rootX, rootY);
+    const QPoint to = OnScreen(global);
     constexpr int kSteps = 4;
-    for (int i = 1; i <= kSteps; ++i) Motion(from + (global - from) * i / kSteps);
+    for (int i = 1; i <= kSteps; ++i) Motion(from + (to - from) * i / kSteps);
     Settle();
 }
 
@@ -152,8 +162,19 @@ void XTestInput::DoubleClick(QPoint global) {
     lastClickTime_ = std::chrono::steady_clock::now();
 }
 
+void XTestInput::Wheel(QPoint global, int steps) {
+    MoveTo(global);
+    // X sends each wheel step as a press and release of button 4 (away) or 5.
+    const unsigned int button = steps > 0 ? 4 : 5;
+    for (int i = 0; i < std::abs(steps); ++i) {
+        XTestFakeButtonEvent(x_->display, button, True, 0);
+        XTestFakeButtonEvent(x_->display, button, False, 20);
+    }
+    Settle();
+}
+
 void XTestInput::ClickNoWait(QPoint global) {
-    Motion(global);
+    Motion(OnScreen(global));
     Button(true, 0);
     Button(false, 70);
     XFlush(x_->display);

@@ -26,6 +26,9 @@ public:
     void Click(QPoint global);
     // Two clicks at the same place, as quick as a person's double click.
     void DoubleClick(QPoint global);
+    // The wheel turned over a place: towards the operator (down the list)
+    // when steps is negative.
+    void Wheel(QPoint global, int steps);
     // A key with Ctrl or Shift held.
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
@@ -39,7 +42,8 @@ public:
 
 private:
     struct Connection;
-    void Motion(QPoint global);
+    static QPoint OnScreen(QPoint global);
+    void Motion(QPoint screen);
     void Button(bool down, unsigned long delayMs);
     // Keeps two separate clicks on one spot from making a double click.
     void WaitOutDoubleClick(QPoint global);
