@@ -13,6 +13,7 @@
 #include "DateBox.h"
 #include "Errors.h"
 #include "HandlerFailure.h"
+#include "LocalTime.h"
 #include "MessageForm.h"
 #include "OrderCommands.h"
 #include "OrderDataFolder.h"
@@ -79,7 +80,7 @@ int TFormDulvane::FontPixelSizeFor(double dpi) {
 }
 
 TFormDulvane::TFormDulvane(QWidget *parent, const TFormDulvaneSetup &setup)
-    : QWidget(parent, Qt::Window), programFolder_(setup.programFolder) {
+    : QWidget(parent, Qt::Window), dataFolder_(setup.dataFolder) {
     setObjectName(QStringLiteral("FormDulvane"));
     setWindowTitle(QStringLiteral("訂單批次刪除"));
     setBackgroundRole(QPalette::Button);
@@ -263,7 +264,7 @@ void TFormDulvane::FormShow() {
     // the user's data folder, made here on a first start too, so the notice
     // says where the backups will be. A folder that exists already, or cannot
     // be made, is no news.
-    const std::string folder = ExecutableFolder();
+    const std::string folder = DataFolder();
     if (MakeCdsFolder(folder).created) ShowNotice("Directory created OK\n" + folder + "cds");
 }
 
@@ -327,13 +328,6 @@ void TFormDulvane::SetStatusText(const std::string &text) {
     LabelRecord->adjustSize();  // the status line grows with its text
 }
 
-std::string TFormDulvane::ExecutableFolder() const {
-    return programFolder_.empty() ? OrderDataFolder() : programFolder_;
-}
+std::string TFormDulvane::DataFolder() const { return dataFolder_.empty() ? OrderDataFolder() : dataFolder_; }
 
-std::tm TFormDulvane::LocalNow() const {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local;
-}
+std::tm TFormDulvane::LocalNow() const { return ::LocalNow(); }

@@ -22,7 +22,7 @@ struct TFormDulvaneSetup {
     double dpi = 0;              // 0: the screen's dots per inch
     std::string connectionFile;  // empty: the usual connection file
     std::string driverFile;      // empty: the usual driver file
-    std::string programFolder;   // empty: OrderDataFolder(), where cds/ goes (ends in "/")
+    std::string dataFolder;      // empty: OrderDataFolder(), where cds/ goes (ends in "/")
 };
 
 class TFormDulvane : public QWidget, public OrderWindow {
@@ -47,7 +47,7 @@ public:
     TClientDataSet &BackupSet() override;
     TSQLQuery &Statement() override;
     TSQLConnection &Connection() override;
-    std::string ExecutableFolder() const override;
+    std::string DataFolder() const override;
     std::tm LocalNow() const override;
     int AppMessageBox(const std::string &text, const std::string &caption, unsigned style) override;
     int RunMessageDialog(const std::string &text, DialogKind kind, unsigned buttons) override;
@@ -95,7 +95,7 @@ protected:
 private:
     void CreateControls();
     void SetUpGrid();
-    std::string programFolder_;  // the folder that holds cds/ (the backups, the journal)
+    std::string dataFolder_;  // the folder that holds cds/ (the backups, the journal)
     std::unique_ptr<OrderDataModule> data_;
     void ApplyDisplayScaling(double dpi);
     void PlaceControls();

@@ -104,7 +104,7 @@ int64_t WindowPath(const Copy &copy, const FilterCriteria &filter) {
     const BackupResult backup =
         BackupOrders(data.SQLConnection1, data.ClientDataSet2, filter, copy.folder, local, nullptr);
     data.ClientDataSet2.Close();
-    const DeletionJournal journal(DeletionJournalPath(copy.folder), "backup", copy.database, "SYSDBA");
+    const DeletionJournal journal(OrderJournalPath(copy.folder), "backup", copy.database, "SYSDBA");
     DeletionOutcome outcome;
     DeleteOrders(data.SQLConnection1, numbers, &backup, journal, nullptr, DeletionSettings(), outcome);
     return outcome.deleted;

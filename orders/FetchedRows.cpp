@@ -1,17 +1,36 @@
 #include "FetchedRows.h"
 
+#include "DataSetProvider.h"
 #include "SQLDataSet.h"
 #include "TableEngine.h"
 
-std::unique_ptr<TableEngine> FetchedRows(TSQLDataSet &set) {
+namespace {
+
+// Opens the set, reads all its rows into the table `make` gives for the open
+// set and closes it again, also when reading fails.
+template <typename Make>
+void ReadAllRows(TSQLDataSet &set, Make make) {
     set.Open();
     try {
-        auto rows = std::make_unique<TableEngine>(set.Columns());
-        set.FetchAllInto(*rows);
-        set.Close();
-        return rows;
+        set.FetchAllInto(make());
     } catch (...) {
         set.Close();
         throw;
     }
+    set.Close();
+}
+
+}  // namespace
+
+std::unique_ptr<TableEngine> FetchedRows(TSQLDataSet &set) {
+    std::unique_ptr<TableEngine> rows;
+    ReadAllRows(set, [&]() -> TableEngine & { return *(rows = std::make_unique<TableEngine>(set.Columns())); });
+    return rows;
+}
+
+void AppendPacketRows(TSQLDataSet &set, std::unique_ptr<TableEngine> &rows) {
+    ReadAllRows(set, [&]() -> TableEngine & {
+        if (!rows) rows = NewPacketTable(set);
+        return *rows;
+    });
 }

@@ -87,6 +87,12 @@ std::string JournalTime(const std::tm &at) {
     return text;
 }
 
+std::string JournalLine(const std::string &time, const std::string &orderNumber, const std::string &lines,
+                        const std::string &backup, const std::string &database, const std::string &user) {
+    return time + "\t" + JournalField(orderNumber) + "\t" + JournalField(lines) + "\t" + JournalField(backup) + "\t" +
+           JournalField(database) + "\t" + JournalField(user) + "\n";
+}
+
 int AppendJournalLines(const std::string &path, const std::string &lines, JournalOpening opening) {
     // Opened afresh for every batch: a journal whose folder was removed must
     // fail here, not go on into a file nobody can find.

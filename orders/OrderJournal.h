@@ -19,6 +19,13 @@ std::string JournalField(const std::string &value);
 // The local time of a commit as the journal's first field.
 std::string JournalTime(const std::tm &at);
 
+// One order's line, in the header line's columns: the time (JournalTime),
+// the order number, its detail lines (a deletion writes "12", a restore
+// "+12"), the backup, the database and the user, each field quoted as
+// JournalField quotes it.
+std::string JournalLine(const std::string &time, const std::string &orderNumber, const std::string &lines,
+                        const std::string &backup, const std::string &database, const std::string &user);
+
 enum class JournalOpening {
     CreateWithHeader,  // a missing journal is made, with its header line
     ExistingOnly,      // a missing journal is an error (errno ENOENT)

@@ -17,3 +17,9 @@ std::string QuotedName(std::string_view name) {
     }
     return text + "\"";
 }
+
+std::string UpperCaseName(std::string name) {
+    for (char &c : name)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return name;
+}

@@ -285,7 +285,7 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
     // A journal that cannot be written stops the purge before the backup,
     // not after it.
     try {
-        DeletionJournal(DeletionJournalPath(folder), {}, database, {}).Open();
+        DeletionJournal(OrderJournalPath(folder), {}, database, {}).Open();
     } catch (const EJournalFailed &failure) {
         throw EPurgeRefused("the journal " + failure.Path() + " cannot be written (" + failure.Reason() +
                             "); nothing was deleted");
@@ -309,7 +309,7 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
     }
 
     const DeletionJournal journal(
-        DeletionJournalPath(folder),
+        OrderJournalPath(folder),
         purged.backup ? FileName(purged.backup->headerFile) + " " + FileName(purged.backup->detailFile) : "", database,
         connection.ParamValue("User_Name"));
     purged.journal = journal.Path();

@@ -26,8 +26,8 @@ void RestoreJournal::Append(const std::vector<const BackupOrder *> &orders, cons
     const std::string time = JournalTime(committedAt);
     std::string lines;
     for (const BackupOrder *order : orders)
-        lines += time + "\t" + JournalField(order->number) + "\t+" + std::to_string(order->lineRows.size()) + "\t" +
-                 JournalField(backup_) + "\t" + JournalField(database_) + "\t" + JournalField(user_) + "\n";
+        lines +=
+            JournalLine(time, order->number, "+" + std::to_string(order->lineRows.size()), backup_, database_, user_);
     if (const int error = AppendJournalLines(path_, lines, JournalOpening::ExistingOnly))
         throw ERestoreJournalFailed(path_, SystemReason(error));
 }

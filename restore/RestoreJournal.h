@@ -1,10 +1,10 @@
 #pragma once
-// Restored orders in the deletion journal (cds/deletions.log beside the
-// program), when there is one: the journal's tab-separated columns, one line
-// per order once its batch is committed. A restore line tells itself from a
-// deletion line by its line count, written with a "+" ("+12": twelve lines
-// put back), and by its backup column, "restored from <header file>
-// <detail file>".
+// Restored orders in the deletion journal (cds/deletions.log in the data
+// folder, beside the backups), when there is one: the journal's tab-separated
+// columns, one line per order once its batch is committed. A restore line
+// tells itself from a deletion line by its line count, written with a "+"
+// ("+12": twelve lines put back), and by its backup column, "restored from
+// <header file> <detail file>".
 #include <ctime>
 #include <string>
 #include <vector>

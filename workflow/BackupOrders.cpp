@@ -7,10 +7,10 @@
 #include "BackupReadBack.h"
 #include "ConnectionWatch.h"
 #include "ClientDataSet.h"
-#include "DataSetProvider.h"
 #include "DeleteRight.h"
 #include "DetailLines.h"
 #include "Errors.h"
+#include "FetchedRows.h"
 #include "Field.h"
 #include "OrderRowFields.h"
 #include "OrderWindow.h"
@@ -85,16 +85,9 @@ std::unique_ptr<TableEngine> FetchDetailBySubquery(TSQLConnection &connection, c
     TSQLDataSet lines("DetailLines");
     lines.SetSQLConnection(&connection);
     lines.SetCommandText(text);
-    lines.Open();
-    try {
-        auto table = NewPacketTable(lines);
-        lines.FetchAllInto(*table);
-        lines.Close();
-        return table;
-    } catch (...) {
-        lines.Close();
-        throw;
-    }
+    std::unique_ptr<TableEngine> table;
+    AppendPacketRows(lines, table);
+    return table;
 }
 
 int ColumnNamed(const TableEngine &table, const std::string &name) {
@@ -174,7 +167,7 @@ BackupResult BackupOrders(TSQLConnection &connection, TClientDataSet &set, const
 BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress, RightToDelete right) {
     if (right == RightToDelete::CheckFirst) CheckDeleteRight(window.Connection());
     BackupResult result = BackupOrders(window.Connection(), window.BackupSet(), ReadFilterCriteria(window),
-                                       window.ExecutableFolder(), window.LocalNow(), progress);
+                                       window.DataFolder(), window.LocalNow(), progress);
     window.ShowNotice("資料備份完成..!");
     return result;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // "資料備份": saves the orders that match the filter boxes, headers and detail
-// lines, to two files in the folder cds beside the program, checks that both
-// files read back as written, then shows the completion notice.
+// lines, to two files in cds/ of the data folder (OrderDataFolder), checks
+// that both files read back as written, then shows the completion notice.
 //
 // Both files are read in one read-only snapshot of the database, so they
 // agree with each other whatever other users change meanwhile. The detail

@@ -56,7 +56,7 @@ std::string FileName(const std::string &path) { return path.substr(path.find_las
 
 DeletionJournal JournalFor(OrderWindow &window, const std::optional<BackupResult> &backup) {
     const TSQLConnection &connection = window.Connection();
-    return DeletionJournal(DeletionJournalPath(window.ExecutableFolder()),
+    return DeletionJournal(OrderJournalPath(window.DataFolder()),
                            backup ? FileName(backup->headerFile) + " " + FileName(backup->detailFile) : "",
                            connection.ParamValue("Database"), connection.ParamValue("User_Name"));
 }

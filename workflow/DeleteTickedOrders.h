@@ -5,9 +5,9 @@
 // is told only once, at the end.
 //
 // Orders go in batches (OrderDeletion): each order whole or not at all, a
-// commit about every 0.2 s. The walk stops at the first failure, which goes
-// on to the caller; orders before it stay deleted, orders after it are
-// untouched. Each committed batch is written to the deletion journal
+// commit after each OrderBatch::kBatchTime of work. The walk stops at the
+// first failure, which goes on to the caller; orders before it stay deleted,
+// orders after it are untouched. Each committed batch is written to the deletion journal
 // (DeletionJournal) before the next one starts; a journal that cannot be
 // written stops the deletion.
 //

@@ -36,11 +36,9 @@ void DeletionJournal::Open() const { Write({}); }
 void DeletionJournal::Append(const std::vector<DeletedOrder> &orders, const std::tm &committedAt) const {
     if (orders.empty()) return;
     const std::string time = JournalTime(committedAt);
-    const std::string tail =
-        "\t" + JournalField(backup_) + "\t" + JournalField(database_) + "\t" + JournalField(user_) + "\n";
     std::string lines;
     for (const DeletedOrder &order : orders)
-        lines += time + "\t" + JournalField(order.orderNumber) + "\t" + std::to_string(order.detailLines) + tail;
+        lines += JournalLine(time, order.orderNumber, std::to_string(order.detailLines), backup_, database_, user_);
     Write(lines);
 }
 
@@ -48,5 +46,3 @@ void DeletionJournal::Write(const std::string &lines) const {
     if (const int error = AppendJournalLines(path_, lines, JournalOpening::CreateWithHeader))
         throw EJournalFailed(path_, std::strerror(error));
 }
-
-std::string DeletionJournalPath(const std::string &programFolder) { return OrderJournalPath(programFolder); }

@@ -67,6 +67,3 @@ private:
     std::string database_;
     std::string user_;
 };
-
-// <program folder>cds/deletions.log
-std::string DeletionJournalPath(const std::string &programFolder);

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "DataSetProvider.h"
 #include "Errors.h"
+#include "FetchedRows.h"
 #include "QueryText.h"
 #include "SQLConnection.h"
 #include "SQLDataSet.h"
 #include "SQLParams.h"
+#include "TableColumns.h"
 #include "TableEngine.h"
 #include "WorkProgress.h"
 
@@ -16,12 +17,6 @@ namespace {
 
 std::string Trimmed(std::string text) {
     while (!text.empty() && text.back() == ' ') text.pop_back();
-    return text;
-}
-
-std::string UpperAscii(std::string text) {
-    for (char &c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return text;
 }
 
@@ -54,7 +49,7 @@ bool DetailTableHasOrderIndex(TSQLConnection &connection) {
         std::string name;
         if (const SQLStatus st = list->getColumnName(c, &name); st != SQLStatus::Success)
             connection.CheckStatus(st, list.get());
-        name = UpperAscii(name);
+        name = UpperCaseName(name);
         if (name == "INDEX_NAME")
             nameCol = c;
         else if (name == "COLUMN_NAME")
@@ -73,7 +68,7 @@ bool DetailTableHasOrderIndex(TSQLConnection &connection) {
         const bool leading = first || index != previous;
         first = false;
         previous = index;
-        if (leading && UpperAscii(ListText(connection, *list, columnCol)) == "MASTERBILLID") return true;
+        if (leading && UpperCaseName(ListText(connection, *list, columnCol)) == "MASTERBILLID") return true;
     }
     return false;
 }
@@ -96,25 +91,17 @@ std::unique_ptr<TableEngine> FetchDetailLines(TSQLConnection &connection, const 
     // which matches no line (the query still runs once, for the columns).
     TSQLDataSet lines("DetailLines");
     lines.SetSQLConnection(&connection);
-    lines.SetCommandText(DetailLinesByOrderQuery(kOrdersPerDetailBatch));
+    lines.SetCommandText(DetailLinesByOrderQuery(kOrdersPerLookup));
     TParams &params = lines.Params();
     std::unique_ptr<TableEngine> table;
     const size_t total = numbers.size();
     size_t done = 0;
     do {
         if (progress && progress->CancelRequested()) throw EAbort();
-        const size_t count = std::min<size_t>(kOrdersPerDetailBatch, total - done);
-        BindOrderNumbers(params, kOrdersPerDetailBatch, count,
+        const size_t count = std::min<size_t>(kOrdersPerLookup, total - done);
+        BindOrderNumbers(params, kOrdersPerLookup, count,
                          [&](size_t i) -> const std::string & { return numbers[done + i]; });
-        lines.Open();
-        try {
-            if (!table) table = NewPacketTable(lines);
-            lines.FetchAllInto(*table);
-        } catch (...) {
-            lines.Close();
-            throw;
-        }
-        lines.Close();
+        AppendPacketRows(lines, table);
         done += count;
         if (progress) progress->Advance(static_cast<int64_t>(done));
     } while (done < total);

@@ -1,8 +1,8 @@
 #pragma once
 // The detail lines of a set of orders, read by the index on
-// ORDER_SUB.MASTERBILLID: the order numbers go to the database in batches,
-// so the server looks each order's lines up instead of scanning every line
-// of the table for a subquery.
+// ORDER_SUB.MASTERBILLID: the order numbers go to the database
+// kOrdersPerLookup at a time (OrderLookup), so the server looks each order's
+// lines up instead of scanning every line of the table for a subquery.
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,9 +16,6 @@ class WorkProgress;
 // Whether ORDER_SUB has an index whose first column is MASTERBILLID, as the
 // database's metadata lists the indexes.
 bool DetailTableHasOrderIndex(TSQLConnection &connection);
-
-// Order numbers per batch.
-inline constexpr int kOrdersPerDetailBatch = kOrdersPerLookup;
 
 // Every line of ORDER_SUB whose MASTERBILLID is one of orderNumbers (each
 // number once), with the columns and packet properties that

@@ -1,9 +1,7 @@
 #include "OrderDataModule.h"
 
 #include "OrderConnection.h"
-
-const char *const OrderDataModule::kOrderListText =
-    "select MASTERBILLID,BILL_DATE,FR_DATE,CUST_ID,CUST_NAME,PD_DEPID,'N' AS SELECT_YN FROM ORDER_MASTER";
+#include "QueryText.h"
 
 OrderDataModule::OrderDataModule(const OrderDataSetup &setup) {
     TSQLConnection &connection = SQLConnection1;
@@ -31,7 +29,7 @@ OrderDataModule::OrderDataModule(const OrderDataSetup &setup) {
 
     SQLDataSet1.SetSQLConnection(&connection);
     SQLDataSet1.MaxBlobSize = -1;
-    SQLDataSet1.SetCommandText(kOrderListText);
+    SQLDataSet1.SetCommandText(std::string(kListQueryText));
 
     DataSetProvider1.SetDataSet(&SQLDataSet1);
     DataSetProvider1.Options = poAllowCommandText;

@@ -41,9 +41,6 @@ public:
     // a file that must not be used has left the constructor already.
     std::string ConnectionFileWarning;
 
-    // The list's own text: every order, with an unticked selection column.
-    static const char *const kOrderListText;
-
     TSQLConnection SQLConnection1{"SQLConnection1"};
     TSQLDataSet SQLDataSet1{"SQLDataSet1"};
     TDataSetProvider DataSetProvider1{"DataSetProvider1"};

@@ -74,9 +74,9 @@ public:
     virtual TSQLQuery &Statement() = 0;        // SQLQuery1
     virtual TSQLConnection &Connection() = 0;  // SQLConnection1
 
-    // The folder that holds cds/ (the backups and the journal), ending in "/":
-    // the program's folder when it can be written (OrderDataFolder()).
-    virtual std::string ExecutableFolder() const = 0;
+    // The data folder, which holds cds/ (the backups and the journal), ending
+    // in "/": OrderDataFolder() unless the window was set up with another.
+    virtual std::string DataFolder() const = 0;
     // Local date and time now (the backup's timestamp).
     virtual std::tm LocalNow() const = 0;
 

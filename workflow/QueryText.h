@@ -8,9 +8,12 @@
 
 #include "FilterCriteria.h"
 
-// Head lines of the three filtered queries; each ends in a space.
+// Head lines of the three filtered queries; each ends in a space. The list's
+// columns: the header columns the grid shows, and the tick column unticked.
 inline constexpr std::string_view kListQueryHead =
     "select MASTERBILLID,BILL_DATE,FR_DATE,CUST_ID,CUST_NAME,PD_DEPID,'N' AS SELECT_YN FROM ORDER_MASTER ";
+// The list's text before any query: every order, the head without its space.
+inline constexpr std::string_view kListQueryText = kListQueryHead.substr(0, kListQueryHead.size() - 1);
 inline constexpr std::string_view kHeaderBackupHead = "select * FROM ORDER_MASTER ";
 inline constexpr std::string_view kOrderNumberHead = "select MASTERBILLID FROM ORDER_MASTER ";
 // The line every filtered query has second.

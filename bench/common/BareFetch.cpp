@@ -50,15 +50,15 @@ std::pair<size_t, size_t> BareBackupByIndex(DirectDatabase &db, const std::strin
     std::vector<std::string> orders;
     const size_t headers = FetchQuery(impl.attachment, tra, status, headerSql, &orders);
     std::string sql = "SELECT * FROM ORDER_SUB WHERE MASTERBILLID IN (";
-    for (int i = 0; i < kOrdersPerDetailBatch; ++i) sql += i ? ",?" : "?";
+    for (int i = 0; i < kOrdersPerLookup; ++i) sql += i ? ",?" : "?";
     sql += ")";
     IStatement *stmt = impl.attachment->prepare(&status, tra, 0, sql.c_str(), 3, IStatement::PREPARE_PREFETCH_METADATA);
     IMessageMetadata *in = stmt->getInputMetadata(&status);
     IMessageMetadata *out = stmt->getOutputMetadata(&status);
     std::vector<unsigned char> params(in->getMessageLength(&status));
     size_t lines = 0;
-    for (size_t start = 0; start < orders.size(); start += kOrdersPerDetailBatch) {
-        for (unsigned i = 0; i < static_cast<unsigned>(kOrdersPerDetailBatch); ++i) {
+    for (size_t start = 0; start < orders.size(); start += kOrdersPerLookup) {
+        for (unsigned i = 0; i < static_cast<unsigned>(kOrdersPerLookup); ++i) {
             const std::string &order = orders[std::min(orders.size() - 1, start + i)];
             const uint16_t length = static_cast<uint16_t>(order.size());
             const unsigned offset = in->getOffset(&status, i);

@@ -34,7 +34,7 @@ public:
     TClientDataSet &BackupSet() override { return data.ClientDataSet2; }
     TSQLQuery &Statement() override { return data.SQLQuery1; }
     TSQLConnection &Connection() override { return data.SQLConnection1; }
-    std::string ExecutableFolder() const override { return folder_; }
+    std::string DataFolder() const override { return folder_; }
     std::tm LocalNow() const override;
     int AppMessageBox(const std::string &, const std::string &, unsigned) override { return mrYes; }
     int RunMessageDialog(const std::string &, DialogKind, unsigned) override { return mrNo; }

@@ -39,6 +39,7 @@ struct TypingCase {
     int caret;
     const char *read;
 };
+void PrintTo(const TypingCase &c, std::ostream *os) { *os << c.name; }
 
 class DateMaskTypingTest : public ::testing::TestWithParam<TypingCase> {};
 
@@ -125,6 +126,7 @@ struct PasteCase {
     const char *read;  // refused: the start text unchanged
     int caretAfter;
 };
+void PrintTo(const PasteCase &c, std::ostream *os) { *os << c.name; }
 
 class DateMaskPasteTest : public ::testing::TestWithParam<PasteCase> {};
 

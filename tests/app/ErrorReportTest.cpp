@@ -19,6 +19,7 @@ struct TitleCase {
     const char *path;
     const char *title;
 };
+void PrintTo(const TitleCase &c, std::ostream *os) { *os << c.path; }
 
 class ApplicationTitleTest : public ::testing::TestWithParam<TitleCase> {};
 
@@ -44,6 +45,7 @@ struct StopCase {
     const char *message;
     const char *shown;
 };
+void PrintTo(const StopCase &c, std::ostream *os) { *os << c.message; }
 
 class ErrorReportTextTest : public ::testing::TestWithParam<StopCase> {};
 

@@ -236,8 +236,8 @@ TEST_F(ShownWindow, WideningGrowsOnlyTheGridPanel) {
 TEST(MainWindowStart, AConnectionFailureLeavesTheConstructorWithoutNoticeOrFolder) {
     TempDir programDir;  // of its own: other window tests make cds beside the test program
     TFormDulvaneSetup setup = BrokenWindowSetup();
-    setup.programFolder = programDir.path() + "/";
-    const QString folder = QString::fromStdString(setup.programFolder) + QStringLiteral("cds");
+    setup.dataFolder = programDir.path() + "/";
+    const QString folder = QString::fromStdString(setup.dataFolder) + QStringLiteral("cds");
     bool shown = false;
     QTimer guard;  // closes a wrongly shown dialog; gone with the test
     guard.setSingleShot(true);
@@ -263,8 +263,8 @@ TEST(MainWindowStart, MakesTheBackupFolderBesideTheProgramOnceWithANotice) {
     // same time make cds beside the test program.
     TempDir programDir;
     TFormDulvaneSetup setup = WindowSetup();
-    setup.programFolder = programDir.path() + "/";
-    const QString folder = QString::fromStdString(setup.programFolder) + QStringLiteral("cds");
+    setup.dataFolder = programDir.path() + "/";
+    const QString folder = QString::fromStdString(setup.dataFolder) + QStringLiteral("cds");
 
     TFormDulvane form(nullptr, setup);
     SeenDialog notice;
@@ -310,8 +310,8 @@ TEST(MainWindowStart, MakesTheDataFolderTooWhenTheBackupsGoToTheUsersDataFolder)
     // first start may find missing altogether.
     TempDir home;
     TFormDulvaneSetup setup = WindowSetup();
-    setup.programFolder = home.path() + "/.local/share/batchdel/";
-    const QString folder = QString::fromStdString(setup.programFolder) + QStringLiteral("cds");
+    setup.dataFolder = home.path() + "/.local/share/batchdel/";
+    const QString folder = QString::fromStdString(setup.dataFolder) + QStringLiteral("cds");
 
     TFormDulvane form(nullptr, setup);
     SeenDialog notice;

@@ -50,6 +50,7 @@ struct KindCase {
     const char *caption;  // null: the application title
     bool icon;
 };
+void PrintTo(const KindCase &c, std::ostream *os) { *os << (c.caption ? c.caption : "untitled"); }
 
 class MessageFormKindTest : public ::testing::TestWithParam<KindCase> {};
 
@@ -81,6 +82,7 @@ struct KeyCase {
     int enter;
     int escape;
 };
+void PrintTo(const KeyCase &c, std::ostream *os) { *os << c.name; }
 
 class MessageFormKeyTest : public ::testing::TestWithParam<KeyCase> {};
 
@@ -209,6 +211,7 @@ struct BoxCase {
     QMessageBox::StandardButton press;  // NoButton: press Enter
     int result;
 };
+void PrintTo(const BoxCase &c, std::ostream *os) { *os << c.name; }
 
 class AppMessageBoxTest : public ::testing::TestWithParam<BoxCase> {};
 

@@ -83,7 +83,7 @@ protected:
         setup.dpi = 96;
         setup.connectionFile = dir.file("connections.ini");
         setup.driverFile = dir.file("drivers.ini");
-        setup.programFolder = dir.path() + "/";
+        setup.dataFolder = dir.path() + "/";
         QDir().mkpath(ProgramFolder() + QStringLiteral("cds"));  // no folder notice
         form = std::make_unique<TFormDulvane>(nullptr, setup);
         form->show();

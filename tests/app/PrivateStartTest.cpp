@@ -30,7 +30,7 @@ TFormDulvaneSetup OpenFolderSetup(const TempDir &dir, mode_t fileMode) {
     chmod(dir.file("connections.ini").c_str(), fileMode);
     TFormDulvaneSetup setup = WindowSetup();
     setup.connectionFile = dir.file("connections.ini");
-    setup.programFolder = dir.path() + "/";
+    setup.dataFolder = dir.path() + "/";
     return setup;
 }
 

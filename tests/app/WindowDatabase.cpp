@@ -43,7 +43,7 @@ TFormDulvaneSetup FolderWindowSetup(const std::string &folder) {
     setup.dpi = 96;
     setup.connectionFile = folder + "/connections.ini";
     setup.driverFile = folder + "/drivers.ini";
-    setup.programFolder = folder + "/";
+    setup.dataFolder = folder + "/";
     QDir().mkpath(QString::fromStdString(folder + "/cds"));
     return setup;
 }

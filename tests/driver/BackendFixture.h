@@ -8,16 +8,6 @@
 #include "DriverFixture.h"
 #include "TestSupport.h"
 
-enum class Backend { Embedded, Server };
-
-inline void PrintTo(Backend backend, std::ostream *os) {
-    *os << (backend == Backend::Embedded ? "embedded" : "server");
-}
-
-inline std::string BackendName(const testing::TestParamInfo<Backend> &info) {
-    return info.param == Backend::Embedded ? "Embedded" : "Server";
-}
-
 // A small demo database on the backend of the test's parameter, the driver
 // and one connection to it.
 class BackendTest : public testing::TestWithParam<Backend> {
@@ -51,5 +41,4 @@ protected:
     std::unique_ptr<ISQLConnection> connection_;
 };
 
-#define BATCHDEL_ON_EACH_BACKEND(suite) \
-    INSTANTIATE_TEST_SUITE_P(Backends, suite, testing::Values(Backend::Embedded, Backend::Server), BackendName)
+#define BATCHDEL_ON_EACH_BACKEND(suite) INSTANTIATE_TEST_SUITE_P(Backends, suite, BothBackends(), BackendCaseName)

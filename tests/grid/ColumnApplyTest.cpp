@@ -67,6 +67,7 @@ struct ApplyCase {
     QStringList shownFields;  // expected order
     QStringList titles;
 };
+void PrintTo(const ApplyCase &c, std::ostream *os) { *os << c.name; }
 
 class ApplyColumnListTest : public ::testing::TestWithParam<ApplyCase> {};
 
@@ -108,6 +109,7 @@ struct BadEntryCase {
     const char *className;
     const char *message;
 };
+void PrintTo(const BadEntryCase &c, std::ostream *os) { *os << c.name; }
 
 class BadEntryTest : public ::testing::TestWithParam<BadEntryCase> {};
 

@@ -35,6 +35,7 @@ struct SizingCase {
     QPoint point;
     int expected;
 };
+void PrintTo(const SizingCase &c, std::ostream *os) { *os << c.name; }
 class SizingZoneTest : public ::testing::TestWithParam<SizingCase> {};
 TEST_P(SizingZoneTest, EightPixelsAroundTheRightLineOfADataTitle) {
     const SizingCase &c = GetParam();
@@ -69,6 +70,7 @@ struct DropCase {
     int x;
     int expected;
 };
+void PrintTo(const DropCase &c, std::ostream *os) { *os << c.name; }
 class DropColumnTest : public ::testing::TestWithParam<DropCase> {};
 TEST_P(DropColumnTest, TheColumnUnderThePointer) {
     const DropCase &c = GetParam();
@@ -90,6 +92,7 @@ struct ScrollCase {
     int moving;
     int expected;
 };
+void PrintTo(const ScrollCase &c, std::ostream *os) { *os << c.name; }
 class AutoScrollTest : public ::testing::TestWithParam<ScrollCase> {};
 TEST_P(AutoScrollTest, NearAnEdgeMovingTowardsIt) {
     // 100 pixels wide: the columns do not fit; the last left column is 3.

@@ -20,6 +20,7 @@ struct PartCase {
     int part;
     QString expected;
 };
+void PrintTo(const PartCase &c, std::ostream *os) { *os << c.name; }
 
 class ColumnEntryPartTest : public ::testing::TestWithParam<PartCase> {};
 
@@ -71,6 +72,7 @@ struct ControlCase {
     ControlInfo paint;
     CheckBoxValues toggle;
 };
+void PrintTo(const ControlCase &c, std::ostream *os) { *os << c.name; }
 
 class ControlTypeTest : public ::testing::TestWithParam<ControlCase> {};
 

@@ -147,6 +147,7 @@ struct DropCase {
     int onto;
     std::vector<std::string> order;
 };
+void PrintTo(const DropCase &c, std::ostream *os) { *os << c.name; }
 
 class ColumnDropTest : public ColumnDragTest, public ::testing::WithParamInterface<DropCase> {};
 

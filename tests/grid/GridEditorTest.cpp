@@ -180,6 +180,7 @@ struct Keystroke {
     Qt::KeyboardModifiers modifiers;
     const char16_t *text;  // typed text instead of a key
 };
+void PrintTo(const Keystroke &c, std::ostream *os) { *os << c.name; }
 
 class ReadOnlyColumnTest : public EditorFixture, public ::testing::WithParamInterface<Keystroke> {
 protected:
@@ -244,6 +245,7 @@ struct RoutedKey {
     Qt::KeyboardModifiers modifiers;
     bool toGrid;
 };
+void PrintTo(const RoutedKey &c, std::ostream *os) { *os << c.name; }
 
 class EditorKeysTest : public EditorFixture, public ::testing::WithParamInterface<RoutedKey> {
 protected:
@@ -541,6 +543,7 @@ struct Opening {
     std::function<void(WritableNameTest &, QWidget *grid)> open;
     QString text;  // what the editor shows once open
 };
+void PrintTo(const Opening &c, std::ostream *os) { *os << c.name; }
 
 class EditorOpening : public WritableNameTest, public ::testing::WithParamInterface<Opening> {
 public:
@@ -575,6 +578,7 @@ struct RowMove {
     const char *name;
     std::function<void(WritableNameTest &, QWidget *grid)> move;
 };
+void PrintTo(const RowMove &c, std::ostream *os) { *os << c.name; }
 
 class EditorTextOnRowMove : public WritableNameTest, public ::testing::WithParamInterface<RowMove> {
 public:

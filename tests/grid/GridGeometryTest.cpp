@@ -22,6 +22,9 @@ TEST(GridSizes, RowHeightsFollowTheTextHeight) {
 struct WidthCase {
     int zero, displayWidth, title, expected;
 };
+void PrintTo(const WidthCase &c, std::ostream *os) {
+    *os << c.displayWidth << " characters of " << c.zero << " px, title " << c.title << " px";
+}
 class ColumnWidthTest : public ::testing::TestWithParam<WidthCase> {};
 TEST_P(ColumnWidthTest, CharactersPlusFourButNeverNarrowerThanTheTitle) {
     const WidthCase &c = GetParam();
@@ -36,6 +39,7 @@ INSTANTIATE_TEST_SUITE_P(Widths, ColumnWidthTest,
 struct ResizeCase {
     int pixels, zero, expected;
 };
+void PrintTo(const ResizeCase &c, std::ostream *os) { *os << c.pixels << " px with characters of " << c.zero << " px"; }
 class ResizeRuleTest : public ::testing::TestWithParam<ResizeCase> {};
 TEST_P(ResizeRuleTest, DraggedWidthSnapsToWholeCharacters) {
     const ResizeCase &c = GetParam();
@@ -103,6 +107,7 @@ struct HitCase {
     QPoint point;
     QPoint cell;
 };
+void PrintTo(const HitCase &c, std::ostream *os) { *os << c.name; }
 class HitTest : public ::testing::TestWithParam<HitCase> {};
 TEST_P(HitTest, PointFindsItsCell) {
     const GridGeometry g = SmallGrid();
@@ -143,6 +148,7 @@ struct VertCase {
     bool enabled;
     int qtMax;
 };
+void PrintTo(const VertCase &c, std::ostream *os) { *os << c.name; }
 class VertScrollTest : public ::testing::TestWithParam<VertCase> {};
 TEST_P(VertScrollTest, FollowsTheRecordNumber) {
     const VertCase &c = GetParam();

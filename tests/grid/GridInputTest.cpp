@@ -122,6 +122,7 @@ struct KeyCase {
     const char *id;    // MASTERBILLID of the current row ("" for a new row)
     const char *tick;  // SELECT_YN of the current row
 };
+void PrintTo(const KeyCase &c, std::ostream *os) { *os << c.name; }
 
 std::string Id(int recNo) { return "SO" + std::to_string(100000 + recNo - 1); }
 
@@ -593,6 +594,7 @@ struct PendingRowCase {
     int offset;        // grid rows from the new row to the pressed one
     bool doubleClick;  // else a single press that only moves the cursor
 };
+void PrintTo(const PendingRowCase &c, std::ostream *os) { *os << c.name; }
 
 class GridPendingRowPress : public GridInput, public ::testing::WithParamInterface<PendingRowCase> {};
 

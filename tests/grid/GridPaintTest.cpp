@@ -88,6 +88,7 @@ struct TickCase {
     std::string mark;
     bool ticked;
 };
+void PrintTo(const TickCase &c, std::ostream *os) { *os << c.name; }
 class TickTest : public ::testing::TestWithParam<TickCase> {};
 
 TEST_P(TickTest, EveryRowShowsItsMark) {
@@ -119,6 +120,7 @@ struct GlyphCase {
     std::vector<QPoint> black;  // relative to the glyph's top-left corner
     std::vector<QPoint> clear;
 };
+void PrintTo(const GlyphCase &c, std::ostream *os) { *os << c.name; }
 class GlyphTest : public ::testing::TestWithParam<GlyphCase> {};
 
 TEST_P(GlyphTest, IndicatorShowsTheState) {
@@ -199,6 +201,7 @@ struct LineCase {
     QColor base;
     bool threeD;
 };
+void PrintTo(const LineCase &c, std::ostream *os) { *os << c.name; }
 class LineColourTest : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(LineColourTest, DataLinesAreSilverOnWhiteAnd3DOtherwise) {
@@ -240,6 +243,7 @@ struct BoxCase {
     bool ticked;
     bool readOnly;
 };
+void PrintTo(const BoxCase &c, std::ostream *os) { *os << c.name; }
 class CheckBoxLookTest : public ::testing::TestWithParam<BoxCase> {};
 
 // The cell must hold exactly the box the style (or the classic drawing)
@@ -291,6 +295,7 @@ struct ClassicBoxCase {
     wwgrid::CheckBoxLook look;
     std::vector<const char *> picture;
 };
+void PrintTo(const ClassicBoxCase &c, std::ostream *os) { *os << c.name; }
 class ClassicBoxPictureTest : public ::testing::TestWithParam<ClassicBoxCase> {};
 
 TEST_P(ClassicBoxPictureTest, SquareHoldsExactlyThisPicture) {
@@ -422,6 +427,7 @@ struct VertBarCase {
     bool enabled;
     int value;
 };
+void PrintTo(const VertBarCase &c, std::ostream *os) { *os << c.name; }
 class VertBarTest : public ::testing::TestWithParam<VertBarCase> {};
 
 TEST_P(VertBarTest, BarFollowsTheRecordNumber) {

@@ -143,6 +143,7 @@ struct WalkCase {
     QSize size;
     std::function<void(TwwDBGrid &)> setUp;
 };
+void PrintTo(const WalkCase &c, std::ostream *os) { *os << c.name; }
 class WalkTest : public ::testing::TestWithParam<WalkCase> {};
 
 TEST_P(WalkTest, EveryOneRowMoveLooksLikeAFullRepaint) {

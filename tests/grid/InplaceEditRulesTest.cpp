@@ -30,6 +30,7 @@ struct KeyCase {
     EditorCaret caret;
     EditorKey expected;
 };
+void PrintTo(const KeyCase &c, std::ostream *os) { *os << c.name; }
 
 class EditorKeyTest : public ::testing::TestWithParam<KeyCase> {};
 TEST_P(EditorKeyTest, Route) {
@@ -93,6 +94,7 @@ struct CharCase {
     char16_t decimalPoint;
     bool expected;
 };
+void PrintTo(const CharCase &c, std::ostream *os) { *os << c.name; }
 class FieldCharTest : public ::testing::TestWithParam<CharCase> {};
 TEST_P(FieldCharTest, Accepts) {
     const CharCase &c = GetParam();

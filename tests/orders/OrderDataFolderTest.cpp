@@ -71,6 +71,7 @@ struct FolderCase {
     std::optional<std::string> dataHome;  // XDG_DATA_HOME; nullopt: not set
     std::string expected;                 // "<program>" stands for the program's folder
 };
+void PrintTo(const FolderCase &c, std::ostream *os) { *os << c.name; }
 
 class OrderDataFolderTest : public ::testing::TestWithParam<FolderCase> {};
 

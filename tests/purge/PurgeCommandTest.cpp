@@ -174,10 +174,10 @@ const std::vector<std::string> kReorderedOrders = {
     "DELETE FROM ORDER_SUB WHERE MASTERBILLID = 'SO00000003'",
 };
 
-class PurgeRunTest : public testing::TestWithParam<bool> {
+class PurgeRunTest : public testing::TestWithParam<Backend> {
 protected:
     void SetUp() override {
-        if (GetParam()) {
+        if (GetParam() == Backend::Server) {
             BATCHDEL_REQUIRE_TEST_SERVER();
             server_ = std::make_unique<ServerDatabase>("purge");
             database = server_->connectString();
@@ -442,7 +442,7 @@ TEST_P(PurgeRunTest, AJournalThatCannotBeWrittenStopsThePurgeBeforeTheBackup) {
 // Another user's lock needs a second connection to the same database: the
 // server's only.
 TEST_P(PurgeRunTest, AnOrderLockedByAnotherUserStopsThePurgeWithTheServersMessage) {
-    if (!GetParam()) GTEST_SKIP() << "an embedded database has one user";
+    if (GetParam() == Backend::Embedded) GTEST_SKIP() << "an embedded database has one user";
     WriteConfigFiles(dir.path(), database, {"WaitOnLocks=False"});
     TSQLConnection other("OtherUser");
     SetUpOrderConnection(other, dir.file("connections.ini"), program->Folder() + "drivers.ini");
@@ -779,7 +779,7 @@ TEST_P(PurgeRunTest, PurgesInALoopWithinASecondKeepEachItsOwnPairThatRestoresIts
 // Two purges started at once on the same cds/ (two users of one server):
 // the second waits for the first's lock, and each keeps its own pair.
 TEST_P(PurgeRunTest, TwoPurgesStartedAtOnceEachKeepTheirOwnPair) {
-    if (!GetParam()) GTEST_SKIP() << "an embedded database is held by one process";
+    if (GetParam() == Backend::Embedded) GTEST_SKIP() << "an embedded database is held by one process";
     const auto start = [&](const char *from, const char *to) {
         auto process = std::make_unique<QProcess>();
         process->start(QString::fromStdString(program->Folder() + "batchdel-purge"),
@@ -800,10 +800,7 @@ TEST_P(PurgeRunTest, TwoPurgesStartedAtOnceEachKeepTheirOwnPair) {
     ExpectJournalMatchesThePairs(*program);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, PurgeRunTest, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool> &param) {
-                             return param.param ? std::string("Server") : std::string("Embedded");
-                         });
+INSTANTIATE_TEST_SUITE_P(Backends, PurgeRunTest, BothBackends(), BackendCaseName);
 
 // --- The right to delete, checked before anything is written. ---
 

@@ -46,6 +46,7 @@ struct AgeCase {
     int32_t from;
     std::optional<int32_t> day;
 };
+void PrintTo(const AgeCase &c, std::ostream *os) { *os << c.text; }
 
 class AgeTest : public testing::TestWithParam<AgeCase> {};
 

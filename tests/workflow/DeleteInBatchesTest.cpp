@@ -25,10 +25,6 @@ using namespace std::chrono_literals;
 using testing::ElementsAre;
 using testing::HasSubstr;
 
-enum class Backend { Embedded, Server };
-
-std::string BackendName(Backend backend) { return backend == Backend::Embedded ? "Embedded" : "Server"; }
-
 // Long enough that a small run is a single batch: the orders before a
 // failure are then committed by the same commit that ends the run.
 constexpr auto kOneBatch = 1h;
@@ -50,7 +46,7 @@ std::vector<std::string> Fields(const std::string &line) {
 class DeleteInBatches : public OrderDatabaseTest {
 protected:
     void Open(Backend backend, int orders, const std::vector<std::string> &extraSql = {}) {
-        onServer = backend == Backend::Server;
+        databaseOn = backend;
         OpenDatabase(orders, extraSql);
         for (int n = 1; n <= orders; ++n) linesBefore_[DemoOrderNumber(n)] = LineCount(DemoOrderNumber(n));
     }
@@ -104,6 +100,11 @@ struct FailureCase {
     Backend backend;
     int ordersPerRoundTrip = OrderDeletion::kDefaultBlockSize;
 };
+void PrintTo(const FailureCase &c, std::ostream *os) {
+    *os << "order " << c.position << " of 5 fails in its "
+        << (c.statement == Failing::DetailStatement ? "detail" : "header") << " statement, " << c.ordersPerRoundTrip
+        << " orders a round trip, " << BackendName(c.backend);
+}
 
 std::string FailureCaseName(const testing::TestParamInfo<FailureCase> &info) {
     const FailureCase &c = info.param;
@@ -521,7 +522,6 @@ TEST_P(DeleteInBatchesOn, AnOrderLockedByAnotherUserIsReportedWithTheServersText
     other.Rollback();
 }
 
-INSTANTIATE_TEST_SUITE_P(Both, DeleteInBatchesOn, testing::Values(Backend::Embedded, Backend::Server),
-                         [](const testing::TestParamInfo<Backend> &backend) { return BackendName(backend.param); });
+INSTANTIATE_TEST_SUITE_P(Both, DeleteInBatchesOn, BothBackends(), BackendCaseName);
 
 }  // namespace

@@ -68,10 +68,10 @@ TEST(DeletionChild, DeletesEveryOrder) {
     DeleteTickedOrders(window, {10ms, 5});
 }
 
-class DeletionKilled : public testing::TestWithParam<bool> {};
+class DeletionKilled : public testing::TestWithParam<Backend> {};
 
 TEST_P(DeletionKilled, LeavesOnlyWholeOrdersAndEveryJournalledOrderIsGone) {
-    const bool onServer = GetParam();
+    const bool onServer = GetParam() == Backend::Server;
     if (onServer) BATCHDEL_REQUIRE_TEST_SERVER();
     TempDir dir;
     std::unique_ptr<ServerDatabase> serverDatabase;
@@ -148,9 +148,6 @@ TEST_P(DeletionKilled, LeavesOnlyWholeOrdersAndEveryJournalledOrderIsGone) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, DeletionKilled, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool> &backend) {
-                             return std::string(backend.param ? "Server" : "Embedded");
-                         });
+INSTANTIATE_TEST_SUITE_P(Backends, DeletionKilled, BothBackends(), BackendCaseName);
 
 }  // namespace

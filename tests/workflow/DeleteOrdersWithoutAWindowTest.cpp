@@ -38,9 +38,9 @@ TEST_F(DeleteOrdersWithoutAWindow, BacksUpThenDeletesUntilAskedToStopAndJournals
     now.tm_min = 4;
     now.tm_sec = 5;
     const BackupResult backup =
-        BackupOrders(connection, window->BackupSet(), FilterCriteria{}, window->ExecutableFolder(), now, nullptr);
+        BackupOrders(connection, window->BackupSet(), FilterCriteria{}, window->DataFolder(), now, nullptr);
     ASSERT_EQ(backup.headerRows, 5);
-    EXPECT_EQ(backup.headerFile, window->ExecutableFolder() + "cds/ORDER_MASTER_20260102030405.CDS");
+    EXPECT_EQ(backup.headerFile, window->DataFolder() + "cds/ORDER_MASTER_20260102030405.CDS");
     EXPECT_TRUE(window->Notices().empty());
 
     // An order the backup does not hold is never sent.
@@ -48,7 +48,7 @@ TEST_F(DeleteOrdersWithoutAWindow, BacksUpThenDeletesUntilAskedToStopAndJournals
                                         DemoOrderNumber(4)};
     int64_t expectedLines = 0;
     for (int n = 1; n <= 2; ++n) expectedLines += LineCount(DemoOrderNumber(n));
-    const DeletionJournal journal(DeletionJournalPath(window->ExecutableFolder()), "pair", "db", "user");
+    const DeletionJournal journal(OrderJournalPath(window->DataFolder()), "pair", "db", "user");
     StopAfter progress(3);  // the first three numbers: two orders and the one not backed up
     int batches = 0;
     DeletionSettings settings(0s, 1);

@@ -223,7 +223,7 @@ namespace {
 // writes nothing (no backup pair, no journal line); its backup command too.
 TEST_F(DeleteTickedOrdersTest, AUserWithoutTheRightToDeleteIsToldBeforeAnythingIsWritten) {
     BATCHDEL_REQUIRE_TEST_SERVER();
-    onServer = true;
+    databaseOn = Backend::Server;
     const std::string user = "BATCHDEL_W" + std::to_string(::getpid());
     connectionLines = {"User_Name=" + user, "Password=limited1"};
     OpenDatabase(3, {"CREATE USER " + user + " PASSWORD 'limited1'", "GRANT SELECT ON ORDER_MASTER TO " + user,

@@ -46,7 +46,7 @@ public:
     TClientDataSet &BackupSet() override { return data.ClientDataSet2; }
     TSQLQuery &Statement() override { return data.SQLQuery1; }
     TSQLConnection &Connection() override { return data.SQLConnection1; }
-    std::string ExecutableFolder() const override { return folder_; }
+    std::string DataFolder() const override { return folder_; }
     std::tm LocalNow() const override { return now; }
     int AppMessageBox(const std::string &text, const std::string &caption, unsigned style) override;
     int RunMessageDialog(const std::string &text, DialogKind kind, unsigned buttons) override;

@@ -4,7 +4,7 @@
 #include "QueryOrders.h"
 
 void OrderDatabaseTest::OpenDatabase(int orders, const std::vector<std::string> &extraSql, bool withCdsFolder) {
-    if (onServer) {
+    if (databaseOn == Backend::Server) {
         serverDatabase = std::make_unique<ServerDatabase>("orders");
         database = serverDatabase->connectString();
         CreateDemoDatabase(database, orders, 1, TestServerLogin());

@@ -17,9 +17,9 @@ protected:
     // A database of `orders` demo orders; `extraSql` runs on it before the
     // window connects (extra rows, triggers).
     void OpenDatabase(int orders, const std::vector<std::string> &extraSql = {}, bool withCdsFolder = true);
-    // Where OpenDatabase makes the database: false in the folder (embedded
-    // engine), true on the test server. Extra lines for connections.ini.
-    bool onServer = false;
+    // Where OpenDatabase makes the database: in the folder (embedded engine)
+    // or on the test server. Extra lines for connections.ini.
+    Backend databaseOn = Backend::Embedded;
     std::vector<std::string> connectionLines;
 
     // Lists the orders for the boxes as they are now.

@@ -105,6 +105,7 @@ struct PressCase {
     bool managed = false;  // a window manager frames and focuses the window
     int wheelSteps = 0;    // instead of the pointer: the wheel turned over the list (down when negative), then Space
 };
+void PrintTo(const PressCase &c, std::ostream *os) { *os << c.name; }
 
 class RealPointerDeletion : public ::testing::TestWithParam<PressCase> {
 protected:

@@ -12,7 +12,7 @@
 #include "PacketWriter.h"
 #include "PacketXml.h"
 #include "TableEngine.h"
-#include "test_table_engine_rows.h"
+#include "TableEngineRows.h"
 
 namespace {
 
@@ -98,6 +98,7 @@ struct Shape {
     const char *name;
     std::function<std::unique_ptr<TableEngine>()> make;
 };
+void PrintTo(const Shape &c, std::ostream *os) { *os << c.name; }
 
 class PacketRoundTrip : public ::testing::TestWithParam<Shape> {};
 
@@ -195,6 +196,7 @@ struct Forgery {
     std::function<void(std::string &)> change;  // on an order list of 2 rows
     const char *message;
 };
+void PrintTo(const Forgery &c, std::ostream *os) { *os << c.name; }
 
 class PacketForgery : public ::testing::TestWithParam<Forgery> {};
 

@@ -327,6 +327,7 @@ struct TableCase {
     const char *sql;
     const char *table;
 };
+void PrintTo(const TableCase &c, std::ostream *os) { *os << c.sql; }
 
 class SingleTable : public ::testing::TestWithParam<TableCase> {};
 

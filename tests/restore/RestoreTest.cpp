@@ -59,10 +59,10 @@ CommandRun RunRestoreCommand(const std::string &connectionFile, const std::vecto
     return RunProgram(ProgramFolder() + "batchdel-restore", arguments);
 }
 
-class RestoreTest : public testing::TestWithParam<bool> {
+class RestoreTest : public testing::TestWithParam<Backend> {
 protected:
     void SetUp() override {
-        if (GetParam()) {
+        if (GetParam() == Backend::Server) {
             BATCHDEL_REQUIRE_TEST_SERVER();
             server_ = std::make_unique<ServerDatabase>("restore");
             database = server_->connectString();
@@ -197,7 +197,8 @@ TEST(RestoreJournalTest, RestoredOrdersAreAppendedToTheJournalBesideTheProgram) 
 // what is restored and what of it the journal lacks, as the database and the
 // journal show it.
 TEST_P(RestoreTest, AJournalThatCannotBeWrittenSaysExactlyWhatIsRestoredAndJournalled) {
-    if (!GetParam()) GTEST_SKIP() << "the file-size limit would stop the embedded engine's own writes as well";
+    if (GetParam() == Backend::Embedded)
+        GTEST_SKIP() << "the file-size limit would stop the embedded engine's own writes as well";
     const BackupResult backup = BackUpAndDeleteAll();
     // A copy of the program in a folder of its own, with a journal of just
     // the size the limit allows.
@@ -213,8 +214,8 @@ TEST_P(RestoreTest, AJournalThatCannotBeWrittenSaysExactlyWhatIsRestoredAndJourn
     ASSERT_EQ(journal.size(), 1024u);
     std::ofstream(journalPath, std::ios::binary) << journal;
 
-    const CommandRun listed = RunRestoreCommand(dir.file("connections.ini"),
-                                                {"--list", backup.headerFile, backup.detailFile});
+    const CommandRun listed =
+        RunRestoreCommand(dir.file("connections.ini"), {"--list", backup.headerFile, backup.detailFile});
     std::vector<std::string> backupOrder;  // the order numbers, as the backup holds them
     {
         std::istringstream lines(listed.out);
@@ -227,9 +228,9 @@ TEST_P(RestoreTest, AJournalThatCannotBeWrittenSaysExactlyWhatIsRestoredAndJourn
 
     // 1024 bytes: "ulimit -f" counts blocks of 512.
     const CommandRun run = RunProgram(
-        "/bin/sh", std::vector<std::string>{"-c", "ulimit -f 2; trap '' XFSZ; exec \"$0\" \"$@\"",
-                                            program + "batchdel-restore", "--database", dir.file("connections.ini"),
-                                            backup.headerFile, backup.detailFile});
+        "/bin/sh",
+        std::vector<std::string>{"-c", "ulimit -f 2; trap '' XFSZ; exec \"$0\" \"$@\"", program + "batchdel-restore",
+                                 "--database", dir.file("connections.ini"), backup.headerFile, backup.detailFile});
     EXPECT_EQ(run.status, 1) << run.out << run.err;
 
     std::ifstream in(journalPath, std::ios::binary);
@@ -254,7 +255,8 @@ TEST_P(RestoreTest, AJournalThatCannotBeWrittenSaysExactlyWhatIsRestoredAndJourn
 // every order whole or absent, and a second run finishes the job. (The
 // server lets the test and the command use the database at once.)
 TEST_P(RestoreTest, KilledHalfWayLeavesWholeOrdersAndASecondRunFinishes) {
-    if (!GetParam()) GTEST_SKIP() << "the embedded engine lets one process at a time open the database";
+    if (GetParam() == Backend::Embedded)
+        GTEST_SKIP() << "the embedded engine lets one process at a time open the database";
     const auto before = Tables();
     const BackupResult backup = BackUpAndDeleteAll();
 
@@ -348,8 +350,7 @@ TEST_P(RestoreTest, TablesWithComputedColumnsBlobsAndTriggersComeBackValueForVal
     EXPECT_THAT(again.out, HasSubstr("0 skipped, 0 failed"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, RestoreTest, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool> &p) { return p.param ? "Server" : "Embedded"; });
+INSTANTIATE_TEST_SUITE_P(Backends, RestoreTest, BothBackends(), BackendCaseName);
 
 // The command's answers on the embedded engine: what it says, its exit
 // status, and that a refused or dry run writes nothing.

@@ -69,6 +69,7 @@ struct ClosedCase {
     const char *name;
     std::function<void(TClientDataSet &)> action;
 };
+void PrintTo(const ClosedCase &c, std::ostream *os) { *os << c.name; }
 
 class ClosedDataSet : public ::testing::TestWithParam<ClosedCase> {};
 
@@ -115,6 +116,7 @@ struct MoveCase {
     bool atEnd;
     int returned;
 };
+void PrintTo(const MoveCase &c, std::ostream *os) { *os << c.name; }
 
 class Moves : public ClientDataSetTest, public ::testing::WithParamInterface<MoveCase> {};
 

@@ -104,6 +104,7 @@ struct WindowCase {
     std::vector<std::string> events;  // each with "first/active/count" after it
     std::vector<std::string> shown;
 };
+void PrintTo(const WindowCase &c, std::ostream *os) { *os << c.name; }
 
 class RowWindow : public DataSourceTest, public ::testing::WithParamInterface<WindowCase> {};
 

@@ -15,12 +15,10 @@ const std::string kSubLine1 = "DELETE FROM ORDER_SUB  ";
 const std::string kMasterLine1 = "DELETE FROM ORDER_MASTER  ";
 std::string WhereLine(const std::string &order) { return " WHERE MASTERBILLID = '" + order + "'"; }
 
-enum class Where { Embedded, Server };
-
-class SqlQueryTest : public ::testing::TestWithParam<Where> {
+class SqlQueryTest : public ::testing::TestWithParam<Backend> {
 protected:
     void SetUp() override {
-        if (GetParam() == Where::Server) {
+        if (GetParam() == Backend::Server) {
             BATCHDEL_REQUIRE_TEST_SERVER();
             server_ = std::make_unique<ServerDatabase>("sqlquery");
             CreateDemoDatabase(server_->connectString(), 5, 1, TestServerLogin());
@@ -333,9 +331,6 @@ TEST_P(SqlQueryTest, StatementsThatCannotRunAreRefusedWithTheComponentName) {
     EXPECT_GT(Count("SELECT COUNT(*) FROM ORDER_SUB"), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Databases, SqlQueryTest, ::testing::Values(Where::Embedded, Where::Server),
-                         [](const auto &param) {
-                             return param.param == Where::Embedded ? std::string("Embedded") : std::string("Server");
-                         });
+INSTANTIATE_TEST_SUITE_P(Databases, SqlQueryTest, BothBackends(), BackendCaseName);
 
 }  // namespace

@@ -81,6 +81,7 @@ struct ScanCase {
     const char *text;
     std::vector<std::string> params;
 };
+void PrintTo(const ScanCase &c, std::ostream *os) { *os << c.name; }
 
 class ParamScanTest : public ::testing::TestWithParam<ScanCase> {};
 

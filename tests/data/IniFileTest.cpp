@@ -15,6 +15,7 @@ struct IniCase {
     std::vector<std::string> expected;  // the section's lines
     bool present;
 };
+void PrintTo(const IniCase &c, std::ostream *os) { *os << c.name; }
 
 class IniSectionTest : public ::testing::TestWithParam<IniCase> {};
 

@@ -17,7 +17,7 @@
 #include "PacketXml.h"
 #include "TableEngine.h"
 #include "TempDir.h"
-#include "test_table_engine_rows.h"
+#include "TableEngineRows.h"
 
 namespace {
 

@@ -14,6 +14,7 @@ struct OptionCase {
     const char *column;  // of the monitoring query below
     std::string expected;
 };
+void PrintTo(const OptionCase &c, std::ostream *os) { *os << c.name; }
 
 class ConnectionOptionsTest : public ::testing::TestWithParam<OptionCase> {
 protected:

@@ -5,7 +5,7 @@
 
 #include "Errors.h"
 #include "TableEngine.h"
-#include "test_table_engine_rows.h"
+#include "TableEngineRows.h"
 
 namespace {
 
@@ -134,6 +134,7 @@ struct FieldsCase {
     int row;
     std::vector<std::pair<int, FieldValue>> changes;
 };
+void PrintTo(const FieldsCase &c, std::ostream *os) { *os << c.name; }
 
 const FieldsCase kFieldsCases[] = {
     {"OneNumber", 0, {{2, Int(42)}}},
@@ -254,6 +255,7 @@ struct Failure {
     std::function<void(TableEngine &)> act;
     const char *message;
 };
+void PrintTo(const Failure &c, std::ostream *os) { *os << c.name; }
 
 class TableEngineFailure : public TableEngineTest, public ::testing::WithParamInterface<Failure> {};
 

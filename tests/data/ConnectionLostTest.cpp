@@ -13,8 +13,6 @@
 
 namespace {
 
-enum class Where { Embedded, Server };
-
 void Configure(TSQLConnection &connection, const std::string &folder) {
     connection.ConnectionName = "Trelvo";
     connection.LoadParamsOnConnect = true;
@@ -33,10 +31,10 @@ std::string DeleteLines(int order) {
     return "DELETE FROM ORDER_SUB WHERE MASTERBILLID = '" + DemoOrderNumber(order) + "'";
 }
 
-class ConnectionLostTest : public ::testing::TestWithParam<Where> {
+class ConnectionLostTest : public ::testing::TestWithParam<Backend> {
 protected:
     void SetUp() override {
-        if (GetParam() == Where::Server) {
+        if (GetParam() == Backend::Server) {
             BATCHDEL_REQUIRE_TEST_SERVER();
             server_ = std::make_unique<ServerDatabase>("lost");
             CreateDemoDatabase(server_->connectString(), 5, 1, TestServerLogin());
@@ -113,9 +111,6 @@ TEST_P(ConnectionLostTest, RowHeldByAnotherUserIsReportedNotWaitedFor) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Databases, ConnectionLostTest, ::testing::Values(Where::Embedded, Where::Server),
-                         [](const auto &param) {
-                             return param.param == Where::Embedded ? std::string("Embedded") : std::string("Server");
-                         });
+INSTANTIATE_TEST_SUITE_P(Databases, ConnectionLostTest, BothBackends(), BackendCaseName);
 
 }  // namespace

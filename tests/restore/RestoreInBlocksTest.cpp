@@ -18,8 +18,6 @@ namespace {
 using namespace std::chrono_literals;
 using testing::HasSubstr;
 
-enum class Backend { Embedded, Server };
-
 // Orders whose numbers the statement must carry exactly: a quote, Chinese
 // text, trailing blanks.
 const std::vector<std::string> kOddOrders = {"O'Q-1", "訂單甲", "T9  "};
@@ -41,7 +39,7 @@ protected:
     // A database of `orders` demo orders (and extra ones), backed up
     // through the window's command, then emptied.
     void BackUpAndEmpty(Backend backend, int orders, const std::vector<std::string> &extraSql = {}) {
-        onServer = backend == Backend::Server;
+        databaseOn = backend;
         OpenDatabase(orders, extraSql);
         before = Rows();
         window->now.tm_year = 125;
@@ -155,8 +153,7 @@ std::vector<RefusalCase> RefusalCases() {
 
 INSTANTIATE_TEST_SUITE_P(EachPlace, RefusedOrders, testing::ValuesIn(RefusalCases()),
                          [](const testing::TestParamInfo<RefusalCase> &param) {
-                             return std::string(param.param.name) +
-                                    (param.param.backend == Backend::Server ? "Server" : "Embedded");
+                             return std::string(param.param.name) + BackendName(param.param.backend);
                          });
 
 // ---- whole runs ----
@@ -199,9 +196,6 @@ TEST_P(RestoreInBlocksOn, OrdersFarLargerThanTheOthersComeBackWhole) {
     EXPECT_EQ(before.at("HUGE").size(), 301u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Both, RestoreInBlocksOn, testing::Values(Backend::Embedded, Backend::Server),
-                         [](const testing::TestParamInfo<Backend> &param) {
-                             return std::string(param.param == Backend::Server ? "Server" : "Embedded");
-                         });
+INSTANTIATE_TEST_SUITE_P(Both, RestoreInBlocksOn, BothBackends(), BackendCaseName);
 
 }  // namespace

@@ -13,12 +13,10 @@
 
 namespace {
 
-enum class Where { Embedded, Server };
-
-class Big5Test : public ::testing::TestWithParam<Where> {
+class Big5Test : public ::testing::TestWithParam<Backend> {
 protected:
     void SetUp() override {
-        if (GetParam() == Where::Server) {
+        if (GetParam() == Backend::Server) {
             BATCHDEL_REQUIRE_TEST_SERVER();
             server_ = std::make_unique<ServerDatabase>("big5");
             database_ = server_->connectString();
@@ -166,8 +164,6 @@ TEST_P(Big5Test, TextOutsideBig5IsRefusedNotReplaced) {
     EXPECT_EQ(query_.Execute(), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Databases, Big5Test, ::testing::Values(Where::Embedded, Where::Server), [](const auto &param) {
-    return param.param == Where::Embedded ? std::string("Embedded") : std::string("Server");
-});
+INSTANTIATE_TEST_SUITE_P(Databases, Big5Test, BothBackends(), BackendCaseName);
 
 }  // namespace

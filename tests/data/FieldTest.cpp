@@ -133,6 +133,9 @@ struct TextCase {
     const char *shown;    // GetString afterwards ("" with null)
     const char *failure;  // "" when the text is taken
 };
+void PrintTo(const TextCase &c, std::ostream *os) {
+    *os << c.field << " given " << (c.text ? "\"" + std::string(c.text) + "\"" : std::string("null"));
+}
 
 class FieldText : public FieldTest, public ::testing::WithParamInterface<TextCase> {};
 
