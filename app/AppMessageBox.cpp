@@ -1,4 +1,4 @@
-#include "AppMessageBox.h"
+#include "app/AppMessageBox.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -9,8 +9,8 @@
 #include <QWidget>
 #include <vector>
 
-#include "BatchdelApplication.h"
-#include "OrderWindow.h"
+#include "app/BatchdelApplication.h"
+#include "workflow/OrderWindow.h"
 
 namespace {
 struct ButtonCode {

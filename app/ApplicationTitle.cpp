@@ -1,4 +1,4 @@
-#include "ApplicationTitle.h"
+#include "app/ApplicationTitle.h"
 
 QString ApplicationTitleFor(const QString &executablePath) {
     QString name = executablePath.mid(executablePath.lastIndexOf(QLatin1Char('/')) + 1);

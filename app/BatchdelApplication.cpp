@@ -1,4 +1,4 @@
-#include "BatchdelApplication.h"
+#include "app/BatchdelApplication.h"
 
 #include <QFont>
 #include <QIcon>
@@ -6,11 +6,11 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "ApplicationTitle.h"
-#include "ErrorReport.h"
-#include "Errors.h"
-#include "HandlerFailure.h"
-#include "SQLConnection.h"
+#include "app/ApplicationTitle.h"
+#include "app/ErrorReport.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/HandlerFailure.h"
+#include "data/sql/SQLConnection.h"
 
 TBatchdelApplication::TBatchdelApplication(int &argc, char **argv)
     : QApplication(argc, argv), title_(ApplicationTitleFor(applicationFilePath())) {

@@ -1,4 +1,4 @@
-#include "DateBox.h"
+#include "app/DateBox.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -7,8 +7,8 @@
 #include <QKeyEvent>
 #include <QTimer>
 
-#include "ErrorReport.h"
-#include "Errors.h"
+#include "app/ErrorReport.h"
+#include "data/dataset/Errors.h"
 
 namespace {
 bool IsCaretOrCopyKey(const QKeyEvent *event) {

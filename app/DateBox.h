@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QString>
 
-#include "DateMask.h"
-#include "DateSeparator.h"
+#include "app/DateMask.h"
+#include "workflow/DateSeparator.h"
 
 class TDateBox : public QLineEdit {
     Q_OBJECT

@@ -1,4 +1,4 @@
-#include "DateMask.h"
+#include "app/DateMask.h"
 
 #include <QStringList>
 #include <algorithm>

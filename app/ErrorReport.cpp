@@ -1,4 +1,4 @@
-#include "ErrorReport.h"
+#include "app/ErrorReport.h"
 
 #include <dlfcn.h>
 
@@ -9,10 +9,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "AppMessageBox.h"
-#include "BatchdelApplication.h"
-#include "Errors.h"
-#include "OrderWindow.h"
+#include "app/AppMessageBox.h"
+#include "app/BatchdelApplication.h"
+#include "data/dataset/Errors.h"
+#include "workflow/OrderWindow.h"
 
 std::string ErrorReportText(const std::string &message) {
     if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";

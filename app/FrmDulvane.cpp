@@ -1,4 +1,4 @@
-#include "FrmDulvane.h"
+#include "app/FrmDulvane.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -8,19 +8,19 @@
 #include <QScreen>
 #include <cmath>
 
-#include "AppMessageBox.h"
-#include "BatchdelApplication.h"
-#include "DateBox.h"
-#include "Errors.h"
-#include "HandlerFailure.h"
-#include "LocalTime.h"
-#include "MessageForm.h"
-#include "OrderCommands.h"
-#include "OrderDataFolder.h"
-#include "OrderDataModule.h"
-#include "ProgressDialog.h"
-#include "TerminationSignals.h"
-#include "wwDBGrid.h"
+#include "app/AppMessageBox.h"
+#include "app/BatchdelApplication.h"
+#include "app/DateBox.h"
+#include "app/MessageForm.h"
+#include "app/ProgressDialog.h"
+#include "app/TerminationSignals.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/HandlerFailure.h"
+#include "grid/wwDBGrid.h"
+#include "orders/LocalTime.h"
+#include "orders/OrderDataFolder.h"
+#include "workflow/OrderCommands.h"
+#include "workflow/OrderDataModule.h"
 
 namespace {
 // The layout as designed for 96 dots per inch and the 13-pixel font.

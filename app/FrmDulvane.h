@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "OrderWindow.h"
+#include "workflow/OrderWindow.h"
 
 class QFrame;
 class QLabel;

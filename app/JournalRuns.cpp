@@ -1,4 +1,4 @@
-#include "JournalRuns.h"
+#include "app/JournalRuns.h"
 
 #include <cerrno>
 #include <cstring>
@@ -7,8 +7,8 @@
 #include <map>
 #include <sstream>
 
-#include "Errors.h"
-#include "PacketFile.h"
+#include "data/dataset/Errors.h"
+#include "data/packet/PacketFile.h"
 
 namespace {
 

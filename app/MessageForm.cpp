@@ -1,4 +1,4 @@
-#include "MessageForm.h"
+#include "app/MessageForm.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -13,9 +13,9 @@
 #include <QScreen>
 #include <QStyle>
 
-#include "BatchdelApplication.h"
-#include "ErrorReport.h"
-#include "Errors.h"
+#include "app/BatchdelApplication.h"
+#include "app/ErrorReport.h"
+#include "data/dataset/Errors.h"
 
 namespace {
 struct ButtonInfo {

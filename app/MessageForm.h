@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "OrderWindow.h"
+#include "workflow/OrderWindow.h"
 
 class QPushButton;
 class QKeyEvent;

@@ -1,11 +1,11 @@
-#include "ProgressDialog.h"
-#include "WindowTexts.h"
+#include "app/ProgressDialog.h"
+#include "workflow/WindowTexts.h"
 
 #include <QApplication>
 #include <QEvent>
 
-#include "ProgressForm.h"
-#include "TerminationSignals.h"
+#include "app/ProgressForm.h"
+#include "app/TerminationSignals.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <QString>
 #include <memory>
 
-#include "WorkProgress.h"
+#include "workflow/WorkProgress.h"
 
 class QWidget;
 class TProgressForm;

@@ -1,4 +1,4 @@
-#include "ProgressForm.h"
+#include "app/ProgressForm.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "RestoreWindow.h"
+#include "app/RestoreWindow.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -16,18 +16,18 @@
 #include <QVBoxLayout>
 #include <optional>
 
-#include "AppMessageBox.h"
-#include "BackupPair.h"
-#include "CommandDays.h"
-#include "Errors.h"
-#include "MessageForm.h"
-#include "OrderConnection.h"
-#include "OrderDataFolder.h"
-#include "OrderJournal.h"
-#include "OrderWindow.h"
-#include "ProgressDialog.h"
-#include "RestoreErrors.h"
-#include "SQLConnection.h"
+#include "app/AppMessageBox.h"
+#include "app/MessageForm.h"
+#include "app/ProgressDialog.h"
+#include "data/dataset/Errors.h"
+#include "data/sql/SQLConnection.h"
+#include "orders/CommandDays.h"
+#include "orders/OrderConnection.h"
+#include "orders/OrderDataFolder.h"
+#include "orders/OrderJournal.h"
+#include "restore/BackupPair.h"
+#include "restore/RestoreErrors.h"
+#include "workflow/OrderWindow.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "JournalRuns.h"
-#include "RunRestore.h"
+#include "app/JournalRuns.h"
+#include "app/RunRestore.h"
 
 class QLabel;
 class QPushButton;

@@ -1,4 +1,4 @@
-#include "RunRestore.h"
+#include "app/RunRestore.h"
 
 #include <ctime>
 #include <algorithm>
@@ -6,23 +6,17 @@
 #include <optional>
 #include <unordered_set>
 
-#include "BackupPair.h"
-#include "Errors.h"
-#include "OrderJournal.h"
-#include "OrderRestorer.h"
-#include "RestoreErrors.h"
-#include "RestoreJournal.h"
-#include "SQLConnection.h"
-#include "WorkProgress.h"
+#include "data/dataset/Errors.h"
+#include "data/sql/SQLConnection.h"
+#include "orders/LocalTime.h"
+#include "orders/OrderJournal.h"
+#include "restore/BackupPair.h"
+#include "restore/OrderRestorer.h"
+#include "restore/RestoreErrors.h"
+#include "restore/RestoreJournal.h"
+#include "workflow/WorkProgress.h"
 
 namespace {
-
-std::tm LocalNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local;
-}
 
 std::string Count(size_t n) { return std::to_string(n); }
 

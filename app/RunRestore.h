@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "JournalRuns.h"
+#include "app/JournalRuns.h"
 
 class ERestoreRefused;
 class TSQLConnection;

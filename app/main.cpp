@@ -8,11 +8,11 @@
 #include <QStringList>
 #include <memory>
 
-#include "BatchdelApplication.h"
-#include "ErrorReport.h"
-#include "FrmDulvane.h"
-#include "RestoreWindow.h"
-#include "TerminationSignals.h"
+#include "app/BatchdelApplication.h"
+#include "app/ErrorReport.h"
+#include "app/FrmDulvane.h"
+#include "app/RestoreWindow.h"
+#include "app/TerminationSignals.h"
 
 int main(int argc, char **argv) {
     TBatchdelApplication app(argc, argv);

@@ -30,20 +30,20 @@
 
 #include <firebird/Interface.h>
 
-#include "BenchSupport.h"
-#include "ClientDataSet.h"
-#include "DataSetProvider.h"
-#include "DeleteTickedOrders.h"
-#include "DemoDatabase.h"
-#include "Errors.h"
-#include "FirebirdDirectImpl.h"
-#include "OrderDataModule.h"
-#include "OrderWindow.h"
-#include "ProgressDialog.h"
-#include "SQLConnection.h"
-#include "SQLDataSet.h"
-#include "SQLQuery.h"
-#include "SelectAllOrders.h"
+#include "app/ProgressDialog.h"
+#include "bench/common/BenchSupport.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/Errors.h"
+#include "data/sql/DataSetProvider.h"
+#include "data/sql/SQLConnection.h"
+#include "data/sql/SQLDataSet.h"
+#include "data/sql/SQLQuery.h"
+#include "tools/DemoDatabase.h"
+#include "tools/FirebirdDirectImpl.h"
+#include "workflow/DeleteTickedOrders.h"
+#include "workflow/OrderDataModule.h"
+#include "workflow/OrderWindow.h"
+#include "workflow/SelectAllOrders.h"
 
 using namespace Firebird;
 namespace fs = std::filesystem;

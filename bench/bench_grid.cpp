@@ -25,13 +25,13 @@
 #include <string>
 #include <vector>
 
-#include "ClientDataSet.h"
-#include "DataSetFile.h"
-#include "DataSource.h"
-#include "PacketFile.h"
-#include "TableEngine.h"
-#include "Field.h"
-#include "wwDBGrid.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/packet/DataSetFile.h"
+#include "data/dataset/DataSource.h"
+#include "data/packet/PacketFile.h"
+#include "data/dataset/TableEngine.h"
+#include "data/dataset/Field.h"
+#include "grid/wwDBGrid.h"
 
 namespace {
 

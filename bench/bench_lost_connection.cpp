@@ -20,12 +20,12 @@
 #include <string>
 #include <vector>
 
-#include "BenchSupport.h"
-#include "ClientDataSet.h"
-#include "DemoDatabase.h"
-#include "QueryOrders.h"
-#include "SQLConnection.h"
-#include "SlowLink.h"
+#include "bench/common/BenchSupport.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/sql/SQLConnection.h"
+#include "tools/DemoDatabase.h"
+#include "tools/SlowLink.h"
+#include "workflow/QueryOrders.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono;

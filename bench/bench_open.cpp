@@ -26,12 +26,12 @@
 #include <string>
 #include <vector>
 
-#include "ClientDataSet.h"
-#include "DataSource.h"
-#include "DemoDatabase.h"
-#include "Errors.h"
-#include "Field.h"
-#include "OrderDataModule.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/DataSource.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/Field.h"
+#include "tools/DemoDatabase.h"
+#include "workflow/OrderDataModule.h"
 
 namespace fs = std::filesystem;
 using namespace Firebird;

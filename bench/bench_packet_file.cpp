@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "BenchSupport.h"
-#include "DataType.h"
-#include "PacketFile.h"
-#include "PacketReader.h"
-#include "PacketWriter.h"
-#include "TableEngine.h"
+#include "bench/common/BenchSupport.h"
+#include "data/dataset/DataType.h"
+#include "data/dataset/TableEngine.h"
+#include "data/packet/PacketFile.h"
+#include "data/packet/PacketReader.h"
+#include "data/packet/PacketWriter.h"
 
 namespace {
 

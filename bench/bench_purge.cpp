@@ -23,19 +23,19 @@
 #include <string>
 #include <vector>
 
-#include "BackupOrders.h"
-#include "CommandDays.h"
-#include "ConfigLocation.h"
-#include "DataSetProvider.h"
-#include "DataType.h"
-#include "DeleteOrders.h"
-#include "DeletionJournal.h"
-#include "Errors.h"
-#include "Field.h"
-#include "OrderDataModule.h"
-#include "QueryText.h"
-#include "SQLDataSet.h"
-#include "TableEngine.h"
+#include "data/dataset/DataType.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/Field.h"
+#include "data/dataset/TableEngine.h"
+#include "data/sql/ConfigLocation.h"
+#include "data/sql/DataSetProvider.h"
+#include "data/sql/SQLDataSet.h"
+#include "orders/CommandDays.h"
+#include "workflow/BackupOrders.h"
+#include "workflow/DeleteOrders.h"
+#include "workflow/DeletionJournal.h"
+#include "workflow/OrderDataModule.h"
+#include "workflow/QueryText.h"
 
 namespace fs = std::filesystem;
 

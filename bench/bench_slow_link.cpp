@@ -26,22 +26,22 @@
 #include <string>
 #include <vector>
 
-#include "BackupOrders.h"
-#include "BackupPair.h"
-#include "BareFetch.h"
-#include "BenchSupport.h"
-#include "CommandDays.h"
-#include "DataType.h"
-#include "DeleteTickedOrders.h"
-#include "DemoDatabase.h"
-#include "FirebirdDirect.h"
-#include "OrderConnection.h"
-#include "OrderRestorer.h"
-#include "QueryOrders.h"
-#include "QueryText.h"
-#include "SQLConnection.h"
-#include "SelectAllOrders.h"
-#include "SlowLink.h"
+#include "bench/common/BareFetch.h"
+#include "bench/common/BenchSupport.h"
+#include "data/dataset/DataType.h"
+#include "data/sql/SQLConnection.h"
+#include "orders/CommandDays.h"
+#include "orders/OrderConnection.h"
+#include "restore/BackupPair.h"
+#include "restore/OrderRestorer.h"
+#include "tools/DemoDatabase.h"
+#include "tools/FirebirdDirect.h"
+#include "tools/SlowLink.h"
+#include "workflow/BackupOrders.h"
+#include "workflow/DeleteTickedOrders.h"
+#include "workflow/QueryOrders.h"
+#include "workflow/QueryText.h"
+#include "workflow/SelectAllOrders.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono;

@@ -20,19 +20,19 @@
 #include <unistd.h>
 #include <vector>
 
-#include "BenchSupport.h"
-#include "ClientDataSet.h"
-#include "DemoDatabase.h"
-#include "Errors.h"
-#include "Field.h"
-#include "FirebirdDirect.h"
-#include "FirebirdDirectImpl.h"
-#include "OrderCommands.h"
-#include "OrderDataModule.h"
-#include "OrderWindow.h"
-#include "QueryText.h"
-#include "SQLConnection.h"
-#include "SQLQuery.h"
+#include "bench/common/BenchSupport.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/Field.h"
+#include "data/sql/SQLConnection.h"
+#include "data/sql/SQLQuery.h"
+#include "tools/DemoDatabase.h"
+#include "tools/FirebirdDirect.h"
+#include "tools/FirebirdDirectImpl.h"
+#include "workflow/OrderCommands.h"
+#include "workflow/OrderDataModule.h"
+#include "workflow/OrderWindow.h"
+#include "workflow/QueryText.h"
 
 namespace fs = std::filesystem;
 using namespace Firebird;

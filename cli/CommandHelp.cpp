@@ -1,7 +1,7 @@
-#include "CommandHelp.h"
+#include "cli/CommandHelp.h"
 
-#include "CommandLine.h"
 #include "Version.h"
+#include "cli/CommandLine.h"
 
 namespace {
 

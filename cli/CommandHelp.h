@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "CommandStatus.h"
+#include "cli/CommandStatus.h"
 
 struct HelpOption {
     std::string option;  // "--limit N"

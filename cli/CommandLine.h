@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "Errors.h"
+#include "data/dataset/Errors.h"
 
 // Bad arguments: nothing was done (status 2).
 class ECommandRefused : public Exception {

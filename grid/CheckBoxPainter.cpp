@@ -1,4 +1,4 @@
-#include "CheckBoxPainter.h"
+#include "grid/CheckBoxPainter.h"
 
 #include <QPainter>
 #include <QPalette>

@@ -1,4 +1,4 @@
-#include "ColumnDragRules.h"
+#include "grid/ColumnDragRules.h"
 
 #include <cstdlib>
 

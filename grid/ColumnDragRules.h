@@ -5,7 +5,7 @@
 // lands on, and when dragging near an edge scrolls the columns.
 #include <QPoint>
 
-#include "GridGeometry.h"
+#include "grid/GridGeometry.h"
 
 namespace wwgrid {
 

@@ -1,4 +1,4 @@
-#include "ColumnList.h"
+#include "grid/ColumnList.h"
 
 namespace wwgrid {
 

@@ -1,8 +1,8 @@
-#include "DisplayedFieldList.h"
+#include "grid/DisplayedFieldList.h"
 
 #include <algorithm>
 
-#include "GridErrors.h"
+#include "grid/GridErrors.h"
 
 namespace wwgrid {
 

@@ -1,6 +1,6 @@
-#include "GridDataLink.h"
+#include "grid/GridDataLink.h"
 
-#include "wwDBGrid.h"
+#include "grid/wwDBGrid.h"
 
 void TwwGridDataLink::ActiveChanged() { grid_->LinkActiveChanged(); }
 void TwwGridDataLink::DataSetChanged() { grid_->LinkDataSetChanged(); }

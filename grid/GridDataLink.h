@@ -1,7 +1,7 @@
 #pragma once
 // The grid's link to its data source: hands every announcement of the
 // result set to the grid, which keeps its row window through it.
-#include "DataSource.h"
+#include "data/dataset/DataSource.h"
 
 class TwwCustomDBGrid;
 

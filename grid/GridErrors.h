@@ -1,6 +1,6 @@
 #pragma once
 // Failures the grid itself raises.
-#include "Errors.h"
+#include "data/dataset/Errors.h"
 
 // The grid was asked for something it cannot do (too many columns).
 class EInvalidGridOperation : public Exception {

@@ -1,4 +1,4 @@
-#include "GridGeometry.h"
+#include "grid/GridGeometry.h"
 
 #include <algorithm>
 #include <cmath>

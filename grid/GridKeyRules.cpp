@@ -1,4 +1,4 @@
-#include "GridKeyRules.h"
+#include "grid/GridKeyRules.h"
 
 namespace wwgrid {
 

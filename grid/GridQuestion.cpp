@@ -1,4 +1,4 @@
-#include "GridQuestion.h"
+#include "grid/GridQuestion.h"
 
 #include <QMessageBox>
 

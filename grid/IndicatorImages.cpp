@@ -1,4 +1,4 @@
-#include "IndicatorImages.h"
+#include "grid/IndicatorImages.h"
 
 #include <QBitmap>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "InplaceEditRules.h"
+#include "grid/InplaceEditRules.h"
 
 namespace wwgrid {
 

@@ -4,7 +4,7 @@
 #include <QChar>
 #include <Qt>
 
-#include "DataType.h"
+#include "data/dataset/DataType.h"
 
 namespace wwgrid {
 

@@ -1,4 +1,4 @@
-#include "ThumbScrollBar.h"
+#include "grid/ThumbScrollBar.h"
 
 #include <QStyle>
 #include <QStyleOptionSlider>

@@ -1,8 +1,8 @@
-#include "TwwColumn.h"
+#include "grid/TwwColumn.h"
 
-#include "ClientDataSet.h"
-#include "ColumnList.h"
-#include "wwDBGrid.h"
+#include "data/dataset/ClientDataSet.h"
+#include "grid/ColumnList.h"
+#include "grid/wwDBGrid.h"
 
 TwwColumn::TwwColumn(const TwwCustomDBGrid *grid, QString fieldName) : grid_(grid), fieldName_(std::move(fieldName)) {
     if (grid_) groupName_ = wwgrid::ColumnEntryPart(grid_->Selected(), fieldName_, 5);

@@ -1,4 +1,4 @@
-#include "TwwDBDateTimePicker.h"
+#include "grid/TwwDBDateTimePicker.h"
 
 #include <QCalendarWidget>
 #include <QFrame>
@@ -9,11 +9,11 @@
 #include <QStyleOptionComboBox>
 #include <QVBoxLayout>
 
-#include "ClientDataSet.h"
-#include "DataSource.h"
-#include "Field.h"
-#include "FieldText.h"
-#include "HandlerFailure.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/DataSource.h"
+#include "data/dataset/Field.h"
+#include "data/dataset/FieldText.h"
+#include "data/dataset/HandlerFailure.h"
 
 namespace {
 // The value that stands for "no value": shown as a blank.

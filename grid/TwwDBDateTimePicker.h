@@ -7,7 +7,7 @@
 #include <QDateTimeEdit>
 #include <QString>
 
-#include "InplaceEditRules.h"
+#include "grid/InplaceEditRules.h"
 
 class TDataSource;
 class TField;

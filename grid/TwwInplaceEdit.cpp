@@ -1,4 +1,4 @@
-#include "TwwInplaceEdit.h"
+#include "grid/TwwInplaceEdit.h"
 
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
@@ -6,8 +6,8 @@
 #include <QMouseEvent>
 #include <memory>
 
-#include "HandlerFailure.h"
-#include "wwDBGrid.h"
+#include "data/dataset/HandlerFailure.h"
+#include "grid/wwDBGrid.h"
 
 TwwInplaceEdit::TwwInplaceEdit(TwwCustomDBGrid *grid, QWidget *parent) : QLineEdit(parent), grid_(grid) {
     setObjectName(QStringLiteral("InplaceEdit"));

@@ -1,4 +1,4 @@
-#include "wwDBGrid.h"
+#include "grid/wwDBGrid.h"
 
 #include <QEvent>
 #include <QFocusEvent>
@@ -6,12 +6,12 @@
 #include <QStyle>
 #include <cstdlib>
 
-#include "ClientDataSet.h"
-#include "DataSource.h"
-#include "GridDataLink.h"
-#include "IndicatorImages.h"
-#include "ThumbScrollBar.h"
-#include "wwDBGrid_p.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/DataSource.h"
+#include "grid/GridDataLink.h"
+#include "grid/IndicatorImages.h"
+#include "grid/ThumbScrollBar.h"
+#include "grid/wwDBGrid_p.h"
 
 TwwCustomDBGridPrivate::TwwCustomDBGridPrivate(TwwCustomDBGrid *grid)
     : dataLink(std::make_unique<TwwGridDataLink>(grid)) {}

@@ -9,11 +9,11 @@
 #include <functional>
 #include <memory>
 
-#include "GridGeometry.h"
-#include "GridOptions.h"
-#include "GridQuestion.h"
-#include "TwwCacheColInfoItem.h"
-#include "TwwColumn.h"
+#include "grid/GridGeometry.h"
+#include "grid/GridOptions.h"
+#include "grid/GridQuestion.h"
+#include "grid/TwwCacheColInfoItem.h"
+#include "grid/TwwColumn.h"
 
 class TDataSource;
 class TClientDataSet;

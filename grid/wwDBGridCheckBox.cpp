@@ -1,12 +1,12 @@
 // Check-box cells: which cells show one and how a toggle flips the value of
 // the current row. A toggle is the only change the operator makes through
 // the grid; it leaves the row in edit state until the cursor leaves it.
-#include "ClientDataSet.h"
-#include "ColumnList.h"
-#include "DataSource.h"
-#include "Field.h"
-#include "wwDBGrid.h"
-#include "wwDBGrid_p.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/DataSource.h"
+#include "data/dataset/Field.h"
+#include "grid/ColumnList.h"
+#include "grid/wwDBGrid.h"
+#include "grid/wwDBGrid_p.h"
 
 bool TwwCustomDBGrid::IsDataCell(int gridCol, int gridRow) const {
     return DataActive() && gridCol >= 1 && gridCol - 1 < DisplayedFieldCount() && gridRow >= 1;

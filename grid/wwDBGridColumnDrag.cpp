@@ -7,13 +7,13 @@
 #include <algorithm>
 #include <QMouseEvent>
 
-#include "ClientDataSet.h"
-#include "ColumnDragRules.h"
-#include "GridColumnDrag.h"
-#include "HandlerFailure.h"
-#include "TwwDBDateTimePicker.h"
-#include "wwDBGrid.h"
-#include "wwDBGrid_p.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/HandlerFailure.h"
+#include "grid/ColumnDragRules.h"
+#include "grid/GridColumnDrag.h"
+#include "grid/TwwDBDateTimePicker.h"
+#include "grid/wwDBGrid.h"
+#include "grid/wwDBGrid_p.h"
 
 namespace wwgrid {
 

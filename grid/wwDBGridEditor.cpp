@@ -8,15 +8,15 @@
 #include <QLocale>
 #include <memory>
 
-#include "ClientDataSet.h"
-#include "ColumnList.h"
-#include "GridCellControls.h"
-#include "HandlerFailure.h"
-#include "InplaceEditRules.h"
-#include "TwwDBDateTimePicker.h"
-#include "TwwInplaceEdit.h"
-#include "wwDBGrid.h"
-#include "wwDBGrid_p.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/HandlerFailure.h"
+#include "grid/ColumnList.h"
+#include "grid/GridCellControls.h"
+#include "grid/InplaceEditRules.h"
+#include "grid/TwwDBDateTimePicker.h"
+#include "grid/TwwInplaceEdit.h"
+#include "grid/wwDBGrid.h"
+#include "grid/wwDBGrid_p.h"
 
 namespace wwgrid {
 

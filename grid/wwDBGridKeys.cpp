@@ -3,12 +3,12 @@
 // reported here, where the key's handling starts.
 #include <QKeyEvent>
 
-#include "ClientDataSet.h"
-#include "GridDataLink.h"
-#include "GridKeyRules.h"
-#include "HandlerFailure.h"
-#include "wwDBGrid.h"
-#include "wwDBGrid_p.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/HandlerFailure.h"
+#include "grid/GridDataLink.h"
+#include "grid/GridKeyRules.h"
+#include "grid/wwDBGrid.h"
+#include "grid/wwDBGrid_p.h"
 
 using wwgrid::GridKeyAction;
 

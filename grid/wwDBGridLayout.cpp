@@ -3,12 +3,12 @@
 #include <QFontMetrics>
 #include <QScrollBar>
 
-#include "ClientDataSet.h"
-#include "ColumnList.h"
-#include "Errors.h"
-#include "GridDataLink.h"
-#include "wwDBGrid.h"
-#include "wwDBGrid_p.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/Errors.h"
+#include "grid/ColumnList.h"
+#include "grid/GridDataLink.h"
+#include "grid/wwDBGrid.h"
+#include "grid/wwDBGrid_p.h"
 
 namespace {
 // Holds back the result set's announcements and always releases them, also

@@ -6,10 +6,10 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
-#include "ClientDataSet.h"
-#include "HandlerFailure.h"
-#include "wwDBGrid.h"
-#include "wwDBGrid_p.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/HandlerFailure.h"
+#include "grid/wwDBGrid.h"
+#include "grid/wwDBGrid_p.h"
 
 namespace {
 // The wheel turned over the vertical bar moves the cursor like the wheel over

@@ -4,10 +4,10 @@
 // cancelled); the grid then follows through its data link.
 #include <QScrollBar>
 
-#include "ClientDataSet.h"
-#include "GridDataLink.h"
-#include "wwDBGrid.h"
-#include "wwDBGrid_p.h"
+#include "data/dataset/ClientDataSet.h"
+#include "grid/GridDataLink.h"
+#include "grid/wwDBGrid.h"
+#include "grid/wwDBGrid_p.h"
 
 namespace {
 // Where the row that stood at `target` is once the pending row at `left` was

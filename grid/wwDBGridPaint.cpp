@@ -11,14 +11,14 @@
 #include <QStyleOptionHeader>
 #include <QVarLengthArray>
 
-#include "CheckBoxPainter.h"
-#include "ClientDataSet.h"
-#include "ColumnList.h"
-#include "GridDataLink.h"
-#include "GridGeometry.h"
-#include "IndicatorImages.h"
-#include "wwDBGrid.h"
-#include "wwDBGrid_p.h"
+#include "data/dataset/ClientDataSet.h"
+#include "grid/CheckBoxPainter.h"
+#include "grid/ColumnList.h"
+#include "grid/GridDataLink.h"
+#include "grid/GridGeometry.h"
+#include "grid/IndicatorImages.h"
+#include "grid/wwDBGrid.h"
+#include "grid/wwDBGrid_p.h"
 
 namespace {
 const QColor kSilver(0xC0, 0xC0, 0xC0);

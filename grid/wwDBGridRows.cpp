@@ -1,8 +1,8 @@
 // Adding and removing rows from the keyboard. Both act on the in-memory
 // result set only; nothing of it reaches the database by itself.
-#include "ClientDataSet.h"
-#include "wwDBGrid.h"
-#include "wwDBGrid_p.h"
+#include "data/dataset/ClientDataSet.h"
+#include "grid/wwDBGrid.h"
+#include "grid/wwDBGrid_p.h"
 
 // The one rule of whether the operator may change data through the grid at
 // all: inserting, appending, deleting, ticking and typing all ask it first.

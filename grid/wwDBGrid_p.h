@@ -11,15 +11,15 @@
 #include <optional>
 #include <vector>
 
-#include "DisplayedFieldList.h"
-#include "GridCellControls.h"
-#include "GridColumnDrag.h"
-#include "GridDataLink.h"
-#include "GridGeometry.h"
-#include "GridOptions.h"
-#include "GridQuestion.h"
-#include "TwwCacheColInfoItem.h"
-#include "TwwColumn.h"
+#include "grid/DisplayedFieldList.h"
+#include "grid/GridCellControls.h"
+#include "grid/GridColumnDrag.h"
+#include "grid/GridDataLink.h"
+#include "grid/GridGeometry.h"
+#include "grid/GridOptions.h"
+#include "grid/GridQuestion.h"
+#include "grid/TwwCacheColInfoItem.h"
+#include "grid/TwwColumn.h"
 
 class TDataSource;
 class TwwCustomDBGrid;

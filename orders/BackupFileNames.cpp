@@ -1,4 +1,4 @@
-#include "BackupFileNames.h"
+#include "orders/BackupFileNames.h"
 
 #include <cstdio>
 #include <filesystem>

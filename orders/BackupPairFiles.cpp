@@ -1,4 +1,4 @@
-#include "BackupPairFiles.h"
+#include "orders/BackupPairFiles.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,9 +6,9 @@
 
 #include <cerrno>
 
-#include "BackupFileNames.h"
-#include "Errors.h"
-#include "PacketFile.h"
+#include "data/dataset/Errors.h"
+#include "data/packet/PacketFile.h"
+#include "orders/BackupFileNames.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "ColumnFacts.h"
+#include "orders/ColumnFacts.h"
 
-#include "FetchedRows.h"
-#include "SQLConnection.h"
-#include "SQLDataSet.h"
-#include "TableEngine.h"
+#include "data/dataset/TableEngine.h"
+#include "data/sql/SQLConnection.h"
+#include "data/sql/SQLDataSet.h"
+#include "orders/FetchedRows.h"
 
 namespace {
 

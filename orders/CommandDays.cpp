@@ -1,6 +1,6 @@
-#include "CommandDays.h"
+#include "orders/CommandDays.h"
 
-#include "DataType.h"
+#include "data/dataset/DataType.h"
 
 #include <cstdio>
 

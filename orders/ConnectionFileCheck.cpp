@@ -1,4 +1,4 @@
-#include "ConnectionFileCheck.h"
+#include "orders/ConnectionFileCheck.h"
 
 #include <grp.h>
 #include <pwd.h>

@@ -12,7 +12,7 @@
 // join. A missing file is no concern here: connecting says it is not found.
 #include <string>
 
-#include "Errors.h"
+#include "data/dataset/Errors.h"
 
 class EUnsafeConnectionFile : public EDatabaseError {
 public:

@@ -1,7 +1,7 @@
-#include "ConnectionWatch.h"
+#include "orders/ConnectionWatch.h"
 
-#include "Errors.h"
-#include "SQLConnection.h"
+#include "data/dataset/Errors.h"
+#include "data/sql/SQLConnection.h"
 
 ConnectionWatch::ConnectionWatch(const TSQLConnection &connection)
     : connection_(connection), wasConnected_(connection.Connected()), connects_(connection.ConnectCount()) {}

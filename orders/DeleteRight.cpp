@@ -1,8 +1,8 @@
-#include "DeleteRight.h"
+#include "orders/DeleteRight.h"
 
-#include "ConnectionWatch.h"
-#include "SQLConnection.h"
-#include "SQLQuery.h"
+#include "data/sql/SQLConnection.h"
+#include "data/sql/SQLQuery.h"
+#include "orders/ConnectionWatch.h"
 
 void CheckDeleteRight(TSQLConnection &connection) {
     TSQLQuery statement("DeleteRight");

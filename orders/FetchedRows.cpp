@@ -1,8 +1,8 @@
-#include "FetchedRows.h"
+#include "orders/FetchedRows.h"
 
-#include "DataSetProvider.h"
-#include "SQLDataSet.h"
-#include "TableEngine.h"
+#include "data/dataset/TableEngine.h"
+#include "data/sql/DataSetProvider.h"
+#include "data/sql/SQLDataSet.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "LocalTime.h"
+#include "orders/LocalTime.h"
 
 std::tm LocalNow() {
     const std::time_t now = std::time(nullptr);

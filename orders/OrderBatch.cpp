@@ -1,7 +1,7 @@
-#include "OrderBatch.h"
+#include "orders/OrderBatch.h"
 
-#include "ConnectionWatch.h"
-#include "SQLConnection.h"
+#include "data/sql/SQLConnection.h"
+#include "orders/ConnectionWatch.h"
 
 OrderBatch::OrderBatch(TSQLConnection &connection, Clock::duration batchTime)
     : connection_(connection), batchTime_(batchTime) {}

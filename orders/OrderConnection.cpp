@@ -1,7 +1,7 @@
-#include "OrderConnection.h"
+#include "orders/OrderConnection.h"
 
-#include "ConnectionFileCheck.h"
-#include "SQLConnection.h"
+#include "data/sql/SQLConnection.h"
+#include "orders/ConnectionFileCheck.h"
 
 std::string SetUpOrderConnection(TSQLConnection &connection, const std::string &connectionFile,
                                  const std::string &driverFile) {

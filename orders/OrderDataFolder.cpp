@@ -1,4 +1,4 @@
-#include "OrderDataFolder.h"
+#include "orders/OrderDataFolder.h"
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "ConfigLocation.h"
+#include "data/sql/ConfigLocation.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "OrderJournal.h"
+#include "orders/OrderJournal.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "PacketFile.h"
+#include "data/packet/PacketFile.h"
 
 namespace {
 

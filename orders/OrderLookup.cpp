@@ -1,8 +1,8 @@
-#include "OrderLookup.h"
+#include "orders/OrderLookup.h"
 
 #include <algorithm>
 
-#include "SQLParams.h"
+#include "data/sql/SQLParams.h"
 
 std::string OrdersByNumberText(const std::string &select, int count) {
     std::string text = select + " WHERE MASTERBILLID IN (";

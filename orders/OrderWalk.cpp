@@ -1,9 +1,9 @@
-#include "OrderWalk.h"
+#include "orders/OrderWalk.h"
 
 #include <algorithm>
 
-#include "Errors.h"
-#include "SQLConnection.h"
+#include "data/dataset/Errors.h"
+#include "data/sql/SQLConnection.h"
 
 namespace {
 

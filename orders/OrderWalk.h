@@ -18,8 +18,8 @@
 #include <cstddef>
 #include <exception>
 
-#include "OrderBatch.h"
-#include "SQLQuery.h"
+#include "data/sql/SQLQuery.h"
+#include "orders/OrderBatch.h"
 
 class TSQLConnection;
 

@@ -1,6 +1,6 @@
-#include "TableColumns.h"
+#include "orders/TableColumns.h"
 
-#include "TableEngine.h"
+#include "data/dataset/TableEngine.h"
 
 int FindColumn(const TableEngine &table, std::string_view name) {
     const auto &columns = table.Columns();

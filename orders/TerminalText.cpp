@@ -1,4 +1,4 @@
-#include "TerminalText.h"
+#include "orders/TerminalText.h"
 
 #include <cstdio>
 

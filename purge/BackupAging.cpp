@@ -1,10 +1,10 @@
-#include "BackupAging.h"
+#include "purge/BackupAging.h"
 
 #include <algorithm>
 #include <filesystem>
 
-#include "BackupFileNames.h"
-#include "CommandDays.h"
+#include "orders/BackupFileNames.h"
+#include "orders/CommandDays.h"
 
 AgedBackups RemoveBackupsBefore(const std::string &folder, int32_t before, const std::string &keep) {
     namespace fs = std::filesystem;

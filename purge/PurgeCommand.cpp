@@ -1,4 +1,4 @@
-#include "PurgeCommand.h"
+#include "purge/PurgeCommand.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -11,49 +11,39 @@
 #include <filesystem>
 #include <optional>
 
-#include "BackupAging.h"
-#include "BackupFileNames.h"
-#include "BackupOrders.h"
-#include "CommandHelp.h"
-#include "OrderDataFolder.h"
-#include "DataType.h"
-#include "DeleteOrders.h"
-#include "DeleteRight.h"
-#include "DeletionJournal.h"
-#include "Errors.h"
-#include "IniFile.h"
-#include "OrderConnection.h"
-#include "OrderDataModule.h"
-#include "PurgeDates.h"
-#include "PurgeErrors.h"
-#include "PurgeLog.h"
-#include "PurgeOptions.h"
-#include "PurgeProgress.h"
-#include "PurgeSelection.h"
-#include "QueryText.h"
-#include "RatePause.h"
-#include "RunLock.h"
-#include "StopSignals.h"
+#include "purge/BackupAging.h"
+#include "orders/LocalTime.h"
+#include "orders/BackupFileNames.h"
+#include "workflow/BackupOrders.h"
+#include "cli/CommandHelp.h"
+#include "orders/OrderDataFolder.h"
+#include "data/dataset/DataType.h"
+#include "workflow/DeleteOrders.h"
+#include "orders/DeleteRight.h"
+#include "workflow/DeletionJournal.h"
+#include "data/dataset/Errors.h"
+#include "data/sql/IniFile.h"
+#include "orders/OrderConnection.h"
+#include "workflow/OrderDataModule.h"
+#include "purge/PurgeDates.h"
+#include "purge/PurgeErrors.h"
+#include "purge/PurgeLog.h"
+#include "purge/PurgeOptions.h"
+#include "purge/PurgeProgress.h"
+#include "purge/PurgeSelection.h"
+#include "workflow/QueryText.h"
+#include "purge/RatePause.h"
+#include "purge/RunLock.h"
+#include "purge/StopSignals.h"
 
 namespace {
 
 constexpr const char *kProgram = kPurgeProgram;
 const std::string kName = MessagePrefix(kProgram);
 
-std::tm LocalNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local;
-}
-
 std::string DayOf(const SelectedOrder &order) { return order.billDay ? CommandDayText(*order.billDay) : "-"; }
 
 std::string FileName(const std::string &path) { return std::filesystem::path(path).filename().string(); }
-
-// The folder that holds cds/, with a trailing "/": the window's and
-// batchdel-restore's.
-std::string DataFolder() { return OrderDataFolder(); }
 
 // The backup covers what the filter selects; when --limit leaves the newer
 // orders for a later run, it need only reach the newest order taken.
@@ -231,7 +221,7 @@ void TakeFolderLock(const PurgeOptions &options, const std::string &folder, std:
 
 int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std::ostream &err,
           const PurgeTerminal &terminal) {
-    const std::string folder = DataFolder();
+    const std::string folder = OrderDataFolder();
     RunLocks locks;
     TakeDatabaseLock(options, err, locks);
     OrderDataModule data(OrderDataSetup{options.connectionFile, {}});

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "CommandStatus.h"
+#include "cli/CommandStatus.h"
 
 struct PurgeTerminal {
     bool error = false;  // standard error is a terminal: show a progress line

@@ -1,10 +1,10 @@
-#include "PurgeDates.h"
+#include "purge/PurgeDates.h"
 
 #include <algorithm>
 #include <charconv>
 #include <ctime>
 
-#include "DataType.h"
+#include "data/dataset/DataType.h"
 
 namespace {
 

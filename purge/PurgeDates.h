@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "CommandDays.h"
+#include "orders/CommandDays.h"
 
 // The day an age ends on: today minus N days, months or years ("90d",
 // "18m", "3y"). A month or year back onto a day the month lacks (31 March

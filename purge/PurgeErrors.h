@@ -1,7 +1,7 @@
 #pragma once
 // A purge refused before anything is written: bad arguments, no connection,
 // a backup that could not be written or read back.
-#include "Errors.h"
+#include "data/dataset/Errors.h"
 
 class EPurgeRefused : public Exception {
 public:

@@ -1,10 +1,10 @@
-#include "PurgeLog.h"
+#include "purge/PurgeLog.h"
 
 #include <cstdio>
 #include <ctime>
 
-#include "CommandHelp.h"
-#include "PurgeOptions.h"
+#include "cli/CommandHelp.h"
+#include "purge/PurgeOptions.h"
 
 std::string LogTime() {
     const std::time_t now = std::time(nullptr);

@@ -1,13 +1,13 @@
-#include "PurgeOptions.h"
+#include "purge/PurgeOptions.h"
 
 #include <charconv>
 #include <algorithm>
 #include <cmath>
 
-#include "DataType.h"
-#include "PurgeDates.h"
-#include "CommandLine.h"
-#include "RatePause.h"
+#include "data/dataset/DataType.h"
+#include "purge/PurgeDates.h"
+#include "cli/CommandLine.h"
+#include "purge/RatePause.h"
 
 namespace {
 

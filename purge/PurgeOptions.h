@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "CommandHelp.h"
-#include "FilterCriteria.h"
+#include "cli/CommandHelp.h"
+#include "workflow/FilterCriteria.h"
 
 // The command's name, in its help, its version line and before its messages.
 inline constexpr const char *kPurgeProgram = "batchdel-purge";

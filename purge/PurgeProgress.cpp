@@ -1,11 +1,11 @@
-#include "PurgeProgress.h"
+#include "purge/PurgeProgress.h"
 
 #include <cstdio>
 
-#include "CommandHelp.h"
-#include "PurgeLog.h"
-#include "PurgeOptions.h"
-#include "StopSignals.h"
+#include "cli/CommandHelp.h"
+#include "purge/PurgeLog.h"
+#include "purge/PurgeOptions.h"
+#include "purge/StopSignals.h"
 
 namespace {
 const std::string kName = MessagePrefix(kPurgeProgram);

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <ostream>
 
-#include "WorkProgress.h"
+#include "workflow/WorkProgress.h"
 
 class PurgeProgress : public WorkProgress {
 public:

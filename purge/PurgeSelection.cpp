@@ -1,9 +1,9 @@
-#include "PurgeSelection.h"
+#include "purge/PurgeSelection.h"
 
-#include "DataSetProvider.h"
-#include "QueryText.h"
-#include "SQLDataSet.h"
-#include "TableEngine.h"
+#include "data/dataset/TableEngine.h"
+#include "data/sql/SQLDataSet.h"
+#include "orders/FetchedRows.h"
+#include "workflow/QueryText.h"
 
 std::string SelectionQuery(const FilterCriteria &filter, bool countLines) {
     // The window's own text goes in whole, so the filter is exactly the one
@@ -20,16 +20,7 @@ std::vector<SelectedOrder> SelectOrders(TSQLConnection &connection, const Filter
     TSQLDataSet query("PurgeSelection");
     query.SetSQLConnection(&connection);
     query.SetCommandText(SelectionQuery(filter, countLines));
-    query.Open();
-    std::unique_ptr<TableEngine> rows;
-    try {
-        rows = NewPacketTable(query);
-        query.FetchAllInto(*rows);
-        query.Close();
-    } catch (...) {
-        query.Close();
-        throw;
-    }
+    const std::unique_ptr<TableEngine> rows = FetchedRows(query);
     std::vector<SelectedOrder> orders;
     orders.reserve(static_cast<size_t>(rows->RecordCount()));
     for (int row = 0; row < rows->RecordCount(); ++row) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "FilterCriteria.h"
+#include "workflow/FilterCriteria.h"
 
 class TSQLConnection;
 

@@ -1,9 +1,9 @@
-#include "RatePause.h"
+#include "purge/RatePause.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "StopSignals.h"
+#include "purge/StopSignals.h"
 
 void RatePause::After(int64_t deleted) const {
     // Counted in seconds first: only a wait that fits the clock becomes one.

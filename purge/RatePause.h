@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstdint>
 
-#include "DeleteOrders.h"
+#include "workflow/DeleteOrders.h"
 
 class RatePause {
 public:

@@ -1,4 +1,4 @@
-#include "RunLock.h"
+#include "purge/RunLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -13,9 +13,9 @@
 #include <filesystem>
 #include <thread>
 
-#include "Errors.h"
-#include "PurgeLog.h"
-#include "StopSignals.h"
+#include "data/dataset/Errors.h"
+#include "purge/PurgeLog.h"
+#include "purge/StopSignals.h"
 
 namespace {
 

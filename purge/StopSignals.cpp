@@ -1,4 +1,4 @@
-#include "StopSignals.h"
+#include "purge/StopSignals.h"
 
 #include <pthread.h>
 

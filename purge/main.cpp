@@ -5,8 +5,8 @@
 #include <fstream>
 #include <iostream>
 
-#include "PurgeCommand.h"
-#include "StopSignals.h"
+#include "purge/PurgeCommand.h"
+#include "purge/StopSignals.h"
 
 int main(int argc, char **argv) {
     // First of all, before the database library starts threads of its own.

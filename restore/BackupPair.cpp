@@ -1,14 +1,14 @@
-#include "BackupPair.h"
+#include "restore/BackupPair.h"
 
 #include <cstdio>
 #include <filesystem>
 
-#include "BackupFileNames.h"
-#include "DataType.h"
-#include "PacketFile.h"
-#include "RestoreErrors.h"
-#include "TableColumns.h"
-#include "TableEngine.h"
+#include "data/dataset/DataType.h"
+#include "data/dataset/TableEngine.h"
+#include "data/packet/PacketFile.h"
+#include "orders/BackupFileNames.h"
+#include "orders/TableColumns.h"
+#include "restore/RestoreErrors.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "OrderRestorer.h"
+#include "restore/OrderRestorer.h"
 
 #include <algorithm>
 #include <map>
@@ -6,29 +6,21 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "ColumnFacts.h"
-#include "Errors.h"
-#include "FetchedRows.h"
-#include "OrderBatch.h"
-#include "OrderLookup.h"
-#include "OrderWalk.h"
-#include "RestoreBlock.h"
-#include "RestoreErrors.h"
-#include "SQLConnection.h"
-#include "SQLDataSet.h"
-#include "SQLQuery.h"
-#include "TableColumns.h"
-#include "TableEngine.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/TableEngine.h"
+#include "data/sql/SQLConnection.h"
+#include "data/sql/SQLDataSet.h"
+#include "data/sql/SQLQuery.h"
+#include "orders/ColumnFacts.h"
+#include "orders/FetchedRows.h"
+#include "orders/OrderBatch.h"
+#include "orders/OrderLookup.h"
+#include "orders/OrderWalk.h"
+#include "orders/TableColumns.h"
+#include "restore/RestoreBlock.h"
+#include "restore/RestoreErrors.h"
 
 namespace {
-
-constexpr size_t kLookupBatch = kOrdersPerLookup;
-
-std::string UpperAscii(std::string text) {
-    for (char &c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
 
 // The columns of a table, as a query of all its columns describes them.
 std::vector<ColumnDesc> TableColumns(TSQLConnection &connection, const std::string &table) {
@@ -57,7 +49,7 @@ std::vector<std::string> MatchColumns(const TableEngine &file, const std::vector
             if (name == c.name) found = name;
         if (found.empty())
             for (const std::string &name : table)
-                if (UpperAscii(name) == UpperAscii(c.name)) found = name;
+                if (UpperCaseName(name) == UpperCaseName(c.name)) found = name;
         matched.push_back(found);
     }
     return matched;
@@ -338,9 +330,9 @@ std::vector<const BackupOrder *> OrderRestorer::ExistingOrders(const std::vector
     std::unordered_set<std::string> found;
     TSQLDataSet lookup("ExistingOrders");
     lookup.SetSQLConnection(&d_->connection);
-    for (size_t start = 0; start < orders.size(); start += kLookupBatch) {
+    for (size_t start = 0; start < orders.size(); start += kOrdersPerLookup) {
         const auto numbers = FetchByOrder(lookup, "SELECT MASTERBILLID FROM ORDER_MASTER", orders, start,
-                                          std::min(orders.size(), start + kLookupBatch));
+                                          std::min(orders.size(), start + kOrdersPerLookup));
         for (int row = 0; row < numbers->RecordCount(); ++row) found.emplace(numbers->Text(row, 0));
     }
     std::vector<const BackupOrder *> existing;
@@ -391,8 +383,8 @@ std::vector<const BackupOrder *> OrderRestorer::SameAsBackup(const std::vector<c
     TSQLDataSet headerRows("StoredOrders"), lineRows("StoredLines");
     headerRows.SetSQLConnection(&d_->connection);
     lineRows.SetSQLConnection(&d_->connection);
-    for (size_t start = 0; start < existing.size(); start += kLookupBatch) {
-        const size_t end = std::min(existing.size(), start + kLookupBatch);
+    for (size_t start = 0; start < existing.size(); start += kOrdersPerLookup) {
+        const size_t end = std::min(existing.size(), start + kOrdersPerLookup);
         const auto headers = FetchByOrder(headerRows, "SELECT * FROM ORDER_MASTER", existing, start, end);
         const auto lines = FetchByOrder(lineRows, "SELECT * FROM ORDER_SUB", existing, start, end);
         const std::vector<int> headerPlaces = PlacesIn(*headers, d_->headerColumns);

@@ -1,7 +1,7 @@
 #pragma once
 // Puts orders of a backup pair back into the database: each order whole,
 // its header and all its lines, many orders a round trip (RestoreBlock),
-// committed in batches of about 0.2 s of work, walked as the deletion is
+// committed in batches of OrderBatch::kBatchTime of work, walked as the deletion is
 // (OrderWalk): an order the server refuses is left out alone and the walk
 // goes on. An order whose number the database already
 // has is skipped, never overwritten. Columns are matched by name; a column of
@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "BackupPair.h"
-#include "OrderBatch.h"
+#include "orders/OrderBatch.h"
+#include "restore/BackupPair.h"
 
 class TSQLConnection;
 

@@ -1,6 +1,7 @@
-#include "RestoreBlock.h"
+#include "restore/RestoreBlock.h"
 
-#include "TableColumns.h"
+#include "orders/StatementLine.h"
+#include "orders/TableColumns.h"
 
 #include <algorithm>
 #include <cmath>
@@ -52,11 +53,6 @@ bool Fits(const RestoreBlockShape &shape, int headerBytes, int lineBytes) {
                kMaxMessageBytes;
 }
 
-void Line(std::string &text, std::initializer_list<std::string> pieces) {
-    for (const std::string &piece : pieces) text += piece;
-    text += "\r\n";
-}
-
 // Slot markers: "H<slot>" for a header slot's flag, "H<slot>_<column>" for
 // its values; "L..." for a line slot.
 std::string Marker(char kind, int slot, int column = 0) {
@@ -69,7 +65,7 @@ std::string Marker(char kind, int slot, int column = 0) {
 // Declares a slot's flag and values; the values take the types of the
 // table's columns.
 void DeclareSlot(std::string &text, char kind, int slot, const InsertColumns &table, bool last) {
-    Line(text, {"\"", Marker(kind, slot), "\" SMALLINT = :", Marker(kind, slot), ","});
+    AppendStatementLine(text, {"\"", Marker(kind, slot), "\" SMALLINT = :", Marker(kind, slot), ","});
     for (size_t c = 0; c < table.columns.size(); ++c) {
         const InsertColumn &column = table.columns[c];
         const std::string marker = Marker(kind, slot, static_cast<int>(c) + 1);
@@ -77,7 +73,7 @@ void DeclareSlot(std::string &text, char kind, int slot, const InsertColumns &ta
         const std::string type = column.declaredType.empty()
                                      ? "TYPE OF COLUMN " + table.table + "." + QuotedName(column.name)
                                      : column.declaredType;
-        Line(text, {"\"", marker, "\" ", type, " = :", marker, end ? "" : ","});
+        AppendStatementLine(text, {"\"", marker, "\" ", type, " = :", marker, end ? "" : ","});
     }
 }
 
@@ -89,8 +85,8 @@ void InsertSlot(std::string &text, char kind, int slot, const InsertColumns &tab
         names += (c ? "," : "") + QuotedName(table.columns[c].name);
         values += (c ? "," : "") + std::string(":\"") + Marker(kind, slot, static_cast<int>(c) + 1) + "\"";
     }
-    Line(text, {"IF (:\"", Marker(kind, slot), "\" IS NOT NULL) THEN INSERT INTO ", table.table, " (", names,
-                ") VALUES (", values, ");"});
+    AppendStatementLine(text, {"IF (:\"", Marker(kind, slot), "\" IS NOT NULL) THEN INSERT INTO ", table.table, " (",
+                               names, ") VALUES (", values, ");"});
 }
 
 }  // namespace
@@ -115,16 +111,16 @@ RestoreBlockShape LargeOrderShape(const InsertColumns &header, const InsertColum
 
 std::string RestoreBlockText(const RestoreBlockShape &shape, const InsertColumns &header, const InsertColumns &line) {
     std::string text;
-    Line(text, {"EXECUTE BLOCK ("});
+    AppendStatementLine(text, {"EXECUTE BLOCK ("});
     for (int slot = 1; slot <= shape.headers; ++slot)
         DeclareSlot(text, 'H', slot, header, shape.lines == 0 && slot == shape.headers);
     for (int slot = 1; slot <= shape.lines; ++slot) DeclareSlot(text, 'L', slot, line, slot == shape.lines);
-    Line(text, {") AS"});
-    Line(text, {"BEGIN"});
+    AppendStatementLine(text, {") AS"});
+    AppendStatementLine(text, {"BEGIN"});
     // Headers first: the detail lines may refer to them.
     for (int slot = 1; slot <= shape.headers; ++slot) InsertSlot(text, 'H', slot, header);
     for (int slot = 1; slot <= shape.lines; ++slot) InsertSlot(text, 'L', slot, line);
-    Line(text, {"END"});
+    AppendStatementLine(text, {"END"});
     return text;
 }
 

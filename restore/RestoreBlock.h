@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "TableEngine.h"
+#include "data/dataset/TableEngine.h"
 
 struct RestoreBlockShape {
     int headers = 0;  // header slots

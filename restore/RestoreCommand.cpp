@@ -1,22 +1,23 @@
-#include "RestoreCommand.h"
+#include "restore/RestoreCommand.h"
 
 #include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <unordered_set>
 
-#include "BackupPair.h"
-#include "CommandHelp.h"
-#include "CommandDays.h"
-#include "OrderConnection.h"
-#include "OrderDataFolder.h"
-#include "OrderJournal.h"
-#include "OrderRestorer.h"
-#include "RestoreErrors.h"
-#include "RestoreJournal.h"
-#include "RestoreOptions.h"
-#include "SQLConnection.h"
-#include "TerminalText.h"
+#include "restore/BackupPair.h"
+#include "cli/CommandHelp.h"
+#include "orders/LocalTime.h"
+#include "orders/CommandDays.h"
+#include "orders/OrderConnection.h"
+#include "orders/OrderDataFolder.h"
+#include "orders/OrderJournal.h"
+#include "restore/OrderRestorer.h"
+#include "restore/RestoreErrors.h"
+#include "restore/RestoreJournal.h"
+#include "restore/RestoreOptions.h"
+#include "data/sql/SQLConnection.h"
+#include "orders/TerminalText.h"
 
 namespace {
 
@@ -55,13 +56,6 @@ void Connect(TSQLConnection &connection, const RestoreOptions &options, std::ost
     const std::string warning = SetUpOrderConnection(connection, options.connectionFile);
     if (!warning.empty()) err << kName << "warning: " << warning << "\n";
     connection.Open();
-}
-
-std::tm LocalNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local;
 }
 
 int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {

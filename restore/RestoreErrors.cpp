@@ -1,4 +1,4 @@
-#include "RestoreErrors.h"
+#include "restore/RestoreErrors.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "Errors.h"
+#include "data/dataset/Errors.h"
 
 enum class RestoreRefusal {
     UnreadableFile,           // file; reason: the reader's words

@@ -1,11 +1,11 @@
-#include "RestoreJournal.h"
+#include "restore/RestoreJournal.h"
 
 #include <filesystem>
 
-#include "BackupPair.h"
-#include "Errors.h"
-#include "OrderJournal.h"
-#include "PacketFile.h"
+#include "data/dataset/Errors.h"
+#include "data/packet/PacketFile.h"
+#include "orders/OrderJournal.h"
+#include "restore/BackupPair.h"
 
 ERestoreJournalFailed::ERestoreJournalFailed(std::string path, std::string reason)
     : EFCreateError("Cannot write file \"" + path + "\". " + reason),

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "Errors.h"
+#include "data/dataset/Errors.h"
 
 struct BackupOrder;
 

@@ -1,7 +1,7 @@
-#include "RestoreOptions.h"
+#include "restore/RestoreOptions.h"
 
-#include "CommandDays.h"
-#include "CommandLine.h"
+#include "cli/CommandLine.h"
+#include "orders/CommandDays.h"
 
 RestoreOptions ParseRestoreOptions(const std::vector<std::string> &args) {
     const CommandLine line = ParseCommandLine(args, {{"--list"},

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "CommandHelp.h"
+#include "cli/CommandHelp.h"
 
 // The command's name, in its help, its version line and before its messages.
 inline constexpr const char *kRestoreProgram = "batchdel-restore";

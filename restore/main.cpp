@@ -1,7 +1,7 @@
 // batchdel-restore: puts orders of a backup pair back into the database.
 #include <iostream>
 
-#include "RestoreCommand.h"
+#include "restore/RestoreCommand.h"
 
 int main(int argc, char **argv) {
     return RunRestore(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);

@@ -1,11 +1,11 @@
-#include "DemoDatabase.h"
+#include "tools/DemoDatabase.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <random>
 
-#include "FirebirdDirectImpl.h"
+#include "tools/FirebirdDirectImpl.h"
 
 using namespace Firebird;
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "FirebirdDirect.h"
+#include "tools/FirebirdDirect.h"
 
 // Creates the database file at path (it must not exist) with the demo schema
 // and the given number of orders, about ten detail lines each, dated over two

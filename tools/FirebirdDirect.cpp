@@ -1,8 +1,8 @@
-#include "FirebirdDirect.h"
+#include "tools/FirebirdDirect.h"
 
 #include <cstring>
 
-#include "FirebirdDirectImpl.h"
+#include "tools/FirebirdDirectImpl.h"
 
 using namespace Firebird;
 

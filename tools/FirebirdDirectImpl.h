@@ -2,7 +2,7 @@
 // The Firebird side of DirectDatabase, shared by the demo database maker.
 #include <firebird/Interface.h>
 
-#include "FirebirdDirect.h"
+#include "tools/FirebirdDirect.h"
 
 struct DirectDatabase::Impl {
     Firebird::IMaster *master = nullptr;

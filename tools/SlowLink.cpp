@@ -1,4 +1,4 @@
-#include "SlowLink.h"
+#include "tools/SlowLink.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

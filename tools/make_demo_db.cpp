@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <exception>
 
-#include "DemoDatabase.h"
+#include "tools/DemoDatabase.h"
 
 int main(int argc, char **argv) {
     if (argc != 3) {

@@ -19,7 +19,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "FilterCriteria.h"
+#include "workflow/FilterCriteria.h"
 
 class OrderWindow;
 class WorkProgress;

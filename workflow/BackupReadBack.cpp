@@ -1,12 +1,12 @@
-#include "BackupReadBack.h"
+#include "workflow/BackupReadBack.h"
 
 #include <memory>
 
-#include "BackupOrders.h"
-#include "Errors.h"
-#include "PacketFile.h"
-#include "TableColumns.h"
-#include "TableEngine.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/TableEngine.h"
+#include "data/packet/PacketFile.h"
+#include "orders/TableColumns.h"
+#include "workflow/BackupOrders.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "DateSeparator.h"
+#include "workflow/DateSeparator.h"
 
 #include <QLocale>
 

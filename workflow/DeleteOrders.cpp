@@ -1,24 +1,19 @@
-#include "DeleteOrders.h"
+#include "workflow/DeleteOrders.h"
 
 #include <algorithm>
 #include <exception>
 #include <optional>
 
-#include "BackupOrders.h"
-#include "DeletionJournal.h"
-#include "Errors.h"
-#include "SQLConnection.h"
-#include "WorkProgress.h"
+#include "data/dataset/Errors.h"
+#include "data/sql/SQLConnection.h"
+#include "workflow/BackupOrders.h"
+#include "orders/LocalTime.h"
+#include "workflow/DeletionJournal.h"
+#include "workflow/WorkProgress.h"
 
 namespace {
 
-std::tm LocalNow(const DeletionSettings &settings) {
-    if (settings.localNow) return settings.localNow();
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local;
-}
+std::tm JournalTime(const DeletionSettings &settings) { return settings.localNow ? settings.localNow() : LocalNow(); }
 
 }  // namespace
 
@@ -54,7 +49,7 @@ void DeleteOrders(TSQLConnection &connection, const std::vector<std::string> &or
         outcome.deleted += static_cast<int>(committed.size());
         for (const DeletedOrder &order : committed) outcome.linesDeleted += order.detailLines;
         try {
-            journal.Append(committed, LocalNow(settings));
+            journal.Append(committed, JournalTime(settings));
         } catch (const EJournalFailed &failure) {
             EJournalFailed::Stop stop;
             stop.deleted = outcome.deleted;

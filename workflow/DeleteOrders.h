@@ -1,7 +1,7 @@
 #pragma once
 // The deletion without a window: deletes the given orders, in the given
 // order, batch by batch (OrderDeletion): each order whole or not at all, a
-// commit about every 0.2 s, many orders a round trip. Each committed batch is
+// commit once a batch has worked OrderBatch::kBatchTime, many orders a round trip. Each committed batch is
 // written to the journal before the next one starts; a journal that cannot
 // be written stops the deletion. With a backup, an order the backup does not
 // hold is never sent, and one whose lines differ from the backup's is kept.
@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "OrderDeletion.h"
+#include "workflow/OrderDeletion.h"
 
 class TSQLConnection;
 class DeletionJournal;

@@ -1,4 +1,4 @@
-#include "DeleteTickedOrders.h"
+#include "workflow/DeleteTickedOrders.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -8,17 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "BackupOrders.h"
-#include "ClientDataSet.h"
-#include "DeleteOrders.h"
-#include "DeleteRight.h"
-#include "DeletionJournal.h"
-#include "Errors.h"
-#include "Field.h"
-#include "OrderRowFields.h"
-#include "OrderWindow.h"
-#include "SQLConnection.h"
-#include "WindowTexts.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/Field.h"
+#include "data/sql/SQLConnection.h"
+#include "orders/DeleteRight.h"
+#include "workflow/BackupOrders.h"
+#include "workflow/DeleteOrders.h"
+#include "workflow/DeletionJournal.h"
+#include "workflow/OrderRowFields.h"
+#include "workflow/OrderWindow.h"
+#include "workflow/WindowTexts.h"
 
 namespace {
 

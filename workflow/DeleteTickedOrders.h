@@ -20,7 +20,7 @@
 // after the current round trip of orders and keeps what is done.
 #include <chrono>
 
-#include "DeleteOrders.h"
+#include "workflow/DeleteOrders.h"
 
 class OrderWindow;
 

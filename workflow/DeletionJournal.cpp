@@ -1,9 +1,9 @@
-#include "DeletionJournal.h"
+#include "workflow/DeletionJournal.h"
 
 #include <cstring>
 
-#include "Errors.h"
-#include "OrderJournal.h"
+#include "data/dataset/Errors.h"
+#include "orders/OrderJournal.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "Errors.h"
-#include "OrderDeletion.h"
-#include "OrderJournal.h"
+#include "data/dataset/Errors.h"
+#include "orders/OrderJournal.h"
+#include "workflow/OrderDeletion.h"
 
 // The journal could not be written: its path and the system's words. When
 // the failure stopped a deletion, also what that deletion had done, so each

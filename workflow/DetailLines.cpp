@@ -1,17 +1,17 @@
-#include "DetailLines.h"
+#include "workflow/DetailLines.h"
 
 #include <algorithm>
 #include <unordered_set>
 
-#include "Errors.h"
-#include "FetchedRows.h"
-#include "QueryText.h"
-#include "SQLConnection.h"
-#include "SQLDataSet.h"
-#include "SQLParams.h"
-#include "TableColumns.h"
-#include "TableEngine.h"
-#include "WorkProgress.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/TableEngine.h"
+#include "data/sql/SQLConnection.h"
+#include "data/sql/SQLDataSet.h"
+#include "data/sql/SQLParams.h"
+#include "orders/FetchedRows.h"
+#include "orders/TableColumns.h"
+#include "workflow/QueryText.h"
+#include "workflow/WorkProgress.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "OrderLookup.h"
+#include "orders/OrderLookup.h"
 
 class TSQLConnection;
 class TableEngine;

@@ -1,6 +1,6 @@
-#include "FilterCriteria.h"
+#include "workflow/FilterCriteria.h"
 
-#include "OrderWindow.h"
+#include "workflow/OrderWindow.h"
 
 FilterCriteria ReadFilterCriteria(const OrderWindow &window) {
     FilterCriteria criteria;

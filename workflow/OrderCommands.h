@@ -1,6 +1,6 @@
 #pragma once
 // The four commands of the order window's buttons.
-#include "BackupOrders.h"        // 資料備份
-#include "DeleteTickedOrders.h"  // 刪除確認
-#include "QueryOrders.h"         // 查詢
-#include "SelectAllOrders.h"     // 全選
+#include "workflow/BackupOrders.h"        // 資料備份
+#include "workflow/DeleteTickedOrders.h"  // 刪除確認
+#include "workflow/QueryOrders.h"         // 查詢
+#include "workflow/SelectAllOrders.h"     // 全選

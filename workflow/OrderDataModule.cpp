@@ -1,7 +1,7 @@
-#include "OrderDataModule.h"
+#include "workflow/OrderDataModule.h"
 
-#include "OrderConnection.h"
-#include "QueryText.h"
+#include "orders/OrderConnection.h"
+#include "workflow/QueryText.h"
 
 OrderDataModule::OrderDataModule(const OrderDataSetup &setup) {
     TSQLConnection &connection = SQLConnection1;

@@ -15,12 +15,12 @@
 // result set closes before its provider goes.
 #include <string>
 
-#include "ClientDataSet.h"
-#include "DataSetProvider.h"
-#include "DataSource.h"
-#include "SQLConnection.h"
-#include "SQLDataSet.h"
-#include "SQLQuery.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/DataSource.h"
+#include "data/sql/DataSetProvider.h"
+#include "data/sql/SQLConnection.h"
+#include "data/sql/SQLDataSet.h"
+#include "data/sql/SQLQuery.h"
 
 // Where the connection reads its settings; empty: the usual files.
 struct OrderDataSetup {

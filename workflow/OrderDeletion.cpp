@@ -1,14 +1,14 @@
-#include "OrderDeletion.h"
+#include "workflow/OrderDeletion.h"
 
 #include <algorithm>
 #include <memory>
 #include <string_view>
 
-#include "DeletionBlock.h"
-#include "FetchedRows.h"
-#include "QueryText.h"
-#include "SQLConnection.h"
-#include "TableEngine.h"
+#include "data/dataset/TableEngine.h"
+#include "data/sql/SQLConnection.h"
+#include "orders/FetchedRows.h"
+#include "workflow/DeletionBlock.h"
+#include "workflow/QueryText.h"
 
 namespace {
 

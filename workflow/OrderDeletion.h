@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "OrderWalk.h"
-#include "SQLDataSet.h"
-#include "SQLQuery.h"
+#include "data/sql/SQLDataSet.h"
+#include "data/sql/SQLQuery.h"
+#include "orders/OrderWalk.h"
 
 class TSQLConnection;
 

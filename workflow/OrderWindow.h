@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "WorkProgress.h"
+#include "workflow/WorkProgress.h"
 
 class TClientDataSet;
 class TSQLConnection;

@@ -1,9 +1,9 @@
-#include "QueryOrders.h"
+#include "workflow/QueryOrders.h"
 
-#include "ClientDataSet.h"
-#include "ConnectionWatch.h"
-#include "OrderWindow.h"
-#include "QueryText.h"
+#include "data/dataset/ClientDataSet.h"
+#include "orders/ConnectionWatch.h"
+#include "workflow/OrderWindow.h"
+#include "workflow/QueryText.h"
 
 void QueryOrders(OrderWindow &window) {
     const std::string text = BuildFilteredQuery(kListQueryHead, ReadFilterCriteria(window));

@@ -1,5 +1,5 @@
-#include "QueryText.h"
-#include "OrderLookup.h"
+#include "workflow/QueryText.h"
+#include "orders/OrderLookup.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "FilterCriteria.h"
+#include "workflow/FilterCriteria.h"
 
 // Head lines of the three filtered queries; each ends in a space. The list's
 // columns: the header columns the grid shows, and the tick column unticked.

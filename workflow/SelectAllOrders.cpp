@@ -1,8 +1,8 @@
-#include "SelectAllOrders.h"
+#include "workflow/SelectAllOrders.h"
 
-#include "ClientDataSet.h"
-#include "OrderWindow.h"
-#include "OrderRowFields.h"
+#include "data/dataset/ClientDataSet.h"
+#include "workflow/OrderWindow.h"
+#include "workflow/OrderRowFields.h"
 
 void SelectAllOrders(OrderWindow &window) {
     TClientDataSet &list = window.OrderList();

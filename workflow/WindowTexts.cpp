@@ -1,6 +1,6 @@
-#include "WindowTexts.h"
+#include "workflow/WindowTexts.h"
 
-#include "DeletionJournal.h"
+#include "workflow/DeletionJournal.h"
 
 std::string WindowStageText(WorkStage stage) {
     switch (stage) {

@@ -3,7 +3,7 @@
 // kinds with their data: the commands word the same kinds in English.
 #include <string>
 
-#include "WorkProgress.h"
+#include "workflow/WorkProgress.h"
 
 class EJournalFailed;
 

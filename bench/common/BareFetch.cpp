@@ -1,10 +1,10 @@
-#include "BareFetch.h"
+#include "bench/common/BareFetch.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "DetailLines.h"
-#include "FirebirdDirectImpl.h"
+#include "tools/FirebirdDirectImpl.h"
+#include "workflow/DetailLines.h"
 
 using namespace Firebird;
 

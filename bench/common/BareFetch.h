@@ -9,7 +9,7 @@
 
 #include <firebird/Interface.h>
 
-#include "FirebirdDirect.h"
+#include "tools/FirebirdDirect.h"
 
 // Fetches every row of an open cursor, each message copied once (a client
 // that keeps the rows can do no less). The first column's text goes to

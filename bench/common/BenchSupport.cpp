@@ -1,4 +1,4 @@
-#include "BenchSupport.h"
+#include "bench/common/BenchSupport.h"
 
 #include <chrono>
 #include <cstdio>

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "OrderDataModule.h"
-#include "OrderWindow.h"
+#include "workflow/OrderDataModule.h"
+#include "workflow/OrderWindow.h"
 
 // Wall-clock seconds the work takes.
 double Seconds(const std::function<void()> &work);

@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <exception>
 
-#include "SlowLink.h"
+#include "tools/SlowLink.h"
 
 int main(int argc, char **argv) {
     if (argc != 4) {

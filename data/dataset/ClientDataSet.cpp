@@ -1,12 +1,12 @@
-#include "ClientDataSet.h"
+#include "data/dataset/ClientDataSet.h"
 
 #include <algorithm>
 
-#include "ClientDataSetImpl.h"
-#include "Errors.h"
-#include "ParamScan.h"
-#include "RecordProvider.h"
-#include "TableEngine.h"
+#include "data/dataset/ClientDataSetImpl.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/ParamScan.h"
+#include "data/dataset/RecordProvider.h"
+#include "data/dataset/TableEngine.h"
 
 namespace {
 constexpr const char *kClosedDataSet = "Cannot perform this operation on a closed dataset";

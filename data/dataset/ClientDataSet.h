@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "Component.h"
-#include "DataSetObserver.h"
-#include "Field.h"
+#include "data/dataset/Component.h"
+#include "data/dataset/DataSetObserver.h"
+#include "data/dataset/Field.h"
 
 class RecordProvider;
 class TableEngine;

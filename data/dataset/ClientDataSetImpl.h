@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "ClientDataSet.h"
-#include "RecordProvider.h"
-#include "TableEngine.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/RecordProvider.h"
+#include "data/dataset/TableEngine.h"
 
 struct TClientDataSet::Impl {
     TClientDataSet *self = nullptr;

@@ -1,9 +1,9 @@
-#include "DataSource.h"
+#include "data/dataset/DataSource.h"
 
 #include <algorithm>
 #include <cassert>
 
-#include "ClientDataSet.h"
+#include "data/dataset/ClientDataSet.h"
 
 // ---- data source ----
 

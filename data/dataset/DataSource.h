@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "Component.h"
-#include "DataSetObserver.h"
+#include "data/dataset/Component.h"
+#include "data/dataset/DataSetObserver.h"
 
 class TClientDataSet;
 class TField;

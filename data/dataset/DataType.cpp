@@ -1,4 +1,4 @@
-#include "DataType.h"
+#include "data/dataset/DataType.h"
 
 // The database counts days from 1858-11-17; the civil calendar arithmetic
 // below counts from 1970-01-01 (proleptic Gregorian), 40587 days later.

@@ -1,4 +1,4 @@
-#include "Errors.h"
+#include "data/dataset/Errors.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,10 +1,10 @@
-#include "Field.h"
+#include "data/dataset/Field.h"
 
 #include <algorithm>
 
-#include "ClientDataSetImpl.h"
-#include "Errors.h"
-#include "FieldText.h"
+#include "data/dataset/ClientDataSetImpl.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/FieldText.h"
 
 namespace {
 // Widths in characters of the types that have no size of their own.

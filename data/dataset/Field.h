@@ -2,7 +2,7 @@
 // A field of a client result set: one column, with its display properties.
 #include <string>
 
-#include "DataType.h"
+#include "data/dataset/DataType.h"
 
 class TClientDataSet;
 struct FieldValue;

@@ -1,4 +1,4 @@
-#include "FieldText.h"
+#include "data/dataset/FieldText.h"
 
 #include <QDate>
 #include <QLocale>
@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "Errors.h"
+#include "data/dataset/Errors.h"
 
 namespace {
 // Day 0 of the database's count, 1858-11-17, is Julian day 2400001.

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "DataType.h"
-#include "TableEngine.h"
+#include "data/dataset/DataType.h"
+#include "data/dataset/TableEngine.h"
 
 // The value as text. Text columns give their text; numbers in plain decimal
 // (a scaled decimal with its point, no trailing zeros); dates and times in

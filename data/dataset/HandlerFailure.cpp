@@ -1,9 +1,9 @@
-#include "HandlerFailure.h"
+#include "data/dataset/HandlerFailure.h"
 
 #include <cstdio>
 #include <utility>
 
-#include "Errors.h"
+#include "data/dataset/Errors.h"
 
 namespace {
 

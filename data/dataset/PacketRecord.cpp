@@ -1,9 +1,9 @@
-#include "PacketRecord.h"
+#include "data/dataset/PacketRecord.h"
 
 #include <algorithm>
 #include <bit>
 
-#include "TableEngine.h"
+#include "data/dataset/TableEngine.h"
 
 namespace packet {
 

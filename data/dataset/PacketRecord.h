@@ -18,7 +18,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "DataType.h"
+#include "data/dataset/DataType.h"
 
 struct ColumnDesc;
 struct FieldValue;

@@ -1,4 +1,4 @@
-#include "ParamScan.h"
+#include "data/dataset/ParamScan.h"
 
 namespace {
 bool IsNameStart(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80; }

@@ -1,11 +1,11 @@
-#include "TableEngine.h"
+#include "data/dataset/TableEngine.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
 
-#include "Errors.h"
-#include "PacketRecord.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/PacketRecord.h"
 
 using packet::RecordBuilder;
 using packet::RecordLayout;

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "DataType.h"
+#include "data/dataset/DataType.h"
 
 struct ColumnDesc {
     std::string name;

@@ -1,4 +1,4 @@
-#include "AttachAdvice.h"
+#include "data/driver/AttachAdvice.h"
 
 #include <grp.h>
 #include <ibase.h>

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ConnectionOptions.h"
+#include "data/driver/ConnectionOptions.h"
 
 // The lines to add under the client's text ("" when there is nothing to add),
 // for the failure with that server code and text on connecting to name (as

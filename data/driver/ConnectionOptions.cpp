@@ -1,10 +1,10 @@
-#include "ConnectionOptions.h"
+#include "data/driver/ConnectionOptions.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 
-#include "DriverErrors.h"
+#include "data/driver/DriverErrors.h"
 
 namespace {
 

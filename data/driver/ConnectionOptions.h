@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "SqlDriver.h"
+#include "data/sql/SqlDriver.h"
 
 struct ConnectionOptions {
     bool autoCommit = true;

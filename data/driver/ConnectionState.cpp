@@ -1,8 +1,8 @@
-#include "ConnectionState.h"
+#include "data/driver/ConnectionState.h"
 
 #include <algorithm>
 
-#include "FbHandles.h"
+#include "data/driver/FbHandles.h"
 
 using namespace Firebird;
 

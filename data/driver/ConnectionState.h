@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "ConnectionOptions.h"
-#include "DriverErrors.h"
-#include "FbClient.h"
-#include "ServerCharSet.h"
+#include "data/driver/ConnectionOptions.h"
+#include "data/driver/DriverErrors.h"
+#include "data/driver/FbClient.h"
+#include "data/driver/ServerCharSet.h"
 
 // Something that holds Firebird objects of the attachment and must let go of
 // them before the attachment is detached.

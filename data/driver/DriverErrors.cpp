@@ -1,4 +1,4 @@
-#include "DriverErrors.h"
+#include "data/driver/DriverErrors.h"
 
 #include <algorithm>
 

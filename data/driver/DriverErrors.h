@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "SqlDriver.h"
+#include "data/sql/SqlDriver.h"
 
 // A failure found by the driver itself.
 struct DriverFailure {

@@ -1,4 +1,4 @@
-#include "FbClient.h"
+#include "data/driver/FbClient.h"
 
 #include <dlfcn.h>
 

@@ -1,10 +1,10 @@
-#include "IbCommand.h"
+#include "data/driver/IbCommand.h"
 
 #include <vector>
 
-#include "FbHandles.h"
-#include "IbCursor.h"
-#include "TypeMapping.h"
+#include "data/driver/FbHandles.h"
+#include "data/driver/IbCursor.h"
+#include "data/driver/TypeMapping.h"
 
 using namespace Firebird;
 

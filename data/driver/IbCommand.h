@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "ConnectionState.h"
-#include "ParameterValues.h"
-#include "SqlDriver.h"
-#include "StatementHandle.h"
+#include "data/driver/ConnectionState.h"
+#include "data/driver/ParameterValues.h"
+#include "data/driver/StatementHandle.h"
+#include "data/sql/SqlDriver.h"
 
 class IbCommand final : public WithErrors<ISQLCommand>, private AttachmentUser {
 public:

@@ -1,13 +1,13 @@
-#include "IbConnection.h"
+#include "data/driver/IbConnection.h"
 
 #include <cctype>
 #include <cstring>
 #include <utility>
 
-#include "AttachAdvice.h"
-#include "FbHandles.h"
-#include "IbCommand.h"
-#include "IbMetaData.h"
+#include "data/driver/AttachAdvice.h"
+#include "data/driver/FbHandles.h"
+#include "data/driver/IbCommand.h"
+#include "data/driver/IbMetaData.h"
 
 using namespace Firebird;
 

@@ -2,8 +2,8 @@
 // A connection: options, the attachment, and the explicit transaction.
 #include <memory>
 
-#include "ConnectionState.h"
-#include "SqlDriver.h"
+#include "data/driver/ConnectionState.h"
+#include "data/sql/SqlDriver.h"
 
 class IbConnection final : public WithErrors<ISQLConnection> {
 public:

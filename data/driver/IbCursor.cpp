@@ -1,8 +1,8 @@
-#include "IbCursor.h"
+#include "data/driver/IbCursor.h"
 
 #include <cstring>
 
-#include "FbHandles.h"
+#include "data/driver/FbHandles.h"
 
 using namespace Firebird;
 

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "ConnectionState.h"
-#include "FbHandles.h"
-#include "ParameterValues.h"
-#include "SqlDriver.h"
-#include "StatementHandle.h"
-#include "TypeMapping.h"
+#include "data/driver/ConnectionState.h"
+#include "data/driver/FbHandles.h"
+#include "data/driver/ParameterValues.h"
+#include "data/driver/StatementHandle.h"
+#include "data/driver/TypeMapping.h"
+#include "data/sql/SqlDriver.h"
 
 class IbCursor final : public WithErrors<ISQLCursor>, private AttachmentUser {
 public:

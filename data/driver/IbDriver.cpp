@@ -1,8 +1,8 @@
-#include "IbDriver.h"
+#include "data/driver/IbDriver.h"
 
 #include <cstdio>
 
-#include "IbConnection.h"
+#include "data/driver/IbConnection.h"
 
 IbDriver::IbDriver(std::shared_ptr<const FbClient> client) : client_(std::move(client)) {
     errors_.setUtil(client_->util);

@@ -3,9 +3,9 @@
 // loaded client library.
 #include <memory>
 
-#include "DriverErrors.h"
-#include "FbClient.h"
-#include "SqlDriver.h"
+#include "data/driver/DriverErrors.h"
+#include "data/driver/FbClient.h"
+#include "data/sql/SqlDriver.h"
 
 class IbDriver final : public WithErrors<ISQLDriver> {
 public:

@@ -1,8 +1,8 @@
-#include "IbMetaData.h"
+#include "data/driver/IbMetaData.h"
 
 #include <cctype>
 
-#include "IbCommand.h"
+#include "data/driver/IbCommand.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // Metadata: read-back options and the index list of a table.
 #include <memory>
 
-#include "ConnectionState.h"
-#include "SqlDriver.h"
+#include "data/driver/ConnectionState.h"
+#include "data/sql/SqlDriver.h"
 
 class IbMetaData final : public WithErrors<ISQLMetaData> {
 public:

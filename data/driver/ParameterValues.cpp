@@ -1,4 +1,4 @@
-#include "ParameterValues.h"
+#include "data/driver/ParameterValues.h"
 
 #include <algorithm>
 #include <cstring>

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "ConnectionState.h"
-#include "FbHandles.h"
-#include "SqlDriver.h"
+#include "data/driver/ConnectionState.h"
+#include "data/driver/FbHandles.h"
+#include "data/sql/SqlDriver.h"
 
 // The message of one execution: null metadata for a statement without markers.
 struct InputMessage {

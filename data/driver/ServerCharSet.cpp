@@ -1,8 +1,8 @@
-#include "ServerCharSet.h"
+#include "data/driver/ServerCharSet.h"
 
 #include <cerrno>
 
-#include "DriverErrors.h"
+#include "data/driver/DriverErrors.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "StatementHandle.h"
+#include "data/driver/StatementHandle.h"
 
-#include "FbHandles.h"
+#include "data/driver/FbHandles.h"
 
 using namespace Firebird;
 

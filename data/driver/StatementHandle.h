@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "ConnectionState.h"
+#include "data/driver/ConnectionState.h"
 
 class StatementHandle {
 public:

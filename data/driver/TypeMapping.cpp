@@ -1,4 +1,4 @@
-#include "TypeMapping.h"
+#include "data/driver/TypeMapping.h"
 
 #include <algorithm>
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "DataType.h"
-#include "DriverErrors.h"
-#include "FbHandles.h"
+#include "data/dataset/DataType.h"
+#include "data/driver/DriverErrors.h"
+#include "data/driver/FbHandles.h"
 
 struct ColumnInfo {
     std::string name;  // alias in the select list

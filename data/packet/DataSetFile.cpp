@@ -1,10 +1,10 @@
-#include "DataSetFile.h"
+#include "data/packet/DataSetFile.h"
 
 #include <memory>
 
-#include "ClientDataSet.h"
-#include "PacketFile.h"
-#include "TableEngine.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/TableEngine.h"
+#include "data/packet/PacketFile.h"
 
 void WriteToFile(TClientDataSet &set, const std::string &path, PacketFormat format) {
     if (!set.Active()) return;

@@ -1,4 +1,4 @@
-#include "PacketChecksum.h"
+#include "data/packet/PacketChecksum.h"
 
 #include <array>
 #include <bit>

@@ -1,4 +1,4 @@
-#include "PacketFile.h"
+#include "data/packet/PacketFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,12 +9,12 @@
 #include <cstring>
 #include <vector>
 
-#include "Errors.h"
-#include "PacketReader.h"
-#include "PacketSink.h"
-#include "PacketWriter.h"
-#include "PacketXml.h"
-#include "TableEngine.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/TableEngine.h"
+#include "data/packet/PacketReader.h"
+#include "data/packet/PacketSink.h"
+#include "data/packet/PacketWriter.h"
+#include "data/packet/PacketXml.h"
 
 namespace {
 

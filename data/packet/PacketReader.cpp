@@ -1,14 +1,14 @@
-#include "PacketReader.h"
+#include "data/packet/PacketReader.h"
 
 #include <cstring>
 #include <string>
 #include <unordered_set>
 
-#include "Errors.h"
-#include "PacketChecksum.h"
-#include "PacketFormat.h"
-#include "PacketRecord.h"
-#include "TableEngine.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/PacketRecord.h"
+#include "data/dataset/TableEngine.h"
+#include "data/packet/PacketChecksum.h"
+#include "data/packet/PacketFormat.h"
 
 namespace packet {
 namespace {

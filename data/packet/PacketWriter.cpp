@@ -1,14 +1,14 @@
-#include "PacketWriter.h"
+#include "data/packet/PacketWriter.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
 
-#include "PacketChecksum.h"
-#include "PacketFormat.h"
-#include "PacketRecord.h"
-#include "TableEngine.h"
+#include "data/dataset/PacketRecord.h"
+#include "data/dataset/TableEngine.h"
+#include "data/packet/PacketChecksum.h"
+#include "data/packet/PacketFormat.h"
 
 namespace packet {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "PacketSink.h"
+#include "data/packet/PacketSink.h"
 
 class TableEngine;
 

@@ -1,12 +1,12 @@
-#include "PacketXml.h"
+#include "data/packet/PacketXml.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <string>
 
-#include "PacketRecord.h"
-#include "TableEngine.h"
+#include "data/dataset/PacketRecord.h"
+#include "data/dataset/TableEngine.h"
 
 namespace packet {
 namespace {

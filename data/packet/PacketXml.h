@@ -3,7 +3,7 @@
 // and change log as the binary form, for people and other tools to read.
 #include <string>
 
-#include "PacketSink.h"
+#include "data/packet/PacketSink.h"
 
 class TableEngine;
 

@@ -1,4 +1,4 @@
-#include "ConfigLocation.h"
+#include "data/sql/ConfigLocation.h"
 
 #include <unistd.h>
 

@@ -1,11 +1,11 @@
-#include "DataSetProvider.h"
+#include "data/sql/DataSetProvider.h"
 
 #include <cstdlib>
 
-#include "Errors.h"
-#include "ParamList.h"
-#include "SQLDataSet.h"
-#include "TableEngine.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/TableEngine.h"
+#include "data/sql/ParamList.h"
+#include "data/sql/SQLDataSet.h"
 
 namespace {
 // The locale number of the "LocaleCode" parameter, written in hexadecimal;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "Component.h"
-#include "RecordProvider.h"
+#include "data/dataset/Component.h"
+#include "data/dataset/RecordProvider.h"
 
 class TSQLDataSet;
 

@@ -1,9 +1,9 @@
-#include "DriverLibrary.h"
+#include "data/sql/DriverLibrary.h"
 
 #include <dlfcn.h>
 
-#include "ConfigLocation.h"
-#include "Errors.h"
+#include "data/dataset/Errors.h"
+#include "data/sql/ConfigLocation.h"
 
 namespace {
 std::string g_lastLoadError;

@@ -4,7 +4,7 @@
 // in use elsewhere, and loading it again is cheap.
 #include <string>
 
-#include "SqlDriver.h"
+#include "data/sql/SqlDriver.h"
 
 class DriverLibrary {
 public:

@@ -1,9 +1,9 @@
-#include "IniFile.h"
+#include "data/sql/IniFile.h"
 
 #include <fstream>
 #include <sstream>
 
-#include "ParamList.h"
+#include "data/sql/ParamList.h"
 
 IniFile IniFile::Load(const std::string &path) {
     std::ifstream in(path, std::ios::binary);

@@ -1,8 +1,8 @@
-#include "ParamList.h"
+#include "data/sql/ParamList.h"
 
 #include <QString>
 
-#include "Errors.h"
+#include "data/dataset/Errors.h"
 
 namespace {
 bool IsAscii(std::string_view s) {

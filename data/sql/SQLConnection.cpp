@@ -1,15 +1,15 @@
-#include "SQLConnection.h"
+#include "data/sql/SQLConnection.h"
 
 #include <algorithm>
 #include <fstream>
 #include <utility>
 
-#include "ConfigLocation.h"
-#include "DriverLibrary.h"
-#include "Errors.h"
-#include "IniFile.h"
-#include "ParamList.h"
-#include "StatusText.h"
+#include "data/dataset/Errors.h"
+#include "data/sql/ConfigLocation.h"
+#include "data/sql/DriverLibrary.h"
+#include "data/sql/IniFile.h"
+#include "data/sql/ParamList.h"
+#include "data/sql/StatusText.h"
 
 namespace {
 enum class State { Closed, Connecting, Open, Disconnecting };

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "Component.h"
-#include "SqlDriver.h"
+#include "data/dataset/Component.h"
+#include "data/sql/SqlDriver.h"
 
 class TSQLConnection;
 

@@ -1,11 +1,11 @@
-#include "SQLDataSet.h"
+#include "data/sql/SQLDataSet.h"
 
 #include <algorithm>
 #include <map>
 
-#include "Errors.h"
-#include "ParamScan.h"
-#include "SqlTableName.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/ParamScan.h"
+#include "data/sql/SqlTableName.h"
 
 namespace {
 bool SameAscii(const std::string &a, const std::string &b) {

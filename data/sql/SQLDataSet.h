@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "Component.h"
-#include "SQLConnection.h"
-#include "SQLParams.h"
-#include "TableEngine.h"
+#include "data/dataset/Component.h"
+#include "data/dataset/TableEngine.h"
+#include "data/sql/SQLConnection.h"
+#include "data/sql/SQLParams.h"
 
 class TSQLDataSet : public TComponent, private SQLConnectionClient {
 public:

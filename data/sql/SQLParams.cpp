@@ -1,8 +1,8 @@
-#include "SQLParams.h"
+#include "data/sql/SQLParams.h"
 
 #include <unordered_map>
 
-#include "ParamList.h"
+#include "data/sql/ParamList.h"
 
 void TParam::Assign(DataType type) {
     assigned_ = true;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "SqlDriver.h"
+#include "data/sql/SqlDriver.h"
 
 class TParam {
 public:

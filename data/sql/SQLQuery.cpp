@@ -1,8 +1,8 @@
-#include "SQLQuery.h"
+#include "data/sql/SQLQuery.h"
 
-#include "Errors.h"
-#include "ParamList.h"
-#include "ParamScan.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/ParamScan.h"
+#include "data/sql/ParamList.h"
 
 struct TSQLQuery::Impl {
     TSQLConnection *connection = nullptr;

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "Component.h"
-#include "SQLConnection.h"
-#include "SQLParams.h"
+#include "data/dataset/Component.h"
+#include "data/sql/SQLConnection.h"
+#include "data/sql/SQLParams.h"
 
 class TSQLQuery : public TComponent, private SQLConnectionClient {
 public:

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "DataType.h"
+#include "data/dataset/DataType.h"
 
 // A driver status: 16 bits on the wire between the library and its caller.
 // Values from ServerError up all mean "ask the failing object for its text".

@@ -1,4 +1,4 @@
-#include "SqlTableName.h"
+#include "data/sql/SqlTableName.h"
 
 #include <cctype>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "StatusText.h"
+#include "data/sql/StatusText.h"
 
 std::string DriverStatusText(SQLStatus status) {
     switch (status) {

@@ -3,7 +3,7 @@
 // failing object's own text instead).
 #include <string>
 
-#include "SqlDriver.h"
+#include "data/sql/SqlDriver.h"
 
 // The message for a status from 1 to 254.
 std::string DriverStatusText(SQLStatus status);

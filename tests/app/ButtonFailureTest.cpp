@@ -14,15 +14,15 @@
 #include <string>
 #include <vector>
 
-#include "BatchdelApplication.h"
-#include "ClientDataSet.h"
-#include "DialogAnswers.h"
-#include "ErrorReport.h"
-#include "FrmDulvane.h"
-#include "HandlerFailure.h"
-#include "ModalAnswer.h"
-#include "TestSupport.h"
-#include "WindowDatabase.h"
+#include "app/BatchdelApplication.h"
+#include "app/ErrorReport.h"
+#include "app/FrmDulvane.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/HandlerFailure.h"
+#include "tests/app/DialogAnswers.h"
+#include "tests/app/ModalAnswer.h"
+#include "tests/app/WindowDatabase.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QClipboard>
 #include <QTest>
 
-#include "DateBox.h"
+#include "app/DateBox.h"
 
 namespace {
 struct Key {

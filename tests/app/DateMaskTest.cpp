@@ -2,8 +2,8 @@
 // text the program reads.
 #include <gtest/gtest.h>
 
-#include "DateBox.h"
-#include "DateMask.h"
+#include "app/DateBox.h"
+#include "app/DateMask.h"
 
 namespace {
 // Keys of a typing sequence: '\b' is Backspace, '\x7f' Delete, '<' moves the

@@ -11,7 +11,7 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "ProgressForm.h"
+#include "app/ProgressForm.h"
 
 // Answers the dialogs that come up while it lives, in turn: each answer is a
 // button's text (without "&"), or empty for Enter. A dialog beyond the

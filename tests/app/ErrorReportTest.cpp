@@ -9,11 +9,11 @@
 #include <QTimer>
 #include <stdexcept>
 
-#include "ApplicationTitle.h"
-#include "BatchdelApplication.h"
-#include "ErrorReport.h"
-#include "Errors.h"
-#include "ModalAnswer.h"
+#include "app/ApplicationTitle.h"
+#include "app/BatchdelApplication.h"
+#include "app/ErrorReport.h"
+#include "data/dataset/Errors.h"
+#include "tests/app/ModalAnswer.h"
 
 struct TitleCase {
     const char *path;

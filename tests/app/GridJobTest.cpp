@@ -17,14 +17,14 @@
 #include <set>
 #include <string>
 
-#include "ClientDataSet.h"
-#include "DialogAnswers.h"
-#include "Field.h"
-#include "FrmDulvane.h"
-#include "TestSupport.h"
-#include "WindowDatabase.h"
-#include "WindowSystemMouse.h"
-#include "wwDBGrid.h"
+#include "app/FrmDulvane.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/Field.h"
+#include "grid/wwDBGrid.h"
+#include "tests/app/DialogAnswers.h"
+#include "tests/app/WindowDatabase.h"
+#include "tests/support/TestSupport.h"
+#include "tests/support/WindowSystemMouse.h"
 
 namespace {
 constexpr int kOrders = 30;

@@ -5,7 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "JournalRuns.h"
+#include "app/JournalRuns.h"
 
 namespace {
 

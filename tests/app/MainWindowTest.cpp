@@ -12,15 +12,15 @@
 #include <QTest>
 #include <QTimer>
 
-#include "BatchdelApplication.h"
-#include "DialogAnswers.h"
-#include "DateBox.h"
-#include "Errors.h"
-#include "FrmDulvane.h"
-#include "TempDir.h"
-#include "ModalAnswer.h"
-#include "WindowDatabase.h"
-#include "wwDBGrid.h"
+#include "app/BatchdelApplication.h"
+#include "tests/app/DialogAnswers.h"
+#include "app/DateBox.h"
+#include "data/dataset/Errors.h"
+#include "app/FrmDulvane.h"
+#include "tests/support/TempDir.h"
+#include "tests/app/ModalAnswer.h"
+#include "tests/app/WindowDatabase.h"
+#include "grid/wwDBGrid.h"
 
 namespace {
 struct Designed {

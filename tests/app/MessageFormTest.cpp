@@ -15,9 +15,9 @@
 #include <QScreen>
 #include <QTest>
 
-#include "AppMessageBox.h"
-#include "MessageForm.h"
-#include "ModalAnswer.h"
+#include "app/AppMessageBox.h"
+#include "app/MessageForm.h"
+#include "tests/app/ModalAnswer.h"
 
 namespace {
 QStringList NamesOf(const TMessageForm &form) {

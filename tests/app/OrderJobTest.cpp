@@ -18,14 +18,14 @@
 #include <string>
 #include <vector>
 
-#include "BatchdelApplication.h"
-#include "ClientDataSet.h"
-#include "DataSetFile.h"
-#include "DateBox.h"
-#include "DialogAnswers.h"
-#include "Field.h"
-#include "FrmDulvane.h"
-#include "TestSupport.h"
+#include "app/BatchdelApplication.h"
+#include "app/DateBox.h"
+#include "app/FrmDulvane.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/Field.h"
+#include "data/packet/DataSetFile.h"
+#include "tests/app/DialogAnswers.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 constexpr int kOrders = 300;

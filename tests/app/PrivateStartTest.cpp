@@ -7,12 +7,12 @@
 
 #include <QTest>
 
-#include "ConnectionFileCheck.h"
-#include "DialogAnswers.h"
-#include "FrmDulvane.h"
-#include "ModalAnswer.h"
-#include "TestSupport.h"
-#include "WindowDatabase.h"
+#include "app/FrmDulvane.h"
+#include "orders/ConnectionFileCheck.h"
+#include "tests/app/DialogAnswers.h"
+#include "tests/app/ModalAnswer.h"
+#include "tests/app/WindowDatabase.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

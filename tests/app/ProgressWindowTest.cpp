@@ -19,11 +19,11 @@
 #include <ostream>
 #include <vector>
 
-#include "DialogAnswers.h"
-#include "FrmDulvane.h"
-#include "ProgressForm.h"
-#include "TestSupport.h"
-#include "WindowDatabase.h"
+#include "app/FrmDulvane.h"
+#include "app/ProgressForm.h"
+#include "tests/app/DialogAnswers.h"
+#include "tests/app/WindowDatabase.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "PurgedDatabase.h"
+#include "tests/app/PurgedDatabase.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "ConfigLocation.h"
+#include "data/sql/ConfigLocation.h"
 
 namespace fs = std::filesystem;
 

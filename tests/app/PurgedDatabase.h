@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "RestoreWindow.h"
-#include "TestSupport.h"
+#include "app/RestoreWindow.h"
+#include "tests/support/TestSupport.h"
 
 using TableRows = std::vector<std::vector<std::string>>;
 

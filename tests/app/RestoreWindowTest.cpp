@@ -19,11 +19,11 @@
 #include <memory>
 #include <sstream>
 
-#include "DialogAnswers.h"
-#include "RestoreWindow.h"
-#include "PurgedDatabase.h"
-#include "TestSupport.h"
-#include "WorkProgress.h"
+#include "tests/app/DialogAnswers.h"
+#include "app/RestoreWindow.h"
+#include "tests/app/PurgedDatabase.h"
+#include "tests/support/TestSupport.h"
+#include "workflow/WorkProgress.h"
 
 namespace {
 

@@ -8,13 +8,13 @@
 #include <csignal>
 #include <functional>
 
-#include "AppMessageBox.h"
-#include "ErrorReport.h"
-#include "Errors.h"
-#include "MessageForm.h"
-#include "OrderWindow.h"
-#include "ProgressDialog.h"
-#include "TerminationSignals.h"
+#include "app/AppMessageBox.h"
+#include "app/ErrorReport.h"
+#include "app/MessageForm.h"
+#include "app/ProgressDialog.h"
+#include "app/TerminationSignals.h"
+#include "data/dataset/Errors.h"
+#include "workflow/OrderWindow.h"
 
 namespace {
 

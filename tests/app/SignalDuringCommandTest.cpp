@@ -10,12 +10,12 @@
 #include <csignal>
 #include <memory>
 
-#include "ClientDataSet.h"
-#include "DialogAnswers.h"
-#include "FrmDulvane.h"
-#include "TerminationSignals.h"
-#include "TestSupport.h"
-#include "WindowDatabase.h"
+#include "app/FrmDulvane.h"
+#include "app/TerminationSignals.h"
+#include "data/dataset/ClientDataSet.h"
+#include "tests/app/DialogAnswers.h"
+#include "tests/app/WindowDatabase.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

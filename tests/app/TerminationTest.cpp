@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <string>
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

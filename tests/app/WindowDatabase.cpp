@@ -1,8 +1,8 @@
-#include "WindowDatabase.h"
+#include "tests/app/WindowDatabase.h"
 
 #include <QDir>
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 struct Files {

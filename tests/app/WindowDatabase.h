@@ -4,7 +4,7 @@
 // as it does on an operator's machine.
 #include <string>
 
-#include "FrmDulvane.h"
+#include "app/FrmDulvane.h"
 
 // A setup that connects to the test database, at the given dots per inch.
 TFormDulvaneSetup WindowSetup(double dpi = 96);

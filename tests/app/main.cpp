@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "BatchdelApplication.h"
+#include "app/BatchdelApplication.h"
 
 int main(int argc, char **argv) {
     // Offscreen unless the caller chose a display.

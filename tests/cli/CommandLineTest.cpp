@@ -3,8 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "CommandHelp.h"
-#include "CommandLine.h"
+#include "cli/CommandHelp.h"
+#include "cli/CommandLine.h"
 
 namespace {
 

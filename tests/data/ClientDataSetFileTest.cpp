@@ -5,12 +5,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "ClientDataSet.h"
-#include "DataSetFile.h"
-#include "Errors.h"
-#include "Field.h"
-#include "TableEngine.h"
-#include "TempDir.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/Field.h"
+#include "data/dataset/TableEngine.h"
+#include "data/packet/DataSetFile.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include <functional>
 
-#include "ClientDataSet.h"
-#include "Errors.h"
-#include "Field.h"
-#include "TableEngine.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/Field.h"
+#include "data/dataset/TableEngine.h"
 
 namespace {
 

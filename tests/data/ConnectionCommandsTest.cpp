@@ -3,10 +3,10 @@
 // statements is reached.
 #include <gtest/gtest.h>
 
-#include "Errors.h"
-#include "SQLConnection.h"
-#include "SQLQuery.h"
-#include "TestSupport.h"
+#include "data/dataset/Errors.h"
+#include "data/sql/SQLConnection.h"
+#include "data/sql/SQLQuery.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

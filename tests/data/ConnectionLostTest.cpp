@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "Errors.h"
-#include "SQLConnection.h"
-#include "SQLQuery.h"
-#include "TestSupport.h"
+#include "data/dataset/Errors.h"
+#include "data/sql/SQLConnection.h"
+#include "data/sql/SQLQuery.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // connection section asked for.
 #include <gtest/gtest.h>
 
-#include "SQLConnection.h"
-#include "TestSupport.h"
+#include "data/sql/SQLConnection.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "ClientDataSet.h"
-#include "DataSource.h"
-#include "Field.h"
-#include "TableEngine.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/DataSource.h"
+#include "data/dataset/Field.h"
+#include "data/dataset/TableEngine.h"
 
 namespace {
 

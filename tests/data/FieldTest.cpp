@@ -6,12 +6,12 @@
 #include <QLocale>
 #include <QTime>
 
-#include "ClientDataSet.h"
-#include "DataSource.h"
-#include "Errors.h"
-#include "Field.h"
-#include "FieldText.h"
-#include "TableEngine.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/DataSource.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/Field.h"
+#include "data/dataset/FieldText.h"
+#include "data/dataset/TableEngine.h"
 
 namespace {
 

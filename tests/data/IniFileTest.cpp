@@ -3,8 +3,8 @@
 
 #include <fstream>
 
-#include "IniFile.h"
-#include "TempDir.h"
+#include "data/sql/IniFile.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -11,13 +11,13 @@
 #include <functional>
 #include <sstream>
 
-#include "Errors.h"
-#include "PacketFile.h"
-#include "PacketWriter.h"
-#include "PacketXml.h"
-#include "TableEngine.h"
-#include "TempDir.h"
-#include "TableEngineRows.h"
+#include "data/dataset/Errors.h"
+#include "data/packet/PacketFile.h"
+#include "data/packet/PacketWriter.h"
+#include "data/packet/PacketXml.h"
+#include "data/dataset/TableEngine.h"
+#include "tests/support/TempDir.h"
+#include "tests/data/TableEngineRows.h"
 
 namespace {
 

@@ -5,14 +5,14 @@
 #include <functional>
 #include <random>
 
-#include "Errors.h"
-#include "PacketChecksum.h"
-#include "PacketRecord.h"
-#include "PacketReader.h"
-#include "PacketWriter.h"
-#include "PacketXml.h"
-#include "TableEngine.h"
-#include "TableEngineRows.h"
+#include "data/dataset/Errors.h"
+#include "data/packet/PacketChecksum.h"
+#include "data/dataset/PacketRecord.h"
+#include "data/packet/PacketReader.h"
+#include "data/packet/PacketWriter.h"
+#include "data/packet/PacketXml.h"
+#include "data/dataset/TableEngine.h"
+#include "tests/data/TableEngineRows.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // Parameter lists, parameter markers and driver status texts.
 #include <gtest/gtest.h>
 
-#include "Errors.h"
-#include "ParamList.h"
-#include "ParamScan.h"
-#include "StatusText.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/ParamScan.h"
+#include "data/sql/ParamList.h"
+#include "data/sql/StatusText.h"
 
 namespace {
 

@@ -8,16 +8,16 @@
 
 #include <map>
 
-#include "ClientDataSet.h"
-#include "DataSetProvider.h"
-#include "DataSetFile.h"
-#include "Errors.h"
-#include "Field.h"
-#include "SQLConnection.h"
-#include "SQLDataSet.h"
-#include "SqlTableName.h"
-#include "TableEngine.h"
-#include "TestSupport.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/sql/DataSetProvider.h"
+#include "data/packet/DataSetFile.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/Field.h"
+#include "data/sql/SQLConnection.h"
+#include "data/sql/SQLDataSet.h"
+#include "data/sql/SqlTableName.h"
+#include "data/dataset/TableEngine.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

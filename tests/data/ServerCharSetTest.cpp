@@ -4,12 +4,12 @@
 // place for is refused with a clear failure instead of being replaced.
 #include <gtest/gtest.h>
 
-#include "Errors.h"
-#include "SQLConnection.h"
-#include "SQLDataSet.h"
-#include "SQLQuery.h"
-#include "TableEngine.h"
-#include "TestSupport.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/TableEngine.h"
+#include "data/sql/SQLConnection.h"
+#include "data/sql/SQLDataSet.h"
+#include "data/sql/SQLQuery.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

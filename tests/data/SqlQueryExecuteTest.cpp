@@ -4,10 +4,10 @@
 // on an embedded database and, when scripts/test started one, on the server.
 #include <gtest/gtest.h>
 
-#include "Errors.h"
-#include "SQLConnection.h"
-#include "SQLQuery.h"
-#include "TestSupport.h"
+#include "data/dataset/Errors.h"
+#include "data/sql/SQLConnection.h"
+#include "data/sql/SQLQuery.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "DataType.h"
-#include "TableEngine.h"
+#include "data/dataset/DataType.h"
+#include "data/dataset/TableEngine.h"
 
 inline ColumnDesc Col(std::string name, DataType type, int size = 0) {
     ColumnDesc c;

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <functional>
 
-#include "Errors.h"
-#include "TableEngine.h"
-#include "TableEngineRows.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/TableEngine.h"
+#include "tests/data/TableEngineRows.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "DriverFixture.h"
-#include "TestSupport.h"
+#include "tests/driver/DriverFixture.h"
+#include "tests/support/TestSupport.h"
 
 // A small demo database on the backend of the test's parameter, the driver
 // and one connection to it.

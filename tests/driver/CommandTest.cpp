@@ -1,7 +1,7 @@
 // Preparing and executing statements: the text as given, rows affected,
 // statements in effect for everyone once execute() returns, server errors
 // with the server's own words.
-#include "BackendFixture.h"
+#include "tests/driver/BackendFixture.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "BackendFixture.h"
+#include "tests/driver/BackendFixture.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "DriverFixture.h"
-#include "TestSupport.h"
+#include "tests/driver/DriverFixture.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

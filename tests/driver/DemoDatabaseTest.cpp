@@ -1,7 +1,7 @@
 // The demo database the other tests and the demo build on.
 #include <gtest/gtest.h>
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 TEST(DemoDatabase, HoldsTheOrdersWithTheirLinesDepartmentsAndCustomers) {
     TempDir dir;

@@ -1,4 +1,4 @@
-#include "DriverFixture.h"
+#include "tests/driver/DriverFixture.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>

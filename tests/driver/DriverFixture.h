@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "SqlDriver.h"
+#include "data/sql/SqlDriver.h"
 
 // Statuses in test messages, by number.
 inline std::ostream &operator<<(std::ostream &os, SQLStatus status) { return os << static_cast<unsigned>(status); }

@@ -1,5 +1,5 @@
 // The index list of a table, as the result sets read it for key information.
-#include "BackendFixture.h"
+#include "tests/driver/BackendFixture.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // A connection lost in the middle of the work: the failure is reported with
 // the server's words, what was done before stays done, nothing crashes.
-#include "BackendFixture.h"
+#include "tests/driver/BackendFixture.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // order tables use goes in and comes back unchanged, NULL included; the same
 // statement runs again with new values; a marker without a value or a value
 // the column cannot hold is refused.
-#include "BackendFixture.h"
+#include "tests/driver/BackendFixture.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 
 #include <cstdio>
 
-#include "Errors.h"
-#include "SQLConnection.h"
-#include "SQLQuery.h"
-#include "PrivateServer.h"
-#include "TestSupport.h"
+#include "data/dataset/Errors.h"
+#include "data/sql/SQLConnection.h"
+#include "data/sql/SQLQuery.h"
+#include "tests/support/PrivateServer.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

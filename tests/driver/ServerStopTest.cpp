@@ -8,9 +8,9 @@
 #include <future>
 #include <thread>
 
-#include "DriverFixture.h"
-#include "PrivateServer.h"
-#include "TestSupport.h"
+#include "tests/driver/DriverFixture.h"
+#include "tests/support/PrivateServer.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Transactions: an order's two deletions taken back or kept together, and a
 // statement outside a transaction in effect as soon as it returns.
-#include "BackendFixture.h"
+#include "tests/driver/BackendFixture.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "IniFile.h"
-#include "ParamList.h"
+#include "data/sql/IniFile.h"
+#include "data/sql/ParamList.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string_view text(reinterpret_cast<const char *>(data), size);

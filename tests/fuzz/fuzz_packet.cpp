@@ -8,12 +8,12 @@
 #include <cstring>
 #include <string>
 
-#include "Errors.h"
-#include "PacketChecksum.h"
-#include "PacketReader.h"
-#include "PacketWriter.h"
-#include "PacketXml.h"
-#include "TableEngine.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/TableEngine.h"
+#include "data/packet/PacketChecksum.h"
+#include "data/packet/PacketReader.h"
+#include "data/packet/PacketWriter.h"
+#include "data/packet/PacketXml.h"
 
 namespace {
 

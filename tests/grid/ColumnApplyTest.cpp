@@ -3,8 +3,8 @@
 #include <QFontMetrics>
 #include <gtest/gtest.h>
 
-#include "Errors.h"
-#include "GridFixture.h"
+#include "data/dataset/Errors.h"
+#include "tests/grid/GridFixture.h"
 
 using namespace gridtest;
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "ColumnDragRules.h"
+#include "grid/ColumnDragRules.h"
 
 using namespace wwgrid;
 

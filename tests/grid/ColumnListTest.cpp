@@ -1,7 +1,7 @@
 // The column list and control-type list read as plain strings.
 #include <gtest/gtest.h>
 
-#include "ColumnList.h"
+#include "grid/ColumnList.h"
 
 using namespace wwgrid;
 

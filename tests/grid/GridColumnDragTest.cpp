@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "ColumnDragRules.h"
-#include "GridFixture.h"
-#include "OrderListDatabase.h"
+#include "grid/ColumnDragRules.h"
+#include "tests/grid/GridFixture.h"
+#include "tests/grid/OrderListDatabase.h"
 
 using namespace gridtest;
 

@@ -13,10 +13,10 @@
 #include <memory>
 #include <vector>
 
-#include "GridFixture.h"
-#include "OrderListDatabase.h"
-#include "TwwDBDateTimePicker.h"
-#include "TwwInplaceEdit.h"
+#include "grid/TwwDBDateTimePicker.h"
+#include "grid/TwwInplaceEdit.h"
+#include "tests/grid/GridFixture.h"
+#include "tests/grid/OrderListDatabase.h"
 
 using namespace gridtest;
 

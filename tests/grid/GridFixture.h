@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "ClientDataSet.h"
-#include "DataSource.h"
-#include "TableEngine.h"
-#include "wwDBGrid.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/DataSource.h"
+#include "data/dataset/TableEngine.h"
+#include "grid/wwDBGrid.h"
 
 namespace gridtest {
 

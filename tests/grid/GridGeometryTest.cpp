@@ -2,9 +2,9 @@
 // and the scroll-bar numbers.
 #include <gtest/gtest.h>
 
-#include "DisplayedFieldList.h"
-#include "Errors.h"
-#include "GridGeometry.h"
+#include "data/dataset/Errors.h"
+#include "grid/DisplayedFieldList.h"
+#include "grid/GridGeometry.h"
 
 using namespace wwgrid;
 

@@ -13,9 +13,9 @@
 #include <string_view>
 #include <vector>
 
-#include "GridFixture.h"
-#include "HandlerFailure.h"
-#include "WindowSystemMouse.h"
+#include "data/dataset/HandlerFailure.h"
+#include "tests/grid/GridFixture.h"
+#include "tests/support/WindowSystemMouse.h"
 
 using namespace gridtest;
 

@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "GridKeyRules.h"
+#include "grid/GridKeyRules.h"
 
 using namespace wwgrid;
 

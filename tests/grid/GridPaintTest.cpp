@@ -5,8 +5,8 @@
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
-#include "CheckBoxPainter.h"
-#include "GridFixture.h"
+#include "grid/CheckBoxPainter.h"
+#include "tests/grid/GridFixture.h"
 
 using namespace gridtest;
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-#include "GridFixture.h"
+#include "tests/grid/GridFixture.h"
 
 using namespace gridtest;
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "InplaceEditRules.h"
+#include "grid/InplaceEditRules.h"
 
 using namespace wwgrid;
 

@@ -1,7 +1,7 @@
-#include "OrderListDatabase.h"
+#include "tests/grid/OrderListDatabase.h"
 
-#include "OrderConnection.h"
-#include "TestSupport.h"
+#include "orders/OrderConnection.h"
+#include "tests/support/TestSupport.h"
 
 namespace gridtest {
 

@@ -4,11 +4,11 @@
 // data source. The database (30 demo orders) is made once per test program.
 #include <string>
 
-#include "ClientDataSet.h"
-#include "DataSetProvider.h"
-#include "DataSource.h"
-#include "SQLConnection.h"
-#include "SQLDataSet.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/DataSource.h"
+#include "data/sql/DataSetProvider.h"
+#include "data/sql/SQLConnection.h"
+#include "data/sql/SQLDataSet.h"
 
 namespace gridtest {
 

@@ -13,8 +13,8 @@
 #include <sstream>
 #include <string>
 
-#include "TestSupport.h"
 #include "Version.h"
+#include "tests/support/TestSupport.h"
 
 namespace fs = std::filesystem;
 

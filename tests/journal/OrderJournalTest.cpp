@@ -11,8 +11,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "OrderJournal.h"
-#include "TempDir.h"
+#include "orders/OrderJournal.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

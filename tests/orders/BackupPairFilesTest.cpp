@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "BackupPairFiles.h"
-#include "Errors.h"
-#include "TempDir.h"
+#include "data/dataset/Errors.h"
+#include "orders/BackupPairFiles.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <fstream>
 #include <ostream>
 
-#include "ConnectionFileCheck.h"
-#include "TempDir.h"
+#include "orders/ConnectionFileCheck.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

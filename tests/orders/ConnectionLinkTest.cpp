@@ -11,16 +11,16 @@
 #include <optional>
 #include <ostream>
 
-#include "ConnectionFileCheck.h"
-#include "Errors.h"
-#include "FetchedRows.h"
-#include "OrderConnection.h"
-#include "PrivateServer.h"
-#include "SQLConnection.h"
-#include "SQLDataSet.h"
-#include "SlowLink.h"
-#include "TableEngine.h"
-#include "TestSupport.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/TableEngine.h"
+#include "data/sql/SQLConnection.h"
+#include "data/sql/SQLDataSet.h"
+#include "orders/ConnectionFileCheck.h"
+#include "orders/FetchedRows.h"
+#include "orders/OrderConnection.h"
+#include "tests/support/PrivateServer.h"
+#include "tests/support/TestSupport.h"
+#include "tools/SlowLink.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "OrderDataFolder.h"
-#include "TempDir.h"
+#include "orders/OrderDataFolder.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <ostream>
 
-#include "ConfigLocation.h"
-#include "TestSupport.h"
+#include "data/sql/ConfigLocation.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

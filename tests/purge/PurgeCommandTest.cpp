@@ -25,14 +25,14 @@
 #include <thread>
 #include <unistd.h>
 
-#include "ConfigLocation.h"
-#include "DemoDatabase.h"
-#include "OrderConnection.h"
-#include "PurgeOptions.h"
-#include "QueryText.h"
-#include "SQLConnection.h"
-#include "SQLQuery.h"
-#include "TestSupport.h"
+#include "data/sql/ConfigLocation.h"
+#include "data/sql/SQLConnection.h"
+#include "data/sql/SQLQuery.h"
+#include "orders/OrderConnection.h"
+#include "purge/PurgeOptions.h"
+#include "tests/support/TestSupport.h"
+#include "tools/DemoDatabase.h"
+#include "workflow/QueryText.h"
 
 namespace {
 

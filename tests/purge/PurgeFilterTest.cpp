@@ -2,10 +2,10 @@
 // the words a dry run shows for it, and the ages counted back from a day.
 #include <gtest/gtest.h>
 
-#include "DataType.h"
-#include "PurgeDates.h"
-#include "PurgeOptions.h"
-#include "QueryText.h"
+#include "data/dataset/DataType.h"
+#include "purge/PurgeDates.h"
+#include "purge/PurgeOptions.h"
+#include "workflow/QueryText.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 
 #include <filesystem>
 
-#include "ConfigLocation.h"
-#include "DemoDatabase.h"
-#include "SlowLink.h"
-#include "TestSupport.h"
+#include "data/sql/ConfigLocation.h"
+#include "tests/support/TestSupport.h"
+#include "tools/DemoDatabase.h"
+#include "tools/SlowLink.h"
 
 namespace {
 

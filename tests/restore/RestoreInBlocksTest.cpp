@@ -2,16 +2,16 @@
 // end state is the one a transaction per order gives: the refused orders are
 // left out whole, each with the server's own message, and every other order
 // comes back value for value. On the embedded engine and the test server.
-#include "OrderDatabaseTest.h"
+#include "tests/workflow/OrderDatabaseTest.h"
 
 #include <chrono>
 #include <set>
 
-#include "BackupOrders.h"
-#include "BackupPair.h"
-#include "DemoDatabase.h"
-#include "OrderRestorer.h"
-#include "SQLConnection.h"
+#include "data/sql/SQLConnection.h"
+#include "restore/BackupPair.h"
+#include "restore/OrderRestorer.h"
+#include "tools/DemoDatabase.h"
+#include "workflow/BackupOrders.h"
 
 namespace {
 

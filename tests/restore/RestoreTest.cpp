@@ -18,17 +18,17 @@
 #include <memory>
 #include <sstream>
 
-#include "DataSetFile.h"
-#include "BackupOrders.h"
-#include "ConfigLocation.h"
-#include "DeleteTickedOrders.h"
-#include "Field.h"
-#include "HeadlessOrderWindow.h"
-#include "PacketChecksum.h"
-#include "QueryOrders.h"
-#include "SelectAllOrders.h"
-#include "FirebirdDirectImpl.h"
-#include "TestSupport.h"
+#include "data/packet/DataSetFile.h"
+#include "workflow/BackupOrders.h"
+#include "data/sql/ConfigLocation.h"
+#include "workflow/DeleteTickedOrders.h"
+#include "data/dataset/Field.h"
+#include "tests/workflow/HeadlessOrderWindow.h"
+#include "data/packet/PacketChecksum.h"
+#include "workflow/QueryOrders.h"
+#include "workflow/SelectAllOrders.h"
+#include "tools/FirebirdDirectImpl.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "ConfigFiles.h"
+#include "tests/support/ConfigFiles.h"
 
 #include <algorithm>
 #include <cctype>
 #include <fstream>
 #include <stdexcept>
 
-#include "TestServer.h"
+#include "tests/support/TestServer.h"
 
 namespace {
 

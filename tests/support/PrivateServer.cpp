@@ -1,4 +1,4 @@
-#include "PrivateServer.h"
+#include "tests/support/PrivateServer.h"
 
 #include <cstdio>
 

@@ -1,9 +1,9 @@
-#include "TestDatabase.h"
+#include "tests/support/TestDatabase.h"
 
 #include <atomic>
 #include <stdexcept>
 
-#include "TestServer.h"
+#include "tests/support/TestServer.h"
 
 std::string MakeTestDatabase(const TempDir &dir, int orders) {
     static std::atomic<int> counter{0};

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "DemoDatabase.h"
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
+#include "tools/DemoDatabase.h"
 
 // A small demo database in the folder; each call makes a new file.
 std::string MakeTestDatabase(const TempDir &dir, int orders);

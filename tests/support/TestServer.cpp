@@ -1,4 +1,4 @@
-#include "TestServer.h"
+#include "tests/support/TestServer.h"
 
 #include <unistd.h>
 

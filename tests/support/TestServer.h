@@ -8,7 +8,7 @@
 // A plain ctest run has none of them; tests that need the server then skip.
 #include <string>
 
-#include "FirebirdDirect.h"
+#include "tools/FirebirdDirect.h"
 
 bool TestServerAvailable();
 std::string TestServerAddress();  // "127.0.0.1/3051"

@@ -1,6 +1,6 @@
 // The backup: file names, file content read back, and its failures.
-#include "OrderDatabaseTest.h"
-#include "WindowTexts.h"
+#include "tests/workflow/OrderDatabaseTest.h"
+#include "workflow/WindowTexts.h"
 
 #include <filesystem>
 #include <fstream>
@@ -10,15 +10,15 @@
 #include <set>
 #include <unordered_map>
 
-#include "BackupFileNames.h"
-#include "BackupOrders.h"
-#include "DataSetFile.h"
-#include "DetailLines.h"
-#include "Errors.h"
-#include "Field.h"
-#include "QueryText.h"
-#include "TableEngine.h"
-#include "WorkProgress.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/Field.h"
+#include "data/dataset/TableEngine.h"
+#include "data/packet/DataSetFile.h"
+#include "orders/BackupFileNames.h"
+#include "workflow/BackupOrders.h"
+#include "workflow/DetailLines.h"
+#include "workflow/QueryText.h"
+#include "workflow/WorkProgress.h"
 
 namespace {
 

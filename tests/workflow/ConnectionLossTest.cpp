@@ -3,7 +3,7 @@
 // without a word; reads start over once when the link dies under them;
 // a deletion that loses its connection after it has sent a deletion stops,
 // whole orders and an exact journal; a link that stays down is one failure.
-#include "OrderDatabaseTest.h"
+#include "tests/workflow/OrderDatabaseTest.h"
 
 #include <atomic>
 #include <chrono>
@@ -11,13 +11,13 @@
 #include <fstream>
 #include <thread>
 
-#include "BackupOrders.h"
-#include "DeleteTickedOrders.h"
-#include "Errors.h"
-#include "PrivateServer.h"
-#include "QueryOrders.h"
-#include "SQLConnection.h"
-#include "SlowLink.h"
+#include "data/dataset/Errors.h"
+#include "data/sql/SQLConnection.h"
+#include "tests/support/PrivateServer.h"
+#include "tools/SlowLink.h"
+#include "workflow/BackupOrders.h"
+#include "workflow/DeleteTickedOrders.h"
+#include "workflow/QueryOrders.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // transaction per order would, the journal holds exactly the committed
 // orders, Cancel keeps what is done, and odd order numbers delete exactly
 // their own order.
-#include "OrderDatabaseTest.h"
+#include "tests/workflow/OrderDatabaseTest.h"
 
 #include <algorithm>
 #include <chrono>
@@ -12,12 +12,12 @@
 #include <map>
 #include <sstream>
 
-#include "DeleteTickedOrders.h"
-#include "DeletionJournal.h"
-#include "Errors.h"
-#include "Field.h"
-#include "OrderDeletion.h"
-#include "OrderWalk.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/Field.h"
+#include "orders/OrderWalk.h"
+#include "workflow/DeleteTickedOrders.h"
+#include "workflow/DeletionJournal.h"
+#include "workflow/OrderDeletion.h"
 
 namespace {
 

@@ -17,11 +17,11 @@
 #include <sstream>
 #include <thread>
 
-#include "DeleteTickedOrders.h"
-#include "HeadlessOrderWindow.h"
-#include "QueryOrders.h"
-#include "SelectAllOrders.h"
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
+#include "tests/workflow/HeadlessOrderWindow.h"
+#include "workflow/DeleteTickedOrders.h"
+#include "workflow/QueryOrders.h"
+#include "workflow/SelectAllOrders.h"
 
 extern char **environ;
 

@@ -1,13 +1,13 @@
 // The backup and the deletion called as a command-line tool calls them: on a
 // connection, with a progress that asks to stop, and no window in between.
-#include "OrderDatabaseTest.h"
+#include "tests/workflow/OrderDatabaseTest.h"
 
 #include <chrono>
 
-#include "BackupOrders.h"
-#include "DeleteOrders.h"
-#include "DeletionJournal.h"
-#include "WorkProgress.h"
+#include "workflow/BackupOrders.h"
+#include "workflow/DeleteOrders.h"
+#include "workflow/DeletionJournal.h"
+#include "workflow/WorkProgress.h"
 
 namespace {
 

@@ -2,16 +2,16 @@
 // any other, the program goes on, and the orders committed before it stay
 // deleted and are in the journal. The test runs a server of its own, so the
 // shared one stays up.
-#include "OrderDatabaseTest.h"
+#include "tests/workflow/OrderDatabaseTest.h"
 
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 
-#include "DeleteTickedOrders.h"
-#include "Errors.h"
-#include "Field.h"
-#include "PrivateServer.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/Field.h"
+#include "tests/support/PrivateServer.h"
+#include "workflow/DeleteTickedOrders.h"
 
 namespace {
 

@@ -1,16 +1,16 @@
 // The batch deletion against a real database: questions, what goes, what
 // stays, and how failures leave the data.
-#include "OrderDatabaseTest.h"
+#include "tests/workflow/OrderDatabaseTest.h"
 
 #include <unistd.h>
 
 #include <filesystem>
 
-#include "BackupOrders.h"
-#include "DataSetFile.h"
-#include "DeleteTickedOrders.h"
-#include "Errors.h"
-#include "Field.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/Field.h"
+#include "data/packet/DataSetFile.h"
+#include "workflow/BackupOrders.h"
+#include "workflow/DeleteTickedOrders.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "HeadlessOrderWindow.h"
-#include "WindowTexts.h"
+#include "tests/workflow/HeadlessOrderWindow.h"
+#include "workflow/WindowTexts.h"
 
 #include <gtest/gtest.h>
 
-#include "BackupOrders.h"
+#include "workflow/BackupOrders.h"
 
 HeadlessOrderWindow::HeadlessOrderWindow(const std::string &folder)
     : data(OrderDataSetup{folder + "/connections.ini", folder + "/drivers.ini"}), folder_(folder + "/") {}

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "OrderDataModule.h"
-#include "OrderWindow.h"
+#include "workflow/OrderDataModule.h"
+#include "workflow/OrderWindow.h"
 
 class HeadlessOrderWindow : public OrderWindow {
 public:

@@ -1,7 +1,7 @@
-#include "OrderDatabaseTest.h"
+#include "tests/workflow/OrderDatabaseTest.h"
 
-#include "Field.h"
-#include "QueryOrders.h"
+#include "data/dataset/Field.h"
+#include "workflow/QueryOrders.h"
 
 void OrderDatabaseTest::OpenDatabase(int orders, const std::vector<std::string> &extraSql, bool withCdsFolder) {
     if (databaseOn == Backend::Server) {

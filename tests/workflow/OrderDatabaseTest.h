@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "HeadlessOrderWindow.h"
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
+#include "tests/workflow/HeadlessOrderWindow.h"
 
 class OrderDatabaseTest : public testing::Test {
 protected:

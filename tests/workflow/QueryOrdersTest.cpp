@@ -1,10 +1,10 @@
 // Listing the orders and ticking them all, against a real database.
-#include "OrderDatabaseTest.h"
+#include "tests/workflow/OrderDatabaseTest.h"
 
-#include "Errors.h"
-#include "Field.h"
-#include "QueryOrders.h"
-#include "SelectAllOrders.h"
+#include "data/dataset/Errors.h"
+#include "data/dataset/Field.h"
+#include "workflow/QueryOrders.h"
+#include "workflow/SelectAllOrders.h"
 
 namespace {
 

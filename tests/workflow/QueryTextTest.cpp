@@ -1,7 +1,7 @@
 // The query and statement texts, character for character.
 #include <gtest/gtest.h>
 
-#include "QueryText.h"
+#include "workflow/QueryText.h"
 
 namespace {
 

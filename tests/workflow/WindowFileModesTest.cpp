@@ -2,8 +2,8 @@
 // the usual umask 022: the backup pair and the journal are 0600.
 #include <sys/stat.h>
 
-#include "DeleteTickedOrders.h"
-#include "OrderDatabaseTest.h"
+#include "tests/workflow/OrderDatabaseTest.h"
+#include "workflow/DeleteTickedOrders.h"
 
 namespace {
 

@@ -16,12 +16,12 @@
 #include <QWindow>
 #include <memory>
 
-#include "DialogAnswers.h"
-#include "ProgressForm.h"
-#include "PurgedDatabase.h"
-#include "RealXSession.h"
-#include "RestoreWindow.h"
-#include "XTestInput.h"
+#include "app/ProgressForm.h"
+#include "app/RestoreWindow.h"
+#include "tests/app/DialogAnswers.h"
+#include "tests/app/PurgedDatabase.h"
+#include "tests/xinput/RealXSession.h"
+#include "tests/xinput/XTestInput.h"
 
 namespace {
 

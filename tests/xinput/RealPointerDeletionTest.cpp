@@ -20,17 +20,17 @@
 #include <string>
 #include <vector>
 
-#include "ClientDataSet.h"
-#include "DialogAnswers.h"
-#include "Field.h"
-#include "FrmDulvane.h"
-#include "ProgressForm.h"
-#include "RealXSession.h"
-#include "TestSupport.h"
-#include "WindowDatabase.h"
-#include "WindowManager.h"
-#include "XTestInput.h"
-#include "wwDBGrid.h"
+#include "app/FrmDulvane.h"
+#include "app/ProgressForm.h"
+#include "data/dataset/ClientDataSet.h"
+#include "data/dataset/Field.h"
+#include "grid/wwDBGrid.h"
+#include "tests/app/DialogAnswers.h"
+#include "tests/app/WindowDatabase.h"
+#include "tests/support/TestSupport.h"
+#include "tests/xinput/RealXSession.h"
+#include "tests/xinput/WindowManager.h"
+#include "tests/xinput/XTestInput.h"
 
 namespace {
 

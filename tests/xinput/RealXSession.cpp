@@ -1,4 +1,4 @@
-#include "RealXSession.h"
+#include "tests/xinput/RealXSession.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "XvfbDisplay.h"
+#include "tests/xinput/XvfbDisplay.h"
 
 // Starts the server (once, from main) and keeps what became of it.
 std::unique_ptr<XvfbDisplay> StartRealX();

@@ -1,4 +1,4 @@
-#include "WindowManager.h"
+#include "tests/xinput/WindowManager.h"
 
 #include <chrono>
 #include <csignal>
@@ -10,7 +10,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
-#include "XvfbDisplay.h"
+#include "tests/xinput/XvfbDisplay.h"
 
 namespace {
 // A window manager that follows the desktop conventions names its check

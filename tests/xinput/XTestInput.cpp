@@ -1,4 +1,4 @@
-#include "XTestInput.h"
+#include "tests/xinput/XTestInput.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>

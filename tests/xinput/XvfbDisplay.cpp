@@ -1,4 +1,4 @@
-#include "XvfbDisplay.h"
+#include "tests/xinput/XvfbDisplay.h"
 
 #include <cerrno>
 #include <csignal>

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "BatchdelApplication.h"
-#include "RealXSession.h"
+#include "app/BatchdelApplication.h"
+#include "tests/xinput/RealXSession.h"
 
 int main(int argc, char **argv) {
     ::testing::InitGoogleTest(&argc, argv);

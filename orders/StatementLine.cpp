@@ -1,0 +1,6 @@
+#include "orders/StatementLine.h"
+
+void AppendStatementLine(std::string &text, std::initializer_list<std::string> pieces) {
+    for (const std::string &piece : pieces) text += piece;
+    text += "\r\n";
+}
