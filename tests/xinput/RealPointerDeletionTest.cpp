@@ -28,6 +28,7 @@
 #include "tests/app/DialogAnswers.h"
 #include "tests/app/WindowDatabase.h"
 #include "tests/support/TestSupport.h"
+#include "tests/xinput/DialogClicks.h"
 #include "tests/xinput/RealXSession.h"
 #include "tests/xinput/WindowManager.h"
 #include "tests/xinput/XTestInput.h"
@@ -36,54 +37,6 @@ namespace {
 
 constexpr int kBoxCol = 1;     // the tick box
 constexpr int kNumberCol = 2;  // the order number
-
-// Answers the dialogs that come up, in turn, by clicking the button with
-// the given text through the X server, as an operator would.
-class DialogClicks {
-public:
-    DialogClicks(XTestInput &input, QStringList answers) : input_(input), answers_(std::move(answers)) {
-        QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
-        timer_.start(20);
-    }
-    const QStringList &Seen() const { return seen_; }
-
-private:
-    void Tick() {
-        QWidget *dialog = QApplication::activeModalWidget();
-        // The progress window of the deletion closes by itself.
-        if (!dialog || qobject_cast<TProgressForm *>(dialog)) return;
-        if (!dialog->windowHandle() || !dialog->windowHandle()->isExposed()) return;
-        // A click already sent is given time to arrive; a dialog still there
-        // long after it (the click went astray) gets it again.
-        if (dialog == clicked_ && clickedAt_.elapsed() < 1500) return;
-        if (dialog != clicked_) {
-            if (seen_.size() >= answers_.size()) {
-                seen_ << QStringLiteral("unexpected: ") + DialogAnswers::TextOf(dialog);
-                if (auto *d = qobject_cast<QDialog *>(dialog)) d->done(0);
-                return;
-            }
-            seen_ << DialogAnswers::TextOf(dialog);
-        }
-        const QString answer = answers_[seen_.size() - 1];
-        for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>()) {
-            if (button->isVisible() && QString(button->text()).remove(QLatin1Char('&')) == answer) {
-                clicked_ = dialog;
-                clickedAt_.start();
-                input_.ClickNoWait(button->mapToGlobal(button->rect().center()));
-                return;
-            }
-        }
-        seen_.last() += QStringLiteral(" (no button ") + answer + QLatin1Char(')');
-        if (auto *d = qobject_cast<QDialog *>(dialog)) d->done(0);
-    }
-
-    XTestInput &input_;
-    QStringList answers_;
-    QStringList seen_;
-    QPointer<QWidget> clicked_;
-    QElapsedTimer clickedAt_;
-    QTimer timer_;
-};
 
 // What made the order current before the blank row came.
 enum class Reached {
