@@ -4,19 +4,19 @@
 
 namespace {
 
-const OptionSpec *Find(const std::vector<OptionSpec> &specs, const std::string &name) {
-    const auto found = std::find_if(specs.begin(), specs.end(), [&](const OptionSpec &spec) {
-        return spec.name == name || (!spec.shortName.empty() && spec.shortName == name);
+const KnownOption *Find(const std::vector<KnownOption> &known, const std::string &name) {
+    const auto found = std::find_if(known.begin(), known.end(), [&](const KnownOption &option) {
+        return option.name == name || (!option.shortName.empty() && option.shortName == name);
     });
-    return found == specs.end() ? nullptr : &*found;
+    return found == known.end() ? nullptr : &*found;
 }
 
 }  // namespace
 
-CommandLine ParseCommandLine(const std::vector<std::string> &args, const std::vector<OptionSpec> &given) {
-    std::vector<OptionSpec> specs = given;
-    specs.push_back({"--help", OptionValue::None, "-h"});
-    specs.push_back({"--version", OptionValue::None});
+CommandLine ParseCommandLine(const std::vector<std::string> &args, const std::vector<KnownOption> &given) {
+    std::vector<KnownOption> known = given;
+    known.push_back({"--help", OptionValue::None, "-h"});
+    known.push_back({"--version", OptionValue::None});
     CommandLine line;
     for (size_t i = 0; i < args.size(); ++i) {
         std::string arg = args[i];
@@ -33,10 +33,10 @@ CommandLine ParseCommandLine(const std::vector<std::string> &args, const std::ve
             inlineValue = arg.substr(equals + 1);
             arg.resize(equals);
         }
-        const OptionSpec *spec = Find(specs, arg);
-        if (!spec) throw ECommandRefused("Unknown option " + arg + " (see --help)");
-        GivenOption option{spec->name, std::nullopt};
-        switch (spec->value) {
+        const KnownOption *rule = Find(known, arg);
+        if (!rule) throw ECommandRefused("Unknown option " + arg + " (see --help)");
+        GivenOption option{rule->name, std::nullopt};
+        switch (rule->value) {
             case OptionValue::None:
                 if (inlineValue) throw ECommandRefused("Option " + arg + " takes no value");
                 break;

@@ -20,7 +20,7 @@ public:
 
 enum class OptionValue { None, Required, Optional };
 
-struct OptionSpec {
+struct KnownOption {
     std::string name;  // "--limit"
     OptionValue value = OptionValue::None;
     std::string shortName = {};  // "-h", or empty
@@ -38,7 +38,7 @@ struct CommandLine {
     std::vector<std::string> operands;
 };
 
-CommandLine ParseCommandLine(const std::vector<std::string> &args, const std::vector<OptionSpec> &specs);
+CommandLine ParseCommandLine(const std::vector<std::string> &args, const std::vector<KnownOption> &known);
 
 // The refusal of a value that does not parse, worded alike everywhere:
 // Option --to: "3 years" is not <what>.

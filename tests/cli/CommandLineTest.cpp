@@ -8,12 +8,12 @@
 
 namespace {
 
-const std::vector<OptionSpec> kSpecs = {
+const std::vector<KnownOption> kKnownOptions = {
     {"--all"}, {"--yes", OptionValue::None, "-y"}, {"--to", OptionValue::Required}, {"--wait", OptionValue::Optional}};
 
 // The options as "name=value" (or "name" without one), then "|" and the operands.
 std::string Parsed(const std::vector<std::string> &args) {
-    const CommandLine line = ParseCommandLine(args, kSpecs);
+    const CommandLine line = ParseCommandLine(args, kKnownOptions);
     std::string text = line.help ? "help " : "";
     if (line.version) text += "version ";
     for (const GivenOption &option : line.options)
