@@ -32,11 +32,6 @@ using namespace std::chrono;
 
 namespace {
 
-std::string Env(const char *name) {
-    const char *value = std::getenv(name);
-    return value ? value : "";
-}
-
 struct Measure {
     double seconds = 0;
     long pieces = 0;
@@ -48,15 +43,13 @@ Measure Median(std::vector<Measure> rounds) {
 }
 
 int Run(int orders, int rounds, const std::vector<int> &delays) {
-    const std::string server = Env("BATCHDEL_TEST_SERVER");
-    const std::string password = Env("BATCHDEL_TEST_SERVER_PASSWORD");
-    const std::string serverDir = Env("BATCHDEL_TEST_SERVER_DIR");
-    if (server.empty() || password.empty() || serverDir.empty()) {
-        std::printf("bench_lost_connection: no test server (start one with scripts/firebird-server start)\n");
-        return 1;
-    }
-    const std::string host = server.substr(0, server.find('/'));
-    const int port = std::stoi(server.substr(server.find('/') + 1));
+    const std::optional<BenchServer> testServer = TestServerFromEnvironment("bench_lost_connection");
+    if (!testServer) return 1;
+    const std::string &server = testServer->address;
+    const std::string &password = testServer->password;
+    const std::string &serverDir = testServer->folder;
+    const std::string &host = testServer->host;
+    const int port = testServer->port;
     const std::string path = serverDir + "/lost-connection-" + std::to_string(getpid()) + ".fdb";
     struct Removed {
         std::string path;

@@ -66,11 +66,6 @@ struct Range {
     }
 };
 
-std::string Env(const char *name) {
-    const char *value = std::getenv(name);
-    return value ? value : "";
-}
-
 int64_t CountRows(DirectDatabase &db, const std::string &sql) { return std::stoll(db.Query(sql).at(0).at(0)); }
 
 struct Figures {
@@ -98,15 +93,13 @@ Figures Median(std::vector<Figures> rounds) {
 }
 
 int Run(int orders, int rounds, const std::vector<int> &delays) {
-    const std::string server = Env("BATCHDEL_TEST_SERVER");
-    const std::string password = Env("BATCHDEL_TEST_SERVER_PASSWORD");
-    const std::string serverDir = Env("BATCHDEL_TEST_SERVER_DIR");
-    if (server.empty() || password.empty() || serverDir.empty()) {
-        std::printf("bench_slow_link: no test server (start one with scripts/firebird-server start)\n");
-        return 1;
-    }
-    const std::string host = server.substr(0, server.find('/'));
-    const int port = std::stoi(server.substr(server.find('/') + 1));
+    const std::optional<BenchServer> testServer = TestServerFromEnvironment("bench_slow_link");
+    if (!testServer) return 1;
+    const std::string &server = testServer->address;
+    const std::string &password = testServer->password;
+    const std::string &serverDir = testServer->folder;
+    const std::string &host = testServer->host;
+    const int port = testServer->port;
     const DbLogin login{"SYSDBA", password};
 
     // Two ranges of days per delay and round: one for the program, one for

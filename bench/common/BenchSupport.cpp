@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 
 double Seconds(const std::function<void()> &work) {
@@ -49,4 +50,20 @@ std::string Fixed(double value, const char *unit) {
     char text[64];
     std::snprintf(text, sizeof text, "%.2f%s", value, unit);
     return text;
+}
+
+std::optional<BenchServer> TestServerFromEnvironment(const char *bench) {
+    const auto env = [](const char *name) -> std::string {
+        const char *value = std::getenv(name);
+        return value ? value : "";
+    };
+    BenchServer server{env("BATCHDEL_TEST_SERVER"), "", 0, env("BATCHDEL_TEST_SERVER_PASSWORD"),
+                       env("BATCHDEL_TEST_SERVER_DIR")};
+    if (server.address.empty() || server.password.empty() || server.folder.empty()) {
+        std::printf("%s: no test server (start one with scripts/firebird-server start)\n", bench);
+        return std::nullopt;
+    }
+    server.host = server.address.substr(0, server.address.find('/'));
+    server.port = std::stoi(server.address.substr(server.address.find('/') + 1));
+    return server;
 }

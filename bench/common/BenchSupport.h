@@ -4,6 +4,7 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "workflow/OrderDataModule.h"
@@ -54,3 +55,14 @@ private:
 void Row(const std::string &what, const std::string &program, const std::string &baseline, const std::string &ratio);
 // A figure with two decimals and its unit.
 std::string Fixed(double value, const char *unit);
+
+// The test server scripts/firebird-server started, as its environment names
+// it; nothing when none runs (the message then says how to start one).
+struct BenchServer {
+    std::string address;  // host/port
+    std::string host;
+    int port = 0;
+    std::string password;  // SYSDBA's
+    std::string folder;    // where the server may make databases
+};
+std::optional<BenchServer> TestServerFromEnvironment(const char *bench);
