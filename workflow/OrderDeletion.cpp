@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <memory>
+#include <stdexcept>
 #include <string_view>
 
 #include "data/dataset/TableEngine.h"
 #include "data/sql/SQLConnection.h"
 #include "orders/FetchedRows.h"
-#include "workflow/DeletionBlock.h"
 #include "workflow/QueryText.h"
 
 namespace {
@@ -23,9 +23,14 @@ void SetLines(TSQLQuery &statement, std::initializer_list<std::string_view> line
 OrderDeletion::OrderDeletion(TSQLConnection &connection, std::vector<OrderToDelete> orders, int blockSize)
     : connection_(connection),
       orders_(std::move(orders)),
-      blockSize_(std::clamp(blockSize, 1, kMaxSetBlockOrders)),
+      blockSize_(std::clamp(blockSize, 1, kMaxWholeBlockOrders)),
       orderBlockSize_(std::min(blockSize_, kMaxBlockOrders)),
       wholeBlocks_(blockSize_ > 1) {
+    // The whole block needs the byte lengths of the numbers as the server
+    // receives them: only a connection that sends its texts as they are
+    // gives them.
+    const std::string characterSet = WholeBlockCharacterSet(connection.ParamValue("ServerCharSet"));
+    if (characterSet.empty()) wholeBlocks_ = false;
     block_.SetSQLConnection(&connection);
     wholeBlock_.SetSQLConnection(&connection);
     for (TSQLQuery *statement : {&detail_, &header_}) statement->SetSQLConnection(&connection);
@@ -36,7 +41,7 @@ OrderDeletion::OrderDeletion(TSQLConnection &connection, std::vector<OrderToDele
     SetLines(detail_, {kDeleteDetailHead, kOrderNumberLine});
     SetLines(header_, {kDeleteHeaderHead, kOrderNumberLine});
     block_.SetCommandText(DeletionBlockText(orderBlockSize_));
-    if (wholeBlocks_) wholeBlock_.SetCommandText(SetDeletionBlockText(blockSize_));
+    if (wholeBlocks_) wholeBlock_.SetCommandText(WholeDeletionBlockText(characterSet));
 }
 
 int64_t OrderDeletion::DeleteRows(TSQLQuery &statement, const std::string &orderNumber) {
@@ -44,7 +49,23 @@ int64_t OrderDeletion::DeleteRows(TSQLQuery &statement, const std::string &order
     return statement.Execute();
 }
 
-size_t OrderDeletion::BlockFrom(size_t) { return static_cast<size_t>(blockSize_); }
+size_t OrderDeletion::BlockFrom(size_t next) {
+    if (!wholeBlocks_ || next < refusedUntil_) return static_cast<size_t>(orderBlockSize_);
+    return WholeBlockFrom(next);
+}
+
+size_t OrderDeletion::WholeBlockFrom(size_t first) const {
+    std::string orders;
+    size_t count = 0;
+    while (first + count < orders_.size() && count < static_cast<size_t>(blockSize_)) {
+        const OrderToDelete &order = orders_[first + count];
+        if (!AppendWholeBlockOrder(orders, order.number, order.expectedLines)) break;
+        ++count;
+    }
+    // A number too long for any block goes order by order, where its column
+    // refuses it.
+    return std::max<size_t>(count, 1);
+}
 
 bool OrderDeletion::SendAlone(size_t at) {
     const OrderToDelete &order = orders_[at];
@@ -89,28 +110,13 @@ void OrderDeletion::Record(size_t at, int64_t lines, int64_t headers) {
     if (lines + headers > 0) batch_.push_back({orders_[at].number, lines});
 }
 
-namespace {
-
-// The "i:n;" or "i;" entries of a block's answer, by order (1-based).
-std::vector<int64_t> Entries(std::string_view text, size_t orders, bool withCounts) {
-    std::vector<int64_t> values(orders + 1, 0);
-    size_t from = 0;
-    while (from < text.size()) {
-        const size_t end = text.find(';', from);
-        const std::string_view entry = text.substr(from, end - from);
-        const size_t colon = entry.find(':');
-        const size_t i = std::stoul(std::string(entry.substr(0, colon)));
-        if (i >= 1 && i <= orders) values[i] = withCounts ? std::stoll(std::string(entry.substr(colon + 1))) : 1;
-        if (end == std::string_view::npos) break;
-        from = end + 1;
-    }
-    return values;
-}
-
-}  // namespace
-
 bool OrderDeletion::SendWholeBlock(size_t first, size_t count) {
-    Bind(wholeBlock_.Params(), blockSize_, first, count);
+    std::string orders;
+    for (size_t at = first; at < first + count; ++at)
+        if (!AppendWholeBlockOrder(orders, orders_[at].number, orders_[at].expectedLines)) return false;
+    TParams &params = wholeBlock_.Params();
+    params.FindParam(kWholeBlockOrdersMarker)->SetString(orders);
+    params.FindParam(kWholeBlockCountMarker)->SetInteger(static_cast<int64_t>(count));
     std::unique_ptr<TableEngine> answer;
     try {
         answer = FetchedRows(wholeBlock_);
@@ -123,10 +129,16 @@ bool OrderDeletion::SendWholeBlock(size_t first, size_t count) {
         if (!wholeBlock_.PreparedCommand()) wholeBlocks_ = false;
         return false;
     }
-    if (answer->RecordCount() != 1 || answer->Value(0, 0).i != 0) return false;
-    const std::vector<int64_t> lines = Entries(answer->Text(0, 1), count, true);
-    const std::vector<int64_t> headers = Entries(answer->Text(0, 2), count, false);
-    for (size_t at = 0; at < count; ++at) Record(first + at, lines[at + 1], headers[at + 1]);
+    if (answer->RecordCount() != 1) return false;
+    if (answer->Value(0, 0).i != 0) return false;
+    const std::vector<WholeBlockResult> done = ReadWholeBlockDone(answer->Text(0, 1), count);
+    if (done.empty()) {
+        // The block ran, but which of its orders went cannot be told: none
+        // of the batch may be committed or journalled.
+        connection_.Rollback();
+        throw std::runtime_error("The server's answer to a block of orders to delete could not be read.");
+    }
+    for (size_t at = 0; at < count; ++at) Record(first + at, done[at].lines, done[at].headerGone ? 1 : 0);
     return true;
 }
 
@@ -148,7 +160,12 @@ BlockSent OrderDeletion::SendOrderByOrder(size_t first, size_t count) {
 }
 
 BlockSent OrderDeletion::SendBlock(size_t first, size_t count) {
-    if (wholeBlocks_ && SendWholeBlock(first, count)) return {count, false};
+    if (wholeBlocks_ && first >= refusedUntil_) {
+        if (SendWholeBlock(first, count)) return {count, false};
+        // Its orders go order by order, up to the end of the refused block:
+        // a whole block sent again would be refused again by the same order.
+        refusedUntil_ = first + count;
+    }
     return SendOrderByOrder(first, count);
 }
 

@@ -3,9 +3,10 @@
 // for a block of orders and for one order, and the orders deleted in the
 // open batch.
 //
-// Every order is deleted whole or not at all: in a block each order runs in a
-// sub-block of its own (DeletionBlock), alone it runs under the walk's
-// savepoint. With a backup, an order whose lines no longer match it is kept.
+// Every order is deleted whole or not at all: a whole block is undone as a
+// whole when anything in it fails, in the order-by-order block each order
+// runs in a sub-block of its own (DeletionBlock), alone it runs under the
+// walk's savepoint. With a backup, an order whose lines no longer match it is kept.
 // A failing order ends the deletion; the orders after it are never sent.
 #include <chrono>
 #include <cstdint>
@@ -17,6 +18,7 @@
 #include "data/sql/SQLDataSet.h"
 #include "data/sql/SQLQuery.h"
 #include "orders/OrderWalk.h"
+#include "workflow/DeletionBlock.h"
 
 class TSQLConnection;
 
@@ -37,13 +39,12 @@ public:
     using Clock = OrderBatch::Clock;
     static constexpr std::chrono::milliseconds kBatchTime = OrderBatch::kBatchTime;
     // Orders sent in one round trip: a block of many orders goes as a
-    // whole (SetDeletionBlockText), and only a block refused as a whole goes
-    // order by order (DeletionBlockText), at most kMaxBlockOrders at a time.
-    // The server compares every row the whole block reads with each number
-    // of its lists, so its work per order grows with the block: 200 orders
-    // keep that below the round trips it saves (500 took twice as long as
-    // 200 on a local server).
-    static constexpr int kDefaultBlockSize = 200;
+    // whole (WholeDeletionBlockText), as many as fit its bound text, and only
+    // a block refused as a whole goes order by order (DeletionBlockText), at
+    // most kMaxBlockOrders at a time. The whole block's work per order does
+    // not grow with the block, so a block is as large as Cancel allows: over
+    // a slow link every round trip saved is a latency saved.
+    static constexpr int kDefaultBlockSize = kMaxWholeBlockOrders;
 
     OrderDeletion(TSQLConnection &connection, std::vector<OrderToDelete> orders, int blockSize = kDefaultBlockSize);
     OrderDeletion(const OrderDeletion &) = delete;
@@ -76,6 +77,8 @@ private:
     void Bind(TParams &params, int slots, size_t first, size_t count) const;
     // The block as a whole; false when it was refused and nothing of it happened.
     bool SendWholeBlock(size_t first, size_t count);
+    // How many orders from `first` the whole block's bound text holds.
+    size_t WholeBlockFrom(size_t first) const;
     BlockSent SendOrderByOrder(size_t first, size_t count);
     void Record(size_t at, int64_t lines, int64_t headers);
 
@@ -85,6 +88,7 @@ private:
     const int blockSize_;
     const int orderBlockSize_;
     bool wholeBlocks_;                 // until the server cannot take the block as a whole
+    size_t refusedUntil_ = 0;          // orders before this go order by order: a whole block of them was refused
     std::vector<DeletedOrder> batch_;  // deleted in the open batch
     int changed_ = 0;
 

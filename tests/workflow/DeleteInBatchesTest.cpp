@@ -16,6 +16,7 @@
 #include "data/dataset/Field.h"
 #include "orders/OrderWalk.h"
 #include "workflow/DeleteTickedOrders.h"
+#include "workflow/DeletionBlock.h"
 #include "workflow/DeletionJournal.h"
 #include "workflow/OrderDeletion.h"
 
@@ -34,6 +35,12 @@ std::vector<std::string> ReadLines(const std::string &path) {
     std::vector<std::string> lines;
     for (std::string line; std::getline(file, line);) lines.push_back(line);
     return lines;
+}
+
+std::string Repeated(const std::string &text, int times) {
+    std::string repeated;
+    for (int i = 0; i < times; ++i) repeated += text;
+    return repeated;
 }
 
 std::vector<std::string> Fields(const std::string &line) {
@@ -242,11 +249,17 @@ TEST_P(DeleteInBatchesOn, CancelStopsAfterTheCurrentRoundTripAndKeepsWhatIsDone)
     EXPECT_FALSE(window->Connection().InTransaction());
 }
 
-TEST_P(DeleteInBatchesOn, OrderNumbersWithQuotesChineseOrTrailingBlanksDeleteExactlyTheirOrder) {
-    const std::vector<std::string> odd = {"Q'1", "X' OR 'A'='A", "訂單一號", "SO1  "};
+TEST_P(DeleteInBatchesOn, OddOrderNumbersDeleteExactlyTheirOrder) {
+    // Quotes, Chinese, trailing blanks; the whole block's separator and
+    // digits (a number that reads like an entry of the block's text) and
+    // other punctuation; and a number as long as the column, of three-byte
+    // characters.
+    const std::vector<std::string> odd = {"Q'1", "X' OR 'A'='A", "訂單一號", "SO1  ",           "1.2.", "7.",
+                                          ".",   "3.5.X",        "A;B:C+-",  Repeated("訂", 20)};
     // Orders that differ only in trailing blanks cannot both exist (the key
     // compares them equal), so the neighbours differ in other ways.
-    const std::vector<std::string> neighbours = {"Q", "訂單", "SO1 A", "X"};
+    const std::vector<std::string> neighbours = {"Q", "訂單", "SO1 A",           "X", "1", "2", "7", "3",
+                                                 "",  "B;C",  Repeated("訂", 19)};
     std::vector<std::string> sql;
     for (const std::string &number : odd) {
         sql.push_back("INSERT INTO ORDER_MASTER (MASTERBILLID) VALUES (" + Literal(number) + ")");
@@ -354,6 +367,41 @@ TEST_P(DeleteInBatchesOn, TheManyOrdersStatementIsPreparedOncePerRun) {
     EXPECT_EQ(deletion.Prepares() + walk.Prepares(), 1);
     for (int n = 1; n <= 4; ++n) ExpectGone(DemoOrderNumber(n));
     ExpectWhole(DemoOrderNumber(5));
+}
+
+TEST_P(DeleteInBatchesOn, ABlockThatFillsItsTextToTheLastByteGoesWholeAndTheNextOrderStartsAnother) {
+    // Numbers as long as the column allows, of three-byte characters: each
+    // takes 64 bytes of the block's text ("60..", then its 60 bytes), so a
+    // block holds exactly kWholeBlockBytes / 64 of them.
+    ASSERT_EQ(kWholeBlockBytes % 64, 0u);
+    const size_t perBlock = kWholeBlockBytes / 64;
+    ASSERT_LT(perBlock, static_cast<size_t>(kMaxWholeBlockOrders));
+    const char *digits[] = {"〇", "一", "二", "三", "四", "五", "六", "七", "八", "九"};
+    std::vector<OrderToDelete> orders;
+    std::vector<std::string> sql;
+    for (size_t n = 0; n <= perBlock; ++n) {
+        const std::string number = Repeated("訂", 17) + digits[n / 100 % 10] + digits[n / 10 % 10] + digits[n % 10];
+        orders.push_back({number, {}});
+        sql.push_back("INSERT INTO ORDER_MASTER (MASTERBILLID) VALUES (" + Literal(number) + ")");
+        sql.push_back("INSERT INTO ORDER_SUB (MASTERBILLID, LINE_NO) VALUES (" + Literal(number) + ", 1)");
+    }
+    Open(GetParam(), 1, sql);
+    OrderWalk walk(window->Connection(), kOneBatch);
+    OrderDeletion deletion(window->Connection(), orders);
+    EXPECT_EQ(deletion.BlockFrom(0), perBlock);
+    std::vector<std::string> deleted;
+    deletion.onCommitted = [&](const std::vector<DeletedOrder> &committed) {
+        for (const DeletedOrder &order : committed) deleted.push_back(order.orderNumber);
+    };
+    WalkResult walked;
+    walk.Run(orders.size(), deletion, RefusedOrder::EndsTheWalk, walked);
+    EXPECT_EQ(walked.next, orders.size());
+    ASSERT_EQ(deleted.size(), orders.size());
+    for (size_t n = 0; n < orders.size(); ++n) EXPECT_EQ(deleted[n], orders[n].number);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_MASTER"), 1);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_SUB"), LineCount(DemoOrderNumber(1)));
+    // Both blocks went whole: the order-by-order block was never needed.
+    EXPECT_EQ(deletion.Prepares(), 1);
 }
 
 TEST_P(DeleteInBatchesOn, ACancelledBackupEndsTheDeletionSilentlyBeforeAnythingIsDeleted) {
