@@ -6,10 +6,15 @@
 // puts back exactly the same rows; the cases take turns within each round.
 // Besides the time it counts what each part of a restore sends: the pieces
 // the relay carries to the server, about one a round trip.
+// With BATCHDEL_BENCH_SERVER_PID naming the server's process (on this
+// machine) it also tells the server's processor time of each case, and
+// always the program's own.
 // Usage: bench_restore_link [orders [rounds [delay_ms ...]]]
 //        (defaults 3000 orders, 2 rounds, delays of 0, 1, 5 and 25 ms)
-//        BATCHDEL_BENCH_CONNECTIONS="1 2 4" names the cases.
+//        BATCHDEL_BENCH_CONNECTIONS="1 2 4" names the cases;
+//        BATCHDEL_BENCH_BATCH_MS sets the batch time.
 // It needs the test server, as bench_slow_link does.
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -18,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -45,11 +51,38 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+// Processor seconds this program has used so far.
+double OwnCpu() {
+    rusage used{};
+    getrusage(RUSAGE_SELF, &used);
+    return static_cast<double>(used.ru_utime.tv_sec + used.ru_stime.tv_sec) +
+           static_cast<double>(used.ru_utime.tv_usec + used.ru_stime.tv_usec) / 1e6;
+}
+
+// Processor seconds the server's process has used so far; 0 when unknown.
+double ServerCpu() {
+    const QByteArray pid = qgetenv("BATCHDEL_BENCH_SERVER_PID");
+    if (pid.isEmpty()) return 0;
+    std::ifstream stat("/proc/" + pid.toStdString() + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const size_t close = text.rfind(')');
+    if (close == std::string::npos) return 0;
+    std::istringstream fields(text.substr(close + 2));
+    std::string field;
+    double utime = 0, stime = 0;
+    // After the name: state is field 3; utime and stime are fields 14 and 15.
+    for (int at = 3; at <= 15 && fields >> field; ++at) {
+        if (at == 14) utime = std::stod(field);
+        if (at == 15) stime = std::stod(field);
+    }
+    return (utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
 // What one restore took and sent.
 struct Restored {
-    double seconds = 0;
+    double seconds = 0, ownCpu = 0, serverCpu = 0;
     long checkPieces = 0, lookupPieces = 0, restorePieces = 0;
-    int alone = 0;
+    int alone = 0, blocks = 0, batches = 0;
 };
 
 int Run(int orders, int rounds, const std::vector<int> &delays, const std::vector<int> &connections) {
@@ -130,10 +163,13 @@ int Run(int orders, int rounds, const std::vector<int> &delays, const std::vecto
             {
                 DirectDatabase bare = DirectDatabase::Open(viaLink, login);
                 takeOut();
+                const double serverBefore = ServerCpu();
                 baseline[delay].push_back(Seconds([&] {
                     bare.Execute({"INSERT INTO ORDER_MASTER SELECT * FROM ORDER_MASTER_COPY",
                                   "INSERT INTO ORDER_SUB SELECT * FROM ORDER_SUB_COPY"});
                 }));
+                std::printf("  round %d, %d ms, INSERT..SELECT: %.2f s (processor: server %.2f s)\n", round + 1, delay,
+                            baseline[delay].back(), ServerCpu() - serverBefore);
             }
             for (int lanes : connections) {
                 takeOut();
@@ -142,29 +178,39 @@ int Run(int orders, int rounds, const std::vector<int> &delays, const std::vecto
                 connection.Open();
                 OrderRestorer restorer(connection, pair);
                 restorer.connections = lanes;
+                if (!qEnvironmentVariableIsEmpty("BATCHDEL_BENCH_BATCH_MS"))
+                    restorer.batchTime = milliseconds(qEnvironmentVariableIntValue("BATCHDEL_BENCH_BATCH_MS"));
                 RestoreOutcome outcome;
                 Restored r;
                 const long start = link.SentPieces();
+                const double ownBefore = OwnCpu(), serverBefore = ServerCpu();
                 const auto began = steady_clock::now();
                 restorer.CheckColumns();
                 const long checked = link.SentPieces();
                 restorer.ExistingOrders(chosen);
                 const long looked = link.SentPieces();
-                restorer.Restore(chosen, nullptr, outcome);
+                int batches = 0;
+                restorer.Restore(
+                    chosen, [&](const std::vector<const BackupOrder *> &) { ++batches; }, outcome);
                 r.seconds = duration<double>(steady_clock::now() - began).count();
+                r.ownCpu = OwnCpu() - ownBefore;
+                r.serverCpu = ServerCpu() - serverBefore;
                 r.checkPieces = checked - start;
                 r.lookupPieces = looked - checked;
                 // Restore looks the orders up again itself.
                 r.restorePieces = link.SentPieces() - looked - r.lookupPieces;
                 r.alone = outcome.ordersAlone;
+                r.blocks = outcome.blocks;
+                r.batches = batches;
                 if (outcome.restored.size() != chosen.size() || count() != static_cast<long long>(chosen.size()))
                     throw std::runtime_error("the restore put back " + std::to_string(outcome.restored.size()) +
                                              " of " + std::to_string(chosen.size()) + " orders");
                 restored[{delay, lanes}].push_back(r);
                 std::printf(
-                    "  round %d, %d ms, %d connection(s): %.2f s, pieces: %ld check, %ld lookup,"
-                    " %ld blocks/commits\n",
-                    round + 1, delay, lanes, r.seconds, r.checkPieces, r.lookupPieces, r.restorePieces);
+                    "  round %d, %d ms, %d connection(s): %.2f s (processor: program %.2f s, server %.2f s),"
+                    " pieces: %ld check, %ld lookup, %ld the rest; %d blocks, %d batches\n",
+                    round + 1, delay, lanes, r.seconds, r.ownCpu, r.serverCpu, r.checkPieces, r.lookupPieces,
+                    r.restorePieces, r.blocks, r.batches);
             }
         }
 

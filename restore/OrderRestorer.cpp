@@ -574,6 +574,7 @@ void OrderRestorer::Impl::RestoreOnOne(const std::vector<const BackupOrder *> &t
         BlockSent SendBlock(size_t first, size_t count) override {
             const std::vector<const BackupOrder *> some(todo_.begin() + static_cast<std::ptrdiff_t>(first),
                                                         todo_.begin() + static_cast<std::ptrdiff_t>(first + count));
+            ++outcome_.blocks;
             d_.SendBlock(d_.main, shapes_, some);
             for (const BackupOrder *order : some) Taken(order);
             return {count, false};
@@ -648,6 +649,7 @@ public:
     // Orders left out, with the server's words, and orders that went alone.
     std::vector<std::pair<const BackupOrder *, std::string>> failed;
     int ordersAlone = 0;
+    int blocks = 0;
     void EndTurn() { hub_.EndTurn(holdingTurn_); }
 
     size_t BlockFrom(size_t next) override { return alone_ ? 0 : mine_.size() - next; }
@@ -656,6 +658,7 @@ public:
         const std::vector<const BackupOrder *> some(mine_.begin() + static_cast<std::ptrdiff_t>(first),
                                                     mine_.begin() + static_cast<std::ptrdiff_t>(first + count));
         const Clock::time_point sent = Clock::now();
+        ++blocks;
         d_.SendBlock(lane_, shapes_, some);
         // A block's time is one round trip and the server's work: a bound
         // above the link's round trip.
@@ -681,6 +684,7 @@ public:
         if (!holdingTurn_) holdingTurn_ = hub_.TakeTurn(true);
         const bool told = batch.empty() ? (EndTurn(), !hub_.Abandoned()) : hub_.Committed(batch);
         holdingTurn_ = false;
+        commitTook_ = Clock::now() - commitAsked_;
         if (!told) throw Abandoned{};
     }
     void Dropped() override {
@@ -694,6 +698,7 @@ public:
         if (next < mine_.size()) return false;
         if (hub_.Abandoned()) throw Abandoned{};
         if (hub_.Stopping() || Due() || !TakeBlock()) {
+            commitAsked_ = Clock::now();
             if (!hub_.TakeTurn(false)) throw Abandoned{};
             holdingTurn_ = true;
             return true;
@@ -716,14 +721,19 @@ private:
         batchStarted_ = true;
         batchStart_ = Clock::now();
     }
-    // The batch has worked long enough: as long as the batch time, and at
-    // least as many round trips as make a commit and the next start cost
-    // little beside it.
+    // The batch has worked long enough: as long as the batch time, and long
+    // enough that its commit costs little beside it: at least as many round
+    // trips as make a commit and the next start cost a tenth, and ten times
+    // what the lane's last commit took from asking for the turn to the
+    // journal (a server whose disk syncs slowly, or other lanes committing,
+    // make the batches longer).
     bool Due() const {
         if (batchTime_ <= Clock::duration::zero()) return true;
         const Clock::duration worked = Clock::now() - batchStart_;
-        return worked >= batchTime_ && worked >= OrderBatch::kRoundTripsPerBatch * roundTrip_;
+        return worked >= batchTime_ && worked >= OrderBatch::kRoundTripsPerBatch * roundTrip_ &&
+               worked >= kCommitShare * commitTook_;
     }
+    static constexpr int kCommitShare = 10;
 
     OrderRestorer::Impl &d_;
     RestoreLane &lane_;
@@ -738,6 +748,8 @@ private:
     Clock::time_point batchStart_{};
     Clock::duration roundTrip_{};
     bool holdingTurn_ = false;
+    Clock::time_point commitAsked_{};
+    Clock::duration commitTook_{};
 };
 
 }  // namespace
@@ -799,6 +811,7 @@ size_t OrderRestorer::Impl::RestoreOnLanes(size_t count, const std::vector<const
     for (const auto &lane : steps) {
         outcome.failed.insert(outcome.failed.end(), lane->failed.begin(), lane->failed.end());
         outcome.ordersAlone += lane->ordersAlone;
+        outcome.blocks += lane->blocks;
     }
     if (const std::exception_ptr failure = hub.Failure()) std::rethrow_exception(failure);
     return connected > 0 ? todo.size() : 0;

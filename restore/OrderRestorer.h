@@ -36,6 +36,8 @@ struct RestoreOutcome {
     // block of many: those of a block the database refused, and any order
     // too large for a block.
     int ordersAlone = 0;
+    // Statements of many orders sent: a round trip each.
+    int blocks = 0;
 };
 
 class OrderRestorer {
