@@ -5,6 +5,7 @@
 #include <limits>
 #include <map>
 #include <thread>
+#include <tuple>
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
@@ -246,6 +247,9 @@ struct RestoreLane {
     // Many orders a round trip: one statement per block shape, each
     // prepared once for the run.
     TSQLQuery block{"RestoreBlock"}, largeBlock{"RestoreLargeOrder"};
+    // Their texts: a restore in steps (the window's) keeps a statement
+    // prepared while its text stays the same.
+    std::string blockText, largeBlockText;
 };
 
 struct OrderRestorer::Impl {
@@ -531,9 +535,14 @@ void OrderRestorer::Restore(const std::vector<const BackupOrder *> &orders, cons
 }
 
 void OrderRestorer::Impl::SetBlockTexts(RestoreLane &lane, const RestoreShapes &shapes) {
-    for (auto [statement, of] : {std::pair{&lane.block, shapes.usual}, std::pair{&lane.largeBlock, shapes.large}})
-        if (of.headers > 0)
-            Statement(*statement, lane.connection, RestoreBlockText(of, headerInsert.columns, lineInsert.columns));
+    for (auto [statement, text, of] : {std::tuple{&lane.block, &lane.blockText, shapes.usual},
+                                       std::tuple{&lane.largeBlock, &lane.largeBlockText, shapes.large}}) {
+        if (of.headers <= 0) continue;
+        std::string wanted = RestoreBlockText(of, headerInsert.columns, lineInsert.columns);
+        if (wanted == *text) continue;
+        Statement(*statement, lane.connection, wanted);
+        *text = std::move(wanted);
+    }
 }
 
 void OrderRestorer::Impl::OpenLanes(size_t count) {

@@ -7,12 +7,15 @@
 // flight.
 #include "tests/workflow/OrderDatabaseTest.h"
 
+#include <QProcess>
+
 #include <chrono>
 #include <set>
 #include <stdexcept>
 #include <thread>
 
 #include "data/dataset/Errors.h"
+#include "data/sql/ConfigLocation.h"
 #include "data/sql/SQLConnection.h"
 #include "restore/BackupPair.h"
 #include "restore/OrderRestorer.h"
@@ -55,10 +58,16 @@ protected:
             rows.push_back(std::move(row));
         return rows;
     }
+    // Every order's rows, read in one query a table.
     std::map<std::string, std::vector<std::vector<std::string>>> Rows() const {
         std::map<std::string, std::vector<std::vector<std::string>>> rows;
-        for (const auto &row : QueryRows(database, "SELECT MASTERBILLID FROM ORDER_MASTER"))
-            rows[row.at(0)] = OrderRows(row.at(0));
+        for (const char *select : {"SELECT t.MASTERBILLID, t.* FROM ORDER_MASTER t",
+                                   "SELECT t.MASTERBILLID, t.* FROM ORDER_SUB t ORDER BY t.MASTERBILLID, t.LINE_NO"})
+            for (auto &row : QueryRows(database, select)) {
+                const std::string number = row.front();
+                row.erase(row.begin());
+                rows[number].push_back(std::move(row));
+            }
         return rows;
     }
     // The order numbers the database holds now, as another user sees them:
@@ -250,6 +259,45 @@ TEST_P(RestoreOnLanesLinkDropped, LeavesWholeToldOrdersAndASecondRunFinishes) {
     });
     EXPECT_EQ(told.size() + first.size(), before.size());
     EXPECT_EQ(Rows(), before);
+}
+
+// batchdel-restore killed while its connections have blocks in flight:
+// every order in the database is whole, and a second run finishes the job.
+TEST_P(RestoreOnLanesLinkDropped, KilledWithBlocksInFlightLeavesWholeOrdersAndASecondRunFinishes) {
+    BATCHDEL_REQUIRE_TEST_SERVER();
+    serverDatabase = std::make_unique<ServerDatabase>("lanes");
+    database = serverDatabase->connectString();
+    CreateDemoDatabase(database, 400, 1, TestServerLogin());
+    // A link slow enough that the run lasts a while.
+    SlowLink link("127.0.0.1", PortOf(TestServerAddress()), 5ms);
+    WriteConfigFiles(dir.path(), "127.0.0.1/" + std::to_string(link.Port()) + ":" + serverDatabase->file(),
+                     {"Password=" + TestServerPassword()});
+    std::filesystem::create_directory(dir.path() + "/cds");
+    window = std::make_unique<HeadlessOrderWindow>(dir.path());
+    before = Rows();
+    BackUp();
+    window.reset();
+
+    const QStringList arguments{QStringLiteral("--database"), QString::fromStdString(dir.path() + "/connections.ini"),
+                                QString::fromStdString(backup.headerFile), QString::fromStdString(backup.detailFile)};
+    QProcess process;
+    process.start(QString::fromStdString(ProgramFolder() + "batchdel-restore"), arguments);
+    ASSERT_TRUE(process.waitForStarted());
+    // Killed once some orders are committed, the others still on their way.
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (Count("SELECT COUNT(*) FROM ORDER_MASTER") == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    process.kill();
+    process.waitForFinished();
+    const int64_t got = Count("SELECT COUNT(*) FROM ORDER_MASTER");
+    EXPECT_GT(got, 0);
+    EXPECT_LT(got, static_cast<int64_t>(before.size())) << "the run ended before the kill";
+    ExpectOnlyWholeOrders();
+
+    QProcess again;
+    again.start(QString::fromStdString(ProgramFolder() + "batchdel-restore"), arguments);
+    ASSERT_TRUE(again.waitForFinished(120000));
+    EXPECT_EQ(Rows(), before) << again.readAllStandardError().toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Server, RestoreOnLanesLinkDropped, testing::Values(Backend::Server), BackendCaseName);
