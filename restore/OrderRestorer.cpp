@@ -788,9 +788,10 @@ size_t OrderRestorer::Impl::RestoreOnLanes(size_t count, const std::vector<const
             }
             // The walk only commits when the lane ends its batch.
             OrderWalk walk(on, std::chrono::hours(24 * 365));
-            while (lane.StartBatch()) {
+            for (;;) {
                 WalkResult walked;
                 try {
+                    if (!lane.StartBatch()) break;
                     walk.Run(std::numeric_limits<size_t>::max(), lane, RefusedOrder::IsLeftOut, walked);
                 } catch (const Abandoned &) {
                     walk.RollBack(lane);
