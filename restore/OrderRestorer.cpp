@@ -1,7 +1,11 @@
 #include "restore/OrderRestorer.h"
 
 #include <algorithm>
+#include <atomic>
+#include <limits>
 #include <map>
+#include <thread>
+#include <tuple>
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
@@ -12,6 +16,7 @@
 #include "data/sql/SQLDataSet.h"
 #include "data/sql/SQLQuery.h"
 #include "orders/ColumnFacts.h"
+#include "orders/ConnectionCopy.h"
 #include "orders/FetchedRows.h"
 #include "orders/OrderBatch.h"
 #include "orders/OrderLookup.h"
@@ -19,6 +24,7 @@
 #include "orders/TableColumns.h"
 #include "restore/RestoreBlock.h"
 #include "restore/RestoreErrors.h"
+#include "restore/RestoreLanes.h"
 
 namespace {
 
@@ -208,19 +214,56 @@ void DeclareTextLengths(TableInsert &plan, const std::map<std::string, ColumnCha
 
 }  // namespace
 
-struct OrderRestorer::Impl {
-    Impl(TSQLConnection &c, const BackupPair &p) : connection(c), pair(p) {}
+// The two block shapes of a run, and which orders each block takes.
+struct RestoreShapes {
+    RestoreBlockShape usual, large;
+
+    static bool Fits(const RestoreBlockShape &of, size_t lines) {
+        return of.headers > 0 && lines <= static_cast<size_t>(of.lines);
+    }
+    // How many orders from `next` the next block takes, in the orders'
+    // order; 0 when the order there is too large even for a block of its own
+    // and goes alone, a statement a row.
+    size_t BlockFrom(const std::vector<const BackupOrder *> &orders, size_t next) const {
+        size_t count = 0, lines = 0;
+        while (next + count < orders.size() && count < static_cast<size_t>(usual.headers) &&
+               Fits(usual, lines + orders[next + count]->lineRows.size()))
+            lines += orders[next + count++]->lineRows.size();
+        // An order larger than the block goes in a block of its own.
+        if (count == 0 && !Fits(large, orders[next]->lineRows.size())) return 0;
+        return std::max<size_t>(count, 1);
+    }
+    // The shape for a block whose first order is this one.
+    bool IsLarge(const BackupOrder &first) const { return !Fits(usual, first.lineRows.size()); }
+};
+
+// The statements of one connection that carries orders.
+struct RestoreLane {
+    explicit RestoreLane(TSQLConnection &c) : connection(c) {}
     TSQLConnection &connection;
-    const BackupPair &pair;
-    std::vector<std::string> headerColumns, lineColumns;  // the tables' names, per file column
-    TableInsert headerInsert, lineInsert;
-    std::map<std::string, ColumnCharacterSet> headerSets, lineSets;
     // One order alone, a statement a row: for an order too large for any
     // block, and to give each order of a failed block its own outcome.
     TSQLQuery insertHeader{"InsertHeader"}, insertLine{"InsertLine"};
     // Many orders a round trip: one statement per block shape, each
     // prepared once for the run.
     TSQLQuery block{"RestoreBlock"}, largeBlock{"RestoreLargeOrder"};
+    // Their texts: a restore in steps (the window's) keeps a statement
+    // prepared while its text stays the same.
+    std::string blockText, largeBlockText;
+};
+
+struct OrderRestorer::Impl {
+    Impl(TSQLConnection &c, const BackupPair &p) : connection(c), pair(p), main(c) {}
+    TSQLConnection &connection;
+    const BackupPair &pair;
+    std::vector<std::string> headerColumns, lineColumns;  // the tables' names, per file column
+    TableInsert headerInsert, lineInsert;
+    std::map<std::string, ColumnCharacterSet> headerSets, lineSets;
+    RestoreLane main;
+    // Connections of their own for the lanes beyond the first, made with the
+    // caller's parameters once and kept for the restorer's life.
+    std::vector<std::unique_ptr<TSQLConnection>> ownConnections;
+    std::vector<std::unique_ptr<RestoreLane>> lanes;
     bool checked = false;
     // Characters ORDER_MASTER.MASTERBILLID holds; 0 when not known.
     int numberCharacters = 0;
@@ -242,9 +285,30 @@ struct OrderRestorer::Impl {
 
     // Inserts one order's header and lines, a statement a row; raises with
     // the server's words when it refuses a row.
-    void RestoreAlone(const BackupOrder &order) {
-        InsertRow(insertHeader, headerInsert, pair.Header(), order.headerRow);
-        for (int row : order.lineRows) InsertRow(insertLine, lineInsert, pair.Detail(), row);
+    void RestoreAlone(RestoreLane &lane, const BackupOrder &order) {
+        InsertRow(lane.insertHeader, headerInsert, pair.Header(), order.headerRow);
+        for (int row : order.lineRows) InsertRow(lane.insertLine, lineInsert, pair.Detail(), row);
+    }
+
+    // Sets a lane's statements for the run's block shapes.
+    void SetBlockTexts(RestoreLane &lane, const RestoreShapes &shapes);
+    // Makes sure `count` lanes exist, each with a connection of its own (not
+    // yet opened) and its one-order statements.
+    void OpenLanes(size_t count);
+    // Restores the orders over the caller's connection.
+    void RestoreOnOne(const std::vector<const BackupOrder *> &todo, const RestoreShapes &shapes,
+                      const BatchCommitted &committed, RestoreOutcome &outcome, std::chrono::milliseconds batchTime,
+                      const std::function<bool()> &stopWanted);
+    // Restores the orders over `count` lanes at once; returns how many of
+    // them (from the first) the lanes dealt with: all of them, unless no
+    // lane could connect at all.
+    size_t RestoreOnLanes(size_t count, const std::vector<const BackupOrder *> &todo, const RestoreShapes &shapes,
+                          const BatchCommitted &committed, RestoreOutcome &outcome, std::chrono::milliseconds batchTime,
+                          const std::function<bool()> &stopWanted);
+    // Sends a block of orders on a lane.
+    void SendBlock(RestoreLane &lane, const RestoreShapes &shapes, const std::vector<const BackupOrder *> &orders) {
+        const bool large = shapes.IsLarge(*orders.front());
+        RestoreBlock(large ? lane.largeBlock : lane.block, large ? shapes.large : shapes.usual, orders);
     }
 
     // Sends the orders in one statement of this shape; raises when the
@@ -318,8 +382,8 @@ void OrderRestorer::CheckColumns() {
     d_->lineInsert = PlanInsert("ORDER_SUB", d_->lineColumns, Insertable(d_->lineColumns, lineComputed), lineTable);
     d_->headerSets = TextColumnCharacterSets(d_->connection, "ORDER_MASTER");
     d_->lineSets = TextColumnCharacterSets(d_->connection, "ORDER_SUB");
-    Statement(d_->insertHeader, d_->connection, InsertText(d_->headerInsert.columns));
-    Statement(d_->insertLine, d_->connection, InsertText(d_->lineInsert.columns));
+    Statement(d_->main.insertHeader, d_->connection, InsertText(d_->headerInsert.columns));
+    Statement(d_->main.insertLine, d_->connection, InsertText(d_->lineInsert.columns));
     d_->checked = true;
 }
 
@@ -442,55 +506,96 @@ void OrderRestorer::Restore(const std::vector<const BackupOrder *> &orders, cons
     }
     DeclareTextLengths(d_->headerInsert, d_->headerSets, d_->pair.Header(), headerRows);
     DeclareTextLengths(d_->lineInsert, d_->lineSets, d_->pair.Detail(), lineRows);
-    RestoreBlockShape shape = RestoreBlockShapeFor(d_->headerInsert.columns, d_->lineInsert.columns,
-                                                   static_cast<double>(allLines) / static_cast<double>(todo.size()));
-    if (ordersPerRoundTrip > 0) shape.headers = std::min(shape.headers, ordersPerRoundTrip);
-    const RestoreBlockShape large = LargeOrderShape(d_->headerInsert.columns, d_->lineInsert.columns);
-    for (auto [statement, of] : {std::pair{&d_->block, shape}, std::pair{&d_->largeBlock, large}})
-        if (of.headers > 0)
-            Statement(*statement, d_->connection,
-                      RestoreBlockText(of, d_->headerInsert.columns, d_->lineInsert.columns));
+    RestoreShapes shapes;
+    shapes.usual = RestoreBlockShapeFor(d_->headerInsert.columns, d_->lineInsert.columns,
+                                        static_cast<double>(allLines) / static_cast<double>(todo.size()));
+    if (ordersPerRoundTrip > 0) shapes.usual.headers = std::min(shapes.usual.headers, ordersPerRoundTrip);
+    shapes.large = LargeOrderShape(d_->headerInsert.columns, d_->lineInsert.columns);
+
+    // Blocks in flight at once: no more lanes than blocks, each lane beyond
+    // one a connection of its own beside the caller's.
+    size_t blocks = 0;
+    for (size_t next = 0; next < todo.size(); ++blocks) next += std::max<size_t>(1, shapes.BlockFrom(todo, next));
+    const size_t lanes = std::min(static_cast<size_t>(std::max(1, connections)), blocks);
+    if (lanes <= 1) {
+        d_->SetBlockTexts(d_->main, shapes);
+        d_->RestoreOnOne(todo, shapes, committed, outcome, batchTime, stopWanted);
+        return;
+    }
+    d_->OpenLanes(lanes);
+    for (size_t l = 0; l < lanes; ++l) d_->SetBlockTexts(*d_->lanes[l], shapes);
+    const size_t left = d_->RestoreOnLanes(lanes, todo, shapes, committed, outcome, batchTime, stopWanted);
+    // Lanes that could not connect leave their orders to the caller's own
+    // connection.
+    if (left < todo.size()) {
+        const std::vector<const BackupOrder *> rest(todo.begin() + static_cast<std::ptrdiff_t>(left), todo.end());
+        d_->SetBlockTexts(d_->main, shapes);
+        d_->RestoreOnOne(rest, shapes, committed, outcome, batchTime, stopWanted);
+    }
+}
+
+void OrderRestorer::Impl::SetBlockTexts(RestoreLane &lane, const RestoreShapes &shapes) {
+    for (auto [statement, text, of] : {std::tuple{&lane.block, &lane.blockText, shapes.usual},
+                                       std::tuple{&lane.largeBlock, &lane.largeBlockText, shapes.large}}) {
+        if (of.headers <= 0) continue;
+        std::string wanted = RestoreBlockText(of, headerInsert.columns, lineInsert.columns);
+        if (wanted == *text) continue;
+        Statement(*statement, lane.connection, wanted);
+        *text = std::move(wanted);
+    }
+}
+
+void OrderRestorer::Impl::OpenLanes(size_t count) {
+    while (lanes.size() < count) {
+        ownConnections.push_back(ConnectionLike(connection));
+        auto lane = std::make_unique<RestoreLane>(*ownConnections.back());
+        Statement(lane->insertHeader, lane->connection, InsertText(headerInsert.columns));
+        Statement(lane->insertLine, lane->connection, InsertText(lineInsert.columns));
+        lanes.push_back(std::move(lane));
+    }
+}
+
+namespace {
+
+std::string ReasonOf(const std::exception_ptr &failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const Exception &e) {
+        return e.Message();
+    } catch (...) {}
+    return {};
+}
+
+}  // namespace
+
+void OrderRestorer::Impl::RestoreOnOne(const std::vector<const BackupOrder *> &todo, const RestoreShapes &shapes,
+                                       const BatchCommitted &committed, RestoreOutcome &outcome,
+                                       std::chrono::milliseconds batchTime, const std::function<bool()> &stopWanted) {
     // Each order goes back alone when its block is refused; one the server
     // refuses then is left out, and the walk goes on.
     class Steps final : public OrderWalkSteps {
     public:
         Steps(Impl &d, const std::vector<const BackupOrder *> &todo, RestoreOutcome &outcome,
-              const BatchCommitted &committed, const RestoreBlockShape &shape, const RestoreBlockShape &large)
-            : d_(d), todo_(todo), outcome_(outcome), committed_(committed), shape_(shape), large_(large) {}
+              const BatchCommitted &committed, const RestoreShapes &shapes, const std::function<bool()> &stopWanted)
+            : d_(d), todo_(todo), outcome_(outcome), committed_(committed), shapes_(shapes), stopWanted_(stopWanted) {}
 
-        size_t BlockFrom(size_t next) override {
-            // The next orders in the backup's order, as many as the block holds.
-            size_t count = 0, lines = 0;
-            while (next + count < todo_.size() && count < static_cast<size_t>(shape_.headers) &&
-                   Fits(shape_, lines + todo_[next + count]->lineRows.size()))
-                lines += todo_[next + count++]->lineRows.size();
-            // An order larger than the block goes in a block of its own, or
-            // alone, a statement a row, when even that cannot hold it.
-            if (count == 0 && !Fits(large_, todo_[next]->lineRows.size())) return 0;
-            return std::max<size_t>(count, 1);
-        }
+        size_t BlockFrom(size_t next) override { return shapes_.BlockFrom(todo_, next); }
         BlockSent SendBlock(size_t first, size_t count) override {
-            const bool large = !Fits(shape_, todo_[first]->lineRows.size());
             const std::vector<const BackupOrder *> some(todo_.begin() + static_cast<std::ptrdiff_t>(first),
                                                         todo_.begin() + static_cast<std::ptrdiff_t>(first + count));
-            d_.RestoreBlock(large ? d_.largeBlock : d_.block, large ? large_ : shape_, some);
+            ++outcome_.blocks;
+            d_.SendBlock(d_.main, shapes_, some);
             for (const BackupOrder *order : some) Taken(order);
             return {count, false};
         }
         bool SendAlone(size_t at) override {
             ++outcome_.ordersAlone;
-            d_.RestoreAlone(*todo_[at]);
+            d_.RestoreAlone(d_.main, *todo_[at]);
             Taken(todo_[at]);
             return true;
         }
         void LeftOut(size_t at, const std::exception_ptr &failure) override {
-            std::string reason;
-            try {
-                std::rethrow_exception(failure);
-            } catch (const Exception &e) {
-                reason = e.Message();
-            } catch (...) {}
-            outcome_.failed.emplace_back(todo_[at], reason);
+            outcome_.failed.emplace_back(todo_[at], ReasonOf(failure));
         }
         void Committed() override {
             outcome_.restored.insert(outcome_.restored.end(), inBatch_.begin(), inBatch_.end());
@@ -503,11 +608,9 @@ void OrderRestorer::Restore(const std::vector<const BackupOrder *> &orders, cons
             inBatch_.clear();
             batchLines_ = 0;
         }
+        bool StopRequested(size_t) override { return stopWanted_ && stopWanted_(); }
 
     private:
-        static bool Fits(const RestoreBlockShape &of, size_t lines) {
-            return of.headers > 0 && lines <= static_cast<size_t>(of.lines);
-        }
         void Taken(const BackupOrder *order) {
             inBatch_.push_back(order);
             batchLines_ += static_cast<int64_t>(order->lineRows.size());
@@ -517,12 +620,209 @@ void OrderRestorer::Restore(const std::vector<const BackupOrder *> &orders, cons
         const std::vector<const BackupOrder *> &todo_;
         RestoreOutcome &outcome_;
         const BatchCommitted &committed_;
-        const RestoreBlockShape shape_, large_;
+        const RestoreShapes &shapes_;
+        const std::function<bool()> &stopWanted_;
         std::vector<const BackupOrder *> inBatch_;
         int64_t batchLines_ = 0;
     };
-    Steps steps(*d_, todo, outcome, committed, shape, large);
-    OrderWalk walk(d_->connection, batchTime);
+    Steps steps(*this, todo, outcome, committed, shapes, stopWanted);
+    OrderWalk walk(connection, batchTime);
     WalkResult walked;
     walk.Run(todo.size(), steps, RefusedOrder::IsLeftOut, walked);
+}
+
+namespace {
+
+// The run was abandoned (the journal failed): the lane rolls back what it
+// has not committed.
+struct Abandoned {};
+
+// One lane's part: blocks taken from the shared orders one at a time, each
+// batch a walk of its own that ends when the batch is due, and committed in
+// the lane's turn.
+class LaneSteps final : public OrderWalkSteps {
+public:
+    using Clock = OrderBatch::Clock;
+
+    LaneSteps(OrderRestorer::Impl &d, RestoreLane &lane, RestoreLanes &hub, const RestoreShapes &shapes,
+              Clock::duration batchTime)
+        : d_(d), lane_(lane), hub_(hub), shapes_(shapes), batchTime_(batchTime) {}
+
+    // Starts a batch with the next block; false when none is left.
+    bool StartBatch() {
+        mine_.clear();
+        blockStart_ = 0;
+        batchStarted_ = false;
+        return TakeBlock();
+    }
+    // Orders left out, with the server's words, and orders that went alone.
+    std::vector<std::pair<const BackupOrder *, std::string>> failed;
+    int ordersAlone = 0;
+    int blocks = 0;
+    void EndTurn() { hub_.EndTurn(holdingTurn_); }
+
+    size_t BlockFrom(size_t next) override { return alone_ ? 0 : mine_.size() - next; }
+    BlockSent SendBlock(size_t first, size_t count) override {
+        Started();
+        const std::vector<const BackupOrder *> some(mine_.begin() + static_cast<std::ptrdiff_t>(first),
+                                                    mine_.begin() + static_cast<std::ptrdiff_t>(first + count));
+        const Clock::time_point sent = Clock::now();
+        ++blocks;
+        d_.SendBlock(lane_, shapes_, some);
+        // A block's time is one round trip and the server's work: a bound
+        // above the link's round trip.
+        const Clock::duration took = Clock::now() - sent;
+        if (roundTrip_ == Clock::duration::zero() || took < roundTrip_) roundTrip_ = took;
+        inBatch_.insert(inBatch_.end(), some.begin(), some.end());
+        return {count, false};
+    }
+    bool SendAlone(size_t at) override {
+        Started();
+        ++ordersAlone;
+        d_.RestoreAlone(lane_, *mine_[at]);
+        inBatch_.push_back(mine_[at]);
+        return true;
+    }
+    void LeftOut(size_t at, const std::exception_ptr &failure) override {
+        failed.emplace_back(mine_[at], ReasonOf(failure));
+    }
+    void Committed() override {
+        const std::vector<const BackupOrder *> batch = std::move(inBatch_);
+        inBatch_.clear();
+        // A commit the walk made on a failure comes without the turn.
+        if (!holdingTurn_) holdingTurn_ = hub_.TakeTurn(true);
+        const bool told = batch.empty() ? (EndTurn(), !hub_.Abandoned()) : hub_.Committed(batch);
+        holdingTurn_ = false;
+        commitTook_ = Clock::now() - commitAsked_;
+        if (!told) throw Abandoned{};
+    }
+    void Dropped() override {
+        inBatch_.clear();
+        EndTurn();
+    }
+    // After each round trip: the batch ends (and is committed) when the run
+    // stops, when it has worked long enough, or when no orders are left;
+    // otherwise the lane takes the next block.
+    bool StopRequested(size_t next) override {
+        if (next < mine_.size()) return false;
+        if (hub_.Abandoned()) throw Abandoned{};
+        if (hub_.Stopping() || Due() || !TakeBlock()) {
+            commitAsked_ = Clock::now();
+            if (!hub_.TakeTurn(false)) throw Abandoned{};
+            holdingTurn_ = true;
+            return true;
+        }
+        return false;
+    }
+
+private:
+    bool TakeBlock() {
+        bool alone = false;
+        const std::vector<const BackupOrder *> block = hub_.NextBlock(alone);
+        if (block.empty()) return false;
+        blockStart_ = mine_.size();
+        alone_ = alone;
+        mine_.insert(mine_.end(), block.begin(), block.end());
+        return true;
+    }
+    void Started() {
+        if (batchStarted_) return;
+        batchStarted_ = true;
+        batchStart_ = Clock::now();
+    }
+    // The batch has worked long enough: as long as the batch time, and long
+    // enough that its commit costs little beside it: at least as many round
+    // trips as make a commit and the next start cost a tenth, and ten times
+    // what the lane's last commit took from asking for the turn to the
+    // journal (a server whose disk syncs slowly, or other lanes committing,
+    // make the batches longer).
+    bool Due() const {
+        if (batchTime_ <= Clock::duration::zero()) return true;
+        const Clock::duration worked = Clock::now() - batchStart_;
+        return worked >= batchTime_ && worked >= OrderBatch::kRoundTripsPerBatch * roundTrip_ &&
+               worked >= kCommitShare * commitTook_;
+    }
+    static constexpr int kCommitShare = 10;
+
+    OrderRestorer::Impl &d_;
+    RestoreLane &lane_;
+    RestoreLanes &hub_;
+    const RestoreShapes &shapes_;
+    const Clock::duration batchTime_;
+    std::vector<const BackupOrder *> mine_;     // the orders this batch took, in blocks
+    size_t blockStart_ = 0;                     // where the last block starts among them
+    bool alone_ = false;                        // whether that block is one order sent alone
+    std::vector<const BackupOrder *> inBatch_;  // taken in the open batch
+    bool batchStarted_ = false;
+    Clock::time_point batchStart_{};
+    Clock::duration roundTrip_{};
+    bool holdingTurn_ = false;
+    Clock::time_point commitAsked_{};
+    Clock::duration commitTook_{};
+};
+
+}  // namespace
+
+size_t OrderRestorer::Impl::RestoreOnLanes(size_t count, const std::vector<const BackupOrder *> &todo,
+                                           const RestoreShapes &shapes, const BatchCommitted &committed,
+                                           RestoreOutcome &outcome, std::chrono::milliseconds batchTime,
+                                           const std::function<bool()> &stopWanted) {
+    RestoreLanes hub(
+        todo, [&](size_t next) { return shapes.BlockFrom(todo, next); }, static_cast<int>(count));
+    std::vector<std::unique_ptr<LaneSteps>> steps;
+    for (size_t l = 0; l < count; ++l)
+        steps.push_back(std::make_unique<LaneSteps>(*this, *lanes[l], hub, shapes, batchTime));
+    std::atomic<int> connected{0};
+    std::vector<std::thread> threads;
+    for (size_t l = 0; l < count; ++l)
+        threads.emplace_back([&, l] {
+            LaneSteps &lane = *steps[l];
+            TSQLConnection &on = lanes[l]->connection;
+            try {
+                if (!on.Connected()) on.Open();
+                ++connected;
+            } catch (...) {
+                // A lane that cannot connect leaves its share to the others.
+                hub.LaneEnded();
+                return;
+            }
+            // The walk only commits when the lane ends its batch.
+            OrderWalk walk(on, std::chrono::hours(24 * 365));
+            for (;;) {
+                WalkResult walked;
+                try {
+                    if (!lane.StartBatch()) break;
+                    walk.Run(std::numeric_limits<size_t>::max(), lane, RefusedOrder::IsLeftOut, walked);
+                } catch (const Abandoned &) {
+                    walk.RollBack(lane);
+                    break;
+                } catch (...) {
+                    // The others stop after their round trip, keeping
+                    // what they have done; this failure is the run's.
+                    walk.RollBack(lane);
+                    hub.Stop(std::current_exception());
+                    break;
+                }
+                lane.EndTurn();
+                if (hub.Stopping()) break;
+            }
+            lane.EndTurn();
+            hub.LaneEnded();
+        });
+    hub.Serve(
+        [&](const std::vector<const BackupOrder *> &batch) {
+            outcome.restored.insert(outcome.restored.end(), batch.begin(), batch.end());
+            for (const BackupOrder *order : batch)
+                outcome.linesRestored += static_cast<int64_t>(order->lineRows.size());
+            if (committed) committed(batch);
+        },
+        stopWanted);
+    for (std::thread &thread : threads) thread.join();
+    for (const auto &lane : steps) {
+        outcome.failed.insert(outcome.failed.end(), lane->failed.begin(), lane->failed.end());
+        outcome.ordersAlone += lane->ordersAlone;
+        outcome.blocks += lane->blocks;
+    }
+    if (const std::exception_ptr failure = hub.Failure()) std::rethrow_exception(failure);
+    return connected > 0 ? todo.size() : 0;
 }

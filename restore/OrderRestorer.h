@@ -1,6 +1,8 @@
 #pragma once
 // Puts orders of a backup pair back into the database: each order whole,
 // its header and all its lines, many orders a round trip (RestoreBlock),
+// several round trips in flight at once over connections of their own
+// (RestoreLanes),
 // committed in batches of OrderBatch::kBatchTime of work, walked as the deletion is
 // (OrderWalk): an order the server refuses is left out alone and the walk
 // goes on. An order whose number the database already
@@ -34,6 +36,8 @@ struct RestoreOutcome {
     // block of many: those of a block the database refused, and any order
     // too large for a block.
     int ordersAlone = 0;
+    // Statements of many orders sent: a round trip each.
+    int blocks = 0;
 };
 
 class OrderRestorer {
@@ -67,6 +71,19 @@ public:
     // At most this many orders a round trip; 0 for as many as the server's
     // limits on one statement allow.
     int ordersPerRoundTrip = 0;
+    // Connections that carry blocks at the same time, each with a batch of
+    // its own, so that their round trips overlap: those beyond one are
+    // opened beside the caller's with its parameters and kept for the
+    // restorer's life; 1 sends everything over the caller's connection. The
+    // batches commit one at a time, each told to `committed` (the journal)
+    // before the next commit; a refused order is left out alone whichever
+    // connection carried it.
+    int connections = kConnections;
+    static constexpr int kConnections = 4;
+    // Asked on the calling thread between round trips: true stops the
+    // restore after the round trips in flight, keeping the committed orders
+    // (every one whole) and leaving the others untried.
+    std::function<bool()> stopWanted;
     // Columns of a table that the backup lacks take their defaults instead
     // of refusing the restore.
     bool defaultMissingColumns = false;

@@ -15,9 +15,6 @@ namespace {
 // to spare.
 constexpr int kMaxInserts = 250;
 constexpr int kMaxMessageBytes = 60000;
-// Detail slots beyond the average, so that blocks of orders with more lines
-// than the average still fill their header slots.
-constexpr double kLineSlack = 1.25;
 
 // Bytes a value of the column takes in the message at most: a text in the
 // connection's character set may take four bytes a character; every value
@@ -89,15 +86,27 @@ void InsertSlot(std::string &text, char kind, int slot, const InsertColumns &tab
                                names, ") VALUES (", values, ");"});
 }
 
+// The most detail slots beside `headers` header slots that the limits allow.
+int MostLines(int headers, int headerBytes, int lineBytes) {
+    int lines = kMaxInserts - headers;
+    while (lines > 0 && !Fits({headers, lines}, headerBytes, lineBytes)) --lines;
+    return lines;
+}
+
 }  // namespace
 
 RestoreBlockShape RestoreBlockShapeFor(const InsertColumns &header, const InsertColumns &line, double linesPerOrder) {
     const double lines = std::max(0.0, linesPerOrder);
     const int headerBytes = SlotBytes(header), lineBytes = SlotBytes(line);
+    // Every statement of the block counts against the server's limits
+    // whether its slot is used or not: the header slots are as many as
+    // orders of the average size fill, and the detail slots take all the
+    // room the limits leave, so that a block of orders above the average
+    // still holds about as many orders.
     for (int headers = kMaxInserts; headers >= 1; --headers) {
-        const RestoreBlockShape shape{
-            headers, static_cast<int>(std::max(std::ceil(lines * kLineSlack * headers), std::ceil(lines)))};
-        if (Fits(shape, headerBytes, lineBytes)) return shape;
+        if (!Fits({headers, 0}, headerBytes, lineBytes)) continue;
+        const int most = MostLines(headers, headerBytes, lineBytes);
+        if (most >= std::ceil(lines * headers) && most >= std::ceil(lines)) return {headers, lines > 0 ? most : 0};
     }
     return {};
 }

@@ -1,0 +1,305 @@
+// The restore with several connections carrying blocks at once. Whatever
+// happens on any of them, the end state is the one of a transaction per
+// order, and the caller (the journal) is told of exactly the committed
+// orders, one batch at a time on its own thread, each batch told before the
+// next one commits: a refused order on one connection, a journal that fails,
+// a stop asked for, the link to the server dropped under the blocks in
+// flight.
+#include "tests/workflow/OrderDatabaseTest.h"
+
+#include <QProcess>
+
+#include <chrono>
+#include <set>
+#include <stdexcept>
+#include <thread>
+
+#include "data/dataset/Errors.h"
+#include "data/sql/ConfigLocation.h"
+#include "data/sql/SQLConnection.h"
+#include "restore/BackupPair.h"
+#include "restore/OrderRestorer.h"
+#include "tests/support/PrivateServer.h"
+#include "tools/DemoDatabase.h"
+#include "tools/SlowLink.h"
+#include "workflow/BackupOrders.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using testing::HasSubstr;
+
+class RestoreOnLanes : public OrderDatabaseTest, public testing::WithParamInterface<Backend> {
+protected:
+    void SetUp() override {
+        if (GetParam() == Backend::Server) BATCHDEL_REQUIRE_TEST_SERVER();
+    }
+
+    // `orders` demo orders backed up through the window's command, then
+    // deleted.
+    void BackUpAndEmpty(int orders, const std::vector<std::string> &extraSql = {}) {
+        databaseOn = GetParam();
+        OpenDatabase(orders, extraSql);
+        before = Rows();
+        BackUp();
+    }
+    void BackUp() {
+        window->now.tm_year = 125;
+        window->now.tm_mday = 1;
+        backup = BackupOrders(*window);
+        ExecuteSql(database, {"DELETE FROM ORDER_SUB", "DELETE FROM ORDER_MASTER"}, LoginFor(database));
+        pair.emplace(BackupPair::Load(backup.headerFile, backup.detailFile, false));
+    }
+
+    std::vector<std::vector<std::string>> OrderRows(const std::string &number) const {
+        auto rows = QueryRows(database, "SELECT * FROM ORDER_MASTER WHERE MASTERBILLID = " + Literal(number));
+        for (auto &row : QueryRows(
+                 database, "SELECT * FROM ORDER_SUB WHERE MASTERBILLID = " + Literal(number) + " ORDER BY LINE_NO"))
+            rows.push_back(std::move(row));
+        return rows;
+    }
+    // Every order's rows, read in one query a table.
+    std::map<std::string, std::vector<std::vector<std::string>>> Rows() const {
+        std::map<std::string, std::vector<std::vector<std::string>>> rows;
+        for (const char *select : {"SELECT t.MASTERBILLID, t.* FROM ORDER_MASTER t",
+                                   "SELECT t.MASTERBILLID, t.* FROM ORDER_SUB t ORDER BY t.MASTERBILLID, t.LINE_NO"})
+            for (auto &row : QueryRows(database, select)) {
+                const std::string number = row.front();
+                row.erase(row.begin());
+                rows[number].push_back(std::move(row));
+            }
+        return rows;
+    }
+    // The order numbers the database holds now, as another user sees them:
+    // only what is committed.
+    std::set<std::string> Committed() const {
+        std::set<std::string> numbers;
+        for (const auto &row : QueryRows(database, "SELECT MASTERBILLID FROM ORDER_MASTER")) numbers.insert(row.at(0));
+        return numbers;
+    }
+    // Every order in the database is whole and as backed up.
+    void ExpectOnlyWholeOrders() const {
+        for (const auto &[number, rows] : Rows()) EXPECT_EQ(rows, before.at(number)) << number;
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM ORDER_SUB s WHERE NOT EXISTS (SELECT 1 FROM ORDER_MASTER m"
+                        " WHERE m.MASTERBILLID = s.MASTERBILLID)"),
+                  0);
+    }
+
+    // Restores every order of the backup: two a round trip, three
+    // connections, a commit after every round trip; `tell` hears of each
+    // committed batch.
+    RestoreOutcome Restore(const std::function<void(const std::vector<const BackupOrder *> &)> &tell,
+                           const std::function<bool()> &stop = {}) {
+        std::vector<const BackupOrder *> orders;
+        for (const BackupOrder &order : pair->Orders()) orders.push_back(&order);
+        TSQLConnection &connection = window->Connection();
+        connection.Open();
+        OrderRestorer restorer(connection, *pair);
+        restorer.ordersPerRoundTrip = 2;
+        restorer.connections = 3;
+        restorer.batchTime = 0ms;
+        restorer.stopWanted = stop;
+        RestoreOutcome outcome;
+        try {
+            restorer.Restore(orders, tell, outcome);
+        } catch (...) {
+            Note(outcome);
+            throw;
+        }
+        Note(outcome);
+        return outcome;
+    }
+    void Note(const RestoreOutcome &outcome) {
+        restored.clear();
+        for (const BackupOrder *order : outcome.restored) restored.insert(order->number);
+    }
+
+    std::map<std::string, std::vector<std::vector<std::string>>> before;
+    BackupResult backup;
+    std::optional<BackupPair> pair;
+    std::set<std::string> restored;
+    std::set<std::string> told;  // the orders the batches told of
+    int batches = 0;
+};
+
+// Each batch reaches the caller on the caller's thread, committed, and
+// before any other batch commits: the orders in the database are exactly the
+// ones told of, at every call.
+TEST_P(RestoreOnLanes, EachBatchIsToldOnTheCallersThreadOnceCommittedAndBeforeTheNextCommit) {
+    BackUpAndEmpty(24);
+    const std::thread::id caller = std::this_thread::get_id();
+    const RestoreOutcome outcome = Restore([&](const std::vector<const BackupOrder *> &batch) {
+        EXPECT_EQ(std::this_thread::get_id(), caller);
+        for (const BackupOrder *order : batch) EXPECT_TRUE(told.insert(order->number).second) << order->number;
+        EXPECT_EQ(Committed(), told);
+        ++batches;
+    });
+    EXPECT_GT(batches, 3);
+    EXPECT_TRUE(outcome.failed.empty());
+    EXPECT_EQ(outcome.ordersAlone, 0);
+    EXPECT_EQ(told, restored);
+    EXPECT_EQ(Rows(), before);
+}
+
+// Orders refused in blocks that different connections carry: each left out
+// whole with the server's words, its block's other order restored.
+TEST_P(RestoreOnLanes, OrdersRefusedOnDifferentConnectionsAreLeftOutAloneAndTheRestComeBack) {
+    BackUpAndEmpty(12, {"CREATE EXCEPTION NO_LINE 'line refused'",
+                        "CREATE TRIGGER REFUSE_LINE FOR ORDER_SUB BEFORE INSERT AS BEGIN"
+                        " IF (NEW.MASTERBILLID IN ('" +
+                            DemoOrderNumber(1) + "', '" + DemoOrderNumber(6) + "', '" + DemoOrderNumber(12) +
+                            "') AND NEW.LINE_NO = 2) THEN EXCEPTION NO_LINE; END"});
+    const RestoreOutcome outcome = Restore([&](const std::vector<const BackupOrder *> &batch) {
+        for (const BackupOrder *order : batch) told.insert(order->number);
+    });
+    std::set<std::string> failed;
+    for (const auto &[order, reason] : outcome.failed) {
+        failed.insert(order->number);
+        EXPECT_THAT(reason, HasSubstr("line refused")) << order->number;
+    }
+    const std::set<std::string> refused{DemoOrderNumber(1), DemoOrderNumber(6), DemoOrderNumber(12)};
+    EXPECT_EQ(failed, refused);
+    // Only the three refused blocks went again one order at a time.
+    EXPECT_EQ(outcome.ordersAlone, 6);
+    EXPECT_EQ(told, restored);
+    for (const auto &[number, rows] : before)
+        if (refused.count(number))
+            EXPECT_TRUE(OrderRows(number).empty()) << number;
+        else
+            EXPECT_EQ(OrderRows(number), rows) << number;
+}
+
+// The journal fails: that batch is committed and named by the failure, the
+// other connections roll back what they have not committed, and nothing
+// committed goes untold. A second run finishes the job.
+TEST_P(RestoreOnLanes, AJournalThatFailsLeavesOnlyTheToldBatchesCommitted) {
+    BackUpAndEmpty(24);
+    std::set<std::string> failing;
+    EXPECT_THROW(Restore([&](const std::vector<const BackupOrder *> &batch) {
+                     if (++batches < 3) {
+                         for (const BackupOrder *order : batch) told.insert(order->number);
+                         return;
+                     }
+                     for (const BackupOrder *order : batch) failing.insert(order->number);
+                     throw std::runtime_error("the journal cannot be written");
+                 }),
+                 std::runtime_error);
+    EXPECT_EQ(batches, 3);
+    std::set<std::string> committed = told;
+    committed.insert(failing.begin(), failing.end());
+    EXPECT_EQ(Committed(), committed);
+    EXPECT_EQ(restored, committed);
+    ExpectOnlyWholeOrders();
+
+    told.clear();
+    Restore([&](const std::vector<const BackupOrder *> &batch) {
+        for (const BackupOrder *order : batch) told.insert(order->number);
+    });
+    EXPECT_EQ(told.size() + committed.size(), before.size());
+    EXPECT_EQ(Rows(), before);
+}
+
+// A stop (Cancel, SIGTERM) ends every connection after its round trip in
+// flight: what is committed is whole and told, the rest untried.
+TEST_P(RestoreOnLanes, AStopEndsEveryConnectionAfterItsRoundTripKeepingWholeToldOrders) {
+    BackUpAndEmpty(40);
+    const RestoreOutcome outcome = Restore(
+        [&](const std::vector<const BackupOrder *> &batch) {
+            ++batches;
+            for (const BackupOrder *order : batch) told.insert(order->number);
+        },
+        [&] { return batches >= 2; });
+    // Each of the three connections had at most one more round trip.
+    EXPECT_LE(told.size(), 2u * 2 + 3 * 2);
+    EXPECT_LT(told.size(), before.size());
+    EXPECT_TRUE(outcome.failed.empty());
+    EXPECT_EQ(Committed(), told);
+    EXPECT_EQ(restored, told);
+    ExpectOnlyWholeOrders();
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, RestoreOnLanes, BothBackends(), BackendCaseName);
+
+// ---- the link to the server dropped under the blocks in flight ----
+
+int PortOf(const std::string &address) { return std::stoi(address.substr(address.find('/') + 1)); }
+
+class RestoreOnLanesLinkDropped : public RestoreOnLanes {};
+
+TEST_P(RestoreOnLanesLinkDropped, LeavesWholeToldOrdersAndASecondRunFinishes) {
+    BATCHDEL_REQUIRE_TEST_SERVER();
+    serverDatabase = std::make_unique<ServerDatabase>("lanes");
+    database = serverDatabase->connectString();
+    CreateDemoDatabase(database, 60, 1, TestServerLogin());
+    SlowLink link("127.0.0.1", PortOf(TestServerAddress()), 2ms);
+    WriteConfigFiles(dir.path(), "127.0.0.1/" + std::to_string(link.Port()) + ":" + serverDatabase->file(),
+                     {"Password=" + TestServerPassword()});
+    std::filesystem::create_directory(dir.path() + "/cds");
+    window = std::make_unique<HeadlessOrderWindow>(dir.path());
+    before = Rows();
+    BackUp();
+
+    // The link drops every connection once a few batches are told.
+    EXPECT_THROW(Restore([&](const std::vector<const BackupOrder *> &batch) {
+                     for (const BackupOrder *order : batch) told.insert(order->number);
+                     if (++batches == 3) link.DropConnections();
+                 }),
+                 Exception);
+    EXPECT_GE(batches, 3);
+    EXPECT_LT(told.size(), before.size());
+    EXPECT_EQ(Committed(), told);
+    EXPECT_EQ(restored, told);
+    ExpectOnlyWholeOrders();
+
+    window = std::make_unique<HeadlessOrderWindow>(dir.path());
+    std::set<std::string> first = told;
+    told.clear();
+    Restore([&](const std::vector<const BackupOrder *> &batch) {
+        for (const BackupOrder *order : batch) told.insert(order->number);
+    });
+    EXPECT_EQ(told.size() + first.size(), before.size());
+    EXPECT_EQ(Rows(), before);
+}
+
+// batchdel-restore killed while its connections have blocks in flight:
+// every order in the database is whole, and a second run finishes the job.
+TEST_P(RestoreOnLanesLinkDropped, KilledWithBlocksInFlightLeavesWholeOrdersAndASecondRunFinishes) {
+    BATCHDEL_REQUIRE_TEST_SERVER();
+    serverDatabase = std::make_unique<ServerDatabase>("lanes");
+    database = serverDatabase->connectString();
+    CreateDemoDatabase(database, 400, 1, TestServerLogin());
+    // A link slow enough that the run lasts a while.
+    SlowLink link("127.0.0.1", PortOf(TestServerAddress()), 5ms);
+    WriteConfigFiles(dir.path(), "127.0.0.1/" + std::to_string(link.Port()) + ":" + serverDatabase->file(),
+                     {"Password=" + TestServerPassword()});
+    std::filesystem::create_directory(dir.path() + "/cds");
+    window = std::make_unique<HeadlessOrderWindow>(dir.path());
+    before = Rows();
+    BackUp();
+    window.reset();
+
+    const QStringList arguments{QStringLiteral("--database"), QString::fromStdString(dir.path() + "/connections.ini"),
+                                QString::fromStdString(backup.headerFile), QString::fromStdString(backup.detailFile)};
+    QProcess process;
+    process.start(QString::fromStdString(ProgramFolder() + "batchdel-restore"), arguments);
+    ASSERT_TRUE(process.waitForStarted());
+    // Killed once some orders are committed, the others still on their way.
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (Count("SELECT COUNT(*) FROM ORDER_MASTER") == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    process.kill();
+    process.waitForFinished();
+    const int64_t got = Count("SELECT COUNT(*) FROM ORDER_MASTER");
+    EXPECT_GT(got, 0);
+    EXPECT_LT(got, static_cast<int64_t>(before.size())) << "the run ended before the kill";
+    ExpectOnlyWholeOrders();
+
+    QProcess again;
+    again.start(QString::fromStdString(ProgramFolder() + "batchdel-restore"), arguments);
+    ASSERT_TRUE(again.waitForFinished(120000));
+    EXPECT_EQ(Rows(), before) << again.readAllStandardError().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Server, RestoreOnLanesLinkDropped, testing::Values(Backend::Server), BackendCaseName);
+
+}  // namespace
