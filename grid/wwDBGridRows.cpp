@@ -6,32 +6,32 @@
 
 // The one rule of whether the operator may change data through the grid at
 // all: inserting, appending, deleting, ticking and typing all ask it first.
-bool TwwCustomDBGrid::GridEditingAllowed() const { return d->options.testFlag(dgEditing) && !d->readOnly; }
+bool TwwCustomDBGridPrivate::GridEditingAllowed() const { return options.testFlag(dgEditing) && !readOnly; }
 
 void TwwCustomDBGrid::InsertRow() {
-    if (!DataActive() || !GridEditingAllowed() || !d->keyOptions.testFlag(dgAllowInsert)) return;
-    WriteBackEditorText();
+    if (!DataActive() || !d->GridEditingAllowed() || !d->keyOptions.testFlag(dgAllowInsert)) return;
+    d->WriteBackEditorText();
     DataSet()->Insert();
 }
 
 void TwwCustomDBGrid::DeleteCurrentRow() {
     if (!DataActive()) return;
     TClientDataSet *set = DataSet();
-    if (!d->keyOptions.testFlag(dgAllowDelete) || !GridEditingAllowed() || !set->CanModify()) return;
+    if (!d->keyOptions.testFlag(dgAllowDelete) || !d->GridEditingAllowed() || !set->CanModify()) return;
     if (d->options.testFlag(dgConfirmDelete) &&
-        AskQuestion(QStringLiteral("Delete record?"), GridQuestionButtons::OkCancel) != kAnswerOk)
+        d->AskQuestion(QStringLiteral("Delete record?"), GridQuestionButtons::OkCancel) != kAnswerOk)
         return;
     // The question may have taken long enough for the list to be closed.
     if (!DataActive()) return;
     set->Delete();  // a row being inserted is only cancelled
-    HideEditor();
+    d->HideEditor();
 }
 
-void TwwCustomDBGrid::FocusLeft() {
-    if (DataActive() && d->options.testFlag(dgCancelOnExit) && UntouchedNewRow())
-        DataSet()->Cancel();
+void TwwCustomDBGridPrivate::FocusLeft() {
+    if (q->DataActive() && options.testFlag(dgCancelOnExit) && UntouchedNewRow())
+        q->DataSet()->Cancel();
     else
         WriteBackEditorText();
     HideEditor();
-    if (OnExit) OnExit();
+    if (q->OnExit) q->OnExit();
 }
