@@ -1,11 +1,11 @@
-// Adding and removing rows from the keyboard. Both act on the in-memory
-// result set only; nothing of it reaches the database by itself.
+// The one rule of whether the operator may change data through the grid,
+// adding and removing rows from the keyboard, and what becomes of a pending
+// row when the focus leaves the grid. All of it acts on the in-memory result
+// set only; nothing of it reaches the database by itself.
 #include "data/dataset/ClientDataSet.h"
 #include "grid/wwDBGrid.h"
 #include "grid/wwDBGrid_p.h"
 
-// The one rule of whether the operator may change data through the grid at
-// all: inserting, appending, deleting, ticking and typing all ask it first.
 bool TwwCustomDBGridPrivate::GridEditingAllowed() const { return options.testFlag(dgEditing) && !readOnly; }
 
 void TwwCustomDBGrid::InsertRow() {

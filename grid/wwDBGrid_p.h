@@ -105,7 +105,8 @@ public:
 
     // ---- the one editing rule and the cells it applies to
     // Whether the grid lets the operator change data at all (dgEditing on,
-    // ReadOnly off); every change through the grid asks this first.
+    // ReadOnly off); every change through the grid (inserting, appending,
+    // deleting, ticking, typing) asks this first.
     bool GridEditingAllowed() const;
     // A cell of a data column in a data row, with an open result set.
     bool IsDataCell(int gridCol, int gridRow) const;
