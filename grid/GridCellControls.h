@@ -6,6 +6,7 @@
 #include <QString>
 
 class TwwCustomDBGrid;
+class TwwCustomDBGridPrivate;
 class TwwInplaceEdit;
 class TwwDBDateTimePicker;
 class QWidget;
@@ -23,7 +24,7 @@ struct PlacedCell {
 
 class CellControls : public QObject {
 public:
-    explicit CellControls(TwwCustomDBGrid *grid);
+    explicit CellControls(TwwCustomDBGridPrivate *owner);
     ~CellControls() override;
 
     // Watches a control made for the grid: its keys and its loss of focus.
@@ -34,6 +35,7 @@ public:
     bool InsideGrid(const QWidget *widget) const;
 
     TwwCustomDBGrid *const grid;
+    TwwCustomDBGridPrivate *const d;  // the grid's private part, which places the controls
     TwwInplaceEdit *editor = nullptr;
     TwwDBDateTimePicker *picker = nullptr;
     // Where the editor's text came from.

@@ -1,6 +1,6 @@
 #include "grid/GridDataLink.h"
 
-#include "grid/wwDBGrid.h"
+#include "grid/wwDBGrid_p.h"
 
 void TwwGridDataLink::ActiveChanged() { grid_->LinkActiveChanged(); }
 void TwwGridDataLink::DataSetChanged() { grid_->LinkDataSetChanged(); }

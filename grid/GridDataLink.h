@@ -1,13 +1,14 @@
 #pragma once
 // The grid's link to its data source: hands every announcement of the
-// result set to the grid, which keeps its row window through it.
+// result set to the grid's private part, which keeps the grid's row window
+// through it.
 #include "data/dataset/DataSource.h"
 
-class TwwCustomDBGrid;
+class TwwCustomDBGridPrivate;
 
 class TwwGridDataLink : public TDataLink {
 public:
-    explicit TwwGridDataLink(TwwCustomDBGrid *grid) : grid_(grid) {}
+    explicit TwwGridDataLink(TwwCustomDBGridPrivate *grid) : grid_(grid) {}
 
     void ActiveChanged() override;
     void DataSetChanged() override;
@@ -17,5 +18,5 @@ public:
     void LayoutChanged() override;
 
 private:
-    TwwCustomDBGrid *grid_;
+    TwwCustomDBGridPrivate *grid_;
 };

@@ -8,6 +8,7 @@
 
 #include "data/dataset/HandlerFailure.h"
 #include "grid/wwDBGrid.h"
+#include "grid/wwDBGrid_p.h"
 
 TwwInplaceEdit::TwwInplaceEdit(TwwCustomDBGrid *grid, QWidget *parent) : QLineEdit(parent), grid_(grid) {
     setObjectName(QStringLiteral("InplaceEdit"));
@@ -30,7 +31,7 @@ void TwwInplaceEdit::Load(const QString &text) {
 // greyed out where the cell may not be changed.
 void TwwInplaceEdit::contextMenuEvent(QContextMenuEvent *event) {
     std::unique_ptr<QMenu> menu(createStandardContextMenu());
-    if (!grid_->CellModifiable()) {
+    if (!TwwCustomDBGridPrivate::Of(grid_)->CellModifiable()) {
         for (QAction *action : menu->actions()) {
             const QString name = action->objectName();
             if (name == QLatin1String("edit-undo") || name == QLatin1String("edit-redo") ||
@@ -44,7 +45,7 @@ void TwwInplaceEdit::contextMenuEvent(QContextMenuEvent *event) {
 
 // The middle button pastes the selection on some desktops.
 void TwwInplaceEdit::mouseReleaseEvent(QMouseEvent *event) {
-    if (event->button() == Qt::MiddleButton && !grid_->CellModifiable()) {
+    if (event->button() == Qt::MiddleButton && !TwwCustomDBGridPrivate::Of(grid_)->CellModifiable()) {
         event->accept();
         return;
     }
@@ -57,14 +58,14 @@ void TwwInplaceEdit::inputMethodEvent(QInputMethodEvent *event) {
     const QString commit = event->commitString();
     if (!commit.isEmpty()) {
         for (QChar ch : commit) {
-            if (!grid_->FieldAcceptsChar(ch)) {
-                grid_->SoundBeep();
+            if (!TwwCustomDBGridPrivate::Of(grid_)->FieldAcceptsChar(ch)) {
+                TwwCustomDBGridPrivate::Of(grid_)->SoundBeep();
                 event->accept();
                 return;
             }
         }
         bool allowed = false;
-        RunHandler([&] { allowed = grid_->CanEditModify(); });
+        RunHandler([&] { allowed = TwwCustomDBGridPrivate::Of(grid_)->CanEditModify(); });
         if (!allowed) {
             event->accept();
             return;

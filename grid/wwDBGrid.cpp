@@ -1,3 +1,6 @@
+// The grid as a whole: construction, the data binding, the settings, the
+// geometry and the current cell, repaint requests, and how the grid follows
+// the result set's announcements.
 #include "grid/wwDBGrid.h"
 
 #include <QEvent>
@@ -14,13 +17,16 @@
 #include "grid/wwDBGrid_p.h"
 
 TwwCustomDBGridPrivate::TwwCustomDBGridPrivate(TwwCustomDBGrid *grid)
-    : dataLink(std::make_unique<TwwGridDataLink>(grid)) {}
+    : q(grid), dataLink(std::make_unique<TwwGridDataLink>(this)) {}
+
+TwwCustomDBGridPrivate *TwwCustomDBGridPrivate::Of(TwwCustomDBGrid *grid) { return grid->d.get(); }
+const TwwCustomDBGridPrivate *TwwCustomDBGridPrivate::Of(const TwwCustomDBGrid *grid) { return grid->d.get(); }
 
 TwwCustomDBGrid::TwwCustomDBGrid(QWidget *parent)
     : QAbstractScrollArea(parent), d(std::make_unique<TwwCustomDBGridPrivate>(this)) {
     // The controls over the current cell and the column drag watch the grid
     // from the start.
-    d->cellControls = std::make_unique<wwgrid::CellControls>(this);
+    d->cellControls = std::make_unique<wwgrid::CellControls>(d.get());
     d->columnDrag = std::make_unique<wwgrid::ColumnDrag>(this);
     wwgrid::IndicatorImages::Acquire();
     setFocusPolicy(Qt::StrongFocus);
@@ -37,7 +43,7 @@ TwwCustomDBGrid::TwwCustomDBGrid(QWidget *parent)
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
         if (!d->updatingScrollBars) SetLeftCol(d->geom.LeftColForHorzPos(value));
     });
-    ConnectInput();
+    d->ConnectInput();
     RebuildLayout();
 }
 
@@ -53,7 +59,7 @@ void TwwCustomDBGrid::SetDataSource(TDataSource *source) {
     const bool wasActive = DataActive();
     d->dataSource = source;
     d->dataLink->SetDataSource(source);  // announces a change of activity itself
-    if (DataActive() == wasActive) LinkActiveChanged();
+    if (DataActive() == wasActive) d->LinkActiveChanged();
 }
 
 TDataSource *TwwCustomDBGrid::DataSource() const { return d->dataSource; }
@@ -120,7 +126,7 @@ void TwwCustomDBGrid::SetTitleFont(const QFont &f) {
 
 void TwwCustomDBGrid::SetTitleAlignment(TwwTitleAlignment alignment) {
     d->titleAlignment = alignment;
-    InvalidateGrid();
+    d->InvalidateGrid();
 }
 
 void TwwCustomDBGrid::SetTitleLines(int lines) {
@@ -130,38 +136,38 @@ void TwwCustomDBGrid::SetTitleLines(int lines) {
 
 void TwwCustomDBGrid::SetShowHorzScrollBar(bool on) {
     d->showHorzScrollBar = on;
-    UpdateScrollBars();
+    d->UpdateScrollBars();
 }
 
 void TwwCustomDBGrid::SetShowVertScrollBar(bool on) {
     d->showVertScrollBar = on;
     d->lastVertScroll.reset();
-    UpdateScrollBars();
+    d->UpdateScrollBars();
 }
 
 void TwwCustomDBGrid::SetDisableThemes(bool on) {
     d->disableThemes = on;
-    InvalidateGrid();
+    d->InvalidateGrid();
 }
 
 void TwwCustomDBGrid::SetDisableThemesInTitle(bool on) {
     d->disableThemesInTitle = on;
-    InvalidateGrid();
+    d->InvalidateGrid();
 }
 
 void TwwCustomDBGrid::SetLineStyle(TwwGridLineStyle style) {
     d->lineStyle = style;
-    InvalidateGrid();
+    d->InvalidateGrid();
 }
 
 void TwwCustomDBGrid::SetLineColors(const TwwLineColors &colors) {
     d->lineColors = colors;
-    InvalidateGrid();
+    d->InvalidateGrid();
 }
 
 void TwwCustomDBGrid::SetPadColumnStyle(TwwPadColumnStyle style) {
     d->padColumnStyle = style;
-    InvalidateGrid();
+    d->InvalidateGrid();
 }
 
 void TwwCustomDBGrid::SetRowHeightPercent(int percent) {
@@ -172,13 +178,13 @@ void TwwCustomDBGrid::SetRowHeightPercent(int percent) {
 QColor TwwCustomDBGrid::Color() const { return palette().color(QPalette::Base); }
 QColor TwwCustomDBGrid::TitleColor() const { return palette().color(QPalette::Button); }
 
-bool TwwCustomDBGrid::ThemesActive() const {
-    return style()->name().compare(QLatin1String("windows"), Qt::CaseInsensitive) != 0;
+bool TwwCustomDBGridPrivate::ThemesActive() const {
+    return q->style()->name().compare(QLatin1String("windows"), Qt::CaseInsensitive) != 0;
 }
 
-bool TwwCustomDBGrid::TitlesThemed() const { return ThemesActive() && !d->disableThemes && !d->disableThemesInTitle; }
+bool TwwCustomDBGridPrivate::TitlesThemed() const { return ThemesActive() && !disableThemes && !disableThemesInTitle; }
 
-bool TwwCustomDBGrid::CheckBoxesThemed() const { return ThemesActive() && !d->disableThemes; }
+bool TwwCustomDBGrid::CheckBoxesThemed() const { return d->ThemesActive() && !d->disableThemes; }
 
 // ---------------------------------------------------------------- geometry and the current cell
 
@@ -199,46 +205,46 @@ QPoint TwwCustomDBGrid::CellAt(QPoint viewportPos) const { return d->geom.CellAt
 void TwwCustomDBGrid::SetCol(int gridCol) {
     gridCol = std::clamp(gridCol, 1, ColCount() - 1);
     if (gridCol == d->col) return;
-    InvalidateCell(d->col, d->row);
+    d->InvalidateCell(d->col, d->row);
     d->col = gridCol;
-    InvalidateCell(d->col, d->row);
+    d->InvalidateCell(d->col, d->row);
 }
 
 void TwwCustomDBGrid::SetLeftCol(int gridCol) {
     gridCol = std::clamp(gridCol, 1, d->geom.MaxLeftCol());
     if (gridCol == d->geom.leftCol) return;
     d->geom.leftCol = gridCol;
-    UpdateHorzScrollBar();
-    InvalidateGrid();
+    d->UpdateHorzScrollBar();
+    d->InvalidateGrid();
 }
 
 // ---------------------------------------------------------------- repaints
 
 // With row lines a cell's repaint also takes the line above it, which the
 // cell before it drew.
-QRect TwwCustomDBGrid::InvalidationRect(QRect rect) const {
-    if (d->options.testFlag(dgRowLines)) rect.setTop(rect.top() - 1);
+QRect TwwCustomDBGridPrivate::InvalidationRect(QRect rect) const {
+    if (options.testFlag(dgRowLines)) rect.setTop(rect.top() - 1);
     // The gaps right and below belong to the cell's lines.
     return rect.adjusted(0, 0, 1, 1);
 }
 
-void TwwCustomDBGrid::InvalidateCell(int gridCol, int gridRow) {
-    if (d->fullRepaintPending) return;
-    if (gridCol < 0 || gridCol >= ColCount() || gridRow < 0 || gridRow >= RowCount()) return;
-    const QRect rect = d->geom.CellRect(gridCol, gridRow);
-    if (!rect.isEmpty()) viewport()->update(InvalidationRect(rect));
+void TwwCustomDBGridPrivate::InvalidateCell(int gridCol, int gridRow) {
+    if (fullRepaintPending) return;
+    if (gridCol < 0 || gridCol >= q->ColCount() || gridRow < 0 || gridRow >= q->RowCount()) return;
+    const QRect rect = geom.CellRect(gridCol, gridRow);
+    if (!rect.isEmpty()) q->viewport()->update(InvalidationRect(rect));
 }
 
-void TwwCustomDBGrid::InvalidateRow(int gridRow) {
-    if (d->fullRepaintPending || gridRow < 0 || gridRow >= RowCount()) return;
-    const int top = d->geom.RowTop(gridRow);
-    viewport()->update(InvalidationRect(QRect(0, top, d->geom.clientWidth, d->geom.RowHeightOf(gridRow))));
+void TwwCustomDBGridPrivate::InvalidateRow(int gridRow) {
+    if (fullRepaintPending || gridRow < 0 || gridRow >= q->RowCount()) return;
+    const int top = geom.RowTop(gridRow);
+    q->viewport()->update(InvalidationRect(QRect(0, top, geom.clientWidth, geom.RowHeightOf(gridRow))));
 }
 
-void TwwCustomDBGrid::InvalidateGrid() {
-    if (d->fullRepaintPending) return;  // already asked for
-    d->fullRepaintPending = true;
-    viewport()->update();
+void TwwCustomDBGridPrivate::InvalidateGrid() {
+    if (fullRepaintPending) return;  // already asked for
+    fullRepaintPending = true;
+    q->viewport()->update();
 }
 
 // ---------------------------------------------------------------- announcements
@@ -246,24 +252,24 @@ void TwwCustomDBGrid::InvalidateGrid() {
 // An announcement changes the rows in the window, never the window's size (a
 // resize or a new font comes through UpdateRowCount), so only the count is
 // taken again; a walk over a million rows does this for every row.
-void TwwCustomDBGrid::FollowWindowRows() {
-    const int rows = DataActive() ? d->dataLink->RecordCount() : 0;
-    d->geom.rowCount = rows > 0 ? rows + 1 : 2;
+void TwwCustomDBGridPrivate::FollowWindowRows() {
+    const int rows = q->DataActive() ? dataLink->RecordCount() : 0;
+    geom.rowCount = rows > 0 ? rows + 1 : 2;
 }
 
-void TwwCustomDBGrid::LinkActiveChanged() {
-    d->lastVertScroll.reset();
-    RebuildLayout();
-    if (DataActive()) {
-        ApplyColumnList();
+void TwwCustomDBGridPrivate::LinkActiveChanged() {
+    lastVertScroll.reset();
+    q->RebuildLayout();
+    if (q->DataActive()) {
+        q->ApplyColumnList();
         UpdateActiveRow();
         UpdateVertScrollBar();
     }
     InvalidateGrid();
 }
 
-void TwwCustomDBGrid::LinkDataSetChanged() {
-    if (d->applyingColumnList) return;
+void TwwCustomDBGridPrivate::LinkDataSetChanged() {
+    if (applyingColumnList) return;
     // The rows changed as a whole or the cursor jumped: the editor's text
     // may belong to another row now.
     HideEditor();
@@ -273,100 +279,100 @@ void TwwCustomDBGrid::LinkDataSetChanged() {
     InvalidateGrid();
 }
 
-void TwwCustomDBGrid::LinkScrolled(int distance) {
-    if (d->applyingColumnList || !DataActive()) return;
-    const int oldRow = d->row;
+void TwwCustomDBGridPrivate::LinkScrolled(int distance) {
+    if (applyingColumnList || !q->DataActive()) return;
+    const int oldRow = row;
     FollowWindowRows();
     ScheduleVertScrollBar();
     UpdateActiveRow();
-    if (d->row != oldRow || distance != 0) HideEditor();
+    if (row != oldRow || distance != 0) HideEditor();
     // A walk over many rows (select-all) moves the cursor far more often than
     // the screen is painted: once the whole grid waits for a repaint, moving
     // pixels or marking cells would only be work thrown away.
-    if (d->fullRepaintPending) return;
-    const int visible = VisibleRowCount();
+    if (fullRepaintPending) return;
+    const int visible = q->VisibleRowCount();
     if (std::abs(distance) > visible) {
         InvalidateGrid();
         return;
     }
     if (distance != 0) {
         // The rows already on screen are moved; Qt repaints the uncovered band.
-        const int top = d->geom.RowTop(1);
-        const int bottom = d->geom.RowTop(d->geom.LastFullyVisibleRow()) + d->geom.rowHeight + 1;
-        const QRect area(0, top, d->geom.clientWidth, bottom - top);
-        viewport()->scroll(0, -distance * (d->geom.rowHeight + 1), area);
+        const int top = geom.RowTop(1);
+        const int bottom = geom.RowTop(geom.LastFullyVisibleRow()) + geom.rowHeight + 1;
+        const QRect area(0, top, geom.clientWidth, bottom - top);
+        q->viewport()->scroll(0, -distance * (geom.rowHeight + 1), area);
         // A themed indicator cell draws the line below it only when no row
         // follows; the pixels moved into the last row came from a row that
         // had one below it.
-        if (TitlesThemed()) InvalidateCell(0, RowCount() - 1);
+        if (TitlesThemed()) InvalidateCell(0, q->RowCount() - 1);
     }
     // Only the indicator glyph and the current cell (highlight, outline) show
     // which row is current; the rest of both rows is unchanged.
     const int oldShown = oldRow - distance;
     InvalidateCell(0, oldShown);
-    InvalidateCell(d->col, oldShown);
-    InvalidateCell(0, d->row);
-    InvalidateCell(d->col, d->row);
+    InvalidateCell(col, oldShown);
+    InvalidateCell(0, row);
+    InvalidateCell(col, row);
 }
 
-void TwwCustomDBGrid::LinkRecordChanged(TField *field) {
+void TwwCustomDBGridPrivate::LinkRecordChanged(TField *field) {
     // Select-all changes a field of every row while a repaint of the whole
     // grid is already due: finding the field's column would be wasted.
-    if (d->applyingColumnList || d->fullRepaintPending) return;
-    const int col = field ? GridColOfField(field) : -1;
-    if (col > 0)
-        InvalidateCell(col, d->row);
+    if (applyingColumnList || fullRepaintPending) return;
+    const int gridCol = field ? GridColOfField(field) : -1;
+    if (gridCol > 0)
+        InvalidateCell(gridCol, row);
     else
-        InvalidateRow(d->row);
+        InvalidateRow(row);
 }
 
-void TwwCustomDBGrid::LinkEditingChanged() {
-    if (d->applyingColumnList) return;
+void TwwCustomDBGridPrivate::LinkEditingChanged() {
+    if (applyingColumnList) return;
     ScheduleVertScrollBar();
-    InvalidateCell(0, d->row);
+    InvalidateCell(0, row);
 }
 
-void TwwCustomDBGrid::LinkLayoutChanged() {
-    if (d->applyingColumnList) return;
-    RebuildLayout();
+void TwwCustomDBGridPrivate::LinkLayoutChanged() {
+    if (applyingColumnList) return;
+    q->RebuildLayout();
 }
 
 // A walk over many rows would otherwise move the bar's thumb (and ask it to
 // repaint) on every step; the bar only needs the final place before the
 // screen is painted again.
-void TwwCustomDBGrid::ScheduleVertScrollBar() {
-    if (d->vertScrollScheduled) return;
-    d->vertScrollScheduled = true;
+void TwwCustomDBGridPrivate::ScheduleVertScrollBar() {
+    if (vertScrollScheduled) return;
+    vertScrollScheduled = true;
     QMetaObject::invokeMethod(
-        this,
+        q,
         [this] {
-            d->vertScrollScheduled = false;
+            vertScrollScheduled = false;
             UpdateVertScrollBar();
         },
         Qt::QueuedConnection);
 }
 
-void TwwCustomDBGrid::UpdateActiveRow() {
-    d->activeRecord = DataActive() ? std::max(0, d->dataLink->ActiveRecord()) : 0;
-    d->row = std::clamp(1 + d->activeRecord, 1, std::max(1, RowCount() - 1));
+void TwwCustomDBGridPrivate::UpdateActiveRow() {
+    activeRecord = q->DataActive() ? std::max(0, dataLink->ActiveRecord()) : 0;
+    row = std::clamp(1 + activeRecord, 1, std::max(1, q->RowCount() - 1));
 }
 
-int TwwCustomDBGrid::GridColOfField(const TField *field) const {
-    for (int i = 0; i < int(d->columns.size()); ++i)
-        if (DisplayedField(i) == field) return i + 1;
+int TwwCustomDBGridPrivate::GridColOfField(const TField *field) const {
+    for (int i = 0; i < int(columns.size()); ++i)
+        if (q->DisplayedField(i) == field) return i + 1;
     return -1;
 }
 
 // ---------------------------------------------------------------- events
 
 bool TwwCustomDBGrid::viewportEvent(QEvent *event) {
-    if (event->type() == QEvent::Resize) ClientSizeChanged();
+    if (event->type() == QEvent::Resize) d->ClientSizeChanged();
     return QAbstractScrollArea::viewportEvent(event);
 }
 
-void TwwCustomDBGrid::ClientSizeChanged() {
-    const QSize size = viewport()->size();
-    if (size.width() == d->geom.clientWidth && size.height() == d->geom.clientHeight) return;
+void TwwCustomDBGridPrivate::ClientSizeChanged() {
+    const QSize size = q->viewport()->size();
+    if (size.width() == geom.clientWidth && size.height() == geom.clientHeight) return;
     UpdateRowCount();
     UpdateScrollBars();
     UpdateActiveRow();
@@ -375,18 +381,18 @@ void TwwCustomDBGrid::ClientSizeChanged() {
 
 void TwwCustomDBGrid::focusInEvent(QFocusEvent *event) {
     QAbstractScrollArea::focusInEvent(event);
-    InvalidateCell(d->col, d->row);
+    d->InvalidateCell(d->col, d->row);
 }
 
 void TwwCustomDBGrid::focusOutEvent(QFocusEvent *event) {
     QAbstractScrollArea::focusOutEvent(event);
-    InvalidateRow(d->row);
+    d->InvalidateRow(d->row);
 }
 
 void TwwCustomDBGrid::changeEvent(QEvent *event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) RebuildLayout();
-    if (event->type() == QEvent::StyleChange || event->type() == QEvent::PaletteChange) InvalidateGrid();
+    if (event->type() == QEvent::StyleChange || event->type() == QEvent::PaletteChange) d->InvalidateGrid();
 }
 
 // The grid scrolls by whole columns and by the row window itself; the

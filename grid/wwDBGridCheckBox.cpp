@@ -8,12 +8,12 @@
 #include "grid/wwDBGrid.h"
 #include "grid/wwDBGrid_p.h"
 
-bool TwwCustomDBGrid::IsDataCell(int gridCol, int gridRow) const {
-    return DataActive() && gridCol >= 1 && gridCol - 1 < DisplayedFieldCount() && gridRow >= 1;
+bool TwwCustomDBGridPrivate::IsDataCell(int gridCol, int gridRow) const {
+    return q->DataActive() && gridCol >= 1 && gridCol - 1 < q->DisplayedFieldCount() && gridRow >= 1;
 }
 
 bool TwwCustomDBGrid::IsCheckBoxCell(int gridCol, int gridRow, QString *checked, QString *unchecked) const {
-    if (!IsDataCell(gridCol, gridRow)) return false;
+    if (!d->IsDataCell(gridCol, gridRow)) return false;
     const TField *field = ColumnField(gridCol);
     if (!field) return false;
     const wwgrid::CheckBoxValues values =
@@ -44,5 +44,5 @@ void TwwCustomDBGrid::ToggleCheckBoxCell(int gridCol, int gridRow) {
 
     // The box shows its new state before anything else happens.
     const QRect rect = CellRect(gridCol, d->row);
-    if (!rect.isEmpty() && isVisible()) viewport()->repaint(InvalidationRect(rect));
+    if (!rect.isEmpty() && isVisible()) viewport()->repaint(d->InvalidationRect(rect));
 }

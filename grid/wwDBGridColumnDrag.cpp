@@ -50,7 +50,7 @@ bool TwwCustomDBGrid::TitleMousePress(QMouseEvent *event) {
     const QPoint pos = event->position().toPoint();
     const int sizing = wwgrid::SizingColumnAt(d->geom, pos);
     if (sizing > 0) {
-        WriteBackEditorText();
+        d->WriteBackEditorText();
         drag.mode = ColumnDrag::Mode::Sizing;
         drag.col = sizing;
         drag.press = pos;
@@ -85,8 +85,8 @@ void TwwCustomDBGrid::mouseMoveEvent(QMouseEvent *event) {
             const int width = std::max(1, drag.startWidth + pos.x() - drag.press.x());
             if (width == d->geom.colWidths[size_t(drag.col)]) return;
             d->geom.colWidths[size_t(drag.col)] = width;
-            InvalidateGrid();
-            if (EditorVisible() || (DateTimePicker() && DateTimePicker()->isVisible())) PlaceCellControls();
+            d->InvalidateGrid();
+            if (EditorVisible() || (DateTimePicker() && DateTimePicker()->isVisible())) d->PlaceCellControls();
             return;
         }
         case ColumnDrag::Mode::Pressed: {
@@ -134,22 +134,22 @@ void TwwCustomDBGrid::mouseReleaseEvent(QMouseEvent *event) {
     RunHandler([&] {
         if (mode == ColumnDrag::Mode::Sizing && col < ColCount()) {
             ResizeColumnByOperator(col, d->geom.colWidths[size_t(col)]);
-            PlaceCellControls();
+            d->PlaceCellControls();
         } else if (mode == ColumnDrag::Mode::Moving) {
             const int target = wwgrid::DropColumnAt(d->geom, x);
-            if (target > 0 && target != col) MoveColumnByOperator(col, target);
+            if (target > 0 && target != col) d->MoveColumnByOperator(col, target);
         }
     });
 }
 
-void TwwCustomDBGrid::MoveColumnByOperator(int fromCol, int toCol) {
-    TField *moved = ColumnField(fromCol);
-    TField *target = ColumnField(toCol);
+void TwwCustomDBGridPrivate::MoveColumnByOperator(int fromCol, int toCol) {
+    TField *moved = q->ColumnField(fromCol);
+    TField *target = q->ColumnField(toCol);
     if (!moved || !target || fromCol == toCol) return;
     WriteBackEditorText();
     HideEditor();
     // The current cell stays on its field.
-    int current = d->col;
+    int current = col;
     if (current == fromCol)
         current = toCol;
     else if (fromCol < toCol && current > fromCol && current <= toCol)
@@ -157,9 +157,9 @@ void TwwCustomDBGrid::MoveColumnByOperator(int fromCol, int toCol) {
     else if (toCol < fromCol && current >= toCol && current < fromCol)
         ++current;
     moved->SetIndex(target->Index());  // announced as a change of the layout
-    RebuildLayout();
-    d->col = std::clamp(current, 1, ColCount() - 1);
+    q->RebuildLayout();
+    col = std::clamp(current, 1, q->ColCount() - 1);
     InvalidateGrid();
     PlaceCellControls();
-    if (OnColumnMoved) OnColumnMoved(this, fromCol, toCol);
+    if (q->OnColumnMoved) q->OnColumnMoved(q, fromCol, toCol);
 }

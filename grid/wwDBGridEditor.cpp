@@ -20,7 +20,7 @@
 
 namespace wwgrid {
 
-CellControls::CellControls(TwwCustomDBGrid *owner) : grid(owner) {
+CellControls::CellControls(TwwCustomDBGridPrivate *owner) : grid(owner->q), d(owner) {
     grid->installEventFilter(this);
     grid->viewport()->installEventFilter(this);
 }
@@ -52,7 +52,7 @@ void CellControls::ScheduleFollow() {
         this,
         [this] {
             scheduled_ = false;
-            RunHandler([this] { grid->PlaceCellControls(); });
+            RunHandler([this] { d->PlaceCellControls(); });
         },
         Qt::QueuedConnection);
 }
@@ -71,7 +71,7 @@ bool CellControls::eventFilter(QObject *watched, QEvent *event) {
         if (type == QEvent::KeyPress && picker && picker->isVisible()) {
             auto *key = static_cast<QKeyEvent *>(event);
             if (key->key() == Qt::Key_Down && key->modifiers().testFlag(Qt::AltModifier)) {
-                grid->GiveFocusTo(picker);
+                d->GiveFocusTo(picker);
                 QCoreApplication::sendEvent(picker, key);
                 return true;
             }
@@ -83,7 +83,7 @@ bool CellControls::eventFilter(QObject *watched, QEvent *event) {
         // (the cursor, a new query, the columns, the size) repaints it, and
         // the controls follow once the paint is done. A walk over many rows
         // paints once at its end, so it costs nothing here.
-        if (type == QEvent::Paint && grid->CellControlsInPlay()) ScheduleFollow();
+        if (type == QEvent::Paint && d->CellControlsInPlay()) ScheduleFollow();
         // A key the editor or the picker left alone would travel on to the
         // grid; the keys meant for the grid were handed over already.
         if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
@@ -95,7 +95,7 @@ bool CellControls::eventFilter(QObject *watched, QEvent *event) {
                        : picker && (widget == picker || picker->isAncestorOf(widget)) ? static_cast<QWidget *>(picker)
                                                                                       : nullptr;
     if (!control) return false;
-    if (type == QEvent::KeyPress) return grid->EditorKeyPress(control, static_cast<QKeyEvent *>(event));
+    if (type == QEvent::KeyPress) return d->EditorKeyPress(control, static_cast<QKeyEvent *>(event));
     if (type == QEvent::FocusOut) {
         // The focus left the grid from one of its controls: the grid hears of
         // it as if it had held the focus itself. A pop-up (the calendar, a
@@ -151,18 +151,18 @@ TwwInplaceEdit *TwwCustomDBGrid::InplaceEditor() const { return d->cellControls-
 
 TwwDBDateTimePicker *TwwCustomDBGrid::DateTimePicker() const { return d->cellControls->picker; }
 
-bool TwwCustomDBGrid::CellControlsInPlay() const {
-    const CellControls &cc = *d->cellControls;
-    return d->editorMode || EditorVisible() || (cc.picker && cc.picker->isVisible()) ||
-           (DataActive() && DateTimeCell(d->col));
+bool TwwCustomDBGridPrivate::CellControlsInPlay() const {
+    const CellControls &cc = *cellControls;
+    return editorMode || q->EditorVisible() || (cc.picker && cc.picker->isVisible()) ||
+           (q->DataActive() && DateTimeCell(col));
 }
 
 bool TwwCustomDBGrid::EditorVisible() const { return d->cellControls->editor && d->cellControls->editor->isVisible(); }
 
 // ---------------------------------------------------------------- cell rules
 
-bool TwwCustomDBGrid::DateTimeCell(int gridCol) const {
-    const TField *field = ColumnField(gridCol);
+bool TwwCustomDBGridPrivate::DateTimeCell(int gridCol) const {
+    const TField *field = q->ColumnField(gridCol);
     return field && (field->Type() == DataType::Date || field->Type() == DataType::Time);
 }
 
@@ -178,43 +178,43 @@ bool TwwCustomDBGrid::CellRefusesEditor(int gridCol, int gridRow) const {
     return type == DataType::Date || type == DataType::Time || type == DataType::Memo || type == DataType::Blob;
 }
 
-bool TwwCustomDBGrid::CellModifiable() const {
-    if (!GridEditingAllowed() || !DataActive()) return false;
-    const TField *field = ColumnField(d->col);
-    if (!field || field->ReadOnly() || (field->Calculated() && !d->editCalculated)) return false;
-    if (!DataSet()->CanModify()) return false;
-    return !Column(d->col - 1).ReadOnly();
+bool TwwCustomDBGridPrivate::CellModifiable() const {
+    if (!GridEditingAllowed() || !q->DataActive()) return false;
+    const TField *field = q->ColumnField(col);
+    if (!field || field->ReadOnly() || (field->Calculated() && !editCalculated)) return false;
+    if (!q->DataSet()->CanModify()) return false;
+    return !q->Column(col - 1).ReadOnly();
 }
 
-bool TwwCustomDBGrid::CanEditModify() {
+bool TwwCustomDBGridPrivate::CanEditModify() {
     if (!CellModifiable()) return false;
-    TClientDataSet *set = DataSet();
+    TClientDataSet *set = q->DataSet();
     if (set->State() == DataSetState::Browse) {
-        if (!d->dataSource->AutoEdit()) return false;
+        if (!dataSource->AutoEdit()) return false;
         set->Edit();
     }
     return set->State() == DataSetState::Edit || set->State() == DataSetState::Insert;
 }
 
-bool TwwCustomDBGrid::FieldAcceptsChar(QChar ch) const {
-    const TField *field = ColumnField(d->col);
+bool TwwCustomDBGridPrivate::FieldAcceptsChar(QChar ch) const {
+    const TField *field = q->ColumnField(col);
     if (!field) return true;
     const QString point = QLocale::system().decimalPoint();
     return wwgrid::FieldAcceptsChar(field->Type(), ch, point.isEmpty() ? QChar(u'.') : point.at(0));
 }
 
-void TwwCustomDBGrid::SoundBeep() const {
-    if (Beep)
-        Beep();
+void TwwCustomDBGridPrivate::SoundBeep() const {
+    if (q->Beep)
+        q->Beep();
     else
         QApplication::beep();
 }
 
-bool TwwCustomDBGrid::CanShowEditor() const {
-    if (!d->options.testFlag(dgEditing) || d->options.testFlag(dgRowSelect) || !hasFocus()) return false;
-    if (CellRefusesEditor(d->col, d->row)) return false;
-    if (d->editControlOptions.testFlag(ecoDisableEditorIfReadOnly) && !CellModifiable()) return false;
-    return !(CellRect(d->col, d->row) & viewport()->rect()).isEmpty();
+bool TwwCustomDBGridPrivate::CanShowEditor() const {
+    if (!options.testFlag(dgEditing) || options.testFlag(dgRowSelect) || !q->hasFocus()) return false;
+    if (q->CellRefusesEditor(col, row)) return false;
+    if (editControlOptions.testFlag(ecoDisableEditorIfReadOnly) && !CellModifiable()) return false;
+    return !(q->CellRect(col, row) & q->viewport()->rect()).isEmpty();
 }
 
 // ---------------------------------------------------------------- editor mode
@@ -224,24 +224,24 @@ bool TwwCustomDBGrid::EditorMode() const { return d->editorMode; }
 void TwwCustomDBGrid::SetEditorMode(bool on) {
     if (on) {
         d->editorMode = true;
-        if (!EditorVisible() && CanShowEditor()) ShowEditorNow();
+        if (!EditorVisible() && d->CanShowEditor()) d->ShowEditorNow();
         return;
     }
-    WriteBackEditorText();
+    d->WriteBackEditorText();
     d->editorMode = false;
-    HideTextEditor();
+    d->HideTextEditor();
 }
 
-void TwwCustomDBGrid::ShowEditorNow() {
-    CellControls &cc = *d->cellControls;
-    TField *field = ColumnField(d->col);
+void TwwCustomDBGridPrivate::ShowEditorNow() {
+    CellControls &cc = *cellControls;
+    TField *field = q->ColumnField(col);
     if (!field) return;
     if (!cc.editor) {
-        cc.editor = new TwwInplaceEdit(this, viewport());
+        cc.editor = new TwwInplaceEdit(q, q->viewport());
         cc.Watch(cc.editor);
     }
     TwwInplaceEdit *editor = cc.editor;
-    editor->setFont(font());
+    editor->setFont(q->font());
     editor->setAlignment(field->Alignment() == FieldAlignment::Right ? Qt::AlignRight | Qt::AlignVCenter
                                                                      : Qt::AlignLeft | Qt::AlignVCenter);
     editor->setMaxLength(field->Type() == DataType::String && field->Size() > 0 ? field->Size() : 32767);
@@ -249,64 +249,65 @@ void TwwCustomDBGrid::ShowEditorNow() {
     editor->setAttribute(Qt::WA_InputMethodEnabled, CellModifiable());
     editor->Load(QString::fromStdString(field->GetString()));
     cc.editorField = QString::fromStdString(field->FieldName());
-    cc.editorRecNo = DataSet()->RecNo();
-    editor->setGeometry(CellRect(d->col, d->row) & viewport()->rect());
+    cc.editorRecNo = q->DataSet()->RecNo();
+    editor->setGeometry(q->CellRect(col, row) & q->viewport()->rect());
     editor->show();
     editor->raise();
     GiveFocusTo(editor);
-    cc.placed = CurrentCell(*this);
+    cc.placed = CurrentCell(*q);
 }
 
 // The control takes the keys while the grid counts as focused: the grid's
 // focus passes on to it.
-void TwwCustomDBGrid::GiveFocusTo(QWidget *control) {
-    const bool focused = hasFocus();
-    setFocusProxy(control);
+void TwwCustomDBGridPrivate::GiveFocusTo(QWidget *control) {
+    const bool focused = q->hasFocus();
+    q->setFocusProxy(control);
     if (focused && !control->hasFocus()) control->setFocus(Qt::OtherFocusReason);
 }
 
-void TwwCustomDBGrid::HideCellControl(QWidget *control) {
+void TwwCustomDBGridPrivate::HideCellControl(QWidget *control) {
     if (!control) return;
     if (auto *picker = qobject_cast<TwwDBDateTimePicker *>(control)) picker->CloseUp();
     const QWidget *focus = QApplication::focusWidget();
     const bool hadFocus = control->isVisible() && focus && (focus == control || control->isAncestorOf(focus));
-    if (focusProxy() == control) setFocusProxy(nullptr);
-    if (hadFocus) setFocus(Qt::OtherFocusReason);
+    if (q->focusProxy() == control) q->setFocusProxy(nullptr);
+    if (hadFocus) q->setFocus(Qt::OtherFocusReason);
     control->hide();
 }
 
-void TwwCustomDBGrid::HideTextEditor() { HideCellControl(d->cellControls->editor); }
+void TwwCustomDBGridPrivate::HideTextEditor() { HideCellControl(cellControls->editor); }
 
-void TwwCustomDBGrid::HideEditor() {
-    HideCellControl(d->cellControls->editor);
-    HideCellControl(d->cellControls->picker);
+void TwwCustomDBGridPrivate::HideEditor() {
+    HideCellControl(cellControls->editor);
+    HideCellControl(cellControls->picker);
 }
 
 bool TwwCustomDBGrid::EditorTextPending() const { return EditorVisible() && d->cellControls->editor->TextChanged(); }
 
 // Written only to the field and row the text was loaded from: once the
 // cursor has moved on, the text belongs to no row shown.
-void TwwCustomDBGrid::WriteBackEditorText() {
-    if (!EditorTextPending()) return;
-    CellControls &cc = *d->cellControls;
-    TField *field = ColumnField(d->col);
-    if (!field || QString::fromStdString(field->FieldName()) != cc.editorField || DataSet()->RecNo() != cc.editorRecNo)
+void TwwCustomDBGridPrivate::WriteBackEditorText() {
+    if (!q->EditorTextPending()) return;
+    CellControls &cc = *cellControls;
+    TField *field = q->ColumnField(col);
+    if (!field || QString::fromStdString(field->FieldName()) != cc.editorField ||
+        q->DataSet()->RecNo() != cc.editorRecNo)
         return;
     if (!CanEditModify()) return;
     field->SetString(cc.editor->text().toStdString());
     cc.editor->MarkWritten();
 }
 
-void TwwCustomDBGrid::ReloadEditorText() {
-    if (!EditorVisible()) return;
-    if (TField *field = ColumnField(d->col)) d->cellControls->editor->Load(QString::fromStdString(field->GetString()));
+void TwwCustomDBGridPrivate::ReloadEditorText() {
+    if (!q->EditorVisible()) return;
+    if (TField *field = q->ColumnField(col)) cellControls->editor->Load(QString::fromStdString(field->GetString()));
 }
 
 void TwwCustomDBGrid::PassKeyToEditor(QKeyEvent *event) {
     // A key typed on a cell without an editor is dropped, and editor mode
     // stays as it was.
     if (!EditorVisible()) {
-        if (!CanShowEditor()) return;
+        if (!d->CanShowEditor()) return;
         SetEditorMode(true);
     }
     if (!EditorVisible()) return;
@@ -319,8 +320,8 @@ void TwwCustomDBGrid::PassKeyToEditor(QKeyEvent *event) {
 // ---------------------------------------------------------------- keys in the controls
 
 // True when the key was dealt with here (handed to the grid, refused).
-bool TwwCustomDBGrid::EditorKeyPress(QWidget *control, QKeyEvent *event) {
-    CellControls &cc = *d->cellControls;
+bool TwwCustomDBGridPrivate::EditorKeyPress(QWidget *control, QKeyEvent *event) {
+    CellControls &cc = *cellControls;
     const bool inEditor = control == cc.editor;
     if (!cc.passingKey) {
         if (!inEditor && event->key() == Qt::Key_Down && event->modifiers().testFlag(Qt::AltModifier))
@@ -332,17 +333,17 @@ bool TwwCustomDBGrid::EditorKeyPress(QWidget *control, QKeyEvent *event) {
         switch (wwgrid::RouteEditorKey(event->key(), event->modifiers(), caret)) {
             case wwgrid::EditorKey::Grid: {
                 const std::unique_ptr<QEvent> copy(event->clone());
-                QCoreApplication::sendEvent(this, copy.get());
+                QCoreApplication::sendEvent(q, copy.get());
                 event->accept();
                 return true;
             }
             case wwgrid::EditorKey::EditorModeOff:
                 if (inEditor) {
-                    RunHandler([this] { SetEditorMode(false); });
+                    RunHandler([this] { q->SetEditorMode(false); });
                 } else {
                     // The picker stays in place; the keys go to the grid again.
-                    setFocusProxy(nullptr);
-                    setFocus(Qt::OtherFocusReason);
+                    q->setFocusProxy(nullptr);
+                    q->setFocus(Qt::OtherFocusReason);
                 }
                 return true;
             case wwgrid::EditorKey::Deselect:
@@ -373,43 +374,43 @@ bool TwwCustomDBGrid::EditorKeyPress(QWidget *control, QKeyEvent *event) {
 
 // ---------------------------------------------------------------- following the cell
 
-void TwwCustomDBGrid::UpdateDateTimePicker() { PlaceCellControls(); }
+void TwwCustomDBGrid::UpdateDateTimePicker() { d->PlaceCellControls(); }
 
-void TwwCustomDBGrid::PlaceCellControls() {
-    CellControls &cc = *d->cellControls;
-    const wwgrid::PlacedCell here = CurrentCell(*this);
+void TwwCustomDBGridPrivate::PlaceCellControls() {
+    CellControls &cc = *cellControls;
+    const wwgrid::PlacedCell here = CurrentCell(*q);
     const bool moved = !(here == cc.placed);
     TwwDBDateTimePicker *picker = cc.picker;
     // While another window is active the grid keeps the focus it had here.
-    const bool focused = hasFocus() || (picker && picker->DroppedDown()) ||
-                         (!isActiveWindow() && cc.InsideGrid(window()->focusWidget()));
-    const QRect cell = here.active ? CellRect(d->col, d->row) & viewport()->rect() : QRect();
+    const bool focused = q->hasFocus() || (picker && picker->DroppedDown()) ||
+                         (!q->isActiveWindow() && cc.InsideGrid(q->window()->focusWidget()));
+    const QRect cell = here.active ? q->CellRect(col, row) & q->viewport()->rect() : QRect();
 
-    if (EditorVisible()) {
+    if (q->EditorVisible()) {
         if (moved || !focused || cell.isEmpty()) {
             // Still on its own cell, the text typed is kept.
             if (!moved) WriteBackEditorText();
             HideTextEditor();
         } else {
             cc.editor->setGeometry(cell);
-            TField *field = ColumnField(d->col);
+            TField *field = q->ColumnField(col);
             const QString text = field ? QString::fromStdString(field->GetString()) : QString();
-            if (!EditorTextPending() && text != cc.editor->LoadedText()) cc.editor->Load(text);
+            if (!q->EditorTextPending() && text != cc.editor->LoadedText()) cc.editor->Load(text);
         }
     }
-    if (!EditorVisible() && d->editorMode && moved && CanShowEditor()) ShowEditorNow();
+    if (!q->EditorVisible() && editorMode && moved && CanShowEditor()) ShowEditorNow();
 
-    const bool pickerWanted = here.active && DateTimeCell(d->col);
+    const bool pickerWanted = here.active && DateTimeCell(col);
     if (pickerWanted && !picker) {
-        picker = cc.picker = new TwwDBDateTimePicker(viewport());
+        picker = cc.picker = new TwwDBDateTimePicker(q->viewport());
         cc.Watch(picker);
-        if (OnCreateDateTimePicker) OnCreateDateTimePicker(this, picker);
+        if (q->OnCreateDateTimePicker) q->OnCreateDateTimePicker(q, picker);
     }
     if (pickerWanted && focused && !cell.isEmpty()) {
-        TField *field = ColumnField(d->col);
-        picker->setFont(font());
-        picker->SetDataField(d->dataSource, QString::fromStdString(field->FieldName()));
-        picker->SetColumnReadOnly(Column(d->col - 1).ReadOnly() || !GridEditingAllowed());
+        TField *field = q->ColumnField(col);
+        picker->setFont(q->font());
+        picker->SetDataField(dataSource, QString::fromStdString(field->FieldName()));
+        picker->SetColumnReadOnly(q->Column(col - 1).ReadOnly() || !GridEditingAllowed());
         picker->setGeometry(cell);
         picker->show();
         picker->raise();

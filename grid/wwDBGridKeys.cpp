@@ -14,7 +14,9 @@ using wwgrid::GridKeyAction;
 
 namespace {
 // Runs the operation a key asked for on the current cell.
-void RunKeyAction(TwwCustomDBGrid &grid, const TwwGridDataLink &link, GridKeyAction action, QKeyEvent *event) {
+void RunKeyAction(TwwCustomDBGridPrivate &d, GridKeyAction action, QKeyEvent *event) {
+    TwwCustomDBGrid &grid = *d.q;
+    const TwwGridDataLink &link = *d.dataLink;
     const int current = grid.Col() - 1;
     switch (action) {
         case GridKeyAction::Ignore:
@@ -27,16 +29,16 @@ void RunKeyAction(TwwCustomDBGrid &grid, const TwwGridDataLink &link, GridKeyAct
             grid.NextRow();
             break;
         case GridKeyAction::FirstRowOfWindow:
-            grid.MoveRows(-link.ActiveRecord());
+            d.MoveRows(-link.ActiveRecord());
             break;
         case GridKeyAction::LastRowOfWindow:
-            grid.MoveRows(link.RecordCount() - link.ActiveRecord() - 1);
+            d.MoveRows(link.RecordCount() - link.ActiveRecord() - 1);
             break;
         case GridKeyAction::PageBack:
-            grid.MoveRows(-grid.VisibleRowCount());
+            d.MoveRows(-grid.VisibleRowCount());
             break;
         case GridKeyAction::PageOn:
-            grid.MoveRows(grid.VisibleRowCount());
+            d.MoveRows(grid.VisibleRowCount());
             break;
         case GridKeyAction::FirstColumn:
             grid.SelectColumn(0);
@@ -94,26 +96,26 @@ bool TwwCustomDBGrid::focusNextPrevChild(bool next) {
 }
 
 void TwwCustomDBGrid::keyPressEvent(QKeyEvent *event) {
-    RunHandler([&] { HandleKey(event); });
+    RunHandler([&] { d->HandleKey(event); });
 }
 
-void TwwCustomDBGrid::HandleKey(QKeyEvent *event) {
+void TwwCustomDBGridPrivate::HandleKey(QKeyEvent *event) {
     int key = event->key();
     const Qt::KeyboardModifiers modifiers = event->modifiers();
-    if (OnKeyDown) {
-        OnKeyDown(key, modifiers);
+    if (q->OnKeyDown) {
+        q->OnKeyDown(key, modifiers);
         if (key == 0) return;
     }
-    if (!DataActive()) {
+    if (!q->DataActive()) {
         event->ignore();
         return;
     }
     wwgrid::GridKeyState state;
-    state.editorMode = d->editorMode;
-    state.enterToTab = d->keyOptions.testFlag(dgEnterToTab);
-    state.singleField = DataSet()->FieldCount() == 1;
-    state.checkBoxCell = IsCheckBoxCell(d->col, d->row);
-    state.refusesEditor = CellRefusesEditor(d->col, d->row);
+    state.editorMode = editorMode;
+    state.enterToTab = keyOptions.testFlag(dgEnterToTab);
+    state.singleField = q->DataSet()->FieldCount() == 1;
+    state.checkBoxCell = q->IsCheckBoxCell(col, row);
+    state.refusesEditor = q->CellRefusesEditor(col, row);
     state.editingAllowed = GridEditingAllowed();
     state.typesCharacter = !event->text().isEmpty() && event->text()[0] >= QChar(' ');
     const GridKeyAction action = wwgrid::GridKeyFor(key, modifiers, state);
@@ -123,12 +125,12 @@ void TwwCustomDBGrid::HandleKey(QKeyEvent *event) {
     }
     // A row key on a grid that cannot take the focus does nothing.
     if (wwgrid::NeedsFocus(action) && !EnsureFocus()) return;
-    RunKeyAction(*this, *d->dataLink, action, event);
+    RunKeyAction(*this, action, event);
     event->accept();
 }
 
-bool TwwCustomDBGrid::EnsureFocus() {
+bool TwwCustomDBGridPrivate::EnsureFocus() {
     if (GridHasFocus()) return true;  // the grid's own editor counts as the grid
-    setFocus(Qt::OtherFocusReason);
+    q->setFocus(Qt::OtherFocusReason);
     return GridHasFocus();
 }

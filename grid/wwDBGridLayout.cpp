@@ -65,76 +65,76 @@ void TwwCustomDBGrid::ApplyColumnList() {
 void TwwCustomDBGrid::RebuildLayout() {
     if (d->inLayout) return;
     Reentry running(d->inLayout);
-    SetRowHeights();
-    RebuildDisplayedFields();
+    d->SetRowHeights();
+    d->RebuildDisplayedFields();
     d->col = std::clamp(d->col, 1, ColCount() - 1);
     d->geom.leftCol = std::clamp(d->geom.leftCol, 1, ColCount() - 1);
-    UpdateRowCount();
-    ComputeColumnWidths();
+    d->UpdateRowCount();
+    d->ComputeColumnWidths();
     const int rowsBefore = d->geom.FullyVisibleDataRows();
-    UpdateScrollBars();
+    d->UpdateScrollBars();
     // A horizontal bar that came or went changes how many rows fit.
-    if (d->geom.FullyVisibleDataRows() != rowsBefore) UpdateRowCount();
-    UpdateActiveRow();
-    InvalidateGrid();
+    if (d->geom.FullyVisibleDataRows() != rowsBefore) d->UpdateRowCount();
+    d->UpdateActiveRow();
+    d->InvalidateGrid();
 }
 
-void TwwCustomDBGrid::SetRowHeights() {
-    d->geom.rowHeight =
-        wwgrid::DataRowHeight(QFontMetrics(font()).height(), d->options.testFlag(dgRowLines), d->rowHeightPercent);
-    d->geom.titleHeight = wwgrid::TitleRowHeight(QFontMetrics(TitleFont()).height(), d->titleLines);
+void TwwCustomDBGridPrivate::SetRowHeights() {
+    geom.rowHeight =
+        wwgrid::DataRowHeight(QFontMetrics(q->font()).height(), options.testFlag(dgRowLines), rowHeightPercent);
+    geom.titleHeight = wwgrid::TitleRowHeight(QFontMetrics(q->TitleFont()).height(), titleLines);
 }
 
-void TwwCustomDBGrid::RebuildDisplayedFields() {
-    d->displayed.Clear();
-    d->columns.clear();
-    if (DataActive()) {
-        TClientDataSet *set = DataSet();
+void TwwCustomDBGridPrivate::RebuildDisplayedFields() {
+    displayed.Clear();
+    columns.clear();
+    if (q->DataActive()) {
+        TClientDataSet *set = q->DataSet();
         for (int i = 0; i < set->FieldCount(); ++i) {
             TField *field = set->Field(i);
             if (!field->Visible()) continue;
-            d->displayed.Add(i);
-            d->columns.emplace_back(this, QString::fromStdString(field->FieldName()));
+            displayed.Add(i);
+            columns.emplace_back(q, QString::fromStdString(field->FieldName()));
         }
     }
     // The empty column of a closed grid keeps the width column 1 last had.
-    const int lastWidth = d->geom.colWidths.size() > 1 ? d->geom.colWidths[1] : wwgrid::kDefaultColWidth;
-    d->geom.colWidths.assign(size_t(std::max(1, d->displayed.Count()) + 1), lastWidth);
-    d->geom.colWidths[0] = wwgrid::kIndicatorWidth;
+    const int lastWidth = geom.colWidths.size() > 1 ? geom.colWidths[1] : wwgrid::kDefaultColWidth;
+    geom.colWidths.assign(size_t(std::max(1, displayed.Count()) + 1), lastWidth);
+    geom.colWidths[0] = wwgrid::kIndicatorWidth;
 }
 
-void TwwCustomDBGrid::UpdateRowCount() {
-    d->geom.clientWidth = viewport()->width();
-    d->geom.clientHeight = viewport()->height();
-    if (DataActive()) {
+void TwwCustomDBGridPrivate::UpdateRowCount() {
+    geom.clientWidth = q->viewport()->width();
+    geom.clientHeight = q->viewport()->height();
+    if (q->DataActive()) {
         // The row window holds exactly the rows that fit.
-        const int wanted = d->geom.FullyVisibleDataRows();
-        if (d->dataLink->BufferCount() != wanted) d->dataLink->SetBufferCount(wanted);
-        const int rows = d->dataLink->RecordCount();
-        d->geom.rowCount = rows > 0 ? rows + 1 : 2;
+        const int wanted = geom.FullyVisibleDataRows();
+        if (dataLink->BufferCount() != wanted) dataLink->SetBufferCount(wanted);
+        const int rows = dataLink->RecordCount();
+        geom.rowCount = rows > 0 ? rows + 1 : 2;
     } else {
-        d->geom.rowCount = 2;
+        geom.rowCount = 2;
     }
 }
 
-void TwwCustomDBGrid::ComputeColumnWidths() {
-    const QFontMetrics dataMetrics(font());
-    const QFontMetrics titleMetrics(TitleFont());
+void TwwCustomDBGridPrivate::ComputeColumnWidths() {
+    const QFontMetrics dataMetrics(q->font());
+    const QFontMetrics titleMetrics(q->TitleFont());
     const int zero = dataMetrics.horizontalAdvance(QLatin1Char('0'));
-    d->tabStops.assign(size_t(ColCount()), false);
-    for (int i = 0; i < d->displayed.Count(); ++i) {
-        TField *field = DisplayedField(i);
+    tabStops.assign(size_t(q->ColCount()), false);
+    for (int i = 0; i < displayed.Count(); ++i) {
+        TField *field = q->DisplayedField(i);
         int widestTitle = 0;
         for (const QString &line : QString::fromStdString(field->DisplayLabel()).split(QLatin1Char('~')))
             widestTitle = std::max(widestTitle, titleMetrics.horizontalAdvance(line));
-        d->geom.colWidths[size_t(i + 1)] = wwgrid::ColumnPixelWidth(zero, field->DisplayWidth(), widestTitle);
-        d->tabStops[size_t(i + 1)] =
-            !field->ReadOnly() && !d->columns[size_t(i)].ReadOnly() && (!field->Calculated() || d->editCalculated);
+        geom.colWidths[size_t(i + 1)] = wwgrid::ColumnPixelWidth(zero, field->DisplayWidth(), widestTitle);
+        tabStops[size_t(i + 1)] =
+            !field->ReadOnly() && !columns[size_t(i)].ReadOnly() && (!field->Calculated() || editCalculated);
     }
-    d->cacheColInfo.assign(size_t(ColCount()), TwwCacheColInfoItem{});
-    for (int i = 0; i < d->displayed.Count(); ++i) {
-        const wwgrid::ControlInfo info = wwgrid::GetControlInfo(d->controlType, d->columns[size_t(i)].FieldName());
-        TwwCacheColInfoItem &item = d->cacheColInfo[size_t(i + 1)];
+    cacheColInfo.assign(size_t(q->ColCount()), TwwCacheColInfoItem{});
+    for (int i = 0; i < displayed.Count(); ++i) {
+        const wwgrid::ControlInfo info = wwgrid::GetControlInfo(controlType, columns[size_t(i)].FieldName());
+        TwwCacheColInfoItem &item = cacheColInfo[size_t(i + 1)];
         item.controlType = info.kind;
         item.parameters = info.params;
         item.checkedValue = wwgrid::PaintCheckedValue(info);
@@ -183,50 +183,50 @@ bool TwwCustomDBGrid::TabStop(int gridCol) const {
 
 // ---------------------------------------------------------------- scroll bars
 
-void TwwCustomDBGrid::UpdateScrollBars() {
-    if (d->updatingScrollBars) return;
-    d->geom.clientWidth = viewport()->width();
-    d->geom.clientHeight = viewport()->height();
+void TwwCustomDBGridPrivate::UpdateScrollBars() {
+    if (updatingScrollBars) return;
+    geom.clientWidth = q->viewport()->width();
+    geom.clientHeight = q->viewport()->height();
     UpdateHorzScrollBar();
     UpdateVertScrollBar();
 }
 
-void TwwCustomDBGrid::UpdateHorzScrollBar() {
-    Reentry updating(d->updatingScrollBars);
-    QScrollBar *bar = horizontalScrollBar();
-    d->geom.leftCol = std::clamp(d->geom.leftCol, 1, d->geom.MaxLeftCol());
-    if (d->showHorzScrollBar && !d->geom.ColumnsFit()) {
+void TwwCustomDBGridPrivate::UpdateHorzScrollBar() {
+    Reentry updating(updatingScrollBars);
+    QScrollBar *bar = q->horizontalScrollBar();
+    geom.leftCol = std::clamp(geom.leftCol, 1, geom.MaxLeftCol());
+    if (showHorzScrollBar && !geom.ColumnsFit()) {
         bar->setRange(0, 127);
         bar->setPageStep(1);
         bar->setSingleStep(1);
-        bar->setValue(d->geom.HorzScrollPos());
-        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        bar->setValue(geom.HorzScrollPos());
+        q->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     } else {
         bar->setRange(0, 0);
-        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        q->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     }
-    d->geom.clientWidth = viewport()->width();
-    d->geom.clientHeight = viewport()->height();
+    geom.clientWidth = q->viewport()->width();
+    geom.clientHeight = q->viewport()->height();
 }
 
-void TwwCustomDBGrid::UpdateVertScrollBar() {
-    if (!d->showVertScrollBar || !DataActive()) return;
-    TClientDataSet *set = DataSet();
-    const int recNo = set->State() == DataSetState::Insert && d->lastVertScroll ? d->lastVertScroll->pos : set->RecNo();
+void TwwCustomDBGridPrivate::UpdateVertScrollBar() {
+    if (!showVertScrollBar || !q->DataActive()) return;
+    TClientDataSet *set = q->DataSet();
+    const int recNo = set->State() == DataSetState::Insert && lastVertScroll ? lastVertScroll->pos : set->RecNo();
     const wwgrid::VertScrollInfo info =
-        wwgrid::ComputeVertScroll(true, set->RecordCount(), VisibleRowCount(), recNo, set->AtStart(), set->AtEnd());
-    if (d->lastVertScroll && *d->lastVertScroll == info) return;  // nothing changed
-    d->lastVertScroll = info;
-    Reentry updating(d->updatingScrollBars);
-    QScrollBar *bar = verticalScrollBar();
+        wwgrid::ComputeVertScroll(true, set->RecordCount(), q->VisibleRowCount(), recNo, set->AtStart(), set->AtEnd());
+    if (lastVertScroll && *lastVertScroll == info) return;  // nothing changed
+    lastVertScroll = info;
+    Reentry updating(updatingScrollBars);
+    QScrollBar *bar = q->verticalScrollBar();
     bar->setRange(info.min, info.QtMaximum());
     bar->setPageStep(info.page);
     bar->setValue(info.pos);
     // A bar that cannot scroll stays visible but disabled.
     bar->setEnabled(info.Enabled());
-    if (verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOn) {
-        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        d->geom.clientWidth = viewport()->width();
-        d->geom.clientHeight = viewport()->height();
+    if (q->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOn) {
+        q->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        geom.clientWidth = q->viewport()->width();
+        geom.clientHeight = q->viewport()->height();
     }
 }

@@ -31,52 +31,52 @@ private:
 };
 }  // namespace
 
-void TwwCustomDBGrid::ConnectInput() {
-    QScrollBar *bar = verticalScrollBar();
-    connect(bar, &QAbstractSlider::actionTriggered, this,
-            [this](int action) { RunHandler([&] { HandleVertScrollAction(action); }); });
-    connect(bar, &QAbstractSlider::sliderReleased, this, [this] {
+void TwwCustomDBGridPrivate::ConnectInput() {
+    QScrollBar *bar = q->verticalScrollBar();
+    QObject::connect(bar, &QAbstractSlider::actionTriggered, q,
+                     [this](int action) { RunHandler([&] { HandleVertScrollAction(action); }); });
+    QObject::connect(bar, &QAbstractSlider::sliderReleased, q, [this] {
         RunHandler([&] {
-            if (DataActive() && EnsureFocus()) ThumbReleasedAt(verticalScrollBar()->sliderPosition());
+            if (q->DataActive() && EnsureFocus()) ThumbReleasedAt(q->verticalScrollBar()->sliderPosition());
             ResyncVertScrollBar();
         });
     });
-    bar->installEventFilter(new BarWheelFilter(this, [this](QWheelEvent *event) { wheelEvent(event); }));
+    bar->installEventFilter(new BarWheelFilter(q, [this](QWheelEvent *event) { q->wheelEvent(event); }));
     // The focus leaves the grid when another control of its window takes it
     // from the grid or from the grid's own editor. Another window coming up
     // (a question of the grid's, the error report) is not leaving.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
-        const auto inside = [this](QWidget *w) { return w && (w == this || isAncestorOf(w)); };
-        if (inside(old) && now && !inside(now) && now->window() == window()) RunHandler([this] { FocusLeft(); });
+    QObject::connect(qApp, &QApplication::focusChanged, q, [this](QWidget *old, QWidget *now) {
+        const auto inside = [this](QWidget *w) { return w && (w == q || q->isAncestorOf(w)); };
+        if (inside(old) && now && !inside(now) && now->window() == q->window()) RunHandler([this] { FocusLeft(); });
     });
 }
 
 // The focus within the grid's window: an X11 window without a window manager
 // may never become the active one, yet its focus widget is the one that the
 // keys would go to.
-bool TwwCustomDBGrid::GridHasFocus() const {
-    QWidget *focus = window()->focusWidget();
-    return focus && (focus == this || isAncestorOf(focus));
+bool TwwCustomDBGridPrivate::GridHasFocus() const {
+    QWidget *focus = q->window()->focusWidget();
+    return focus && (focus == q || q->isAncestorOf(focus));
 }
 
 void TwwCustomDBGrid::mousePressEvent(QMouseEvent *event) {
-    RunHandler([&] { HandleMousePress(event); });
+    RunHandler([&] { d->HandleMousePress(event); });
 }
 
 void TwwCustomDBGrid::mouseDoubleClickEvent(QMouseEvent *event) {
-    RunHandler([&] { HandleSecondPress(event); });
+    RunHandler([&] { d->HandleSecondPress(event); });
 }
 
-void TwwCustomDBGrid::HandleMousePress(QMouseEvent *event) {
+void TwwCustomDBGridPrivate::HandleMousePress(QMouseEvent *event) {
     const QPoint pos = event->position().toPoint();
     const Qt::MouseButton button = event->button();
     auto raiseMouseDown = [&] {
-        if (OnMouseDown) OnMouseDown(button, event->modifiers(), pos);
+        if (q->OnMouseDown) q->OnMouseDown(button, event->modifiers(), pos);
     };
-    const QPoint cell = CellAt(pos);
-    const bool titleRow = d->options.testFlag(dgTitles) && pos.y() >= 0 && pos.y() < TitleRowHeight() + 1;
+    const QPoint cell = q->CellAt(pos);
+    const bool titleRow = options.testFlag(dgTitles) && pos.y() >= 0 && pos.y() < q->TitleRowHeight() + 1;
     // Column borders and titles belong to resizing and moving.
-    if (titleRow && TitleMousePress(event)) {
+    if (titleRow && q->TitleMousePress(event)) {
         raiseMouseDown();
         return;
     }
@@ -85,17 +85,17 @@ void TwwCustomDBGrid::HandleMousePress(QMouseEvent *event) {
         raiseMouseDown();
         return;
     }
-    if (cell.y() >= 1 && DataActive()) {
-        const bool sameCell = cell.x() == d->col && cell.y() == d->row;
-        if (sameCell && button != Qt::RightButton && !CellRefusesEditor(cell.x(), cell.y())) SetEditorMode(true);
+    if (cell.y() >= 1 && q->DataActive()) {
+        const bool sameCell = cell.x() == col && cell.y() == row;
+        if (sameCell && button != Qt::RightButton && !q->CellRefusesEditor(cell.x(), cell.y())) q->SetEditorMode(true);
         if (!EnsureFocus()) return;
-        if (cell.x() >= 1) SelectColumn(cell.x() - 1);
-        if (GoToShownRow(cell.y()) && OnCellChanged) OnCellChanged();
-        InvalidateCell(d->col, d->row);
+        if (cell.x() >= 1) q->SelectColumn(cell.x() - 1);
+        if (GoToShownRow(cell.y()) && q->OnCellChanged) q->OnCellChanged();
+        InvalidateCell(col, row);
         // With single-click check boxes the press itself toggles.
-        if (button == Qt::LeftButton && d->editControlOptions.testFlag(ecoCheckboxSingleClick) &&
-            GridEditingAllowed() && IsDataCell(cell.x(), cell.y())) {
-            ToggleCheckBoxCell(cell.x(), cell.y());
+        if (button == Qt::LeftButton && editControlOptions.testFlag(ecoCheckboxSingleClick) && GridEditingAllowed() &&
+            IsDataCell(cell.x(), cell.y())) {
+            q->ToggleCheckBoxCell(cell.x(), cell.y());
         }
     }
     raiseMouseDown();
@@ -104,33 +104,33 @@ void TwwCustomDBGrid::HandleMousePress(QMouseEvent *event) {
 // A double click comes as press, release, double-click, release: the press
 // already made the row under the pointer current, so the double-click event
 // only raises OnDblClick and ticks the current row's check box.
-void TwwCustomDBGrid::HandleSecondPress(QMouseEvent *event) {
+void TwwCustomDBGridPrivate::HandleSecondPress(QMouseEvent *event) {
     const QPoint pos = event->position().toPoint();
     if (!EnsureFocus()) return;
-    if (OnDblClick) OnDblClick();
-    const QPoint cell = CellAt(pos);
+    if (q->OnDblClick) q->OnDblClick();
+    const QPoint cell = q->CellAt(pos);
     if (event->button() == Qt::LeftButton && GridEditingAllowed() && IsDataCell(cell.x(), cell.y()) &&
-        !d->editControlOptions.testFlag(ecoCheckboxSingleClick)) {
-        ToggleCheckBoxCell(cell.x(), cell.y());
+        !editControlOptions.testFlag(ecoCheckboxSingleClick)) {
+        q->ToggleCheckBoxCell(cell.x(), cell.y());
     }
-    if (OnMouseDown) OnMouseDown(event->button(), event->modifiers(), pos);
+    if (q->OnMouseDown) q->OnMouseDown(event->button(), event->modifiers(), pos);
 }
 
 void TwwCustomDBGrid::wheelEvent(QWheelEvent *event) {
-    if (!GridHasFocus()) {
+    if (!d->GridHasFocus()) {
         event->ignore();
         return;
     }
     event->accept();
-    RunHandler([&] { TurnWheel(event->angleDelta().y()); });
+    RunHandler([&] { d->TurnWheel(event->angleDelta().y()); });
 }
 
 // One row per wheel step of 120; finer wheels add up to whole steps.
-void TwwCustomDBGrid::TurnWheel(int angleDelta) {
-    if (!DataActive()) return;
-    d->wheelDelta += angleDelta;
-    const int steps = d->wheelDelta / 120;
-    d->wheelDelta -= steps * 120;
+void TwwCustomDBGridPrivate::TurnWheel(int angleDelta) {
+    if (!q->DataActive()) return;
+    wheelDelta += angleDelta;
+    const int steps = wheelDelta / 120;
+    wheelDelta -= steps * 120;
     // Turning towards the operator (a negative delta) goes down the list.
     if (steps != 0) MoveRows(-steps);
 }

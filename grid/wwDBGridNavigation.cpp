@@ -19,22 +19,22 @@ int ListRowAfterEnding(int target, int left, bool shrank, int rows) {
 }
 }  // namespace
 
-bool TwwCustomDBGrid::UntouchedNewRow() const {
-    const TClientDataSet *set = DataSet();
-    return set && set->Active() && set->State() == DataSetState::Insert && !set->Modified() && !EditorTextPending();
+bool TwwCustomDBGridPrivate::UntouchedNewRow() const {
+    const TClientDataSet *set = q->DataSet();
+    return set && set->Active() && set->State() == DataSetState::Insert && !set->Modified() && !q->EditorTextPending();
 }
 
-bool TwwCustomDBGrid::NewRowIsLast() const {
-    const TClientDataSet *set = DataSet();
+bool TwwCustomDBGridPrivate::NewRowIsLast() const {
+    const TClientDataSet *set = q->DataSet();
     return set->State() == DataSetState::Insert && set->CurrentRow() == set->DisplayRowCount() - 1;
 }
 
-bool TwwCustomDBGrid::AppendAllowed() const {
-    return GridEditingAllowed() && d->keyOptions.testFlag(dgAllowInsert) && DataSet()->CanModify();
+bool TwwCustomDBGridPrivate::AppendAllowed() const {
+    return GridEditingAllowed() && keyOptions.testFlag(dgAllowInsert) && q->DataSet()->CanModify();
 }
 
-void TwwCustomDBGrid::EndPendingEdit() {
-    TClientDataSet *set = DataSet();
+void TwwCustomDBGridPrivate::EndPendingEdit() {
+    TClientDataSet *set = q->DataSet();
     if (set->State() != DataSetState::Edit && set->State() != DataSetState::Insert) return;
     if (set->Modified())
         set->Post();
@@ -43,7 +43,7 @@ void TwwCustomDBGrid::EndPendingEdit() {
 }
 
 void TwwCustomDBGrid::SelectColumn(int index) {
-    WriteBackEditorText();
+    d->WriteBackEditorText();
     index = std::clamp(index, 0, std::max(0, ColCount() - 2));
     if (index == d->col - 1) return;
     const int before = d->col;
@@ -51,7 +51,7 @@ void TwwCustomDBGrid::SelectColumn(int index) {
         OnColExit();
         if (d->col != before) return;  // the handler chose a column itself
     }
-    HideEditor();
+    d->HideEditor();
     SetCol(index + 1);
     // Scroll whole columns until the new one is wholly in sight.
     if (d->col < LeftCol()) {
@@ -67,34 +67,34 @@ void TwwCustomDBGrid::SelectColumn(int index) {
 
 void TwwCustomDBGrid::NextRow() {
     if (!DataActive()) return;
-    WriteBackEditorText();
+    d->WriteBackEditorText();
     TClientDataSet *set = DataSet();
-    if (UntouchedNewRow()) {
-        if (NewRowIsLast()) return;  // no second row after an untouched new last row
+    if (d->UntouchedNewRow()) {
+        if (d->NewRowIsLast()) return;  // no second row after an untouched new last row
         set->Cancel();
     } else {
         set->Next();
     }
-    if (set->AtEnd() && AppendAllowed()) {
-        HideEditor();
+    if (set->AtEnd() && d->AppendAllowed()) {
+        d->HideEditor();
         set->Append();
     }
 }
 
 void TwwCustomDBGrid::PriorRow() {
     if (!DataActive()) return;
-    WriteBackEditorText();
+    d->WriteBackEditorText();
     TClientDataSet *set = DataSet();
-    if (UntouchedNewRow() && NewRowIsLast())
+    if (d->UntouchedNewRow() && d->NewRowIsLast())
         set->Cancel();
     else
         set->Prior();
 }
 
-void TwwCustomDBGrid::LineDown() {
-    if (!DataActive()) return;
+void TwwCustomDBGridPrivate::LineDown() {
+    if (!q->DataActive()) return;
     WriteBackEditorText();
-    TClientDataSet *set = DataSet();
+    TClientDataSet *set = q->DataSet();
     if (UntouchedNewRow()) {
         if (!NewRowIsLast()) set->Cancel();
     } else {
@@ -106,10 +106,10 @@ void TwwCustomDBGrid::LineDown() {
 // move posts it (a new row with typing in it counts as touched). The distance
 // counts the rows as shown: from an untouched new row, one wheel step down
 // goes to the row shown below it, not to the one after that.
-void TwwCustomDBGrid::MoveRows(int distance) {
-    if (!DataActive()) return;
+void TwwCustomDBGridPrivate::MoveRows(int distance) {
+    if (!q->DataActive()) return;
     WriteBackEditorText();
-    TClientDataSet *set = DataSet();
+    TClientDataSet *set = q->DataSet();
     const int left = set->CurrentRow();
     const int rowsBefore = set->DisplayRowCount();
     EndPendingEdit();
@@ -120,23 +120,23 @@ void TwwCustomDBGrid::MoveRows(int distance) {
 
 void TwwCustomDBGrid::FirstRow() {
     if (!DataActive()) return;
-    WriteBackEditorText();
+    d->WriteBackEditorText();
     DataSet()->First();
 }
 
 void TwwCustomDBGrid::LastRow() {
     if (!DataActive()) return;
-    WriteBackEditorText();
+    d->WriteBackEditorText();
     DataSet()->Last();
 }
 
-bool TwwCustomDBGrid::GoToShownRow(int gridRow) {
-    if (!DataActive() || gridRow < 1) return false;
-    TClientDataSet *set = DataSet();
+bool TwwCustomDBGridPrivate::GoToShownRow(int gridRow) {
+    if (!q->DataActive() || gridRow < 1) return false;
+    TClientDataSet *set = q->DataSet();
     // Which row was under the pointer is decided from what the grid showed,
     // before anything moves: ending a pending row below can take that row out
     // of the list, and every row after it then moves up one.
-    int target = d->dataLink->RowAt(gridRow - 1);
+    int target = dataLink->RowAt(gridRow - 1);
     if (target == set->CurrentRow()) return false;
     WriteBackEditorText();
     const int left = set->CurrentRow();
@@ -148,9 +148,9 @@ bool TwwCustomDBGrid::GoToShownRow(int gridRow) {
     return true;
 }
 
-void TwwCustomDBGrid::ThumbReleasedAt(int pos) {
-    if (!DataActive()) return;
-    TClientDataSet *set = DataSet();
+void TwwCustomDBGridPrivate::ThumbReleasedAt(int pos) {
+    if (!q->DataActive()) return;
+    TClientDataSet *set = q->DataSet();
     WriteBackEditorText();
     EndPendingEdit();
     if (pos <= 1)
@@ -189,44 +189,44 @@ void TwwCustomDBGrid::TabToColumn(bool forward) {
 void TwwCustomDBGrid::ResetCurrentRow() {
     if (EditorTextPending()) {
         // Only the typing is undone: the editor shows its field again.
-        ReloadEditorText();
-        HideEditor();
+        d->ReloadEditorText();
+        d->HideEditor();
         return;
     }
     if (DataActive()) {
         TClientDataSet *set = DataSet();
         const bool editing = set->State() == DataSetState::Edit || set->State() == DataSetState::Insert;
         if (editing && set->Modified()) {
-            if (AskQuestion(QStringLiteral("Discard changes to this record?"), GridQuestionButtons::YesNo) ==
+            if (d->AskQuestion(QStringLiteral("Discard changes to this record?"), GridQuestionButtons::YesNo) ==
                 kAnswerYes)
                 set->Cancel();
         } else {
             set->Cancel();
         }
     }
-    HideEditor();
+    d->HideEditor();
 }
 
 void TwwCustomDBGrid::SetQuestion(GridQuestion question) { d->question = std::move(question); }
 
-int TwwCustomDBGrid::AskQuestion(const QString &text, GridQuestionButtons buttons) {
-    return d->question ? d->question(text, buttons) : wwgrid::AskWithMessageBox(this, text, buttons);
+int TwwCustomDBGridPrivate::AskQuestion(const QString &text, GridQuestionButtons buttons) {
+    return question ? question(text, buttons) : wwgrid::AskWithMessageBox(q, text, buttons);
 }
 
 // ---------------------------------------------------------------- the vertical bar
 
-void TwwCustomDBGrid::HandleVertScrollAction(int action) {
-    if (!DataActive() || !EnsureFocus()) {
+void TwwCustomDBGridPrivate::HandleVertScrollAction(int action) {
+    if (!q->DataActive() || !EnsureFocus()) {
         ResyncVertScrollBar();
         return;
     }
-    const int page = VisibleRowCount();
+    const int page = q->VisibleRowCount();
     switch (action) {
         case QAbstractSlider::SliderSingleStepAdd:
             LineDown();
             break;
         case QAbstractSlider::SliderSingleStepSub:
-            PriorRow();
+            q->PriorRow();
             break;
         case QAbstractSlider::SliderPageStepAdd:
             MoveRows(page);
@@ -235,10 +235,10 @@ void TwwCustomDBGrid::HandleVertScrollAction(int action) {
             MoveRows(-page);
             break;
         case QAbstractSlider::SliderToMinimum:
-            FirstRow();
+            q->FirstRow();
             break;
         case QAbstractSlider::SliderToMaximum:
-            LastRow();
+            q->LastRow();
             break;
         default:
             return;  // the thumb being dragged: nothing until it is let go
@@ -246,7 +246,7 @@ void TwwCustomDBGrid::HandleVertScrollAction(int action) {
     ResyncVertScrollBar();
 }
 
-void TwwCustomDBGrid::ResyncVertScrollBar() {
-    d->lastVertScroll.reset();
+void TwwCustomDBGridPrivate::ResyncVertScrollBar() {
+    lastVertScroll.reset();
     UpdateVertScrollBar();
 }

@@ -77,7 +77,7 @@ QRect TextRect(const QRect &cell, Qt::Alignment align, int top, int bottom) {
 }
 }  // namespace
 
-struct TwwCustomDBGrid::PaintContext {
+struct TwwCustomDBGridPrivate::PaintContext {
     bool open = false;
     bool titlesThemed = false;
     bool checksThemed = false;
@@ -109,9 +109,9 @@ void TwwCustomDBGrid::paintEvent(QPaintEvent *event) {
     const QRect bounds = region.boundingRect();
     if (bounds.isEmpty()) return;
 
-    PaintContext ctx;
+    TwwCustomDBGridPrivate::PaintContext ctx;
     ctx.open = DataActive();
-    ctx.titlesThemed = TitlesThemed();
+    ctx.titlesThemed = d->TitlesThemed();
     ctx.checksThemed = CheckBoxesThemed();
     ctx.focused = hasFocus();
     const QPalette &pal = palette();
@@ -150,14 +150,14 @@ void TwwCustomDBGrid::paintEvent(QPaintEvent *event) {
             const QRect first = d->geom.CellRect(1, 1);
             p.fillRect(QRect(first.topLeft(), client.bottomRight()), ctx.color);
         }
-        PaintCells(p, region, ctx);
-        PaintPadArea(p, ctx);
-        PaintTitleLines(p, ctx);
+        d->PaintCells(p, region, ctx);
+        d->PaintPadArea(p, ctx);
+        d->PaintTitleLines(p, ctx);
         if (ctx.open) {
-            PaintIndicatorLines(p, ctx);
-            PaintColumnLines(p, ctx);
+            d->PaintIndicatorLines(p, ctx);
+            d->PaintColumnLines(p, ctx);
         }
-        PaintFocusOutline(p, ctx);
+        d->PaintFocusOutline(p, ctx);
     }
     // The platform clips a paint to the area it asked for, which the region
     // holds; the rest of the bounding box is never copied.
@@ -174,60 +174,60 @@ int TwwCustomDBGrid::LastPaintCellCount() const { return d->lastPaintCells; }
 QRegion TwwCustomDBGrid::LastPaintRegion() const { return d->lastPaintRegion; }
 int TwwCustomDBGrid::PaintCount() const { return d->paintCount; }
 
-void TwwCustomDBGrid::PaintCells(QPainter &p, const QRegion &region, PaintContext &ctx) {
-    const int lastCol = d->geom.LastVisibleCol();
-    const int lastRow = ctx.open ? RowCount() - 1 : 0;
-    for (int row = 0; row <= lastRow; ++row) {
-        const int top = d->geom.RowTop(row);
+void TwwCustomDBGridPrivate::PaintCells(QPainter &p, const QRegion &region, PaintContext &ctx) {
+    const int lastCol = geom.LastVisibleCol();
+    const int lastRow = ctx.open ? q->RowCount() - 1 : 0;
+    for (int gridRow = 0; gridRow <= lastRow; ++gridRow) {
+        const int top = geom.RowTop(gridRow);
         // (top - 1: a themed indicator cell also draws the line above it.)
-        if (top >= d->geom.clientHeight || top - 1 > ctx.bounds.bottom()) break;
-        if (top + d->geom.RowHeightOf(row) < ctx.bounds.top()) continue;  // wholly above, gap included
-        for (int col = 0; col <= lastCol; ++col) {
-            if (col > 0 && col < d->geom.leftCol) col = d->geom.leftCol;
-            const QRect rect = d->geom.CellRect(col, row);
+        if (top >= geom.clientHeight || top - 1 > ctx.bounds.bottom()) break;
+        if (top + geom.RowHeightOf(gridRow) < ctx.bounds.top()) continue;  // wholly above, gap included
+        for (int gridCol = 0; gridCol <= lastCol; ++gridCol) {
+            if (gridCol > 0 && gridCol < geom.leftCol) gridCol = geom.leftCol;
+            const QRect rect = geom.CellRect(gridCol, gridRow);
             // A cell owns the gaps right of and below it, where it draws; a
             // themed indicator cell's section also covers the line above it.
             QRect drawn = rect.adjusted(0, 0, 1, 1);
-            if (col == 0 && row > 0 && ctx.titlesThemed) drawn.setTop(drawn.top() - 1);
+            if (gridCol == 0 && gridRow > 0 && ctx.titlesThemed) drawn.setTop(drawn.top() - 1);
             if (rect.isEmpty() || !region.intersects(drawn)) continue;
             ++ctx.cells;
-            if (row == 0)
-                PaintTitleCell(p, col, rect, ctx);
-            else if (col == 0)
-                PaintIndicatorCell(p, row, rect, ctx);
-            else if (CacheColInfo(col).controlType == QLatin1String("CheckBox"))
-                PaintCheckBoxCell(p, col, row, rect, ctx);
+            if (gridRow == 0)
+                PaintTitleCell(p, gridCol, rect, ctx);
+            else if (gridCol == 0)
+                PaintIndicatorCell(p, gridRow, rect, ctx);
+            else if (q->CacheColInfo(gridCol).controlType == QLatin1String("CheckBox"))
+                PaintCheckBoxCell(p, gridCol, gridRow, rect, ctx);
             else
-                PaintTextCell(p, col, row, rect, ctx);
+                PaintTextCell(p, gridCol, gridRow, rect, ctx);
         }
     }
 }
 
-void TwwCustomDBGrid::PaintTitleCell(QPainter &p, int col, const QRect &rect, const PaintContext &ctx) {
+void TwwCustomDBGridPrivate::PaintTitleCell(QPainter &p, int gridCol, const QRect &rect, const PaintContext &ctx) {
     if (ctx.titlesThemed) {
         QStyleOptionHeader option;
-        option.initFrom(this);
+        option.initFrom(q);
         option.state |= QStyle::State_Raised;
         option.rect = rect.adjusted(0, 0, 1, 0);
-        style()->drawControl(QStyle::CE_HeaderSection, &option, &p, this);
+        q->style()->drawControl(QStyle::CE_HeaderSection, &option, &p, q);
     } else {
         p.fillRect(rect.adjusted(-1, 0, 0, 0), ctx.titleColor);
     }
-    if (col == 0 || !ctx.open) return;
+    if (gridCol == 0 || !ctx.open) return;
     Qt::Alignment align = Qt::AlignLeft;
-    if (d->titleAlignment == TwwTitleAlignment::taRightJustify) align = Qt::AlignRight;
-    if (d->titleAlignment == TwwTitleAlignment::taCenter) align = Qt::AlignHCenter;
+    if (titleAlignment == TwwTitleAlignment::taRightJustify) align = Qt::AlignRight;
+    if (titleAlignment == TwwTitleAlignment::taCenter) align = Qt::AlignHCenter;
     // Each line is drawn clipped to its part of the text rectangle, which
     // starts at or below the cell's top (the title row holds all its lines
     // and 4 pixels more) and ends above its bottom pixel row. A repaint that
     // touches only that row or the gaps (the first data row scrolled in)
     // needs no text, nor the label looked up.
     if (!ctx.region.intersects(TextRect(rect, align, rect.top(), BottomOf(rect) - 1))) return;
-    const QStringList lines = Column(col - 1).DisplayLabel().split(QLatin1Char('~'));
-    const int shown = std::min<int>(int(lines.size()), d->titleLines);
+    const QStringList lines = q->Column(gridCol - 1).DisplayLabel().split(QLatin1Char('~'));
+    const int shown = std::min<int>(int(lines.size()), titleLines);
     const int offset = wwgrid::TitleTextOffset(rect.height(), ctx.titleTextHeight, shown);
     const QRect textRect = TextRect(rect, align, rect.top() + offset, BottomOf(rect) - 1);
-    const QFont font = TitleFont();
+    const QFont font = q->TitleFont();
     const QFontMetrics metrics(font);
     p.setFont(font);
     p.setPen(ctx.text);
@@ -238,29 +238,29 @@ void TwwCustomDBGrid::PaintTitleCell(QPainter &p, int col, const QRect &rect, co
     }
 }
 
-void TwwCustomDBGrid::PaintIndicatorCell(QPainter &p, int row, const QRect &rect, const PaintContext &ctx) {
+void TwwCustomDBGridPrivate::PaintIndicatorCell(QPainter &p, int gridRow, const QRect &rect, const PaintContext &ctx) {
     if (ctx.titlesThemed) {
         QStyleOptionHeader option;
-        option.initFrom(this);
+        option.initFrom(q);
         option.state |= QStyle::State_Raised;
         option.rect = rect.adjusted(-1, -1, 1, 1);
         // The section reaches over the line below the cell, where the next
         // row's section, drawn after it, has the last word in a full paint.
         // Leaving that line to the next row keeps a repaint of this cell
         // alone (a cursor move) looking exactly like a full paint.
-        const bool rowBelow = row < RowCount() - 1;
+        const bool rowBelow = gridRow < q->RowCount() - 1;
         if (rowBelow) {
             p.save();
             p.setClipRect(option.rect.adjusted(0, 0, 0, -1), Qt::IntersectClip);
         }
-        style()->drawControl(QStyle::CE_HeaderSection, &option, &p, this);
+        q->style()->drawControl(QStyle::CE_HeaderSection, &option, &p, q);
         if (rowBelow) p.restore();
     } else {
         p.fillRect(rect.adjusted(-1, -1, 0, 1), ctx.titleColor);
     }
-    if (row != d->row) return;  // only the active record's row has a glyph
+    if (gridRow != row) return;  // only the active record's row has a glyph
     wwgrid::IndicatorGlyph glyph = wwgrid::IndicatorGlyph::Arrow;
-    switch (DataSet()->State()) {
+    switch (q->DataSet()->State()) {
         case DataSetState::Edit:
             glyph = wwgrid::IndicatorGlyph::Edit;
             break;
@@ -271,24 +271,27 @@ void TwwCustomDBGrid::PaintIndicatorCell(QPainter &p, int row, const QRect &rect
             break;
     }
     const int x = (RightOf(rect) - 6) / 2 + 1;
-    const int y = (2 * rect.top() + d->geom.rowHeight - 11) / 2;
+    const int y = (2 * rect.top() + geom.rowHeight - 11) / 2;
     const QPixmap &image = wwgrid::IndicatorImages::Glyph(glyph);
     if (ctx.region.intersects(QRect(QPoint(x, y), image.size() / image.devicePixelRatio()))) p.drawPixmap(x, y, image);
 }
 
-bool TwwCustomDBGrid::CellHighlighted(int col, int row) const { return col == d->col && row == d->row && hasFocus(); }
-
-QString TwwCustomDBGrid::CellText(int col, int row) const {
-    TField *field = ColumnField(col);
-    if (!field || row < 1 || row > d->dataLink->RecordCount()) return {};
-    return QString::fromStdString(field->DisplayTextAt(d->dataLink->RowAt(row - 1)));
+bool TwwCustomDBGridPrivate::CellHighlighted(int gridCol, int gridRow) const {
+    return gridCol == col && gridRow == row && q->hasFocus();
 }
 
-void TwwCustomDBGrid::PaintTextCell(QPainter &p, int col, int row, const QRect &rect, const PaintContext &ctx) {
-    const bool highlighted = CellHighlighted(col, row);
+QString TwwCustomDBGridPrivate::CellText(int gridCol, int gridRow) const {
+    TField *field = q->ColumnField(gridCol);
+    if (!field || gridRow < 1 || gridRow > dataLink->RecordCount()) return {};
+    return QString::fromStdString(field->DisplayTextAt(dataLink->RowAt(gridRow - 1)));
+}
+
+void TwwCustomDBGridPrivate::PaintTextCell(QPainter &p, int gridCol, int gridRow, const QRect &rect,
+                                           const PaintContext &ctx) {
+    const bool highlighted = CellHighlighted(gridCol, gridRow);
     const QColor background = highlighted ? ctx.highlight : ctx.color;
     if (highlighted) p.fillRect(rect, background);
-    TField *field = ColumnField(col);
+    TField *field = q->ColumnField(gridCol);
     const Qt::Alignment align = field ? HorizontalAlignment(field->Alignment()) : Qt::AlignLeft;
     const QRect textRect = TextRect(rect, align, rect.top() + 2, BottomOf(rect) - 1);
     // Drawing text in a rectangle clips it there (long text is cut off at the
@@ -298,48 +301,49 @@ void TwwCustomDBGrid::PaintTextCell(QPainter &p, int col, int row, const QRect &
         int flags = int(align | Qt::AlignTop);
         // Word break is asked for, but a rectangle that cannot hold a second
         // line (one line plus the borders and 3 pixels fills it) keeps one line.
-        if (d->options.testFlag(dgWordWrap) && ctx.textHeight + 2 + 3 < textRect.height())
+        if (options.testFlag(dgWordWrap) && ctx.textHeight + 2 + 3 < textRect.height())
             flags |= Qt::TextWordWrap;
         else
             flags |= Qt::TextSingleLine;
-        const QString text = CellText(col, row);
+        const QString text = CellText(gridCol, gridRow);
         if (!text.isEmpty()) {
-            p.setFont(font());
+            p.setFont(q->font());
             p.setPen(highlighted ? ctx.highlightedText : ctx.text);
             p.drawText(textRect, flags, text);
         }
     }
-    PaintRowLine(p, col, row, rect, background, highlighted, ctx);
+    PaintRowLine(p, gridCol, gridRow, rect, background, highlighted, ctx);
 }
 
-void TwwCustomDBGrid::PaintCheckBoxCell(QPainter &p, int col, int row, const QRect &rect, const PaintContext &ctx) {
-    const bool highlighted = CellHighlighted(col, row);
+void TwwCustomDBGridPrivate::PaintCheckBoxCell(QPainter &p, int gridCol, int gridRow, const QRect &rect,
+                                               const PaintContext &ctx) {
+    const bool highlighted = CellHighlighted(gridCol, gridRow);
     const QColor background = highlighted ? ctx.highlight : ctx.color;
     if (highlighted) p.fillRect(rect, background);
     // The box stays inside the cell: a repaint of only the cell's gaps needs
     // its row line alone.
     if (ctx.region.intersects(rect)) {
         wwgrid::CheckBoxLook look;
-        look.checked = wwgrid::IsCheckedText(CellText(col, row), CacheColInfo(col).checkedValue);
-        look.enabled = !Column(col - 1).ReadOnly();
+        look.checked = wwgrid::IsCheckedText(CellText(gridCol, gridRow), q->CacheColInfo(gridCol).checkedValue);
+        look.enabled = !q->Column(gridCol - 1).ReadOnly();
         const int left = (rect.left() + RightOf(rect) - 10) / 2;
         const int top = (rect.top() + BottomOf(rect) - 10) / 2;
         const QRect square(left - 1, top - 1, 13, 13);
         if (ctx.checksThemed)
-            wwgrid::DrawThemedCheckBox(p, square, look, this);
+            wwgrid::DrawThemedCheckBox(p, square, look, q);
         else
-            wwgrid::DrawClassicCheckBox(p, square, look, palette());
+            wwgrid::DrawClassicCheckBox(p, square, look, q->palette());
     }
-    PaintRowLine(p, col, row, rect, background, highlighted, ctx);
+    PaintRowLine(p, gridCol, gridRow, rect, background, highlighted, ctx);
 }
 
-void TwwCustomDBGrid::PaintRowLine(QPainter &p, int col, int row, const QRect &rect, const QColor &background,
-                                   bool highlighted, const PaintContext &ctx) {
+void TwwCustomDBGridPrivate::PaintRowLine(QPainter &p, int gridCol, int gridRow, const QRect &rect,
+                                          const QColor &background, bool highlighted, const PaintContext &ctx) {
     const bool white = IsWhite(background) || (highlighted && IsWhite(ctx.color));
-    if (row == 1 && col < int(d->cacheColInfo.size())) d->cacheColInfo[size_t(col)].whiteBackground = white;
-    if (!d->options.testFlag(dgRowLines)) return;
+    if (gridRow == 1 && gridCol < int(cacheColInfo.size())) cacheColInfo[size_t(gridCol)].whiteBackground = white;
+    if (!options.testFlag(dgRowLines)) return;
     const int below = BottomOf(rect);
-    if (d->lineStyle == TwwGridLineStyle::glsSingle || white) {
+    if (lineStyle == TwwGridLineStyle::glsSingle || white) {
         DrawHLine(p, kSilver, rect.left(), RightOf(rect), below, ctx.bounds);
     } else {
         DrawHLine(p, ctx.dark, rect.left(), RightOf(rect), below, ctx.bounds);
@@ -348,28 +352,28 @@ void TwwCustomDBGrid::PaintRowLine(QPainter &p, int col, int row, const QRect &r
 }
 
 // The grey pad right of the last column, with a light edge on its left.
-void TwwCustomDBGrid::PaintPadArea(QPainter &p, const PaintContext &ctx) {
-    if (d->padColumnStyle != TwwPadColumnStyle::pcsPadHeaderAndData) return;
-    const int last = ColCount() - 1;
-    if (d->geom.LastVisibleCol() != last) return;
-    const int left = RightOf(d->geom.CellRect(last, 0)) + 1;
-    if (left >= d->geom.clientWidth) return;
-    const QRect pad = EdgeRect(left, 0, d->geom.clientWidth, d->geom.clientHeight) & ctx.bounds;
+void TwwCustomDBGridPrivate::PaintPadArea(QPainter &p, const PaintContext &ctx) {
+    if (padColumnStyle != TwwPadColumnStyle::pcsPadHeaderAndData) return;
+    const int last = q->ColCount() - 1;
+    if (geom.LastVisibleCol() != last) return;
+    const int left = RightOf(geom.CellRect(last, 0)) + 1;
+    if (left >= geom.clientWidth) return;
+    const QRect pad = EdgeRect(left, 0, geom.clientWidth, geom.clientHeight) & ctx.bounds;
     if (!pad.isEmpty()) p.fillRect(pad, ctx.titleColor);
-    DrawVLine(p, ctx.light, left, 0, d->geom.clientHeight - 1, ctx.bounds);
+    DrawVLine(p, ctx.light, left, 0, geom.clientHeight - 1, ctx.bounds);
 }
 
 // Raised title cells: light top and left, black right and bottom.
-void TwwCustomDBGrid::PaintTitleLines(QPainter &p, const PaintContext &ctx) {
+void TwwCustomDBGridPrivate::PaintTitleLines(QPainter &p, const PaintContext &ctx) {
     if (ctx.titlesThemed) return;
-    const int bottom = d->geom.titleHeight;  // the gap below the title row
+    const int bottom = geom.titleHeight;  // the gap below the title row
     if (ctx.bounds.top() > bottom) return;
-    const int lastCol = d->geom.LastVisibleCol();
+    const int lastCol = geom.LastVisibleCol();
     const QRect &area = ctx.bounds;
-    for (int col = 0; col <= lastCol; ++col) {
-        if (col > 0 && col < d->geom.leftCol) col = d->geom.leftCol;
-        const QRect rect = d->geom.CellRect(col, 0);
-        const int right = col == ColCount() - 1 ? d->geom.clientWidth - 1 : rect.right();
+    for (int gridCol = 0; gridCol <= lastCol; ++gridCol) {
+        if (gridCol > 0 && gridCol < geom.leftCol) gridCol = geom.leftCol;
+        const QRect rect = geom.CellRect(gridCol, 0);
+        const int right = gridCol == q->ColCount() - 1 ? geom.clientWidth - 1 : rect.right();
         DrawHLine(p, ctx.light, rect.left(), right, 0, area);
         DrawVLine(p, ctx.light, rect.left(), 0, rect.bottom(), area);
         DrawVLine(p, kBlack, RightOf(rect), 0, bottom, area);
@@ -377,45 +381,45 @@ void TwwCustomDBGrid::PaintTitleLines(QPainter &p, const PaintContext &ctx) {
     }
 }
 
-void TwwCustomDBGrid::PaintIndicatorLines(QPainter &p, const PaintContext &ctx) {
-    const int lastRow = d->geom.LastFullyVisibleRow();
-    const int bottom = BottomOf(d->geom.CellRect(0, lastRow));  // gap below the last full row
-    const int right = d->geom.colWidths[0] - 1;
+void TwwCustomDBGridPrivate::PaintIndicatorLines(QPainter &p, const PaintContext &ctx) {
+    const int lastRow = geom.LastFullyVisibleRow();
+    const int bottom = BottomOf(geom.CellRect(0, lastRow));  // gap below the last full row
+    const int right = geom.colWidths[0] - 1;
     const QRect &area = ctx.bounds;
     if (area.left() > right + 2) return;  // all of them lie left of the repaint
     if (!ctx.titlesThemed) {
-        DrawHLine(p, ctx.light, 0, right, d->geom.titleHeight + 1, area);
-        for (int row = 1; row <= lastRow; ++row) {
-            const int gap = BottomOf(d->geom.CellRect(0, row));
+        DrawHLine(p, ctx.light, 0, right, geom.titleHeight + 1, area);
+        for (int gridRow = 1; gridRow <= lastRow; ++gridRow) {
+            const int gap = BottomOf(geom.CellRect(0, gridRow));
             DrawHLine(p, kBlack, 0, right, gap, area);
             DrawHLine(p, ctx.light, 0, right, gap + 1, area);
         }
     }
-    DrawVLine(p, kBlack, right + 1, d->geom.titleHeight, bottom, area);
-    DrawVLine(p, ctx.light, right + 2, d->geom.titleHeight, bottom, area);
+    DrawVLine(p, kBlack, right + 1, geom.titleHeight, bottom, area);
+    DrawVLine(p, ctx.light, right + 2, geom.titleHeight, bottom, area);
     DrawVLine(p, ctx.light, 0, 0, bottom, area);
 }
 
-void TwwCustomDBGrid::PaintColumnLines(QPainter &p, const PaintContext &ctx) {
-    if (!d->options.testFlag(dgColLines)) return;
-    const int bottom = BottomOf(d->geom.CellRect(0, d->geom.LastFullyVisibleRow()));
-    for (int col = d->geom.leftCol; col < ColCount(); ++col) {
-        const int x = RightOf(d->geom.CellRect(col, 0));
-        if (d->lineStyle == TwwGridLineStyle::glsSingle || CacheColInfo(col).whiteBackground) {
-            DrawVLine(p, kSilver, x, d->geom.titleHeight, bottom, ctx.bounds);
+void TwwCustomDBGridPrivate::PaintColumnLines(QPainter &p, const PaintContext &ctx) {
+    if (!options.testFlag(dgColLines)) return;
+    const int bottom = BottomOf(geom.CellRect(0, geom.LastFullyVisibleRow()));
+    for (int gridCol = geom.leftCol; gridCol < q->ColCount(); ++gridCol) {
+        const int x = RightOf(geom.CellRect(gridCol, 0));
+        if (lineStyle == TwwGridLineStyle::glsSingle || q->CacheColInfo(gridCol).whiteBackground) {
+            DrawVLine(p, kSilver, x, geom.titleHeight, bottom, ctx.bounds);
         } else {
-            DrawVLine(p, ctx.dark, x, d->geom.titleHeight, bottom, ctx.bounds);
-            DrawVLine(p, ctx.light, x + 1, d->geom.titleHeight, bottom, ctx.bounds);
+            DrawVLine(p, ctx.dark, x, geom.titleHeight, bottom, ctx.bounds);
+            DrawVLine(p, ctx.light, x + 1, geom.titleHeight, bottom, ctx.bounds);
         }
-        if (x >= d->geom.clientWidth) break;
+        if (x >= geom.clientWidth) break;
     }
 }
 
 // The current cell outlined in the highlight colour, with the dotted focus
 // rectangle over it (drawn inverting, as the platform's is).
-void TwwCustomDBGrid::PaintFocusOutline(QPainter &p, const PaintContext &ctx) {
-    if (!ctx.focused || !ctx.open || !d->geom.ColVisible(d->col)) return;
-    const QRect rect = d->geom.CellRect(d->col, d->row);
+void TwwCustomDBGridPrivate::PaintFocusOutline(QPainter &p, const PaintContext &ctx) {
+    if (!ctx.focused || !ctx.open || !geom.ColVisible(col)) return;
+    const QRect rect = geom.CellRect(col, row);
     if (rect.isEmpty() || !ctx.region.intersects(rect)) return;
     const int l = rect.left(), t = rect.top(), r = rect.right(), b = rect.bottom();
     DrawHLine(p, ctx.highlight, l, r, t, ctx.bounds);
