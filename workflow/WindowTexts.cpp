@@ -1,5 +1,8 @@
 #include "workflow/WindowTexts.h"
 
+#include <cerrno>
+
+#include "data/packet/PacketFile.h"
 #include "workflow/DeletionJournal.h"
 
 std::string WindowStageText(WorkStage stage) {
@@ -68,6 +71,28 @@ std::string WindowReadBackText(ReadBackFailure kind, const ReadBackFacts &facts)
             break;
     }
     return what + "；本次備份未保留，未刪除任何訂單";
+}
+
+std::string WindowPacketFaultText(PacketFault fault, int systemError, uint64_t held, uint64_t expected) {
+    switch (fault) {
+        case PacketFault::CannotOpen:
+            if (systemError == ENOENT) return "檔案不存在";
+            return SystemReason(systemError);
+        case PacketFault::CannotRead:
+            return SystemReason(systemError);
+        case PacketFault::NotARegularFile:
+            return "不是一般檔案";
+        case PacketFault::NotAPacket:
+            return "不是備份檔的格式";
+        case PacketFault::Truncated:
+            return "檔案不完整，只有 " + std::to_string(held) + " 位元組" +
+                   (expected > 0 ? "（應有 " + std::to_string(expected) + " 位元組）" : "");
+        case PacketFault::OtherVersion:
+            return "檔案的版本本程式無法讀取";
+        case PacketFault::Damaged:
+            return "檔案已損壞";
+    }
+    return {};
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "data/packet/PacketErrors.h"
 #include "orders/ConnectionFileCheck.h"
 #include "workflow/BackupReadBack.h"
 #include "workflow/WorkProgress.h"
@@ -22,6 +23,9 @@ std::string WindowJournalFailureText(const EJournalFailed &failure);
 // A backup file that does not read back as written: which file, what differs,
 // and that the backup is not kept and no order deleted.
 std::string WindowReadBackText(ReadBackFailure kind, const ReadBackFacts &facts);
+
+// Why a packet file did not read, after "備份檔 X 無法讀取：".
+std::string WindowPacketFaultText(PacketFault fault, int systemError, uint64_t held, uint64_t expected);
 
 // A connection file the window does not use (or cannot read), with the
 // command that puts it right; and the warning about one it does use.
