@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QAbstractButton>
+#include <QMessageBox>
 #include <QTest>
 
 #include "app/ErrorReport.h"
@@ -91,7 +93,7 @@ TEST(PrivateStart, ConnectionFileEveryUserMayChangeStopsTheStart) {
         SeenDialog report;
         AnswerNextModal([&](QWidget *dialog) {
             report = {true, dialog->windowTitle(), DialogAnswers::TextOf(dialog)};
-            QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+            if (auto *box = qobject_cast<QMessageBox *>(dialog)) box->button(QMessageBox::Ok)->click();
         });
         ShowFatalError(refusal, 0);
         ASSERT_TRUE(report.seen);

@@ -56,13 +56,13 @@ INSTANTIATE_TEST_SUITE_P(
         UnreadCase{"NotABackup", [](const std::string &file) { std::ofstream(file) << "an order list"; },
                    "備份檔 $FILE 無法讀取：不是備份檔的格式；無法還原，未寫入任何資料",
                    "Backup file \"$FILE\" cannot be read: The data is not a data packet"},
-        UnreadCase{
-            "CutAfterItsFirstBytes",
-            [](const std::string &file) {
-                std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char *>(kMagic), sizeof kMagic);
-            },
-            "備份檔 $FILE 無法讀取：檔案不完整，只有 8 位元組；無法還原，未寫入任何資料",
-            "Backup file \"$FILE\" cannot be read: The data packet is truncated: it holds only 8 bytes"}),
+        UnreadCase{"CutAfterItsFirstBytes",
+                   [](const std::string &file) {
+                       std::ofstream(file, std::ios::binary)
+                           .write(reinterpret_cast<const char *>(packet::kMagic), sizeof packet::kMagic);
+                   },
+                   "備份檔 $FILE 無法讀取：檔案不完整，只有 8 位元組；無法還原，未寫入任何資料",
+                   "Backup file \"$FILE\" cannot be read: The data packet is truncated: it holds only 8 bytes"}),
     [](const testing::TestParamInfo<UnreadCase> &param) { return std::string(param.param.name); });
 
 }  // namespace
