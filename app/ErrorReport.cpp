@@ -8,11 +8,13 @@
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "app/AppMessageBox.h"
 #include "app/BatchdelApplication.h"
 #include "data/dataset/Errors.h"
 #include "workflow/OrderWindow.h"
+#include "workflow/WindowTexts.h"
 
 std::string ErrorReportText(const std::string &message) {
     if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
@@ -25,6 +27,9 @@ std::string FailureClassName(const std::exception &failure) {
 }
 
 std::string FailureMessage(const std::exception &failure) {
+    // A failure the shared library raises as a kind with its data is worded
+    // in the window's own language.
+    if (std::optional<std::string> worded = WindowFailureText(failure)) return *std::move(worded);
     if (auto *own = dynamic_cast<const Exception *>(&failure)) return own->Message();
     return failure.what();
 }

@@ -23,7 +23,9 @@ std::string FatalErrorText(const std::string &className, const std::string &modu
 // The class name the reports give a failure: the program's own failure
 // classes name themselves, anything else is "Exception".
 std::string FailureClassName(const std::exception &failure);
-// The message of a failure (its what() for one not of the program's own).
+// The message of a failure as the window words it: the window's own text for
+// a failure the shared library raises as a kind (WindowFailureText), else its
+// message (its what() for one not of the program's own).
 std::string FailureMessage(const std::exception &failure);
 
 // Shows the start-up failure box without an owner (the window was never

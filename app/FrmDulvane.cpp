@@ -19,6 +19,7 @@
 #include "grid/wwDBGrid.h"
 #include "orders/LocalTime.h"
 #include "orders/OrderDataFolder.h"
+#include "workflow/WindowTexts.h"
 #include "workflow/OrderCommands.h"
 #include "workflow/OrderDataModule.h"
 
@@ -256,8 +257,8 @@ void TFormDulvane::setVisible(bool visible) {
 void TFormDulvane::FormShow() {
     // A connection file that lets others read the password or change the
     // database is said once, before the operator starts work.
-    if (!data_->ConnectionFileWarning.empty())
-        RunMessageDialog(data_->ConnectionFileWarning, DialogKind::Warning, mbOK);
+    if (data_->ConnectionWarning)
+        RunMessageDialog(WindowConnectionWarningText(data_->ConnectionWarning), DialogKind::Warning, mbOK);
     // The backups are written to cds/ in the order data folder, so that is
     // where the folder is made (not in whatever folder the program was started
     // from), for its owner alone: it holds customer data. That folder may be

@@ -23,6 +23,7 @@
 #include "data/sql/SQLConnection.h"
 #include "orders/CommandDays.h"
 #include "orders/OrderConnection.h"
+#include "workflow/WindowTexts.h"
 #include "orders/OrderDataFolder.h"
 #include "orders/OrderJournal.h"
 #include "restore/BackupPair.h"
@@ -140,9 +141,9 @@ TRestoreWindow::TRestoreWindow(QWidget *parent, const TRestoreWindowSetup &setup
 
     // The connection of the main window, to the same database; a failure to
     // connect leaves the constructor for the start-up report.
-    const std::string warning = SetUpOrderConnection(*connection_, setup.connectionFile, setup.driverFile);
+    const ConnectionFileWarning warning = SetUpOrderConnection(*connection_, setup.connectionFile, setup.driverFile);
     connection_->Open();
-    if (!warning.empty()) RunState->setText(Q(warning));
+    if (warning) RunState->setText(Q(WindowConnectionWarningText(warning)));
     LoadRuns();
     RunList->setFocus();
 }

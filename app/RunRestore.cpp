@@ -14,6 +14,7 @@
 #include "restore/OrderRestorer.h"
 #include "restore/RestoreErrors.h"
 #include "restore/RestoreJournal.h"
+#include "workflow/WindowTexts.h"
 #include "workflow/WorkProgress.h"
 
 namespace {
@@ -39,7 +40,8 @@ std::string RefusalText(const ERestoreRefused &refusal) {
     std::string why;
     switch (refusal.Kind()) {
         case RestoreRefusal::UnreadableFile:
-            why = "備份檔 " + f.file + " 無法讀取：" + f.reason;
+            why = "備份檔 " + f.file + " 無法讀取：" +
+                  (f.fault ? WindowPacketFaultText(*f.fault, f.systemError, f.bytesHeld, f.bytesExpected) : f.reason);
             break;
         case RestoreRefusal::NotNamedAsHeaderFile:
         case RestoreRefusal::NotNamedAsDetailFile:

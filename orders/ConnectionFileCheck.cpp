@@ -51,16 +51,34 @@ std::vector<std::string> FoldersAbove(const std::string &file) {
     return folders;
 }
 
+// "To put it right, as root: chmod ..."
+std::string FixText(const ConnectionFileFacts &facts) {
+    return "To put it right, as " + (facts.fixedBy == "root" ? std::string("root") : facts.fixedBy + " or root") +
+           ": " + facts.fix;
+}
+
 }  // namespace
 
-std::string CheckConnectionFile(const std::string &path) {
+EConnectionFileRefused::EConnectionFileRefused(ConnectionFileProblem kind, ConnectionFileFacts facts)
+    : EConnectionFileRefused("EDatabaseError", kind, std::move(facts)) {}
+
+EConnectionFileRefused::EConnectionFileRefused(std::string className, ConnectionFileProblem kind,
+                                               ConnectionFileFacts facts)
+    : EDatabaseError(std::move(className), ConnectionFileRefusalText(kind, facts)),
+      kind_(kind),
+      facts_(std::move(facts)) {}
+
+ConnectionFileWarning CheckConnectionFile(const std::string &path) {
     // The file itself, through any link (the installed program reads
     // /etc/batchdel/connections.ini through a link beside it).
     const std::string real = RealPath(path);
     struct stat file {};
     if (real.empty() || ::stat(real.c_str(), &file) != 0 || !S_ISREG(file.st_mode)) return {};
-    // Messages name the file the administrator changes, not a link to it.
-    const std::string &named = real;
+    // Findings name the file the administrator changes, not a link to it.
+    ConnectionFileFacts facts;
+    facts.file = real;
+    facts.owner = OwnerName(file.st_uid);
+    facts.group = GroupName(file.st_gid);
 
     // Who else gets to the file at all: a file in a folder only its owner
     // may enter is private whatever its own mode says.
@@ -72,52 +90,74 @@ std::string CheckConnectionFile(const std::string &path) {
         const bool othersEnter = st.st_mode & S_IXOTH;
         // A folder every user can write to (without the sticky bit that keeps
         // others' files theirs) lets every user put a file of their own there.
-        if (othersReach && othersEnter && (st.st_mode & S_IWOTH) && !(st.st_mode & S_ISVTX))
-            throw EUnsafeConnectionFile("The connection file " + named + " is in the folder " + folder +
-                                        ", where every user can replace it (folder mode " + Octal(st.st_mode) +
-                                        "): whoever replaces it decides which database the orders are deleted "
-                                        "from, so it is not used and nothing was done. To put it right, as root: "
-                                        "chmod o-w " +
-                                        ShellWord(folder));
+        if (othersReach && othersEnter && (st.st_mode & S_IWOTH) && !(st.st_mode & S_ISVTX)) {
+            facts.folder = folder;
+            facts.mode = Octal(st.st_mode);
+            facts.fix = "chmod o-w " + ShellWord(folder);
+            facts.fixedBy = "root";
+            throw EUnsafeConnectionFile(ConnectionFileProblem::FolderEveryUserWrites, std::move(facts));
+        }
         othersReach = othersReach && othersEnter;
         groupReaches = groupReaches && (st.st_mode & (S_IXOTH | S_IXGRP));
     }
 
     const mode_t mode = file.st_mode & 07777;
+    facts.mode = Octal(mode);
     // Left to the connection, this would read as a file that is not there.
     if (::access(real.c_str(), R_OK) != 0) {
-        const std::string group = GroupName(file.st_gid);
-        const std::string user = OwnerName(getuid());
+        facts.user = OwnerName(getuid());
         // Joining the file's group helps only when the group may read it.
-        const std::string ask =
-            (mode & S_IRGRP)
-                ? "to add you to the group " + group + " (adduser " + user + " " + group + ", then log in again)"
-                : "to let the operators' group read it (chgrp GROUP " + ShellWord(named) + "; chmod 640 " +
-                      ShellWord(named) + ") and to add you to that group";
-        throw EDatabaseError("The connection file " + named + " (owner " + OwnerName(file.st_uid) + ", group " + group +
-                             ", mode " + Octal(mode) + ") cannot be read by the user " + user +
-                             ". Ask the administrator " + ask + ".");
+        facts.groupMayRead = mode & S_IRGRP;
+        facts.fix = facts.groupMayRead ? "adduser " + facts.user + " " + facts.group
+                                       : "chgrp GROUP " + ShellWord(real) + "; chmod 640 " + ShellWord(real);
+        facts.fixedBy = "root";
+        throw EConnectionFileRefused(ConnectionFileProblem::NotReadableByUser, std::move(facts));
     }
     const mode_t putRight = mode & 0777 & ~(S_IRWXO | S_IWGRP);
-    const std::string owner = OwnerName(file.st_uid);
-    const std::string fix = "To put it right, as " + (file.st_uid == 0 ? std::string("root") : owner + " or root") +
-                            ": chmod " + Octal(putRight).substr(1) + " " + ShellWord(named);
+    facts.fix = "chmod " + Octal(putRight).substr(1) + " " + ShellWord(real);
+    facts.fixedBy = file.st_uid == 0 ? std::string("root") : facts.owner;
     if (othersReach && (mode & S_IWOTH))
-        throw EUnsafeConnectionFile("The connection file " + named + " can be changed by every user (mode " +
-                                    Octal(mode) +
-                                    "): whoever changes it decides which database the orders are deleted from, so "
-                                    "it is not used and nothing was done. " +
-                                    fix);
+        throw EUnsafeConnectionFile(ConnectionFileProblem::FileEveryUserChanges, std::move(facts));
 
-    std::vector<std::string> concerns;
-    if (othersReach && (mode & S_IROTH))
-        concerns.push_back("can be read by every user, and it holds the database password");
-    if (groupReaches && (mode & S_IWGRP))
-        concerns.push_back("can be changed by the members of group " + GroupName(file.st_gid) +
-                           ", not only by its owner " + owner +
-                           ", and whoever changes it decides which database the orders are deleted from");
-    if (concerns.empty()) return {};
-    std::string warning = "The connection file " + named + " (mode " + Octal(mode) + ") " + concerns[0];
-    for (size_t i = 1; i < concerns.size(); ++i) warning += "; it also " + concerns[i];
-    return warning + ". " + fix;
+    ConnectionFileWarning warning;
+    warning.everyUserReads = othersReach && (mode & S_IROTH);
+    warning.groupChanges = groupReaches && (mode & S_IWGRP);
+    if (warning) warning.facts = std::move(facts);
+    return warning;
+}
+
+std::string ConnectionFileRefusalText(ConnectionFileProblem kind, const ConnectionFileFacts &facts) {
+    const std::string notUsed =
+        "whoever replaces it decides which database the orders are deleted from, so it is not used and nothing was "
+        "done. ";
+    switch (kind) {
+        case ConnectionFileProblem::FolderEveryUserWrites:
+            return "The connection file " + facts.file + " is in the folder " + facts.folder +
+                   ", where every user can replace it (folder mode " + facts.mode + "): " + notUsed + FixText(facts);
+        case ConnectionFileProblem::FileEveryUserChanges:
+            return "The connection file " + facts.file + " can be changed by every user (mode " + facts.mode +
+                   "): whoever changes it decides which database the orders are deleted from, so it is not used and "
+                   "nothing was done. " +
+                   FixText(facts);
+        case ConnectionFileProblem::NotReadableByUser:
+            return "The connection file " + facts.file + " (owner " + facts.owner + ", group " + facts.group +
+                   ", mode " + facts.mode + ") cannot be read by the user " + facts.user + ". Ask the administrator " +
+                   (facts.groupMayRead
+                        ? "to add you to the group " + facts.group + " (" + facts.fix + ", then log in again)"
+                        : "to let the operators' group read it (" + facts.fix + ") and to add you to that group") +
+                   ".";
+    }
+    return {};
+}
+
+std::string ConnectionFileWarningText(const ConnectionFileWarning &warning) {
+    if (!warning) return {};
+    const ConnectionFileFacts &facts = warning.facts;
+    std::string text = "The connection file " + facts.file + " (mode " + facts.mode + ") ";
+    if (warning.everyUserReads) text += "can be read by every user, and it holds the database password";
+    if (warning.everyUserReads && warning.groupChanges) text += "; it also ";
+    if (warning.groupChanges)
+        text += "can be changed by the members of group " + facts.group + ", not only by its owner " + facts.owner +
+                ", and whoever changes it decides which database the orders are deleted from";
+    return text + ". " + FixText(facts);
 }

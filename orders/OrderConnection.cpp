@@ -1,10 +1,9 @@
 #include "orders/OrderConnection.h"
 
 #include "data/sql/SQLConnection.h"
-#include "orders/ConnectionFileCheck.h"
 
-std::string SetUpOrderConnection(TSQLConnection &connection, const std::string &connectionFile,
-                                 const std::string &driverFile) {
+ConnectionFileWarning SetUpOrderConnection(TSQLConnection &connection, const std::string &connectionFile,
+                                           const std::string &driverFile) {
     connection.ConnectionName = "Trelvo";
     connection.DriverName = "Interbase";
     connection.GetDriverFunc = "getIBDriver";

@@ -225,7 +225,8 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
     RunLocks locks;
     TakeDatabaseLock(options, err, locks);
     OrderDataModule data(OrderDataSetup{options.connectionFile, {}});
-    if (!data.ConnectionFileWarning.empty()) err << kName << "warning: " << data.ConnectionFileWarning << "\n";
+    if (data.ConnectionWarning)
+        err << kName << "warning: " << ConnectionFileWarningText(data.ConnectionWarning) << "\n";
     TSQLConnection &connection = data.SQLConnection1;
     const FilterCriteria filter = PurgeFilter(options);
     CheckRight(connection, options.dryRun);

@@ -15,6 +15,8 @@ namespace {
 std::unique_ptr<TableEngine> ReadFile(const std::string &path) {
     try {
         return ReadPacketFile(path);
+    } catch (const EPacketUnreadable &failure) {
+        throw ERestoreRefused(RestoreRefusal::UnreadableFile, RestoreRefusalFacts().File(path).Unread(failure));
     } catch (const Exception &failure) {
         throw ERestoreRefused(RestoreRefusal::UnreadableFile,
                               RestoreRefusalFacts().File(path).Reason(failure.Message()));

@@ -53,8 +53,8 @@ std::vector<const BackupOrder *> ChosenOrders(const BackupPair &pair, const Rest
 }
 
 void Connect(TSQLConnection &connection, const RestoreOptions &options, std::ostream &err) {
-    const std::string warning = SetUpOrderConnection(connection, options.connectionFile);
-    if (!warning.empty()) err << kName << "warning: " << warning << "\n";
+    const ConnectionFileWarning warning = SetUpOrderConnection(connection, options.connectionFile);
+    if (warning) err << kName << "warning: " << ConnectionFileWarningText(warning) << "\n";
     connection.Open();
 }
 

@@ -5,10 +5,12 @@
 // in its own language; Message() is batchdel-restore's English
 // (RestoreRefusalText).
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "data/dataset/Errors.h"
+#include "data/packet/PacketErrors.h"
 
 enum class RestoreRefusal {
     UnreadableFile,           // file; reason: the reader's words
@@ -31,6 +33,12 @@ struct RestoreRefusalFacts {
     int64_t count = 0;
     std::string order;
     std::vector<std::string> columns;
+    // UnreadableFile, when the packet reader said why (reason holds its
+    // words): the fault, the system's error number, the bytes the file holds
+    // and those its packet should have.
+    std::optional<PacketFault> fault;
+    int systemError = 0;
+    uint64_t bytesHeld = 0, bytesExpected = 0;
 
     // Filled one fact at a time: RestoreRefusalFacts().File(path).Row(3).
     RestoreRefusalFacts &File(std::string text) { return Set(file, std::move(text)); }
@@ -43,6 +51,13 @@ struct RestoreRefusalFacts {
     RestoreRefusalFacts &Count(int64_t value) { return Set(count, value); }
     RestoreRefusalFacts &Order(std::string text) { return Set(order, std::move(text)); }
     RestoreRefusalFacts &Columns(std::vector<std::string> names) { return Set(columns, std::move(names)); }
+    RestoreRefusalFacts &Unread(const EPacketUnreadable &failure) {
+        systemError = failure.SystemError();
+        bytesHeld = failure.Held();
+        bytesExpected = failure.Expected();
+        fault = failure.Fault();
+        return Reason(failure.Message());
+    }
 
 private:
     template <typename T>

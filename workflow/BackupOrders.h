@@ -11,10 +11,11 @@
 //
 // Every failure ends the command at its step and goes on to the caller: a
 // missing cds folder, a rejected query, a failed write, a file that does not
-// read back (EFCreateError). Cancelled through the progress, it raises the
-// silent EAbort. A failed or cancelled backup removes the files it made, and
-// never touches another: the pair is created exclusively, a second later
-// when the names of `now` are taken (orders/BackupPairFiles).
+// read back (EBackupNotReadBack, an EFCreateError). Cancelled through the
+// progress, it raises the silent EAbort. A failed or cancelled backup removes
+// the files it made, and never touches another: the pair is created
+// exclusively, a second later when the names of `now` are taken
+// (orders/BackupPairFiles).
 #include <ctime>
 #include <string>
 #include <unordered_map>

@@ -22,7 +22,7 @@ OrderDataModule::OrderDataModule(const OrderDataSetup &setup) {
                          "LocaleCode=0000",
                          "Interbase TransIsolation=ReadCommited",
                          "Trim Char=False"};
-    ConnectionFileWarning = SetUpOrderConnection(connection, setup.connectionFile, setup.driverFile);
+    ConnectionWarning = SetUpOrderConnection(connection, setup.connectionFile, setup.driverFile);
     connection.SetConnected(true);  // carried out when loading ends
 
     const auto resolver = [this](const std::string &name) { return FindProvider(name); };

@@ -21,6 +21,7 @@
 #include "data/sql/SQLConnection.h"
 #include "data/sql/SQLDataSet.h"
 #include "data/sql/SQLQuery.h"
+#include "orders/ConnectionFileCheck.h"
 
 // Where the connection reads its settings; empty: the usual files.
 struct OrderDataSetup {
@@ -37,9 +38,9 @@ public:
     OrderDataModule(const OrderDataModule &) = delete;
     OrderDataModule &operator=(const OrderDataModule &) = delete;
 
-    // What the connection file's mode gives to say, once ("" if nothing);
+    // What the connection file's mode gives to say, once (empty if nothing);
     // a file that must not be used has left the constructor already.
-    std::string ConnectionFileWarning;
+    ConnectionFileWarning ConnectionWarning;
 
     TSQLConnection SQLConnection1{"SQLConnection1"};
     TSQLDataSet SQLDataSet1{"SQLDataSet1"};

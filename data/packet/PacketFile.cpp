@@ -11,6 +11,7 @@
 
 #include "data/dataset/Errors.h"
 #include "data/dataset/TableEngine.h"
+#include "data/packet/PacketErrors.h"
 #include "data/packet/PacketReader.h"
 #include "data/packet/PacketSink.h"
 #include "data/packet/PacketWriter.h"
@@ -176,7 +177,12 @@ std::unique_ptr<TableEngine> ReadPacketFile(const std::string &path) {
     const std::string full = AbsoluteFilePath(path);
     // Without blocking: opening a pipe would wait for a writer.
     const int fd = ::open(full.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) throw EDBClient("Cannot open file " + Quoted(full) + ". " + SystemReason(errno));
+    if (fd < 0) {
+        const int error = errno;
+        throw EPacketUnreadable(PacketFault::CannotOpen,
+                                "Cannot open file " + Quoted(full) + ". " + SystemReason(error))
+            .WithSystemError(error);
+    }
     // Read straight into one buffer left uninitialised: the packet reader
     // checks every byte against the length in its header anyway. Only a
     // regular file has a size to trust, and no read goes past it: a device
@@ -205,6 +211,9 @@ std::unique_ptr<TableEngine> ReadPacketFile(const std::string &path) {
     }
     ::close(fd);
     if (error) reason = SystemReason(error);
-    if (!reason.empty()) throw EDBClient("Cannot read file " + Quoted(full) + ". " + reason);
+    if (!reason.empty())
+        throw EPacketUnreadable(error ? PacketFault::CannotRead : PacketFault::NotARegularFile,
+                                "Cannot read file " + Quoted(full) + ". " + reason)
+            .WithSystemError(error);
     return packet::ReadPacket(std::string_view(bytes.get(), size));
 }

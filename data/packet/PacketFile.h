@@ -26,8 +26,9 @@ void WritePacketFile(const std::string &path, const TableEngine &engine, bool xm
 // (fd, at its start), and flushes it to the disk; the caller closes it and
 // removes it on failure. Raises "Cannot write file \"%s\". %s" naming path.
 void WritePacketInto(int fd, const std::string &path, const TableEngine &engine, bool xml);
-// Raises EDBClient "Cannot open file \"%s\". %s" (or "Cannot read ...") when
-// the file cannot be read, and the packet reader's failures for its content.
+// Raises EPacketUnreadable (an EDBClient) "Cannot open file \"%s\". %s" (or
+// "Cannot read ...") when the file cannot be read, and the packet reader's
+// failures for its content.
 // Only a regular file is read ("Cannot read file \"%s\". Not a regular
 // file" for a device, a pipe or a socket), and never past its size.
 std::unique_ptr<TableEngine> ReadPacketFile(const std::string &path);

@@ -8,12 +8,15 @@
 #include "data/dataset/PacketRecord.h"
 #include "data/dataset/TableEngine.h"
 #include "data/packet/PacketChecksum.h"
+#include "data/packet/PacketErrors.h"
 #include "data/packet/PacketFormat.h"
 
 namespace packet {
 namespace {
 
-[[noreturn]] void Damaged(const std::string &what) { throw EDBClient("The data packet is damaged: " + what); }
+[[noreturn]] void Damaged(const std::string &what) {
+    throw EPacketUnreadable(PacketFault::Damaged, "The data packet is damaged: " + what);
+}
 
 // Reads the packet's fields in order; running past the end is damage (the
 // length was checked first, so only a packet that lies about its own
@@ -53,22 +56,29 @@ private:
 void CheckFrame(std::string_view bytes) {
     const size_t magicLen = sizeof kMagic;
     if (std::memcmp(bytes.data(), kMagic, std::min(bytes.size(), magicLen)) != 0)
-        throw EDBClient("The data is not a data packet");
+        throw EPacketUnreadable(PacketFault::NotAPacket, "The data is not a data packet");
     if (bytes.size() < kHeaderSize)
-        throw EDBClient("The data packet is truncated: it holds only " + std::to_string(bytes.size()) + " bytes");
+        throw EPacketUnreadable(PacketFault::Truncated, "The data packet is truncated: it holds only " +
+                                                            std::to_string(bytes.size()) + " bytes")
+            .WithSizes(bytes.size(), 0);
     const uint32_t version = LoadLE<uint32_t>(bytes.data() + 8);
     if (version != kVersion)
-        throw EDBClient("The data packet is of version " + std::to_string(version) + "; this program reads version " +
-                        std::to_string(kVersion));
+        throw EPacketUnreadable(PacketFault::OtherVersion, "The data packet is of version " + std::to_string(version) +
+                                                               "; this program reads version " +
+                                                               std::to_string(kVersion));
     const uint64_t total = LoadLE<uint64_t>(bytes.data() + 16);
     if (bytes.size() < total)
-        throw EDBClient("The data packet is truncated: it holds " + std::to_string(bytes.size()) + " of its " +
-                        std::to_string(total) + " bytes");
+        throw EPacketUnreadable(PacketFault::Truncated, "The data packet is truncated: it holds " +
+                                                            std::to_string(bytes.size()) + " of its " +
+                                                            std::to_string(total) + " bytes")
+            .WithSizes(bytes.size(), total);
     if (bytes.size() > total || total < kHeaderSize + kTrailerSize)
-        throw EDBClient("The data packet is damaged: its length does not match its header");
+        throw EPacketUnreadable(PacketFault::Damaged,
+                                "The data packet is damaged: its length does not match its header");
     const size_t body = bytes.size() - kTrailerSize;
     if (Crc32c(0, bytes.data(), body) != LoadLE<uint32_t>(bytes.data() + body))
-        throw EDBClient("The data packet is damaged: its checksum does not match its content");
+        throw EPacketUnreadable(PacketFault::Damaged,
+                                "The data packet is damaged: its checksum does not match its content");
     if (LoadLE<uint32_t>(bytes.data() + 12) != 0) Damaged("its header has flags this program does not know");
 }
 
@@ -131,8 +141,9 @@ std::unique_ptr<TableEngine> ReadPacket(std::string_view bytes) {
             if (kind != ChangeLogEntry::Kind::Inserted) before = in.Bytes(in.Get<uint32_t>("a change"), "a change");
             engine->AppendChange(kind, rowId, before);  // checks the record and the id
         }
+    } catch (const EPacketUnreadable &) {
+        throw;
     } catch (const EDBClient &e) {
-        if (e.Message().rfind("The data packet", 0) == 0) throw;
         std::string what = e.Message();
         if (!what.empty() && what[0] >= 'A' && what[0] <= 'Z') what[0] = static_cast<char>(what[0] - 'A' + 'a');
         Damaged(what);

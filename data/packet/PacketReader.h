@@ -1,8 +1,8 @@
 #pragma once
-// Reads a binary data packet back into a table. Refuses (EDBClient) bytes
-// that are not a packet, a packet of another version, a truncated or damaged
-// one; never trusts a count or length before checking it against the bytes
-// that are there.
+// Reads a binary data packet back into a table. Refuses (EPacketUnreadable,
+// an EDBClient with its PacketFault) bytes that are not a packet, a packet of
+// another version, a truncated or damaged one; never trusts a count or
+// length before checking it against the bytes that are there.
 #include <memory>
 #include <string_view>
 

@@ -48,7 +48,7 @@ TEST_P(ConnectionFileModeTest, ModeGivesItsVerdict) {
     std::string said;
     Verdict verdict = Verdict::Quiet;
     try {
-        said = CheckConnectionFile(file);
+        said = ConnectionFileWarningText(CheckConnectionFile(file));
         if (!said.empty()) verdict = Verdict::Warned;
     } catch (const EUnsafeConnectionFile &refusal) {
         verdict = Verdict::Refused;
@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ConnectionFileCheckTest, MissingFileIsLeftToTheConnectionToReport) {
     TempDir dir;
-    EXPECT_EQ(CheckConnectionFile(dir.file("connections.ini")), "");
+    EXPECT_FALSE(CheckConnectionFile(dir.file("connections.ini")));
 }
 
 TEST(ConnectionFileCheckTest, LinkIsJudgedByTheFileItLeadsTo) {
@@ -124,7 +124,7 @@ TEST(ConnectionFileCheckTest, LinkIsJudgedByTheFileItLeadsTo) {
     std::filesystem::create_symlink(file, dir.file("connections.ini"));
     EXPECT_THROW(CheckConnectionFile(dir.file("connections.ini")), EUnsafeConnectionFile);
     ASSERT_EQ(chmod(file.c_str(), 0640), 0);
-    EXPECT_EQ(CheckConnectionFile(dir.file("connections.ini")), "");
+    EXPECT_FALSE(CheckConnectionFile(dir.file("connections.ini")));
 }
 
 // What an operator outside the file's group is told, asked in a child
@@ -138,7 +138,7 @@ std::string SaidToAnOperatorOutsideTheGroup(const std::string &file) {
         if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
         std::string said = "<nothing said>";
         try {
-            said = CheckConnectionFile(file);
+            said = ConnectionFileWarningText(CheckConnectionFile(file));
         } catch (const Exception &failure) {
             said = failure.ClassName() + ": " + failure.Message();
         }
