@@ -2,6 +2,7 @@
 // action becomes one of the grid's named operations. A failure of an
 // operation is reported here, where the handling starts.
 #include <QApplication>
+#include <QStyleHints>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -70,6 +71,8 @@ void TwwCustomDBGrid::mouseDoubleClickEvent(QMouseEvent *event) {
 void TwwCustomDBGridPrivate::HandleMousePress(QMouseEvent *event) {
     const QPoint pos = event->position().toPoint();
     const Qt::MouseButton button = event->button();
+    lastPressTime = event->timestamp();
+    lastPressPos = event->globalPosition().toPoint();
     auto raiseMouseDown = [&] {
         if (q->OnMouseDown) q->OnMouseDown(button, event->modifiers(), pos);
     };
@@ -103,9 +106,18 @@ void TwwCustomDBGridPrivate::HandleMousePress(QMouseEvent *event) {
 
 // A double click comes as press, release, double-click, release: the press
 // already made the row under the pointer current, so the double-click event
-// only raises OnDblClick and ticks the current row's check box.
+// only raises OnDblClick and ticks the current row's check box. When that
+// press never reached the grid (it only closed a pop-up, such as the date
+// picker's calendar), the current row is not the one under the pointer: the
+// double-click event then first does what the press would have done.
 void TwwCustomDBGridPrivate::HandleSecondPress(QMouseEvent *event) {
     const QPoint pos = event->position().toPoint();
+    const QStyleHints *hints = QApplication::styleHints();
+    const quint64 since = event->timestamp() >= lastPressTime ? event->timestamp() - lastPressTime : 0;
+    const bool pressSeen =
+        since <= quint64(hints->mouseDoubleClickInterval()) &&
+        (event->globalPosition().toPoint() - lastPressPos).manhattanLength() <= 2 * hints->mouseDoubleClickDistance();
+    if (!pressSeen) HandleMousePress(event);
     if (!EnsureFocus()) return;
     if (q->OnDblClick) q->OnDblClick();
     const QPoint cell = q->CellAt(pos);

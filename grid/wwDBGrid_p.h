@@ -248,6 +248,11 @@ public:
     // ---- input
     GridQuestion question;
     int wheelDelta = 0;  // wheel movement not yet worth a whole row
+    // The last press the grid itself handled (time stamp, global place): a
+    // double click whose first press went elsewhere (it closed a pop-up)
+    // does not find it there.
+    quint64 lastPressTime = 0;
+    QPoint lastPressPos{-10000, -10000};
 
     // ---- the controls over the current cell and the column drag. Kept
     // last: they are made after everything else and go first, while the

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <QFrame>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
@@ -590,9 +591,10 @@ struct PendingRowCase {
     int rows;       // orders in the list: few enough to fit, or enough to scroll
     bool appended;  // the new row appended at the end, else inserted at startRecNo
     int startRecNo;
-    bool touched;      // the new row ticked before the press
-    int offset;        // grid rows from the new row to the pressed one
-    bool doubleClick;  // else a single press that only moves the cursor
+    bool touched;            // the new row ticked before the press
+    int offset;              // grid rows from the new row to the pressed one
+    bool doubleClick;        // else a single press that only moves the cursor
+    bool popupOpen = false;  // a pop-up (the date picker's calendar) open when the press comes
 };
 void PrintTo(const PendingRowCase &c, std::ostream *os) { *os << c.name; }
 
@@ -620,6 +622,16 @@ TEST_P(GridPendingRowPress, TheOrderUnderThePointerIsTheOneTakenAndTicked) {
     ASSERT_FALSE(shown.empty());
     const bool scrolled = Set().CurrentRow() - (grid->Row() - 1) > 0;
     EXPECT_EQ(scrolled, c.rows == kRows) << "the case's list is " << (scrolled ? "" : "not ") << "scrolled";
+
+    // Under X the press that closes a pop-up goes no further: of the two
+    // clicks the grid gets only the double-click event.
+    QFrame popup(nullptr, Qt::Popup);
+    if (c.popupOpen) {
+        popup.setAttribute(Qt::WA_NoMouseReplay);
+        popup.setGeometry(QRect(grid->mapToGlobal(grid->CellRect(3, grid->Row()).bottomLeft()), QSize(120, 20)));
+        popup.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&popup));
+    }
 
     if (c.doubleClick)
         DoubleClick(1, pressed);
@@ -650,7 +662,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PendingRowCase{"InsertedBelowThePressedRowScrolled", kRows, false, 30, false, -2, true},
                       PendingRowCase{"TouchedInsertedAboveThePressedRowScrolled", kRows, false, 30, true, 2, true},
                       PendingRowCase{"APressAfterAppendingOnlyMoves", kRows, true, 0, false, -3, false},
-                      PendingRowCase{"APressBelowAnInsertedRowOnlyMoves", kRows, false, 30, false, 3, false}),
+                      PendingRowCase{"APressBelowAnInsertedRowOnlyMoves", kRows, false, 30, false, 3, false},
+                      PendingRowCase{"InsertedAboveWithAPopUpOpen", 6, false, 2, false, 2, true, true}),
     [](const ::testing::TestParamInfo<PendingRowCase> &param) { return std::string(param.param.name); });
 
 // The wheel and the page keys count rows as shown, a pending new row among

@@ -24,6 +24,7 @@
 #include "app/ProgressForm.h"
 #include "data/dataset/ClientDataSet.h"
 #include "data/dataset/Field.h"
+#include "grid/TwwDBDateTimePicker.h"
 #include "grid/wwDBGrid.h"
 #include "tests/app/DialogAnswers.h"
 #include "tests/app/WindowDatabase.h"
@@ -37,13 +38,22 @@ namespace {
 
 constexpr int kBoxCol = 1;     // the tick box
 constexpr int kNumberCol = 2;  // the order number
+constexpr int kDateCol = 3;    // the order's date, where the date picker stands
 
 // What made the order current before the blank row came.
 enum class Reached {
     NumberClick,   // a click on its order number
     NumberEdited,  // a second click on its order number, which opens the editor there
     BoxClick,      // a single click on its tick box (which only moves)
+    DateClick,     // a click on its date: the date picker comes up in that cell
     Keys,          // Ctrl+End, then Up
+};
+
+// How the pointer goes to the pressed box and clicks it.
+enum class Hand {
+    Quick,  // a few steps there, a brisk double click
+    Crawl,  // a pixel at a time over the rows between, the list seeing each motion
+    Slow,   // a slow double click, its second press a pixel off the first
 };
 
 struct PressCase {
@@ -57,6 +67,9 @@ struct PressCase {
     bool doubleClick;      // on its tick box; else a single click on it, then Space
     bool managed = false;  // a window manager frames and focuses the window
     int wheelSteps = 0;    // instead of the pointer: the wheel turned over the list (down when negative), then Space
+    Hand hand = Hand::Quick;
+    bool padInsert = false;     // the blank row inserted with the number pad's Insert (Num Lock off)
+    bool calendarDown = false;  // the date picker's calendar dropped down (by its arrow) before the press
 };
 void PrintTo(const PressCase &c, std::ostream *os) { *os << c.name; }
 
@@ -128,9 +141,14 @@ protected:
         } else {
             const int row = RowShowing(id);
             ASSERT_GT(row, 0) << id << " is not shown";
-            const QPoint at = CellOnScreen(c.reached == Reached::BoxClick ? kBoxCol : kNumberCol, row);
+            const int col = c.reached == Reached::BoxClick    ? kBoxCol
+                            : c.reached == Reached::DateClick ? kDateCol
+                                                              : kNumberCol;
+            const QPoint at = CellOnScreen(col, row);
             input->Click(at);
             if (c.reached == Reached::NumberEdited) input->Click(at);
+            if (c.reached == Reached::DateClick)
+                ASSERT_TRUE(grid->DateTimePicker() && grid->DateTimePicker()->isVisible()) << "no date picker came";
         }
         ASSERT_EQ(CurrentId(), id);
     }
@@ -164,11 +182,19 @@ TEST_P(RealPointerDeletion, OnlyTheOrderUnderThePointerIsDeleted) {
     if (c.appended) {
         input->Key(Qt::Key_Down);
     } else {
-        input->Key(Qt::Key_Insert);
+        input->Key(Qt::Key_Insert, c.padInsert ? Qt::KeypadModifier : Qt::NoModifier);
     }
     ASSERT_EQ(form->OrderList().State(), DataSetState::Insert);
     ASSERT_TRUE(CurrentId().empty());
     if (c.touched) input->Key(Qt::Key_Space);
+    if (c.calendarDown) {
+        // The press that follows first closes the calendar, a window of its
+        // own: the grid never sees it.
+        const TwwDBDateTimePicker *picker = grid->DateTimePicker();
+        ASSERT_TRUE(picker && picker->isVisible()) << "no date picker in the current cell";
+        input->Click(picker->mapToGlobal(QPoint(picker->width() - 5, picker->height() / 2)));
+        ASSERT_TRUE(picker->DroppedDown());
+    }
     const std::string &pressed = ids[size_t(c.pressedRecNo - 1)];
     const int row = RowShowing(pressed);
     ASSERT_GT(row, 0) << pressed << " is not shown";
@@ -179,7 +205,12 @@ TEST_P(RealPointerDeletion, OnlyTheOrderUnderThePointerIsDeleted) {
         input->Key(Qt::Key_Home);
         input->Key(Qt::Key_Space);
     } else if (c.doubleClick) {
-        input->DoubleClick(CellOnScreen(kBoxCol, row));
+        const QPoint box = CellOnScreen(kBoxCol, row);
+        if (c.hand == Hand::Crawl) input->CrawlTo(box);
+        if (c.hand == Hand::Slow)
+            input->SlowDoubleClick(box);
+        else
+            input->DoubleClick(box);
     } else {
         // A single click on a tick box only moves; Space then ticks.
         input->Click(CellOnScreen(kBoxCol, row));
@@ -223,7 +254,20 @@ INSTANTIATE_TEST_SUITE_P(
         PressCase{"ManagedScrolledInsertedAbove", kScroll, Reached::NumberClick, 33, false, false, 36, true, true},
         // The wheel from the blank row: one step reaches the order next to it.
         PressCase{"InsertedThenTheWheelDown", kFit, Reached::NumberClick, 5, false, false, 5, false, false, -1},
-        PressCase{"AppendedThenTheWheelUp", kFit, Reached::NumberClick, kFit, true, false, kFit, false, false, 1}),
+        PressCase{"AppendedThenTheWheelUp", kFit, Reached::NumberClick, kFit, true, false, kFit, false, false, 1},
+        // The pointer carried over the rows between a pixel at a time; a slow
+        // double click; Insert from the number pad; a click on the date first,
+        // which brings the date picker; the picker's calendar down when the
+        // double click comes.
+        PressCase{"InsertedAboveThePointerCrawling", kFit, Reached::NumberClick, 5, false, false, 7, true, false, 0,
+                  Hand::Crawl},
+        PressCase{"InsertedAboveASlowDoubleClick", kFit, Reached::NumberClick, 5, false, false, 7, true, false, 0,
+                  Hand::Slow},
+        PressCase{"InsertedAboveFromTheNumberPad", kFit, Reached::NumberClick, 5, false, false, 7, true, false, 0,
+                  Hand::Quick, true},
+        PressCase{"InsertedAboveAfterAClickOnTheDate", kFit, Reached::DateClick, 5, false, false, 7, true},
+        PressCase{"InsertedAboveWithTheCalendarDown", kFit, Reached::DateClick, 5, false, false, 7, true, false, 0,
+                  Hand::Quick, false, true}),
     [](const ::testing::TestParamInfo<PressCase> &param) { return std::string(param.param.name); });
 
 }  // namespace

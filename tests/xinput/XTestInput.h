@@ -23,13 +23,20 @@ public:
 
     // Pointer positions are global (screen) coordinates.
     void MoveTo(QPoint global);
+    // The pointer carried there slowly, a pixel at a time, the application
+    // handling each motion (and whatever it shows on the way) before the next.
+    void CrawlTo(QPoint global);
     void Click(QPoint global);
     // Two clicks at the same place, as quick as a person's double click.
     void DoubleClick(QPoint global);
+    // A slow double click, as a hesitant hand makes it: the second press
+    // comes late in the double-click time, and a pixel or two off the first.
+    void SlowDoubleClick(QPoint global);
     // The wheel turned over a place: towards the operator (down the list)
     // when steps is negative.
     void Wheel(QPoint global, int steps);
-    // A key with Ctrl, Shift or Alt held.
+    // A key with Ctrl, Shift or Alt held; with Qt::KeypadModifier, the
+    // key of the number pad (Insert: the pad's 0 with Num Lock off).
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
     // For use inside a dialog's own event loop: a click sent without waiting
@@ -45,6 +52,9 @@ private:
     static QPoint OnScreen(QPoint global);
     void Motion(QPoint screen);
     void Button(bool down, unsigned long delayMs);
+    // The two clicks of a double click at `global`, the second press
+    // `gapMs` after the first release and moved by `secondOff` screen pixels.
+    void TwoClicks(QPoint global, QPoint secondOff, unsigned long gapMs);
     // Keeps two separate clicks on one spot from making a double click.
     void WaitOutDoubleClick(QPoint global);
     std::unique_ptr<Connection> x_;
