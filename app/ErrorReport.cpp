@@ -14,6 +14,8 @@
 #include "data/dataset/Errors.h"
 #include "workflow/OrderWindow.h"
 
+using namespace batchdel;
+
 std::string ErrorReportText(const std::string &message) {
     if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
     return message;

@@ -16,6 +16,8 @@
 #include "restore/RestoreJournal.h"
 #include "workflow/WorkProgress.h"
 
+using namespace batchdel;
+
 namespace {
 
 std::string Count(size_t n) { return std::to_string(n); }

@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+namespace batchdel {
+
 namespace {
 
 std::string Octal(mode_t mode) {
@@ -121,3 +123,5 @@ std::string CheckConnectionFile(const std::string &path) {
     for (size_t i = 1; i < concerns.size(); ++i) warning += "; it also " + concerns[i];
     return warning + ". " + fix;
 }
+
+}  // namespace batchdel

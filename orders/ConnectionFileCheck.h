@@ -14,6 +14,8 @@
 
 #include "data/dataset/Errors.h"
 
+namespace batchdel {
+
 class EUnsafeConnectionFile : public EDatabaseError {
 public:
     explicit EUnsafeConnectionFile(std::string message) : EDatabaseError("EUnsafeConnectionFile", std::move(message)) {}
@@ -22,3 +24,5 @@ public:
 // The warning for the file at path ("" when there is nothing to say); raises
 // EUnsafeConnectionFile for a file that must not be used.
 std::string CheckConnectionFile(const std::string &path);
+
+}  // namespace batchdel

@@ -3,6 +3,8 @@
 #include "data/sql/SQLConnection.h"
 #include "orders/ConnectionFileCheck.h"
 
+namespace batchdel {
+
 std::string SetUpOrderConnection(TSQLConnection &connection, const std::string &connectionFile,
                                  const std::string &driverFile) {
     connection.ConnectionName = "Trelvo";
@@ -16,3 +18,5 @@ std::string SetUpOrderConnection(TSQLConnection &connection, const std::string &
     if (!driverFile.empty()) connection.SetDriverFile(driverFile);
     return CheckConnectionFile(connection.ConnectionFile());
 }
+
+}  // namespace batchdel

@@ -6,9 +6,13 @@
 
 class TSQLConnection;
 
+namespace batchdel {
+
 // Sets the connection up without opening it. An empty file name keeps the
 // default place of that file (beside the program). The connection file is
 // checked first (ConnectionFileCheck.h): a file that must not be used raises
 // EUnsafeConnectionFile; the warning to show once is returned, "" if none.
 std::string SetUpOrderConnection(TSQLConnection &connection, const std::string &connectionFile = {},
                                  const std::string &driverFile = {});
+
+}  // namespace batchdel

@@ -9,6 +9,8 @@
 
 #include <sys/types.h>
 
+namespace batchdel {
+
 // Raised when another run holds the lock and the wait, if any, is over.
 class ELockBusy : public std::exception {
 public:
@@ -53,3 +55,5 @@ private:
 // absolute for a local file), in the system's shared temporary folder, so
 // that two program folders on one database see each other.
 std::string DatabaseLockPath(const std::string &database);
+
+}  // namespace batchdel

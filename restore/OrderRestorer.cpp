@@ -20,6 +20,8 @@
 #include "restore/RestoreBlock.h"
 #include "restore/RestoreErrors.h"
 
+namespace batchdel {
+
 namespace {
 
 // The columns of a table, as a query of all its columns describes them.
@@ -526,3 +528,5 @@ void OrderRestorer::Restore(const std::vector<const BackupOrder *> &orders, cons
     WalkResult walked;
     walk.Run(todo.size(), steps, RefusedOrder::IsLeftOut, walked);
 }
+
+}  // namespace batchdel

@@ -24,6 +24,8 @@
 
 class TSQLConnection;
 
+namespace batchdel {
+
 struct RestoreOutcome {
     std::vector<const BackupOrder *> restored;      // committed
     std::vector<const BackupOrder *> sameAsBackup;  // already in the database exactly as backed up
@@ -76,3 +78,5 @@ public:
 private:
     std::unique_ptr<Impl> d_;
 };
+
+}  // namespace batchdel

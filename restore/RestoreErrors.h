@@ -10,6 +10,8 @@
 
 #include "data/dataset/Errors.h"
 
+namespace batchdel {
+
 enum class RestoreRefusal {
     UnreadableFile,           // file; reason: the reader's words
     NotNamedAsHeaderFile,     // file: not ORDER_MASTER_<time>.CDS
@@ -65,3 +67,5 @@ private:
 
 // batchdel-restore's words for a refusal, one line.
 std::string RestoreRefusalText(RestoreRefusal kind, const RestoreRefusalFacts &facts);
+
+}  // namespace batchdel

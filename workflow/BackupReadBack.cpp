@@ -8,6 +8,8 @@
 #include "orders/TableColumns.h"
 #include "workflow/BackupOrders.h"
 
+namespace batchdel {
+
 namespace {
 
 std::unique_ptr<TableEngine> ReadBack(const std::string &path) {
@@ -63,3 +65,5 @@ void CheckBackupReadsBack(const BackupResult &result) {
             Differs(result.detailFile, "order " + number + " has " + std::to_string(count) + " lines instead of " +
                                            std::to_string(result.detailLines.at(number)));
 }
+
+}  // namespace batchdel

@@ -6,6 +6,11 @@
 // back, or holds something else, raises EFCreateError naming the file:
 //   "Backup file \"%s\" cannot be read back. %s"
 //   "Backup file \"%s\" does not hold what was written: %s"
+
+namespace batchdel {
+
 struct BackupResult;
 
 void CheckBackupReadsBack(const BackupResult &result);
+
+}  // namespace batchdel

@@ -2,6 +2,8 @@
 
 #include "orders/StatementLine.h"
 
+namespace batchdel {
+
 std::string BlockOrderMarker(int i) { return "O" + std::to_string(i); }
 std::string BlockLinesMarker(int i) { return "E" + std::to_string(i); }
 
@@ -142,3 +144,5 @@ std::string SetDeletionBlockText(int orders) {
     AppendStatementLine(text, {"END"});
     return text;
 }
+
+}  // namespace batchdel

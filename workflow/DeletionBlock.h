@@ -16,6 +16,8 @@
 // kMaxBlockOrders orders.
 #include <string>
 
+namespace batchdel {
+
 inline constexpr int kMaxBlockOrders = 100;
 
 // Marker names of order i (1-based): its number and its expected line count.
@@ -48,3 +50,5 @@ std::string DeletionBlockText(int orders);
 // bound values.
 inline constexpr int kMaxSetBlockOrders = 500;
 std::string SetDeletionBlockText(int orders);
+
+}  // namespace batchdel

@@ -4,3 +4,7 @@
 #include "workflow/DeleteTickedOrders.h"  // 刪除確認
 #include "workflow/QueryOrders.h"         // 查詢
 #include "workflow/SelectAllOrders.h"     // 全選
+namespace batchdel {
+
+
+}  // namespace batchdel

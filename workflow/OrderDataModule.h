@@ -22,6 +22,8 @@
 #include "data/sql/SQLDataSet.h"
 #include "data/sql/SQLQuery.h"
 
+namespace batchdel {
+
 // Where the connection reads its settings; empty: the usual files.
 struct OrderDataSetup {
     std::string connectionFile;
@@ -55,3 +57,5 @@ private:
     TDataSetProvider *FindProvider(const std::string &name);
     void CloseResultSets();
 };
+
+}  // namespace batchdel

@@ -10,6 +10,8 @@
 #include "workflow/DeletionBlock.h"
 #include "workflow/QueryText.h"
 
+namespace batchdel {
+
 namespace {
 
 void SetLines(TSQLQuery &statement, std::initializer_list<std::string_view> lines) {
@@ -169,3 +171,5 @@ bool OrderDeletion::StopRequested(size_t next) { return onRoundTrip && onRoundTr
 int OrderDeletion::Prepares() const {
     return detail_.PrepareCount() + header_.PrepareCount() + block_.PrepareCount() + wholeBlock_.PrepareCount();
 }
+
+}  // namespace batchdel

@@ -20,6 +20,8 @@
 
 class TSQLConnection;
 
+namespace batchdel {
+
 struct DeletedOrder {
     std::string orderNumber;
     int64_t detailLines = 0;  // ORDER_SUB rows its detail statement deleted
@@ -94,3 +96,5 @@ private:
     TSQLDataSet block_{"DeleteOrderBlock"};
     TSQLDataSet wholeBlock_{"DeleteWholeBlock"};
 };
+
+}  // namespace batchdel

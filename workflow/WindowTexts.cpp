@@ -2,6 +2,8 @@
 
 #include "workflow/DeletionJournal.h"
 
+namespace batchdel {
+
 std::string WindowStageText(WorkStage stage) {
     switch (stage) {
         case WorkStage::ReadingOrders:
@@ -28,3 +30,5 @@ std::string WindowJournalFailureText(const EJournalFailed &failure) {
                 " 筆勾選的訂單未刪除。";
     return text;
 }
+
+}  // namespace batchdel

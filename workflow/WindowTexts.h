@@ -5,6 +5,8 @@
 
 #include "workflow/WorkProgress.h"
 
+namespace batchdel {
+
 class EJournalFailed;
 
 // A stage, as the progress dialog shows it.
@@ -14,3 +16,5 @@ std::string WindowStageText(WorkStage stage);
 // and, when it stopped a deletion, what is deleted, what of that the journal
 // lacks and what of the ticked orders is not deleted.
 std::string WindowJournalFailureText(const EJournalFailed &failure);
+
+}  // namespace batchdel

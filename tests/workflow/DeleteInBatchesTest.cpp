@@ -19,6 +19,8 @@
 #include "workflow/DeletionJournal.h"
 #include "workflow/OrderDeletion.h"
 
+using namespace batchdel;
+
 namespace {
 
 using namespace std::chrono_literals;
