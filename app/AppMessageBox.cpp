@@ -12,6 +12,8 @@
 #include "app/BatchdelApplication.h"
 #include "workflow/OrderWindow.h"
 
+using namespace batchdel;
+
 namespace {
 struct ButtonCode {
     QMessageBox::StandardButton button;

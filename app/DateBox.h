@@ -11,7 +11,7 @@
 class TDateBox : public QLineEdit {
     Q_OBJECT
 public:
-    explicit TDateBox(QWidget *parent = nullptr, QChar separator = SystemDateSeparator());
+    explicit TDateBox(QWidget *parent = nullptr, QChar separator = batchdel::SystemDateSeparator());
 
     // Ten characters, unfilled positions as spaces.
     QString ReadText() const { return mask_.ReadText(); }

@@ -16,6 +16,8 @@
 #include "workflow/OrderWindow.h"
 #include "workflow/WindowTexts.h"
 
+using namespace batchdel;
+
 std::string ErrorReportText(const std::string &message) {
     if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
     return message;

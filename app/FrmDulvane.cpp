@@ -23,6 +23,8 @@
 #include "workflow/OrderCommands.h"
 #include "workflow/OrderDataModule.h"
 
+using namespace batchdel;
+
 namespace {
 // The layout as designed for 96 dots per inch and the 13-pixel font.
 constexpr int kDesignedDpi = 96;

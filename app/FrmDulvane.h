@@ -14,7 +14,9 @@ class QLineEdit;
 class QPushButton;
 class TDateBox;
 class TwwDBGrid;
+namespace batchdel {
 class OrderDataModule;
+}  // namespace batchdel
 
 // How a window is set up beyond its design, for running it elsewhere than on
 // the operator's display (tests): both empty or zero mean "as installed".
@@ -25,7 +27,7 @@ struct TFormDulvaneSetup {
     std::string dataFolder;      // empty: OrderDataFolder(), where cds/ goes (ends in "/")
 };
 
-class TFormDulvane : public QWidget, public OrderWindow {
+class TFormDulvane : public QWidget, public batchdel::OrderWindow {
     Q_OBJECT
 public:
     // Builds the controls, then the data components, and opens the database
@@ -41,7 +43,7 @@ public:
     void SpeedButton4Click();
 
     // What the order commands read and write.
-    std::string BoxText(FilterBox box) const override;
+    std::string BoxText(batchdel::FilterBox box) const override;
     void SetStatusText(const std::string &text) override;
     TClientDataSet &OrderList() override;
     TClientDataSet &BackupSet() override;
@@ -50,9 +52,9 @@ public:
     std::string DataFolder() const override;
     std::tm LocalNow() const override;
     int AppMessageBox(const std::string &text, const std::string &caption, unsigned style) override;
-    int RunMessageDialog(const std::string &text, DialogKind kind, unsigned buttons) override;
+    int RunMessageDialog(const std::string &text, batchdel::DialogKind kind, unsigned buttons) override;
     void ShowNotice(const std::string &text) override;
-    std::unique_ptr<WorkProgress> StartProgress(const std::string &caption) override;
+    std::unique_ptr<batchdel::WorkProgress> StartProgress(const std::string &caption) override;
 
     // The layout scale in force: positions are multiplied by ScaleNumerator
     // and divided by ScaleDenominator (1/1 at 96 dots per inch).
@@ -85,7 +87,7 @@ public:
     QLabel *LabelRecord = nullptr;
 
     // The data components (the grid shows its DataSource1).
-    OrderDataModule &DataModule() { return *data_; }
+    batchdel::OrderDataModule &DataModule() { return *data_; }
 
     void setVisible(bool visible) override;
 
@@ -96,7 +98,7 @@ private:
     void CreateControls();
     void SetUpGrid();
     std::string dataFolder_;  // the folder that holds cds/ (the backups, the journal)
-    std::unique_ptr<OrderDataModule> data_;
+    std::unique_ptr<batchdel::OrderDataModule> data_;
     void ApplyDisplayScaling(double dpi);
     void PlaceControls();
     void DockPanels();

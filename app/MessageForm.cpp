@@ -17,6 +17,8 @@
 #include "app/ErrorReport.h"
 #include "data/dataset/Errors.h"
 
+using namespace batchdel;
+
 namespace {
 struct ButtonInfo {
     DialogButton button;

@@ -21,7 +21,7 @@ struct MessageFormMetrics {
 class TMessageForm : public QDialog {
     Q_OBJECT
 public:
-    TMessageForm(const QString &text, DialogKind kind, unsigned buttons, QWidget *parent = nullptr);
+    TMessageForm(const QString &text, batchdel::DialogKind kind, unsigned buttons, QWidget *parent = nullptr);
 
     // The text put on the clipboard by Ctrl+C (seven lines, each + CR LF).
     QString CopyText() const;
@@ -32,7 +32,7 @@ public:
     void reject() override;
 
     static MessageFormMetrics MetricsFor(const QFont &font, int widestCaption);
-    static QString CaptionOf(DialogKind kind);
+    static QString CaptionOf(batchdel::DialogKind kind);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -47,6 +47,6 @@ private:
 
 // Shows a TMessageForm modally and returns the result of the button that
 // ended it, or 2 for the close box.
-int RunMessageDialog(const std::string &text, DialogKind kind, unsigned buttons);
+int RunMessageDialog(const std::string &text, batchdel::DialogKind kind, unsigned buttons);
 // A plain notice with an OK button under the application title.
 void ShowNotice(const std::string &text);

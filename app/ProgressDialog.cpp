@@ -7,6 +7,8 @@
 #include "app/ProgressForm.h"
 #include "app/TerminationSignals.h"
 
+using namespace batchdel;
+
 namespace {
 
 // A run shorter than this shows no dialog at all.

@@ -20,12 +20,12 @@
 class QWidget;
 class TProgressForm;
 
-class DialogProgress : public WorkProgress {
+class DialogProgress : public batchdel::WorkProgress {
 public:
     DialogProgress(QWidget *window, QString caption);
     ~DialogProgress() override;
 
-    void Stage(WorkStage stage, int64_t steps) override;
+    void Stage(batchdel::WorkStage stage, int64_t steps) override;
     void Advance(int64_t done) override;
     bool CancelRequested() override;
 

@@ -30,6 +30,8 @@
 #include "restore/RestoreErrors.h"
 #include "workflow/OrderWindow.h"
 
+using namespace batchdel;
+
 namespace {
 
 enum RunColumn { kRunTime, kRunUser, kRunOrders, kRunLines, kRunBackup };

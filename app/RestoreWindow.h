@@ -16,7 +16,9 @@ class QPushButton;
 class QSplitter;
 class QTreeWidget;
 class TSQLConnection;
+namespace batchdel {
 class WorkProgress;
+}  // namespace batchdel
 
 struct TRestoreWindowSetup {
     std::string connectionFile;  // empty: the usual connection file
@@ -24,7 +26,7 @@ struct TRestoreWindowSetup {
     std::string programFolder;   // empty: OrderDataFolder(), where cds/ is (ends in "/")
     std::string settingsFile;    // empty: the user's batchdel/restore-window.ini
     // The progress of a restore; empty: the program's progress window.
-    std::function<std::unique_ptr<WorkProgress>(QWidget *window)> progress;
+    std::function<std::unique_ptr<batchdel::WorkProgress>(QWidget *window)> progress;
     RunRestoreSettings restore;
 };
 

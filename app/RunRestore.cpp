@@ -17,6 +17,8 @@
 #include "workflow/WindowTexts.h"
 #include "workflow/WorkProgress.h"
 
+using namespace batchdel;
+
 namespace {
 
 std::string Count(size_t n) { return std::to_string(n); }

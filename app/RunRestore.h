@@ -13,9 +13,11 @@
 
 #include "app/JournalRuns.h"
 
-class ERestoreRefused;
 class TSQLConnection;
+namespace batchdel {
+class ERestoreRefused;
 class WorkProgress;
+}  // namespace batchdel
 
 struct RunRestoreReport {
     std::string refused;  // nothing was tried, and why
@@ -37,7 +39,7 @@ struct RunRestoreReport {
 std::string WhyNotRestorable(const JournalRun &run, const std::string &dataFolder);
 
 // A refusal of the restore library in the window's words.
-std::string RefusalText(const ERestoreRefused &refusal);
+std::string RefusalText(const batchdel::ERestoreRefused &refusal);
 
 struct RunRestoreSettings {
     // Orders per step: Cancel is looked at between steps, so it stops with
@@ -46,5 +48,5 @@ struct RunRestoreSettings {
 };
 
 RunRestoreReport RestoreRunOrders(TSQLConnection &connection, const std::string &dataFolder, const JournalRun &run,
-                                  const std::vector<std::string> &numbers, WorkProgress *progress,
+                                  const std::vector<std::string> &numbers, batchdel::WorkProgress *progress,
                                   const RunRestoreSettings &settings = {});

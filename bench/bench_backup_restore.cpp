@@ -40,6 +40,8 @@
 #include "data/sql/SQLQuery.h"
 #include "data/dataset/TableEngine.h"
 
+using namespace batchdel;
+
 namespace fs = std::filesystem;
 using namespace Firebird;
 

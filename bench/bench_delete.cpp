@@ -45,6 +45,8 @@
 #include "workflow/OrderWindow.h"
 #include "workflow/SelectAllOrders.h"
 
+using namespace batchdel;
+
 using namespace Firebird;
 namespace fs = std::filesystem;
 

@@ -27,6 +27,8 @@
 #include "tools/SlowLink.h"
 #include "workflow/QueryOrders.h"
 
+using namespace batchdel;
+
 namespace fs = std::filesystem;
 using namespace std::chrono;
 

@@ -33,6 +33,8 @@
 #include "tools/DemoDatabase.h"
 #include "workflow/OrderDataModule.h"
 
+using namespace batchdel;
+
 namespace fs = std::filesystem;
 using namespace Firebird;
 

@@ -24,6 +24,8 @@
 #include "data/packet/PacketReader.h"
 #include "data/packet/PacketWriter.h"
 
+using namespace batchdel;
+
 namespace {
 
 constexpr int kRows = 1'000'000;

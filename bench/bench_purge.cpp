@@ -37,6 +37,8 @@
 #include "workflow/OrderDataModule.h"
 #include "workflow/QueryText.h"
 
+using namespace batchdel;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -41,6 +41,8 @@
 #include "tools/SlowLink.h"
 #include "workflow/BackupOrders.h"
 
+using namespace batchdel;
+
 namespace fs = std::filesystem;
 using namespace std::chrono;
 

@@ -43,6 +43,8 @@
 #include "workflow/QueryText.h"
 #include "workflow/SelectAllOrders.h"
 
+using namespace batchdel;
+
 namespace fs = std::filesystem;
 using namespace std::chrono;
 

@@ -34,6 +34,8 @@
 #include "workflow/OrderWindow.h"
 #include "workflow/QueryText.h"
 
+using namespace batchdel;
+
 namespace fs = std::filesystem;
 using namespace Firebird;
 

@@ -3,6 +3,8 @@
 #include "Version.h"
 #include "cli/CommandLine.h"
 
+namespace batchdel {
+
 namespace {
 
 // The column at which an option's text starts.
@@ -82,3 +84,5 @@ int RunCommand(const std::string &program, std::ostream &err, const std::functio
     }
     return kCommandNothingDone;
 }
+
+}  // namespace batchdel

@@ -9,6 +9,8 @@
 
 #include "cli/CommandStatus.h"
 
+namespace batchdel {
+
 struct HelpOption {
     std::string option;  // "--limit N"
     std::string text;    // what it does; "\n" starts a further line
@@ -46,3 +48,5 @@ std::string MessagePrefix(const std::string &program);
 // (it alone parses the arguments); a refusal or any failure the body lets
 // through becomes one line "<program>: <message>" on err and status 2.
 int RunCommand(const std::string &program, std::ostream &err, const std::function<int()> &body);
+
+}  // namespace batchdel

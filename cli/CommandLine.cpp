@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace batchdel {
+
 namespace {
 
 const KnownOption *Find(const std::vector<KnownOption> &known, const std::string &name) {
@@ -69,3 +71,5 @@ CommandLine ParseCommandLine(const std::vector<std::string> &args, const std::ve
 ECommandRefused BadOptionValue(const std::string &option, const std::string &text, const std::string &what) {
     return ECommandRefused("Option " + option + ": \"" + text + "\" is " + what);
 }
+
+}  // namespace batchdel

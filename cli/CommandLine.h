@@ -12,6 +12,8 @@
 
 #include "data/dataset/Errors.h"
 
+namespace batchdel {
+
 // Bad arguments: nothing was done (status 2).
 class ECommandRefused : public Exception {
 public:
@@ -43,3 +45,5 @@ CommandLine ParseCommandLine(const std::vector<std::string> &args, const std::ve
 // The refusal of a value that does not parse, worded alike everywhere:
 // Option --to: "3 years" is not <what>.
 ECommandRefused BadOptionValue(const std::string &option, const std::string &text, const std::string &what);
+
+}  // namespace batchdel

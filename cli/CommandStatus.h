@@ -1,3 +1,5 @@
+namespace batchdel {
+
 #pragma once
 // The exit statuses of the commands, one table for both: what each means is
 // written once, in CommandHelp's table, the man pages and the README.
@@ -7,3 +9,5 @@ enum CommandStatus {
     kCommandNothingDone = 2,  // nothing done: bad arguments, no connection, a file unread or unwritten
     kCommandBusy = 3,         // nothing done: another run holds the lock
 };
+
+}  // namespace batchdel

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <filesystem>
 
+namespace batchdel {
+
 namespace {
 
 constexpr const char *kHeaderPrefix = "ORDER_MASTER_";
@@ -40,3 +42,5 @@ std::string DetailBackupPath(const std::string &folder, const std::string &times
 
 std::string HeaderFileTime(const std::string &path) { return TimeInName(path, kHeaderPrefix); }
 std::string DetailFileTime(const std::string &path) { return TimeInName(path, kDetailPrefix); }
+
+}  // namespace batchdel

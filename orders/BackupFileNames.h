@@ -3,6 +3,8 @@
 #include <ctime>
 #include <string>
 
+namespace batchdel {
+
 // Year, month, day, hour (24-hour clock), minute, second: 14 zero-padded digits.
 std::string BackupTimestamp(const std::tm &local);
 
@@ -16,3 +18,5 @@ std::string DetailBackupPath(const std::string &folder, const std::string &times
 // not of that form.
 std::string HeaderFileTime(const std::string &path);
 std::string DetailFileTime(const std::string &path);
+
+}  // namespace batchdel

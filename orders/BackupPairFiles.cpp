@@ -10,6 +10,8 @@
 #include "data/packet/PacketFile.h"
 #include "orders/BackupFileNames.h"
 
+namespace batchdel {
+
 namespace {
 
 // How many seconds past `now` a pair may move before the folder is taken to
@@ -109,3 +111,5 @@ void BackupPairFiles::Close() {
         ::close(fd);
     }
 }
+
+}  // namespace batchdel

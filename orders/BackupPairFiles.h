@@ -13,6 +13,8 @@
 #include <ctime>
 #include <string>
 
+namespace batchdel {
+
 // Creates one backup file, failing with EEXIST when the name is taken;
 // returns the open descriptor, or -1 with errno set. Every backup file is
 // made here.
@@ -55,3 +57,5 @@ private:
     Created header_, detail_;
     bool kept_ = false;
 };
+
+}  // namespace batchdel

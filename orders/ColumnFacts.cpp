@@ -5,6 +5,8 @@
 #include "data/sql/SQLDataSet.h"
 #include "orders/FetchedRows.h"
 
+namespace batchdel {
+
 namespace {
 
 // The rows of a query of the system tables about one table's columns.
@@ -49,3 +51,5 @@ std::map<std::string, ColumnCharacterSet> TextColumnCharacterSets(TSQLConnection
                                                  static_cast<int>(rows->Value(row, 2).i)};
     return sets;
 }
+
+}  // namespace batchdel

@@ -6,6 +6,8 @@
 
 class TSQLConnection;
 
+namespace batchdel {
+
 // The table's columns whose values the server computes (COMPUTED BY): an
 // INSERT may not name them. Names as the system tables hold them.
 std::set<std::string> ComputedColumns(TSQLConnection &connection, const std::string &table);
@@ -17,3 +19,5 @@ struct ColumnCharacterSet {
 };
 // The table's text columns with their character sets, by column name.
 std::map<std::string, ColumnCharacterSet> TextColumnCharacterSets(TSQLConnection &connection, const std::string &table);
+
+}  // namespace batchdel

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+namespace batchdel {
+
 std::optional<int32_t> ParseCommandDay(const std::string &text) {
     if (text.size() != 10 || (text[4] != '/' && text[4] != '-') || text[7] != text[4]) return std::nullopt;
     for (size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u})
@@ -27,3 +29,5 @@ std::string CommandDayText(int32_t day, const std::string &separator) {
     std::snprintf(dayOfMonth, sizeof dayOfMonth, "%02d", date.day);
     return std::string(year) + separator + month + separator + dayOfMonth;
 }
+
+}  // namespace batchdel

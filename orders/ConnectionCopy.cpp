@@ -2,6 +2,8 @@
 
 #include "data/sql/SQLConnection.h"
 
+namespace batchdel {
+
 std::unique_ptr<TSQLConnection> ConnectionLike(const TSQLConnection &connection) {
     auto copy = std::make_unique<TSQLConnection>(connection.Name() + "Beside");
     copy->DriverName = connection.DriverName;
@@ -14,3 +16,5 @@ std::unique_ptr<TSQLConnection> ConnectionLike(const TSQLConnection &connection)
     copy->SQLHourGlass = false;
     return copy;
 }
+
+}  // namespace batchdel

@@ -7,4 +7,8 @@
 
 class TSQLConnection;
 
+namespace batchdel {
+
 std::unique_ptr<TSQLConnection> ConnectionLike(const TSQLConnection &connection);
+
+}  // namespace batchdel

@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+namespace batchdel {
+
 namespace {
 
 std::string Octal(mode_t mode) {
@@ -161,3 +163,5 @@ std::string ConnectionFileWarningText(const ConnectionFileWarning &warning) {
                 ", and whoever changes it decides which database the orders are deleted from";
     return text + ". " + FixText(facts);
 }
+
+}  // namespace batchdel

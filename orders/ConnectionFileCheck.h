@@ -19,6 +19,8 @@
 
 #include "data/dataset/Errors.h"
 
+namespace batchdel {
+
 enum class ConnectionFileProblem {
     FolderEveryUserWrites,  // file, folder, mode (the folder's), fix, fixedBy
     FileEveryUserChanges,   // file, mode, fix, fixedBy
@@ -77,3 +79,5 @@ ConnectionFileWarning CheckConnectionFile(const std::string &path);
 // The commands' words, one line each.
 std::string ConnectionFileRefusalText(ConnectionFileProblem kind, const ConnectionFileFacts &facts);
 std::string ConnectionFileWarningText(const ConnectionFileWarning &warning);
+
+}  // namespace batchdel

@@ -3,6 +3,8 @@
 #include "data/dataset/Errors.h"
 #include "data/sql/SQLConnection.h"
 
+namespace batchdel {
+
 ConnectionWatch::ConnectionWatch(const TSQLConnection &connection)
     : connection_(connection), wasConnected_(connection.Connected()), connects_(connection.ConnectCount()) {}
 
@@ -17,3 +19,5 @@ bool ConnectionWatch::LostUnder(const std::exception_ptr &failure) const {
         return false;
     }
 }
+
+}  // namespace batchdel

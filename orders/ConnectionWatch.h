@@ -15,6 +15,8 @@
 
 class TSQLConnection;
 
+namespace batchdel {
+
 // What the connection was when some work began.
 class ConnectionWatch {
 public:
@@ -48,3 +50,5 @@ decltype(auto) ReadWithReconnect(TSQLConnection &connection, Work &&work) {
     }
     return work();
 }
+
+}  // namespace batchdel

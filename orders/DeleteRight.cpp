@@ -4,6 +4,8 @@
 #include "data/sql/SQLQuery.h"
 #include "orders/ConnectionWatch.h"
 
+namespace batchdel {
+
 void CheckDeleteRight(TSQLConnection &connection) {
     TSQLQuery statement("DeleteRight");
     statement.SetSQLConnection(&connection);
@@ -33,3 +35,5 @@ void CheckDeleteRight(TSQLConnection &connection) {
         connection.Rollback();
     });
 }
+
+}  // namespace batchdel

@@ -4,6 +4,8 @@
 // leave no backup pair and no journal line behind.
 class TSQLConnection;
 
+namespace batchdel {
+
 // Asks the server itself, with both deletions of an order in one statement
 // that matches no row: the server checks the rights of the user, his role,
 // PUBLIC and the owner as it would for a real deletion, and nothing is
@@ -13,3 +15,5 @@ class TSQLConnection;
 // open transaction, or in one of its own that it rolls back; in its own, a
 // connection found lost is made again once (it writes nothing).
 void CheckDeleteRight(TSQLConnection &connection);
+
+}  // namespace batchdel

@@ -4,6 +4,8 @@
 #include "data/sql/DataSetProvider.h"
 #include "data/sql/SQLDataSet.h"
 
+namespace batchdel {
+
 namespace {
 
 // Opens the set, reads all its rows into the table `make` gives for the open
@@ -34,3 +36,5 @@ void AppendPacketRows(TSQLDataSet &set, std::unique_ptr<TableEngine> &rows) {
         return *rows;
     });
 }
+
+}  // namespace batchdel

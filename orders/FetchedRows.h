@@ -5,6 +5,8 @@
 class TSQLDataSet;
 class TableEngine;
 
+namespace batchdel {
+
 // Opens the data set (its text and values set), reads all its rows and
 // closes it again, also when reading fails.
 std::unique_ptr<TableEngine> FetchedRows(TSQLDataSet &set);
@@ -14,3 +16,5 @@ std::unique_ptr<TableEngine> FetchedRows(TSQLDataSet &set);
 // set when `rows` is null, so the rows of several runs of one statement
 // gather in one table.
 void AppendPacketRows(TSQLDataSet &set, std::unique_ptr<TableEngine> &rows);
+
+}  // namespace batchdel

@@ -3,4 +3,8 @@
 // the journal's lines carry it.
 #include <ctime>
 
+namespace batchdel {
+
 std::tm LocalNow();
+
+}  // namespace batchdel

@@ -3,6 +3,8 @@
 #include "data/sql/SQLConnection.h"
 #include "orders/ConnectionWatch.h"
 
+namespace batchdel {
+
 OrderBatch::OrderBatch(TSQLConnection &connection, Clock::duration batchTime)
     : connection_(connection), batchTime_(batchTime) {}
 
@@ -54,3 +56,5 @@ void OrderBatch::RollBack() noexcept {
         if (connection_.InTransaction()) connection_.Rollback();
     } catch (...) {}
 }
+
+}  // namespace batchdel

@@ -23,6 +23,8 @@
 
 class TSQLConnection;
 
+namespace batchdel {
+
 class OrderBatch {
 public:
     using Clock = std::chrono::steady_clock;
@@ -56,3 +58,5 @@ private:
     Clock::duration roundTrip_{};
     bool open_ = false;
 };
+
+}  // namespace batchdel

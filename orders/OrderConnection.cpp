@@ -2,6 +2,8 @@
 
 #include "data/sql/SQLConnection.h"
 
+namespace batchdel {
+
 ConnectionFileWarning SetUpOrderConnection(TSQLConnection &connection, const std::string &connectionFile,
                                            const std::string &driverFile) {
     connection.ConnectionName = "Trelvo";
@@ -15,3 +17,5 @@ ConnectionFileWarning SetUpOrderConnection(TSQLConnection &connection, const std
     if (!driverFile.empty()) connection.SetDriverFile(driverFile);
     return CheckConnectionFile(connection.ConnectionFile());
 }
+
+}  // namespace batchdel

@@ -8,6 +8,8 @@
 
 class TSQLConnection;
 
+namespace batchdel {
+
 // Sets the connection up without opening it. An empty file name keeps the
 // default place of that file (beside the program). The connection file is
 // checked first (ConnectionFileCheck.h): a file that must not or cannot be
@@ -15,3 +17,5 @@ class TSQLConnection;
 // (empty if none).
 ConnectionFileWarning SetUpOrderConnection(TSQLConnection &connection, const std::string &connectionFile = {},
                                            const std::string &driverFile = {});
+
+}  // namespace batchdel

@@ -9,6 +9,8 @@
 
 #include "data/sql/ConfigLocation.h"
 
+namespace batchdel {
+
 namespace {
 
 std::string HomeFolder() {
@@ -82,3 +84,5 @@ CdsFolderMade MakeCdsFolder(const std::string &folder) {
     made.created = MakePrivateFolder(cds, &made.error);
     return made;
 }
+
+}  // namespace batchdel

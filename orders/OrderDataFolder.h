@@ -4,6 +4,8 @@
 // ask here, so they always agree on one place.
 #include <string>
 
+namespace batchdel {
+
 // The folder that holds cds/, ending in "/": the program's own folder when the
 // user may write there (a build tree, a copy in the user's own folder), else
 // the user's data folder $XDG_DATA_HOME/batchdel/ (~/.local/share/batchdel/
@@ -26,3 +28,5 @@ struct CdsFolderMade {
     int error = 0;
 };
 CdsFolderMade MakeCdsFolder(const std::string &folder);
+
+}  // namespace batchdel

@@ -9,6 +9,8 @@
 
 #include "data/packet/PacketFile.h"
 
+namespace batchdel {
+
 namespace {
 
 // Closes the descriptor whatever way the write ends.
@@ -112,3 +114,5 @@ int AppendJournalLines(const std::string &path, const std::string &lines, Journa
     if (isNew) SyncFolderOf(path);
     return 0;
 }
+
+}  // namespace batchdel

@@ -7,6 +7,8 @@
 #include <ctime>
 #include <string>
 
+namespace batchdel {
+
 inline constexpr const char *kJournalHeaderLine = "time\tMASTERBILLID\tORDER_SUB lines\tbackup\tdatabase\tuser\n";
 
 // <folder>cds/deletions.log; folder ends in "/".
@@ -36,3 +38,5 @@ enum class JournalOpening {
 // whatever part of them reached the file is cut off again, so the file
 // holds whole lines only, and the errno is returned; 0 on success.
 int AppendJournalLines(const std::string &path, const std::string &lines, JournalOpening opening);
+
+}  // namespace batchdel

@@ -4,6 +4,8 @@
 
 #include "data/sql/SQLParams.h"
 
+namespace batchdel {
+
 std::string OrdersByNumberText(const std::string &select, int count) {
     std::string text = select + " WHERE MASTERBILLID IN (";
     for (int i = 1; i <= count; ++i) text += (i > 1 ? ",:O" : ":O") + std::to_string(i);
@@ -19,3 +21,5 @@ void BindOrderNumbers(TParams &params, int markers, size_t count,
             params[i].SetString(numberAt(std::min(static_cast<size_t>(i), count - 1)));
     }
 }
+
+}  // namespace batchdel

@@ -8,6 +8,8 @@
 
 class TParams;
 
+namespace batchdel {
+
 // Order numbers per lookup: small enough for the server's limit on a value
 // list, large enough that a round trip carries many orders.
 inline constexpr int kOrdersPerLookup = 500;
@@ -20,3 +22,5 @@ std::string OrdersByNumberText(const std::string &select, int count = kOrdersPer
 // every batch. Without any number the markers are NULL, which matches nothing.
 void BindOrderNumbers(TParams &params, int markers, size_t count,
                       const std::function<const std::string &(size_t)> &numberAt);
+
+}  // namespace batchdel

@@ -5,6 +5,8 @@
 #include "data/dataset/Errors.h"
 #include "data/sql/SQLConnection.h"
 
+namespace batchdel {
+
 namespace {
 
 void SetText(TSQLQuery &statement, TSQLConnection &connection, const char *text) {
@@ -146,3 +148,5 @@ void OrderWalk::Run(size_t count, OrderWalkSteps &steps, RefusedOrder refused, W
     }
     Commit(steps);
 }
+
+}  // namespace batchdel

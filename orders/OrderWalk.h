@@ -23,6 +23,8 @@
 
 class TSQLConnection;
 
+namespace batchdel {
+
 // How a block went: its first `taken` orders were taken; when `stopped`,
 // the order after them failed and none after it ran, else the others were
 // not sent and go in a later block.
@@ -151,3 +153,5 @@ bool OrderWalk::Alone(OrderWalkSteps &steps, Send send) {
     }
     return taken;
 }
+
+}  // namespace batchdel

@@ -4,5 +4,9 @@
 #include <initializer_list>
 #include <string>
 
+namespace batchdel {
+
 // Appends the pieces as one line.
 void AppendStatementLine(std::string &text, std::initializer_list<std::string> pieces);
+
+}  // namespace batchdel

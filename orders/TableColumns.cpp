@@ -2,6 +2,8 @@
 
 #include "data/dataset/TableEngine.h"
 
+namespace batchdel {
+
 int FindColumn(const TableEngine &table, std::string_view name) {
     const auto &columns = table.Columns();
     for (size_t c = 0; c < columns.size(); ++c)
@@ -23,3 +25,5 @@ std::string UpperCaseName(std::string name) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return name;
 }
+
+}  // namespace batchdel

@@ -5,6 +5,8 @@
 
 class TableEngine;
 
+namespace batchdel {
+
 // The column's index, -1 when the table has no column of that name.
 int FindColumn(const TableEngine &table, std::string_view name);
 
@@ -15,3 +17,5 @@ std::string QuotedName(std::string_view name);
 // A name with its ASCII letters in upper case, as the database folds the
 // names a statement or a metadata list gives without quotes.
 std::string UpperCaseName(std::string name);
+
+}  // namespace batchdel

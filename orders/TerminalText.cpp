@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace batchdel {
+
 std::string EscapedControls(std::string_view text) {
     std::string shown;
     shown.reserve(text.size());
@@ -29,3 +31,5 @@ std::string EscapedControls(std::string_view text) {
     }
     return shown;
 }
+
+}  // namespace batchdel

@@ -6,6 +6,8 @@
 #include "orders/BackupFileNames.h"
 #include "orders/CommandDays.h"
 
+namespace batchdel {
+
 AgedBackups RemoveBackupsBefore(const std::string &folder, int32_t before, const std::string &keep) {
     namespace fs = std::filesystem;
     // Timestamps are YYYYMMDDhhmmss, so text order is time order.
@@ -31,3 +33,5 @@ AgedBackups RemoveBackupsBefore(const std::string &folder, int32_t before, const
     }
     return aged;
 }
+
+}  // namespace batchdel

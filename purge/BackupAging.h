@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace batchdel {
+
 struct AgedBackups {
     std::vector<std::string> removed;  // paths, header before detail, oldest first
     std::vector<std::string> failed;   // "path: the system's words"
@@ -16,3 +18,5 @@ struct AgedBackups {
 // time is before the day `before` (a database day count), except those of
 // the timestamp `keep` (this run's; may be empty).
 AgedBackups RemoveBackupsBefore(const std::string &folder, int32_t before, const std::string &keep);
+
+}  // namespace batchdel

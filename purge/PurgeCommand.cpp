@@ -36,6 +36,8 @@
 #include "purge/RunLock.h"
 #include "purge/StopSignals.h"
 
+namespace batchdel {
+
 namespace {
 
 constexpr const char *kProgram = kPurgeProgram;
@@ -385,3 +387,5 @@ int RunPurge(const std::vector<std::string> &args, std::istream &in, std::ostrea
         }
     });
 }
+
+}  // namespace batchdel

@@ -9,6 +9,8 @@
 
 #include "cli/CommandStatus.h"
 
+namespace batchdel {
+
 struct PurgeTerminal {
     bool error = false;  // standard error is a terminal: show a progress line
     // Where the question before deleting goes, its answer read from `in`;
@@ -18,3 +20,5 @@ struct PurgeTerminal {
 
 int RunPurge(const std::vector<std::string> &args, std::istream &in, std::ostream &out, std::ostream &err,
              const PurgeTerminal &terminal);
+
+}  // namespace batchdel

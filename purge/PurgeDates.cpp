@@ -6,6 +6,8 @@
 
 #include "data/dataset/DataType.h"
 
+namespace batchdel {
+
 namespace {
 
 bool IsLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
@@ -55,3 +57,5 @@ int32_t LocalToday() {
     localtime_r(&now, &local);
     return DbDateFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
+
+}  // namespace batchdel

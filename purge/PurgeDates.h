@@ -8,6 +8,8 @@
 
 #include "orders/CommandDays.h"
 
+namespace batchdel {
+
 // The day an age ends on: today minus N days, months or years ("90d",
 // "18m", "3y"). A month or year back onto a day the month lacks (31 March
 // less one month) gives the month's last day. None when the text is no age.
@@ -19,3 +21,5 @@ int32_t LocalToday();
 // Years 1 to 9999: the dates the database holds.
 inline constexpr int kFirstYear = 1;
 inline constexpr int kLastYear = 9999;
+
+}  // namespace batchdel

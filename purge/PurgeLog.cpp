@@ -6,6 +6,8 @@
 #include "cli/CommandHelp.h"
 #include "purge/PurgeOptions.h"
 
+namespace batchdel {
+
 std::string LogTime() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -55,3 +57,5 @@ std::string JsonString(const std::string &text) {
     }
     return json + "\"";
 }
+
+}  // namespace batchdel

@@ -10,6 +10,8 @@
 #include <ostream>
 #include <string>
 
+namespace batchdel {
+
 // The local time now as 2026-12-11T03:00:00+0100.
 std::string LogTime();
 
@@ -36,3 +38,5 @@ private:
 
 // A text as a JSON string, quotes included.
 std::string JsonString(const std::string &text);
+
+}  // namespace batchdel

@@ -9,6 +9,8 @@
 #include "cli/CommandLine.h"
 #include "purge/RatePause.h"
 
+namespace batchdel {
+
 namespace {
 
 int64_t Count(const std::string &option, const std::string &text) {
@@ -240,3 +242,5 @@ line, progress lines and an end line, each "batchdel-purge: TIME start:",
         {kCommandBusy, "the cds folder or the database (see --wait)"}};
     return help;
 }
+
+}  // namespace batchdel

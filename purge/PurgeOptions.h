@@ -8,6 +8,8 @@
 #include "cli/CommandHelp.h"
 #include "workflow/FilterCriteria.h"
 
+namespace batchdel {
+
 // The command's name, in its help, its version line and before its messages.
 inline constexpr const char *kPurgeProgram = "batchdel-purge";
 
@@ -56,3 +58,5 @@ std::string SelectionText(const PurgeOptions &options);
 
 // The --help text's parts.
 CommandHelp PurgeHelp();
+
+}  // namespace batchdel

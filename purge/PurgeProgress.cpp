@@ -7,6 +7,8 @@
 #include "purge/PurgeOptions.h"
 #include "purge/StopSignals.h"
 
+namespace batchdel {
+
 namespace {
 const std::string kName = MessagePrefix(kPurgeProgram);
 }  // namespace
@@ -49,3 +51,5 @@ void PurgeProgress::Advance(int64_t done) {
 }
 
 bool PurgeProgress::CancelRequested() { return StopRequested(); }
+
+}  // namespace batchdel

@@ -9,6 +9,8 @@
 
 #include "workflow/WorkProgress.h"
 
+namespace batchdel {
+
 class PurgeProgress : public WorkProgress {
 public:
     // showLine: whether standard error is a terminal.
@@ -40,3 +42,5 @@ private:
     Clock::time_point start_{};
     Clock::time_point lastShown_{};
 };
+
+}  // namespace batchdel

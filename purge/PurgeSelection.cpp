@@ -5,6 +5,8 @@
 #include "orders/FetchedRows.h"
 #include "workflow/QueryText.h"
 
+namespace batchdel {
+
 std::string SelectionQuery(const FilterCriteria &filter, bool countLines) {
     // The window's own text goes in whole, so the filter is exactly the one
     // the window applies; only the columns and the order are chosen outside.
@@ -32,3 +34,5 @@ std::vector<SelectedOrder> SelectOrders(TSQLConnection &connection, const Filter
     }
     return orders;
 }
+
+}  // namespace batchdel

@@ -11,6 +11,8 @@
 
 class TSQLConnection;
 
+namespace batchdel {
+
 struct SelectedOrder {
     std::string number;
     std::optional<int32_t> billDay;  // database day count
@@ -22,3 +24,5 @@ struct SelectedOrder {
 std::string SelectionQuery(const FilterCriteria &filter, bool countLines);
 
 std::vector<SelectedOrder> SelectOrders(TSQLConnection &connection, const FilterCriteria &filter, bool countLines);
+
+}  // namespace batchdel

@@ -5,6 +5,8 @@
 
 #include "purge/StopSignals.h"
 
+namespace batchdel {
+
 void RatePause::After(int64_t deleted) const {
     // Counted in seconds first: only a wait that fits the clock becomes one.
     const double due = static_cast<double>(deleted) / std::max(rate_, kSlowestRate);
@@ -22,3 +24,5 @@ DeletionSettings RatePause::Settings(double ordersPerSecond) {
         static_cast<int>(std::clamp(perRoundTrip, 1.0, static_cast<double>(OrderDeletion::kDefaultBlockSize))));
     return settings;
 }
+
+}  // namespace batchdel

@@ -8,6 +8,8 @@
 
 #include "workflow/DeleteOrders.h"
 
+namespace batchdel {
+
 class RatePause {
 public:
     // The slowest rate honoured: one order in about 17 minutes. A slower one
@@ -29,3 +31,5 @@ private:
     const double rate_;
     std::chrono::steady_clock::time_point start_;
 };
+
+}  // namespace batchdel

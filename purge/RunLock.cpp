@@ -17,6 +17,8 @@
 #include "purge/PurgeLog.h"
 #include "purge/StopSignals.h"
 
+namespace batchdel {
+
 namespace {
 
 std::string HolderLine() { return "process " + std::to_string(::getpid()) + ", started " + LogTime(); }
@@ -105,3 +107,5 @@ std::string DatabaseLockPath(const std::string &database) {
     std::snprintf(name, sizeof name, "batchdel-purge-%016llx.lock", static_cast<unsigned long long>(hash));
     return std::string("/tmp/") + name;
 }
+
+}  // namespace batchdel

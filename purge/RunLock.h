@@ -9,6 +9,8 @@
 
 #include <sys/types.h>
 
+namespace batchdel {
+
 // Raised when another run holds the lock and the wait, if any, is over.
 class ELockBusy : public std::exception {
 public:
@@ -32,8 +34,8 @@ public:
     // tries until the wait is over (none: for ever) or a stop is requested.
     // Raises ELockBusy when it stays taken, Exception when the file cannot
     // be made or opened.
-    RunLock(const std::string &path, mode_t mode, const std::string &what, std::optional<std::chrono::steady_clock::duration> wait,
-            bool waitForever);
+    RunLock(const std::string &path, mode_t mode, const std::string &what,
+            std::optional<std::chrono::steady_clock::duration> wait, bool waitForever);
     ~RunLock();
     RunLock(const RunLock &) = delete;
     RunLock &operator=(const RunLock &) = delete;
@@ -53,3 +55,5 @@ private:
 // absolute for a local file), in the system's shared temporary folder, so
 // that two program folders on one database see each other.
 std::string DatabaseLockPath(const std::string &database);
+
+}  // namespace batchdel

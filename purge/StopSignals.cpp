@@ -6,6 +6,8 @@
 #include <csignal>
 #include <thread>
 
+namespace batchdel {
+
 namespace {
 
 std::atomic<bool> stopRequested{false};
@@ -56,3 +58,5 @@ void SleepUnlessStopped(std::chrono::steady_clock::duration duration) {
         std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(until - now, kSlice));
     }
 }
+
+}  // namespace batchdel

@@ -6,9 +6,13 @@
 // back, so every order is still whole or gone.
 #include <chrono>
 
+namespace batchdel {
+
 // Called first thing in main, while the program has one thread.
 void InstallStopSignals();
 bool StopRequested();
 
 // Sleeps for the duration, waking early when a stop is requested.
 void SleepUnlessStopped(std::chrono::steady_clock::duration duration);
+
+}  // namespace batchdel

@@ -8,6 +8,8 @@
 #include "purge/PurgeCommand.h"
 #include "purge/StopSignals.h"
 
+using namespace batchdel;
+
 int main(int argc, char **argv) {
     // First of all, before the database library starts threads of its own.
     InstallStopSignals();

@@ -10,6 +10,8 @@
 #include "orders/TableColumns.h"
 #include "restore/RestoreErrors.h"
 
+namespace batchdel {
+
 namespace {
 
 std::unique_ptr<TableEngine> ReadFile(const std::string &path) {
@@ -100,3 +102,5 @@ BackupPair BackupPair::Load(const std::string &headerFile, const std::string &de
                               RestoreRefusalFacts().File(detailFile).Count(pair.orphanLines_).Order(firstOrphan));
     return pair;
 }
+
+}  // namespace batchdel

@@ -10,6 +10,8 @@
 
 class TableEngine;
 
+namespace batchdel {
+
 struct BackupOrder {
     std::string number;
     std::optional<int32_t> billDay;  // BILL_DATE, database day count
@@ -47,3 +49,5 @@ private:
     std::unordered_map<std::string, size_t> index_;
     int64_t orphanLines_ = 0;
 };
+
+}  // namespace batchdel

@@ -26,6 +26,8 @@
 #include "restore/RestoreErrors.h"
 #include "restore/RestoreLanes.h"
 
+namespace batchdel {
+
 namespace {
 
 // The columns of a table, as a query of all its columns describes them.
@@ -826,3 +828,5 @@ size_t OrderRestorer::Impl::RestoreOnLanes(size_t count, const std::vector<const
     if (const std::exception_ptr failure = hub.Failure()) std::rethrow_exception(failure);
     return connected > 0 ? todo.size() : 0;
 }
+
+}  // namespace batchdel

@@ -26,6 +26,8 @@
 
 class TSQLConnection;
 
+namespace batchdel {
+
 struct RestoreOutcome {
     std::vector<const BackupOrder *> restored;      // committed
     std::vector<const BackupOrder *> sameAsBackup;  // already in the database exactly as backed up
@@ -93,3 +95,5 @@ public:
 private:
     std::unique_ptr<Impl> d_;
 };
+
+}  // namespace batchdel

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <initializer_list>
 
+namespace batchdel {
+
 namespace {
 
 // Table references a statement may hold (the server's limit is 255), and the
@@ -140,3 +142,5 @@ int HeaderSlotParam(const InsertColumns &header, int slot) {
 int LineSlotParam(const RestoreBlockShape &shape, const InsertColumns &header, const InsertColumns &line, int slot) {
     return HeaderSlotParam(header, shape.headers) + slot * (1 + static_cast<int>(line.columns.size()));
 }
+
+}  // namespace batchdel

@@ -17,6 +17,8 @@
 
 #include "data/dataset/TableEngine.h"
 
+namespace batchdel {
+
 struct RestoreBlockShape {
     int headers = 0;  // header slots
     int lines = 0;    // detail line slots
@@ -58,3 +60,5 @@ std::string RestoreBlockText(const RestoreBlockShape &shape, const InsertColumns
 // statement's parameters.
 int HeaderSlotParam(const InsertColumns &header, int slot);
 int LineSlotParam(const RestoreBlockShape &shape, const InsertColumns &header, const InsertColumns &line, int slot);
+
+}  // namespace batchdel

@@ -19,6 +19,8 @@
 #include "data/sql/SQLConnection.h"
 #include "orders/TerminalText.h"
 
+namespace batchdel {
+
 namespace {
 
 constexpr const char *kProgram = kRestoreProgram;
@@ -182,3 +184,5 @@ int RunRestore(const std::vector<std::string> &args, std::ostream &out, std::ost
         return Run(options, out, err);
     });
 }
+
+}  // namespace batchdel

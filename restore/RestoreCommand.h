@@ -7,4 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace batchdel {
+
 int RunRestore(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
+
+}  // namespace batchdel

@@ -1,5 +1,7 @@
 #include "restore/RestoreErrors.h"
 
+namespace batchdel {
+
 namespace {
 
 std::string List(const std::vector<std::string> &items) {
@@ -47,3 +49,5 @@ std::string RestoreRefusalText(RestoreRefusal kind, const RestoreRefusalFacts &f
     }
     return {};
 }
+
+}  // namespace batchdel

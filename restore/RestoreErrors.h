@@ -12,6 +12,8 @@
 #include "data/dataset/Errors.h"
 #include "data/packet/PacketErrors.h"
 
+namespace batchdel {
+
 enum class RestoreRefusal {
     UnreadableFile,           // file; reason: the reader's words
     NotNamedAsHeaderFile,     // file: not ORDER_MASTER_<time>.CDS
@@ -80,3 +82,5 @@ private:
 
 // batchdel-restore's words for a refusal, one line.
 std::string RestoreRefusalText(RestoreRefusal kind, const RestoreRefusalFacts &facts);
+
+}  // namespace batchdel

@@ -7,6 +7,8 @@
 #include "orders/OrderJournal.h"
 #include "restore/BackupPair.h"
 
+namespace batchdel {
+
 ERestoreJournalFailed::ERestoreJournalFailed(std::string path, std::string reason)
     : EFCreateError("Cannot write file \"" + path + "\". " + reason),
       path_(std::move(path)),
@@ -31,3 +33,5 @@ void RestoreJournal::Append(const std::vector<const BackupOrder *> &orders, cons
     if (const int error = AppendJournalLines(path_, lines, JournalOpening::ExistingOnly))
         throw ERestoreJournalFailed(path_, SystemReason(error));
 }
+
+}  // namespace batchdel

@@ -11,6 +11,8 @@
 
 #include "data/dataset/Errors.h"
 
+namespace batchdel {
+
 struct BackupOrder;
 
 // The journal could not be written: its path and the system's words, for
@@ -40,3 +42,5 @@ private:
     std::string path_, backup_, database_, user_;
     bool active_ = false;
 };
+
+}  // namespace batchdel

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
+namespace batchdel {
+
 RestoreLanes::RestoreLanes(const std::vector<const BackupOrder *> &orders, BlockSize blockSize, int lanes)
     : orders_(orders), blockSize_(std::move(blockSize)), running_(lanes) {}
 
@@ -111,3 +113,5 @@ void RestoreLanes::Serve(const std::function<void(const Batch &)> &committed, co
         }
     }
 }
+
+}  // namespace batchdel

@@ -21,6 +21,8 @@
 #include <mutex>
 #include <vector>
 
+namespace batchdel {
+
 struct BackupOrder;
 
 class RestoreLanes {
@@ -77,3 +79,5 @@ private:
     bool postedTold_ = false;
     std::exception_ptr failure_;
 };
+
+}  // namespace batchdel

@@ -3,6 +3,8 @@
 #include "cli/CommandLine.h"
 #include "orders/CommandDays.h"
 
+namespace batchdel {
+
 RestoreOptions ParseRestoreOptions(const std::vector<std::string> &args) {
     const CommandLine line = ParseCommandLine(args, {{"--list"},
                                                      {"--dry-run"},
@@ -86,3 +88,5 @@ exists, after its batch is committed.
                       "or the backup lacks"}};
     return help;
 }
+
+}  // namespace batchdel

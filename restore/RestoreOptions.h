@@ -7,6 +7,8 @@
 
 #include "cli/CommandHelp.h"
 
+namespace batchdel {
+
 // The command's name, in its help, its version line and before its messages.
 inline constexpr const char *kRestoreProgram = "batchdel-restore";
 
@@ -31,3 +33,5 @@ RestoreOptions ParseRestoreOptions(const std::vector<std::string> &args);
 
 // The --help text's parts.
 CommandHelp RestoreHelp();
+
+}  // namespace batchdel

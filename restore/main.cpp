@@ -3,6 +3,8 @@
 
 #include "restore/RestoreCommand.h"
 
+using namespace batchdel;
+
 int main(int argc, char **argv) {
     return RunRestore(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
 }

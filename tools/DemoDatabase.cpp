@@ -7,6 +7,8 @@
 
 #include "tools/FirebirdDirectImpl.h"
 
+namespace batchdel {
+
 using namespace Firebird;
 
 namespace {
@@ -230,3 +232,5 @@ void ExecuteSql(const std::string &dbPath, const std::vector<std::string> &state
 void SetForcedWrites(const std::string &path, bool on, const DbLogin &login) {
     DirectDatabase::SetForcedWrites(path, on, login);
 }
+
+}  // namespace batchdel

@@ -6,6 +6,8 @@
 
 #include "tools/FirebirdDirect.h"
 
+namespace batchdel {
+
 // Creates the database file at path (it must not exist) with the demo schema
 // and the given number of orders, about ten detail lines each, dated over two
 // years. The same seed gives the same data. Forced writes are on at the end.
@@ -21,3 +23,5 @@ void SetForcedWrites(const std::string &path, bool on, const DbLogin &login = {}
 
 // Order number of the n-th demo order (from 1): "SO" and eight digits.
 std::string DemoOrderNumber(int n);
+
+}  // namespace batchdel

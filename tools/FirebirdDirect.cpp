@@ -4,6 +4,8 @@
 
 #include "tools/FirebirdDirectImpl.h"
 
+namespace batchdel {
+
 using namespace Firebird;
 
 namespace {
@@ -204,3 +206,5 @@ std::vector<std::vector<std::string>> DirectDatabase::Query(const std::string &s
     status.dispose();
     return rows;
 }
+
+}  // namespace batchdel

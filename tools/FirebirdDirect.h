@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace batchdel {
+
 // Login for a database. An embedded database (a plain file path) takes any
 // password; a server checks it.
 struct DbLogin {
@@ -50,3 +52,5 @@ private:
     explicit DirectDatabase(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };
+
+}  // namespace batchdel

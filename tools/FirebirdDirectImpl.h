@@ -4,6 +4,8 @@
 
 #include "tools/FirebirdDirect.h"
 
+namespace batchdel {
+
 struct DirectDatabase::Impl {
     Firebird::IMaster *master = nullptr;
     Firebird::IUtil *util = nullptr;
@@ -15,3 +17,5 @@ struct DirectDatabase::Impl {
     // Turns the client library's exception into DirectDbError with its text.
     [[noreturn]] void Rethrow(const Firebird::FbException &e) const;
 };
+
+}  // namespace batchdel

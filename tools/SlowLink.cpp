@@ -10,6 +10,8 @@
 #include <deque>
 #include <stdexcept>
 
+namespace batchdel {
+
 struct SlowLink::Copy {
     std::atomic<bool> keeping{false};
     mutable std::mutex lock;
@@ -203,3 +205,5 @@ std::string SlowLink::Carried() const {
     std::lock_guard guard(copy_->lock);
     return copy_->bytes;
 }
+
+}  // namespace batchdel

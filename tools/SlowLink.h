@@ -19,6 +19,8 @@
 #include <thread>
 #include <vector>
 
+namespace batchdel {
+
 class SlowLink {
 public:
     // Listens on a free port of 127.0.0.1 and relays every connection to
@@ -66,3 +68,5 @@ private:
     std::vector<std::unique_ptr<Pipe>> pipes_;
     std::unique_ptr<Copy> copy_;
 };
+
+}  // namespace batchdel

@@ -7,6 +7,8 @@
 
 #include "tools/DemoDatabase.h"
 
+using namespace batchdel;
+
 int main(int argc, char **argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: %s <database file> <orders>\n", argv[0]);

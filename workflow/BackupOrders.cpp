@@ -22,6 +22,8 @@
 #include "data/dataset/TableEngine.h"
 #include "workflow/WorkProgress.h"
 
+namespace batchdel {
+
 namespace {
 
 void OpenWithText(TClientDataSet &set, const std::string &text) {
@@ -171,3 +173,5 @@ BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress, RightToDe
     window.ShowNotice("資料備份完成..!");
     return result;
 }
+
+}  // namespace batchdel

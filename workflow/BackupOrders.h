@@ -22,10 +22,13 @@
 
 #include "workflow/FilterCriteria.h"
 
-class OrderWindow;
-class WorkProgress;
 class TSQLConnection;
 class TClientDataSet;
+
+namespace batchdel {
+
+class OrderWindow;
+class WorkProgress;
 
 // What a finished backup wrote. The deletion keeps a ticked order only when
 // the backup holds it, so this is the record of what is safe to delete.
@@ -59,3 +62,5 @@ BackupResult BackupOrders(TSQLConnection &connection, TClientDataSet &set, const
 enum class RightToDelete { CheckFirst, AlreadyChecked };
 BackupResult BackupOrders(OrderWindow &window, WorkProgress *progress = nullptr,
                           RightToDelete right = RightToDelete::CheckFirst);
+
+}  // namespace batchdel

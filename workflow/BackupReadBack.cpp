@@ -9,6 +9,8 @@
 #include "orders/TableColumns.h"
 #include "workflow/BackupOrders.h"
 
+namespace batchdel {
+
 namespace {
 
 [[noreturn]] void Fail(ReadBackFailure kind, ReadBackFacts facts) { throw EBackupNotReadBack(kind, std::move(facts)); }
@@ -137,3 +139,5 @@ std::string BackupReadBackText(ReadBackFailure kind, const ReadBackFacts &facts)
     }
     return {};
 }
+
+}  // namespace batchdel

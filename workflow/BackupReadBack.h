@@ -12,6 +12,8 @@
 
 #include "data/dataset/Errors.h"
 
+namespace batchdel {
+
 struct BackupResult;
 
 enum class ReadBackFailure {
@@ -51,3 +53,5 @@ void CheckBackupReadsBack(const BackupResult &result);
 
 // The commands' words for a backup that does not read back, one line.
 std::string BackupReadBackText(ReadBackFailure kind, const ReadBackFacts &facts);
+
+}  // namespace batchdel

@@ -2,6 +2,8 @@
 
 #include <QLocale>
 
+namespace batchdel {
+
 QChar DateSeparatorOf(const QString &shortDateFormat) {
     for (const QChar c : shortDateFormat)
         if (!c.isLetter() && !c.isSpace()) return c;
@@ -9,3 +11,5 @@ QChar DateSeparatorOf(const QString &shortDateFormat) {
 }
 
 QChar SystemDateSeparator() { return DateSeparatorOf(QLocale::system().dateFormat(QLocale::ShortFormat)); }
+
+}  // namespace batchdel

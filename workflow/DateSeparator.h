@@ -4,8 +4,12 @@
 #include <QChar>
 #include <QString>
 
+namespace batchdel {
+
 // The short-date separator of a date format: its first character that is
 // neither a letter nor a space; "/" when there is none.
 QChar DateSeparatorOf(const QString &shortDateFormat);
 // The separator of the system's regional settings.
 QChar SystemDateSeparator();
+
+}  // namespace batchdel

@@ -11,6 +11,8 @@
 #include "workflow/DeletionJournal.h"
 #include "workflow/WorkProgress.h"
 
+namespace batchdel {
+
 namespace {
 
 std::tm JournalTime(const DeletionSettings &settings) { return settings.localNow ? settings.localNow() : LocalNow(); }
@@ -85,3 +87,5 @@ void DeleteOrders(TSQLConnection &connection, const std::vector<std::string> &or
     outcome.cancelled = walked.stopped;
     outcome.changed = deletion.Changed();
 }
+
+}  // namespace batchdel

@@ -20,6 +20,9 @@
 #include "workflow/OrderDeletion.h"
 
 class TSQLConnection;
+
+namespace batchdel {
+
 class DeletionJournal;
 class WorkProgress;
 struct BackupResult;
@@ -52,3 +55,5 @@ struct DeletionOutcome {
 void DeleteOrders(TSQLConnection &connection, const std::vector<std::string> &orderNumbers, const BackupResult *backup,
                   const DeletionJournal &journal, WorkProgress *progress, const DeletionSettings &settings,
                   DeletionOutcome &outcome);
+
+}  // namespace batchdel

@@ -20,6 +20,8 @@
 #include "workflow/OrderWindow.h"
 #include "workflow/WindowTexts.h"
 
+namespace batchdel {
+
 namespace {
 
 struct TickedOrder {
@@ -135,3 +137,5 @@ void DeleteTickedOrders(OrderWindow &window, const DeletionSettings &settings) {
         window.ShowNotice("已取消：已刪除 " + std::to_string(walk.deleted) + " 筆訂單，" +
                           std::to_string(ticked - walk.deleted) + " 筆勾選的訂單未刪除。");
 }
+
+}  // namespace batchdel

@@ -22,6 +22,10 @@
 
 #include "workflow/DeleteOrders.h"
 
+namespace batchdel {
+
 class OrderWindow;
 
 void DeleteTickedOrders(OrderWindow &window, const DeletionSettings &settings = {});
+
+}  // namespace batchdel

@@ -2,6 +2,8 @@
 
 #include "orders/StatementLine.h"
 
+namespace batchdel {
+
 std::string BlockOrderMarker(int i) { return "O" + std::to_string(i); }
 std::string BlockLinesMarker(int i) { return "E" + std::to_string(i); }
 
@@ -165,3 +167,5 @@ std::vector<WholeBlockResult> ReadWholeBlockDone(std::string_view done, size_t c
     if (results.size() != count) return {};
     return results;
 }
+
+}  // namespace batchdel

@@ -21,6 +21,8 @@
 #include <string_view>
 #include <vector>
 
+namespace batchdel {
+
 inline constexpr int kMaxBlockOrders = 100;
 
 // Marker names of order i (1-based): its number and its expected line count.
@@ -81,3 +83,5 @@ struct WholeBlockResult {
 // The block's DONE for `count` orders; empty when it does not hold exactly
 // that many entries.
 std::vector<WholeBlockResult> ReadWholeBlockDone(std::string_view done, size_t count);
+
+}  // namespace batchdel

@@ -5,6 +5,8 @@
 #include "data/dataset/Errors.h"
 #include "orders/OrderJournal.h"
 
+namespace batchdel {
+
 namespace {
 
 // In the system's own words, as a file that cannot be written is reported
@@ -46,3 +48,5 @@ void DeletionJournal::Write(const std::string &lines) const {
     if (const int error = AppendJournalLines(path_, lines, JournalOpening::CreateWithHeader))
         throw EJournalFailed(path_, std::strerror(error));
 }
+
+}  // namespace batchdel

@@ -17,6 +17,8 @@
 #include "orders/OrderJournal.h"
 #include "workflow/OrderDeletion.h"
 
+namespace batchdel {
+
 // The journal could not be written: its path and the system's words. When
 // the failure stopped a deletion, also what that deletion had done, so each
 // program can say in its own words exactly what is deleted and journalled.
@@ -67,3 +69,5 @@ private:
     std::string database_;
     std::string user_;
 };
+
+}  // namespace batchdel

@@ -13,6 +13,8 @@
 #include "workflow/QueryText.h"
 #include "workflow/WorkProgress.h"
 
+namespace batchdel {
+
 namespace {
 
 std::string Trimmed(std::string text) {
@@ -107,3 +109,5 @@ std::unique_ptr<TableEngine> FetchDetailLines(TSQLConnection &connection, const 
     } while (done < total);
     return table;
 }
+
+}  // namespace batchdel

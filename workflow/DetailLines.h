@@ -11,6 +11,9 @@
 
 class TSQLConnection;
 class TableEngine;
+
+namespace batchdel {
+
 class WorkProgress;
 
 // Whether ORDER_SUB has an index whose first column is MASTERBILLID, as the
@@ -23,3 +26,5 @@ bool DetailTableHasOrderIndex(TSQLConnection &connection);
 // (which may be null) and stops with EAbort when it asks to.
 std::unique_ptr<TableEngine> FetchDetailLines(TSQLConnection &connection, const std::vector<std::string> &orderNumbers,
                                               WorkProgress *progress);
+
+}  // namespace batchdel

@@ -2,6 +2,8 @@
 
 #include "workflow/OrderWindow.h"
 
+namespace batchdel {
+
 FilterCriteria ReadFilterCriteria(const OrderWindow &window) {
     FilterCriteria criteria;
     criteria.dateFrom = window.BoxText(FilterBox::DateFrom);
@@ -12,3 +14,5 @@ FilterCriteria ReadFilterCriteria(const OrderWindow &window) {
     criteria.departmentTo = window.BoxText(FilterBox::DepartmentTo);
     return criteria;
 }
+
+}  // namespace batchdel

@@ -4,6 +4,8 @@
 // a command from days (YYYY/MM/DD) and codes.
 #include <string>
 
+namespace batchdel {
+
 class OrderWindow;
 
 struct FilterCriteria {
@@ -21,3 +23,5 @@ struct FilterCriteria {
 // Reads the boxes at this moment. Every query is built from a fresh reading,
 // so a box changed after listing counts for the next query or backup.
 FilterCriteria ReadFilterCriteria(const OrderWindow &window);
+
+}  // namespace batchdel

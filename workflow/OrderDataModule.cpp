@@ -3,6 +3,8 @@
 #include "orders/OrderConnection.h"
 #include "workflow/QueryText.h"
 
+namespace batchdel {
+
 OrderDataModule::OrderDataModule(const OrderDataSetup &setup) {
     TSQLConnection &connection = SQLConnection1;
     connection.BeginLoading();
@@ -69,3 +71,5 @@ TDataSetProvider *OrderDataModule::FindProvider(const std::string &name) {
         if (provider->Name() == name) return provider;
     return nullptr;
 }
+
+}  // namespace batchdel

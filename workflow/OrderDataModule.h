@@ -23,6 +23,8 @@
 #include "data/sql/SQLQuery.h"
 #include "orders/ConnectionFileCheck.h"
 
+namespace batchdel {
+
 // Where the connection reads its settings; empty: the usual files.
 struct OrderDataSetup {
     std::string connectionFile;
@@ -56,3 +58,5 @@ private:
     TDataSetProvider *FindProvider(const std::string &name);
     void CloseResultSets();
 };
+
+}  // namespace batchdel

@@ -10,6 +10,8 @@
 #include "orders/FetchedRows.h"
 #include "workflow/QueryText.h"
 
+namespace batchdel {
+
 namespace {
 
 void SetLines(TSQLQuery &statement, std::initializer_list<std::string_view> lines) {
@@ -186,3 +188,5 @@ bool OrderDeletion::StopRequested(size_t next) { return onRoundTrip && onRoundTr
 int OrderDeletion::Prepares() const {
     return detail_.PrepareCount() + header_.PrepareCount() + block_.PrepareCount() + wholeBlock_.PrepareCount();
 }
+
+}  // namespace batchdel

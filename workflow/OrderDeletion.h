@@ -22,6 +22,8 @@
 
 class TSQLConnection;
 
+namespace batchdel {
+
 struct DeletedOrder {
     std::string orderNumber;
     int64_t detailLines = 0;  // ORDER_SUB rows its detail statement deleted
@@ -98,3 +100,5 @@ private:
     TSQLDataSet block_{"DeleteOrderBlock"};
     TSQLDataSet wholeBlock_{"DeleteWholeBlock"};
 };
+
+}  // namespace batchdel

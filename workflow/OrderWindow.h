@@ -11,6 +11,8 @@ class TClientDataSet;
 class TSQLConnection;
 class TSQLQuery;
 
+namespace batchdel {
+
 // The six filter boxes, in the order the criteria list them.
 enum class FilterBox { DateFrom, DateTo, CustomerFrom, CustomerTo, DepartmentFrom, DepartmentTo };
 
@@ -92,3 +94,5 @@ public:
         return nullptr;
     }
 };
+
+}  // namespace batchdel

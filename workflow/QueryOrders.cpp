@@ -5,6 +5,8 @@
 #include "workflow/OrderWindow.h"
 #include "workflow/QueryText.h"
 
+namespace batchdel {
+
 void QueryOrders(OrderWindow &window) {
     const std::string text = BuildFilteredQuery(kListQueryHead, ReadFilterCriteria(window));
     TClientDataSet &list = window.OrderList();
@@ -18,3 +20,5 @@ void QueryOrders(OrderWindow &window) {
     });
     window.SetStatusText("RecordCount: " + std::to_string(list.RecordCount()));
 }
+
+}  // namespace batchdel

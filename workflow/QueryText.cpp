@@ -1,6 +1,8 @@
 #include "workflow/QueryText.h"
 #include "orders/OrderLookup.h"
 
+namespace batchdel {
+
 namespace {
 
 bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
@@ -108,3 +110,5 @@ std::string DetailBackupQuery(const std::string &joinedOrderNumberQuery) {
 }
 
 std::string DetailLinesByOrderQuery(int count) { return OrdersByNumberText("SELECT * FROM ORDER_SUB", count); }
+
+}  // namespace batchdel

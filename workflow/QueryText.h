@@ -8,6 +8,8 @@
 
 #include "workflow/FilterCriteria.h"
 
+namespace batchdel {
+
 // Head lines of the three filtered queries; each ends in a space. The list's
 // columns: the header columns the grid shows, and the tick column unticked.
 inline constexpr std::string_view kListQueryHead =
@@ -55,3 +57,5 @@ std::string DetailBackupQuery(const std::string &joinedOrderNumberQuery);
 // MASTERBILLID: "SELECT * FROM ORDER_SUB WHERE MASTERBILLID IN (:O1,...)"
 // with one marker per order number.
 std::string DetailLinesByOrderQuery(int count);
+
+}  // namespace batchdel

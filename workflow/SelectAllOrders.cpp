@@ -4,6 +4,8 @@
 #include "workflow/OrderWindow.h"
 #include "workflow/OrderRowFields.h"
 
+namespace batchdel {
+
 void SelectAllOrders(OrderWindow &window) {
     TClientDataSet &list = window.OrderList();
     // Moving first also posts a tick still pending in the grid.
@@ -18,3 +20,5 @@ void SelectAllOrders(OrderWindow &window) {
     }
     list.First();
 }
+
+}  // namespace batchdel

@@ -5,6 +5,8 @@
 #include "data/packet/PacketFile.h"
 #include "workflow/DeletionJournal.h"
 
+namespace batchdel {
+
 std::string WindowStageText(WorkStage stage) {
     switch (stage) {
         case WorkStage::ReadingOrders:
@@ -144,3 +146,5 @@ std::optional<std::string> WindowFailureText(const std::exception &failure) {
         return WindowConnectionFileText(refused->Kind(), refused->Facts());
     return std::nullopt;
 }
+
+}  // namespace batchdel

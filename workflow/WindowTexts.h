@@ -10,6 +10,8 @@
 #include "workflow/BackupReadBack.h"
 #include "workflow/WorkProgress.h"
 
+namespace batchdel {
+
 class EJournalFailed;
 
 // A stage, as the progress dialog shows it.
@@ -35,3 +37,5 @@ std::string WindowConnectionWarningText(const ConnectionFileWarning &warning);
 // The window's text for a failure raised as a kind with its data (the two
 // above); nothing for any other failure, which keeps its own message.
 std::optional<std::string> WindowFailureText(const std::exception &failure);
+
+}  // namespace batchdel

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace batchdel {
+
 // The stages of the long commands. Each program words them its own way (the
 // window's words are in WindowTexts).
 enum class WorkStage {
@@ -28,3 +30,5 @@ public:
     // Whether the operator asked the work to stop.
     virtual bool CancelRequested() = 0;
 };
+
+}  // namespace batchdel

@@ -6,6 +6,8 @@
 #include "tools/FirebirdDirectImpl.h"
 #include "workflow/DetailLines.h"
 
+namespace batchdel {
+
 using namespace Firebird;
 
 // Fetches every row of an open cursor, each message copied once (a client
@@ -78,3 +80,5 @@ std::pair<size_t, size_t> BareBackupByIndex(DirectDatabase &db, const std::strin
     status.dispose();
     return {headers, lines};
 }
+
+}  // namespace batchdel

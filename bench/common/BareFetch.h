@@ -11,6 +11,8 @@
 
 #include "tools/FirebirdDirect.h"
 
+namespace batchdel {
+
 // Fetches every row of an open cursor, each message copied once (a client
 // that keeps the rows can do no less). The first column's text goes to
 // firstColumn when asked for.
@@ -23,3 +25,5 @@ size_t FetchQuery(Firebird::IAttachment *attachment, Firebird::ITransaction *tra
 // on ORDER_SUB.MASTERBILLID in batches of bound numbers, in one snapshot:
 // the number of header rows and of lines.
 std::pair<size_t, size_t> BareBackupByIndex(DirectDatabase &db, const std::string &headerSql);
+
+}  // namespace batchdel

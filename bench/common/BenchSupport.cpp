@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <fstream>
 
+namespace batchdel {
+
 double Seconds(const std::function<void()> &work) {
     const auto start = std::chrono::steady_clock::now();
     work();
@@ -67,3 +69,5 @@ std::optional<BenchServer> TestServerFromEnvironment(const char *bench) {
     server.port = std::stoi(server.address.substr(server.address.find('/') + 1));
     return server;
 }
+
+}  // namespace batchdel

@@ -10,6 +10,8 @@
 #include "workflow/OrderDataModule.h"
 #include "workflow/OrderWindow.h"
 
+namespace batchdel {
+
 // Wall-clock seconds the work takes.
 double Seconds(const std::function<void()> &work);
 
@@ -66,3 +68,5 @@ struct BenchServer {
     std::string folder;    // where the server may make databases
 };
 std::optional<BenchServer> TestServerFromEnvironment(const char *bench);
+
+}  // namespace batchdel

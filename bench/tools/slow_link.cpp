@@ -15,6 +15,8 @@
 
 #include "tools/SlowLink.h"
 
+using namespace batchdel;
+
 int main(int argc, char **argv) {
     if (argc != 4) {
         std::fprintf(stderr, "usage: %s DELAY_MS TARGET_HOST TARGET_PORT\n", argv[0]);

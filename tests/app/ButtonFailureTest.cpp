@@ -24,6 +24,8 @@
 #include "tests/app/WindowDatabase.h"
 #include "tests/support/TestSupport.h"
 
+using namespace batchdel;
+
 namespace {
 
 constexpr int kOrders = 12;

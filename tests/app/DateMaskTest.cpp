@@ -5,6 +5,8 @@
 #include "app/DateBox.h"
 #include "app/DateMask.h"
 
+using namespace batchdel;
+
 namespace {
 // Keys of a typing sequence: '\b' is Backspace, '\x7f' Delete, '<' moves the
 // caret one place left, '0'+ digits and anything else are typed; "{s,n}"

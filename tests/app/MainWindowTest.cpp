@@ -22,6 +22,8 @@
 #include "tests/app/WindowDatabase.h"
 #include "grid/wwDBGrid.h"
 
+using namespace batchdel;
+
 namespace {
 struct Designed {
     const char *name;

@@ -19,6 +19,8 @@
 #include "app/MessageForm.h"
 #include "tests/app/ModalAnswer.h"
 
+using namespace batchdel;
+
 namespace {
 QStringList NamesOf(const TMessageForm &form) {
     QStringList names;

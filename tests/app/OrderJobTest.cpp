@@ -27,6 +27,8 @@
 #include "tests/app/DialogAnswers.h"
 #include "tests/support/TestSupport.h"
 
+using namespace batchdel;
+
 namespace {
 constexpr int kOrders = 300;
 

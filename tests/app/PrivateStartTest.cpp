@@ -20,6 +20,8 @@
 #include "tests/app/WindowDatabase.h"
 #include "tests/support/TestSupport.h"
 
+using namespace batchdel;
+
 namespace {
 
 mode_t ModeOf(const std::string &path) {

@@ -25,6 +25,8 @@
 #include "tests/app/WindowDatabase.h"
 #include "tests/support/TestSupport.h"
 
+using namespace batchdel;
+
 namespace {
 
 constexpr int kOrders = 300;

@@ -7,6 +7,8 @@
 
 #include "data/sql/ConfigLocation.h"
 
+using namespace batchdel;
+
 namespace fs = std::filesystem;
 
 PurgedDatabase::PurgedDatabase(int orders, bool onServer) {

@@ -18,6 +18,8 @@
 #include "tests/support/TestSupport.h"
 #include "workflow/WorkProgress.h"
 
+using namespace batchdel;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -14,6 +14,8 @@
 #include "restore/RestoreErrors.h"
 #include "tests/support/TestSupport.h"
 
+using namespace batchdel;
+
 namespace {
 
 struct UnreadCase {

@@ -25,6 +25,8 @@
 #include "tests/support/TestSupport.h"
 #include "workflow/WorkProgress.h"
 
+using namespace batchdel;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -16,6 +16,8 @@
 #include "data/dataset/Errors.h"
 #include "workflow/OrderWindow.h"
 
+using namespace batchdel;
+
 namespace {
 
 struct DialogCase {

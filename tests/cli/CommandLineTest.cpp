@@ -6,6 +6,8 @@
 #include "cli/CommandHelp.h"
 #include "cli/CommandLine.h"
 
+using namespace batchdel;
+
 namespace {
 
 const std::vector<KnownOption> kKnownOptions = {

@@ -8,6 +8,8 @@
 #include "data/sql/SQLQuery.h"
 #include "tests/support/TestSupport.h"
 
+using namespace batchdel;
+
 namespace {
 
 // An object whose failure text the status rule asks for. It stands for the

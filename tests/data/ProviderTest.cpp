@@ -19,6 +19,8 @@
 #include "data/dataset/TableEngine.h"
 #include "tests/support/TestSupport.h"
 
+using namespace batchdel;
+
 namespace {
 
 const char kListQuery[] =

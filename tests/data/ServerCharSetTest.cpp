@@ -11,6 +11,8 @@
 #include "data/sql/SQLQuery.h"
 #include "tests/support/TestSupport.h"
 
+using namespace batchdel;
+
 namespace {
 
 class Big5Test : public ::testing::TestWithParam<Backend> {

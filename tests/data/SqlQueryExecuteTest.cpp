@@ -9,6 +9,8 @@
 #include "data/sql/SQLQuery.h"
 #include "tests/support/TestSupport.h"
 
+using namespace batchdel;
+
 namespace {
 
 const std::string kSubLine1 = "DELETE FROM ORDER_SUB  ";

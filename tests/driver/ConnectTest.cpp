@@ -6,6 +6,8 @@
 
 #include "tests/driver/BackendFixture.h"
 
+using namespace batchdel;
+
 namespace {
 
 TEST(DriverLoading, MissingVendorLibraryGivesAStatusAndNoDriver) {

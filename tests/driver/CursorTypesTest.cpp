@@ -7,6 +7,8 @@
 #include "tests/driver/DriverFixture.h"
 #include "tests/support/TestSupport.h"
 
+using namespace batchdel;
+
 namespace {
 
 struct TypeCase {

@@ -3,6 +3,8 @@
 
 #include "tests/support/TestSupport.h"
 
+using namespace batchdel;
+
 TEST(DemoDatabase, HoldsTheOrdersWithTheirLinesDepartmentsAndCustomers) {
     TempDir dir;
     const std::string db = MakeTestDatabase(dir, 200);

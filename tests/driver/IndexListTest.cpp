@@ -1,6 +1,8 @@
 // The index list of a table, as the result sets read it for key information.
 #include "tests/driver/BackendFixture.h"
 
+using namespace batchdel;
+
 namespace {
 
 struct IndexCase {

@@ -2,6 +2,8 @@
 // the server's words, what was done before stays done, nothing crashes.
 #include "tests/driver/BackendFixture.h"
 
+using namespace batchdel;
+
 namespace {
 
 using LostConnection = BackendTest;

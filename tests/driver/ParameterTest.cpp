@@ -4,6 +4,8 @@
 // the column cannot hold is refused.
 #include "tests/driver/BackendFixture.h"
 
+using namespace batchdel;
+
 namespace {
 
 class ParameterTest : public BackendTest {

@@ -12,6 +12,8 @@
 #include "tests/support/PrivateServer.h"
 #include "tests/support/TestSupport.h"
 
+using namespace batchdel;
+
 namespace {
 
 int64_t DeleteLines(TSQLQuery &query, int order) {

@@ -2,6 +2,8 @@
 // statement outside a transaction in effect as soon as it returns.
 #include "tests/driver/BackendFixture.h"
 
+using namespace batchdel;
+
 namespace {
 
 using TransactionTest = BackendTest;

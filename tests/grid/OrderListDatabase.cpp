@@ -3,6 +3,8 @@
 #include "orders/OrderConnection.h"
 #include "tests/support/TestSupport.h"
 
+using namespace batchdel;
+
 namespace gridtest {
 
 namespace {

@@ -14,6 +14,8 @@
 #include "orders/OrderJournal.h"
 #include "tests/support/TempDir.h"
 
+using namespace batchdel;
+
 namespace {
 
 std::string Slurp(const std::string &path) {

@@ -18,6 +18,8 @@
 #include "orders/BackupPairFiles.h"
 #include "tests/support/TempDir.h"
 
+using namespace batchdel;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -14,6 +14,8 @@
 #include "orders/ConnectionFileCheck.h"
 #include "tests/support/TempDir.h"
 
+using namespace batchdel;
+
 namespace {
 
 using testing::HasSubstr;

@@ -22,6 +22,8 @@
 #include "tests/support/TestSupport.h"
 #include "tools/SlowLink.h"
 
+using namespace batchdel;
+
 namespace {
 
 using testing::HasSubstr;

@@ -12,6 +12,8 @@
 #include "orders/OrderDataFolder.h"
 #include "tests/support/TempDir.h"
 
+using namespace batchdel;
+
 namespace {
 
 constexpr uid_t kNobody = 65534;

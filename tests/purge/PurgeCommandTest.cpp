@@ -34,6 +34,8 @@
 #include "tools/DemoDatabase.h"
 #include "workflow/QueryText.h"
 
+using namespace batchdel;
+
 namespace {
 
 namespace fs = std::filesystem;

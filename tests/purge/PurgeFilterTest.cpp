@@ -7,6 +7,8 @@
 #include "purge/PurgeOptions.h"
 #include "workflow/QueryText.h"
 
+using namespace batchdel;
+
 namespace {
 
 int32_t Day(int year, int month, int day) { return DbDateFromCivil(year, month, day); }

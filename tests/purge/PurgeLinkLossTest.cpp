@@ -13,6 +13,8 @@
 #include "tools/DemoDatabase.h"
 #include "tools/SlowLink.h"
 
+using namespace batchdel;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -13,6 +13,8 @@
 #include "tools/DemoDatabase.h"
 #include "workflow/BackupOrders.h"
 
+using namespace batchdel;
+
 namespace {
 
 using namespace std::chrono_literals;

@@ -24,6 +24,8 @@
 #include "tools/SlowLink.h"
 #include "workflow/BackupOrders.h"
 
+using namespace batchdel;
+
 namespace {
 
 using namespace std::chrono_literals;

@@ -30,6 +30,8 @@
 #include "tools/FirebirdDirectImpl.h"
 #include "tests/support/TestSupport.h"
 
+using namespace batchdel;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -5,6 +5,8 @@
 
 #include "tests/support/TestServer.h"
 
+using namespace batchdel;
+
 std::string MakeTestDatabase(const TempDir &dir, int orders) {
     static std::atomic<int> counter{0};
     const std::string path = dir.file("orders" + std::to_string(++counter) + ".fdb");

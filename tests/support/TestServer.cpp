@@ -24,7 +24,7 @@ std::string TestServerAddress() { return Env("BATCHDEL_TEST_SERVER"); }
 std::string TestServerPassword() { return Env("BATCHDEL_TEST_SERVER_PASSWORD"); }
 std::string TestServerDir() { return Env("BATCHDEL_TEST_SERVER_DIR"); }
 
-DbLogin TestServerLogin() { return DbLogin{"SYSDBA", TestServerPassword()}; }
+batchdel::DbLogin TestServerLogin() { return batchdel::DbLogin{"SYSDBA", TestServerPassword()}; }
 
 std::string TestServerDatabase(const std::string &name) {
     return TestServerAddress() + ":" + TestServerDir() + "/" + name;
@@ -38,9 +38,9 @@ bool IsRemoteDatabase(const std::string &database) {
     return database[0] != '/';
 }
 
-DbLogin LoginFor(const std::string &database) {
+batchdel::DbLogin LoginFor(const std::string &database) {
     if (IsRemoteDatabase(database) && TestServerAvailable()) return TestServerLogin();
-    return DbLogin{};
+    return batchdel::DbLogin{};
 }
 
 ServerDatabase::ServerDatabase(const std::string &stem) {

@@ -14,13 +14,13 @@ bool TestServerAvailable();
 std::string TestServerAddress();  // "127.0.0.1/3051"
 std::string TestServerPassword();
 std::string TestServerDir();
-DbLogin TestServerLogin();
+batchdel::DbLogin TestServerLogin();
 // The connect string for a database file of that name in the server's folder.
 std::string TestServerDatabase(const std::string &name);
 // Whether a database name goes through the network ("host:path", "host/port:path").
 bool IsRemoteDatabase(const std::string &database);
 // The login that opens a database: the server's SYSDBA for a remote one.
-DbLogin LoginFor(const std::string &database);
+batchdel::DbLogin LoginFor(const std::string &database);
 
 // Ends the running test as skipped when no test server is around.
 #define BATCHDEL_REQUIRE_TEST_SERVER()                                                        \

@@ -20,6 +20,8 @@
 #include "workflow/QueryText.h"
 #include "workflow/WorkProgress.h"
 
+using namespace batchdel;
+
 namespace {
 
 using testing::ElementsAre;

@@ -13,6 +13,8 @@
 #include "workflow/WindowTexts.h"
 #include "workflow/WorkProgress.h"
 
+using namespace batchdel;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -18,6 +18,8 @@
 #include "tests/support/TempDir.h"
 #include "workflow/WindowTexts.h"
 
+using namespace batchdel;
+
 namespace {
 
 struct FileCase {

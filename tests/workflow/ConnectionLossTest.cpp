@@ -19,6 +19,8 @@
 #include "workflow/DeleteTickedOrders.h"
 #include "workflow/QueryOrders.h"
 
+using namespace batchdel;
+
 namespace {
 
 using namespace std::chrono_literals;

@@ -20,6 +20,8 @@
 #include "workflow/DeletionJournal.h"
 #include "workflow/OrderDeletion.h"
 
+using namespace batchdel;
+
 namespace {
 
 using namespace std::chrono_literals;

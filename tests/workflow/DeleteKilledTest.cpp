@@ -23,6 +23,8 @@
 #include "workflow/QueryOrders.h"
 #include "workflow/SelectAllOrders.h"
 
+using namespace batchdel;
+
 extern char **environ;
 
 namespace {

@@ -9,6 +9,8 @@
 #include "workflow/DeletionJournal.h"
 #include "workflow/WorkProgress.h"
 
+using namespace batchdel;
+
 namespace {
 
 using namespace std::chrono_literals;

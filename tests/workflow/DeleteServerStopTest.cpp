@@ -13,6 +13,8 @@
 #include "tests/support/PrivateServer.h"
 #include "workflow/DeleteTickedOrders.h"
 
+using namespace batchdel;
+
 namespace {
 
 using namespace std::chrono_literals;

@@ -12,6 +12,8 @@
 #include "workflow/BackupOrders.h"
 #include "workflow/DeleteTickedOrders.h"
 
+using namespace batchdel;
+
 namespace {
 
 using testing::ElementsAre;

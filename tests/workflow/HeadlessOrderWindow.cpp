@@ -5,6 +5,8 @@
 
 #include "workflow/BackupOrders.h"
 
+using namespace batchdel;
+
 HeadlessOrderWindow::HeadlessOrderWindow(const std::string &folder)
     : data(OrderDataSetup{folder + "/connections.ini", folder + "/drivers.ini"}), folder_(folder + "/") {}
 

@@ -12,13 +12,13 @@
 #include "workflow/OrderDataModule.h"
 #include "workflow/OrderWindow.h"
 
-class HeadlessOrderWindow : public OrderWindow {
+class HeadlessOrderWindow : public batchdel::OrderWindow {
 public:
     // folder holds connections.ini and drivers.ini and stands for the
     // program's folder (the backups go to folder/cds).
     explicit HeadlessOrderWindow(const std::string &folder);
 
-    void SetBox(FilterBox box, std::string text) { boxes_[box] = std::move(text); }
+    void SetBox(batchdel::FilterBox box, std::string text) { boxes_[box] = std::move(text); }
     const std::string &StatusText() const { return status_; }
 
     // What happened, in order: "question:<text>|<caption>|<style>",
@@ -40,7 +40,7 @@ public:
     std::function<void(int64_t done)> afterAdvance;
     std::vector<std::string> progressEvents;
 
-    std::string BoxText(FilterBox box) const override;
+    std::string BoxText(batchdel::FilterBox box) const override;
     void SetStatusText(const std::string &text) override { status_ = text; }
     TClientDataSet &OrderList() override { return data.ClientDataSet1; }
     TClientDataSet &BackupSet() override { return data.ClientDataSet2; }
@@ -49,14 +49,14 @@ public:
     std::string DataFolder() const override { return folder_; }
     std::tm LocalNow() const override { return now; }
     int AppMessageBox(const std::string &text, const std::string &caption, unsigned style) override;
-    int RunMessageDialog(const std::string &text, DialogKind kind, unsigned buttons) override;
+    int RunMessageDialog(const std::string &text, batchdel::DialogKind kind, unsigned buttons) override;
     void ShowNotice(const std::string &text) override;
-    std::unique_ptr<WorkProgress> StartProgress(const std::string &caption) override;
+    std::unique_ptr<batchdel::WorkProgress> StartProgress(const std::string &caption) override;
 
-    OrderDataModule data;
+    batchdel::OrderDataModule data;
 
 private:
     std::string folder_;
     std::string status_ = "Record:";
-    std::map<FilterBox, std::string> boxes_;
+    std::map<batchdel::FilterBox, std::string> boxes_;
 };

@@ -3,6 +3,8 @@
 #include "data/dataset/Field.h"
 #include "workflow/QueryOrders.h"
 
+using namespace batchdel;
+
 void OrderDatabaseTest::OpenDatabase(int orders, const std::vector<std::string> &extraSql, bool withCdsFolder) {
     if (databaseOn == Backend::Server) {
         serverDatabase = std::make_unique<ServerDatabase>("orders");

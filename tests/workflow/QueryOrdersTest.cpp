@@ -6,6 +6,8 @@
 #include "workflow/QueryOrders.h"
 #include "workflow/SelectAllOrders.h"
 
+using namespace batchdel;
+
 namespace {
 
 using testing::ElementsAre;

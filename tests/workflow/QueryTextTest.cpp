@@ -3,6 +3,8 @@
 
 #include "workflow/QueryText.h"
 
+using namespace batchdel;
+
 namespace {
 
 const std::string kListHead =

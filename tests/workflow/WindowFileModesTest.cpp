@@ -5,6 +5,8 @@
 #include "tests/workflow/OrderDatabaseTest.h"
 #include "workflow/DeleteTickedOrders.h"
 
+using namespace batchdel;
+
 namespace {
 
 mode_t ModeOf(const std::string &path) {
