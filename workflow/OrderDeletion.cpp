@@ -27,7 +27,8 @@ OrderDeletion::OrderDeletion(TSQLConnection &connection, std::vector<OrderToDele
       orders_(std::move(orders)),
       blockSize_(std::clamp(blockSize, 1, kMaxWholeBlockOrders)),
       orderBlockSize_(std::min(blockSize_, kMaxBlockOrders)),
-      wholeBlocks_(blockSize_ > 1) {
+      wholeBlocks_(blockSize_ > 1),
+      wholeBlockOrders_(std::min(blockSize_, kFirstWholeBlock)) {
     // The whole block needs the byte lengths of the numbers as the server
     // receives them: only a connection that sends its texts as they are
     // gives them.
@@ -59,7 +60,7 @@ size_t OrderDeletion::BlockFrom(size_t next) {
 size_t OrderDeletion::WholeBlockFrom(size_t first) const {
     std::string orders;
     size_t count = 0;
-    while (first + count < orders_.size() && count < static_cast<size_t>(blockSize_)) {
+    while (first + count < orders_.size() && count < static_cast<size_t>(wholeBlockOrders_)) {
         const OrderToDelete &order = orders_[first + count];
         if (!AppendWholeBlockOrder(orders, order.number, order.expectedLines)) break;
         ++count;
@@ -163,7 +164,14 @@ BlockSent OrderDeletion::SendOrderByOrder(size_t first, size_t count) {
 
 BlockSent OrderDeletion::SendBlock(size_t first, size_t count) {
     if (wholeBlocks_ && first >= refusedUntil_) {
-        if (SendWholeBlock(first, count)) return {count, false};
+        const Clock::time_point sent = Clock::now();
+        const bool whole = SendWholeBlock(first, count);
+        const Clock::duration took = Clock::now() - sent;
+        if (took > kBatchTime)
+            wholeBlockOrders_ = std::max(1, wholeBlockOrders_ / 2);
+        else if (took < kBatchTime / 2 && count == static_cast<size_t>(wholeBlockOrders_))
+            wholeBlockOrders_ = std::min(blockSize_, wholeBlockOrders_ * 2);
+        if (whole) return {count, false};
         // Its orders go order by order, up to the end of the refused block:
         // a whole block sent again would be refused again by the same order.
         refusedUntil_ = first + count;

@@ -8,6 +8,7 @@
 // runs in a sub-block of its own (DeletionBlock), alone it runs under the
 // walk's savepoint. With a backup, an order whose lines no longer match it is kept.
 // A failing order ends the deletion; the orders after it are never sent.
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -47,6 +48,12 @@ public:
     // not grow with the block, so a block is as large as Cancel allows: over
     // a slow link every round trip saved is a latency saved.
     static constexpr int kDefaultBlockSize = kMaxWholeBlockOrders;
+    // Cancel and a stop are answered between round trips, so a whole block
+    // should not keep the server busier than about a batch's time: the
+    // first one holds kFirstWholeBlock orders, and each next one twice as
+    // many while the last took under half that time, half as many while it
+    // took over it (a slow trigger, a busy server), up to the block size.
+    static constexpr int kFirstWholeBlock = 100;
 
     OrderDeletion(TSQLConnection &connection, std::vector<OrderToDelete> orders, int blockSize = kDefaultBlockSize);
     OrderDeletion(const OrderDeletion &) = delete;
@@ -61,6 +68,9 @@ public:
     std::function<bool(size_t next)> onRoundTrip;
 
     int BlockSize() const { return blockSize_; }
+    // The next whole block may hold up to `orders` (at most the block size)
+    // instead of starting small.
+    void StartWholeBlocksAt(int orders) { wholeBlockOrders_ = std::clamp(orders, 1, blockSize_); }
     // Orders kept because they changed since their backup.
     int Changed() const { return changed_; }
     // How many statement texts were prepared: each once per run.
@@ -90,6 +100,7 @@ private:
     const int blockSize_;
     const int orderBlockSize_;
     bool wholeBlocks_;                 // until the server cannot take the block as a whole
+    int wholeBlockOrders_;             // how many the next whole block may hold
     size_t refusedUntil_ = 0;          // orders before this go order by order: a whole block of them was refused
     std::vector<DeletedOrder> batch_;  // deleted in the open batch
     int changed_ = 0;

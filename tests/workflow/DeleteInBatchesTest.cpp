@@ -400,6 +400,7 @@ TEST_P(DeleteInBatchesOn, ABlockThatFillsItsTextToTheLastByteGoesWholeAndTheNext
     Open(GetParam(), 1, sql);
     OrderWalk walk(window->Connection(), kOneBatch);
     OrderDeletion deletion(window->Connection(), orders);
+    deletion.StartWholeBlocksAt(OrderDeletion::kDefaultBlockSize);
     EXPECT_EQ(deletion.BlockFrom(0), perBlock);
     std::vector<std::string> deleted;
     deletion.onCommitted = [&](const std::vector<DeletedOrder> &committed) {
