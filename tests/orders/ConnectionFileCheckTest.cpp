@@ -4,7 +4,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include <ostream>
 
 #include "orders/ConnectionFileCheck.h"
+#include "tests/support/AsUserNobody.h"
 #include "tests/support/TempDir.h"
 
 using namespace batchdel;
@@ -132,29 +132,15 @@ TEST(ConnectionFileCheckTest, LinkIsJudgedByTheFileItLeadsTo) {
 // What an operator outside the file's group is told, asked in a child
 // process that has become "nobody" (root may read every file).
 std::string SaidToAnOperatorOutsideTheGroup(const std::string &file) {
-    int ends[2];
-    if (pipe(ends) != 0) return "<no pipe>";
-    const pid_t child = fork();
-    if (child == 0) {
-        close(ends[0]);
-        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+    return SaidAsUserNobody([&] {
         std::string said = "<nothing said>";
         try {
             said = ConnectionFileWarningText(CheckConnectionFile(file));
         } catch (const Exception &failure) {
             said = failure.ClassName() + ": " + failure.Message();
         }
-        const ssize_t written = write(ends[1], said.data(), said.size());
-        _exit(written == static_cast<ssize_t>(said.size()) ? 0 : 3);
-    }
-    close(ends[1]);
-    std::string said;
-    char buffer[512];
-    for (ssize_t n; (n = read(ends[0], buffer, sizeof buffer)) > 0;) said.append(buffer, size_t(n));
-    close(ends[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return said;
+        return said;
+    });
 }
 
 TEST(ConnectionFileCheckTest, FileTheUserMayNotReadSaysWhoToAskForWhat) {

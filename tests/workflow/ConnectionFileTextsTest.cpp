@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -15,6 +14,7 @@
 #include <string>
 
 #include "orders/ConnectionFileCheck.h"
+#include "tests/support/AsUserNobody.h"
 #include "tests/support/TempDir.h"
 #include "workflow/WindowTexts.h"
 
@@ -121,12 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The two texts an operator outside the file's group gets, asked in a child
 // process that has become "nobody" (root may read every file).
 std::string TextsForAnOperatorOutsideTheGroup(const std::string &file) {
-    int ends[2];
-    if (pipe(ends) != 0) return "<no pipe>";
-    const pid_t child = fork();
-    if (child == 0) {
-        close(ends[0]);
-        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+    return SaidAsUserNobody([&] {
         std::string said = "<nothing said>";
         try {
             CheckConnectionFile(file);
@@ -134,17 +129,8 @@ std::string TextsForAnOperatorOutsideTheGroup(const std::string &file) {
             said = refusal.ClassName() + "\n" + WindowConnectionFileText(refusal.Kind(), refusal.Facts()) + "\n" +
                    refusal.Message();
         }
-        const ssize_t written = write(ends[1], said.data(), said.size());
-        _exit(written == static_cast<ssize_t>(said.size()) ? 0 : 3);
-    }
-    close(ends[1]);
-    std::string said;
-    char buffer[512];
-    for (ssize_t n; (n = read(ends[0], buffer, sizeof buffer)) > 0;) said.append(buffer, size_t(n));
-    close(ends[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return said;
+        return said;
+    });
 }
 
 TEST(ConnectionFileTexts, AFileTheUserMayNotReadIsWordedByBothFromTheSameFinding) {
