@@ -263,6 +263,13 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
             Summary(purged, taken.size(), selected, out);
         return status;
     };
+    // So does a refusal: its end line and summary name it, and then it is
+    // said as every refusal is.
+    const auto refuse = [&](const std::string &message) {
+        purged.failure = message;
+        finish(kCommandNothingDone);
+        throw EPurgeRefused(message);
+    };
     if (taken.empty()) {
         if (!options.json) out << "The filters select no orders; nothing was deleted\n";
         log.End(EndText(purged, 0, 0, kCommandDone));
@@ -280,8 +287,7 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
     try {
         DeletionJournal(OrderJournalPath(folder), {}, database, {}).Open();
     } catch (const EJournalFailed &failure) {
-        throw EPurgeRefused("the journal " + failure.Path() + " cannot be written (" + failure.Reason() +
-                            "); nothing was deleted");
+        refuse("the journal " + failure.Path() + " cannot be written (" + failure.Reason() + "); nothing was deleted");
     }
     if (withBackup) {
         if (terminal.error) err << kName << "backing up the orders the filters select...\n";
@@ -291,7 +297,7 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
         } catch (const EAbort &) {
             purged.stoppedBeforeDeleting = true;
         } catch (const Exception &failure) {
-            throw EPurgeRefused("the backup failed, nothing was deleted: " + failure.Message());
+            refuse("the backup failed, nothing was deleted: " + failure.Message());
         }
         data.ClientDataSet2.Close();
     }

@@ -431,14 +431,23 @@ TEST_P(PurgeRunTest, AJournalThatCannotBeWrittenStopsThePurgeBeforeTheBackup) {
     EXPECT_EQ(run.status, 2) << run.out << run.err;
     EXPECT_THAT(run.err, HasSubstr("the folder " + program->Cds().substr(0, program->Cds().size() - 1)));
     EXPECT_EQ(Tables(), before);
-    // A journal that is a folder.
+    // A journal that is a folder: refused after the start line, so the log
+    // still ends with its end line and the summary names the refusal.
     fs::remove(program->Cds().substr(0, program->Cds().size() - 1));
     fs::create_directories(program->Cds("deletions.log"));
-    const CommandRun journal = Purge({"--backup", "--to", "2024/12/31"});
+    const CommandRun journal = Purge({"--backup", "--to", "2024/12/31", "--json"});
     EXPECT_EQ(journal.status, 2) << journal.out << journal.err;
     EXPECT_THAT(journal.err, HasSubstr("deletions.log"));
     EXPECT_THAT(journal.err, HasSubstr("nothing was deleted"));
     EXPECT_EQ(Tables(), before);
+    EXPECT_TRUE(std::regex_search(journal.err, std::regex(" end: started [^\n]*; 0 of [0-9]+ orders taken deleted "
+                                                          "[^\n]*; status 2\n")))
+        << journal.err;
+    const QJsonDocument json = QJsonDocument::fromJson(QByteArray::fromStdString(journal.out));
+    ASSERT_TRUE(json.isObject()) << journal.out;
+    EXPECT_EQ(json.object()["status"].toInt(), 2);
+    EXPECT_EQ(json.object()["deleted"].toInt(), 0);
+    EXPECT_THAT(json.object()["failure"].toString().toStdString(), HasSubstr("deletions.log"));
 }
 
 // Another user's lock needs a second connection to the same database: the
