@@ -11,6 +11,7 @@
 #include <ostream>
 
 #include "data/sql/ConfigLocation.h"
+#include "tests/purge/CommandsInTheirFolder.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -36,39 +37,8 @@ private:
     mode_t old_;
 };
 
-// The commands copied into a folder of the test's, so that their cds/ is
-// the test's; a database and a connection file beside them.
-class PrivacyTest : public testing::Test {
-protected:
-    void SetUp() override {
-        fs::create_directories(Program(""));
-        for (const char *file : {"batchdel-purge", "batchdel-restore", "libibdriver.so", "drivers.ini"})
-            fs::copy_file(ProgramFolder() + file, Program(file));
-        database_ = MakeTestDatabase(dir_, 40);
-        WriteConfigFiles(dir_.path(), database_);
-        chmod(Connections().c_str(), 0600);
-    }
-
-    std::string Program(const std::string &file) const { return dir_.path() + "/program/" + file; }
-    std::string Cds(const std::string &file = {}) const { return Program("cds/" + file); }
-    std::string Connections() const { return dir_.file("connections.ini"); }
-
-    ProgramRun Run(const char *command, std::vector<std::string> args) const {
-        args.insert(args.begin(), {"--database", Connections()});
-        return RunProgram(Program(command), args);
-    }
-    // The pair a purge with a backup made.
-    std::vector<std::string> Backups() const {
-        std::vector<std::string> files;
-        for (const auto &entry : fs::directory_iterator(Cds()))
-            if (entry.path().extension() == ".CDS") files.push_back(entry.path().string());
-        std::sort(files.begin(), files.end());  // ORDER_MASTER_ before ORDER_SUB
-        return files;
-    }
-
-    TempDir dir_;
-    std::string database_;
-};
+// The commands in a folder of the test's (CommandsInTheirFolder).
+class PrivacyTest : public CommandsInTheirFolder {};
 
 TEST_F(PrivacyTest, BackupDeletionJournalAndRestoreLeaveFilesForTheirOwnerOnly) {
     const Umask usual(022);
