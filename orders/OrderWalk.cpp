@@ -43,6 +43,12 @@ void OrderWalk::Begin() { batch_.Begin(); }
 void OrderWalk::Commit(OrderWalkSteps &steps) {
     if (!batch_.IsOpen()) return;
     try {
+        steps.BeforeCommit();
+    } catch (...) {
+        RollBack(steps);
+        throw;
+    }
+    try {
         batch_.Commit();
     } catch (...) {
         // The batch is rolled back with the failed commit.
@@ -135,13 +141,20 @@ void OrderWalk::Run(size_t count, OrderWalkSteps &steps, RefusedOrder refused, W
         // The orders before the failing one stay, as they would had each
         // been committed alone; the failure is what the caller is told,
         // unless telling of the commit fails too.
-        const bool open = batch_.IsOpen();
         bool committed = false;
-        try {
-            if (open) batch_.Commit();
-            committed = open;
-        } catch (...) {
-            steps.Dropped();
+        if (batch_.IsOpen()) {
+            try {
+                steps.BeforeCommit();
+            } catch (...) {
+                RollBack(steps);
+                std::rethrow_exception(failure);
+            }
+            try {
+                batch_.Commit();
+                committed = true;
+            } catch (...) {
+                steps.Dropped();
+            }
         }
         if (committed) steps.Committed();
         std::rethrow_exception(failure);

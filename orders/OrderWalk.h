@@ -54,6 +54,11 @@ public:
     // A refused order the walk left out and went on after (only when a
     // refused order does not end the walk); `failure` is what the server said.
     virtual void LeftOut(size_t at, const std::exception_ptr &failure) = 0;
+    // The walk is about to commit the open batch: raising rolls it back
+    // instead (the raise goes on, unless the walk is already ending on a
+    // failure of its own, which then goes on). For a caller whose commits
+    // must take turns with others'.
+    virtual void BeforeCommit() {}
     // The batch holding the orders taken since the last call was committed:
     // they are for good now. What this raises ends the walk.
     virtual void Committed() = 0;

@@ -34,7 +34,7 @@
 #include "workflow/QueryText.h"
 #include "purge/RatePause.h"
 #include "purge/RunLock.h"
-#include "purge/StopSignals.h"
+#include "cli/StopSignals.h"
 
 namespace batchdel {
 

@@ -5,7 +5,7 @@
 #include "cli/CommandHelp.h"
 #include "purge/PurgeLog.h"
 #include "purge/PurgeOptions.h"
-#include "purge/StopSignals.h"
+#include "cli/StopSignals.h"
 
 namespace batchdel {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "purge/StopSignals.h"
+#include "cli/StopSignals.h"
 
 namespace batchdel {
 

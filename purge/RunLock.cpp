@@ -15,7 +15,7 @@
 
 #include "data/dataset/Errors.h"
 #include "purge/PurgeLog.h"
-#include "purge/StopSignals.h"
+#include "cli/StopSignals.h"
 
 namespace batchdel {
 

@@ -6,7 +6,7 @@
 #include <iostream>
 
 #include "purge/PurgeCommand.h"
-#include "purge/StopSignals.h"
+#include "cli/StopSignals.h"
 
 using namespace batchdel;
 

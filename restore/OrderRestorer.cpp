@@ -688,11 +688,17 @@ public:
     void LeftOut(size_t at, const std::exception_ptr &failure) override {
         failed.emplace_back(mine_[at], ReasonOf(failure));
     }
+    // Every commit, the one the walk makes on a failure too, waits for the
+    // lane's turn: so at most one batch is committed and not yet told.
+    void BeforeCommit() override {
+        commitAsked_ = Clock::now();
+        if (holdingTurn_) return;
+        if (!hub_.TakeTurn()) throw Abandoned{};
+        holdingTurn_ = true;
+    }
     void Committed() override {
         const std::vector<const BackupOrder *> batch = std::move(inBatch_);
         inBatch_.clear();
-        // A commit the walk made on a failure comes without the turn.
-        if (!holdingTurn_) holdingTurn_ = hub_.TakeTurn(true);
         const bool told = batch.empty() ? (EndTurn(), !hub_.Abandoned()) : hub_.Committed(batch);
         holdingTurn_ = false;
         commitTook_ = Clock::now() - commitAsked_;
@@ -708,13 +714,7 @@ public:
     bool StopRequested(size_t next) override {
         if (next < mine_.size()) return false;
         if (hub_.Abandoned()) throw Abandoned{};
-        if (hub_.Stopping() || Due() || !TakeBlock()) {
-            commitAsked_ = Clock::now();
-            if (!hub_.TakeTurn(false)) throw Abandoned{};
-            holdingTurn_ = true;
-            return true;
-        }
-        return false;
+        return hub_.Stopping() || Due() || !TakeBlock();
     }
 
 private:

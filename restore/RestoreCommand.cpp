@@ -7,6 +7,7 @@
 
 #include "restore/BackupPair.h"
 #include "cli/CommandHelp.h"
+#include "cli/StopSignals.h"
 #include "orders/LocalTime.h"
 #include "orders/CommandDays.h"
 #include "orders/OrderConnection.h"
@@ -111,6 +112,9 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
     size_t journalled = 0;                          // restored orders the journal names
     std::vector<const BackupOrder *> unjournalled;  // the committed batch the journal lacks
     int status = 0;
+    // SIGINT or SIGTERM stops the restore after the round trips in flight:
+    // what is committed stays, and the journal names it.
+    restorer.stopWanted = [] { return StopRequested(); };
     try {
         restorer.Restore(
             chosen,
@@ -131,16 +135,21 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
             },
             outcome);
     } catch (const Exception &failure) {
-        // Every count from the run itself: what is committed, what of it the
-        // journal names, and what is left (a batch rolled back, the orders
-        // after it); the failed and skipped ones are listed below.
-        const size_t reached =
-            outcome.restored.size() + outcome.sameAsBackup.size() + outcome.alreadyThere.size() + outcome.failed.size();
         if (const auto *lost = dynamic_cast<const ERestoreJournalFailed *>(&failure))
             err << kName << "stopped: the journal " << lost->Path() << " cannot be written (" << lost->Reason()
                 << ")\n";
         else
             err << kName << "stopped: " << failure.Message() << "\n";
+        status = 1;
+    }
+    const bool signalled = status == 0 && StopRequested();
+    if (signalled) err << kName << "stopped by a signal after the round trips in flight\n";
+    if (status != 0 || signalled) {
+        // Every count from the run itself: what is committed, what of it the
+        // journal names, and what is left (a batch rolled back, the orders
+        // after it); the failed and skipped ones are listed below.
+        const size_t reached =
+            outcome.restored.size() + outcome.sameAsBackup.size() + outcome.alreadyThere.size() + outcome.failed.size();
         err << kName << outcome.restored.size() << " orders are restored; ";
         if (!journal.Active())
             err << "there is no journal to name them (" << journal.Path() << " does not exist)\n";
@@ -153,7 +162,6 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
         }
         err << kName << chosen.size() - reached
             << " orders asked for are left for the next run; run the same command again to restore them\n";
-        status = 1;
     }
     for (const BackupOrder *order : outcome.restored) out << "restored\t" << OrderLine(*order) << "\n";
     for (const BackupOrder *order : outcome.sameAsBackup) out << "already restored\t" << Shown(order->number) << "\n";

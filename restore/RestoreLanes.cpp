@@ -21,10 +21,10 @@ RestoreLanes::Batch RestoreLanes::NextBlock(bool &alone) {
     return block;
 }
 
-bool RestoreLanes::TakeTurn(bool evenAbandoned) {
+bool RestoreLanes::TakeTurn() {
     std::unique_lock guard(lock_);
-    changed_.wait(guard, [&] { return !turnTaken_ || (abandoned_ && !evenAbandoned); });
-    if (abandoned_ && !evenAbandoned) return false;
+    changed_.wait(guard, [&] { return !turnTaken_ || abandoned_; });
+    if (abandoned_) return false;
     turnTaken_ = true;
     return true;
 }

@@ -39,9 +39,8 @@ public:
     Batch NextBlock(bool &alone);
 
     // Waits for the turn to commit; false when the run is being abandoned
-    // (the lane then rolls its batch back), unless `evenAbandoned` (for a
-    // batch already committed, which must still be told).
-    bool TakeTurn(bool evenAbandoned);
+    // (the lane then rolls its batch back).
+    bool TakeTurn();
     // Ends the turn, if the lane holds it, without a batch committed.
     void EndTurn(bool &holding);
     // Hands a committed batch to the calling thread and waits until it is

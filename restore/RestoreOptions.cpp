@@ -77,7 +77,9 @@ every order of the backup is restored.
                         "connection file to use instead of the program's\n(connections.ini beside the "
                         "program, or where the\nDataDriver settings point); its section Trelvo is used"}}}};
     help.notes = R"(Each restored order is appended to cds/deletions.log, when that journal
-exists, after its batch is committed.
+exists, after its batch is committed. SIGINT or SIGTERM stops the restore
+after the round trips in flight, keeping what is committed; a second one
+ends it at once.
 )";
     help.statuses = {{kCommandDone, ""},
                      {kCommandPartly,

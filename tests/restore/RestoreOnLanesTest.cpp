@@ -9,7 +9,9 @@
 
 #include <QProcess>
 
+#include <csignal>
 #include <chrono>
+#include <fstream>
 #include <set>
 #include <stdexcept>
 #include <thread>
@@ -20,6 +22,7 @@
 #include "restore/BackupPair.h"
 #include "restore/OrderRestorer.h"
 #include "tests/support/PrivateServer.h"
+#include "tests/support/ProgramRun.h"
 #include "tools/DemoDatabase.h"
 #include "tools/SlowLink.h"
 #include "workflow/BackupOrders.h"
@@ -263,44 +266,111 @@ TEST_P(RestoreOnLanesLinkDropped, LeavesWholeToldOrdersAndASecondRunFinishes) {
     EXPECT_EQ(Rows(), before);
 }
 
-// batchdel-restore killed while its connections have blocks in flight:
-// every order in the database is whole, and a second run finishes the job.
-TEST_P(RestoreOnLanesLinkDropped, KilledWithBlocksInFlightLeavesWholeOrdersAndASecondRunFinishes) {
-    BATCHDEL_REQUIRE_TEST_SERVER();
-    serverDatabase = std::make_unique<ServerDatabase>("lanes");
-    database = serverDatabase->connectString();
-    CreateDemoDatabase(database, 400, 1, TestServerLogin());
-    // A link slow enough that the run lasts a while.
-    SlowLink link("127.0.0.1", PortOf(TestServerAddress()), 5ms);
-    WriteConfigFiles(dir.path(), "127.0.0.1/" + std::to_string(link.Port()) + ":" + serverDatabase->file(),
-                     {"Password=" + TestServerPassword()});
-    std::filesystem::create_directory(dir.path() + "/cds");
-    window = std::make_unique<HeadlessOrderWindow>(dir.path());
-    before = Rows();
-    BackUp();
-    window.reset();
+// batchdel-restore over a link slow enough that a run lasts a while, with
+// orders enough that each connection commits several batches, run from a
+// folder of its own whose journal exists.
+class RestoreCommandOnLanes : public RestoreOnLanes {
+protected:
+    void SetUp() override {
+        BATCHDEL_REQUIRE_TEST_SERVER();
+        serverDatabase = std::make_unique<ServerDatabase>("lanes");
+        database = serverDatabase->connectString();
+        CreateDemoDatabase(database, 1500, 1, TestServerLogin());
+        link.emplace("127.0.0.1", PortOf(TestServerAddress()), 5ms);
+        WriteConfigFiles(dir.path(), "127.0.0.1/" + std::to_string(link->Port()) + ":" + serverDatabase->file(),
+                         {"Password=" + TestServerPassword()});
+        std::filesystem::create_directory(dir.path() + "/cds");
+        window = std::make_unique<HeadlessOrderWindow>(dir.path());
+        before = Rows();
+        BackUp();
+        window.reset();
+        program = dir.path() + "/program/";
+        std::filesystem::create_directories(program + "cds");
+        for (const char *file : {"batchdel-restore", "libibdriver.so", "drivers.ini"})
+            std::filesystem::copy_file(ProgramFolder() + file, program + file);
+        std::ofstream(program + "cds/deletions.log") << "time\tMASTERBILLID\tORDER_SUB lines\tbackup\tdatabase\tuser\n";
+    }
+    void Start(QProcess &process) const {
+        process.start(QString::fromStdString(program + "batchdel-restore"), CommandArguments());
+        ASSERT_TRUE(process.waitForStarted());
+        // Once some orders are committed, the others still on their way.
+        const auto deadline = std::chrono::steady_clock::now() + 60s;
+        while (Count("SELECT COUNT(*) FROM ORDER_MASTER") == 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(5ms);
+    }
+    QStringList CommandArguments() const {
+        return {QStringLiteral("--database"), QString::fromStdString(dir.path() + "/connections.ini"),
+                QString::fromStdString(backup.headerFile), QString::fromStdString(backup.detailFile)};
+    }
+    // The order numbers the journal names.
+    std::set<std::string> Journalled() const {
+        std::ifstream in(program + "cds/deletions.log");
+        std::set<std::string> numbers;
+        std::string line;
+        std::getline(in, line);
+        while (std::getline(in, line)) {
+            const size_t tab = line.find('\t');
+            numbers.insert(line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1));
+        }
+        return numbers;
+    }
+    // A second run restores the rest, and journals what it restored.
+    void ExpectASecondRunFinishes() {
+        const std::set<std::string> first = Committed();
+        QProcess again;
+        again.start(QString::fromStdString(program + "batchdel-restore"), CommandArguments());
+        ASSERT_TRUE(again.waitForFinished(120000));
+        EXPECT_EQ(Rows(), before) << again.readAllStandardError().toStdString();
+        const std::set<std::string> journalled = Journalled();
+        for (const auto &[number, rows] : before)
+            if (!first.count(number)) EXPECT_TRUE(journalled.count(number)) << number;
+    }
 
-    const QStringList arguments{QStringLiteral("--database"), QString::fromStdString(dir.path() + "/connections.ini"),
-                                QString::fromStdString(backup.headerFile), QString::fromStdString(backup.detailFile)};
+    std::optional<SlowLink> link;
+    std::string program;
+};
+
+// Killed while its connections have blocks in flight: every order in the
+// database is whole, and a second run finishes the job.
+TEST_P(RestoreCommandOnLanes, KilledWithBlocksInFlightLeavesWholeOrdersAndASecondRunFinishes) {
     QProcess process;
-    process.start(QString::fromStdString(ProgramFolder() + "batchdel-restore"), arguments);
-    ASSERT_TRUE(process.waitForStarted());
-    // Killed once some orders are committed, the others still on their way.
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while (Count("SELECT COUNT(*) FROM ORDER_MASTER") == 0 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(5ms);
+    Start(process);
     process.kill();
     process.waitForFinished();
     const int64_t got = Count("SELECT COUNT(*) FROM ORDER_MASTER");
     EXPECT_GT(got, 0);
     EXPECT_LT(got, static_cast<int64_t>(before.size())) << "the run ended before the kill";
     ExpectOnlyWholeOrders();
-
-    QProcess again;
-    again.start(QString::fromStdString(ProgramFolder() + "batchdel-restore"), arguments);
-    ASSERT_TRUE(again.waitForFinished(120000));
-    EXPECT_EQ(Rows(), before) << again.readAllStandardError().toStdString();
+    // The journal names every committed order but those of the one batch
+    // between its commit and its journal lines.
+    const std::set<std::string> journalled = Journalled();
+    for (const std::string &number : journalled) EXPECT_TRUE(Committed().count(number)) << number;
+    ExpectASecondRunFinishes();
 }
+
+// SIGTERM with blocks in flight stops every connection after its round
+// trip: whole orders, each committed one in the journal, and a message that
+// says how many are restored and left.
+TEST_P(RestoreCommandOnLanes, SigtermWithBlocksInFlightStopsWithTheJournalNamingExactlyTheRestoredOrders) {
+    QProcess process;
+    Start(process);
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    const ProgramRun run = FinishProgram(process, "batchdel-restore");
+    EXPECT_EQ(run.status, 1) << run.err;
+    const std::set<std::string> committed = Committed();
+    EXPECT_GT(committed.size(), 0u);
+    EXPECT_LT(committed.size(), before.size()) << "the run ended before the signal";
+    EXPECT_THAT(run.err, HasSubstr("stopped by a signal"));
+    EXPECT_THAT(run.err, HasSubstr(std::to_string(committed.size()) +
+                                   " orders are restored; all of them are in the journal\n"));
+    EXPECT_THAT(run.err, HasSubstr(std::to_string(before.size() - committed.size()) +
+                                   " orders asked for are left for the next run"));
+    EXPECT_EQ(Journalled(), committed);
+    ExpectOnlyWholeOrders();
+    ExpectASecondRunFinishes();
+}
+
+INSTANTIATE_TEST_SUITE_P(Server, RestoreCommandOnLanes, testing::Values(Backend::Server), BackendCaseName);
 
 INSTANTIATE_TEST_SUITE_P(Server, RestoreOnLanesLinkDropped, testing::Values(Backend::Server), BackendCaseName);
 

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <stdexcept>
 
 #include "data/dataset/Errors.h"
 #include "data/dataset/Field.h"
@@ -379,6 +380,76 @@ TEST_P(DeleteInBatchesOn, TheManyOrdersStatementIsPreparedOncePerRun) {
     EXPECT_EQ(deletion.Prepares() + walk.Prepares(), 1);
     for (int n = 1; n <= 4; ++n) ExpectGone(DemoOrderNumber(n));
     ExpectWhole(DemoOrderNumber(5));
+}
+
+// The deletion's steps, every order alone, with a failure of the program's
+// own (not the server's) at the third order, and a say over each commit.
+class StepsFailingAtTheThird final : public OrderWalkSteps {
+public:
+    StepsFailingAtTheThird(OrderDeletion &deletion, bool commitRefused)
+        : deletion_(deletion), commitRefused_(commitRefused) {}
+    size_t BlockFrom(size_t) override { return 0; }
+    BlockSent SendBlock(size_t first, size_t count) override { return deletion_.SendBlock(first, count); }
+    bool SendAlone(size_t at) override {
+        if (at == 2) throw std::runtime_error("the program's own failure");
+        return deletion_.SendAlone(at);
+    }
+    void LeftOut(size_t at, const std::exception_ptr &failure) override { deletion_.LeftOut(at, failure); }
+    void BeforeCommit() override {
+        ++commitsAsked;
+        if (commitRefused_) throw std::logic_error("not this lane's turn");
+    }
+    void Committed() override { deletion_.Committed(); }
+    void Dropped() override {
+        ++dropped;
+        deletion_.Dropped();
+    }
+    int commitsAsked = 0;
+    int dropped = 0;
+
+private:
+    OrderDeletion &deletion_;
+    const bool commitRefused_;
+};
+
+// A walk ending on a failure commits the orders before it only once the
+// steps let it: a refused commit rolls them back too, and the walk's own
+// failure is the one raised.
+TEST_P(DeleteInBatchesOn, TheCommitAWalkMakesOnAFailureAsksTheStepsFirst) {
+    Open(GetParam(), 6);
+    for (const bool refused : {false, true}) {
+        SCOPED_TRACE(refused ? "commit refused" : "commit let through");
+        // Orders 1 to 3, then 4 to 6.
+        const int first = refused ? 4 : 1;
+        OrderWalk walk(window->Connection(), kOneBatch);
+        OrderDeletion deletion(window->Connection(), {{DemoOrderNumber(first), {}},
+                                                      {DemoOrderNumber(first + 1), {}},
+                                                      {DemoOrderNumber(first + 2), {}}});
+        std::vector<std::string> told;
+        deletion.onCommitted = [&](const std::vector<DeletedOrder> &orders) {
+            for (const DeletedOrder &order : orders) told.push_back(order.orderNumber);
+        };
+        StepsFailingAtTheThird steps(deletion, refused);
+        WalkResult walked;
+        try {
+            walk.Run(3, steps, RefusedOrder::IsLeftOut, walked);
+            ADD_FAILURE() << "the walk did not raise";
+        } catch (const std::runtime_error &failure) {
+            EXPECT_STREQ(failure.what(), "the program's own failure");
+        }
+        EXPECT_EQ(walked.next, 2u);
+        EXPECT_EQ(steps.commitsAsked, 1);
+        EXPECT_EQ(steps.dropped, refused ? 1 : 0);
+        if (refused) {
+            EXPECT_THAT(told, ElementsAre());
+            for (int n = first; n < first + 3; ++n) ExpectWhole(DemoOrderNumber(n));
+        } else {
+            EXPECT_THAT(told, ElementsAre(DemoOrderNumber(first), DemoOrderNumber(first + 1)));
+            ExpectGone(DemoOrderNumber(first));
+            ExpectGone(DemoOrderNumber(first + 1));
+            ExpectWhole(DemoOrderNumber(first + 2));
+        }
+    }
 }
 
 TEST_P(DeleteInBatchesOn, ABlockThatFillsItsTextToTheLastByteGoesWholeAndTheNextOrderStartsAnother) {

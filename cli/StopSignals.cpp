@@ -1,4 +1,4 @@
-#include "purge/StopSignals.h"
+#include "cli/StopSignals.h"
 
 #include <pthread.h>
 
