@@ -72,8 +72,13 @@ void DialogProgress::Advance(int64_t done) {
 }
 
 // SIGTERM or SIGINT stops the work as Cancel does, also before the dialog
-// has come up.
-bool DialogProgress::CancelRequested() { return TerminationRequested() || (dialog_ && dialog_->CancelRequested()); }
+// has come up. Work that asks more often than it advances (the restore's
+// connections, waiting on the link) keeps the dialog painted and its Cancel
+// read.
+bool DialogProgress::CancelRequested() {
+    if (sinceRefresh_.elapsed() >= kRefreshEveryMs) Refresh();
+    return TerminationRequested() || (dialog_ && dialog_->CancelRequested());
+}
 
 void DialogProgress::Refresh() {
     sinceRefresh_.restart();

@@ -143,34 +143,24 @@ RunRestoreReport RestoreRunOrders(TSQLConnection &connection, const std::string 
     const RestoreJournal journal(OrderJournalPath(dataFolder), run.backup, connection.ParamValue("Database"),
                                  connection.ParamValue("User_Name"));
     if (progress) progress->Stage(WorkStage::RestoringOrders, static_cast<int64_t>(chosen.size()));
-    const size_t step = settings.ordersPerStep > 0 ? settings.ordersPerStep : 1;
-    size_t next = 0;
-    int64_t done = 0;
+    restorer.ordersPerRoundTrip = settings.ordersPerRoundTrip;
+    restorer.connections = settings.connections;
+    restorer.batchTime = settings.batchTime;
+    // Cancel stops every connection after its round trip in flight: the
+    // committed orders stay (each whole, each journalled), the rest untried.
+    if (progress) restorer.stopWanted = [progress] { return progress->CancelRequested(); };
     RestoreOutcome outcome;
     try {
-        while (next < chosen.size()) {
-            if (progress && progress->CancelRequested()) {
-                report.cancelled = true;
-                break;
-            }
-            const size_t end = std::min(chosen.size(), next + step);
-            const std::vector<const BackupOrder *> some(chosen.begin() + static_cast<long>(next),
-                                                        chosen.begin() + static_cast<long>(end));
-            const size_t before = outcome.failed.size() + outcome.sameAsBackup.size() + outcome.alreadyThere.size();
-            next = end;
-            restorer.Restore(
-                some,
-                [&](const std::vector<const BackupOrder *> &batch) {
-                    journal.Append(batch, LocalNow());
-                    done += static_cast<int64_t>(batch.size());
-                    if (progress) progress->Advance(done);
-                },
-                outcome);
-            // Orders skipped or failed count as gone through too.
-            done += static_cast<int64_t>(outcome.failed.size() + outcome.sameAsBackup.size() +
-                                         outcome.alreadyThere.size() - before);
-            if (progress) progress->Advance(done);
-        }
+        restorer.Restore(
+            chosen,
+            [&](const std::vector<const BackupOrder *> &batch) {
+                journal.Append(batch, LocalNow());
+                // Orders found already there count as gone through too.
+                if (progress)
+                    progress->Advance(static_cast<int64_t>(outcome.restored.size() + outcome.sameAsBackup.size() +
+                                                           outcome.alreadyThere.size()));
+            },
+            outcome);
     } catch (const ERestoreJournalFailed &failure) {
         report.stopped =
             "無法寫入刪除紀錄 " + failure.Path() + "：" + failure.Reason() + "；最後一批訂單已還原但未記入紀錄";
@@ -185,5 +175,6 @@ RunRestoreReport RestoreRunOrders(TSQLConnection &connection, const std::string 
     const size_t accounted =
         report.restored.size() + report.alreadyBack.size() + report.otherThere.size() + report.failed.size();
     report.notReached = chosen.size() > accounted ? chosen.size() - accounted : 0;
+    report.cancelled = report.stopped.empty() && report.notReached > 0 && progress && progress->CancelRequested();
     return report;
 }

@@ -3,15 +3,18 @@
 // for the restore window: the restore library batchdel-restore uses, with
 // its rules (an order whose number the database has is never overwritten;
 // one already there exactly as backed up counts as done), its journal lines,
-// and what the window needs besides: the progress, Cancel between steps of
-// whole orders, and every outcome in the window's words (the server's own
+// and what the window needs besides: the progress, Cancel after the round
+// trips in flight (whole orders only), and every outcome in the window's words (the server's own
 // words kept as they are).
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/JournalRuns.h"
+#include "orders/OrderBatch.h"
+#include "restore/OrderRestorer.h"
 
 class TSQLConnection;
 namespace batchdel {
@@ -41,10 +44,11 @@ std::string WhyNotRestorable(const JournalRun &run, const std::string &dataFolde
 // A refusal of the restore library in the window's words.
 std::string RefusalText(const batchdel::ERestoreRefused &refusal);
 
+// How the restore library goes about it (see OrderRestorer).
 struct RunRestoreSettings {
-    // Orders per step: Cancel is looked at between steps, so it stops with
-    // whole orders restored and the rest untouched.
-    size_t ordersPerStep = 100;
+    int ordersPerRoundTrip = 0;
+    int connections = batchdel::OrderRestorer::kConnections;
+    std::chrono::milliseconds batchTime{batchdel::OrderBatch::kBatchTime};
 };
 
 RunRestoreReport RestoreRunOrders(TSQLConnection &connection, const std::string &dataFolder, const JournalRun &run,
