@@ -35,6 +35,7 @@
 #include "orders/CommandDays.h"
 #include "orders/OrderConnection.h"
 #include "restore/BackupPair.h"
+#include "orders/SnapshotReading.h"
 #include "restore/OrderRestorer.h"
 #include "tools/DemoDatabase.h"
 #include "tools/FirebirdDirect.h"
@@ -189,7 +190,11 @@ int Run(int orders, int rounds, const std::vector<int> &delays, const std::vecto
                 const auto began = steady_clock::now();
                 restorer.CheckColumns();
                 const long checked = link.SentPieces();
-                restorer.ExistingOrders(chosen);
+                {
+                    // In one snapshot, as the restore looks them up.
+                    SnapshotReading snapshot(connection);
+                    restorer.ExistingOrders(chosen);
+                }
                 const long looked = link.SentPieces();
                 int batches = 0;
                 restorer.Restore(

@@ -21,6 +21,7 @@
 #include "orders/OrderBatch.h"
 #include "orders/OrderLookup.h"
 #include "orders/OrderWalk.h"
+#include "orders/SnapshotReading.h"
 #include "orders/TableColumns.h"
 #include "restore/RestoreBlock.h"
 #include "restore/RestoreErrors.h"
@@ -348,6 +349,9 @@ OrderRestorer::OrderRestorer(TSQLConnection &connection, const BackupPair &pair)
 OrderRestorer::~OrderRestorer() = default;
 
 void OrderRestorer::CheckColumns() {
+    // One snapshot for all the reads: over a slow link a transaction for
+    // each would cost two round trips more a statement.
+    SnapshotReading snapshot(d_->connection);
     const std::vector<ColumnDesc> headerTable = TableColumns(d_->connection, "ORDER_MASTER");
     const std::vector<ColumnDesc> lineTable = TableColumns(d_->connection, "ORDER_SUB");
     d_->headerColumns = MatchColumns(d_->pair.Header(), Names(headerTable));
@@ -364,8 +368,9 @@ void OrderRestorer::CheckColumns() {
     // A column the backup lacks would be restored empty, the order no longer
     // what was deleted: only when the operator says so (the table may have
     // gained a column since the backup).
-    const std::set<std::string> headerComputed = ComputedColumns(d_->connection, "ORDER_MASTER");
-    const std::set<std::string> lineComputed = ComputedColumns(d_->connection, "ORDER_SUB");
+    std::map<std::string, ColumnFacts> facts = ColumnFactsOf(d_->connection, {"ORDER_MASTER", "ORDER_SUB"});
+    const std::set<std::string> &headerComputed = facts["ORDER_MASTER"].computed;
+    const std::set<std::string> &lineComputed = facts["ORDER_SUB"].computed;
     std::vector<std::string> lacking;
     auto unmatched = [&](const std::vector<ColumnDesc> &table, const std::vector<std::string> &matched,
                          const std::set<std::string> &computed, const std::string &name) {
@@ -382,8 +387,8 @@ void OrderRestorer::CheckColumns() {
     d_->headerInsert =
         PlanInsert("ORDER_MASTER", d_->headerColumns, Insertable(d_->headerColumns, headerComputed), headerTable);
     d_->lineInsert = PlanInsert("ORDER_SUB", d_->lineColumns, Insertable(d_->lineColumns, lineComputed), lineTable);
-    d_->headerSets = TextColumnCharacterSets(d_->connection, "ORDER_MASTER");
-    d_->lineSets = TextColumnCharacterSets(d_->connection, "ORDER_SUB");
+    d_->headerSets = facts["ORDER_MASTER"].textSets;
+    d_->lineSets = facts["ORDER_SUB"].textSets;
     Statement(d_->main.insertHeader, d_->connection, InsertText(d_->headerInsert.columns));
     Statement(d_->main.insertLine, d_->connection, InsertText(d_->lineInsert.columns));
     d_->checked = true;
@@ -481,10 +486,14 @@ std::vector<const BackupOrder *> OrderRestorer::SameAsBackup(const std::vector<c
 
 void OrderRestorer::Restore(const std::vector<const BackupOrder *> &orders, const BatchCommitted &committed,
                             RestoreOutcome &outcome) {
+    // The checks and look-ups read in one snapshot, ended before the walk
+    // starts its batches.
+    SnapshotReading snapshot(d_->connection);
     if (!d_->checked) CheckColumns();
     const std::vector<const BackupOrder *> existing = ExistingOrders(orders);
     const std::unordered_set<const BackupOrder *> skip(existing.begin(), existing.end());
     const std::vector<const BackupOrder *> same = SameAsBackup(existing);
+    snapshot.End();
     const std::unordered_set<const BackupOrder *> done(same.begin(), same.end());
     for (const BackupOrder *order : existing)
         (done.count(order) ? outcome.sameAsBackup : outcome.alreadyThere).push_back(order);

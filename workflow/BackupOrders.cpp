@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "orders/SnapshotReading.h"
 #include "orders/BackupPairFiles.h"
 #include "workflow/BackupReadBack.h"
 #include "orders/ConnectionWatch.h"
@@ -31,39 +32,6 @@ void OpenWithText(TClientDataSet &set, const std::string &text) {
     set.SetCommandText(text);
     set.Open();
 }
-
-// The read-only snapshot both files are read in. A connection already in a
-// transaction is left to it: the backup then reads in that one.
-class SnapshotReading {
-public:
-    explicit SnapshotReading(TSQLConnection &connection) : connection_(connection) {
-        if (!connection_.InTransaction()) {
-            connection_.StartReadOnlySnapshot();
-            started_ = true;
-        }
-    }
-    ~SnapshotReading() {
-        // Nothing was written in it: ending it either way loses nothing, and
-        // a connection lost meanwhile has ended it already.
-        try {
-            End();
-        } catch (...) {}
-    }
-    SnapshotReading(const SnapshotReading &) = delete;
-    SnapshotReading &operator=(const SnapshotReading &) = delete;
-
-    void End() {
-        if (started_ && connection_.InTransaction()) {
-            started_ = false;
-            connection_.Commit();
-        }
-        started_ = false;
-    }
-
-private:
-    TSQLConnection &connection_;
-    bool started_ = false;
-};
 
 void StopIfCancelled(WorkProgress *progress) {
     if (progress && progress->CancelRequested()) throw EAbort();
