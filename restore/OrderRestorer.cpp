@@ -293,11 +293,22 @@ struct OrderRestorer::Impl {
         for (int row : order.lineRows) InsertRow(lane.insertLine, lineInsert, pair.Detail(), row);
     }
 
+    // The block shapes for these orders; sets the texts' declared lengths.
+    RestoreShapes PlanShapes(const std::vector<const BackupOrder *> &orders, int ordersPerRoundTrip);
     // Sets a lane's statements for the run's block shapes.
     void SetBlockTexts(RestoreLane &lane, const RestoreShapes &shapes);
     // Makes sure `count` lanes exist, each with a connection of its own (not
     // yet opened) and its one-order statements.
     void OpenLanes(size_t count);
+    // Opens the connections of `count` lanes on threads of their own while
+    // the caller's connection goes on with the checks and look-ups: their
+    // round trips overlap. A connection that fails to open is tried again
+    // by its lane, which then tells why.
+    void OpenLanesAhead(size_t count);
+    // Waits until the connections opened ahead are open (or failed).
+    void LanesOpened();
+    std::vector<std::thread> opening;
+    ~Impl() { LanesOpened(); }
     // Restores the orders over the caller's connection.
     void RestoreOnOne(const std::vector<const BackupOrder *> &todo, const RestoreShapes &shapes,
                       const BatchCommitted &committed, RestoreOutcome &outcome, std::chrono::milliseconds batchTime,
@@ -484,12 +495,30 @@ std::vector<const BackupOrder *> OrderRestorer::SameAsBackup(const std::vector<c
     return same;
 }
 
+namespace {
+
+// Blocks in flight at once: no more lanes than blocks, each lane a
+// connection of its own beside the caller's.
+size_t LanesFor(const std::vector<const BackupOrder *> &orders, const RestoreShapes &shapes, int connections) {
+    size_t blocks = 0;
+    for (size_t next = 0; next < orders.size(); ++blocks) next += std::max<size_t>(1, shapes.BlockFrom(orders, next));
+    return std::min(static_cast<size_t>(std::max(1, connections)), blocks);
+}
+
+}  // namespace
+
 void OrderRestorer::Restore(const std::vector<const BackupOrder *> &orders, const BatchCommitted &committed,
                             RestoreOutcome &outcome) {
     // The checks and look-ups read in one snapshot, ended before the walk
     // starts its batches.
     SnapshotReading snapshot(d_->connection);
     if (!d_->checked) CheckColumns();
+    // The connections the orders would need, were none of them there
+    // already, open while the orders are looked up.
+    if (connections > 1) {
+        const size_t ahead = LanesFor(orders, d_->PlanShapes(orders, ordersPerRoundTrip), connections);
+        if (ahead > 1) d_->OpenLanesAhead(ahead);
+    }
     const std::vector<const BackupOrder *> existing = ExistingOrders(orders);
     const std::unordered_set<const BackupOrder *> skip(existing.begin(), existing.end());
     const std::vector<const BackupOrder *> same = SameAsBackup(existing);
@@ -499,35 +528,13 @@ void OrderRestorer::Restore(const std::vector<const BackupOrder *> &orders, cons
         (done.count(order) ? outcome.sameAsBackup : outcome.alreadyThere).push_back(order);
 
     std::vector<const BackupOrder *> todo;
-    int64_t allLines = 0;
     for (const BackupOrder *order : orders)
-        if (!skip.count(order)) {
-            todo.push_back(order);
-            allLines += static_cast<int64_t>(order->lineRows.size());
-        }
+        if (!skip.count(order)) todo.push_back(order);
+    d_->LanesOpened();
     if (todo.empty()) return;
 
-    // The block's texts and shape follow the orders at hand: texts as long
-    // as their longest values, and as many header slots as the server's
-    // limits allow for orders of their average size.
-    std::vector<int> headerRows, lineRows;
-    for (const BackupOrder *order : todo) {
-        headerRows.push_back(order->headerRow);
-        lineRows.insert(lineRows.end(), order->lineRows.begin(), order->lineRows.end());
-    }
-    DeclareTextLengths(d_->headerInsert, d_->headerSets, d_->pair.Header(), headerRows);
-    DeclareTextLengths(d_->lineInsert, d_->lineSets, d_->pair.Detail(), lineRows);
-    RestoreShapes shapes;
-    shapes.usual = RestoreBlockShapeFor(d_->headerInsert.columns, d_->lineInsert.columns,
-                                        static_cast<double>(allLines) / static_cast<double>(todo.size()));
-    if (ordersPerRoundTrip > 0) shapes.usual.headers = std::min(shapes.usual.headers, ordersPerRoundTrip);
-    shapes.large = LargeOrderShape(d_->headerInsert.columns, d_->lineInsert.columns);
-
-    // Blocks in flight at once: no more lanes than blocks, each lane beyond
-    // one a connection of its own beside the caller's.
-    size_t blocks = 0;
-    for (size_t next = 0; next < todo.size(); ++blocks) next += std::max<size_t>(1, shapes.BlockFrom(todo, next));
-    const size_t lanes = std::min(static_cast<size_t>(std::max(1, connections)), blocks);
+    const RestoreShapes shapes = d_->PlanShapes(todo, ordersPerRoundTrip);
+    const size_t lanes = LanesFor(todo, shapes, connections);
     if (lanes <= 1) {
         d_->SetBlockTexts(d_->main, shapes);
         d_->RestoreOnOne(todo, shapes, committed, outcome, batchTime, stopWanted);
@@ -543,6 +550,26 @@ void OrderRestorer::Restore(const std::vector<const BackupOrder *> &orders, cons
         d_->SetBlockTexts(d_->main, shapes);
         d_->RestoreOnOne(rest, shapes, committed, outcome, batchTime, stopWanted);
     }
+}
+
+// The block's texts and shape follow the orders at hand: texts as long as
+// their longest values, and as many header slots as the server's limits
+// allow for orders of their average size.
+RestoreShapes OrderRestorer::Impl::PlanShapes(const std::vector<const BackupOrder *> &orders, int ordersPerRoundTrip) {
+    std::vector<int> headerRows, lineRows;
+    for (const BackupOrder *order : orders) {
+        headerRows.push_back(order->headerRow);
+        lineRows.insert(lineRows.end(), order->lineRows.begin(), order->lineRows.end());
+    }
+    DeclareTextLengths(headerInsert, headerSets, pair.Header(), headerRows);
+    DeclareTextLengths(lineInsert, lineSets, pair.Detail(), lineRows);
+    RestoreShapes shapes;
+    shapes.usual = RestoreBlockShapeFor(headerInsert.columns, lineInsert.columns,
+                                        static_cast<double>(lineRows.size()) /
+                                            static_cast<double>(std::max<size_t>(1, orders.size())));
+    if (ordersPerRoundTrip > 0) shapes.usual.headers = std::min(shapes.usual.headers, ordersPerRoundTrip);
+    shapes.large = LargeOrderShape(headerInsert.columns, lineInsert.columns);
+    return shapes;
 }
 
 void OrderRestorer::Impl::SetBlockTexts(RestoreLane &lane, const RestoreShapes &shapes) {
@@ -564,6 +591,25 @@ void OrderRestorer::Impl::OpenLanes(size_t count) {
         Statement(lane->insertLine, lane->connection, InsertText(lineInsert.columns));
         lanes.push_back(std::move(lane));
     }
+}
+
+void OrderRestorer::Impl::OpenLanesAhead(size_t count) {
+    LanesOpened();
+    OpenLanes(count);
+    for (size_t l = 0; l < count; ++l) {
+        TSQLConnection &on = lanes[l]->connection;
+        if (on.Connected()) continue;
+        opening.emplace_back([&on] {
+            try {
+                on.Open();
+            } catch (...) {}
+        });
+    }
+}
+
+void OrderRestorer::Impl::LanesOpened() {
+    for (std::thread &thread : opening) thread.join();
+    opening.clear();
 }
 
 namespace {
