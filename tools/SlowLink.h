@@ -42,6 +42,9 @@ public:
     void Cut();
     void Restore();
     bool IsCut() const { return cut_; }
+    // Closes each new connection at once, keeping those it carries (a
+    // server out of connections), until Restore.
+    void RefuseNew() { cut_ = true; }
 
     // From now on keeps a copy of every byte carried, both ways, for a test
     // that looks at what crossed the link (an eavesdropper's view of it).

@@ -266,6 +266,30 @@ TEST_P(RestoreOnLanesLinkDropped, LeavesWholeToldOrdersAndASecondRunFinishes) {
     EXPECT_EQ(Rows(), before);
 }
 
+// Connections beside the first that cannot be opened (the server takes no
+// more) leave every order to the first: all come back, each batch told.
+TEST_P(RestoreOnLanesLinkDropped, ConnectionsThatCannotOpenLeaveTheOrdersToTheFirst) {
+    BATCHDEL_REQUIRE_TEST_SERVER();
+    serverDatabase = std::make_unique<ServerDatabase>("lanes");
+    database = serverDatabase->connectString();
+    CreateDemoDatabase(database, 30, 1, TestServerLogin());
+    SlowLink link("127.0.0.1", PortOf(TestServerAddress()), 0ms);
+    WriteConfigFiles(dir.path(), "127.0.0.1/" + std::to_string(link.Port()) + ":" + serverDatabase->file(),
+                     {"Password=" + TestServerPassword()});
+    std::filesystem::create_directory(dir.path() + "/cds");
+    window = std::make_unique<HeadlessOrderWindow>(dir.path());
+    before = Rows();
+    BackUp();
+    window->Connection().Open();
+    link.RefuseNew();
+    const RestoreOutcome outcome = Restore([&](const std::vector<const BackupOrder *> &batch) {
+        for (const BackupOrder *order : batch) told.insert(order->number);
+    });
+    EXPECT_EQ(outcome.restored.size(), before.size());
+    EXPECT_EQ(Committed(), told);
+    EXPECT_EQ(Rows(), before);
+}
+
 // batchdel-restore over a link slow enough that a run lasts a while, with
 // orders enough that each connection commits several batches, run from a
 // folder of its own whose journal exists.
