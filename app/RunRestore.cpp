@@ -104,6 +104,10 @@ std::string RunRestoreReport::Text() const {
     if (!stopped.empty())
         text +=
             "\n還原中止：" + stopped + "\n" + Count(notReached) + " 筆訂單未還原；已還原的訂單保留，可再還原其餘訂單";
+    if (!inDoubt.empty()) {
+        text += "\n提交時連線中斷，無法確定是否已還原（未記入紀錄，再還原時已還原者視為完成）：" + Count(inDoubt.size());
+        AppendNumbers(text, inDoubt);
+    }
     return text;
 }
 
@@ -171,9 +175,10 @@ RunRestoreReport RestoreRunOrders(TSQLConnection &connection, const std::string 
     for (const BackupOrder *order : outcome.sameAsBackup) report.alreadyBack.push_back(order->number);
     for (const BackupOrder *order : outcome.alreadyThere) report.otherThere.push_back(order->number);
     for (const auto &[order, reason] : outcome.failed) report.failed.emplace_back(order->number, reason);
+    for (const BackupOrder *order : outcome.inDoubt) report.inDoubt.push_back(order->number);
     report.linesRestored = outcome.linesRestored;
-    const size_t accounted =
-        report.restored.size() + report.alreadyBack.size() + report.otherThere.size() + report.failed.size();
+    const size_t accounted = report.restored.size() + report.alreadyBack.size() + report.otherThere.size() +
+                             report.failed.size() + report.inDoubt.size();
     report.notReached = chosen.size() > accounted ? chosen.size() - accounted : 0;
     report.cancelled = report.stopped.empty() && report.notReached > 0 && progress && progress->CancelRequested();
     return report;

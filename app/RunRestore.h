@@ -33,6 +33,9 @@ struct RunRestoreReport {
     std::string stopped;                                      // the failure that ended the run early
     bool cancelled = false;
     size_t notReached = 0;  // orders a Cancel or a failure left untried
+    // Orders whose commit was lost with the connection, whether they are
+    // back not known (and not journalled).
+    std::vector<std::string> inDoubt;
 
     // The report the window shows, one text.
     std::string Text() const;

@@ -5,8 +5,11 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 class TParams;
+class TSQLConnection;
 
 namespace batchdel {
 
@@ -22,5 +25,9 @@ std::string OrdersByNumberText(const std::string &select, int count = kOrdersPer
 // every batch. Without any number the markers are NULL, which matches nothing.
 void BindOrderNumbers(TParams &params, int markers, size_t count,
                       const std::function<const std::string &(size_t)> &numberAt);
+
+// The numbers among these whose orders ORDER_MASTER holds now, as the
+// connection sees it (in its transaction, if one is open).
+std::unordered_set<std::string> OrderNumbersThere(TSQLConnection &connection, const std::vector<std::string> &numbers);
 
 }  // namespace batchdel

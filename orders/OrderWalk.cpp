@@ -4,6 +4,7 @@
 
 #include "data/dataset/Errors.h"
 #include "data/sql/SQLConnection.h"
+#include "orders/ConnectionWatch.h"
 
 namespace batchdel {
 
@@ -48,14 +49,36 @@ void OrderWalk::Commit(OrderWalkSteps &steps) {
         RollBack(steps);
         throw;
     }
+    std::exception_ptr failure;
+    const bool committed = CommitOpenBatch(steps, failure);
+    if (committed) steps.Committed();
+    if (failure) std::rethrow_exception(failure);
+}
+
+bool OrderWalk::CommitOpenBatch(OrderWalkSteps &steps, std::exception_ptr &failure) {
+    const ConnectionWatch watch(connection_);
     try {
         batch_.Commit();
+        return true;
     } catch (...) {
-        // The batch is rolled back with the failed commit.
-        steps.Dropped();
-        throw;
+        failure = std::current_exception();
     }
-    steps.Committed();
+    // A server that answered has rolled the batch back with the failed
+    // commit. With the connection lost the answer may be what was lost, and
+    // the commit made: the steps look.
+    if (!watch.LostUnder(failure)) {
+        steps.Dropped();
+        return false;
+    }
+    bool made = false;
+    try {
+        made = steps.CommitMadeAfterAll();
+    } catch (...) {
+        steps.CommitInDoubt();
+        return false;
+    }
+    if (!made) steps.Dropped();
+    return made;
 }
 
 void OrderWalk::RollBack(OrderWalkSteps &steps) noexcept {
@@ -149,12 +172,10 @@ void OrderWalk::Run(size_t count, OrderWalkSteps &steps, RefusedOrder refused, W
                 RollBack(steps);
                 std::rethrow_exception(failure);
             }
-            try {
-                batch_.Commit();
-                committed = true;
-            } catch (...) {
-                steps.Dropped();
-            }
+            // A failed commit has told the steps how the batch ended; the
+            // walk's own failure is the one raised.
+            std::exception_ptr commitFailure;
+            committed = CommitOpenBatch(steps, commitFailure);
         }
         if (committed) steps.Committed();
         std::rethrow_exception(failure);

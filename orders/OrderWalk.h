@@ -65,6 +65,16 @@ public:
     // The open batch was rolled back: the orders taken since the last
     // commit are not in the database after all.
     virtual void Dropped() = 0;
+    // The commit failed with the connection lost: the server may have made
+    // it before its answer was lost. Looks (over the connection made anew)
+    // whether the database holds the orders taken since the last commit as
+    // the batch left them: true tells the walk the batch was committed,
+    // false that it was rolled back. Raises when that cannot be known.
+    virtual bool CommitMadeAfterAll() { return false; }
+    // Whether the lost commit was made could not be known: the orders taken
+    // since the last commit may or may not be in the database as the batch
+    // left them.
+    virtual void CommitInDoubt() { Dropped(); }
     // Asked after each round trip, with the first order not taken yet:
     // true ends the walk there, keeping what is done.
     virtual bool StopRequested(size_t next) {
@@ -118,6 +128,12 @@ public:
     int Prepares() const;
 
 private:
+    // Commits the open batch: true when it is committed, and the caller
+    // then tells the steps. When the commit fails, `failure` holds why; the
+    // batch may still be found committed after all (true), else the steps
+    // are told here how it ended (rolled back, in doubt).
+    bool CommitOpenBatch(OrderWalkSteps &steps, std::exception_ptr &failure);
+
     TSQLConnection &connection_;
     OrderBatch batch_;
     TSQLQuery savepoint_{"OrderSavepoint"};

@@ -127,6 +127,7 @@ void JsonSummary(const Purged &purged, size_t taken, size_t selected, int status
         << ",\"selected\":" << selected << ",\"taken\":" << taken << ",\"deleted\":" << outcome.deleted
         << ",\"lines_deleted\":" << outcome.linesDeleted << ",\"kept_changed\":" << outcome.changed
         << ",\"kept_not_in_backup\":" << outcome.notInBackup << ",\"not_deleted\":" << notDeleted
+        << ",\"in_doubt\":" << outcome.inDoubt.size()
         << ",\"left_for_later\":" << selected - taken
         << ",\"stopped\":" << (outcome.cancelled || !purged.failure.empty() ? "true" : "false")
         << ",\"failure\":" << (purged.failure.empty() ? "null" : JsonString(purged.failure))
@@ -165,7 +166,10 @@ void Summary(const Purged &purged, size_t taken, size_t selected, std::ostream &
     if (outcome.notInBackup > 0)
         out << ", " << outcome.notInBackup << " kept because the backup does not hold them (changed or gone before it)";
     const int64_t notDeleted = static_cast<int64_t>(taken) - outcome.deleted - outcome.changed - outcome.notInBackup;
-    if (notDeleted > 0) out << ", " << notDeleted << " not deleted";
+    if (!outcome.inDoubt.empty())
+        out << ", " << outcome.inDoubt.size() << " whose commit was lost with the connection (deleted or not)";
+    if (notDeleted > static_cast<int64_t>(outcome.inDoubt.size()))
+        out << ", " << notDeleted - static_cast<int64_t>(outcome.inDoubt.size()) << " not deleted";
     out << "\n";
     if (purged.backup)
         out << "backup: " << purged.backup->headerFile << " " << purged.backup->detailFile << "\n";
@@ -351,6 +355,19 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
             << unjournalled.size() << " are not:";
         for (const std::string &number : unjournalled) err << " " << JournalField(number);
         err << "\n" << kName << notDeleted << " orders taken are not deleted\n";
+    } else if (!purged.failure.empty() && !purged.outcome.inDoubt.empty()) {
+        // The last batch's commit was lost with the connection, and whether
+        // it was made is not known: its orders are counted apart.
+        const auto &inDoubt = purged.outcome.inDoubt;
+        err << kName << "stopped: " << purged.failure << "\n"
+            << kName << purged.outcome.deleted << " orders are deleted and in the journal; the connection was lost"
+            << " while " << inDoubt.size()
+            << " more were being committed, and whether they are deleted is not known (the journal does not name"
+            << " them):";
+        for (const std::string &number : inDoubt) err << " " << JournalField(number);
+        err << "\n"
+            << kName << notDeleted - static_cast<int>(inDoubt.size())
+            << " other orders taken are not deleted\n";
     } else if (!purged.failure.empty()) {
         err << kName << "stopped: " << purged.failure << "\n"
             << kName << purged.outcome.deleted << " orders are deleted and in the journal; " << notDeleted

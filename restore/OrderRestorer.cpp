@@ -142,6 +142,20 @@ std::unique_ptr<TableEngine> FetchByOrder(TSQLDataSet &rows, const std::string &
     return FetchedRows(rows);
 }
 
+std::vector<std::string> NumbersOf(const std::vector<const BackupOrder *> &orders) {
+    std::vector<std::string> numbers;
+    numbers.reserve(orders.size());
+    for (const BackupOrder *order : orders) numbers.push_back(order->number);
+    return numbers;
+}
+
+// Whether the database holds every one of these orders' numbers: a batch
+// whose commit was lost with the connection was made when it does (a batch
+// rolled back leaves none of its orders).
+bool AllThere(TSQLConnection &connection, const std::vector<const BackupOrder *> &orders) {
+    return !orders.empty() && OrderNumbersThere(connection, NumbersOf(orders)).size() == orders.size();
+}
+
 // How one table's rows go in: the columns an INSERT names (the table's
 // names and descriptions) and, for each, its column in the backup file.
 struct TableInsert {
@@ -409,14 +423,7 @@ std::vector<const BackupOrder *> OrderRestorer::ExistingOrders(const std::vector
     std::vector<const BackupOrder *> orders;
     for (const BackupOrder *order : all)
         if (d_->NumberFits(order->number)) orders.push_back(order);
-    std::unordered_set<std::string> found;
-    TSQLDataSet lookup("ExistingOrders");
-    lookup.SetSQLConnection(&d_->connection);
-    for (size_t start = 0; start < orders.size(); start += kOrdersPerLookup) {
-        const auto numbers = FetchByOrder(lookup, "SELECT MASTERBILLID FROM ORDER_MASTER", orders, start,
-                                          std::min(orders.size(), start + kOrdersPerLookup));
-        for (int row = 0; row < numbers->RecordCount(); ++row) found.emplace(numbers->Text(row, 0));
-    }
+    const std::unordered_set<std::string> found = OrderNumbersThere(d_->connection, NumbersOf(orders));
     std::vector<const BackupOrder *> existing;
     for (const BackupOrder *order : orders)
         if (found.count(order->number)) existing.push_back(order);
@@ -665,6 +672,11 @@ void OrderRestorer::Impl::RestoreOnOne(const std::vector<const BackupOrder *> &t
             inBatch_.clear();
             batchLines_ = 0;
         }
+        bool CommitMadeAfterAll() override { return AllThere(d_.main.connection, inBatch_); }
+        void CommitInDoubt() override {
+            outcome_.inDoubt.insert(outcome_.inDoubt.end(), inBatch_.begin(), inBatch_.end());
+            Dropped();
+        }
         bool StopRequested(size_t) override { return stopWanted_ && stopWanted_(); }
 
     private:
@@ -712,8 +724,10 @@ public:
         batchStarted_ = false;
         return TakeBlock();
     }
-    // Orders left out, with the server's words, and orders that went alone.
+    // Orders left out, with the server's words, orders that went alone, and
+    // a batch whose lost commit may or may not have been made.
     std::vector<std::pair<const BackupOrder *, std::string>> failed;
+    std::vector<const BackupOrder *> inDoubt;
     int ordersAlone = 0;
     int blocks = 0;
     void EndTurn() { hub_.EndTurn(holdingTurn_); }
@@ -762,6 +776,17 @@ public:
     void Dropped() override {
         inBatch_.clear();
         EndTurn();
+    }
+    // Asked only when the commit failed with the connection lost: no other
+    // lane commits after it (see RestoreLanes::Abandon), so this batch is
+    // the only one that can be in doubt.
+    bool CommitMadeAfterAll() override {
+        hub_.Abandon(nullptr);
+        return AllThere(lane_.connection, inBatch_);
+    }
+    void CommitInDoubt() override {
+        inDoubt.insert(inDoubt.end(), inBatch_.begin(), inBatch_.end());
+        Dropped();
     }
     // After each round trip: the batch ends (and is committed) when the run
     // stops, when it has worked long enough, or when no orders are left;
@@ -854,10 +879,17 @@ size_t OrderRestorer::Impl::RestoreOnLanes(size_t count, const std::vector<const
                     walk.RollBack(lane);
                     break;
                 } catch (...) {
-                    // The others stop after their round trip, keeping
-                    // what they have done; this failure is the run's.
+                    // This failure is the run's. The others stop after their
+                    // round trip, keeping what they have done; but after a
+                    // lost connection, which may be the link's, they roll
+                    // their batches back: a commit sent over a dead link
+                    // would be in doubt, and their orders are left for the
+                    // next run instead.
                     walk.RollBack(lane);
-                    hub.Stop(std::current_exception());
+                    if (on.Connected())
+                        hub.Stop(std::current_exception());
+                    else
+                        hub.Abandon(std::current_exception());
                     break;
                 }
                 lane.EndTurn();
@@ -877,6 +909,7 @@ size_t OrderRestorer::Impl::RestoreOnLanes(size_t count, const std::vector<const
     for (std::thread &thread : threads) thread.join();
     for (const auto &lane : steps) {
         outcome.failed.insert(outcome.failed.end(), lane->failed.begin(), lane->failed.end());
+        outcome.inDoubt.insert(outcome.inDoubt.end(), lane->inDoubt.begin(), lane->inDoubt.end());
         outcome.ordersAlone += lane->ordersAlone;
         outcome.blocks += lane->blocks;
     }

@@ -33,6 +33,9 @@ struct RestoreOutcome {
     std::vector<const BackupOrder *> sameAsBackup;  // already in the database exactly as backed up
     std::vector<const BackupOrder *> alreadyThere;  // skipped: the number is in the database, otherwise
     std::vector<std::pair<const BackupOrder *, std::string>> failed;  // with the database's reason
+    // A batch whose commit was lost with the connection, when whether it was
+    // made could not be known: these may be restored, and were not told.
+    std::vector<const BackupOrder *> inDoubt;
     int64_t linesRestored = 0;
     // Orders that went one at a time, a statement a row, instead of in a
     // block of many: those of a block the database refused, and any order

@@ -160,7 +160,14 @@ int Run(const RestoreOptions &options, std::ostream &out, std::ostream &err) {
             for (const BackupOrder *order : unjournalled) err << " " << JournalField(order->number);
             err << "\n";
         }
-        err << kName << chosen.size() - reached
+        if (!outcome.inDoubt.empty()) {
+            err << kName << "the connection was lost while " << outcome.inDoubt.size()
+                << " more were being committed, and whether they are restored is not known (the journal does not"
+                << " name them; the next run counts those that are back as already restored):";
+            for (const BackupOrder *order : outcome.inDoubt) err << " " << JournalField(order->number);
+            err << "\n";
+        }
+        err << kName << chosen.size() - reached - outcome.inDoubt.size()
             << " orders asked for are left for the next run; run the same command again to restore them\n";
     }
     for (const BackupOrder *order : outcome.restored) out << "restored\t" << OrderLine(*order) << "\n";

@@ -56,6 +56,14 @@ void RestoreLanes::Stop(std::exception_ptr failure) {
     changed_.notify_all();
 }
 
+void RestoreLanes::Abandon(std::exception_ptr failure) {
+    std::lock_guard guard(lock_);
+    stopping_ = true;
+    abandoned_ = true;
+    if (failure && !failure_) failure_ = failure;
+    changed_.notify_all();
+}
+
 bool RestoreLanes::Stopping() const {
     std::lock_guard guard(lock_);
     return stopping_ || abandoned_;

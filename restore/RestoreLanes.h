@@ -51,6 +51,11 @@ public:
     // Stops every lane after its current round trip, keeping what is done;
     // the first failure given is the run's.
     void Stop(std::exception_ptr failure = nullptr);
+    // Abandons the run: every lane rolls its open batch back instead of
+    // committing it (a lane committing now finishes). For a lost
+    // connection, which may be the link's: a commit sent over a dead link
+    // could not be told from one whose answer was lost.
+    void Abandon(std::exception_ptr failure);
     bool Stopping() const;
     bool Abandoned() const;
 

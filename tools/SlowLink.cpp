@@ -46,8 +46,11 @@ bool SendAll(int fd, const char *data, size_t size) {
 // One direction of a connection: what `from` sends reaches `to` a delay later.
 class Direction {
 public:
-    Direction(int from, int to, std::chrono::microseconds delay, std::atomic<long> *pieces, SlowLink::Copy *copy)
-        : from_(from), to_(to), delay_(delay), pieces_(pieces), copy_(copy) {
+    // `loseNext` (the server's direction only): when set, the next piece is
+    // not passed on, and the connection ends both ways instead.
+    Direction(int from, int to, std::chrono::microseconds delay, std::atomic<long> *pieces, SlowLink::Copy *copy,
+              std::atomic<bool> *loseNext = nullptr)
+        : from_(from), to_(to), delay_(delay), pieces_(pieces), copy_(copy), loseNext_(loseNext) {
         reader_ = std::thread([this] { Read(); });
         writer_ = std::thread([this] { Write(); });
     }
@@ -68,6 +71,13 @@ private:
             const ssize_t got = recv(from_, buffer.data(), buffer.size(), 0);
             std::lock_guard lock(mutex_);
             if (got <= 0) {
+                ended_ = true;
+                ready_.notify_one();
+                return;
+            }
+            if (loseNext_ && loseNext_->exchange(false)) {
+                shutdown(from_, SHUT_RDWR);
+                shutdown(to_, SHUT_RDWR);
                 ended_ = true;
                 ready_.notify_one();
                 return;
@@ -100,6 +110,7 @@ private:
     const std::chrono::microseconds delay_;
     std::atomic<long> *const pieces_;
     SlowLink::Copy *const copy_;
+    std::atomic<bool> *const loseNext_;
     std::mutex mutex_;
     std::condition_variable ready_;
     std::deque<Piece> queue_;
@@ -110,11 +121,12 @@ private:
 }  // namespace
 
 struct SlowLink::Pipe {
-    Pipe(int clientFd, int serverFd, std::chrono::microseconds delay, std::atomic<long> &sent, SlowLink::Copy *copy)
+    Pipe(int clientFd, int serverFd, std::chrono::microseconds delay, std::atomic<long> &sent, SlowLink::Copy *copy,
+         std::atomic<bool> *loseNextAnswer)
         : client(clientFd),
           server(serverFd),
           up(std::make_unique<Direction>(client, server, delay, &sent, copy)),
-          down(std::make_unique<Direction>(server, client, delay, nullptr, copy)) {}
+          down(std::make_unique<Direction>(server, client, delay, nullptr, copy, loseNextAnswer)) {}
     ~Pipe() {
         // Wakes both readers; the directions then end and are joined.
         shutdown(client, SHUT_RDWR);
@@ -195,7 +207,7 @@ void SlowLink::Accept() {
         NoDelay(client);
         NoDelay(server);
         std::lock_guard lock(pipesLock_);
-        pipes_.push_back(std::make_unique<Pipe>(client, server, delay_, sentPieces_, copy_.get()));
+        pipes_.push_back(std::make_unique<Pipe>(client, server, delay_, sentPieces_, copy_.get(), &loseNextAnswer_));
     }
 }
 

@@ -45,6 +45,10 @@ public:
     // Closes each new connection at once, keeping those it carries (a
     // server out of connections), until Restore.
     void RefuseNew() { cut_ = true; }
+    // The next answer the server sends, on any connection, is lost with its
+    // connection, which ends both ways: what the client sent last was done
+    // (a commit made) and the client cannot know.
+    void LoseNextAnswer() { loseNextAnswer_ = true; }
 
     // From now on keeps a copy of every byte carried, both ways, for a test
     // that looks at what crossed the link (an eavesdropper's view of it).
@@ -65,6 +69,7 @@ private:
     int port_ = 0;
     std::atomic<bool> stopping_{false};
     std::atomic<bool> cut_{false};
+    std::atomic<bool> loseNextAnswer_{false};
     std::atomic<long> sentPieces_{0};
     std::thread acceptor_;
     std::mutex pipesLock_;

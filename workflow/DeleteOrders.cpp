@@ -61,6 +61,9 @@ void DeleteOrders(TSQLConnection &connection, const std::vector<std::string> &or
         }
         if (settings.afterBatch && !committed.empty()) settings.afterBatch();
     };
+    deletion.onInDoubt = [&](const std::vector<DeletedOrder> &inDoubt) {
+        for (const DeletedOrder &order : inDoubt) outcome.inDoubt.push_back(order.orderNumber);
+    };
     deletion.onRoundTrip = [&](size_t next) {
         outcome.next = position(next);
         outcome.changed = deletion.Changed();

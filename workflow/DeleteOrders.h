@@ -48,6 +48,10 @@ struct DeletionOutcome {
     int changed = 0;  // kept: changed since their backup
     bool cancelled = false;
     size_t next = 0;  // index of the first order not taken
+    // The batch whose commit was lost with the connection, when whether it
+    // was made could not be known: these may be deleted, and the journal
+    // does not name them.
+    std::vector<std::string> inDoubt;
 };
 
 // Fills outcome as it goes. A failure is raised after the orders before it

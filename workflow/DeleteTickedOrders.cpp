@@ -84,6 +84,13 @@ DeletionOutcome DeleteInBatches(OrderWindow &window, const std::vector<TickedOrd
     try {
         DeleteOrders(window.Connection(), numbers, backup ? &*backup : nullptr, journal, progress.get(), settings,
                      outcome);
+    } catch (const Exception &failure) {
+        placeCursor();
+        // The operator is told which orders may or may not be deleted.
+        if (outcome.inDoubt.empty()) throw;
+        const auto *database = dynamic_cast<const EDatabaseError *>(&failure);
+        throw EDatabaseError(WindowCommitInDoubtText(failure.Message(), outcome.deleted, outcome.inDoubt),
+                             database ? database->ServerCode() : 0);
     } catch (...) {
         placeCursor();
         throw;

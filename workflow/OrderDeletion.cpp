@@ -7,6 +7,7 @@
 
 #include "data/dataset/TableEngine.h"
 #include "data/sql/SQLConnection.h"
+#include "orders/OrderLookup.h"
 #include "orders/FetchedRows.h"
 #include "workflow/QueryText.h"
 
@@ -190,6 +191,22 @@ void OrderDeletion::Committed() {
 }
 
 void OrderDeletion::Dropped() { batch_.clear(); }
+
+// The batch's deletions were committed when none of its orders is left: a
+// batch rolled back leaves them all (but any another user deleted
+// meanwhile, which are gone either way).
+bool OrderDeletion::CommitMadeAfterAll() {
+    if (batch_.empty()) return false;
+    std::vector<std::string> numbers;
+    for (const DeletedOrder &order : batch_) numbers.push_back(order.orderNumber);
+    return OrderNumbersThere(connection_, numbers).empty();
+}
+
+void OrderDeletion::CommitInDoubt() {
+    std::vector<DeletedOrder> inDoubt;
+    inDoubt.swap(batch_);
+    if (onInDoubt) onInDoubt(inDoubt);
+}
 
 bool OrderDeletion::StopRequested(size_t next) { return onRoundTrip && onRoundTrip(next); }
 

@@ -63,6 +63,10 @@ public:
     // gone already), before the next batch starts; what it raises ends the
     // deletion.
     std::function<void(const std::vector<DeletedOrder> &)> onCommitted;
+    // Told of a batch whose commit was lost with the connection, when
+    // whether it was made could not be known: its orders may be deleted, and
+    // no journal names them.
+    std::function<void(const std::vector<DeletedOrder> &)> onInDoubt;
     // Asked after each round trip with the first order not taken yet; true
     // stops the deletion there.
     std::function<bool(size_t next)> onRoundTrip;
@@ -82,6 +86,8 @@ public:
     void LeftOut(size_t at, const std::exception_ptr &failure) override;
     void Committed() override;
     void Dropped() override;
+    bool CommitMadeAfterAll() override;
+    void CommitInDoubt() override;
     bool StopRequested(size_t next) override;
 
 private:

@@ -34,6 +34,13 @@ std::string WindowJournalFailureText(const EJournalFailed &failure) {
     return text;
 }
 
+std::string WindowCommitInDoubtText(const std::string &failure, int deleted, const std::vector<std::string> &inDoubt) {
+    std::string text = failure + "\n連線中斷：已刪除並記入紀錄 " + std::to_string(deleted) + " 筆訂單；另有 " +
+                       std::to_string(inDoubt.size()) + " 筆訂單在提交時連線中斷，無法確定是否已刪除，刪除紀錄未記入：";
+    for (const std::string &number : inDoubt) text += " " + number;
+    return text;
+}
+
 std::string WindowReadBackText(ReadBackFailure kind, const ReadBackFacts &facts) {
     const std::string file = "備份檔 " + facts.file;
     const auto number = [](int64_t value) { return std::to_string(value); };

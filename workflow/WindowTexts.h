@@ -4,6 +4,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "data/packet/PacketErrors.h"
 #include "orders/ConnectionFileCheck.h"
@@ -21,6 +22,11 @@ std::string WindowStageText(WorkStage stage);
 // and, when it stopped a deletion, what is deleted, what of that the journal
 // lacks and what of the ticked orders is not deleted.
 std::string WindowJournalFailureText(const EJournalFailed &failure);
+
+// A deletion stopped by a lost connection while its last batch was being
+// committed, whether that batch is deleted not known: the failure's own
+// words, then how many are deleted for certain and which orders are in doubt.
+std::string WindowCommitInDoubtText(const std::string &failure, int deleted, const std::vector<std::string> &inDoubt);
 
 // A backup file that does not read back as written: which file, what differs,
 // and that the backup is not kept and no order deleted.

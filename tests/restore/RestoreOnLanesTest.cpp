@@ -266,6 +266,67 @@ TEST_P(RestoreOnLanesLinkDropped, LeavesWholeToldOrdersAndASecondRunFinishes) {
     EXPECT_EQ(Rows(), before);
 }
 
+// The answer to a restore's commit lost with its connection (the commit
+// was made): with the server reachable again the restore looks and tells
+// the batch as committed; with the link down it names the batch in doubt.
+// One connection, so that the commit is the next thing sent after a round
+// trip.
+TEST_P(RestoreOnLanesLinkDropped, ACommitWhoseAnswerIsLostIsLookedUpOrNamedInDoubt) {
+    BATCHDEL_REQUIRE_TEST_SERVER();
+    for (const bool linkStaysDown : {false, true}) {
+        SCOPED_TRACE(linkStaysDown ? "the link stays down" : "the server reached again");
+        serverDatabase = std::make_unique<ServerDatabase>(linkStaysDown ? "doubt" : "again");
+        database = serverDatabase->connectString();
+        CreateDemoDatabase(database, 8, 1, TestServerLogin());
+        SlowLink link("127.0.0.1", PortOf(TestServerAddress()), 0ms);
+        WriteConfigFiles(dir.path(), "127.0.0.1/" + std::to_string(link.Port()) + ":" + serverDatabase->file(),
+                         {"Password=" + TestServerPassword()});
+        std::filesystem::create_directories(dir.path() + "/cds");
+        window = std::make_unique<HeadlessOrderWindow>(dir.path());
+        before = Rows();
+        BackUp();
+        std::vector<const BackupOrder *> orders;
+        for (const BackupOrder &order : pair->Orders()) orders.push_back(&order);
+        window->Connection().Open();
+        OrderRestorer restorer(window->Connection(), *pair);
+        restorer.ordersPerRoundTrip = 2;
+        restorer.connections = 1;
+        restorer.batchTime = 0ms;
+        // Asked after each round trip, before that batch's commit.
+        int roundTrips = 0;
+        restorer.stopWanted = [&] {
+            if (++roundTrips == 2) {
+                link.LoseNextAnswer();
+                if (linkStaysDown) link.RefuseNew();
+            }
+            return false;
+        };
+        told.clear();
+        RestoreOutcome outcome;
+        EXPECT_THROW(restorer.Restore(
+                         orders,
+                         [&](const std::vector<const BackupOrder *> &batch) {
+                             for (const BackupOrder *order : batch) told.insert(order->number);
+                         },
+                         outcome),
+                     Exception);
+        // Both batches of two are committed.
+        EXPECT_EQ(Committed().size(), 4u);
+        std::set<std::string> inDoubt;
+        for (const BackupOrder *order : outcome.inDoubt) inDoubt.insert(order->number);
+        if (linkStaysDown) {
+            EXPECT_EQ(told.size(), 2u);
+            EXPECT_EQ(inDoubt.size(), 2u);
+            for (const std::string &number : inDoubt) EXPECT_TRUE(Committed().count(number)) << number;
+        } else {
+            EXPECT_EQ(told, Committed());
+            EXPECT_TRUE(inDoubt.empty());
+        }
+        ExpectOnlyWholeOrders();
+        window.reset();
+    }
+}
+
 // Connections beside the first that cannot be opened (the server takes no
 // more) leave every order to the first: all come back, each batch told.
 TEST_P(RestoreOnLanesLinkDropped, ConnectionsThatCannotOpenLeaveTheOrdersToTheFirst) {
