@@ -105,7 +105,8 @@ std::string RunRestoreReport::Text() const {
         text +=
             "\n還原中止：" + stopped + "\n" + Count(notReached) + " 筆訂單未還原；已還原的訂單保留，可再還原其餘訂單";
     if (!inDoubt.empty()) {
-        text += "\n提交時連線中斷，無法確定是否已還原（未記入紀錄，再還原時已還原者視為完成）：" + Count(inDoubt.size());
+        text +=
+            "\n提交時連線中斷，無法確定是否已還原（未記入紀錄，再還原時已還原者視為完成）：" + Count(inDoubt.size());
         AppendNumbers(text, inDoubt);
     }
     return text;

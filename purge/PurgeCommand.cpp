@@ -127,8 +127,7 @@ void JsonSummary(const Purged &purged, size_t taken, size_t selected, int status
         << ",\"selected\":" << selected << ",\"taken\":" << taken << ",\"deleted\":" << outcome.deleted
         << ",\"lines_deleted\":" << outcome.linesDeleted << ",\"kept_changed\":" << outcome.changed
         << ",\"kept_not_in_backup\":" << outcome.notInBackup << ",\"not_deleted\":" << notDeleted
-        << ",\"in_doubt\":" << outcome.inDoubt.size()
-        << ",\"left_for_later\":" << selected - taken
+        << ",\"in_doubt\":" << outcome.inDoubt.size() << ",\"left_for_later\":" << selected - taken
         << ",\"stopped\":" << (outcome.cancelled || !purged.failure.empty() ? "true" : "false")
         << ",\"failure\":" << (purged.failure.empty() ? "null" : JsonString(purged.failure))
         << ",\"seconds\":" << seconds << ",\"orders_per_second\":" << rate << ",\"backup\":"
@@ -366,8 +365,7 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
             << " them):";
         for (const std::string &number : inDoubt) err << " " << JournalField(number);
         err << "\n"
-            << kName << notDeleted - static_cast<int>(inDoubt.size())
-            << " other orders taken are not deleted\n";
+            << kName << notDeleted - static_cast<int>(inDoubt.size()) << " other orders taken are not deleted\n";
     } else if (!purged.failure.empty()) {
         err << kName << "stopped: " << purged.failure << "\n"
             << kName << purged.outcome.deleted << " orders are deleted and in the journal; " << notDeleted

@@ -571,9 +571,9 @@ RestoreShapes OrderRestorer::Impl::PlanShapes(const std::vector<const BackupOrde
     DeclareTextLengths(headerInsert, headerSets, pair.Header(), headerRows);
     DeclareTextLengths(lineInsert, lineSets, pair.Detail(), lineRows);
     RestoreShapes shapes;
-    shapes.usual = RestoreBlockShapeFor(headerInsert.columns, lineInsert.columns,
-                                        static_cast<double>(lineRows.size()) /
-                                            static_cast<double>(std::max<size_t>(1, orders.size())));
+    shapes.usual = RestoreBlockShapeFor(
+        headerInsert.columns, lineInsert.columns,
+        static_cast<double>(lineRows.size()) / static_cast<double>(std::max<size_t>(1, orders.size())));
     if (ordersPerRoundTrip > 0) shapes.usual.headers = std::min(shapes.usual.headers, ordersPerRoundTrip);
     shapes.large = LargeOrderShape(headerInsert.columns, lineInsert.columns);
     return shapes;

@@ -446,8 +446,8 @@ TEST_P(RestoreCommandOnLanes, SigtermWithBlocksInFlightStopsWithTheJournalNaming
     EXPECT_GT(committed.size(), 0u);
     EXPECT_LT(committed.size(), before.size()) << "the run ended before the signal";
     EXPECT_THAT(run.err, HasSubstr("stopped by a signal"));
-    EXPECT_THAT(run.err, HasSubstr(std::to_string(committed.size()) +
-                                   " orders are restored; all of them are in the journal\n"));
+    EXPECT_THAT(run.err,
+                HasSubstr(std::to_string(committed.size()) + " orders are restored; all of them are in the journal\n"));
     EXPECT_THAT(run.err, HasSubstr(std::to_string(before.size() - committed.size()) +
                                    " orders asked for are left for the next run"));
     EXPECT_EQ(Journalled(), committed);

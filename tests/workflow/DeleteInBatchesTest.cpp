@@ -422,9 +422,9 @@ TEST_P(DeleteInBatchesOn, TheCommitAWalkMakesOnAFailureAsksTheStepsFirst) {
         // Orders 1 to 3, then 4 to 6.
         const int first = refused ? 4 : 1;
         OrderWalk walk(window->Connection(), kOneBatch);
-        OrderDeletion deletion(window->Connection(), {{DemoOrderNumber(first), {}},
-                                                      {DemoOrderNumber(first + 1), {}},
-                                                      {DemoOrderNumber(first + 2), {}}});
+        OrderDeletion deletion(
+            window->Connection(),
+            {{DemoOrderNumber(first), {}}, {DemoOrderNumber(first + 1), {}}, {DemoOrderNumber(first + 2), {}}});
         std::vector<std::string> told;
         deletion.onCommitted = [&](const std::vector<DeletedOrder> &orders) {
             for (const DeletedOrder &order : orders) told.push_back(order.orderNumber);
