@@ -72,7 +72,7 @@ bool OrderWalk::CommitOpenBatch(OrderWalkSteps &steps, std::exception_ptr &failu
     }
     bool made = false;
     try {
-        made = steps.CommitMadeAfterAll();
+        made = steps.CommitMadeAfterAll(failure);
     } catch (...) {
         steps.CommitInDoubt();
         return false;

@@ -65,12 +65,16 @@ public:
     // The open batch was rolled back: the orders taken since the last
     // commit are not in the database after all.
     virtual void Dropped() = 0;
-    // The commit failed with the connection lost: the server may have made
-    // it before its answer was lost. Looks (over the connection made anew)
-    // whether the database holds the orders taken since the last commit as
-    // the batch left them: true tells the walk the batch was committed,
-    // false that it was rolled back. Raises when that cannot be known.
-    virtual bool CommitMadeAfterAll() { return false; }
+    // The commit failed with the connection lost (`lost` is the failure):
+    // the server may have made it before its answer was lost. Looks (over
+    // the connection made anew) whether the database holds the orders taken
+    // since the last commit as the batch left them: true tells the walk the
+    // batch was committed, false that it was rolled back. Raises when that
+    // cannot be known.
+    virtual bool CommitMadeAfterAll(const std::exception_ptr &lost) {
+        (void)lost;
+        return false;
+    }
     // Whether the lost commit was made could not be known: the orders taken
     // since the last commit may or may not be in the database as the batch
     // left them.

@@ -672,7 +672,7 @@ void OrderRestorer::Impl::RestoreOnOne(const std::vector<const BackupOrder *> &t
             inBatch_.clear();
             batchLines_ = 0;
         }
-        bool CommitMadeAfterAll() override { return AllThere(d_.main.connection, inBatch_); }
+        bool CommitMadeAfterAll(const std::exception_ptr &) override { return AllThere(d_.main.connection, inBatch_); }
         void CommitInDoubt() override {
             outcome_.inDoubt.insert(outcome_.inDoubt.end(), inBatch_.begin(), inBatch_.end());
             Dropped();
@@ -777,11 +777,12 @@ public:
         inBatch_.clear();
         EndTurn();
     }
-    // Asked only when the commit failed with the connection lost: no other
-    // lane commits after it (see RestoreLanes::Abandon), so this batch is
-    // the only one that can be in doubt.
-    bool CommitMadeAfterAll() override {
-        hub_.Abandon(nullptr);
+    // Asked only when the commit failed with the connection lost, which is
+    // the run's failure however the batch ended: no other lane commits after
+    // it (see RestoreLanes::Abandon), so this batch is the only one that can
+    // be in doubt.
+    bool CommitMadeAfterAll(const std::exception_ptr &lost) override {
+        hub_.Abandon(lost);
         return AllThere(lane_.connection, inBatch_);
     }
     void CommitInDoubt() override {

@@ -195,7 +195,7 @@ void OrderDeletion::Dropped() { batch_.clear(); }
 // The batch's deletions were committed when none of its orders is left: a
 // batch rolled back leaves them all (but any another user deleted
 // meanwhile, which are gone either way).
-bool OrderDeletion::CommitMadeAfterAll() {
+bool OrderDeletion::CommitMadeAfterAll(const std::exception_ptr &) {
     if (batch_.empty()) return false;
     std::vector<std::string> numbers;
     for (const DeletedOrder &order : batch_) numbers.push_back(order.orderNumber);

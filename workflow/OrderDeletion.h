@@ -86,7 +86,7 @@ public:
     void LeftOut(size_t at, const std::exception_ptr &failure) override;
     void Committed() override;
     void Dropped() override;
-    bool CommitMadeAfterAll() override;
+    bool CommitMadeAfterAll(const std::exception_ptr &lost) override;
     void CommitInDoubt() override;
     bool StopRequested(size_t next) override;
 

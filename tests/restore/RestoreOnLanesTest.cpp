@@ -269,15 +269,26 @@ TEST_P(RestoreOnLanesLinkDropped, LeavesWholeToldOrdersAndASecondRunFinishes) {
 // The answer to a restore's commit lost with its connection (the commit
 // was made): with the server reachable again the restore looks and tells
 // the batch as committed; with the link down it names the batch in doubt.
-// One connection, so that the commit is the next thing sent after a round
-// trip.
+// Either way the lost connection is the run's failure. On one connection the
+// commit is the next thing sent after a round trip; on two, each with one
+// block, the second connection's commit is all that is left to send once
+// the first batch is told and the second block long answered.
+struct LostAnswerCase {
+    int connections;
+    bool linkStaysDown;
+};
+
 TEST_P(RestoreOnLanesLinkDropped, ACommitWhoseAnswerIsLostIsLookedUpOrNamedInDoubt) {
     BATCHDEL_REQUIRE_TEST_SERVER();
-    for (const bool linkStaysDown : {false, true}) {
-        SCOPED_TRACE(linkStaysDown ? "the link stays down" : "the server reached again");
-        serverDatabase = std::make_unique<ServerDatabase>(linkStaysDown ? "doubt" : "again");
+    for (const LostAnswerCase c : {LostAnswerCase{1, false}, LostAnswerCase{1, true}, LostAnswerCase{2, false},
+                                   LostAnswerCase{2, true}}) {
+        SCOPED_TRACE(std::to_string(c.connections) + " connection(s), " +
+                     (c.linkStaysDown ? "the link stays down" : "the server reached again"));
+        const int orders = c.connections == 1 ? 8 : 4;
+        serverDatabase = std::make_unique<ServerDatabase>("lost" + std::to_string(c.connections) +
+                                                          (c.linkStaysDown ? "down" : "again"));
         database = serverDatabase->connectString();
-        CreateDemoDatabase(database, 8, 1, TestServerLogin());
+        CreateDemoDatabase(database, orders, 1, TestServerLogin());
         SlowLink link("127.0.0.1", PortOf(TestServerAddress()), 0ms);
         WriteConfigFiles(dir.path(), "127.0.0.1/" + std::to_string(link.Port()) + ":" + serverDatabase->file(),
                          {"Password=" + TestServerPassword()});
@@ -285,36 +296,46 @@ TEST_P(RestoreOnLanesLinkDropped, ACommitWhoseAnswerIsLostIsLookedUpOrNamedInDou
         window = std::make_unique<HeadlessOrderWindow>(dir.path());
         before = Rows();
         BackUp();
-        std::vector<const BackupOrder *> orders;
-        for (const BackupOrder &order : pair->Orders()) orders.push_back(&order);
+        std::vector<const BackupOrder *> all;
+        for (const BackupOrder &order : pair->Orders()) all.push_back(&order);
         window->Connection().Open();
         OrderRestorer restorer(window->Connection(), *pair);
         restorer.ordersPerRoundTrip = 2;
-        restorer.connections = 1;
+        restorer.connections = c.connections;
         restorer.batchTime = 0ms;
-        // Asked after each round trip, before that batch's commit.
-        int roundTrips = 0;
-        restorer.stopWanted = [&] {
-            if (++roundTrips == 2) {
-                link.LoseNextAnswer();
-                if (linkStaysDown) link.RefuseNew();
-            }
-            return false;
+        const auto loseTheNextAnswer = [&] {
+            link.LoseNextAnswer();
+            if (c.linkStaysDown) link.RefuseNew();
         };
+        // One connection: asked after each round trip, before its commit.
+        int roundTrips = 0;
+        if (c.connections == 1)
+            restorer.stopWanted = [&] {
+                if (++roundTrips == 2) loseTheNextAnswer();
+                return false;
+            };
         told.clear();
         RestoreOutcome outcome;
         EXPECT_THROW(restorer.Restore(
-                         orders,
+                         all,
                          [&](const std::vector<const BackupOrder *> &batch) {
+                             const bool first = told.empty();
                              for (const BackupOrder *order : batch) told.insert(order->number);
+                             if (c.connections == 2 && first) {
+                                 // The other connection's block is answered
+                                 // by now, its commit waiting for the turn.
+                                 std::this_thread::sleep_for(500ms);
+                                 loseTheNextAnswer();
+                             }
                          },
                          outcome),
                      Exception);
-        // Both batches of two are committed.
+        // Two batches of two are committed, the second with its answer
+        // lost; on one connection the walk ends there.
         EXPECT_EQ(Committed().size(), 4u);
         std::set<std::string> inDoubt;
         for (const BackupOrder *order : outcome.inDoubt) inDoubt.insert(order->number);
-        if (linkStaysDown) {
+        if (c.linkStaysDown) {
             EXPECT_EQ(told.size(), 2u);
             EXPECT_EQ(inDoubt.size(), 2u);
             for (const std::string &number : inDoubt) EXPECT_TRUE(Committed().count(number)) << number;
