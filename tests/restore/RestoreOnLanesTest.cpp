@@ -34,6 +34,8 @@ namespace {
 using namespace std::chrono_literals;
 using testing::HasSubstr;
 
+int PortOf(const std::string &address) { return std::stoi(address.substr(address.find('/') + 1)); }
+
 class RestoreOnLanes : public OrderDatabaseTest, public testing::WithParamInterface<Backend> {
 protected:
     void SetUp() override {
@@ -47,6 +49,23 @@ protected:
         OpenDatabase(orders, extraSql);
         before = Rows();
         BackUp();
+    }
+    // `orders` demo orders in a database of its own on the test server,
+    // which the window reaches through a link of this delay; backed up,
+    // then deleted.
+    std::unique_ptr<SlowLink> BackUpAndEmptyBehindLink(const std::string &name, int orders,
+                                                       std::chrono::microseconds delay) {
+        serverDatabase = std::make_unique<ServerDatabase>(name);
+        database = serverDatabase->connectString();
+        CreateDemoDatabase(database, orders, 1, TestServerLogin());
+        auto link = std::make_unique<SlowLink>("127.0.0.1", PortOf(TestServerAddress()), delay);
+        WriteConfigFiles(dir.path(), "127.0.0.1/" + std::to_string(link->Port()) + ":" + serverDatabase->file(),
+                         {"Password=" + TestServerPassword()});
+        std::filesystem::create_directories(dir.path() + "/cds");
+        window = std::make_unique<HeadlessOrderWindow>(dir.path());
+        before = Rows();
+        BackUp();
+        return link;
     }
     void BackUp() {
         window->now.tm_year = 125;
@@ -227,27 +246,16 @@ INSTANTIATE_TEST_SUITE_P(Both, RestoreOnLanes, BothBackends(), BackendCaseName);
 
 // ---- the link to the server dropped under the blocks in flight ----
 
-int PortOf(const std::string &address) { return std::stoi(address.substr(address.find('/') + 1)); }
-
 class RestoreOnLanesLinkDropped : public RestoreOnLanes {};
 
 TEST_P(RestoreOnLanesLinkDropped, LeavesWholeToldOrdersAndASecondRunFinishes) {
     BATCHDEL_REQUIRE_TEST_SERVER();
-    serverDatabase = std::make_unique<ServerDatabase>("lanes");
-    database = serverDatabase->connectString();
-    CreateDemoDatabase(database, 60, 1, TestServerLogin());
-    SlowLink link("127.0.0.1", PortOf(TestServerAddress()), 2ms);
-    WriteConfigFiles(dir.path(), "127.0.0.1/" + std::to_string(link.Port()) + ":" + serverDatabase->file(),
-                     {"Password=" + TestServerPassword()});
-    std::filesystem::create_directory(dir.path() + "/cds");
-    window = std::make_unique<HeadlessOrderWindow>(dir.path());
-    before = Rows();
-    BackUp();
+    const auto link = BackUpAndEmptyBehindLink("lanes", 60, 2ms);
 
     // The link drops every connection once a few batches are told.
     EXPECT_THROW(Restore([&](const std::vector<const BackupOrder *> &batch) {
                      for (const BackupOrder *order : batch) told.insert(order->number);
-                     if (++batches == 3) link.DropConnections();
+                     if (++batches == 3) link->DropConnections();
                  }),
                  Exception);
     EXPECT_GE(batches, 3);
@@ -280,22 +288,13 @@ struct LostAnswerCase {
 
 TEST_P(RestoreOnLanesLinkDropped, ACommitWhoseAnswerIsLostIsLookedUpOrNamedInDoubt) {
     BATCHDEL_REQUIRE_TEST_SERVER();
-    for (const LostAnswerCase c : {LostAnswerCase{1, false}, LostAnswerCase{1, true}, LostAnswerCase{2, false},
-                                   LostAnswerCase{2, true}}) {
+    for (const LostAnswerCase c :
+         {LostAnswerCase{1, false}, LostAnswerCase{1, true}, LostAnswerCase{2, false}, LostAnswerCase{2, true}}) {
         SCOPED_TRACE(std::to_string(c.connections) + " connection(s), " +
                      (c.linkStaysDown ? "the link stays down" : "the server reached again"));
         const int orders = c.connections == 1 ? 8 : 4;
-        serverDatabase = std::make_unique<ServerDatabase>("lost" + std::to_string(c.connections) +
-                                                          (c.linkStaysDown ? "down" : "again"));
-        database = serverDatabase->connectString();
-        CreateDemoDatabase(database, orders, 1, TestServerLogin());
-        SlowLink link("127.0.0.1", PortOf(TestServerAddress()), 0ms);
-        WriteConfigFiles(dir.path(), "127.0.0.1/" + std::to_string(link.Port()) + ":" + serverDatabase->file(),
-                         {"Password=" + TestServerPassword()});
-        std::filesystem::create_directories(dir.path() + "/cds");
-        window = std::make_unique<HeadlessOrderWindow>(dir.path());
-        before = Rows();
-        BackUp();
+        const auto link = BackUpAndEmptyBehindLink(
+            "lost" + std::to_string(c.connections) + (c.linkStaysDown ? "down" : "again"), orders, 0ms);
         std::vector<const BackupOrder *> all;
         for (const BackupOrder &order : pair->Orders()) all.push_back(&order);
         window->Connection().Open();
@@ -304,8 +303,8 @@ TEST_P(RestoreOnLanesLinkDropped, ACommitWhoseAnswerIsLostIsLookedUpOrNamedInDou
         restorer.connections = c.connections;
         restorer.batchTime = 0ms;
         const auto loseTheNextAnswer = [&] {
-            link.LoseNextAnswer();
-            if (c.linkStaysDown) link.RefuseNew();
+            link->LoseNextAnswer();
+            if (c.linkStaysDown) link->RefuseNew();
         };
         // One connection: asked after each round trip, before its commit.
         int roundTrips = 0;
@@ -352,18 +351,9 @@ TEST_P(RestoreOnLanesLinkDropped, ACommitWhoseAnswerIsLostIsLookedUpOrNamedInDou
 // more) leave every order to the first: all come back, each batch told.
 TEST_P(RestoreOnLanesLinkDropped, ConnectionsThatCannotOpenLeaveTheOrdersToTheFirst) {
     BATCHDEL_REQUIRE_TEST_SERVER();
-    serverDatabase = std::make_unique<ServerDatabase>("lanes");
-    database = serverDatabase->connectString();
-    CreateDemoDatabase(database, 30, 1, TestServerLogin());
-    SlowLink link("127.0.0.1", PortOf(TestServerAddress()), 0ms);
-    WriteConfigFiles(dir.path(), "127.0.0.1/" + std::to_string(link.Port()) + ":" + serverDatabase->file(),
-                     {"Password=" + TestServerPassword()});
-    std::filesystem::create_directory(dir.path() + "/cds");
-    window = std::make_unique<HeadlessOrderWindow>(dir.path());
-    before = Rows();
-    BackUp();
+    const auto link = BackUpAndEmptyBehindLink("lanes", 30, 0ms);
     window->Connection().Open();
-    link.RefuseNew();
+    link->RefuseNew();
     const RestoreOutcome outcome = Restore([&](const std::vector<const BackupOrder *> &batch) {
         for (const BackupOrder *order : batch) told.insert(order->number);
     });
@@ -379,16 +369,7 @@ class RestoreCommandOnLanes : public RestoreOnLanes {
 protected:
     void SetUp() override {
         BATCHDEL_REQUIRE_TEST_SERVER();
-        serverDatabase = std::make_unique<ServerDatabase>("lanes");
-        database = serverDatabase->connectString();
-        CreateDemoDatabase(database, 1500, 1, TestServerLogin());
-        link.emplace("127.0.0.1", PortOf(TestServerAddress()), 5ms);
-        WriteConfigFiles(dir.path(), "127.0.0.1/" + std::to_string(link->Port()) + ":" + serverDatabase->file(),
-                         {"Password=" + TestServerPassword()});
-        std::filesystem::create_directory(dir.path() + "/cds");
-        window = std::make_unique<HeadlessOrderWindow>(dir.path());
-        before = Rows();
-        BackUp();
+        link = BackUpAndEmptyBehindLink("lanes", 1500, 5ms);
         window.reset();
         program = dir.path() + "/program/";
         std::filesystem::create_directories(program + "cds");
@@ -432,7 +413,7 @@ protected:
             if (!first.count(number)) EXPECT_TRUE(journalled.count(number)) << number;
     }
 
-    std::optional<SlowLink> link;
+    std::unique_ptr<SlowLink> link;
     std::string program;
 };
 

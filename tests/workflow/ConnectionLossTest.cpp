@@ -43,6 +43,17 @@ protected:
         window = std::make_unique<HeadlessOrderWindow>(dir.path());
     }
 
+    // `orders` orders through the link, listed and every one ticked; their
+    // numbers as listed.
+    std::vector<std::string> ListAndTickAll(int orders) {
+        OpenThroughLink(orders);
+        List();
+        std::vector<int> all;
+        for (int row = 0; row < orders; ++row) all.push_back(row);
+        Tick(all);
+        return ListedOrders();
+    }
+
     // The link goes down and comes back while nothing runs.
     void CutWhileIdle() {
         link->Cut();
@@ -181,12 +192,7 @@ TEST_F(ConnectionLoss, ABackupThatLosesItsLinkHalfWayStartsOverAndLeavesOnePair)
 
 TEST_F(ConnectionLoss, ADeletionThatLosesItsLinkAfterDeletingStopsWithWholeOrdersAndAnExactJournal) {
     BATCHDEL_REQUIRE_TEST_SERVER();
-    OpenThroughLink(20);
-    List();
-    const std::vector<std::string> listed = ListedOrders();
-    std::vector<int> all;
-    for (int row = 0; row < 20; ++row) all.push_back(row);
-    Tick(all);
+    const std::vector<std::string> listed = ListAndTickAll(20);
 
     // The link goes once the second round trip of four orders is done,
     // before that batch is committed.
@@ -233,12 +239,7 @@ class LostCommitAnswer : public ConnectionLoss, public testing::WithParamInterfa
 
 TEST_P(LostCommitAnswer, TheDeletionLooksWhetherTheCommitWasMadeOrNamesTheOrdersInDoubt) {
     BATCHDEL_REQUIRE_TEST_SERVER();
-    OpenThroughLink(20);
-    List();
-    const std::vector<std::string> listed = ListedOrders();
-    std::vector<int> all;
-    for (int row = 0; row < 20; ++row) all.push_back(row);
-    Tick(all);
+    const std::vector<std::string> listed = ListAndTickAll(20);
     // The second batch of four is sent; its commit's answer is lost.
     window->afterAdvance = [&](int64_t done) {
         if (done != 8) return;
