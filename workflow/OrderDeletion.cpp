@@ -10,6 +10,7 @@
 #include "orders/OrderLookup.h"
 #include "orders/FetchedRows.h"
 #include "workflow/QueryText.h"
+#include "workflow/WholeBlockSize.h"
 
 namespace batchdel {
 
@@ -167,11 +168,9 @@ BlockSent OrderDeletion::SendBlock(size_t first, size_t count) {
     if (wholeBlocks_ && first >= refusedUntil_) {
         const Clock::time_point sent = Clock::now();
         const bool whole = SendWholeBlock(first, count);
-        const Clock::duration took = Clock::now() - sent;
-        if (took > kBatchTime)
-            wholeBlockOrders_ = std::max(1, wholeBlockOrders_ / 2);
-        else if (took < kBatchTime / 2 && count == static_cast<size_t>(wholeBlockOrders_))
-            wholeBlockOrders_ = std::min(blockSize_, wholeBlockOrders_ * 2);
+        blockBefore_ = lastBlock_;
+        lastBlock_ = {count, Clock::now() - sent};
+        wholeBlockOrders_ = NextWholeBlockOrders(wholeBlockOrders_, blockSize_, lastBlock_, blockBefore_, kBatchTime);
         if (whole) return {count, false};
         // Its orders go order by order, up to the end of the refused block:
         // a whole block sent again would be refused again by the same order.

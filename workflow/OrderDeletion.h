@@ -20,6 +20,7 @@
 #include "data/sql/SQLQuery.h"
 #include "orders/OrderWalk.h"
 #include "workflow/DeletionBlock.h"
+#include "workflow/WholeBlockSize.h"
 
 class TSQLConnection;
 
@@ -50,9 +51,9 @@ public:
     static constexpr int kDefaultBlockSize = kMaxWholeBlockOrders;
     // Cancel and a stop are answered between round trips, so a whole block
     // should not keep the server busier than about a batch's time: the
-    // first one holds kFirstWholeBlock orders, and each next one twice as
-    // many while the last took under half that time, half as many while it
-    // took over it (a slow trigger, a busy server), up to the block size.
+    // first one holds kFirstWholeBlock orders, and the next ones as many as
+    // the server deletes in that time (NextWholeBlockOrders), up to the
+    // block size.
     static constexpr int kFirstWholeBlock = 100;
 
     OrderDeletion(TSQLConnection &connection, std::vector<OrderToDelete> orders, int blockSize = kDefaultBlockSize);
@@ -105,10 +106,11 @@ private:
     const std::vector<OrderToDelete> orders_;
     const int blockSize_;
     const int orderBlockSize_;
-    bool wholeBlocks_;                 // until the server cannot take the block as a whole
-    int wholeBlockOrders_;             // how many the next whole block may hold
-    size_t refusedUntil_ = 0;          // orders before this go order by order: a whole block of them was refused
-    std::vector<DeletedOrder> batch_;  // deleted in the open batch
+    bool wholeBlocks_;                   // until the server cannot take the block as a whole
+    int wholeBlockOrders_;               // how many the next whole block may hold
+    SentBlock lastBlock_, blockBefore_;  // the last two whole blocks: their orders and times
+    size_t refusedUntil_ = 0;            // orders before this go order by order: a whole block of them was refused
+    std::vector<DeletedOrder> batch_;    // deleted in the open batch
     int changed_ = 0;
 
     // One component per statement, so that each stays prepared for the run.
