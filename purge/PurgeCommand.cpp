@@ -354,22 +354,22 @@ int Purge(const PurgeOptions &options, std::istream &in, std::ostream &out, std:
             << unjournalled.size() << " are not:";
         for (const std::string &number : unjournalled) err << " " << JournalField(number);
         err << "\n" << kName << notDeleted << " orders taken are not deleted\n";
-    } else if (!purged.failure.empty() && !purged.outcome.inDoubt.empty()) {
-        // The last batch's commit was lost with the connection, and whether
-        // it was made is not known: its orders are counted apart.
-        const auto &inDoubt = purged.outcome.inDoubt;
-        err << kName << "stopped: " << purged.failure << "\n"
-            << kName << purged.outcome.deleted << " orders are deleted and in the journal; the connection was lost"
-            << " while " << inDoubt.size()
-            << " more were being committed, and whether they are deleted is not known (the journal does not name"
-            << " them):";
-        for (const std::string &number : inDoubt) err << " " << JournalField(number);
-        err << "\n"
-            << kName << notDeleted - static_cast<int>(inDoubt.size()) << " other orders taken are not deleted\n";
     } else if (!purged.failure.empty()) {
         err << kName << "stopped: " << purged.failure << "\n"
-            << kName << purged.outcome.deleted << " orders are deleted and in the journal; " << notDeleted
-            << " orders taken are not deleted\n";
+            << kName << purged.outcome.deleted << " orders are deleted and in the journal; ";
+        const auto &inDoubt = purged.outcome.inDoubt;
+        if (inDoubt.empty()) {
+            err << notDeleted << " orders taken are not deleted\n";
+        } else {
+            // The last batch's commit was lost with the connection, and
+            // whether it was made is not known: its orders are counted apart.
+            err << "the connection was lost while " << inDoubt.size()
+                << " more were being committed, and whether they are deleted is not known (the journal does not"
+                << " name them):";
+            for (const std::string &number : inDoubt) err << " " << JournalField(number);
+            err << "\n"
+                << kName << notDeleted - static_cast<int>(inDoubt.size()) << " other orders taken are not deleted\n";
+        }
     } else if (purged.outcome.cancelled) {
         err << kName << "stopped on request after a committed batch\n";
     }

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <limits>
 #include <map>
+#include <optional>
 #include <thread>
 #include <tuple>
 #include <set>
@@ -522,8 +523,10 @@ void OrderRestorer::Restore(const std::vector<const BackupOrder *> &orders, cons
     if (!d_->checked) CheckColumns();
     // The connections the orders would need, were none of them there
     // already, open while the orders are looked up.
+    std::optional<RestoreShapes> planned;
     if (connections > 1) {
-        const size_t ahead = LanesFor(orders, d_->PlanShapes(orders, ordersPerRoundTrip), connections);
+        planned = d_->PlanShapes(orders, ordersPerRoundTrip);
+        const size_t ahead = LanesFor(orders, *planned, connections);
         if (ahead > 1) d_->OpenLanesAhead(ahead);
     }
     const std::vector<const BackupOrder *> existing = ExistingOrders(orders);
@@ -540,7 +543,9 @@ void OrderRestorer::Restore(const std::vector<const BackupOrder *> &orders, cons
     d_->LanesOpened();
     if (todo.empty()) return;
 
-    const RestoreShapes shapes = d_->PlanShapes(todo, ordersPerRoundTrip);
+    // The shapes planned for all the orders stand when none was there.
+    const RestoreShapes shapes =
+        planned && todo.size() == orders.size() ? *planned : d_->PlanShapes(todo, ordersPerRoundTrip);
     const size_t lanes = LanesFor(todo, shapes, connections);
     if (lanes <= 1) {
         d_->SetBlockTexts(d_->main, shapes);

@@ -2,7 +2,6 @@
 // else in the operator's data folder.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -10,37 +9,18 @@
 #include <string>
 
 #include "orders/OrderDataFolder.h"
+#include "tests/support/AsUserNobody.h"
 #include "tests/support/TempDir.h"
 
 using namespace batchdel;
 
 namespace {
 
-constexpr uid_t kNobody = 65534;
-
 // The folder as an operator sees it. Root may write anywhere, so under root
 // the rule is asked in a child process that has become "nobody" first.
 std::string OrderDataFolderAsOperator(const std::string &programFolder) {
     if (geteuid() != 0) return OrderDataFolder(programFolder, "/usr/lib/batchdel/");
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) return "<no pipe>";
-    const pid_t child = fork();
-    if (child == 0) {
-        close(pipeEnds[0]);
-        if (setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(2);
-        const std::string folder = OrderDataFolder(programFolder, "/usr/lib/batchdel/");
-        const ssize_t written = write(pipeEnds[1], folder.data(), folder.size());
-        _exit(written == static_cast<ssize_t>(folder.size()) ? 0 : 3);
-    }
-    close(pipeEnds[1]);
-    std::string folder;
-    char buffer[256];
-    for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;) folder.append(buffer, size_t(n));
-    close(pipeEnds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "<child failed>";
-    return folder;
+    return SaidAsUserNobody([&] { return OrderDataFolder(programFolder, "/usr/lib/batchdel/"); });
 }
 
 // Sets or clears an environment variable for one test and puts it back after.

@@ -30,6 +30,7 @@
 #include "data/sql/SQLQuery.h"
 #include "orders/OrderConnection.h"
 #include "purge/PurgeOptions.h"
+#include "tests/support/JournalNumbers.h"
 #include "tests/support/TestSupport.h"
 #include "tools/DemoDatabase.h"
 #include "workflow/QueryText.h"
@@ -220,15 +221,9 @@ protected:
     }
     // The orders of the journal's lines (the header line left out).
     std::vector<std::string> JournalOrders() const {
-        std::ifstream in(program->Cds("deletions.log"));
-        std::vector<std::string> orders;
-        std::string line;
-        std::getline(in, line);
-        EXPECT_EQ(line + "\n", kJournalHead);
-        while (std::getline(in, line)) {
-            const size_t number = line.find('\t') + 1;
-            orders.push_back(line.substr(number, line.find('\t', number) - number));
-        }
+        std::string header;
+        std::vector<std::string> orders = JournalOrderNumbers(program->Cds("deletions.log"), &header);
+        EXPECT_EQ(header + "\n", kJournalHead);
         return orders;
     }
     size_t JournalLinesSoFar() const {

@@ -21,6 +21,7 @@
 #include "data/sql/SQLConnection.h"
 #include "restore/BackupPair.h"
 #include "restore/OrderRestorer.h"
+#include "tests/support/JournalNumbers.h"
 #include "tests/support/PrivateServer.h"
 #include "tests/support/ProgramRun.h"
 #include "tools/DemoDatabase.h"
@@ -391,15 +392,8 @@ protected:
     }
     // The order numbers the journal names.
     std::set<std::string> Journalled() const {
-        std::ifstream in(program + "cds/deletions.log");
-        std::set<std::string> numbers;
-        std::string line;
-        std::getline(in, line);
-        while (std::getline(in, line)) {
-            const size_t tab = line.find('\t');
-            numbers.insert(line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1));
-        }
-        return numbers;
+        const std::vector<std::string> numbers = JournalOrderNumbers(program + "cds/deletions.log");
+        return {numbers.begin(), numbers.end()};
     }
     // A second run restores the rest, and journals what it restored.
     void ExpectASecondRunFinishes() {

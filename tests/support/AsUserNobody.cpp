@@ -26,5 +26,6 @@ std::string SaidAsUserNobody(const std::function<std::string()> &say) {
     close(ends[0]);
     int status = 0;
     waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "<child failed>";
     return said;
 }

@@ -13,6 +13,7 @@
 
 #include "data/dataset/Errors.h"
 #include "data/sql/SQLConnection.h"
+#include "tests/support/JournalNumbers.h"
 #include "tests/support/PrivateServer.h"
 #include "tools/SlowLink.h"
 #include "workflow/BackupOrders.h"
@@ -89,17 +90,7 @@ protected:
     }
 
     // The order numbers the journal holds, in its order.
-    std::vector<std::string> Journalled() const {
-        std::vector<std::string> orders;
-        std::ifstream journal(CdsFile("deletions.log"));
-        std::string line;
-        std::getline(journal, line);  // the header
-        while (std::getline(journal, line)) {
-            const size_t from = line.find('\t') + 1;
-            orders.push_back(line.substr(from, line.find('\t', from) - from));
-        }
-        return orders;
-    }
+    std::vector<std::string> Journalled() const { return JournalOrderNumbers(CdsFile("deletions.log")); }
 
     std::unique_ptr<SlowLink> link;
     std::thread cutter;

@@ -128,13 +128,17 @@ void XTestInput::Button(bool down, unsigned long delayMs) {
     XTestFakeButtonEvent(x_->display, 1, down ? True : False, delayMs);
 }
 
-// A hand on a mouse goes there in a few steps.
-void XTestInput::MoveTo(QPoint global) {
+QPoint XTestInput::PointerOnScreen() const {
     Window root, child;
     int rootX, rootY, winX, winY;
     unsigned int mask;
     XQueryPointer(x_->display, DefaultRootWindow(x_->display), &root, &child, &rootX, &rootY, &winX, &winY, &mask);
-    const QPoint from(rootX, rootY);
+    return {rootX, rootY};
+}
+
+// A hand on a mouse goes there in a few steps.
+void XTestInput::MoveTo(QPoint global) {
+    const QPoint from = PointerOnScreen();
     const QPoint to = OnScreen(global);
     constexpr int kSteps = 4;
     for (int i = 1; i <= kSteps; ++i) Motion(from + (to - from) * i / kSteps);
@@ -142,11 +146,7 @@ void XTestInput::MoveTo(QPoint global) {
 }
 
 void XTestInput::CrawlTo(QPoint global) {
-    Window root, child;
-    int rootX, rootY, winX, winY;
-    unsigned int mask;
-    XQueryPointer(x_->display, DefaultRootWindow(x_->display), &root, &child, &rootX, &rootY, &winX, &winY, &mask);
-    const QPoint from(rootX, rootY);
+    const QPoint from = PointerOnScreen();
     const QPoint to = OnScreen(global);
     const int steps = std::max(1, std::max(std::abs(to.x() - from.x()), std::abs(to.y() - from.y())));
     for (int i = 1; i <= steps; ++i) {

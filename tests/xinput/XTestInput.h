@@ -50,6 +50,8 @@ public:
 private:
     struct Connection;
     static QPoint OnScreen(QPoint global);
+    // Where the pointer is now, in screen pixels.
+    QPoint PointerOnScreen() const;
     void Motion(QPoint screen);
     void Button(bool down, unsigned long delayMs);
     // The two clicks of a double click at `global`, the second press
